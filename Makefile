@@ -1,0 +1,40 @@
+# The two commands of the README, and a few helpers.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build run test screenshots asan tsan clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+
+configure: deps $(BUILD)/build.ninja
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+# Starts ZNK Tool on a scratch copy of the demo install (run/). With no display it takes the
+# screenshots tour instead and leaves the pictures in run/screenshots.
+run: build
+	@bash scripts/run-demo.sh $(BUILD)
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+screenshots: build
+	@SCREENSHOTS=1 bash scripts/run-demo.sh $(BUILD)
+
+# The same tests under the sanitizers.
+asan:
+	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DZNK_SANITIZE=address -DCMAKE_BUILD_TYPE=Debug"
+
+tsan:
+	$(MAKE) test BUILD=build-tsan CMAKE_FLAGS="-DZNK_SANITIZE=thread -DCMAKE_BUILD_TYPE=Debug"
+
+clean:
+	rm -rf $(BUILD) run

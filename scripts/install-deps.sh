@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the demo need — only the missing ones.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config ccache
+  qt6-base-dev
+  libmpg123-dev libid3-3.8.3-dev mpg123 lame
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-dejavu-core
+  qstat
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then
+  SUDO=()
+elif command -v sudo >/dev/null 2>&1; then
+  SUDO=(sudo)
+else
+  echo "These packages are missing and neither root nor sudo is available: ${missing[*]}" >&2
+  exit 1
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+"${SUDO[@]}" apt-get update -qq
+"${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,322 @@
+#include "app/main_dlg.h"
+
+#include "app/about_dlg.h"
+#include "app/dialog_units.h"
+#include "app/logo_animation.h"
+#include "app/tool_app.h"
+#include "bots/bot_editor_dlg.h"
+#include "bots/bot_help_dlgs.h"
+#include "browser/server_browser_dlg.h"
+#include "core/path.h"
+#include "gameconfig/settings_dlg.h"
+#include "music/playlist_editor_dlg.h"
+#include "search/search_player_dlg.h"
+#include "server/create_server_dlg.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QKeyEvent>
+#include <QLinearGradient>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPainterPath>
+#include <QSignalBlocker>
+#include <QTabBar>
+#include <QTimer>
+
+namespace {
+
+constexpr int kClientWidthDlu = 424;
+constexpr int kClientHeightDlu = 310;
+constexpr int kPageTopDlu = 78;
+constexpr int kSaveIntervalMs = 15000;
+
+struct PageInfo {
+    const char* text;
+    int commandId;
+};
+constexpr PageInfo kPages[CMainDlg::PageCount] = {
+    {"Server Browser", 32774}, {"Search Player", 32775}, {"Playlist Editor", 32776},
+    {"Create Server", 32777},  {"ZNK Bots 3.0", 32801},
+};
+
+QAction* AddCommand(QMenu* menu, int id, const QString& text)
+{
+    QAction* a = menu->addAction(text);
+    a->setObjectName(QStringLiteral("id%1").arg(id));
+    return a;
+}
+
+} // namespace
+
+QIcon AppIcon()
+{
+    static const QIcon icon = [] {
+        QIcon result;
+        for (int size : {16, 32, 48}) {
+            QPixmap pm(size, size);
+            pm.fill(Qt::transparent);
+            QPainter p(&pm);
+            p.setRenderHint(QPainter::Antialiasing);
+            QLinearGradient g(0, 0, size, size);
+            g.setColorAt(0, QColor(0x2b, 0x5f, 0x9e));
+            g.setColorAt(1, QColor(0x10, 0x24, 0x40));
+            p.setBrush(g);
+            p.setPen(Qt::NoPen);
+            p.drawRoundedRect(QRectF(0.5, 0.5, size - 1, size - 1), size / 5.0, size / 5.0);
+            QFont f("DejaVu Sans");
+            f.setBold(true);
+            f.setPixelSize(size * 3 / 4);
+            p.setFont(f);
+            p.setPen(QColor(0xff, 0xc8, 0x3c));
+            p.drawText(QRect(0, 0, size, size), Qt::AlignCenter, "Z");
+            result.addPixmap(pm);
+        }
+        return result;
+    }();
+    return icon;
+}
+
+CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent)
+{
+    setObjectName("CMainDlg");
+    setWindowTitle("ZNK Tool");
+    setWindowIcon(AppIcon());
+    CreateWidgets();
+    CreateMenus();
+    ConnectWidgets();
+
+    const QSize client(DluX(kClientWidthDlu), DluY(kClientHeightDlu));
+    const int menuHeight = menuBar_->sizeHint().height();
+    menuBar_->setGeometry(0, 0, client.width(), menuHeight);
+    client_->setGeometry(0, menuHeight, client.width(), client.height());
+    setFixedSize(client.width(), menuHeight + client.height());
+
+    if (theApp().settings.alwaysOnTop)
+        SetAlwaysOnTop(true);
+
+    {
+        // The first tab inserted becomes current and would announce it before any page is.
+        const QSignalBlocker block(tabs_);
+        for (int i = 0; i < PageCount; ++i)
+            tabs_->addTab(kPages[i].text);
+    }
+
+    currentPage_ = serverBrowser_;
+    for (int i = 0; i < PageCount; ++i)
+        pages_[i]->setVisible(i == ServerBrowser);
+    settings_->hide();
+    pageActions_[ServerBrowser]->setChecked(true);
+
+    ReloadLogo();
+    saveTimer_->start(kSaveIntervalMs);
+}
+
+CMainDlg::~CMainDlg() = default;
+
+void CMainDlg::CreateWidgets()
+{
+    client_ = new QWidget(this);
+    client_->setObjectName("client");
+
+    logo_ = new CAnimateCtrl(client_);
+    logo_->setObjectName("id1024");
+    logo_->setGeometry(DluRect(0, 0, 424, 60));
+
+    tabs_ = new QTabBar(client_);
+    tabs_->setObjectName("id1029");
+    tabs_->setGeometry(DluRect(0, 63, 423, 15));
+    tabs_->setExpanding(false);
+    tabs_->setDrawBase(true);
+
+    // Pages sit below the tab strip at their own place and are never moved.
+    const QRect pageRect = DluRect(0, kPageTopDlu, kClientWidthDlu, kClientHeightDlu - kPageTopDlu);
+    settings_ = new CSettingsDlg(this);
+    serverBrowser_ = new CServerBrowserDlg(client_);
+    searchPlayer_ = new CSearchPlayerDlg(client_);
+    playlistEditor_ = new CPlaylistEditorDlg(client_);
+    createServer_ = new CCreateServerDlg(client_);
+    botEditor_ = new CBotEditorDlg(client_);
+    pages_[ServerBrowser] = serverBrowser_;
+    pages_[SearchPlayer] = searchPlayer_;
+    pages_[PlaylistEditor] = playlistEditor_;
+    pages_[CreateServer] = createServer_;
+    pages_[BotEditor] = botEditor_;
+    for (QWidget* p : pages_) {
+        p->setGeometry(pageRect);
+        p->hide();
+    }
+
+    about_ = new CAboutDlg(this);
+    botChat_ = new CBotChatDlg(this);
+    botClass_ = new CBotClassDlg(this);
+    botMisc_ = new CBotMiscDlg(this);
+
+    saveTimer_ = new QTimer(this);
+    saveTimer_->setObjectName("timer1");
+}
+
+void CMainDlg::CreateMenus()
+{
+    menuBar_ = new QMenuBar(this);
+    menuBar_->setObjectName("id134");
+    menuBar_->setNativeMenuBar(false);
+
+    QMenu* file = menuBar_->addMenu("&File");
+    QAction* load = AddCommand(file, 32803, "Load Playlist from ...");
+    QAction* save = AddCommand(file, 32802, "Save Playlist as ...");
+    // The playlist files arrive with the playlist editor; until then the commands are greyed.
+    load->setEnabled(false);
+    save->setEnabled(false);
+    file->addSeparator();
+    connect(AddCommand(file, 32781, "Exit"), &QAction::triggered, this, &CMainDlg::OnExit);
+
+    QMenu* edit = menuBar_->addMenu("&Edit");
+    connect(AddCommand(edit, 32780, "Settings"), &QAction::triggered, this, &CMainDlg::OnSettings);
+    edit->addSeparator();
+    for (int i = 0; i < PageCount; ++i) {
+        pageActions_[i] = AddCommand(edit, kPages[i].commandId, kPages[i].text);
+        pageActions_[i]->setCheckable(true);
+        connect(pageActions_[i], &QAction::triggered, this, [this, i] { OnEditMenuPage(i); });
+    }
+    // No extensible system menu here: Always On Top closes the Edit menu, the second About the
+    // Help menu.
+    edit->addSeparator();
+    alwaysOnTopAction_ = AddCommand(edit, 17, "Always On Top");
+    alwaysOnTopAction_->setCheckable(true);
+    connect(alwaysOnTopAction_, &QAction::triggered, this, &CMainDlg::ToggleAlwaysOnTop);
+
+    QMenu* help = menuBar_->addMenu("&Help");
+    connect(AddCommand(help, 32788, "About"), &QAction::triggered, this, &CMainDlg::OnAbout);
+    connect(AddCommand(help, 16, "&About ZNKTool..."), &QAction::triggered, this, &CMainDlg::OnSystemAbout);
+}
+
+void CMainDlg::ConnectWidgets()
+{
+    connect(tabs_, &QTabBar::currentChanged, this, &CMainDlg::OnTabChanged);
+    connect(saveTimer_, &QTimer::timeout, this, &CMainDlg::OnSaveTimer);
+}
+
+QWidget* CMainDlg::page(int index) const
+{
+    return index >= 0 && index < PageCount ? pages_[index] : nullptr;
+}
+
+int CMainDlg::indexOf(QWidget* p) const
+{
+    for (int i = 0; i < PageCount; ++i)
+        if (pages_[i] == p)
+            return i;
+    return -1;
+}
+
+void CMainDlg::ShowPage(QWidget* p)
+{
+    if (!p || p == currentPage_)
+        return;
+    currentPage_->hide();
+    p->show();
+    pageActions_[indexOf(currentPage_)]->setChecked(false);
+    pageActions_[indexOf(p)]->setChecked(true);
+    currentPage_ = p;
+}
+
+void CMainDlg::OnTabChanged(int index)
+{
+    ShowPage(page(index));
+}
+
+void CMainDlg::OnEditMenuPage(int index)
+{
+    // A checkable action toggles itself when chosen; the check marks follow the shown page only.
+    pageActions_[index]->setChecked(pages_[index] == currentPage_);
+    {
+        const QSignalBlocker block(tabs_);
+        tabs_->setCurrentIndex(index);
+    }
+    ShowPage(pages_[index]);
+}
+
+void CMainDlg::ReloadLogo()
+{
+    const AppSettings& s = theApp().settings;
+    const std::string path = JoinPath(s.gameFolder, s.modFolder, "media", "logo.avi");
+    logo_->Open(QString::fromStdString(path));
+}
+
+void CMainDlg::SetAlwaysOnTop(bool on)
+{
+    const bool wasVisible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    // Changing window flags hides a shown window.
+    if (wasVisible)
+        show();
+    alwaysOnTopAction_->setChecked(on);
+    theApp().settings.alwaysOnTop = on;
+}
+
+void CMainDlg::ToggleAlwaysOnTop()
+{
+    SetAlwaysOnTop(!(windowFlags() & Qt::WindowStaysOnTopHint));
+}
+
+void CMainDlg::OnSettings()
+{
+    settings_->show();
+    settings_->raise();
+    settings_->activateWindow();
+}
+
+void CMainDlg::OnAbout()
+{
+    if (aboutShown_)
+        return;
+    aboutShown_ = true;
+    about_->exec();
+    aboutShown_ = false;
+}
+
+void CMainDlg::OnSystemAbout()
+{
+    CAboutDlg box(this);
+    box.exec();
+}
+
+void CMainDlg::OnExit()
+{
+    // Straight out of the modal loop; shut-down still closes every socket.
+    done(0);
+}
+
+void CMainDlg::OnSaveTimer()
+{
+    theApp().SaveServers();
+}
+
+void CMainDlg::OnOK()
+{
+    if (currentPage_ == searchPlayer_)
+        searchPlayer_->StartSearch();
+}
+
+void CMainDlg::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // A focused push button takes Enter as a click, as in any dialog.
+        if (qobject_cast<QAbstractButton*>(focusWidget())) {
+            QDialog::keyPressEvent(event);
+            return;
+        }
+        OnOK();
+        event->accept();
+        return;
+    case Qt::Key_Escape:
+        reject();
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}

@@ -1,0 +1,103 @@
+#pragma once
+#include <QDialog>
+#include <QPointer>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class QTabBar;
+class QTimer;
+class CAnimateCtrl;
+class CAboutDlg;
+class CSettingsDlg;
+class CServerBrowserDlg;
+class CSearchPlayerDlg;
+class CPlaylistEditorDlg;
+class CCreateServerDlg;
+class CBotEditorDlg;
+class CBotChatDlg;
+class CBotClassDlg;
+class CBotMiscDlg;
+
+// The program's one top-level window: the logo strip, five tabs whose pages live for the whole
+// run and are only shown or hidden, the menus, Always On Top, and the 15-second save.
+class CMainDlg : public QDialog {
+    Q_OBJECT
+public:
+    // Tab order is fixed; these are the tab indexes.
+    enum Page { ServerBrowser = 0, SearchPlayer, PlaylistEditor, CreateServer, BotEditor, PageCount };
+
+    explicit CMainDlg(QWidget* parent = nullptr);
+    ~CMainDlg() override;
+
+    void ShowPage(QWidget* page);
+    // Opens the logo animation again from the current game location and mod.
+    void ReloadLogo();
+    void SetAlwaysOnTop(bool on);
+    void ToggleAlwaysOnTop();
+
+    QWidget* page(int index) const;
+    QWidget* currentPage() const { return currentPage_; }
+    int indexOf(QWidget* page) const;
+    QTabBar* tabs() const { return tabs_; }
+    QMenuBar* menuBar() const { return menuBar_; }
+    CAnimateCtrl* logo() const { return logo_; }
+    QTimer* saveTimer() const { return saveTimer_; }
+    CAboutDlg* aboutBox() const { return about_; }
+    QAction* alwaysOnTopAction() const { return alwaysOnTopAction_; }
+
+    CSettingsDlg* settingsDlg() const { return settings_; }
+    CServerBrowserDlg* serverBrowser() const { return serverBrowser_; }
+    CSearchPlayerDlg* searchPlayer() const { return searchPlayer_; }
+    CPlaylistEditorDlg* playlistEditor() const { return playlistEditor_; }
+    CCreateServerDlg* createServer() const { return createServer_; }
+    CBotEditorDlg* botEditor() const { return botEditor_; }
+    CBotChatDlg* botChatHelp() const { return botChat_; }
+    CBotClassDlg* botClassHelp() const { return botClass_; }
+    CBotMiscDlg* botMiscHelp() const { return botMisc_; }
+
+    // Enter: starts a search on the search page, does nothing elsewhere; never closes.
+    void OnOK();
+    void accept() override { OnOK(); }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void CreateWidgets();
+    void CreateMenus();
+    void ConnectWidgets();
+    void OnTabChanged(int index);
+    void OnEditMenuPage(int index);
+    void OnAbout();
+    void OnSystemAbout();
+    void OnExit();
+    void OnSettings();
+    void OnSaveTimer();
+
+    QMenuBar* menuBar_ = nullptr;
+    QWidget* client_ = nullptr;
+    CAnimateCtrl* logo_ = nullptr;
+    QTabBar* tabs_ = nullptr;
+    QTimer* saveTimer_ = nullptr;
+
+    CSettingsDlg* settings_ = nullptr;
+    CAboutDlg* about_ = nullptr;
+    bool aboutShown_ = false;
+    CBotEditorDlg* botEditor_ = nullptr;
+    CCreateServerDlg* createServer_ = nullptr;
+    CPlaylistEditorDlg* playlistEditor_ = nullptr;
+    CSearchPlayerDlg* searchPlayer_ = nullptr;
+    CServerBrowserDlg* serverBrowser_ = nullptr;
+    CBotChatDlg* botChat_ = nullptr;
+    CBotClassDlg* botClass_ = nullptr;
+    CBotMiscDlg* botMisc_ = nullptr;
+
+    QWidget* pages_[PageCount] = {};
+    QAction* pageActions_[PageCount] = {};
+    QAction* alwaysOnTopAction_ = nullptr;
+    QWidget* currentPage_ = nullptr;
+};
+
+// The application icon, drawn once.
+QIcon AppIcon();

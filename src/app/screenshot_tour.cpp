@@ -1,0 +1,91 @@
+#include "app/screenshot_tour.h"
+
+#include "app/about_dlg.h"
+#include "app/input_box.h"
+#include "app/main_dlg.h"
+#include "app/tool_app.h"
+#include "gameconfig/settings_dlg.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QTabBar>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+// Lets timers, sockets and repaints run for a while.
+void Pump(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+QString FileSafe(QString text)
+{
+    text = text.toLower();
+    for (QChar& c : text)
+        if (!c.isLetterOrNumber())
+            c = '-';
+    return text;
+}
+
+} // namespace
+
+void ScreenshotTour::Begin()
+{
+    QTimer::singleShot(0, [this] { Run(); });
+}
+
+void ScreenshotTour::Shoot(QWidget* widget, const QString& name)
+{
+    QApplication::processEvents();
+    const QString path = QDir(folder_).filePath(name + ".png");
+    if (widget->grab().save(path)) {
+        ++saved_;
+        std::printf("%s\n", qPrintable(path));
+    } else {
+        std::fprintf(stderr, "could not save %s\n", qPrintable(path));
+    }
+}
+
+void ScreenshotTour::Run()
+{
+    QDir().mkpath(folder_);
+    CMainDlg* main = theApp().mainWnd();
+    Pump(300); // the logo's first frames
+
+    for (int i = 0; i < CMainDlg::PageCount; ++i) {
+        main->tabs()->setCurrentIndex(i);
+        Pump(100);
+        Shoot(main, QString("tab%1-%2").arg(i).arg(FileSafe(main->tabs()->tabText(i))));
+    }
+    main->tabs()->setCurrentIndex(CMainDlg::ServerBrowser);
+
+    CSettingsDlg* settings = main->settingsDlg();
+    settings->show();
+    Pump(100);
+    Shoot(settings, "settings");
+    settings->hide();
+
+    CAboutDlg about(main);
+    about.show();
+    Pump(50);
+    Shoot(&about, "about");
+    about.hide();
+
+    CInputBox box(main);
+    box.setWindowTitle("Friends");
+    box.promptLabel()->setText("Please type the name of the player to add");
+    box.show();
+    Pump(50);
+    Shoot(&box, "input-box");
+    box.hide();
+
+    // Close the normal way, so that shut-down saves everything as for a user.
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(main, &escape);
+}

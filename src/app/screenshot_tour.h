@@ -1,0 +1,22 @@
+#pragma once
+#include <QString>
+
+class QWidget;
+
+// Drives the running program through its windows and saves a PNG of each into a folder, then
+// closes the main window with Escape so that shut-down saves exactly as for a user.
+// It only drives the program; it changes nothing of what the program does.
+class ScreenshotTour {
+public:
+    explicit ScreenshotTour(QString folder) : folder_(std::move(folder)) {}
+    // Call after CToolApp::Start(); schedules the tour on the event loop.
+    void Begin();
+    int saved() const { return saved_; }
+
+private:
+    void Shoot(QWidget* widget, const QString& name);
+    void Run();
+
+    QString folder_;
+    int saved_ = 0;
+};

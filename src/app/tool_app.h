@@ -1,0 +1,60 @@
+#pragma once
+#include "app/app_settings.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+class CMainDlg;
+
+// The application object: owns the settings record and everything that lives until exit,
+// runs start-up and shut-down. One instance, reached through theApp().
+class CToolApp {
+public:
+    CToolApp();
+    ~CToolApp();
+    CToolApp(const CToolApp&) = delete;
+    CToolApp& operator=(const CToolApp&) = delete;
+
+    // Start-up up to showing the main window (not modal). False when the program is to end
+    // (first run abandoned); exitCode() then tells with what status.
+    bool Start();
+    // Start() + the main window's modal loop + Shutdown(); what main() runs. Returns the exit code.
+    int InitInstance();
+    // Saves everything and frees what the subsystems registered. Safe to call once after Start().
+    void Shutdown();
+
+    // Saves the server store (which saves znktool.conf first). Timer 1 and shut-down call it.
+    void SaveServers();
+
+    // Ends the process at once with the given status (first run abandoned in a file dialog).
+    // Tests replace it so that they keep running.
+    std::function<void(int)> exitHandler;
+    void ExitNow(int code);
+
+    // One clear message for the user (a settings file that cannot be written, and the like).
+    // Tests replace it to collect the messages instead of showing boxes.
+    std::function<void(const QString& title, const QString& text)> messageHandler;
+    void ShowMessage(const QString& title, const QString& text);
+
+    // Shows the first-run finder; true when the user chose a game. Tests may replace it.
+    std::function<bool()> firstRunHandler;
+
+    AppSettings settings;
+    CMainDlg* mainWnd() const { return mainWnd_.get(); }
+    int exitCode() const { return exitCode_; }
+
+private:
+    bool RunFinder();
+    void SaveSettingsReporting();
+
+    std::unique_ptr<CMainDlg> mainWnd_;
+    int exitCode_ = 0;
+    bool started_ = false;
+    bool shutDown_ = false;
+    bool writeFailureReported_ = false;
+};
+
+// The one application object (created by main() or a test before anything else runs).
+CToolApp& theApp();
+bool HasApp();

@@ -1,0 +1,24 @@
+#include "core/path.h"
+
+#include <sys/stat.h>
+
+std::string JoinPath(const std::string& a, const std::string& b)
+{
+    if (a.empty())
+        return b;
+    if (a.back() == kPathSeparator)
+        return a + b;
+    return a + kPathSeparator + b;
+}
+
+bool FileExists(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool FolderExists(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}

@@ -1,0 +1,53 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// What the program needs of the operating system, one implementation per OS
+// (platform/posix, platform/win32).
+namespace platform {
+
+// The process's current directory ("" when it cannot be read).
+std::string CurrentDirectory();
+
+// Where the first-run finder searches, in order: the drive roots A:\ to Z:\ that exist on
+// Windows; the user's home folder, then "/" elsewhere.
+std::vector<std::string> DriveRoots();
+// Folders a drive scan never enters (virtual file systems; the home folder already scanned
+// first). Empty on Windows.
+std::vector<std::string> ScanSkipFolders();
+
+// A DWORD value under the game's settings key (HKCU\Software\Valve\Half-Life\Settings).
+// Elsewhere the key is the section "HKEY_CURRENT_USER\Software\Valve\Half-Life\Settings" of
+// registry.ini in the working folder. Reading gives false when the file, section or value is
+// missing; writing never creates the key (the file or the section) and gives false then.
+bool ReadGameRegistryDword(const std::string& workFolder, const std::string& name, uint32_t& value);
+bool WriteGameRegistryDword(const std::string& workFolder, const std::string& name, uint32_t value);
+inline constexpr const char* kGameRegistrySection = "HKEY_CURRENT_USER\\Software\\Valve\\Half-Life\\Settings";
+inline constexpr const char* kRegistryFileName = "registry.ini";
+
+// Starts program with one parameter string, the way the shell's "open" does: on Windows the
+// string is passed as it is; elsewhere it is split into arguments as the Windows C runtime
+// splits a command line. The program runs detached in its own process group, in workFolder.
+// Returns the process id, or 0 when it could not be started.
+int64_t StartProgram(const std::string& program, const std::string& parameters, const std::string& workFolder);
+
+// The game's priority setting (-2 low … 0 normal … 3 real time) applied to a started process
+// (on POSIX its process group gets a nice value). A refusal is ignored; false then.
+bool SetProcessPriority(int64_t pid, int priority);
+// The nice value used for a priority setting on POSIX.
+int NiceValueForPriority(int priority);
+
+// Opens a web address in the user's browser; failures are ignored.
+void OpenUrl(const std::string& url);
+
+// The UTC wall clock, to the millisecond.
+struct ClockTime {
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+};
+ClockTime UtcNow();
+
+} // namespace platform

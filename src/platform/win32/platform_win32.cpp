@@ -1,0 +1,76 @@
+// Windows build of the platform layer. Not compiled on the Linux builders; kept small and
+// close to what the shell and kernel calls do.
+#include "platform/platform.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+namespace platform {
+
+std::string CurrentDirectory()
+{
+    char buf[1024];
+    DWORD n = GetCurrentDirectoryA(sizeof buf, buf);
+    return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
+}
+
+std::vector<std::string> DriveRoots()
+{
+    std::vector<std::string> roots;
+    for (char c = 'A'; c <= 'Z'; ++c) {
+        std::string root = std::string(1, c) + ":\\";
+        DWORD attr = GetFileAttributesA(root.c_str());
+        if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY))
+            roots.push_back(root);
+    }
+    return roots;
+}
+
+std::vector<std::string> ScanSkipFolders() { return {}; }
+
+int64_t StartProgram(const std::string& program, const std::string& parameters, const std::string& workFolder)
+{
+    SHELLEXECUTEINFOA info {};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.lpVerb = "open";
+    info.lpFile = program.c_str();
+    info.lpParameters = parameters.c_str();
+    info.lpDirectory = workFolder.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExA(&info) || !info.hProcess)
+        return 0;
+    DWORD pid = GetProcessId(info.hProcess);
+    CloseHandle(info.hProcess);
+    return pid;
+}
+
+int NiceValueForPriority(int) { return 0; }
+
+bool SetProcessPriority(int64_t pid, int priority)
+{
+    static const DWORD classes[] = {IDLE_PRIORITY_CLASS, BELOW_NORMAL_PRIORITY_CLASS, NORMAL_PRIORITY_CLASS,
+                                    ABOVE_NORMAL_PRIORITY_CLASS, HIGH_PRIORITY_CLASS, REALTIME_PRIORITY_CLASS};
+    if (priority < -2 || priority > 3)
+        priority = 0;
+    HANDLE h = OpenProcess(PROCESS_SET_INFORMATION, FALSE, static_cast<DWORD>(pid));
+    if (!h)
+        return false;
+    BOOL ok = SetPriorityClass(h, classes[priority + 2]);
+    CloseHandle(h);
+    return ok != FALSE;
+}
+
+void OpenUrl(const std::string& url)
+{
+    ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
+}
+
+ClockTime UtcNow()
+{
+    SYSTEMTIME st;
+    GetSystemTime(&st);
+    return ClockTime {st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+}
+
+} // namespace platform

@@ -1,0 +1,207 @@
+#include "app/about_dlg.h"
+#include "app/logo_animation.h"
+#include "app_fixture.h"
+#include "avi_writer.h"
+#include "bots/bot_editor_dlg.h"
+#include "browser/server_browser_dlg.h"
+#include "gameconfig/settings_dlg.h"
+#include "music/playlist_editor_dlg.h"
+#include "search/search_player_dlg.h"
+#include "server/create_server_dlg.h"
+
+#include <QAction>
+#include <QPushButton>
+#include <QMenuBar>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+
+namespace {
+
+QAction* Command(QWidget* w, int id)
+{
+    return w->findChild<QAction*>(QStringLiteral("id%1").arg(id));
+}
+
+std::vector<int> CheckedPageItems(CMainDlg* main)
+{
+    std::vector<int> ids;
+    for (int id : {32774, 32775, 32776, 32777, 32801})
+        if (Command(main, id)->isChecked())
+            ids.push_back(id);
+    return ids;
+}
+
+} // namespace
+
+using MainWindow = StartedApp;
+
+TEST_F(MainWindow, TabsMenusAndPagesAreInTheirPlaces)
+{
+    EXPECT_EQ(main->objectName(), "CMainDlg");
+    EXPECT_EQ(main->windowTitle(), "ZNK Tool");
+    QTabBar* tabs = main->findChild<QTabBar*>("id1029");
+    ASSERT_TRUE(tabs);
+    const QStringList texts = {"Server Browser", "Search Player", "Playlist Editor", "Create Server", "ZNK Bots 3.0"};
+    ASSERT_EQ(tabs->count(), 5);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(tabs->tabText(i), texts[i]);
+    EXPECT_TRUE(main->findChild<CAnimateCtrl*>("id1024"));
+
+    const char* classes[] = {"CServerBrowserDlg", "CSearchPlayerDlg", "CPlaylistEditorDlg", "CCreateServerDlg",
+                             "CBotEditorDlg"};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(main->page(i)->objectName(), classes[i]);
+        EXPECT_EQ(main->page(i)->isVisible(), i == 0) << classes[i];
+    }
+    EXPECT_FALSE(main->settingsDlg()->isVisible());
+    EXPECT_EQ(CheckedPageItems(main), std::vector<int>{32774});
+
+    const std::vector<std::pair<int, QString>> commands = {
+        {32803, "Load Playlist from ..."}, {32802, "Save Playlist as ..."}, {32781, "Exit"},
+        {32780, "Settings"}, {32774, "Server Browser"}, {32775, "Search Player"}, {32776, "Playlist Editor"},
+        {32777, "Create Server"}, {32801, "ZNK Bots 3.0"}, {17, "Always On Top"}, {32788, "About"},
+        {16, "&About ZNKTool..."}};
+    for (const auto& [id, text] : commands) {
+        QAction* a = Command(main, id);
+        ASSERT_TRUE(a) << id;
+        EXPECT_EQ(a->text(), text);
+    }
+}
+
+TEST_F(MainWindow, EditMenuSwitchesPagesAndMovesTheCheckMark)
+{
+    Command(main, 32775)->trigger();
+    EXPECT_EQ(main->tabs()->currentIndex(), 1);
+    EXPECT_EQ(main->currentPage(), main->searchPlayer());
+    EXPECT_TRUE(main->searchPlayer()->isVisible());
+    EXPECT_FALSE(main->serverBrowser()->isVisible());
+    EXPECT_EQ(CheckedPageItems(main), std::vector<int>{32775});
+
+    // The page already shown: nothing changes, the check mark stays.
+    Command(main, 32775)->trigger();
+    EXPECT_EQ(CheckedPageItems(main), std::vector<int>{32775});
+    EXPECT_TRUE(main->searchPlayer()->isVisible());
+
+    // Clicking a tab does the same as the menu.
+    QTabBar* tabs = main->tabs();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(4).center());
+    EXPECT_EQ(main->currentPage(), main->botEditor());
+    EXPECT_EQ(CheckedPageItems(main), std::vector<int>{32801});
+    int visible = 0;
+    for (int i = 0; i < CMainDlg::PageCount; ++i)
+        visible += main->page(i)->isVisible();
+    EXPECT_EQ(visible, 1);
+}
+
+TEST_F(MainWindow, EnterNeverClosesEscapeDoes)
+{
+    QTest::keyClick(main, Qt::Key_Return);
+    QTest::keyClick(main, Qt::Key_Enter);
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_EQ(main->currentPage(), main->serverBrowser());
+
+    Command(main, 32775)->trigger();
+    QTest::keyClick(main, Qt::Key_Return);
+    EXPECT_TRUE(main->isVisible());
+
+    QTest::keyClick(main, Qt::Key_Escape);
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_EQ(main->result(), QDialog::Rejected);
+}
+
+TEST_F(MainWindow, ExitEndsTheWindowAndShutdownSaves)
+{
+    Command(main, 17)->trigger(); // always on top, saved at exit
+    Command(main, 32781)->trigger();
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_EQ(main->result(), 0);
+    app->Shutdown();
+    auto b = ReadAllBytes(dir.File("znktool.conf"));
+    ASSERT_EQ(b.size(), 1665u);
+    EXPECT_EQ(b[1420], 1);
+}
+
+TEST_F(MainWindow, TimerSavesEveryFifteenSeconds)
+{
+    EXPECT_EQ(main->saveTimer()->interval(), 15000);
+    EXPECT_TRUE(main->saveTimer()->isActive());
+    app->settings.maxPlayers = 31;
+    QMetaObject::invokeMethod(main->saveTimer(), "timeout");
+    auto b = ReadAllBytes(dir.File("znktool.conf"));
+    ASSERT_EQ(b.size(), 1665u);
+    EXPECT_EQ(b[1659], 31);
+}
+
+TEST_F(MainWindow, SettingsCommandShowsTheSettingsWindow)
+{
+    Command(main, 32780)->trigger();
+    EXPECT_TRUE(main->settingsDlg()->isVisible());
+    EXPECT_EQ(main->settingsDlg()->objectName(), "CSettingsDlg");
+}
+
+TEST_F(MainWindow, AboutBoxShowsVersionAndTwoAddresses)
+{
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(box);
+        seen = true;
+        EXPECT_EQ(box->windowTitle(), "About ZNKTool");
+        auto* link = box->findChild<CStaticLink*>("id1170");
+        auto* home = box->findChild<QLabel*>("id1171");
+        ASSERT_TRUE(link && home);
+        EXPECT_TRUE(link->text().startsWith("http"));
+        EXPECT_TRUE(home->text().startsWith("http"));
+        EXPECT_NE(link->text(), home->text());
+        QTest::mouseMove(link, link->rect().center());
+        EXPECT_EQ(link->cursor().shape(), Qt::CrossCursor);
+        QTest::mouseClick(box->findChild<QPushButton*>("id1"), Qt::LeftButton);
+    });
+    Command(main, 32788)->trigger();
+    EXPECT_TRUE(seen);
+}
+
+class MainWindowOnTop : public StartedApp {
+    void Prepare(AppSettings& s) override { s.alwaysOnTop = true; }
+};
+
+TEST_F(MainWindowOnTop, StartsTopmostAndTogglesBack)
+{
+    QAction* onTop = Command(main, 17);
+    EXPECT_TRUE(main->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(onTop->isChecked());
+    onTop->trigger();
+    EXPECT_FALSE(main->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_FALSE(onTop->isChecked());
+    EXPECT_FALSE(app->settings.alwaysOnTop);
+    EXPECT_TRUE(main->isVisible());
+    onTop->trigger();
+    EXPECT_TRUE(main->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(onTop->isChecked());
+    EXPECT_TRUE(app->settings.alwaysOnTop);
+}
+
+class MainWindowWithLogo : public StartedApp {
+    void Prepare(AppSettings& s) override
+    {
+        const std::string media = JoinPath(s.gameFolder, s.modFolder, "media");
+        std::filesystem::create_directories(media);
+        std::vector<std::vector<uint8_t>> frames(3, std::vector<uint8_t>(40 * 10, 1));
+        std::array<uint32_t, 256> palette {};
+        palette[1] = 0xffcc00u;
+        ASSERT_TRUE(WriteAviFile(JoinPath(media, "logo.avi"), 40, 10, 50000, frames, palette, true));
+    }
+};
+
+TEST_F(MainWindowWithLogo, LogoPlaysFromTheModFolder)
+{
+    EXPECT_TRUE(main->logo()->isPlaying());
+    EXPECT_EQ(main->logo()->frameCount(), 3);
+    // A game location without the file leaves an empty strip and says nothing.
+    app->settings.modFolder = "othermod";
+    main->ReloadLogo();
+    EXPECT_FALSE(main->logo()->isPlaying());
+    EXPECT_TRUE(messages.isEmpty());
+}

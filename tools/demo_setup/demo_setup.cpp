@@ -1,0 +1,35 @@
+// Writes the znktool.conf of a demo folder: the game is the demo's stand-in client in
+// DIR/game, the mod is "znk". Used by `make run` on its scratch copy of the demo.
+#include "app/app_settings.h"
+#include "core/path.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: demo_setup DIR\n");
+        return 2;
+    }
+    char* real = ::realpath(argv[1], nullptr);
+    if (!real) {
+        std::fprintf(stderr, "demo_setup: no folder %s\n", argv[1]);
+        return 1;
+    }
+    const std::string dir = real;
+    std::free(real);
+
+    AppSettings s;
+    s.workFolder = dir;
+    s.settingsPath = JoinPath(dir, AppSettings::kFileName);
+    s.SetGamePath(JoinPath(dir, "game", kClientExeName));
+    s.SetFirstRunDefaults();
+    s.Save(false);
+    if (s.lastSaveFailed) {
+        std::fprintf(stderr, "demo_setup: cannot write %s\n", s.settingsPath.c_str());
+        return 1;
+    }
+    return 0;
+}
