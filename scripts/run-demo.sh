@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Sets up a scratch copy of the demo install in run/ and starts ZNK Tool in it.
 # With no display (or SCREENSHOTS=1) it takes the screenshots tour into run/screenshots.
+# RUN_DIR chooses another scratch folder.
 set -euo pipefail
 build=${1:-build}
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "$top" && cd "$build" && pwd)
-run="$top/run"
+run="${RUN_DIR:-$top/run}"
 
 rm -rf "$run"
 mkdir -p "$run"

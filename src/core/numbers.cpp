@@ -99,7 +99,7 @@ double ReadDoubleView(std::string_view s)
     std::string_view rest = s.substr(i);
     // from_chars would take a second '-' itself; atof stops there.
     if (rest.empty() || rest[0] == '-' || rest[0] == '+')
-        return negative ? -0.0 : 0.0;
+        return 0.0;
 
     bool hex = false;
     std::chars_format format = std::chars_format::general;
@@ -113,8 +113,8 @@ double ReadDoubleView(std::string_view s)
     double value = 0.0;
     auto [ptr, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), value, format);
     if (ec == std::errc::invalid_argument)
-        value = 0.0;
-    else if (ec == std::errc::result_out_of_range) {
+        return 0.0; // no conversion: a plain zero, whatever sign came before
+    if (ec == std::errc::result_out_of_range) {
         std::string_view matched(rest.data(), static_cast<size_t>(ptr - rest.data()));
         value = MatchedTextOverflows(matched, hex) ? std::numeric_limits<double>::infinity() : 0.0;
     }

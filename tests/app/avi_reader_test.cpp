@@ -443,6 +443,7 @@ TEST(AviReaderTest, ReadsFilesAndReportsMissingOnes)
     EXPECT_TRUE(m.frames.empty());
     WriteAllBytes(dir.File("empty.avi"), {});
     EXPECT_FALSE(ReadAviFile(dir.File("empty.avi"), m));
+    EXPECT_FALSE(ReadAviFile(dir.Path(), m)) << "a folder";
 }
 
 TEST(AviWriterTest, EncodesRle8AsExpected)

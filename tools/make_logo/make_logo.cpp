@@ -3,7 +3,8 @@
 //   make_logo OUT.avi [--png-dir DIR]
 //
 // --png-dir also saves every quantized frame as DIR/frame_NN.png, to look at the art.
-// The output depends only on this program and the DejaVu fonts, byte for byte.
+// Nothing depends on time or randomness: with the same Qt and DejaVu fonts, every run writes
+// the same bytes.
 
 #include "avi_writer.h"
 
@@ -13,7 +14,6 @@
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>
-#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
