@@ -7,7 +7,6 @@
 #include <bit>
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
 
 namespace {
 
@@ -166,7 +165,7 @@ AppSettings::LoadResult AppSettings::Load(const std::function<bool()>& firstRun)
     lastSaveFailed = false;
     unreadable = false;
 
-    if (::access(settingsPath.c_str(), F_OK) != 0) {
+    if (!PathExists(settingsPath)) {
         if (!firstRun || !firstRun())
             return LoadResult::Abandoned;
         Save(false);

@@ -488,6 +488,7 @@ bool ReadAvi(const uint8_t* data, size_t size, AviMovie& out, std::string* error
     if (frames.empty())
         return Fail(error, "no whole frame");
 
+    // The bitmap header, not avih, gives the size: it is what the frame data is laid out by.
     out.width = f.width;
     out.height = f.height;
     out.frameMicroseconds = FrameMicroseconds(h);

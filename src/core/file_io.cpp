@@ -4,7 +4,13 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 bool ReadWholeFile(const std::string& path, std::string& out)
 {
@@ -20,6 +26,32 @@ bool ReadWholeFile(const std::string& path, std::string& out)
     return true;
 }
 
+#ifdef _WIN32
+bool IsReadOnlyFile(const std::string& path)
+{
+    const DWORD attr = GetFileAttributesA(path.c_str());
+    return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY);
+}
+
+bool WriteFileAtomic(const std::string& path, const std::string& data)
+{
+    if (IsReadOnlyFile(path))
+        return false;
+    const std::string temp = path + ".tmp";
+    FILE* f = std::fopen(temp.c_str(), "wb");
+    if (!f)
+        return false;
+    bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
+    ok = std::fflush(f) == 0 && ok;
+    ok = _commit(_fileno(f)) == 0 && ok;
+    ok = std::fclose(f) == 0 && ok;
+    if (ok)
+        ok = MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (!ok)
+        DeleteFileA(temp.c_str());
+    return ok;
+}
+#else
 bool IsReadOnlyFile(const std::string& path)
 {
     return ::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0;
@@ -70,3 +102,4 @@ bool WriteFileAtomic(const std::string& path, const std::string& data)
         ::unlink(temp.c_str());
     return ok;
 }
+#endif

@@ -19,6 +19,8 @@ std::string JoinPath(const std::string& a, const std::string& b, const Rest&... 
     return JoinPath(JoinPath(a, b), rest...);
 }
 
+// True when anything exists under that name.
+bool PathExists(const std::string& path);
 // True when the path names an existing file (not a folder).
 bool FileExists(const std::string& path);
 // True when the path names an existing folder.
