@@ -20,7 +20,7 @@
 namespace {
 
 // A status line that shows a long path shortened in the middle instead of widening the dialog
-// (or cutting off the end, the part that tells where the search is). text() stays complete.
+// (or cutting off the end, which tells where the search is). text() stays complete.
 class ElidedLabel : public QLabel {
 public:
     using QLabel::QLabel;

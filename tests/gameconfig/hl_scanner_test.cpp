@@ -128,22 +128,24 @@ TEST(HLScanner, UnreadableFolderIsSkippedSilently)
 TEST(HLScanner, StopEndsTheScanBeforeTheNextEntry)
 {
     Tree t;
+    t.File("wide/hl.sh");
     for (int i = 0; i < 40; ++i)
-        t.File("wide/f" + std::to_string(i) + "/hl.sh");
+        t.Folder("wide/f" + std::to_string(i) + "/g");
     std::atomic<bool> stop{false};
     CHLScanner scanner("hl.sh", stop);
-    int found = 0;
-    int enteredAfterStop = 0;
-    scanner.onEnterFolder = [&](const std::string&) { enteredAfterStop += stop ? 1 : 0; };
-    scanner.onFound = [&](const std::string&) {
-        ++found;
-        stop = true;
+    int reportsAfterStop = 0;
+    // Stopped on entering the first subfolder: neither its contents nor any later entry of
+    // its parent (the file included) may be reported.
+    scanner.onEnterFolder = [&](const std::string& folder) {
+        reportsAfterStop += stop ? 1 : 0;
+        if (folder.find("/wide/f") != std::string::npos)
+            stop = true;
     };
+    scanner.onFound = [&](const std::string&) { reportsAfterStop += stop ? 1 : 0; };
 
     scanner.ScanFolder(t.At());
 
-    EXPECT_EQ(found, 1);
-    EXPECT_EQ(enteredAfterStop, 0);
+    EXPECT_EQ(reportsAfterStop, 0);
 }
 
 TEST(HLScanner, RateLimiterPassesTheFirstAndThenOncePerInterval)
