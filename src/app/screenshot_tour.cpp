@@ -4,12 +4,14 @@
 #include "app/input_box.h"
 #include "app/main_dlg.h"
 #include "app/tool_app.h"
+#include "gameconfig/find_hl_dlg.h"
 #include "gameconfig/settings_dlg.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QTabBar>
 #include <QTimer>
 #include <cstdio>
@@ -84,6 +86,21 @@ void ScreenshotTour::Run()
     Pump(50);
     Shoot(&box, "input-box");
     box.hide();
+
+    // The first-run finder, searching the folder the program was started in (the demo keeps
+    // its game there), so the picture shows a finished search.
+    {
+        CFindHLThread scanner;
+        scanner.roots = {theApp().settings.workFolder};
+        CFindHLDlg finder(scanner, main);
+        finder.show();
+        auto* status = finder.findChild<QLabel*>("id1118");
+        for (int i = 0; i < 100 && status && status->text() != "Done"; ++i)
+            Pump(30);
+        Shoot(&finder, "finder");
+        finder.hide();
+        CFindHLDlg::StopAndWait(scanner);
+    }
 
     // Close the normal way, so that shut-down saves everything as for a user.
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
