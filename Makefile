@@ -34,6 +34,7 @@ asan:
 	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DZNK_SANITIZE=address -DCMAKE_BUILD_TYPE=Debug"
 
 tsan:
+	TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp halt_on_error=1" \
 	$(MAKE) test BUILD=build-tsan CMAKE_FLAGS="-DZNK_SANITIZE=thread -DCMAKE_BUILD_TYPE=Debug"
 
 clean:
