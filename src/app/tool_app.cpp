@@ -82,6 +82,11 @@ bool CToolApp::Start()
     }
 
     mainWnd_ = std::make_unique<CMainDlg>();
+
+    store.SetWorkFolder(settings.workFolder);
+    store.Load();
+    store.LoadFriends();
+
     mainWnd_->show();
     return true;
 }
@@ -98,6 +103,8 @@ int CToolApp::InitInstance()
 void CToolApp::SaveServers()
 {
     SaveSettingsReporting();
+    // An unwritable server file is left as it was; the lists stay in memory for the next try.
+    store.Save();
 }
 
 void CToolApp::Shutdown()
@@ -108,4 +115,5 @@ void CToolApp::Shutdown()
     mainWnd_->saveTimer()->stop();
     SaveServers();
     mainWnd_.reset();
+    store.Clear();
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "app/app_settings.h"
+#include "app/server_store.h"
 
 #include <QString>
 #include <functional>
@@ -24,8 +25,21 @@ public:
     // Saves everything and frees what the subsystems registered. Safe to call once after Start().
     void Shutdown();
 
-    // Saves the server store (which saves znktool.conf first). Timer 1 and shut-down call it.
+    // Saves znktool.conf, then the server lists and records. Timer 1 and shut-down call it.
     void SaveServers();
+
+    // The server and friends store (records live until exit).
+    ServerRecord* FindOrCreateRecord(const std::string& address) { return store.FindOrCreateRecord(address); }
+    ServerRecord* NewRecord() { return store.NewRecord(); }
+    void AddFavorite(const std::string& address, const std::string& name, const std::string& map,
+                     const std::string& ping, const std::string& players,
+                     const std::optional<std::string>& info = std::nullopt)
+    {
+        store.AddFavorite(address, name, map, ping, players, info);
+    }
+    void AddFriend(const std::string& name) { store.AddFriend(name); }
+    void RemoveFriend(const std::string& name) { store.RemoveFriend(name); }
+    void SaveFriends() { store.SaveFriends(); }
 
     // Ends the process at once with the given status (first run abandoned in a file dialog).
     // Tests replace it so that they keep running.
@@ -41,6 +55,7 @@ public:
     std::function<bool()> firstRunHandler;
 
     AppSettings settings;
+    ServerStore store;
     CMainDlg* mainWnd() const { return mainWnd_.get(); }
     int exitCode() const { return exitCode_; }
 

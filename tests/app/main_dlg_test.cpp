@@ -205,3 +205,28 @@ TEST_F(MainWindowWithLogo, LogoPlaysFromTheModFolder)
     EXPECT_FALSE(main->logo()->isPlaying());
     EXPECT_TRUE(messages.isEmpty());
 }
+
+class MainWindowWithServers : public StartedApp {
+    void Prepare(AppSettings&) override
+    {
+        WriteText(dir.File("ServersDB.ini"), "[1.2.3.4:27015]\r\nName=Kept\r\nMap=m\r\nPing=9\r\nPlayers=1/8\r\nInfo=x");
+        WriteText(dir.File("Servers.ini"), "[Favorites]\r\n1=1.2.3.4:27015\r\nTotal=2\r\n");
+        WriteText(dir.File("Friends.txt"), "Ann\r\nBob");
+    }
+};
+
+TEST_F(MainWindowWithServers, StoresLoadAtStartAndTheTimerSavesThem)
+{
+    ASSERT_EQ(app->store.favoriteList.size(), 1u);
+    EXPECT_EQ(app->store.favoriteList[0]->name, "Kept");
+    EXPECT_EQ(app->store.friends().Friends(), (std::vector<std::string> {"Ann", "Bob"}));
+
+    app->FindOrCreateRecord("5.6.7.8:27016")->name = "New";
+    app->store.serverList.push_back(app->FindOrCreateRecord("5.6.7.8:27016"));
+    QMetaObject::invokeMethod(main->saveTimer(), "timeout");
+    EXPECT_EQ(ReadText(dir.File("Servers.ini")),
+              "[Servers]\r\n1=5.6.7.8:27016\r\nTotal=2\r\n[Favorites]\r\n1=1.2.3.4:27015\r\nTotal=2\r\n");
+    EXPECT_EQ(ReadText(dir.File("ServersDB.ini")),
+              "[1.2.3.4:27015]\r\nName=Kept\r\nMap=m\r\nPing=9\r\nPlayers=1/8\r\nInfo=x\r\n"
+              "[5.6.7.8:27016]\r\nName=New\r\nMap=\r\nPing=\r\nPlayers=\r\nInfo=");
+}
