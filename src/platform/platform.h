@@ -38,6 +38,11 @@ bool SetProcessPriority(int64_t pid, int priority);
 // The nice value used for a priority setting on POSIX.
 int NiceValueForPriority(int priority);
 
+// Waits (at most timeoutMs) for the game's window — class "Half-Life" or "Valve001" — and gives
+// the id of the process that owns it, 0 when none appeared. Elsewhere there is no such window
+// to wait for: the started process itself is returned at once.
+int64_t WaitForGameWindow(int64_t startedPid, int timeoutMs);
+
 // Opens a web address in the user's browser; failures are ignored.
 void OpenUrl(const std::string& url);
 

@@ -91,6 +91,11 @@ bool SetProcessPriority(int64_t pid, int priority)
     return ::setpriority(PRIO_PROCESS, static_cast<id_t>(pid), NiceValueForPriority(priority)) == 0;
 }
 
+int64_t WaitForGameWindow(int64_t startedPid, int)
+{
+    return startedPid;
+}
+
 void OpenUrl(const std::string& url)
 {
     QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));

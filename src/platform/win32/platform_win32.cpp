@@ -61,6 +61,22 @@ bool SetProcessPriority(int64_t pid, int priority)
     return ok != FALSE;
 }
 
+int64_t WaitForGameWindow(int64_t, int timeoutMs)
+{
+    for (int waited = 0; waited <= timeoutMs; waited += 50) {
+        HWND window = FindWindowA("Half-Life", nullptr);
+        if (!window)
+            window = FindWindowA("Valve001", nullptr);
+        if (window) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(window, &pid);
+            return pid;
+        }
+        Sleep(50);
+    }
+    return 0;
+}
+
 void OpenUrl(const std::string& url)
 {
     ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
