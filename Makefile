@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test screenshots asan tsan clean
+.PHONY: all deps configure build run test screenshots asan tsan fuzz bench clean
 
 all: build
 
@@ -36,6 +36,16 @@ asan:
 tsan:
 	TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp halt_on_error=1" \
 	$(MAKE) test BUILD=build-tsan CMAKE_FLAGS="-DZNK_SANITIZE=thread -DCMAKE_BUILD_TYPE=Debug"
+
+# Every decoder fed raw datagrams under libFuzzer with address and undefined-behaviour
+# sanitizers, FUZZ_SECONDS (default 60) each.
+fuzz:
+	@bash scripts/install-deps.sh fuzz
+	bash scripts/run-fuzz.sh
+
+# The benchmarks (Google Benchmark), built with the rest.
+bench: build
+	for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
 
 clean:
 	rm -rf $(BUILD) run

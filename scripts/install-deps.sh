@@ -11,6 +11,11 @@ packages=(
   qstat
 )
 
+# `install-deps.sh fuzz` adds what the fuzz targets need (clang and its libFuzzer runtime).
+if [ "${1:-}" = "fuzz" ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then

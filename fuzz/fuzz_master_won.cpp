@@ -1,0 +1,7 @@
+#include "fuzz_master.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    CheckMasterList(MasterFlavour::Won, data, size);
+    return 0;
+}
