@@ -13,7 +13,17 @@ mkdir -p "$run"
 cp -a "$top/demo/game" "$run/game"
 mkdir -p "$run/game/znk/media"
 QT_QPA_PLATFORM=offscreen "$build/tools/make_logo/make_logo" "$run/game/znk/media/logo.avi"
-"$build/tools/demo_setup/demo_setup" "$run"
+# The simulated servers the demo browses: a master listing about thirty game servers.
+base="${DEMO_PORT_BASE:-27010}"
+"$build/tools/simserver/simserver" "$top/tools/simserver/demo.ini" --port-base "$base" > "$run/simserver.log" 2>&1 &
+sim=$!
+trap 'kill $sim 2>/dev/null || true' EXIT
+for _ in $(seq 100); do
+  grep -q '^ready' "$run/simserver.log" 2>/dev/null && break
+  kill -0 $sim 2>/dev/null || { cat "$run/simserver.log" >&2; exit 1; }
+  sleep 0.1
+done
+"$build/tools/demo_setup/demo_setup" "$run" "127.0.0.1:$base"
 
 cd "$run"
 if [ -n "${SCREENSHOTS:-}" ] || { [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; }; then

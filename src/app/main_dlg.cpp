@@ -10,6 +10,7 @@
 #include "core/path.h"
 #include "gameconfig/settings_dlg.h"
 #include "music/playlist_editor_dlg.h"
+#include "query/query_engine.h"
 #include "search/search_player_dlg.h"
 #include "server/create_server_dlg.h"
 
@@ -297,6 +298,15 @@ void CMainDlg::OnOK()
 {
     if (currentPage_ == searchPlayer_)
         searchPlayer_->StartSearch();
+}
+
+void CMainDlg::reject()
+{
+    if (CQueryEngine* engine = theApp().engine()) {
+        engine->AbortRefresh();
+        engine->StopPinging();
+    }
+    QDialog::reject();
 }
 
 void CMainDlg::keyPressEvent(QKeyEvent* event)

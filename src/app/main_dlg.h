@@ -59,6 +59,8 @@ public:
     // Enter: starts a search on the search page, does nothing elsewhere; never closes.
     void OnOK();
     void accept() override { OnOK(); }
+    // Escape and the close box: the replies still waiting are listed, every query stops.
+    void reject() override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

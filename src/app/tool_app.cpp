@@ -2,6 +2,7 @@
 
 #include "app/main_dlg.h"
 #include "gameconfig/find_hl_dlg.h"
+#include "query/query_engine.h"
 
 #include <QMessageBox>
 #include <QTimer>
@@ -19,6 +20,7 @@ CToolApp::CToolApp() { g_app = this; }
 CToolApp::~CToolApp()
 {
     mainWnd_.reset();
+    engine_.reset();
     if (g_app == this)
         g_app = nullptr;
 }
@@ -81,11 +83,13 @@ bool CToolApp::Start()
                              settings.unreadable ? "read" : "written"));
     }
 
-    mainWnd_ = std::make_unique<CMainDlg>();
-
+    // The stores are loaded before the window is built: its pages show them from the start.
     store.SetWorkFolder(settings.workFolder);
     store.Load();
     store.LoadFriends();
+    engine_ = std::make_unique<CQueryEngine>(settings, store);
+
+    mainWnd_ = std::make_unique<CMainDlg>();
 
     mainWnd_->show();
     return true;
@@ -114,6 +118,8 @@ void CToolApp::Shutdown()
     shutDown_ = true;
     mainWnd_->saveTimer()->stop();
     SaveServers();
+    engine_->CloseAll();
     mainWnd_.reset();
+    engine_.reset();
     store.Clear();
 }

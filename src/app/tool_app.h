@@ -7,6 +7,7 @@
 #include <memory>
 
 class CMainDlg;
+class CQueryEngine;
 
 // The application object: owns the settings record and everything that lives until exit,
 // runs start-up and shut-down. One instance, reached through theApp().
@@ -56,6 +57,8 @@ public:
 
     AppSettings settings;
     ServerStore store;
+    // The sockets and timers that talk to servers; exists from Start() until Shutdown().
+    CQueryEngine* engine() const { return engine_.get(); }
     CMainDlg* mainWnd() const { return mainWnd_.get(); }
     int exitCode() const { return exitCode_; }
 
@@ -63,6 +66,7 @@ private:
     bool RunFinder();
     void SaveSettingsReporting();
 
+    std::unique_ptr<CQueryEngine> engine_;
     std::unique_ptr<CMainDlg> mainWnd_;
     int exitCode_ = 0;
     bool started_ = false;

@@ -1,5 +1,6 @@
 // Writes the znktool.conf of a demo folder: the game is the demo's stand-in client in
-// DIR/game, the mod is "znk". Used by `make run` on its scratch copy of the demo.
+// DIR/game, the mod is "znk", the master server the simulated one given (a.b.c.d:port).
+// Used by `make run` on its scratch copy of the demo.
 #include "app/app_settings.h"
 #include "core/path.h"
 
@@ -9,8 +10,8 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: demo_setup DIR\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: demo_setup DIR [MASTER]\n");
         return 2;
     }
     char* real = ::realpath(argv[1], nullptr);
@@ -26,6 +27,11 @@ int main(int argc, char** argv)
     s.settingsPath = JoinPath(dir, AppSettings::kFileName);
     s.SetGamePath(JoinPath(dir, "game", kClientExeName));
     s.SetFirstRunDefaults();
+    if (argc == 3)
+        s.masterServer = argv[2];
+    // Sorted by ping, quickest first, as a player would look at them.
+    s.serverSortColumn = 2;
+    s.serverSortFlag = true;
     s.Save(false);
     if (s.lastSaveFailed) {
         std::fprintf(stderr, "demo_setup: cannot write %s\n", s.settingsPath.c_str());

@@ -1,0 +1,491 @@
+#include "query/query_engine.h"
+
+#include "app/app_settings.h"
+#include "app/server_store.h"
+#include "browser/sort_list_ctrl.h"
+#include "platform/platform.h"
+#include "query/address.h"
+#include "query/protocol.h"
+
+#include <QHostInfo>
+
+namespace {
+
+constexpr int kAddressColumn = 4;
+constexpr int kResortDivisor = 3;
+
+} // namespace
+
+CQueryEngine::CQueryEngine(AppSettings& settings, ServerStore& store, QObject* parent)
+    : QObject(parent), settings_(settings), store_(store), detail_(std::make_unique<CDetailSocket>()),
+      master_(std::make_unique<CMasterSocket>())
+{
+    setObjectName("CQueryEngine");
+    for (auto& socket : querySockets_) {
+        socket = std::make_unique<CQuerySocket>();
+        CQuerySocket* s = socket.get();
+        connect(s, &QUdpSocket::readyRead, this, [this, s] { OnQueryReadyRead(s); });
+        connect(&s->timeoutTimer, &QTimer::timeout, this, [this, s] { OnQueryTimeout(s); });
+    }
+    connect(detail_.get(), &QUdpSocket::readyRead, this, &CQueryEngine::OnDetailReadyRead);
+    connect(master_.get(), &QUdpSocket::readyRead, this, &CQueryEngine::OnMasterReadyRead);
+    pingPhaseTimer_.setSingleShot(true);
+    connect(&pingPhaseTimer_, &QTimer::timeout, this, &CQueryEngine::OnPingPhaseEnd);
+    connect(&resortTimer_, &QTimer::timeout, this, &CQueryEngine::OnResortTimer);
+}
+
+CQueryEngine::~CQueryEngine()
+{
+    CloseAll();
+}
+
+int CQueryEngine::TimeoutMs() const
+{
+    return static_cast<int>(settings_.timeout * 1000.0);
+}
+
+QString CQueryEngine::RequestingText(bool won)
+{
+    return won ? "Requesting Servers list to WON" : "Requesting Servers list to Steam";
+}
+
+std::string CQueryEngine::TakeFirst(std::deque<std::string>& list)
+{
+    std::string entry = std::move(list.front());
+    list.pop_front();
+    return entry.substr(0, entry.find('\n'));
+}
+
+std::string CQueryEngine::AddressOfRow(const CReportListCtrl* list, int row)
+{
+    return list->GetItemTextStd(row, kAddressColumn);
+}
+
+CSrvListCtrl* CQueryEngine::RefreshList() const
+{
+    return serversMode_ ? static_cast<CSrvListCtrl*>(lists_.servers) : lists_.favorites;
+}
+
+CSrvListCtrl* CQueryEngine::OtherList() const
+{
+    return serversMode_ ? static_cast<CSrvListCtrl*>(lists_.favorites) : lists_.servers;
+}
+
+std::vector<ServerRecord*>& CQueryEngine::ModeRecords()
+{
+    return serversMode_ ? store_.serverList : store_.favoriteList;
+}
+
+// ---- rows ----------------------------------------------------------------------------------
+
+static void AddRow(CSrvListCtrl* list, const std::string& name, const std::string& map, std::string& ping,
+                   const std::string& players, const std::string& address, bool resortNow)
+{
+    // A send time that never got its answer.
+    if (ping.find('-') != std::string::npos)
+        ping = "???";
+    const int row = list->InsertItem(list->GetItemCount(), name);
+    list->SetItemText(row, 1, map);
+    list->SetItemText(row, 2, ping);
+    list->SetItemText(row, 3, players);
+    list->SetItemText(row, kAddressColumn, address);
+    if (resortNow)
+        list->Sort();
+}
+
+void CQueryEngine::AddServerRow(const std::string& name, const std::string& map, std::string& ping,
+                                const std::string& players, const std::string& address, bool resortNow)
+{
+    AddRow(lists_.servers, name, map, ping, players, address, resortNow);
+}
+
+void CQueryEngine::AddFavoriteRow(const std::string& name, const std::string& map, std::string& ping,
+                                  const std::string& players, const std::string& address, bool resortNow)
+{
+    AddRow(lists_.favorites, name, map, ping, players, address, resortNow);
+}
+
+void CQueryEngine::AddModeRow(ServerRecord* record)
+{
+    AddRow(RefreshList(), record->name, record->map, record->ping, record->players, record->address, true);
+    ModeRecords().push_back(record);
+}
+
+void CQueryEngine::DeleteStatusRows()
+{
+    CSrvListCtrl* servers = lists_.servers;
+    for (int row = servers->GetItemCount() - 1; row >= 0; --row)
+        if (AddressOfRow(servers, row).empty())
+            servers->DeleteItem(row);
+}
+
+void CQueryEngine::SetProgress(int pos, int upper, bool updateLabel)
+{
+    progressPos_ = pos;
+    progressUpper_ = upper;
+    if (updateLabel)
+        percentText_ = QString("%1%").arg(upper > 0 ? pos * 100 / upper : 0);
+    Q_EMIT progressChanged(pos, upper, percentText_);
+}
+
+// ---- refresh -------------------------------------------------------------------------------
+
+void CQueryEngine::StartInfoQuery(const std::string& address, CQuerySocket* socket)
+{
+    const platform::ClockTime sent = platform::UtcNow();
+    socket->Reconnect(address);
+    socket->SendPacket(kInfoCommand);
+    StampSendTime(*store_.FindOrCreateRecord(address), sent);
+    socket->timeoutTimer.start(TimeoutMs());
+}
+
+void CQueryEngine::NextQuery(CQuerySocket* socket)
+{
+    if (!pending_.empty())
+        StartInfoQuery(TakeFirst(pending_), socket);
+    SetProgress(progressPos_ + 1, progressUpper_);
+    if (progressUpper_ > 0 && progressPos_ * 100 / progressUpper_ == 100) {
+        resortTimer_.stop();
+        RefreshList()->Sort();
+    }
+}
+
+void CQueryEngine::StartRefresh(bool serversMode)
+{
+    if (!HasLists())
+        return;
+    serversMode_ = serversMode;
+    resortTimer_.start(std::max(1, TimeoutMs() / kResortDivisor));
+    RefreshList()->DeleteAllItems();
+    SetProgress(0, static_cast<int>(pending_.size()));
+    for (auto& socket : querySockets_) {
+        if (pending_.empty())
+            break;
+        StartInfoQuery(TakeFirst(pending_), socket.get());
+    }
+}
+
+void CQueryEngine::OnQueryReadyRead(CQuerySocket* socket)
+{
+    while (socket->hasPendingDatagrams()) {
+        const platform::ClockTime received = platform::UtcNow();
+        const std::vector<unsigned char> reply = socket->ReceiveOne();
+        // Only the info answer ends a refresh query; anything else leaves it waiting.
+        if (ClassifyReply(reply.data(), reply.size()) != ReplyKind::Info)
+            continue;
+        InfoReply info;
+        if (!DecodeInfo(reply.data(), reply.size(), info))
+            continue;
+        socket->outstanding = false;
+        socket->timeoutTimer.stop();
+
+        const std::string address = socket->PeerText();
+        ServerRecord* record = store_.FindOrCreateRecord(address);
+        ComputePing(*record, received);
+        std::string ping = record->ping;
+        AddRow(RefreshList(), info.name, info.map, ping, info.players, address, false);
+        ModeRecords().push_back(record);
+        record->address = address;
+        record->name = info.name;
+        record->map = info.map;
+        record->ping = ping;
+        record->players = info.players;
+        CSrvListCtrl* other = OtherList();
+        for (int row = 0; row < other->GetItemCount(); ++row) {
+            if (AddressOfRow(other, row) != address)
+                continue;
+            other->SetItemText(row, 0, info.name);
+            other->SetItemText(row, 1, info.map);
+            other->SetItemText(row, 2, ping);
+            other->SetItemText(row, 3, info.players);
+        }
+        NextQuery(socket);
+        record->info = info.info;
+        // The socket now waits for another server: what is still queued is not for us.
+        if (socket->PeerText() != address)
+            break;
+    }
+}
+
+void CQueryEngine::OnQueryTimeout(CQuerySocket* socket)
+{
+    const std::string address = socket->PeerText();
+    if (!address.empty() && socket->outstanding) {
+        ServerRecord* record = store_.FindOrCreateRecord(address);
+        std::string unknown = "???";
+        AddRow(RefreshList(), record->name, "???", unknown, "???", address, true);
+        ModeRecords().push_back(record);
+        record->map = record->ping = record->players = "???";
+    }
+    socket->Close();
+    socket->timeoutTimer.stop();
+    NextQuery(socket);
+}
+
+void CQueryEngine::OnResortTimer()
+{
+    RefreshList()->Sort();
+}
+
+void CQueryEngine::RefreshServers()
+{
+    if (!HasLists())
+        return;
+    KillRefreshTimers();
+    StopPinging();
+    AbortRefresh();
+    master_->Close();
+    serversMode_ = true;
+    pingPhaseTimer_.stop();
+    for (int row = 0; row < lists_.servers->GetItemCount(); ++row)
+        pending_.push_back(AddressOfRow(lists_.servers, row));
+    lists_.servers->DeleteAllItems();
+    store_.serverList.clear();
+    StartRefresh(true);
+}
+
+void CQueryEngine::RefreshFavorites()
+{
+    if (!HasLists())
+        return;
+    KillRefreshTimers();
+    StopPinging();
+    AbortRefresh();
+    master_->Close();
+    serversMode_ = false;
+    pingPhaseTimer_.stop();
+    for (int row = 0; row < lists_.favorites->GetItemCount(); ++row)
+        pending_.push_back(AddressOfRow(lists_.favorites, row));
+    if (lists_.servers->GetItemCount() > 0 && AddressOfRow(lists_.servers, 0).empty())
+        lists_.servers->DeleteAllItems();
+    KillRefreshTimers();
+    lists_.favorites->DeleteAllItems();
+    store_.favoriteList.clear();
+    StartRefresh(false);
+}
+
+void CQueryEngine::AbortRefresh()
+{
+    if (!HasLists())
+        return;
+    DeleteStatusRows();
+    for (auto& socket : querySockets_) {
+        const std::string address = socket->PeerText();
+        socket->Close();
+        if (!address.empty() && socket->outstanding)
+            AddModeRow(store_.FindOrCreateRecord(address));
+    }
+    while (!pending_.empty())
+        AddModeRow(store_.FindOrCreateRecord(TakeFirst(pending_)));
+}
+
+void CQueryEngine::StopPinging()
+{
+    for (CPingSocket* socket : pingSockets_) {
+        socket->Close();
+        socket->deleteLater();
+    }
+    pingSockets_.clear();
+    pingPhaseTimer_.stop();
+    SetProgress(0, progressUpper_, false); // the bar goes back; the label keeps its text
+}
+
+void CQueryEngine::KillRefreshTimers()
+{
+    resortTimer_.stop();
+    for (auto& socket : querySockets_)
+        socket->timeoutTimer.stop();
+}
+
+// ---- ping phase ----------------------------------------------------------------------------
+
+void CQueryEngine::StartPingPhase(const std::vector<std::string>& addresses)
+{
+    serversMode_ = true;
+    for (const std::string& address : addresses) {
+        auto* socket = new CPingSocket(this);
+        pingSockets_.push_front(socket);
+        connect(socket, &QUdpSocket::readyRead, this, [this, socket] { OnPingReadyRead(socket); });
+        if (socket->Reconnect(address))
+            socket->SendPacket(kPingCommand);
+    }
+    pingPhaseTimer_.start(TimeoutMs());
+}
+
+void CQueryEngine::OnPingReadyRead(CPingSocket* socket)
+{
+    const std::vector<unsigned char> reply = socket->ReceiveOne();
+    if (IsPingReply(reply.data(), reply.size()))
+        pending_.push_back(socket->PeerText() + "\n");
+    pingSockets_.remove(socket);
+    socket->Close();
+    socket->deleteLater();
+}
+
+void CQueryEngine::OnPingPhaseEnd()
+{
+    pingPhaseTimer_.stop();
+    StopPinging();
+    StartRefresh(true);
+}
+
+// ---- selected server -----------------------------------------------------------------------
+
+void CQueryEngine::QuerySelected(const std::string& address)
+{
+    if (!HasLists())
+        return;
+    lists_.rules->DeleteAllItems();
+    lists_.players->DeleteAllItems();
+    lists_.rules->setColumnWidth(0, 137);
+    lists_.rules->InsertItem(0, "Please Wait");
+    lists_.players->InsertItem(0, "Please Wait");
+    detail_->Reconnect(address);
+    StampSendTime(*store_.FindOrCreateRecord(address));
+    for (std::string_view command : {kPingCommand, kPlayersCommand, kRulesCommand, kInfoCommand})
+        detail_->SendPacket(command);
+}
+
+void CQueryEngine::OnDetailReadyRead()
+{
+    while (detail_->hasPendingDatagrams()) {
+        const platform::ClockTime received = platform::UtcNow();
+        const std::vector<unsigned char> reply = detail_->ReceiveOne();
+        detail_->outstanding = false;
+        const std::string address = detail_->PeerText();
+        switch (ClassifyReply(reply.data(), reply.size())) {
+        case ReplyKind::Players: {
+            CSortListCtrl* players = lists_.players;
+            players->DeleteAllItems();
+            for (const PlayerEntry& p : DecodePlayers(reply.data(), reply.size())) {
+                const int row = players->InsertItem(players->GetItemCount(), p.name);
+                players->SetItemText(row, 1, p.score);
+                players->SetItemText(row, 2, p.time);
+                players->SetItemText(row, 3, p.id);
+            }
+            break;
+        }
+        case ReplyKind::Rules: {
+            CSortListCtrl* rules = lists_.rules;
+            rules->DeleteAllItems();
+            rules->setColumnWidth(0, 120);
+            for (const auto& [name, value] : DecodeRules(reply.data(), reply.size())) {
+                const int row = rules->InsertItem(rules->GetItemCount(), name);
+                rules->SetItemText(row, 1, value);
+            }
+            break;
+        }
+        case ReplyKind::Info: {
+            InfoReply info;
+            if (!DecodeInfo(reply.data(), reply.size(), info))
+                break;
+            for (CSrvListCtrl* list : {static_cast<CSrvListCtrl*>(lists_.servers), static_cast<CSrvListCtrl*>(lists_.favorites)})
+                for (int row = 0; row < list->GetItemCount(); ++row) {
+                    if (AddressOfRow(list, row) != address)
+                        continue;
+                    list->SetItemText(row, 0, info.name);
+                    list->SetItemText(row, 1, info.map);
+                    list->SetItemText(row, 3, info.players);
+                }
+            ServerRecord* record = store_.FindOrCreateRecord(address);
+            record->name = info.name;
+            record->map = info.map;
+            record->players = info.players;
+            record->info = info.info;
+            break;
+        }
+        case ReplyKind::Ping: {
+            ServerRecord* record = store_.FindOrCreateRecord(address);
+            if (record->ping.find('-') == std::string::npos)
+                break;
+            ComputePing(*record, received);
+            for (CSrvListCtrl* list : {static_cast<CSrvListCtrl*>(lists_.servers), static_cast<CSrvListCtrl*>(lists_.favorites)})
+                for (int row = 0; row < list->GetItemCount(); ++row)
+                    if (AddressOfRow(list, row) == address)
+                        list->SetItemText(row, 2, record->ping);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+}
+
+// ---- master server -------------------------------------------------------------------------
+
+void CQueryEngine::RequestMasterList()
+{
+    if (!HasLists())
+        return;
+    KillRefreshTimers();
+    if (!serversMode_)
+        AbortRefresh();
+    for (auto& socket : querySockets_)
+        socket->Close();
+    lists_.servers->DeleteAllItems();
+    store_.serverList.clear();
+    pending_.clear();
+    StopPinging();
+
+    const std::string text = settings_.masterServer;
+    const size_t colon = text.find(':');
+    int port = colon == std::string::npos ? 0 : GetPort(text);
+    if (port == 0)
+        port = kDefaultMasterPort;
+    const int request = ++masterRequest_;
+    if (IsValidAddress(text)) {
+        SendMasterTo(GetHost(text), port);
+        return;
+    }
+    // Looked up without blocking the window; a newer Update makes this answer stale.
+    QHostInfo::lookupHost(QString::fromStdString(text), this, [this, request, port](const QHostInfo& info) {
+        if (request != masterRequest_)
+            return;
+        for (const QHostAddress& a : info.addresses())
+            if (a.protocol() == QAbstractSocket::IPv4Protocol) {
+                SendMasterTo(a.toString().toStdString(), port);
+                return;
+            }
+        Q_EMIT masterRequestSent();
+    });
+}
+
+void CQueryEngine::SendMasterTo(const std::string& host, int port)
+{
+    if (master_->Reconnect(host + ":" + std::to_string(port)))
+        SendMasterRequest(master_.get(), settings_.modFolder);
+    const int row = lists_.servers->InsertItem(0, RequestingText(settings_.wonMaster));
+    (void)row;
+    Q_EMIT masterRequestSent();
+}
+
+bool CQueryEngine::SendMasterRequest(CQueryUdpSocket* socket, const std::string& gameDir)
+{
+    return socket->SendBytes(
+        BuildMasterRequest(settings_.wonMaster ? MasterFlavour::Won : MasterFlavour::Steam, gameDir));
+}
+
+void CQueryEngine::OnMasterReadyRead()
+{
+    while (master_->hasPendingDatagrams()) {
+        const std::vector<unsigned char> reply = master_->ReceiveOne();
+        const std::vector<std::string> addresses = DecodeMasterList(
+            settings_.wonMaster ? MasterFlavour::Won : MasterFlavour::Steam, reply.data(), reply.size());
+        lists_.servers->DeleteAllItems();
+        lists_.servers->InsertItem(0, kPingingText);
+        StartPingPhase(addresses);
+    }
+}
+
+void CQueryEngine::CloseAll()
+{
+    KillRefreshTimers();
+    pingPhaseTimer_.stop();
+    for (CPingSocket* socket : pingSockets_)
+        delete socket;
+    pingSockets_.clear();
+    for (auto& socket : querySockets_)
+        socket->Close();
+    detail_->Close();
+    master_->Close();
+}

@@ -1,0 +1,129 @@
+#pragma once
+#include "query/query_sockets.h"
+
+#include <QObject>
+#include <QTimer>
+#include <array>
+#include <deque>
+#include <list>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct AppSettings;
+class ServerStore;
+struct ServerRecord;
+class CReportListCtrl;
+class CSrvListCtrl;
+class CFavListCtrl;
+class CSortListCtrl;
+
+// The lists and progress display of the server browser that the engine fills.
+struct BrowserLists {
+    CSrvListCtrl* servers = nullptr;
+    CFavListCtrl* favorites = nullptr;
+    CSortListCtrl* players = nullptr;
+    CSortListCtrl* rules = nullptr;
+};
+
+// Talks to the servers: refreshes the Servers or Favorites list five queries at a time, runs the
+// ping phase after a master list, fetches the selected server's details, and asks the master
+// server. Everything runs on the window thread; sockets and timers are its event sources.
+class CQueryEngine : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kQuerySockets = 5;
+
+    CQueryEngine(AppSettings& settings, ServerStore& store, QObject* parent = nullptr);
+    ~CQueryEngine() override;
+
+    void SetLists(const BrowserLists& lists) { lists_ = lists; }
+    const BrowserLists& lists() const { return lists_; }
+    // Nothing that shows rows runs before the browser page has handed over its lists.
+    bool HasLists() const { return lists_.servers && lists_.favorites && lists_.players && lists_.rules; }
+
+    // Rows of the Servers / Favorites list. A ping still holding a send time shows (and becomes) "???".
+    void AddServerRow(const std::string& name, const std::string& map, std::string& ping,
+                      const std::string& players, const std::string& address, bool resortNow);
+    void AddFavoriteRow(const std::string& name, const std::string& map, std::string& ping,
+                        const std::string& players, const std::string& address, bool resortNow);
+
+    void StartInfoQuery(const std::string& address, CQuerySocket* socket);
+    void NextQuery(CQuerySocket* socket);
+    void StartRefresh(bool serversMode);
+    void RefreshServers();
+    void RefreshFavorites();
+    void AbortRefresh();
+    void StopPinging();
+    void KillRefreshTimers();
+    void StartPingPhase(const std::vector<std::string>& addresses);
+    void QuerySelected(const std::string& address);
+    // "Update": asks the master server for the list of the mod's servers.
+    void RequestMasterList();
+    bool SendMasterRequest(CQueryUdpSocket* socket, const std::string& gameDir);
+    // Closes every socket and stops every timer (shut-down).
+    void CloseAll();
+
+    // The query time-out in whole milliseconds.
+    int TimeoutMs() const;
+
+    // State, for the page and for tests.
+    bool serversMode() const { return serversMode_; }
+    const std::deque<std::string>& pending() const { return pending_; }
+    int progressPos() const { return progressPos_; }
+    int progressUpper() const { return progressUpper_; }
+    QString percentText() const { return percentText_; }
+    int pingSocketCount() const { return static_cast<int>(pingSockets_.size()); }
+    bool pingPhaseTimerActive() const { return pingPhaseTimer_.isActive(); }
+    bool resortTimerActive() const { return resortTimer_.isActive(); }
+    CQuerySocket* querySocket(int i) const { return querySockets_[i].get(); }
+    CMasterSocket* masterSocket() const { return master_.get(); }
+    CDetailSocket* detailSocket() const { return detail_.get(); }
+
+    static constexpr const char* kPingingText = "Pinging Servers";
+    static QString RequestingText(bool won);
+
+Q_SIGNALS:
+    // The progress bar and its label: position, upper bound of the range, and "N%".
+    void progressChanged(int pos, int upper, const QString& percent);
+    // A master-list request went out (or was given up because the host was not found).
+    void masterRequestSent();
+
+private:
+    void OnQueryReadyRead(CQuerySocket* socket);
+    void OnQueryTimeout(CQuerySocket* socket);
+    void OnDetailReadyRead();
+    void OnPingReadyRead(CPingSocket* socket);
+    void OnMasterReadyRead();
+    void OnPingPhaseEnd();
+    void OnResortTimer();
+    void SendMasterTo(const std::string& host, int port);
+
+    // The list of the current mode, and the other one.
+    CSrvListCtrl* RefreshList() const;
+    CSrvListCtrl* OtherList() const;
+    std::vector<ServerRecord*>& ModeRecords();
+    void AddModeRow(ServerRecord* record);
+    void SetProgress(int pos, int upper, bool updateLabel = true);
+    void DeleteStatusRows();
+    static std::string TakeFirst(std::deque<std::string>& list);
+    static std::string AddressOfRow(const CReportListCtrl* list, int row);
+
+    AppSettings& settings_;
+    ServerStore& store_;
+    BrowserLists lists_;
+
+    bool serversMode_ = true;
+    std::deque<std::string> pending_;
+    std::array<std::unique_ptr<CQuerySocket>, kQuerySockets> querySockets_;
+    std::list<CPingSocket*> pingSockets_;
+    std::unique_ptr<CDetailSocket> detail_;
+    std::unique_ptr<CMasterSocket> master_;
+    QTimer pingPhaseTimer_; // timer 1
+    QTimer resortTimer_;    // timer 2
+    int progressPos_ = 0;
+    int progressUpper_ = 0;
+    QString percentText_ = "0%";
+    // Bumped by every Update: a host-name lookup that finishes after a newer request is dropped.
+    int masterRequest_ = 0;
+};

@@ -1,0 +1,300 @@
+#include "app/server_store.h"
+#include "app/tool_app.h"
+#include "browser/sort_list_ctrl.h"
+#include "core/compare_texts.h"
+#include "query/query_engine.h"
+#include "sim_farm.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The engine with the four lists of the browser, on simulated servers with a 0.2 s time-out.
+class Engine : public ::testing::Test {
+protected:
+    Engine()
+    {
+        app.settings.timeout = 0.2f;
+        app.settings.modFolder = "znk";
+        app.settings.serverSortColumn = 4; // by address, so that orders are known
+        app.settings.serverSortFlag = true;
+        for (CReportListCtrl* list : {static_cast<CReportListCtrl*>(&servers), static_cast<CReportListCtrl*>(&favorites)})
+            for (const char* title : {"Name", "Map", "Ping", "Players", "Ip"})
+                list->InsertColumn(list->GetColumnCount(), title, 80);
+        for (const char* title : {"Name", "Score", "Play Time", "Id"})
+            players.InsertColumn(players.GetColumnCount(), title, 60);
+        for (const char* title : {"Name", "Value"})
+            rules.InsertColumn(rules.GetColumnCount(), title, 60);
+        engine.SetLists({&servers, &favorites, &players, &rules});
+    }
+
+    sim::SimGameServer& AddServer(const std::string& name, int delayMs = 0)
+    {
+        sim::GameServerConfig c;
+        c.label = name;
+        c.hostname = name;
+        c.map = "map_" + name;
+        c.players = {{"alpha", 12, 125.7f}, {"beta", -3, 59.9f}};
+        c.rules = {{"mp_timelimit", "30"}, {"sv_gravity", "800"}};
+        c.behaviour.delayMs = delayMs;
+        return farm.AddGameServer(c);
+    }
+
+    sim::SimMaster& AddMaster(sim::SimMasterFlavour flavour)
+    {
+        sim::MasterConfig m;
+        m.flavour = flavour;
+        m.listAllGameServers = true;
+        return farm.AddMaster(m);
+    }
+
+    void StartFarm()
+    {
+        std::string error;
+        ASSERT_TRUE(farm.StartInOwnThread(&error)) << error;
+    }
+
+    static std::vector<std::string> Column(const CReportListCtrl& list, int column)
+    {
+        std::vector<std::string> out;
+        for (int row = 0; row < list.GetItemCount(); ++row)
+            out.push_back(list.GetItemTextStd(row, column));
+        return out;
+    }
+
+    bool WaitForProgressEnd(int ms = 5000)
+    {
+        return QTest::qWaitFor([&] { return engine.progressUpper() > 0 && engine.progressPos() == engine.progressUpper(); }, ms);
+    }
+
+    CToolApp app;
+    ServerStore store;
+    CQueryEngine engine {app.settings, store};
+    CSrvListCtrl servers;
+    CFavListCtrl favorites;
+    CSortListCtrl players;
+    CSortListCtrl rules;
+    sim::SimFarm farm;
+};
+
+} // namespace
+
+TEST_F(Engine, UpdateAsksTheMasterPingsAndListsTheServersThatAnswer)
+{
+    for (int i = 0; i < 12; ++i)
+        AddServer("srv" + std::to_string(10 + i), (i * 7) % 40);
+    farm.FindGameServer("srv13")->SetBehaviour({.silent = true});
+    farm.FindGameServer("srv17")->SetBehaviour({.silent = true});
+    sim::SimMaster& master = AddMaster(sim::SimMasterFlavour::Steam);
+    StartFarm();
+    app.settings.masterServer = master.Address();
+    app.settings.wonMaster = false;
+
+    QSignalSpy progress(&engine, &CQueryEngine::progressChanged);
+    engine.RequestMasterList();
+    ASSERT_EQ(servers.GetItemCount(), 1);
+    EXPECT_EQ(servers.GetItemText(0, 0), "Requesting Servers list to Steam");
+    EXPECT_EQ(servers.GetItemText(0, 4), "");
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.pingSocketCount() > 0 || engine.pingPhaseTimerActive(); }, 3000));
+    ASSERT_EQ(master.Record().requests.size(), 1u);
+    // Steam: '1', region FF, "0.0.0.0:0", NUL, "\gamedir\znk", NUL — 22 bytes plus the folder.
+    EXPECT_EQ(master.Record().requests[0].request, "1\\xFF0.0.0.0:0\\x00\\x5Cgamedir\\x5Cznk\\x00");
+    EXPECT_EQ(servers.GetItemText(0, 0), "Pinging Servers");
+    EXPECT_EQ(engine.pingSocketCount(), 12);
+
+    ASSERT_TRUE(WaitForProgressEnd());
+    EXPECT_EQ(engine.percentText(), "100%");
+    EXPECT_EQ(engine.progressUpper(), 10);
+    EXPECT_FALSE(engine.resortTimerActive());
+    ASSERT_EQ(servers.GetItemCount(), 10);
+    const auto names = Column(servers, 0);
+    EXPECT_EQ(std::count(names.begin(), names.end(), "srv13"), 0);
+    EXPECT_EQ(std::count(names.begin(), names.end(), "srv17"), 0);
+    // Sorted once at the end, by the saved column (addresses ascending).
+    auto addresses = Column(servers, 4);
+    EXPECT_TRUE(std::is_sorted(addresses.begin(), addresses.end(), [](const std::string& a, const std::string& b) {
+        return SortCompare(a, b, true) < 0;
+    }));
+    EXPECT_LE(farm.MaxInfostringInFlight(), 5);
+    EXPECT_EQ(store.serverList.size(), 10u);
+    const ServerRecord* r = store.FindOrCreateRecord(farm.FindGameServer("srv10")->Address());
+    EXPECT_EQ(r->name, "srv10");
+    EXPECT_EQ(r->map, "map_srv10");
+    EXPECT_EQ(r->players, "2/16");
+    EXPECT_EQ(r->info, "ZNK|Dedicated//Linux Server|Password: No");
+    EXPECT_EQ(r->ping.find('-'), std::string::npos);
+
+    EXPECT_EQ(progress.last().at(2).toString(), "100%");
+}
+
+TEST_F(Engine, ServersAreQueuedInTheOrderTheirPingsCameBack)
+{
+    app.settings.timeout = 0.6f;
+    for (int delay : {240, 160, 80, 0})
+        AddServer("d" + std::to_string(delay), delay);
+    AddMaster(sim::SimMasterFlavour::Steam);
+    StartFarm();
+    app.settings.masterServer = farm.Master(0).Address();
+    engine.RequestMasterList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.pending().size() == 4; }, 3000));
+    std::vector<std::string> expected;
+    for (const char* label : {"d0", "d80", "d160", "d240"})
+        expected.push_back(farm.FindGameServer(label)->Address() + "\n");
+    EXPECT_EQ(std::vector<std::string>(engine.pending().begin(), engine.pending().end()), expected);
+    ASSERT_TRUE(WaitForProgressEnd());
+    EXPECT_EQ(servers.GetItemCount(), 4);
+}
+
+TEST_F(Engine, AtMostFiveQueriesInFlightAndEveryServerListedOnce)
+{
+    for (int i = 0; i < 23; ++i)
+        AddServer("slow" + std::to_string(i), 60);
+    StartFarm();
+    for (size_t i = 0; i < farm.GameServerCount(); ++i) {
+        const std::string a = farm.GameServer(i).Address();
+        std::string ping;
+        engine.AddFavoriteRow(a, "", ping, "", a, false);
+    }
+    engine.RefreshFavorites();
+    EXPECT_EQ(engine.pending().size(), 18u);
+    EXPECT_EQ(engine.progressUpper(), 23);
+    EXPECT_EQ(engine.percentText(), "0%");
+    ASSERT_TRUE(WaitForProgressEnd());
+    EXPECT_EQ(favorites.GetItemCount(), 23);
+    EXPECT_EQ(store.favoriteList.size(), 23u);
+    EXPECT_EQ(farm.MaxInfostringInFlight(), 5);
+}
+
+TEST_F(Engine, ServerThatOnlyAnswersPingIsListedWithItsLastNameAndUnknowns)
+{
+    sim::SimGameServer& mute = AddServer("mute");
+    mute.SetBehaviour({.pingOnly = true});
+    AddServer("fine");
+    AddMaster(sim::SimMasterFlavour::Won);
+    StartFarm();
+    store.FindOrCreateRecord(mute.Address())->name = "Last known name";
+    app.settings.masterServer = farm.Master(0).Address();
+    app.settings.wonMaster = true;
+
+    engine.RequestMasterList();
+    EXPECT_EQ(servers.GetItemText(0, 0), "Requesting Servers list to WON");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return farm.Master(0).Record().requests.size() == 1; }, 3000));
+    // WON: '1', four zero bytes, "\gamedir\znk", NUL — 15 bytes plus the folder.
+    EXPECT_EQ(farm.Master(0).Record().requests[0].request, "1\\x00\\x00\\x00\\x00\\x5Cgamedir\\x5Cznk\\x00");
+    ASSERT_TRUE(WaitForProgressEnd());
+    ASSERT_EQ(servers.GetItemCount(), 2);
+    int row = servers.GetItemTextStd(0, 4) == mute.Address() ? 0 : 1;
+    EXPECT_EQ(servers.GetItemText(row, 0), "Last known name");
+    EXPECT_EQ(servers.GetItemText(row, 1), "???");
+    EXPECT_EQ(servers.GetItemText(row, 2), "???");
+    EXPECT_EQ(servers.GetItemText(row, 3), "???");
+    EXPECT_EQ(store.FindOrCreateRecord(mute.Address())->ping, "???");
+}
+
+TEST_F(Engine, NoAnswerToAnyPingLeavesAnEmptyListAtZeroPercent)
+{
+    AddServer("gone").SetBehaviour({.silent = true});
+    AddMaster(sim::SimMasterFlavour::Steam);
+    StartFarm();
+    app.settings.masterServer = farm.Master(0).Address();
+    engine.RequestMasterList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.pingPhaseTimerActive(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !engine.pingPhaseTimerActive(); }, 3000));
+    EXPECT_EQ(servers.GetItemCount(), 0);
+    EXPECT_EQ(engine.percentText(), "0%");
+    EXPECT_TRUE(engine.resortTimerActive());
+}
+
+TEST_F(Engine, RefreshDuringARefreshListsEveryServerAgainFirst)
+{
+    for (int i = 0; i < 8; ++i)
+        AddServer("fav" + std::to_string(i), 150);
+    StartFarm();
+    for (size_t i = 0; i < farm.GameServerCount(); ++i) {
+        ServerRecord* r = store.FindOrCreateRecord(farm.GameServer(i).Address());
+        r->name = "old name " + std::to_string(i);
+        r->map = "old map";
+        r->players = "1/8";
+        engine.AddFavoriteRow(r->name, r->map, r->ping, r->players, r->address, false);
+    }
+    engine.RefreshFavorites();
+    ASSERT_EQ(favorites.GetItemCount(), 0);
+    ASSERT_EQ(engine.pending().size(), 3u);
+
+    // Interrupted: five in flight and three pending come back with their old values, then the
+    // new refresh takes all eight again.
+    QSignalSpy progress(&engine, &CQueryEngine::progressChanged);
+    engine.RefreshFavorites();
+    EXPECT_EQ(engine.progressUpper(), 8);
+    EXPECT_EQ(engine.pending().size(), 3u);
+    ASSERT_TRUE(WaitForProgressEnd());
+    EXPECT_EQ(favorites.GetItemCount(), 8);
+    for (const std::string& name : Column(favorites, 0))
+        EXPECT_EQ(name.rfind("fav", 0), 0u) << name;
+}
+
+TEST_F(Engine, UpdateDuringAFavoritesRefreshListsTheFavoritesAgain)
+{
+    for (int i = 0; i < 7; ++i)
+        AddServer("fav" + std::to_string(i), 300);
+    AddMaster(sim::SimMasterFlavour::Steam).SetBehaviour({.silent = true});
+    StartFarm();
+    for (size_t i = 0; i < farm.GameServerCount(); ++i) {
+        ServerRecord* r = store.FindOrCreateRecord(farm.GameServer(i).Address());
+        r->name = "kept " + std::to_string(i);
+        engine.AddFavoriteRow(r->name, "", r->ping, "", r->address, false);
+    }
+    engine.RefreshFavorites();
+    ASSERT_EQ(favorites.GetItemCount(), 0);
+    app.settings.masterServer = farm.Master(0).Address();
+    engine.RequestMasterList();
+    ASSERT_EQ(favorites.GetItemCount(), 7);
+    EXPECT_EQ(store.favoriteList.size(), 7u);
+    // The five in flight had a send time only: they show "???" as their ping.
+    const auto pings = Column(favorites, 2);
+    EXPECT_EQ(std::count(pings.begin(), pings.end(), "???"), 5);
+    EXPECT_EQ(servers.GetItemText(0, 0), "Requesting Servers list to Steam");
+}
+
+TEST_F(Engine, SelectedServerFillsPlayersRulesAndItsRows)
+{
+    sim::SimGameServer& s = AddServer("detail", 30);
+    StartFarm();
+    std::string ping;
+    engine.AddServerRow("?", "?", ping, "?", s.Address(), false);
+    engine.QuerySelected(s.Address());
+    ASSERT_EQ(players.GetItemCount(), 1);
+    EXPECT_EQ(players.GetItemText(0, 0), "Please Wait");
+    EXPECT_EQ(rules.GetItemText(0, 0), "Please Wait");
+    EXPECT_EQ(rules.columnWidth(0), 137);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return players.GetItemCount() == 2 && rules.GetItemCount() == 2 &&
+                                             servers.GetItemText(0, 0) == "detail" &&
+                                             servers.GetItemText(0, 2) != "?"; },
+                                3000));
+    EXPECT_EQ(players.GetItemText(0, 0), "alpha");
+    EXPECT_EQ(players.GetItemText(0, 1), "12");
+    EXPECT_EQ(players.GetItemText(0, 2), "2:5");
+    EXPECT_EQ(players.GetItemText(0, 3), "1");
+    EXPECT_EQ(players.GetItemText(1, 1), "-3");
+    EXPECT_EQ(players.GetItemText(1, 2), "0:59");
+    EXPECT_EQ(rules.GetItemText(1, 0), "sv_gravity");
+    EXPECT_EQ(rules.GetItemText(1, 1), "800");
+    EXPECT_EQ(rules.columnWidth(0), 120);
+    EXPECT_EQ(servers.GetItemText(0, 1), "map_detail");
+    EXPECT_EQ(servers.GetItemText(0, 3), "2/16");
+    EXPECT_GE(servers.GetItemText(0, 2).toInt(), 25);
+}
+
+TEST_F(Engine, UnknownMasterHostShowsNothingAndSendsNothing)
+{
+    QSignalSpy done(&engine, &CQueryEngine::masterRequestSent);
+    app.settings.masterServer = "no-such-master.invalid";
+    std::string ping;
+    engine.AddServerRow("old", "", ping, "", "1.2.3.4:27015", false);
+    engine.RequestMasterList();
+    ASSERT_TRUE(done.wait(10000));
+    EXPECT_EQ(servers.GetItemCount(), 0);
+}
