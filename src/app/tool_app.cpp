@@ -2,6 +2,7 @@
 
 #include "app/main_dlg.h"
 #include "gameconfig/find_hl_dlg.h"
+#include "platform/platform.h"
 #include "query/query_engine.h"
 
 #include <QMessageBox>
@@ -68,6 +69,7 @@ bool CToolApp::Start()
     if (started_)
         return mainWnd_ != nullptr;
     started_ = true;
+    platform::RaiseOpenFileLimit();
 
     const AppSettings::LoadResult loaded = settings.Load([this] { return RunFinder(); });
     if (loaded == AppSettings::LoadResult::Abandoned) {

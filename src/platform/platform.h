@@ -43,6 +43,10 @@ int NiceValueForPriority(int priority);
 // to wait for: the started process itself is returned at once.
 int64_t WaitForGameWindow(int64_t startedPid, int timeoutMs);
 
+// A master list pings up to 681 servers at once, one socket each: lift the soft limit on open
+// files to what the system allows (a desktop's default of 1024 is too tight for two lists).
+void RaiseOpenFileLimit();
+
 // Opens a web address in the user's browser; failures are ignored.
 void OpenUrl(const std::string& url);
 

@@ -32,6 +32,8 @@ CQueryEngine::CQueryEngine(AppSettings& settings, ServerStore& store, QObject* p
     pingPhaseTimer_.setSingleShot(true);
     connect(&pingPhaseTimer_, &QTimer::timeout, this, &CQueryEngine::OnPingPhaseEnd);
     connect(&resortTimer_, &QTimer::timeout, this, &CQueryEngine::OnResortTimer);
+    pingBatchTimer_.setSingleShot(true);
+    connect(&pingBatchTimer_, &QTimer::timeout, this, &CQueryEngine::SendQueuedPings);
 }
 
 CQueryEngine::~CQueryEngine()
@@ -286,6 +288,8 @@ void CQueryEngine::StopPinging()
         socket->deleteLater();
     }
     pingSockets_.clear();
+    pingQueue_.clear();
+    pingBatchTimer_.stop();
     pingPhaseTimer_.stop();
     SetProgress(0, progressUpper_, false); // the bar goes back; the label keeps its text
 }
@@ -302,13 +306,27 @@ void CQueryEngine::KillRefreshTimers()
 void CQueryEngine::StartPingPhase(const std::vector<std::string>& addresses)
 {
     serversMode_ = true;
-    for (const std::string& address : addresses) {
+    pingQueue_.insert(pingQueue_.end(), addresses.begin(), addresses.end());
+    SendQueuedPings();
+}
+
+void CQueryEngine::SendQueuedPings()
+{
+    // Hundreds of sockets are opened a batch at a time, with the window's events in between, so
+    // that a full master list never freezes the window.
+    for (int i = 0; i < kPingBatch && !pingQueue_.empty(); ++i) {
         auto* socket = new CPingSocket(this);
         pingSockets_.push_front(socket);
         connect(socket, &QUdpSocket::readyRead, this, [this, socket] { OnPingReadyRead(socket); });
-        if (socket->Reconnect(address))
+        if (socket->Reconnect(pingQueue_.front()))
             socket->SendPacket(kPingCommand);
+        pingQueue_.pop_front();
     }
+    if (!pingQueue_.empty()) {
+        pingBatchTimer_.start(0);
+        return;
+    }
+    // Every server gets the whole time-out, counted from the last ping sent.
     pingPhaseTimer_.start(TimeoutMs());
 }
 
@@ -481,6 +499,8 @@ void CQueryEngine::CloseAll()
 {
     KillRefreshTimers();
     pingPhaseTimer_.stop();
+    pingBatchTimer_.stop();
+    pingQueue_.clear();
     for (CPingSocket* socket : pingSockets_)
         delete socket;
     pingSockets_.clear();

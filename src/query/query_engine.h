@@ -74,7 +74,7 @@ public:
     int progressUpper() const { return progressUpper_; }
     QString percentText() const { return percentText_; }
     int pingSocketCount() const { return static_cast<int>(pingSockets_.size()); }
-    bool pingPhaseTimerActive() const { return pingPhaseTimer_.isActive(); }
+    bool pingPhaseTimerActive() const { return pingPhaseTimer_.isActive() || pingBatchTimer_.isActive(); }
     bool resortTimerActive() const { return resortTimer_.isActive(); }
     CQuerySocket* querySocket(int i) const { return querySockets_[i].get(); }
     CMasterSocket* masterSocket() const { return master_.get(); }
@@ -96,6 +96,7 @@ private:
     void OnPingReadyRead(CPingSocket* socket);
     void OnMasterReadyRead();
     void OnPingPhaseEnd();
+    void SendQueuedPings();
     void OnResortTimer();
     void SendMasterTo(const std::string& host, int port);
 
@@ -119,6 +120,9 @@ private:
     std::list<CPingSocket*> pingSockets_;
     std::unique_ptr<CDetailSocket> detail_;
     std::unique_ptr<CMasterSocket> master_;
+    static constexpr int kPingBatch = 32;
+    std::deque<std::string> pingQueue_; // master-list entries not pinged yet
+    QTimer pingBatchTimer_;
     QTimer pingPhaseTimer_; // timer 1
     QTimer resortTimer_;    // timer 2
     int progressPos_ = 0;

@@ -4,8 +4,14 @@
 #include "query/protocol.h"
 
 #include <QHostAddress>
+#include <QNetworkProxy>
 
-CQueryUdpSocket::CQueryUdpSocket(QObject* parent) : QUdpSocket(parent) {}
+CQueryUdpSocket::CQueryUdpSocket(QObject* parent) : QUdpSocket(parent)
+{
+    // Game servers are reached directly; asking the system for a proxy on every one of a
+    // master list's hundreds of sockets costs more than the pings themselves.
+    setProxy(QNetworkProxy::NoProxy);
+}
 
 bool CQueryUdpSocket::Reconnect(const std::string& address)
 {

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <pwd.h>
@@ -94,6 +95,18 @@ bool SetProcessPriority(int64_t pid, int priority)
 int64_t WaitForGameWindow(int64_t startedPid, int)
 {
     return startedPid;
+}
+
+void RaiseOpenFileLimit()
+{
+    rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return;
+    const rlim_t wanted = limit.rlim_max == RLIM_INFINITY ? 16384 : std::min<rlim_t>(limit.rlim_max, 16384);
+    if (limit.rlim_cur < wanted) {
+        limit.rlim_cur = wanted;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
 }
 
 void OpenUrl(const std::string& url)

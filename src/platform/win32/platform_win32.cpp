@@ -77,6 +77,8 @@ int64_t WaitForGameWindow(int64_t, int timeoutMs)
     return 0;
 }
 
+void RaiseOpenFileLimit() {}
+
 void OpenUrl(const std::string& url)
 {
     ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
