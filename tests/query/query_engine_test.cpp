@@ -3,8 +3,10 @@
 #include "browser/sort_list_ctrl.h"
 #include "core/compare_texts.h"
 #include "query/query_engine.h"
+#include "query/resolve_thread.h"
 #include "sim_farm.h"
 
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -297,4 +299,21 @@ TEST_F(Engine, UnknownMasterHostShowsNothingAndSendsNothing)
     engine.RequestMasterList();
     ASSERT_TRUE(done.wait(10000));
     EXPECT_EQ(servers.GetItemCount(), 0);
+}
+
+TEST(ResolveThread, NamesBecomeDottedAddressesAndAddressesNeedNoLookup)
+{
+    QObject window;
+    EXPECT_EQ(CResolveThread::StartIfNeeded("10.1.2.3:27011", &window, [](const QString&) {}), nullptr);
+
+    QString answer;
+    ASSERT_TRUE(CResolveThread::StartIfNeeded("localhost", &window, [&](const QString& a) { answer = a; }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !answer.isEmpty(); }, 5000));
+    EXPECT_EQ(answer, "127.0.0.1");
+
+    bool said = false;
+    QPointer<CResolveThread> failing =
+        CResolveThread::StartIfNeeded("no-such-master.invalid", &window, [&](const QString&) { said = true; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return failing.isNull(); }, 10000)) << "the thread ends and goes";
+    EXPECT_FALSE(said);
 }

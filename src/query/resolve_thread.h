@@ -1,0 +1,28 @@
+#pragma once
+#include <QThread>
+#include <QString>
+#include <functional>
+
+// Turns a master-server host name into a dotted address at idle priority. The answer crosses to
+// the window thread as a queued signal: the thread itself never touches the settings or a field.
+// Deletes itself when done.
+class CResolveThread : public QThread {
+    Q_OBJECT
+public:
+    explicit CResolveThread(QString text, QObject* parent = nullptr);
+
+    // Starts a lookup when the text is not already an address; nullptr when there is nothing
+    // to look up. onResolved runs on receiver's (the window's) thread.
+    static CResolveThread* StartIfNeeded(const QString& text, QObject* receiver,
+                                         std::function<void(const QString&)> onResolved);
+
+Q_SIGNALS:
+    // The first IPv4 address found, dotted, no port. Not emitted when the lookup fails.
+    void resolved(const QString& address);
+
+protected:
+    void run() override;
+
+private:
+    QString text_;
+};
