@@ -6,12 +6,16 @@
 #include "app/tool_app.h"
 #include "gameconfig/find_hl_dlg.h"
 #include "gameconfig/settings_dlg.h"
+#include "browser/sort_list_ctrl.h"
+#include "query/query_engine.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
+#include <QElapsedTimer>
 #include <QTabBar>
 #include <QTimer>
 #include <cstdio>
@@ -54,11 +58,38 @@ void ScreenshotTour::Shoot(QWidget* widget, const QString& name)
     }
 }
 
+// "Update" on the server browser, as a user would press it, then the first server selected.
+void ScreenshotTour::RefreshBrowser(CMainDlg* main)
+{
+    auto* update = main->findChild<QPushButton*>("id1133");
+    auto* servers = main->findChild<CReportListCtrl*>("id1128");
+    auto* players = main->findChild<CReportListCtrl*>("id1120");
+    CQueryEngine* engine = theApp().engine();
+    if (!update || !servers || !players || !engine)
+        return;
+    update->click();
+    QElapsedTimer waited;
+    waited.start();
+    Pump(200);
+    while (waited.elapsed() < 15000 &&
+           !(engine->progressUpper() > 0 && engine->progressPos() == engine->progressUpper()))
+        Pump(50);
+    if (servers->GetItemCount() == 0)
+        return;
+    servers->setFocus();
+    servers->setCurrentIndex(servers->model()->index(0, 0));
+    waited.restart();
+    while (waited.elapsed() < 3000 && players->GetItemText(0, 0) == "Please Wait")
+        Pump(50);
+    Pump(100);
+}
+
 void ScreenshotTour::Run()
 {
     QDir().mkpath(folder_);
     CMainDlg* main = theApp().mainWnd();
     Pump(300); // the logo's first frames
+    RefreshBrowser(main);
 
     for (int i = 0; i < CMainDlg::PageCount; ++i) {
         main->tabs()->setCurrentIndex(i);

@@ -2,6 +2,7 @@
 #include <QString>
 
 class QWidget;
+class CMainDlg;
 
 // Drives the running program through its windows and saves a PNG of each into a folder, then
 // closes the main window with Escape so that shut-down saves exactly as for a user.
@@ -16,6 +17,7 @@ public:
 private:
     void Shoot(QWidget* widget, const QString& name);
     void Run();
+    void RefreshBrowser(CMainDlg* main);
 
     QString folder_;
     int saved_ = 0;

@@ -1,10 +1,118 @@
 #pragma once
+#include <QTimer>
 #include <QWidget>
+#include <string>
+
+class CReportListCtrl;
+class CSrvListCtrl;
+class CFavListCtrl;
+class CSortListCtrl;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
 
 // The Server Browser tab: favourites and master-list servers with their players and rules.
-// The main window creates it once, hidden, and only shows or hides it.
+// The main window creates it once, hidden, and only shows or hides it. The query engine owns
+// the talking to servers; this page hands it its four lists and turns buttons, clicks, keys and
+// context-menu commands into engine calls and store changes.
 class CServerBrowserDlg : public QWidget {
     Q_OBJECT
 public:
-    explicit CServerBrowserDlg(QWidget* parent = nullptr) : QWidget(parent) { setObjectName("CServerBrowserDlg"); }
+    explicit CServerBrowserDlg(QWidget* parent = nullptr);
+    ~CServerBrowserDlg() override;
+
+    // The menu a right click over the list opens, its commands connected to the page's handlers;
+    // nullptr when none opens there (no row selected, a status line on top, "Please Wait").
+    // The caller owns it.
+    QMenu* BuildContextMenu(CReportListCtrl* list);
+
+    CFavListCtrl* favorites() const { return favorites_; }
+    CSrvListCtrl* servers() const { return servers_; }
+    CSortListCtrl* players() const { return players_; }
+    CSortListCtrl* rules() const { return rules_; }
+    QProgressBar* progressBar() const { return progress_; }
+    QLabel* percentLabel() const { return percent_; }
+    QLineEdit* ipEdit() const { return ip_; }
+    QLineEdit* portEdit() const { return port_; }
+    // Timer 3 (Favorites) and timer 4 (Servers): the query after a key press in the list.
+    const QTimer& favoritesKeyTimer() const { return favoritesKeyTimer_; }
+    const QTimer& serversKeyTimer() const { return serversKeyTimer_; }
+
+    // The two lists' key timers fire this long after the last key press.
+    static constexpr int kKeyQueryDelayMs = 1;
+
+    // Handlers of the buttons and context-menu commands.
+    void OnUpdate();
+    void OnRefreshServers();
+    void OnRefreshFavorites();
+    void OnAddIpServers();
+    void OnAddIpFavorites();
+    void OnAddToFavorites();
+    void OnRemoveFavorite();
+    void OnClearFavorites();
+    void OnConnectFavorites();
+    void OnConnectServers();
+    void OnConnectAddress();
+    void OnCopy();
+    void OnPaste();
+    void OnRconControl(CReportListCtrl* list);
+    void OnAddFriend();
+    void OnRemoveFriend();
+    // The selected server of a list: its address goes into the address entry and the engine
+    // fetches its players and rules. Nothing without a selected server row.
+    void OnSelectServer(CReportListCtrl* list);
+
+protected:
+    // The place the remote console window will be opened on a server, once that window exists.
+    // Until then it does nothing, and the RCON Control buttons and menu commands are disabled.
+    virtual void OpenRconConsole(const std::string& address);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateWidgets();
+    void ConnectWidgets();
+    void LoadLists();
+
+    void OnFavoritesSelectedRowChanged();
+    void OnServersSelectedRowChanged();
+    void OnFavoritesKeyTimer();
+    void OnServersKeyTimer();
+    void OnProgressChanged(int pos, int upper, const QString& percent);
+    void OnListContextMenu(CReportListCtrl* list, const QPoint& pos);
+
+    void AddIp(CSrvListCtrl* list);
+    void ConnectToSelected(const CReportListCtrl* list);
+    // The address column of the selected row; empty when none is selected.
+    static std::string SelectedAddress(const CReportListCtrl* list);
+
+    CFavListCtrl* favorites_ = nullptr;
+    CSrvListCtrl* servers_ = nullptr;
+    CSortListCtrl* players_ = nullptr;
+    CSortListCtrl* rules_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QLabel* percent_ = nullptr;
+    QLineEdit* ip_ = nullptr;
+    QLineEdit* port_ = nullptr;
+
+    QPushButton* update_ = nullptr;
+    QPushButton* refreshServers_ = nullptr;
+    QPushButton* refreshFavorites_ = nullptr;
+    QPushButton* addIpServers_ = nullptr;
+    QPushButton* addIpFavorites_ = nullptr;
+    QPushButton* addToFavorites_ = nullptr;
+    QPushButton* removeFavorite_ = nullptr;
+    QPushButton* clearFavorites_ = nullptr;
+    QPushButton* connectFavorites_ = nullptr;
+    QPushButton* connectServers_ = nullptr;
+    QPushButton* rconFavorites_ = nullptr;
+    QPushButton* rconServers_ = nullptr;
+    QPushButton* connectAddress_ = nullptr;
+    QPushButton* copy_ = nullptr;
+    QPushButton* paste_ = nullptr;
+
+    QTimer favoritesKeyTimer_; // timer 3
+    QTimer serversKeyTimer_;   // timer 4
 };

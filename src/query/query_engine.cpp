@@ -169,6 +169,8 @@ void CQueryEngine::StartRefresh(bool serversMode)
 
 void CQueryEngine::OnQueryReadyRead(CQuerySocket* socket)
 {
+    if (!HasLists())
+        return;
     while (socket->hasPendingDatagrams()) {
         const platform::ClockTime received = platform::UtcNow();
         const std::vector<unsigned char> reply = socket->ReceiveOne();
@@ -211,6 +213,8 @@ void CQueryEngine::OnQueryReadyRead(CQuerySocket* socket)
 
 void CQueryEngine::OnQueryTimeout(CQuerySocket* socket)
 {
+    if (!HasLists())
+        return;
     const std::string address = socket->PeerText();
     if (!address.empty() && socket->outstanding) {
         ServerRecord* record = store_.FindOrCreateRecord(address);
@@ -226,6 +230,8 @@ void CQueryEngine::OnQueryTimeout(CQuerySocket* socket)
 
 void CQueryEngine::OnResortTimer()
 {
+    if (!HasLists())
+        return;
     RefreshList()->Sort();
 }
 
@@ -342,6 +348,8 @@ void CQueryEngine::OnPingReadyRead(CPingSocket* socket)
 
 void CQueryEngine::OnPingPhaseEnd()
 {
+    if (!HasLists())
+        return;
     pingPhaseTimer_.stop();
     StopPinging();
     StartRefresh(true);
@@ -366,6 +374,8 @@ void CQueryEngine::QuerySelected(const std::string& address)
 
 void CQueryEngine::OnDetailReadyRead()
 {
+    if (!HasLists())
+        return;
     while (detail_->hasPendingDatagrams()) {
         const platform::ClockTime received = platform::UtcNow();
         const std::vector<unsigned char> reply = detail_->ReceiveOne();
@@ -485,6 +495,8 @@ bool CQueryEngine::SendMasterRequest(CQueryUdpSocket* socket, const std::string&
 
 void CQueryEngine::OnMasterReadyRead()
 {
+    if (!HasLists())
+        return;
     while (master_->hasPendingDatagrams()) {
         const std::vector<unsigned char> reply = master_->ReceiveOne();
         const std::vector<std::string> addresses = DecodeMasterList(

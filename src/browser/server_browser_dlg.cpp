@@ -1,0 +1,597 @@
+#include "browser/server_browser_dlg.h"
+
+#include "app/dialog_units.h"
+#include "app/game_launcher.h"
+#include "app/input_box.h"
+#include "app/tool_app.h"
+#include "browser/sort_list_ctrl.h"
+#include "core/numbers.h"
+#include "query/address.h"
+#include "query/query_engine.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+constexpr int kAddressColumn = 4;
+constexpr int kPlayerIdColumn = 3;
+// Addresses always went through a 25-character buffer; a copied one is held to what fits there.
+constexpr int kCopyLimit = 24;
+constexpr int kPortDigits = 5;
+
+const char* const kRconToolTip = "Remote console: coming with the console window";
+const char* const kAddIpPrompt = "Please type the IP to add";
+
+struct ColumnInfo {
+    const char* title;
+    int width;
+};
+constexpr ColumnInfo kServerColumns[] = {{"Name", 202}, {"Map", 100}, {"Ping", 40}, {"Players", 50}, {"Ip", 130}};
+constexpr ColumnInfo kPlayerColumns[] = {{"Name", 129}, {"Score", 50}, {"Play Time", 60}, {"Id", 30}};
+constexpr ColumnInfo kRuleColumns[] = {{"Name", 137}, {"Value", 42}};
+
+// ---- layout, in dialog units of the 424 x 232 page ----
+// Left: Favorites over Servers, each a list with a row of buttons under it. Middle: the progress
+// bar. Right: Players over Rules, ending level with Servers. Bottom row: the address entry, and
+// the percentage under the bar.
+constexpr int kLeftX = 4;
+constexpr int kLeftW = 276;
+constexpr int kInnerX = kLeftX + 6;
+constexpr int kInnerW = kLeftW - 12;
+constexpr int kInnerRight = kInnerX + kInnerW;
+constexpr int kButtonH = 14;
+constexpr int kGap = 3;
+constexpr int kListTopInset = 13; // below the group's title
+
+constexpr int kFavTop = 2;
+constexpr int kFavH = 90;
+constexpr int kFavButtonsY = kFavTop + kFavH - kButtonH - 5;
+constexpr int kSrvTop = kFavTop + kFavH + 2;
+constexpr int kSrvH = 116;
+constexpr int kSrvButtonsY = kSrvTop + kSrvH - kButtonH - 5;
+constexpr int kBottomY = kSrvTop + kSrvH + 4;
+
+constexpr int kProgressX = kLeftX + kLeftW + 4;
+constexpr int kProgressW = 8;
+constexpr int kPercentW = 26;
+constexpr int kRightX = kProgressX + kProgressW + 4;
+constexpr int kRightW = 424 - 4 - kRightX;
+constexpr int kPlayersH = 110;
+constexpr int kRulesTop = kFavTop + kPlayersH + 2;
+constexpr int kRulesH = kSrvTop + kSrvH - kRulesTop;
+
+QPushButton* MakeButton(QWidget* parent, int id, const QString& text)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QStringLiteral("id%1").arg(id));
+    return b;
+}
+
+void AddColumns(CReportListCtrl* list, const ColumnInfo* columns, int count)
+{
+    for (int i = 0; i < count; ++i)
+        list->InsertColumn(i, columns[i].title, columns[i].width);
+}
+
+void SetUpList(CReportListCtrl* list, int id, const QRect& dlu)
+{
+    list->setObjectName(QStringLiteral("id%1").arg(id));
+    list->setGeometry(dlu);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->header()->setSectionsMovable(true);
+    list->setContextMenuPolicy(Qt::CustomContextMenu);
+}
+
+// Places one button of a row; returns where the next one goes.
+int PlaceLeft(QPushButton* b, int x, int y, int w)
+{
+    b->setGeometry(DluRect(x, y, w, kButtonH));
+    return x + w + kGap;
+}
+
+// What an IP address control shows for a host: four numbers, each read as its leading digits
+// (as the address check reads them), so that text the check let through ("1x.2.3.4", a line
+// break after the last number) still becomes a dotted address.
+QString IpControlText(const std::string& host)
+{
+    const QStringList pieces = QString::fromStdString(host).split('.');
+    if (pieces.size() != 4)
+        return "0.0.0.0";
+    QStringList octets;
+    for (const QString& p : pieces)
+        octets << QString::number(std::clamp(ReadNumber(p.toStdString()), 0, 255));
+    return octets.join('.');
+}
+
+// Menu texts take '&' as a mnemonic mark; server names and rules are shown as they are.
+QString PlainMenuText(const QString& text)
+{
+    QString escaped = text;
+    return escaped.replace('&', "&&");
+}
+
+QAction* AddCommand(QMenu* menu, int id, const QString& text)
+{
+    QAction* a = menu->addAction(text);
+    a->setObjectName(QStringLiteral("id%1").arg(id));
+    return a;
+}
+
+void AddInfoLine(QMenu* menu, const QString& text)
+{
+    menu->addAction(PlainMenuText(text))->setEnabled(false);
+}
+
+CQueryEngine* Engine()
+{
+    return HasApp() ? theApp().engine() : nullptr;
+}
+
+} // namespace
+
+CServerBrowserDlg::CServerBrowserDlg(QWidget* parent) : QWidget(parent)
+{
+    setObjectName("CServerBrowserDlg");
+    CreateWidgets();
+    ConnectWidgets();
+    LoadLists();
+}
+
+CServerBrowserDlg::~CServerBrowserDlg()
+{
+    // The engine outlives the page at shut-down; it must not write into lists that are gone.
+    if (CQueryEngine* engine = Engine(); engine && engine->lists().servers == servers_)
+        engine->SetLists(BrowserLists{});
+}
+
+void CServerBrowserDlg::CreateWidgets()
+{
+    resize(DluX(424), DluY(232));
+
+    // Both button rows share the places of Connect and RCON Control at the right; the list's own
+    // commands run from the left.
+    constexpr int kRconW = 60;
+    constexpr int kConnectW = 36;
+    constexpr int kRconX = kInnerRight - kRconW;
+    constexpr int kConnectX = kRconX - kGap - kConnectW;
+
+    // Each group box comes before what it frames: siblings created later are drawn over it,
+    // and the tab order follows the creation order.
+    auto* favGroup = new QGroupBox("Favorites", this);
+    favGroup->setGeometry(DluRect(kLeftX, kFavTop, kLeftW, kFavH));
+    favorites_ = new CFavListCtrl(this);
+    SetUpList(favorites_, 1126,
+              DluRect(kInnerX, kFavTop + kListTopInset, kInnerW, kFavButtonsY - kGap - (kFavTop + kListTopInset)));
+    AddColumns(favorites_, kServerColumns, 5);
+    int x = kInnerX;
+    x = PlaceLeft(refreshFavorites_ = MakeButton(this, 1129, "Refresh"), x, kFavButtonsY, 36);
+    x = PlaceLeft(addIpFavorites_ = MakeButton(this, 1086, "Add Ip"), x, kFavButtonsY, 32);
+    x = PlaceLeft(removeFavorite_ = MakeButton(this, 1131, "Remove"), x, kFavButtonsY, 38);
+    PlaceLeft(clearFavorites_ = MakeButton(this, 1130, "Clear"), x, kFavButtonsY, 32);
+    PlaceLeft(connectFavorites_ = MakeButton(this, 1088, "Connect"), kConnectX, kFavButtonsY, kConnectW);
+    PlaceLeft(rconFavorites_ = MakeButton(this, 1135, "RCON Control"), kRconX, kFavButtonsY, kRconW);
+
+    auto* srvGroup = new QGroupBox("Servers", this);
+    srvGroup->setGeometry(DluRect(kLeftX, kSrvTop, kLeftW, kSrvH));
+    servers_ = new CSrvListCtrl(this);
+    SetUpList(servers_, 1128,
+              DluRect(kInnerX, kSrvTop + kListTopInset, kInnerW, kSrvButtonsY - kGap - (kSrvTop + kListTopInset)));
+    AddColumns(servers_, kServerColumns, 5);
+    x = kInnerX;
+    x = PlaceLeft(update_ = MakeButton(this, 1133, "Update"), x, kSrvButtonsY, 34);
+    x = PlaceLeft(refreshServers_ = MakeButton(this, 1132, "Refresh"), x, kSrvButtonsY, 36);
+    x = PlaceLeft(addIpServers_ = MakeButton(this, 1091, "Add Ip"), x, kSrvButtonsY, 32);
+    PlaceLeft(addToFavorites_ = MakeButton(this, 1092, "Add to Fav."), x, kSrvButtonsY, 48);
+    PlaceLeft(connectServers_ = MakeButton(this, 1089, "Connect"), kConnectX, kSrvButtonsY, kConnectW);
+    PlaceLeft(rconServers_ = MakeButton(this, 1090, "RCON Control"), kRconX, kSrvButtonsY, kRconW);
+
+    // The remote console is not there yet; the commands say so instead of doing nothing.
+    for (QPushButton* b : {rconFavorites_, rconServers_}) {
+        b->setEnabled(false);
+        b->setToolTip(kRconToolTip);
+    }
+
+    // The address entry: an IP address control, a port, and what can be done with them.
+    const QString octet = "(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])";
+    ip_ = new QLineEdit(this);
+    ip_->setObjectName("id1122");
+    ip_->setGeometry(DluRect(kLeftX, kBottomY, 68, kButtonH));
+    ip_->setValidator(new QRegularExpressionValidator(QRegularExpression(QString("%1(\\.%1){3}").arg(octet)), ip_));
+    ip_->setMaxLength(15);
+    auto* colon = new QLabel(":", this);
+    colon->setObjectName("colon");
+    colon->setAlignment(Qt::AlignCenter);
+    colon->setGeometry(DluRect(kLeftX + 68, kBottomY, 6, kButtonH));
+    port_ = new QLineEdit(this);
+    port_->setObjectName("id1076");
+    port_->setGeometry(DluRect(kLeftX + 74, kBottomY, 30, kButtonH));
+    port_->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), port_));
+    port_->setMaxLength(kPortDigits);
+    x = kLeftX + 74 + 30 + 4;
+    x = PlaceLeft(connectAddress_ = MakeButton(this, 1125, "Connect"), x, kBottomY, 38);
+    x = PlaceLeft(copy_ = MakeButton(this, 1008, "Copy"), x, kBottomY, 34);
+    PlaceLeft(paste_ = MakeButton(this, 1124, "Paste"), x, kBottomY, 34);
+
+    // The bar runs from the top of the Favorites list to the bottom of the Servers buttons.
+    constexpr int kBarTop = kFavTop + kListTopInset;
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName("id1114");
+    progress_->setOrientation(Qt::Vertical);
+    progress_->setTextVisible(false);
+    progress_->setGeometry(DluRect(kProgressX, kBarTop, kProgressW, kSrvButtonsY + kButtonH - kBarTop));
+    percent_ = new QLabel(this);
+    percent_->setObjectName("id1118");
+    percent_->setAlignment(Qt::AlignCenter);
+    percent_->setGeometry(DluRect(kProgressX + kProgressW / 2 - kPercentW / 2, kBottomY, kPercentW, kButtonH));
+
+    auto* playersGroup = new QGroupBox("Players", this);
+    playersGroup->setGeometry(DluRect(kRightX, kFavTop, kRightW, kPlayersH));
+    players_ = new CSortListCtrl(this);
+    SetUpList(players_, 1120,
+              DluRect(kRightX + 6, kFavTop + kListTopInset, kRightW - 12, kPlayersH - kListTopInset - 5));
+    AddColumns(players_, kPlayerColumns, 4);
+
+    auto* rulesGroup = new QGroupBox("Rules", this);
+    rulesGroup->setGeometry(DluRect(kRightX, kRulesTop, kRightW, kRulesH));
+    rules_ = new CSortListCtrl(this);
+    SetUpList(rules_, 1079, DluRect(kRightX + 6, kRulesTop + kListTopInset, kRightW - 12, kRulesH - kListTopInset - 5));
+    rules_->setContextMenuPolicy(Qt::DefaultContextMenu);
+    AddColumns(rules_, kRuleColumns, 2);
+
+    favoritesKeyTimer_.setObjectName("timer3");
+    favoritesKeyTimer_.setSingleShot(true);
+    serversKeyTimer_.setObjectName("timer4");
+    serversKeyTimer_.setSingleShot(true);
+}
+
+void CServerBrowserDlg::ConnectWidgets()
+{
+    connect(update_, &QPushButton::clicked, this, &CServerBrowserDlg::OnUpdate);
+    connect(refreshServers_, &QPushButton::clicked, this, &CServerBrowserDlg::OnRefreshServers);
+    connect(refreshFavorites_, &QPushButton::clicked, this, &CServerBrowserDlg::OnRefreshFavorites);
+    connect(addIpServers_, &QPushButton::clicked, this, &CServerBrowserDlg::OnAddIpServers);
+    connect(addIpFavorites_, &QPushButton::clicked, this, &CServerBrowserDlg::OnAddIpFavorites);
+    connect(addToFavorites_, &QPushButton::clicked, this, &CServerBrowserDlg::OnAddToFavorites);
+    connect(removeFavorite_, &QPushButton::clicked, this, &CServerBrowserDlg::OnRemoveFavorite);
+    connect(clearFavorites_, &QPushButton::clicked, this, &CServerBrowserDlg::OnClearFavorites);
+    connect(connectFavorites_, &QPushButton::clicked, this, &CServerBrowserDlg::OnConnectFavorites);
+    connect(connectServers_, &QPushButton::clicked, this, &CServerBrowserDlg::OnConnectServers);
+    connect(rconFavorites_, &QPushButton::clicked, this, [this] { OnRconControl(favorites_); });
+    connect(rconServers_, &QPushButton::clicked, this, [this] { OnRconControl(servers_); });
+    connect(connectAddress_, &QPushButton::clicked, this, &CServerBrowserDlg::OnConnectAddress);
+    connect(copy_, &QPushButton::clicked, this, &CServerBrowserDlg::OnCopy);
+    connect(paste_, &QPushButton::clicked, this, &CServerBrowserDlg::OnPaste);
+
+    connect(favorites_, &CReportListCtrl::SelectedRowChanged, this, &CServerBrowserDlg::OnFavoritesSelectedRowChanged);
+    connect(servers_, &CReportListCtrl::SelectedRowChanged, this, &CServerBrowserDlg::OnServersSelectedRowChanged);
+    connect(favorites_, &QAbstractItemView::doubleClicked, this, &CServerBrowserDlg::OnConnectFavorites);
+    connect(servers_, &QAbstractItemView::doubleClicked, this, &CServerBrowserDlg::OnConnectServers);
+    connect(&favoritesKeyTimer_, &QTimer::timeout, this, &CServerBrowserDlg::OnFavoritesKeyTimer);
+    connect(&serversKeyTimer_, &QTimer::timeout, this, &CServerBrowserDlg::OnServersKeyTimer);
+    favorites_->installEventFilter(this);
+    servers_->installEventFilter(this);
+
+    for (CReportListCtrl* list : {static_cast<CReportListCtrl*>(favorites_), static_cast<CReportListCtrl*>(servers_),
+                                  static_cast<CReportListCtrl*>(players_)})
+        connect(list, &QWidget::customContextMenuRequested, this,
+                [this, list](const QPoint& pos) { OnListContextMenu(list, pos); });
+
+    if (CQueryEngine* engine = Engine())
+        connect(engine, &CQueryEngine::progressChanged, this, &CServerBrowserDlg::OnProgressChanged);
+}
+
+void CServerBrowserDlg::LoadLists()
+{
+    ip_->setText("0.0.0.0");
+    port_->setText(QString::number(kDefaultGamePort));
+
+    CQueryEngine* engine = Engine();
+    if (!engine) {
+        OnProgressChanged(0, 0, "0%");
+        return;
+    }
+    // The engine's row calls write into the lists it was given, so it gets them first.
+    engine->SetLists(BrowserLists{servers_, favorites_, players_, rules_});
+    ServerStore& store = theApp().store;
+    // The record's own ping goes in: a send time left from the last run becomes "???" there too.
+    for (ServerRecord* r : store.serverList)
+        engine->AddServerRow(r->name, r->map, r->ping, r->players, r->address, false);
+    for (ServerRecord* r : store.favoriteList)
+        engine->AddFavoriteRow(r->name, r->map, r->ping, r->players, r->address, false);
+    favorites_->Sort();
+    servers_->Sort();
+    OnProgressChanged(engine->progressPos(), engine->progressUpper(), engine->percentText());
+}
+
+// ---- buttons -------------------------------------------------------------------------------
+
+void CServerBrowserDlg::OnUpdate()
+{
+    if (CQueryEngine* engine = Engine())
+        engine->RequestMasterList();
+}
+
+void CServerBrowserDlg::OnRefreshServers()
+{
+    if (CQueryEngine* engine = Engine())
+        engine->RefreshServers();
+}
+
+void CServerBrowserDlg::OnRefreshFavorites()
+{
+    if (CQueryEngine* engine = Engine())
+        engine->RefreshFavorites();
+}
+
+void CServerBrowserDlg::OnAddIpServers() { AddIp(servers_); }
+void CServerBrowserDlg::OnAddIpFavorites() { AddIp(favorites_); }
+
+void CServerBrowserDlg::AddIp(CSrvListCtrl* list)
+{
+    CQueryEngine* engine = Engine();
+    if (!engine)
+        return;
+    CInputBox box;
+    if (box.DoModal(QString(), kAddIpPrompt, QString()) != CInputBox::IDOK)
+        return;
+    // A pasted address often brings a space or line break; the address would keep it for good.
+    const std::string text = box.text.trimmed().toStdString();
+    if (!IsValidAddress(text))
+        return;
+    const std::string address = NormalizeAddress(text);
+    std::string ping = "???";
+    ServerStore& store = theApp().store;
+    if (list == servers_)
+        engine->AddServerRow(address, "???", ping, "???", address, true);
+    else
+        engine->AddFavoriteRow(address, "???", ping, "???", address, true);
+    ServerRecord* record = theApp().FindOrCreateRecord(address);
+    (list == servers_ ? store.serverList : store.favoriteList).push_back(record);
+    record->address = record->name = address;
+    record->map = record->ping = record->players = "???";
+}
+
+void CServerBrowserDlg::OnAddToFavorites()
+{
+    CQueryEngine* engine = Engine();
+    const std::string address = SelectedAddress(servers_);
+    if (!engine || address.empty())
+        return;
+    ServerRecord* record = theApp().FindOrCreateRecord(address);
+    engine->AddFavoriteRow(record->name, record->map, record->ping, record->players, address, true);
+    // Copied first: AddFavorite writes the very fields it is given back into this record.
+    const ServerRecord values = *record;
+    theApp().AddFavorite(address, values.name, values.map, values.ping, values.players, values.info);
+}
+
+void CServerBrowserDlg::OnRemoveFavorite()
+{
+    const int row = favorites_->GetSelectedRow();
+    if (row < 0)
+        return;
+    const std::string address = favorites_->GetItemTextStd(row, kAddressColumn);
+    if (!address.empty()) {
+        // The same server may be a favourite twice; one row goes, so one entry goes.
+        std::vector<ServerRecord*>& list = theApp().store.favoriteList;
+        const auto it = std::find(list.begin(), list.end(), theApp().FindOrCreateRecord(address));
+        if (it != list.end())
+            list.erase(it);
+    }
+    const QSignalBlocker quiet(favorites_);
+    favorites_->DeleteItem(row);
+    // The view would select the next row; a second Remove must not take a server not chosen.
+    favorites_->SelectRow(-1);
+}
+
+void CServerBrowserDlg::OnClearFavorites()
+{
+    if (CQueryEngine* engine = Engine())
+        engine->KillRefreshTimers();
+    {
+        const QSignalBlocker quiet(favorites_);
+        favorites_->DeleteAllItems();
+    }
+    if (HasApp())
+        theApp().store.favoriteList.clear();
+}
+
+void CServerBrowserDlg::OnConnectFavorites() { ConnectToSelected(favorites_); }
+void CServerBrowserDlg::OnConnectServers() { ConnectToSelected(servers_); }
+
+void CServerBrowserDlg::ConnectToSelected(const CReportListCtrl* list)
+{
+    const std::string address = SelectedAddress(list);
+    if (!address.empty())
+        JoinServer(address);
+}
+
+void CServerBrowserDlg::OnConnectAddress()
+{
+    const std::string address = (ip_->text() + ":" + port_->text()).toStdString();
+    if (IsValidAddress(address))
+        JoinServer(address);
+}
+
+void CServerBrowserDlg::OnCopy()
+{
+    const QString address = QString("%1:%2").arg(ip_->text(), port_->text()).left(kCopyLimit);
+    QApplication::clipboard()->setText(address);
+}
+
+void CServerBrowserDlg::OnPaste()
+{
+    const std::string text = QApplication::clipboard()->text().toStdString();
+    if (!IsValidAddress(text))
+        return;
+    ip_->setText(IpControlText(GetHost(text)));
+    port_->setText(QString::number(GetPort(text)));
+}
+
+void CServerBrowserDlg::OnRconControl(CReportListCtrl* list)
+{
+    const std::string address = SelectedAddress(list);
+    if (!address.empty())
+        OpenRconConsole(address);
+}
+
+void CServerBrowserDlg::OpenRconConsole(const std::string& address)
+{
+    // This is where the remote console window will be opened on `address` once it exists
+    // (src/rcon). Until then its buttons and menu commands stay disabled and this does nothing.
+    (void)address;
+}
+
+void CServerBrowserDlg::OnAddFriend()
+{
+    const int row = players_->GetSelectedRow();
+    if (row >= 0)
+        theApp().AddFriend(players_->GetItemTextStd(row, 0));
+}
+
+void CServerBrowserDlg::OnRemoveFriend()
+{
+    const int row = players_->GetSelectedRow();
+    if (row >= 0)
+        theApp().RemoveFriend(players_->GetItemTextStd(row, 0));
+}
+
+// ---- selection -----------------------------------------------------------------------------
+
+std::string CServerBrowserDlg::SelectedAddress(const CReportListCtrl* list)
+{
+    const int row = list->GetSelectedRow();
+    return row < 0 ? std::string() : list->GetItemTextStd(row, kAddressColumn);
+}
+
+void CServerBrowserDlg::OnSelectServer(CReportListCtrl* list)
+{
+    const std::string address = SelectedAddress(list);
+    if (address.empty())
+        return;
+    ip_->setText(IpControlText(GetHost(address)));
+    port_->setText(QString::number(GetPort(address)));
+    if (CQueryEngine* engine = Engine())
+        engine->QuerySelected(address);
+}
+
+// A selection moved by a key is queried by the key timer alone, once the key has done its work;
+// only a click asks at once. Holding an arrow key down thus asks once per repeat, never twice.
+void CServerBrowserDlg::OnFavoritesSelectedRowChanged()
+{
+    if (!favoritesKeyTimer_.isActive())
+        OnSelectServer(favorites_);
+}
+
+void CServerBrowserDlg::OnServersSelectedRowChanged()
+{
+    if (!serversKeyTimer_.isActive())
+        OnSelectServer(servers_);
+}
+
+void CServerBrowserDlg::OnFavoritesKeyTimer() { OnSelectServer(favorites_); }
+void CServerBrowserDlg::OnServersKeyTimer() { OnSelectServer(servers_); }
+
+bool CServerBrowserDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    // Started before the list sees the key, so the selection the key makes finds it running.
+    if (event->type() == QEvent::KeyPress) {
+        if (watched == favorites_)
+            favoritesKeyTimer_.start(kKeyQueryDelayMs);
+        else if (watched == servers_)
+            serversKeyTimer_.start(kKeyQueryDelayMs);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---- progress ------------------------------------------------------------------------------
+
+void CServerBrowserDlg::OnProgressChanged(int pos, int upper, const QString& percent)
+{
+    // A range of 0..0 would turn the bar into a busy indicator; nothing to do is an empty bar.
+    const int top = std::max(upper, 1);
+    progress_->setRange(0, top);
+    progress_->setValue(std::clamp(pos, 0, top));
+    percent_->setText(percent);
+}
+
+// ---- context menus -------------------------------------------------------------------------
+
+QMenu* CServerBrowserDlg::BuildContextMenu(CReportListCtrl* list)
+{
+    const int row = list ? list->GetSelectedRow() : -1;
+    if (row < 0)
+        return nullptr;
+
+    if (list == players_) {
+        // "Please Wait" has no id: there is no player to befriend yet.
+        if (players_->GetItemText(0, kPlayerIdColumn).isEmpty())
+            return nullptr;
+        auto* menu = new QMenu(this);
+        connect(AddCommand(menu, 2152, "Add to Friends List"), &QAction::triggered, this,
+                &CServerBrowserDlg::OnAddFriend);
+        connect(AddCommand(menu, 2153, "Remove from Friends List"), &QAction::triggered, this,
+                &CServerBrowserDlg::OnRemoveFriend);
+        return menu;
+    }
+    if (list != favorites_ && list != servers_)
+        return nullptr;
+    // A status line on top ("Pinging Servers") means the list holds no servers yet.
+    if (list->GetItemText(0, kAddressColumn).isEmpty())
+        return nullptr;
+
+    auto* menu = new QMenu(this);
+    menu->setToolTipsVisible(true);
+    QAction* rcon = nullptr;
+    if (list == favorites_) {
+        connect(AddCommand(menu, 1088, "Connect"), &QAction::triggered, this, &CServerBrowserDlg::OnConnectFavorites);
+        menu->addSeparator();
+        rcon = AddCommand(menu, 1135, "RCON Control");
+        connect(rcon, &QAction::triggered, this, [this] { OnRconControl(favorites_); });
+        connect(AddCommand(menu, 1131, "Remove"), &QAction::triggered, this, &CServerBrowserDlg::OnRemoveFavorite);
+    } else {
+        connect(AddCommand(menu, 1089, "Connect"), &QAction::triggered, this, &CServerBrowserDlg::OnConnectServers);
+        menu->addSeparator();
+        rcon = AddCommand(menu, 1090, "RCON Control");
+        connect(rcon, &QAction::triggered, this, [this] { OnRconControl(servers_); });
+        connect(AddCommand(menu, 1092, "Add to Favorites"), &QAction::triggered, this,
+                &CServerBrowserDlg::OnAddToFavorites);
+    }
+    rcon->setEnabled(false);
+    rcon->setToolTip(kRconToolTip);
+    menu->addSeparator();
+
+    const QString name = list->GetItemText(row, 0);
+    const QString address = list->GetItemText(row, kAddressColumn);
+    AddInfoLine(menu, name);
+    if (address != name)
+        AddInfoLine(menu, address);
+    const std::string info = address.isEmpty() ? std::string() : theApp().FindOrCreateRecord(address.toStdString())->info;
+    if (!info.empty()) {
+        menu->addSeparator();
+        for (const QString& part : QString::fromStdString(info).split('|', Qt::SkipEmptyParts))
+            AddInfoLine(menu, part);
+    }
+    return menu;
+}
+
+void CServerBrowserDlg::OnListContextMenu(CReportListCtrl* list, const QPoint& pos)
+{
+    const std::unique_ptr<QMenu> menu(BuildContextMenu(list));
+    if (menu)
+        menu->exec(list->viewport()->mapToGlobal(pos));
+}

@@ -1,0 +1,576 @@
+#include "app/app_fixture.h"
+#include "app/input_box.h"
+#include "browser/server_browser_dlg.h"
+#include "browser/sort_list_ctrl.h"
+#include "query/query_engine.h"
+#include "sim_farm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr int kAddress = 4;
+using Texts = std::vector<std::string>;
+
+// Every row as the view shows it, cells joined by " | " (or one column's cells).
+Texts Rows(const QAbstractItemView* view, int onlyColumn = -1)
+{
+    Texts rows;
+    const QAbstractItemModel* m = view->model();
+    for (int r = 0; r < m->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < m->columnCount(); ++c)
+            if (onlyColumn < 0 || c == onlyColumn)
+                cells << m->data(m->index(r, c)).toString();
+        rows.push_back(cells.join(" | ").toStdString());
+    }
+    return rows;
+}
+
+int RowOf(const CReportListCtrl* list, const std::string& address)
+{
+    for (int row = 0; row < list->GetItemCount(); ++row)
+        if (list->GetItemTextStd(row, kAddress) == address)
+            return row;
+    return -1;
+}
+
+void ClickRow(CReportListCtrl* list, int row)
+{
+    const QModelIndex index = list->model()->index(row, 0);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualRect(index).center());
+}
+
+// A menu as the user reads it: "-" for a separator, "(text)" for a line that cannot be chosen.
+Texts MenuLines(const QMenu* menu)
+{
+    Texts lines;
+    for (const QAction* a : menu->actions()) {
+        const std::string text = a->text().toStdString();
+        lines.push_back(a->isSeparator() ? "-" : a->isEnabled() ? text : "(" + text + ")");
+    }
+    return lines;
+}
+
+QAction* Command(const std::unique_ptr<QMenu>& menu, int id)
+{
+    return menu->findChild<QAction*>(QStringLiteral("id%1").arg(id));
+}
+
+// Answers the next input box: types into it and presses Ok (id1) or Cancel (id2).
+void AnswerInputBox(const QString& typed, const char* button, QString* title = nullptr, QString* prompt = nullptr)
+{
+    QTimer::singleShot(0, [=] {
+        auto* box = qobject_cast<CInputBox*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(box);
+        if (title)
+            *title = box->windowTitle();
+        if (prompt)
+            *prompt = box->findChild<QLabel*>("prompt")->text();
+        QTest::keyClicks(box->findChild<QLineEdit*>("id999"), typed);
+        QTest::mouseClick(box->findChild<QPushButton*>(button), Qt::LeftButton);
+    });
+}
+
+// ServersDB.ini (records: address, name, map, ping, players, info) and Servers.ini, as the
+// program writes them.
+void WriteStore(const std::string& folder, const std::vector<Texts>& records, const Texts& servers,
+                const Texts& favorites)
+{
+    std::string db;
+    for (const Texts& r : records)
+        db += "[" + r[0] + "]\r\nName=" + r[1] + "\r\nMap=" + r[2] + "\r\nPing=" + r[3] + "\r\nPlayers=" + r[4] +
+              "\r\nInfo=" + r[5] + "\r\n";
+    WriteText(JoinPath(folder, ServerStore::kRecordsFile), db);
+    std::string lists;
+    for (const auto& [section, addresses] : {std::pair{"Servers", servers}, std::pair{"Favorites", favorites}}) {
+        lists += std::string("[") + section + "]\r\n";
+        for (size_t i = 0; i < addresses.size(); ++i)
+            lists += std::to_string(i + 1) + "=" + addresses[i] + "\r\n";
+        lists += "Total=" + std::to_string(addresses.size() + 1) + "\r\n";
+    }
+    WriteText(JoinPath(folder, ServerStore::kServersFile), lists);
+}
+
+class BrowserPage : public StartedApp {
+protected:
+    CServerBrowserDlg* page() const { return main->serverBrowser(); }
+    template <class T>
+    T* Find(int id) const
+    {
+        return page()->findChild<T*>(QStringLiteral("id%1").arg(id));
+    }
+    void Click(int id)
+    {
+        auto* b = Find<QPushButton>(id);
+        ASSERT_TRUE(b) << id;
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+    ServerStore& store() const { return app->store; }
+    ServerRecord* Record(const std::string& address) const { return app->FindOrCreateRecord(address); }
+    std::string ip() const { return page()->ipEdit()->text().toStdString(); }
+    std::string port() const { return page()->portEdit()->text().toStdString(); }
+    std::unique_ptr<QMenu> MenuOver(CReportListCtrl* list, int row)
+    {
+        list->SelectRow(row);
+        return std::unique_ptr<QMenu>(page()->BuildContextMenu(list));
+    }
+};
+
+// Three servers from the last run: Alpha answered, Bravo's query was still out at exit, and the
+// third never told its name. Nothing listens at these addresses: a click asks nobody off this machine.
+class StoredBrowser : public BrowserPage {
+protected:
+    static constexpr const char* kAlpha = "127.0.0.1:40001";
+    static constexpr const char* kBravo = "127.0.0.1:40002";
+    static constexpr const char* kNameless = "127.0.0.1:40003";
+    static constexpr const char* kAlphaRow = "Alpha | crossfire | 45 | 3/16 | 127.0.0.1:40001";
+    static constexpr const char* kBravoRow = "Bravo | bounce | ??? | 0/8 | 127.0.0.1:40002";
+
+    void Prepare(AppSettings& s) override
+    {
+        s.serverSortColumn = 0;
+        s.serverSortFlag = true;
+        s.favoriteSortColumn = 0;
+        s.favoriteSortFlag = false;
+        WriteStore(dir.Path(),
+                   {{kAlpha, "Alpha", "crossfire", "45", "3/16", "Capture the Flag|Dedicated//Linux Server|Password: No"},
+                    {kBravo, "Bravo", "bounce", "12-30-500", "0/8", ""},
+                    {kNameless, kNameless, "???", "???", "???", ""}},
+                   {kNameless, kAlpha, kBravo}, {kBravo, kAlpha, kBravo});
+    }
+};
+
+} // namespace
+
+// ---- the page as it opens -------------------------------------------------------------------
+
+using BrowserLayout = BrowserPage;
+
+TEST_F(BrowserLayout, ControlsColumnsAndStartValues)
+{
+    EXPECT_EQ(page()->objectName(), "CServerBrowserDlg");
+    const std::map<int, QString> buttons = {
+        {1133, "Update"},       {1132, "Refresh"},      {1129, "Refresh"}, {1091, "Add Ip"},  {1086, "Add Ip"},
+        {1092, "Add to Fav."},  {1131, "Remove"},       {1130, "Clear"},   {1088, "Connect"}, {1089, "Connect"},
+        {1135, "RCON Control"}, {1090, "RCON Control"}, {1125, "Connect"}, {1008, "Copy"},    {1124, "Paste"}};
+    for (const auto& [id, text] : buttons) {
+        auto* b = Find<QPushButton>(id);
+        ASSERT_TRUE(b) << id;
+        EXPECT_EQ(b->text(), text) << id;
+        // Nothing pretends to open a console that is not there yet.
+        const bool rcon = id == 1135 || id == 1090;
+        EXPECT_EQ(b->isEnabled(), !rcon) << id;
+        EXPECT_EQ(b->toolTip(), rcon ? "Remote console: coming with the console window" : "") << id;
+    }
+
+    const Texts serverColumns = {"Name/202", "Map/100", "Ping/40", "Players/50", "Ip/130"};
+    const std::map<int, Texts> lists = {{1126, serverColumns},
+                                        {1128, serverColumns},
+                                        {1120, {"Name/129", "Score/50", "Play Time/60", "Id/30"}},
+                                        {1079, {"Name/137", "Value/42"}}};
+    for (const auto& [id, columns] : lists) {
+        auto* list = Find<CReportListCtrl>(id);
+        ASSERT_TRUE(list) << id;
+        Texts shown;
+        for (int c = 0; c < list->GetColumnCount(); ++c)
+            shown.push_back(list->model()->headerData(c, Qt::Horizontal).toString().toStdString() + "/" +
+                            std::to_string(list->header()->sectionSize(c)));
+        EXPECT_EQ(shown, columns) << id;
+        EXPECT_TRUE(list->header()->sectionsMovable()) << id;
+    }
+    EXPECT_EQ(app->engine()->lists().servers, Find<CReportListCtrl>(1128));
+    EXPECT_EQ(app->engine()->lists().players, Find<CReportListCtrl>(1120));
+
+    EXPECT_EQ(Find<QLineEdit>(1122)->text(), "0.0.0.0");
+    EXPECT_EQ(Find<QLineEdit>(1076)->text(), "27015");
+    auto* bar = Find<QProgressBar>(1114);
+    EXPECT_EQ(bar->orientation(), Qt::Vertical);
+    EXPECT_FALSE(bar->isTextVisible());
+    // Empty, not the busy indicator a 0..0 range would make of it.
+    EXPECT_GT(bar->maximum(), bar->minimum());
+    EXPECT_EQ(bar->value(), bar->minimum());
+    EXPECT_EQ(Find<QLabel>(1118)->text(), "0%");
+}
+
+TEST_F(BrowserLayout, ControlsSitInsideThePageAndTheirGroupsWithoutOverlapping)
+{
+    std::map<QString, QRect> groups;
+    for (QGroupBox* g : page()->findChildren<QGroupBox*>())
+        groups[g->title()] = g->geometry();
+    ASSERT_EQ(groups.size(), 4u);
+    std::vector<QWidget*> controls;
+    for (QWidget* w : page()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (w->objectName().startsWith("id"))
+            controls.push_back(w);
+    ASSERT_EQ(controls.size(), 23u);
+    for (size_t i = 0; i < controls.size(); ++i) {
+        EXPECT_TRUE(page()->rect().contains(controls[i]->geometry())) << controls[i]->objectName().toStdString();
+        for (size_t j = i + 1; j < controls.size(); ++j)
+            EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry()))
+                << controls[i]->objectName().toStdString() << " / " << controls[j]->objectName().toStdString();
+    }
+    const std::map<QString, std::vector<int>> members = {{"Favorites", {1126, 1129, 1086, 1131, 1130, 1088, 1135}},
+                                                         {"Servers", {1128, 1133, 1132, 1091, 1092, 1089, 1090}},
+                                                         {"Players", {1120}},
+                                                         {"Rules", {1079}}};
+    for (const auto& [title, ids] : members)
+        for (int id : ids)
+            EXPECT_TRUE(groups[title].contains(Find<QWidget>(id)->geometry())) << id;
+}
+
+TEST_F(StoredBrowser, StoredListsShowSortedAndAnOldSendTimeBecomesUnknown)
+{
+    EXPECT_EQ(Rows(page()->servers()),
+              (Texts{"127.0.0.1:40003 | ??? | ??? | ??? | 127.0.0.1:40003", kAlphaRow, kBravoRow}));
+    EXPECT_EQ(Rows(page()->favorites()), (Texts{kBravoRow, kBravoRow, kAlphaRow}));
+    EXPECT_EQ(page()->servers()->GetHeaderImage(0), 0);
+    EXPECT_EQ(page()->favorites()->GetHeaderImage(0), 1);
+    // A send time left from the last run is no ping: it is saved as "???" too.
+    EXPECT_EQ(Record(kBravo)->ping, "???");
+}
+
+// ---- commands on the lists ------------------------------------------------------------------
+
+TEST_F(StoredBrowser, AddIpListsEachAddedAddressAndIgnoresBadTextAndCancel)
+{
+    QString title = "not asked", prompt;
+    AnswerInputBox("192.168.1.20:27016", "id1", &title, &prompt);
+    Click(1091);
+    EXPECT_EQ(title, "");
+    EXPECT_EQ(prompt, "Please type the IP to add");
+    AnswerInputBox("192.168.1.20:27016", "id1");
+    Click(1091);
+    const Texts rows = Rows(page()->servers());
+    EXPECT_EQ(rows.size(), 5u);
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), "192.168.1.20:27016 | ??? | ??? | ??? | 192.168.1.20:27016"), 2);
+    ServerRecord* added = Record("192.168.1.20:27016");
+    EXPECT_EQ(store().serverList, (std::vector<ServerRecord*>{Record(kNameless), Record(kAlpha), Record(kBravo), added, added}));
+    EXPECT_EQ(added->name + added->map + added->ping + added->players, "192.168.1.20:27016?????????");
+
+    // The default port is filled in; the spaces of a pasted text do not stay.
+    AnswerInputBox(" 192.168.1.21 ", "id1");
+    Click(1086);
+    EXPECT_EQ(Rows(page()->favorites()).back(), "192.168.1.21:27015 | ??? | ??? | ??? | 192.168.1.21:27015");
+    EXPECT_EQ(store().favoriteList.back()->address, "192.168.1.21:27015");
+
+    const size_t records = store().records.size();
+    for (const char* typed : {"192.168.1", "server.example.com", "10.0.0.0", "10.0.0.5:70000"}) {
+        AnswerInputBox(typed, "id1");
+        Click(1091);
+    }
+    AnswerInputBox("10.0.0.9:27015", "id2");
+    Click(1086);
+    EXPECT_EQ(Rows(page()->servers()), rows);
+    EXPECT_EQ(store().serverList.size(), 5u);
+    EXPECT_EQ(store().favoriteList.size(), 4u);
+    EXPECT_EQ(store().records.size(), records);
+}
+
+TEST_F(StoredBrowser, AddToFavoritesRemoveAndClear)
+{
+    Click(1092); // nothing selected
+    page()->servers()->SelectRow(RowOf(page()->servers(), kAlpha));
+    Click(1092);
+    EXPECT_EQ(Rows(page()->favorites()), (Texts{kBravoRow, kBravoRow, kAlphaRow, kAlphaRow}));
+    EXPECT_EQ(store().favoriteList.size(), 4u);
+    EXPECT_EQ(store().favoriteList.back(), Record(kAlpha));
+    EXPECT_EQ(Record(kAlpha)->info, "Capture the Flag|Dedicated//Linux Server|Password: No");
+
+    // One row goes, so one entry goes: the first of that server.
+    ServerRecord* bravo = Record(kBravo);
+    page()->favorites()->SelectRow(RowOf(page()->favorites(), kBravo));
+    Click(1131);
+    Click(1131); // nothing selected any more
+    EXPECT_EQ(Rows(page()->favorites()), (Texts{kBravoRow, kAlphaRow, kAlphaRow}));
+    EXPECT_EQ(store().favoriteList, (std::vector<ServerRecord*>{Record(kAlpha), bravo, Record(kAlpha)}));
+    EXPECT_EQ(Record(kBravo), bravo);
+
+    Click(1130);
+    EXPECT_EQ(page()->favorites()->GetItemCount(), 0);
+    EXPECT_TRUE(store().favoriteList.empty());
+    EXPECT_EQ(store().records.size(), 3u);
+    app->SaveServers();
+    EXPECT_NE(ReadText(dir.File(ServerStore::kServersFile)).find("[Favorites]\r\nTotal=1"), std::string::npos);
+}
+
+TEST_F(BrowserPage, AddressEntryPasteAndCopy)
+{
+    QApplication::clipboard()->setText("1.2.3.4");
+    Click(1124);
+    EXPECT_EQ(ip() + " " + port(), "1.2.3.4 27015");
+    QApplication::clipboard()->setText("5.6.7.8:27020\n");
+    Click(1124);
+    EXPECT_EQ(ip() + " " + port(), "5.6.7.8 27020");
+    for (const char* junk : {"hello", "1.2.3", "1.2.3.4:0", ""}) {
+        QApplication::clipboard()->setText(junk);
+        Click(1124);
+        EXPECT_EQ(ip() + " " + port(), "5.6.7.8 27020") << junk;
+    }
+
+    // Typing: an IP control takes dotted octets only, the port digits only.
+    page()->ipEdit()->clear();
+    QTest::keyClicks(page()->ipEdit(), "300.1x.255.2556");
+    page()->portEdit()->clear();
+    QTest::keyClicks(page()->portEdit(), "27a0:1655");
+    QApplication::clipboard()->clear();
+    Click(1008);
+    EXPECT_EQ(QApplication::clipboard()->text(), "30.1.255.255:27016");
+}
+
+TEST_F(StoredBrowser, ServerAndFavoriteMenusNameTheServerOnceAndListItsInfo)
+{
+    CSrvListCtrl* servers = page()->servers();
+    EXPECT_EQ(MenuOver(servers, -1), nullptr);
+    auto menu = MenuOver(servers, RowOf(servers, kNameless));
+    EXPECT_EQ(MenuLines(menu.get()), (Texts{"Connect", "-", "(RCON Control)", "Add to Favorites", "-", "(127.0.0.1:40003)"}));
+    EXPECT_TRUE(Command(menu, 1089) && Command(menu, 1090));
+
+    menu = MenuOver(servers, RowOf(servers, kAlpha));
+    EXPECT_EQ(MenuLines(menu.get()), (Texts{"Connect", "-", "(RCON Control)", "Add to Favorites", "-", "(Alpha)",
+                                            "(127.0.0.1:40001)", "-", "(Capture the Flag)", "(Dedicated//Linux Server)",
+                                            "(Password: No)"}));
+    Command(menu, 1092)->trigger();
+    EXPECT_EQ(store().favoriteList.back(), Record(kAlpha));
+
+    // A name is shown as it is, not as a menu mnemonic.
+    servers->SetItemText(RowOf(servers, kAlpha), 0, "Tom & Jerry");
+    EXPECT_EQ(MenuOver(servers, RowOf(servers, kAlpha))->actions().at(5)->text(), "Tom && Jerry");
+    // While a status line heads the list there are no servers to talk about.
+    servers->InsertItem(0, "Pinging Servers");
+    EXPECT_EQ(MenuOver(servers, 2), nullptr);
+
+    CFavListCtrl* favorites = page()->favorites();
+    menu = MenuOver(favorites, RowOf(favorites, kBravo));
+    EXPECT_EQ(MenuLines(menu.get()), (Texts{"Connect", "-", "(RCON Control)", "Remove", "-", "(Bravo)", "(127.0.0.1:40002)"}));
+    EXPECT_TRUE(Command(menu, 1088) && Command(menu, 1135));
+    Command(menu, 1131)->trigger();
+    EXPECT_EQ(Rows(favorites, 0), (Texts{"Bravo", "Alpha", "Alpha"}));
+    page()->rules()->InsertItem(0, "sv_gravity");
+    EXPECT_EQ(MenuOver(page()->rules(), 0), nullptr);
+}
+
+TEST_F(BrowserPage, PlayerMenuWritesTheFriendsFileButNotOverPleaseWait)
+{
+    CSortListCtrl* players = page()->players();
+    players->InsertItem(0, "Please Wait");
+    EXPECT_EQ(MenuOver(players, 0), nullptr);
+
+    players->DeleteAllItems();
+    for (const char* name : {"Gordon", "Alyx"}) {
+        const int row = players->InsertItem(players->GetItemCount(), name);
+        players->SetItemText(row, 3, std::to_string(row + 1));
+    }
+    for (int row : {0, 1}) {
+        auto menu = MenuOver(players, row);
+        EXPECT_EQ(MenuLines(menu.get()), (Texts{"Add to Friends List", "Remove from Friends List"}));
+        Command(menu, 2152)->trigger();
+    }
+    const std::string friends = dir.File(ServerStore::kFriendsFile);
+    EXPECT_EQ(ReadText(friends), "Gordon\r\nAlyx");
+    Command(MenuOver(players, 0), 2153)->trigger();
+    EXPECT_EQ(ReadText(friends), "Alyx\r\n");
+}
+
+// ---- joining --------------------------------------------------------------------------------
+
+namespace {
+
+// A game folder whose client writes down how it was started.
+class JoinFromBrowser : public StoredBrowser {
+protected:
+    void Prepare(AppSettings& s) override
+    {
+        StoredBrowser::Prepare(s);
+        std::filesystem::create_directories(s.gameFolder);
+        const std::string client = JoinPath(s.gameFolder, kClientExeName);
+        WriteText(client, "#!/bin/sh\nout=\"$(dirname \"$0\")/launch.txt\"\n"
+                          "for a in \"$@\"; do echo \"$a\"; done > \"$out.tmp\"\nmv \"$out.tmp\" \"$out\"\n");
+        ::chmod(client.c_str(), 0755);
+    }
+
+    // The server the client was told to join, or "nothing" when no client started.
+    std::string Joined(int waitMs = 5000)
+    {
+        const std::string path = JoinPath(app->settings.gameFolder, "launch.txt");
+        if (!QTest::qWaitFor([&] { return FileExists(path); }, waitMs))
+            return "nothing";
+        const std::string text = ReadText(path);
+        std::filesystem::remove(path);
+        const size_t at = text.find("+connect\n");
+        return at == std::string::npos ? text : text.substr(at + 9, text.find('\n', at + 9) - at - 9);
+    }
+};
+
+} // namespace
+
+TEST_F(JoinFromBrowser, ConnectAndDoubleClickJoinTheSelectedServerOrTheTypedAddress)
+{
+    Click(1088);
+    Click(1089);
+    EXPECT_EQ(Joined(300), "nothing");
+    page()->favorites()->SelectRow(RowOf(page()->favorites(), kAlpha));
+    Click(1088);
+    EXPECT_EQ(Joined(), kAlpha);
+    page()->servers()->SelectRow(RowOf(page()->servers(), kNameless));
+    Click(1089);
+    EXPECT_EQ(Joined(), kNameless);
+
+    page()->ipEdit()->setText("10.9.8.7");
+    page()->portEdit()->setText("27020");
+    Click(1125);
+    EXPECT_EQ(Joined(), "10.9.8.7:27020");
+    page()->ipEdit()->setText("0.0.0.0");
+    Click(1125);
+    EXPECT_EQ(Joined(300), "nothing");
+
+    // A double click: its first click selects the row, the second joins.
+    CSrvListCtrl* servers = page()->servers();
+    const QPoint at = servers->visualRect(servers->model()->index(RowOf(servers, kBravo), 0)).center();
+    QTest::mouseClick(servers->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(servers->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_EQ(Joined(), kBravo);
+}
+
+// ---- talking to servers ---------------------------------------------------------------------
+
+namespace {
+
+// Two simulated servers and a master on 127.0.0.1; both servers are in the Servers and the
+// Favorites list of the last run under their addresses only.
+class SimBrowser : public BrowserPage {
+protected:
+    void SetUp() override
+    {
+        for (const char* name : {"Alpha Sim", "Bravo Sim"}) {
+            sim::GameServerConfig c;
+            c.hostname = name;
+            c.maxPlayers = 12;
+            c.players = {{"Gordon", 12, 125.7f}, {"Alyx", -3, 59.9f}};
+            c.rules = {{"mp_timelimit", "30"}, {"sv_gravity", "800"}};
+            farm.AddGameServer(c);
+        }
+        sim::MasterConfig m;
+        m.listAllGameServers = true;
+        farm.AddMaster(m);
+        std::string error;
+        ASSERT_TRUE(farm.StartInOwnThread(&error)) << error;
+        BrowserPage::SetUp();
+    }
+
+    void Prepare(AppSettings& s) override
+    {
+        s.masterServer = farm.Master(0).Address();
+        s.timeout = 0.5f;
+        const std::string a = server(0).Address(), b = server(1).Address();
+        WriteStore(dir.Path(), {{a, a, "???", "???", "???", ""}, {b, b, "???", "???", "???", ""}}, {a, b}, {a, b});
+    }
+
+    sim::SimGameServer& server(int i) { return farm.GameServer(i); }
+    std::string PortOf(int i) { return std::to_string(server(i).Port()); }
+    // Which simulated server a row lists (ports, and so the order, change from run to run).
+    int ServerAt(const CReportListCtrl* list, int row)
+    {
+        return list->GetItemTextStd(row, kAddress) == server(0).Address() ? 0 : 1;
+    }
+    int Asked(int i, const char* request) { return server(i).Record().requestCounts[request]; }
+    bool PlayersShown()
+    {
+        return QTest::qWaitFor([&] { return Rows(page()->players()) == Texts{"Gordon | 12 | 2:5 | 1", "Alyx | -3 | 0:59 | 2"}; },
+                               2000);
+    }
+
+    sim::SimFarm farm;
+};
+
+} // namespace
+
+TEST_F(SimBrowser, ClickedServerShowsPleaseWaitThenItsPlayersAndRules)
+{
+    CSrvListCtrl* servers = page()->servers();
+    ClickRow(servers, RowOf(servers, server(1).Address()));
+    EXPECT_EQ(ip() + ":" + port(), server(1).Address());
+    EXPECT_EQ(Rows(page()->players(), 0), Texts{"Please Wait"});
+    EXPECT_EQ(Rows(page()->rules(), 0), Texts{"Please Wait"});
+    EXPECT_EQ(MenuOver(page()->players(), 0), nullptr);
+
+    EXPECT_TRUE(PlayersShown()) << ::testing::PrintToString(Rows(page()->players()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Rows(page()->rules()) == Texts{"mp_timelimit | 30", "sv_gravity | 800"}; }, 2000))
+        << ::testing::PrintToString(Rows(page()->rules()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return servers->GetItemText(RowOf(servers, server(1).Address()), 0) == "Bravo Sim"; }, 2000));
+    EXPECT_EQ(Asked(0, "players"), 0);
+}
+
+TEST_F(SimBrowser, ArrowKeyQueriesTheNewlySelectedServerAfterTheKeyTimer)
+{
+    struct Case {
+        CReportListCtrl* list;
+        const QTimer* timer;
+        int fromRow, toRow;
+        Qt::Key key;
+    };
+    for (const Case& c : {Case{page()->servers(), &page()->serversKeyTimer(), 0, 1, Qt::Key_Down},
+                          Case{page()->favorites(), &page()->favoritesKeyTimer(), 1, 0, Qt::Key_Up}}) {
+        SCOPED_TRACE(c.list->objectName().toStdString());
+        const int from = ServerAt(c.list, c.fromRow), to = ServerAt(c.list, c.toRow);
+        ASSERT_NE(from, to);
+        ClickRow(c.list, c.fromRow);
+        ASSERT_TRUE(PlayersShown());
+        farm.ResetRecords();
+
+        QTest::keyClick(c.list, c.key);
+        EXPECT_EQ(c.list->GetSelectedRow(), c.toRow);
+        // The key has moved the selection; the query waits for the timer.
+        EXPECT_TRUE(c.timer->isActive());
+        EXPECT_EQ(port(), PortOf(from));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return port() == PortOf(to); }, 500));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Asked(to, "players") == 1 && Asked(to, "rules") == 1; }, 2000));
+        EXPECT_TRUE(PlayersShown());
+        // Once: not once for the selection and once more for the key.
+        EXPECT_EQ(Asked(to, "players"), 1);
+        EXPECT_EQ(Asked(from, "players"), 0);
+    }
+}
+
+TEST_F(SimBrowser, RefreshAndUpdateFillTheListsAndTheProgressDisplay)
+{
+    Click(1129);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return page()->percentLabel()->text() == "100%"; }, 3000));
+    EXPECT_EQ(page()->progressBar()->maximum(), 2);
+    EXPECT_EQ(page()->progressBar()->value(), 2);
+    Texts names = Rows(page()->favorites(), 0);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (Texts{"Alpha Sim", "Bravo Sim"}));
+
+    // Only the master's answer can bring the rows back.
+    page()->servers()->DeleteAllItems();
+    Click(1133);
+    Texts expected = {server(0).Address(), server(1).Address()};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            Texts addresses = Rows(page()->servers(), kAddress);
+            std::sort(addresses.begin(), addresses.end());
+            return addresses == expected;
+        },
+        4000))
+        << ::testing::PrintToString(Rows(page()->servers()));
+    EXPECT_GE(farm.Master(0).Record().datagramsReceived, 1);
+}
