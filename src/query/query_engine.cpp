@@ -113,6 +113,15 @@ void CQueryEngine::AddModeRow(ServerRecord* record)
     ModeRecords().push_back(record);
 }
 
+void CQueryEngine::ForEachRowOf(const std::string& address, std::initializer_list<CSrvListCtrl*> lists,
+                                const std::function<void(CSrvListCtrl*, int)>& change)
+{
+    for (CSrvListCtrl* list : lists)
+        for (int row = 0; row < list->GetItemCount(); ++row)
+            if (AddressOfRow(list, row) == address)
+                change(list, row);
+}
+
 void CQueryEngine::DeleteStatusRows()
 {
     CSrvListCtrl* servers = lists_.servers;
@@ -194,15 +203,12 @@ void CQueryEngine::OnQueryReadyRead(CQuerySocket* socket)
         record->map = info.map;
         record->ping = ping;
         record->players = info.players;
-        CSrvListCtrl* other = OtherList();
-        for (int row = 0; row < other->GetItemCount(); ++row) {
-            if (AddressOfRow(other, row) != address)
-                continue;
-            other->SetItemText(row, 0, info.name);
-            other->SetItemText(row, 1, info.map);
-            other->SetItemText(row, 2, ping);
-            other->SetItemText(row, 3, info.players);
-        }
+        ForEachRowOf(address, {OtherList()}, [&](CSrvListCtrl* list, int row) {
+            list->SetItemText(row, 0, info.name);
+            list->SetItemText(row, 1, info.map);
+            list->SetItemText(row, 2, ping);
+            list->SetItemText(row, 3, info.players);
+        });
         NextQuery(socket);
         record->info = info.info;
         // The socket now waits for another server: what is still queued is not for us.
@@ -235,18 +241,24 @@ void CQueryEngine::OnResortTimer()
     RefreshList()->Sort();
 }
 
-void CQueryEngine::RefreshServers()
+void CQueryEngine::InterruptAndQueue(bool serversMode)
 {
-    if (!HasLists())
-        return;
     KillRefreshTimers();
     StopPinging();
     AbortRefresh();
     master_->Close();
-    serversMode_ = true;
+    serversMode_ = serversMode;
     pingPhaseTimer_.stop();
-    for (int row = 0; row < lists_.servers->GetItemCount(); ++row)
-        pending_.push_back(AddressOfRow(lists_.servers, row));
+    CSrvListCtrl* list = RefreshList();
+    for (int row = 0; row < list->GetItemCount(); ++row)
+        pending_.push_back(AddressOfRow(list, row));
+}
+
+void CQueryEngine::RefreshServers()
+{
+    if (!HasLists())
+        return;
+    InterruptAndQueue(true);
     lists_.servers->DeleteAllItems();
     store_.serverList.clear();
     StartRefresh(true);
@@ -256,14 +268,7 @@ void CQueryEngine::RefreshFavorites()
 {
     if (!HasLists())
         return;
-    KillRefreshTimers();
-    StopPinging();
-    AbortRefresh();
-    master_->Close();
-    serversMode_ = false;
-    pingPhaseTimer_.stop();
-    for (int row = 0; row < lists_.favorites->GetItemCount(); ++row)
-        pending_.push_back(AddressOfRow(lists_.favorites, row));
+    InterruptAndQueue(false);
     if (lists_.servers->GetItemCount() > 0 && AddressOfRow(lists_.servers, 0).empty())
         lists_.servers->DeleteAllItems();
     KillRefreshTimers();
@@ -407,14 +412,11 @@ void CQueryEngine::OnDetailReadyRead()
             InfoReply info;
             if (!DecodeInfo(reply.data(), reply.size(), info))
                 break;
-            for (CSrvListCtrl* list : {static_cast<CSrvListCtrl*>(lists_.servers), static_cast<CSrvListCtrl*>(lists_.favorites)})
-                for (int row = 0; row < list->GetItemCount(); ++row) {
-                    if (AddressOfRow(list, row) != address)
-                        continue;
-                    list->SetItemText(row, 0, info.name);
-                    list->SetItemText(row, 1, info.map);
-                    list->SetItemText(row, 3, info.players);
-                }
+            ForEachRowOf(address, {lists_.servers, lists_.favorites}, [&](CSrvListCtrl* list, int row) {
+                list->SetItemText(row, 0, info.name);
+                list->SetItemText(row, 1, info.map);
+                list->SetItemText(row, 3, info.players);
+            });
             ServerRecord* record = store_.FindOrCreateRecord(address);
             record->name = info.name;
             record->map = info.map;
@@ -427,10 +429,8 @@ void CQueryEngine::OnDetailReadyRead()
             if (record->ping.find('-') == std::string::npos)
                 break;
             ComputePing(*record, received);
-            for (CSrvListCtrl* list : {static_cast<CSrvListCtrl*>(lists_.servers), static_cast<CSrvListCtrl*>(lists_.favorites)})
-                for (int row = 0; row < list->GetItemCount(); ++row)
-                    if (AddressOfRow(list, row) == address)
-                        list->SetItemText(row, 2, record->ping);
+            ForEachRowOf(address, {lists_.servers, lists_.favorites},
+                         [&](CSrvListCtrl* list, int row) { list->SetItemText(row, 2, record->ping); });
             break;
         }
         default:

@@ -5,6 +5,8 @@
 #include <QTimer>
 #include <array>
 #include <deque>
+#include <functional>
+#include <initializer_list>
 #include <list>
 #include <memory>
 #include <string>
@@ -107,6 +109,11 @@ private:
     void AddModeRow(ServerRecord* record);
     void SetProgress(int pos, int upper, bool updateLabel = true);
     void DeleteStatusRows();
+    // Runs change on every row of the given lists that shows this server.
+    void ForEachRowOf(const std::string& address, std::initializer_list<CSrvListCtrl*> lists,
+                      const std::function<void(CSrvListCtrl*, int)>& change);
+    // What both Refresh buttons do first: stop everything, then queue that list's addresses.
+    void InterruptAndQueue(bool serversMode);
     static std::string TakeFirst(std::deque<std::string>& list);
     static std::string AddressOfRow(const CReportListCtrl* list, int row);
 
