@@ -8,6 +8,7 @@
 #include "query/protocol.h"
 
 #include <QHostInfo>
+#include <QListWidget>
 
 namespace {
 
@@ -18,7 +19,7 @@ constexpr int kResortDivisor = 3;
 
 CQueryEngine::CQueryEngine(AppSettings& settings, ServerStore& store, QObject* parent)
     : QObject(parent), settings_(settings), store_(store), detail_(std::make_unique<CDetailSocket>()),
-      master_(std::make_unique<CMasterSocket>())
+      master_(std::make_unique<CMasterSocket>()), search_(std::make_unique<CSearchInfoSocket>())
 {
     setObjectName("CQueryEngine");
     for (auto& socket : querySockets_) {
@@ -29,6 +30,7 @@ CQueryEngine::CQueryEngine(AppSettings& settings, ServerStore& store, QObject* p
     }
     connect(detail_.get(), &QUdpSocket::readyRead, this, &CQueryEngine::OnDetailReadyRead);
     connect(master_.get(), &QUdpSocket::readyRead, this, &CQueryEngine::OnMasterReadyRead);
+    connect(search_.get(), &QUdpSocket::readyRead, this, &CQueryEngine::OnSearchReadyRead);
     pingPhaseTimer_.setSingleShot(true);
     connect(&pingPhaseTimer_, &QTimer::timeout, this, &CQueryEngine::OnPingPhaseEnd);
     connect(&resortTimer_, &QTimer::timeout, this, &CQueryEngine::OnResortTimer);
@@ -387,27 +389,13 @@ void CQueryEngine::OnDetailReadyRead()
         detail_->outstanding = false;
         const std::string address = detail_->PeerText();
         switch (ClassifyReply(reply.data(), reply.size())) {
-        case ReplyKind::Players: {
-            CSortListCtrl* players = lists_.players;
-            players->DeleteAllItems();
-            for (const PlayerEntry& p : DecodePlayers(reply.data(), reply.size())) {
-                const int row = players->InsertItem(players->GetItemCount(), p.name);
-                players->SetItemText(row, 1, p.score);
-                players->SetItemText(row, 2, p.time);
-                players->SetItemText(row, 3, p.id);
-            }
+        case ReplyKind::Players:
+            FillPlayers(lists_.players, reply);
             break;
-        }
-        case ReplyKind::Rules: {
-            CSortListCtrl* rules = lists_.rules;
-            rules->DeleteAllItems();
-            rules->setColumnWidth(0, 120);
-            for (const auto& [name, value] : DecodeRules(reply.data(), reply.size())) {
-                const int row = rules->InsertItem(rules->GetItemCount(), name);
-                rules->SetItemText(row, 1, value);
-            }
+        case ReplyKind::Rules:
+            lists_.rules->setColumnWidth(0, 120);
+            FillRules(lists_.rules, reply);
             break;
-        }
         case ReplyKind::Info: {
             InfoReply info;
             if (!DecodeInfo(reply.data(), reply.size(), info))
@@ -431,6 +419,89 @@ void CQueryEngine::OnDetailReadyRead()
             ComputePing(*record, received);
             ForEachRowOf(address, {lists_.servers, lists_.favorites},
                          [&](CSrvListCtrl* list, int row) { list->SetItemText(row, 2, record->ping); });
+            break;
+        }
+        default:
+            break;
+        }
+    }
+}
+
+void CQueryEngine::FillPlayers(CSortListCtrl* players, const std::vector<unsigned char>& reply)
+{
+    players->DeleteAllItems();
+    for (const PlayerEntry& p : DecodePlayers(reply.data(), reply.size())) {
+        const int row = players->InsertItem(players->GetItemCount(), p.name);
+        players->SetItemText(row, 1, p.score);
+        players->SetItemText(row, 2, p.time);
+        players->SetItemText(row, 3, p.id);
+    }
+}
+
+void CQueryEngine::FillRules(CSortListCtrl* rules, const std::vector<unsigned char>& reply)
+{
+    rules->DeleteAllItems();
+    for (const auto& [name, value] : DecodeRules(reply.data(), reply.size())) {
+        const int row = rules->InsertItem(rules->GetItemCount(), name);
+        rules->SetItemText(row, 1, value);
+    }
+}
+
+// ---- player search details -----------------------------------------------------------------
+
+void CQueryEngine::QuerySearchInfo(const std::string& address)
+{
+    ServerRecord stamp;
+    StampSendTime(stamp);
+    searchSendTime_ = stamp.ping;
+    search_->Reconnect(address);
+    for (std::string_view command : {kInfoCommand, kRulesCommand, kPlayersCommand, kPingCommand})
+        search_->SendPacket(command);
+}
+
+void CQueryEngine::OnSearchReadyRead()
+{
+    const SearchPanes& panes = searchPanes_;
+    while (search_->hasPendingDatagrams()) {
+        const platform::ClockTime received = platform::UtcNow();
+        const std::vector<unsigned char> reply = search_->ReceiveOne();
+        search_->outstanding = false;
+        if (!panes.players || !panes.rules || !panes.info)
+            continue;
+        switch (ClassifyReply(reply.data(), reply.size())) {
+        case ReplyKind::Players:
+            FillPlayers(panes.players, reply);
+            break;
+        case ReplyKind::Rules:
+            panes.rules->setColumnWidth(1, 50);
+            FillRules(panes.rules, reply);
+            break;
+        case ReplyKind::Info: {
+            InfoReply info;
+            if (!DecodeInfo(reply.data(), reply.size(), info))
+                break;
+            // The info line is description|kind//os Server|Password: X; a description may hold
+            // a '|' of its own, so the two fixed parts are taken from the right.
+            const size_t last = info.info.rfind('|');
+            const size_t middle = last == 0 || last == std::string::npos ? std::string::npos : info.info.rfind('|', last - 1);
+            const std::string description = middle == std::string::npos ? std::string() : info.info.substr(0, middle);
+            const std::string kind = middle == std::string::npos ? std::string() : info.info.substr(middle + 1, last - middle - 1);
+            const std::string password = last == std::string::npos ? std::string() : info.info.substr(last + 1);
+            const QString host = QString::fromStdString(info.name);
+            if (panes.info->count() > 0)
+                panes.info->item(0)->setText(host);
+            else
+                panes.info->addItem(host);
+            for (const std::string& line : {"Ip: " + search_->PeerText(), "Players: " + info.players, "Map: " + info.map,
+                                            description, kind, password})
+                panes.info->addItem(QString::fromStdString(line));
+            break;
+        }
+        case ReplyKind::Ping: {
+            ServerRecord elapsed;
+            elapsed.ping = searchSendTime_;
+            ComputePing(elapsed, received);
+            panes.info->insertItem(1, QString::fromStdString("Ping: " + elapsed.ping));
             break;
         }
         default:
@@ -520,4 +591,5 @@ void CQueryEngine::CloseAll()
         socket->Close();
     detail_->Close();
     master_->Close();
+    search_->Close();
 }

@@ -19,6 +19,7 @@ class CReportListCtrl;
 class CSrvListCtrl;
 class CFavListCtrl;
 class CSortListCtrl;
+class QListWidget;
 
 // The lists and progress display of the server browser that the engine fills.
 struct BrowserLists {
@@ -26,6 +27,13 @@ struct BrowserLists {
     CFavListCtrl* favorites = nullptr;
     CSortListCtrl* players = nullptr;
     CSortListCtrl* rules = nullptr;
+};
+
+// The details panes of the player search page.
+struct SearchPanes {
+    CSortListCtrl* players = nullptr;
+    CSortListCtrl* rules = nullptr;
+    QListWidget* info = nullptr;
 };
 
 // Talks to the servers: refreshes the Servers or Favorites list five queries at a time, runs the
@@ -40,6 +48,7 @@ public:
     ~CQueryEngine() override;
 
     void SetLists(const BrowserLists& lists) { lists_ = lists; }
+    void SetSearchPanes(const SearchPanes& panes) { searchPanes_ = panes; }
     const BrowserLists& lists() const { return lists_; }
     // Nothing that shows rows runs before the browser page has handed over its lists.
     bool HasLists() const { return lists_.servers && lists_.favorites && lists_.players && lists_.rules; }
@@ -60,6 +69,10 @@ public:
     void KillRefreshTimers();
     void StartPingPhase(const std::vector<std::string>& addresses);
     void QuerySelected(const std::string& address);
+    // The player search page's details of one server: remembers the send time, then sends
+    // "infostring", "rules", "players" and "ping" on the search socket.
+    void QuerySearchInfo(const std::string& address);
+    CSearchInfoSocket* searchSocket() const { return search_.get(); }
     // "Update": asks the master server for the list of the mod's servers.
     void RequestMasterList();
     bool SendMasterRequest(CQueryUdpSocket* socket, const std::string& gameDir);
@@ -97,6 +110,9 @@ private:
     void OnDetailReadyRead();
     void OnPingReadyRead(CPingSocket* socket);
     void OnMasterReadyRead();
+    void OnSearchReadyRead();
+    static void FillPlayers(CSortListCtrl* list, const std::vector<unsigned char>& reply);
+    static void FillRules(CSortListCtrl* list, const std::vector<unsigned char>& reply);
     void OnPingPhaseEnd();
     void SendQueuedPings();
     void OnResortTimer();
@@ -127,6 +143,9 @@ private:
     std::list<CPingSocket*> pingSockets_;
     std::unique_ptr<CDetailSocket> detail_;
     std::unique_ptr<CMasterSocket> master_;
+    std::unique_ptr<CSearchInfoSocket> search_;
+    SearchPanes searchPanes_;
+    std::string searchSendTime_; // "m-s-ms" of the last search details query
     static constexpr int kPingBatch = 32;
     std::deque<std::string> pingQueue_; // master-list entries not pinged yet
     QTimer pingBatchTimer_;

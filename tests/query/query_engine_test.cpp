@@ -7,6 +7,7 @@
 #include "sim_farm.h"
 
 #include <QPointer>
+#include <QListWidget>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -288,6 +289,48 @@ TEST_F(Engine, SelectedServerFillsPlayersRulesAndItsRows)
     EXPECT_EQ(servers.GetItemText(0, 1), "map_detail");
     EXPECT_EQ(servers.GetItemText(0, 3), "2/16");
     EXPECT_GE(servers.GetItemText(0, 2).toInt(), 25);
+}
+
+TEST_F(Engine, SearchDetailsFillTheSearchPanes)
+{
+    sim::GameServerConfig c;
+    c.hostname = "Pipe|in the name";
+    c.description = "Capture|mode";
+    c.type = 'l';
+    c.os = 'w';
+    c.password = true;
+    c.maxPlayers = 12;
+    c.players = {{"gamma", 7, 61.0f}};
+    c.rules = {{"mp_timelimit", "25"}};
+    sim::SimGameServer& s = farm.AddGameServer(c);
+    StartFarm();
+    CSortListCtrl searchPlayers, searchRules;
+    searchPlayers.InsertColumn(0, "Name", 60);
+    for (const char* title : {"Score", "Play Time", "Id"})
+        searchPlayers.InsertColumn(searchPlayers.GetColumnCount(), title, 40);
+    searchRules.InsertColumn(0, "Name", 60);
+    searchRules.InsertColumn(1, "Value", 67);
+    QListWidget info;
+    info.addItem("Please Wait");
+    engine.SetSearchPanes({&searchPlayers, &searchRules, &info});
+
+    engine.QuerySearchInfo(s.Address());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return info.count() == 8 && searchPlayers.GetItemCount() == 1; }, 3000));
+    QStringList lines;
+    for (int i = 0; i < info.count(); ++i)
+        lines << info.item(i)->text();
+    ASSERT_TRUE(lines[1].startsWith("Ping: ")) << lines.join(" / ").toStdString();
+    lines.removeAt(1);
+    EXPECT_EQ(lines, (QStringList {"Pipe|in the name", "Ip: " + QString::fromStdString(s.Address()), "Players: 1/12",
+                                   "Map: dusk_canyon", "Capture|mode", "Listen//Windows Server", "Password: Yes"}));
+    EXPECT_EQ(searchPlayers.GetItemText(0, 2), "1:1");
+    EXPECT_EQ(searchRules.GetItemText(0, 1), "25");
+    EXPECT_EQ(searchRules.columnWidth(1), 50);
+    // The order on the wire: infostring, rules, players, ping.
+    std::vector<std::string> words;
+    for (const auto& r : s.Record().requests)
+        words.push_back(r.request);
+    EXPECT_EQ(words, (std::vector<std::string> {"infostring", "rules", "players", "ping"}));
 }
 
 TEST_F(Engine, UnknownMasterHostShowsNothingAndSendsNothing)
