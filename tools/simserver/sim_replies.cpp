@@ -123,9 +123,10 @@ QByteArray InfostringReply(const GameServerConfig& s)
     return out;
 }
 
-QByteArray InfoReply(const GameServerConfig& s, const std::string& address)
+// What the 'C' (info) and 'm' (details) replies begin with alike.
+static QByteArray ServerSummary(char type, const GameServerConfig& s, const std::string& address)
 {
-    QByteArray out = Header('C');
+    QByteArray out = Header(type);
     AppendString(out, address);
     AppendString(out, s.hostname);
     AppendString(out, s.map);
@@ -137,17 +138,14 @@ QByteArray InfoReply(const GameServerConfig& s, const std::string& address)
     return out;
 }
 
+QByteArray InfoReply(const GameServerConfig& s, const std::string& address)
+{
+    return ServerSummary('C', s, address);
+}
+
 QByteArray DetailsReply(const GameServerConfig& s, const std::string& address)
 {
-    QByteArray out = Header('m');
-    AppendString(out, address);
-    AppendString(out, s.hostname);
-    AppendString(out, s.map);
-    AppendString(out, s.gamedir);
-    AppendString(out, s.description);
-    out.append(static_cast<char>(std::min<size_t>(s.players.size(), 255)));
-    out.append(static_cast<char>(s.maxPlayers));
-    out.append(static_cast<char>(46));
+    QByteArray out = ServerSummary('m', s, address);
     out.append(s.type);
     out.append(s.os);
     out.append(static_cast<char>(s.password ? 1 : 0));
