@@ -84,18 +84,11 @@ TEST_F(Launcher, PasswordServerAsksFirstAndPassesTheTextUnchanged)
     ServerRecord* r = app->FindOrCreateRecord("10.0.0.2:27016");
     r->name = "Locked";
     r->info = "x|Dedicated//Linux Server|Password: Yes";
-    QString prompt, title;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<CInputBox*>(QApplication::activeModalWidget());
-        ASSERT_TRUE(box);
-        title = box->windowTitle();
-        prompt = box->findChild<QLabel*>("prompt")->text();
-        QTest::keyClicks(box->findChild<QLineEdit*>("id999"), "p\"w d");
-        QTest::mouseClick(box->findChild<QPushButton*>("id1"), Qt::LeftButton);
-    });
+    InputBoxSeen seen;
+    AnswerInputBox(*main, "p\"w d", true, &seen);
     ASSERT_TRUE(JoinServer("10.0.0.2:27016"));
-    EXPECT_EQ(title, "Password");
-    EXPECT_EQ(prompt, "\"Locked\" is \"Passworded\"");
+    EXPECT_EQ(seen.title, "Password");
+    EXPECT_EQ(seen.prompt, "\"Locked\" is \"Passworded\"");
     // The Windows runtime's rules turn the inner quote into the end of the quoted part.
     EXPECT_EQ(Launched(), std::string(kClientExeName) + " " + game() +
                               "\n[-game]\n[znk]\n[-console]\n[+connect]\n[10.0.0.2:27016]\n[+password]\n[pw]\n[d]\n");
@@ -104,9 +97,7 @@ TEST_F(Launcher, PasswordServerAsksFirstAndPassesTheTextUnchanged)
 TEST_F(Launcher, CancelAtThePasswordLaunchesNothing)
 {
     app->FindOrCreateRecord("10.0.0.3:27015")->info = "||Password: Yes";
-    QTimer::singleShot(0, [] {
-        QTest::mouseClick(QApplication::activeModalWidget()->findChild<QPushButton*>("id2"), Qt::LeftButton);
-    });
+    AnswerInputBox(*main, QString(), false);
     EXPECT_EQ(JoinServer("10.0.0.3:27015"), nullptr);
     QTest::qWait(300);
     EXPECT_FALSE(FileExists(JoinPath(game(), "launch.txt")));

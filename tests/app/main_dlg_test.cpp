@@ -21,7 +21,7 @@ namespace {
 
 QAction* Command(QWidget* w, int id)
 {
-    return w->findChild<QAction*>(QStringLiteral("id%1").arg(id));
+    return FindById<QAction>(w, id);
 }
 
 std::vector<int> CheckedPageItems(CMainDlg* main)

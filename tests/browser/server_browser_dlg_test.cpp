@@ -71,22 +71,7 @@ Texts MenuLines(const QMenu* menu)
 
 QAction* Command(const std::unique_ptr<QMenu>& menu, int id)
 {
-    return menu->findChild<QAction*>(QStringLiteral("id%1").arg(id));
-}
-
-// Answers the next input box: types into it and presses Ok (id1) or Cancel (id2).
-void AnswerInputBox(const QString& typed, const char* button, QString* title = nullptr, QString* prompt = nullptr)
-{
-    QTimer::singleShot(0, [=] {
-        auto* box = qobject_cast<CInputBox*>(QApplication::activeModalWidget());
-        ASSERT_TRUE(box);
-        if (title)
-            *title = box->windowTitle();
-        if (prompt)
-            *prompt = box->findChild<QLabel*>("prompt")->text();
-        QTest::keyClicks(box->findChild<QLineEdit*>("id999"), typed);
-        QTest::mouseClick(box->findChild<QPushButton*>(button), Qt::LeftButton);
-    });
+    return FindById<QAction>(menu.get(), id);
 }
 
 // ServersDB.ini (records: address, name, map, ping, players, info) and Servers.ini, as the
@@ -115,7 +100,7 @@ protected:
     template <class T>
     T* Find(int id) const
     {
-        return page()->findChild<T*>(QStringLiteral("id%1").arg(id));
+        return FindById<T>(page(), id);
     }
     void Click(int id)
     {
@@ -251,12 +236,13 @@ TEST_F(StoredBrowser, StoredListsShowSortedAndAnOldSendTimeBecomesUnknown)
 
 TEST_F(StoredBrowser, AddIpListsEachAddedAddressAndIgnoresBadTextAndCancel)
 {
-    QString title = "not asked", prompt;
-    AnswerInputBox("192.168.1.20:27016", "id1", &title, &prompt);
+    InputBoxSeen seen{"not asked", {}, "not asked"};
+    AnswerInputBox(*page(), "192.168.1.20:27016", true, &seen);
     Click(1091);
-    EXPECT_EQ(title, "");
-    EXPECT_EQ(prompt, "Please type the IP to add");
-    AnswerInputBox("192.168.1.20:27016", "id1");
+    EXPECT_EQ(seen.title, "");
+    EXPECT_EQ(seen.prompt, "Please type the IP to add");
+    EXPECT_EQ(seen.text, "");
+    AnswerInputBox(*page(), "192.168.1.20:27016", true);
     Click(1091);
     const Texts rows = Rows(page()->servers());
     EXPECT_EQ(rows.size(), 5u);
@@ -266,17 +252,17 @@ TEST_F(StoredBrowser, AddIpListsEachAddedAddressAndIgnoresBadTextAndCancel)
     EXPECT_EQ(added->name + added->map + added->ping + added->players, "192.168.1.20:27016?????????");
 
     // The default port is filled in; the spaces of a pasted text do not stay.
-    AnswerInputBox(" 192.168.1.21 ", "id1");
+    AnswerInputBox(*page(), " 192.168.1.21 ", true);
     Click(1086);
     EXPECT_EQ(Rows(page()->favorites()).back(), "192.168.1.21:27015 | ??? | ??? | ??? | 192.168.1.21:27015");
     EXPECT_EQ(store().favoriteList.back()->address, "192.168.1.21:27015");
 
     const size_t records = store().records.size();
     for (const char* typed : {"192.168.1", "server.example.com", "10.0.0.0", "10.0.0.5:70000"}) {
-        AnswerInputBox(typed, "id1");
+        AnswerInputBox(*page(), typed, true);
         Click(1091);
     }
-    AnswerInputBox("10.0.0.9:27015", "id2");
+    AnswerInputBox(*page(), "10.0.0.9:27015", false);
     Click(1086);
     EXPECT_EQ(Rows(page()->servers()), rows);
     EXPECT_EQ(store().serverList.size(), 5u);

@@ -3,6 +3,7 @@
 #include "app/app_settings.h"
 #include "app/tool_app.h"
 #include "core/path.h"
+#include "test_support.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -34,22 +35,6 @@ Controls ControlsOf(QWidget& d)
 }
 
 QPoint RowCenter(const QListWidget& list, int row) { return list.visualItemRect(list.item(row)).center(); }
-
-// Runs action on the modal window called name once it is up and ready(window) holds. The
-// polling ends with scope, so a failing test cannot leave it running into the next one.
-void WhenModalShows(QObject& scope, const QString& name, const std::function<bool(QWidget&)>& ready,
-                    const std::function<void(QWidget&)>& action)
-{
-    auto* poll = new QTimer(&scope);
-    QObject::connect(poll, &QTimer::timeout, poll, [=] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal && modal->objectName() == name && ready(*modal)) {
-            poll->stop();
-            action(*modal);
-        }
-    });
-    poll->start(10);
-}
 
 class FindHLDlgTest : public ::testing::Test {
 protected:
@@ -181,7 +166,7 @@ TEST_F(FindHLDlgTest, BrowseClosesWithItsResultOnceAFileIsChosen)
     CFindHLDlg dlg(scanner);
     dlg.show();
     QObject scope;
-    WhenModalShows(scope, "BrowseForGame", [](QWidget&) { return true; }, [&](QWidget& w) {
+    WhenModalShows(scope, "BrowseForGame", [&](QWidget& w) {
         qobject_cast<QFileDialog*>(&w)->selectFile(QString::fromStdString(chosen));
         static_cast<QDialog&>(w).accept(); // QFileDialog's own accept() checks the file
     });
@@ -222,8 +207,8 @@ TEST_F(FindHLDlgTest, RunFirstRunFinderEndsTheScanBeforeReturning)
 {
     MakeLongSearch();
     QObject scope;
-    WhenModalShows(scope, "CFindHLDlg", [](QWidget& d) { return ControlsOf(d).list->count() >= 1; },
-                   [](QWidget& d) { QTest::keyClick(&d, Qt::Key_Escape); });
+    WhenModalShows(scope, "CFindHLDlg", [](QWidget& d) { QTest::keyClick(&d, Qt::Key_Escape); },
+                   [](QWidget& d) { return ControlsOf(d).list->count() >= 1; });
 
     EXPECT_EQ(CFindHLDlg::RunFirstRunFinder(scanner), 0);
     EXPECT_TRUE(scanner.done.load());
