@@ -24,6 +24,7 @@
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -247,11 +248,17 @@ void CMainDlg::ReloadLogo()
 
 void CMainDlg::SetAlwaysOnTop(bool on)
 {
-    const bool wasVisible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    // Changing window flags hides a shown window.
-    if (wasVisible)
-        show();
+    Qt::WindowFlags flags = windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, on);
+    if (QWindow* window = windowHandle()) {
+        // setWindowFlags() would hide the shown window to re-create it, and hiding a dialog
+        // ends its modal loop: the program would close. The native window takes the new
+        // flag as it is; the widget only has to know about it.
+        overrideWindowFlags(flags);
+        window->setFlags(flags);
+    } else {
+        setWindowFlags(flags);
+    }
     alwaysOnTopAction_->setChecked(on);
     theApp().settings.alwaysOnTop = on;
 }

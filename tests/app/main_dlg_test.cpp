@@ -15,6 +15,7 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <filesystem>
 
 namespace {
@@ -181,6 +182,58 @@ TEST_F(MainWindowOnTop, StartsTopmostAndTogglesBack)
     EXPECT_TRUE(main->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(onTop->isChecked());
     EXPECT_TRUE(app->settings.alwaysOnTop);
+}
+
+// The real modal loop, as the program runs it: Always On Top must neither end the loop nor
+// leave the window hidden, and the saved byte follows each change.
+TEST_F(MainWindow, AlwaysOnTopInTheRunningLoopKeepsTheWindowOpen)
+{
+    QAction* onTop = Command(main, 17);
+    struct Seen {
+        bool visible;
+        bool topmost;
+        unsigned char savedByte;
+    };
+    std::vector<Seen> seen;
+    auto look = [&] {
+        app->SaveServers();
+        const auto b = ReadAllBytes(dir.File("znktool.conf"));
+        seen.push_back({main->isVisible(), main->windowHandle() &&
+                                               (main->windowHandle()->flags() & Qt::WindowStaysOnTopHint),
+                        b.size() == 1665u ? b[1420] : static_cast<unsigned char>(0xEE)});
+    };
+    int step = 0;
+    QTimer driver;
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        switch (step++) {
+        case 0:
+            onTop->trigger();
+            break;
+        case 1:
+            look();
+            onTop->trigger();
+            break;
+        case 2:
+            look();
+            driver.stop();
+            QTest::keyClick(main, Qt::Key_Escape);
+            break;
+        }
+    });
+    driver.start(30);
+    // A loop that never ends must fail the test, not hang it.
+    QTimer::singleShot(10000, main, [&] { main->done(99); });
+    const int result = main->exec();
+
+    EXPECT_EQ(result, QDialog::Rejected);
+    EXPECT_EQ(step, 3);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_TRUE(seen[0].visible);
+    EXPECT_TRUE(seen[0].topmost);
+    EXPECT_EQ(seen[0].savedByte, 1);
+    EXPECT_TRUE(seen[1].visible);
+    EXPECT_FALSE(seen[1].topmost);
+    EXPECT_EQ(seen[1].savedByte, 0);
 }
 
 class MainWindowWithLogo : public StartedApp {
