@@ -24,6 +24,8 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 "$build/tools/demo_setup/demo_setup" "$run" "127.0.0.1:$base"
+# DEMO_READ_ONLY_SETTINGS=1 tries the program on a settings file it may not write.
+if [ -n "${DEMO_READ_ONLY_SETTINGS:-}" ]; then chmod a-w "$run/znktool.conf"; fi
 
 cd "$run"
 if [ -n "${SCREENSHOTS:-}" ] || { [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; }; then

@@ -34,6 +34,11 @@ int main(int argc, char** argv)
     if (screenshots.isEmpty())
         return tool.InitInstance();
 
+    // The tour runs unattended: a message box would wait forever for a click.
+    tool.messageHandler = [](const QString& title, const QString& text) {
+        std::fprintf(stderr, "%s: %s\n", title.toLocal8Bit().constData(), QString(text).replace('\n', ' ').toLocal8Bit().constData());
+    };
+
     if (!tool.Start())
         return tool.exitCode();
     ScreenshotTour tour(screenshots);

@@ -158,17 +158,36 @@ void AppSettings::SetFirstRunDefaults()
     timeout = 1.0f;
 }
 
+void AppSettings::AdoptGameLocation(const std::string& exePath)
+{
+    SetGamePath(exePath);
+    if (modFolder.empty() || !FolderExists(JoinPath(gameFolder, modFolder)))
+        modFolder = "znk";
+    if (masterServer.empty())
+        masterServer = kDefaultMasterServer;
+    if (!(timeout != 0.0f)) // zero or NaN: never chosen
+        timeout = 1.0f;
+}
+
 AppSettings::LoadResult AppSettings::Load(const std::function<bool()>& firstRun)
 {
     workFolder = platform::CurrentDirectory();
-    settingsPath = workFolder + kPathSeparator + kFileName;
     lastSaveFailed = false;
     unreadable = false;
+    if (workFolder.empty()) {
+        // "" + "/znktool.conf" would put the program's files in the root folder.
+        settingsPath.clear();
+        return LoadResult::NoWorkFolder;
+    }
+    settingsPath = workFolder + kPathSeparator + kFileName;
 
     if (!PathExists(settingsPath)) {
         if (!firstRun || !firstRun())
             return LoadResult::Abandoned;
+        // The file gets the first-run bytes (port and max players still 0); the running
+        // program works with the same defaults a later start reads them with.
         Save(false);
+        ApplyDefaults();
         return LoadResult::FirstRun;
     }
 

@@ -54,6 +54,7 @@ struct AppSettings {
         Loaded,       // read from znktool.conf (resized and given defaults where needed)
         FirstRun,     // no file: the first-run handler chose a game, the file was written
         Abandoned,    // no file and the first-run handler gave up: nothing was written
+        NoWorkFolder, // the current directory cannot be read: nothing was read or written
     };
 
     // Reads the working folder and znktool.conf. With no file, firstRun is asked to choose the
@@ -73,6 +74,11 @@ struct AppSettings {
     std::string GetLaunchSwitches() const;
     // Fields set by a first-run choice (finder Ok, Browse).
     void SetFirstRunDefaults();
+    // A game chosen anew (the file dialog of BrowseForGame): the game path, and a mod folder
+    // the new game has ("znk" unless the chosen mod is there too). The master server and the
+    // time-out belong to the user, not to the game: they keep their values (the defaults only
+    // where they are still unset, as on a first run).
+    void AdoptGameLocation(const std::string& exePath);
 
     // File dialog for the game's client executable (Qt; defined with the other windows).
     // Returns true when a file was chosen. With exitOnCancel a Cancel ends the program.

@@ -30,8 +30,7 @@ bool AppSettings::BrowseForGame(bool exitOnCancel)
             theApp().ExitNow(0);
         return false;
     }
-    SetGamePath(QDir::toNativeSeparators(dialog.selectedFiles().first()).toStdString());
-    SetFirstRunDefaults();
+    AdoptGameLocation(QDir::toNativeSeparators(dialog.selectedFiles().first()).toStdString());
     if (HasApp() && theApp().mainWnd())
         theApp().mainWnd()->ReloadLogo();
     return true;

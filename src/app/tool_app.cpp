@@ -1,11 +1,13 @@
 #include "app/tool_app.h"
 
 #include "app/main_dlg.h"
+#include "core/path.h"
 #include "gameconfig/find_hl_dlg.h"
 #include "platform/platform.h"
 #include "query/query_engine.h"
 
 #include <QMessageBox>
+#include <QStringList>
 #include <QTimer>
 #include <cstdlib>
 
@@ -51,17 +53,24 @@ bool CToolApp::RunFinder()
     return result == CFindHLDlg::ResultOk || result == CFindHLDlg::ResultBrowse;
 }
 
-void CToolApp::SaveSettingsReporting()
+void CToolApp::ReportUnwritable(bool settingsFailed, bool storeFailed)
 {
-    settings.Save(false);
-    if (settings.lastSaveFailed && !writeFailureReported_) {
-        // Said once: the timer would otherwise repeat it every 15 seconds.
-        writeFailureReported_ = true;
-        ShowMessage("ZNK Tool",
-                    QString("The settings file\n%1\ncannot be written. ZNK Tool goes on with the settings in "
-                            "memory; changes made in this session will not be kept.")
-                        .arg(QString::fromStdString(settings.settingsPath)));
+    // Each file is named once a run: the timer would otherwise say it every 15 seconds.
+    QStringList files;
+    if (settingsFailed && !settingsWriteReported_) {
+        settingsWriteReported_ = true;
+        files << QString::fromStdString(settings.settingsPath);
     }
+    if (storeFailed && !storeWriteReported_) {
+        storeWriteReported_ = true;
+        for (const char* name : {ServerStore::kServersFile, ServerStore::kRecordsFile})
+            files << QString::fromStdString(JoinPath(store.workFolder(), name));
+    }
+    if (files.isEmpty())
+        return;
+    ShowMessage("ZNK Tool", QString("ZNK Tool cannot write\n%1\nIt goes on with what it holds in memory; changes "
+                                    "made in this session will not be kept.")
+                                .arg(files.join('\n')));
 }
 
 bool CToolApp::Start()
@@ -72,17 +81,24 @@ bool CToolApp::Start()
     platform::RaiseOpenFileLimit();
 
     const AppSettings::LoadResult loaded = settings.Load([this] { return RunFinder(); });
+    if (loaded == AppSettings::LoadResult::NoWorkFolder) {
+        ShowMessage("ZNK Tool", "ZNK Tool cannot tell which folder it was started in (the current folder may "
+                                "have been removed), so it does not know where its files are. Start it again "
+                                "from an existing folder.");
+        exitCode_ = 1;
+        return false;
+    }
     if (loaded == AppSettings::LoadResult::Abandoned) {
         exitCode_ = 0;
         return false;
     }
-    if (settings.lastSaveFailed && !writeFailureReported_) {
-        writeFailureReported_ = true;
-        ShowMessage("ZNK Tool",
-                    QString("The settings file\n%1\ncannot be %2. ZNK Tool goes on with the settings in memory; "
-                            "changes made in this session will not be kept.")
-                        .arg(QString::fromStdString(settings.settingsPath),
-                             settings.unreadable ? "read" : "written"));
+    QString settingsProblem;
+    if (settings.lastSaveFailed && !settingsWriteReported_) {
+        settingsWriteReported_ = true;
+        settingsProblem = QString("The settings file\n%1\ncannot be %2. ZNK Tool goes on with the settings in "
+                                  "memory; changes made in this session will not be kept.")
+                              .arg(QString::fromStdString(settings.settingsPath),
+                                   settings.unreadable ? "read" : "written");
     }
 
     // The stores are loaded before the window is built: its pages show them from the start.
@@ -94,6 +110,10 @@ bool CToolApp::Start()
     mainWnd_ = std::make_unique<CMainDlg>();
 
     mainWnd_->show();
+    // Said over the main window once its loop runs: a box before it would stand alone on the
+    // screen, and would hold up a start that no one answers.
+    if (!settingsProblem.isEmpty())
+        QTimer::singleShot(0, mainWnd_.get(), [this, settingsProblem] { ShowMessage("ZNK Tool", settingsProblem); });
     return true;
 }
 
@@ -108,9 +128,10 @@ int CToolApp::InitInstance()
 
 void CToolApp::SaveServers()
 {
-    SaveSettingsReporting();
+    settings.Save(false);
     // An unwritable server file is left as it was; the lists stay in memory for the next try.
-    store.Save();
+    const bool storeSaved = store.Save();
+    ReportUnwritable(settings.lastSaveFailed, !storeSaved);
 }
 
 void CToolApp::Shutdown()

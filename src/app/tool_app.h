@@ -64,14 +64,16 @@ public:
 
 private:
     bool RunFinder();
-    void SaveSettingsReporting();
+    // One message naming the files that could not be written and were not named before.
+    void ReportUnwritable(bool settingsFailed, bool storeFailed);
 
     std::unique_ptr<CQueryEngine> engine_;
     std::unique_ptr<CMainDlg> mainWnd_;
     int exitCode_ = 0;
     bool started_ = false;
     bool shutDown_ = false;
-    bool writeFailureReported_ = false;
+    bool settingsWriteReported_ = false;
+    bool storeWriteReported_ = false;
 };
 
 // The one application object (created by main() or a test before anything else runs).

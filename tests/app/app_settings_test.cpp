@@ -1,9 +1,13 @@
 #include "app/app_settings.h"
+#include "app/main_dlg.h"
 #include "app/tool_app.h"
 #include "core/path.h"
 #include "test_support.h"
 
 #include <QString>
+#include <QTest>
+#include <filesystem>
+#include <unistd.h>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -60,9 +64,47 @@ TEST(AppSettingsFile, FirstRunWritesTheFullRecordWithoutLoadDefaults)
     EXPECT_EQ(std::string(b.begin() + 300, b.begin() + 320), std::string("znk") + std::string(17, '\0'));
     EXPECT_EQ(TextAt(b, 1320, 100), AppSettings::kDefaultMasterServer);
     EXPECT_EQ(FloatAt(b, 1434), 1.0f);
-    // 27015 and 8 are load-time defaults only: a first save stores zeros.
+    // 27015 and 8 are load-time defaults only: a first save stores zeros. The running program
+    // works with them all the same, as every later start does.
     EXPECT_EQ(IntAt(b, 1655), 0);
     EXPECT_EQ(IntAt(b, 1659), 0);
+    EXPECT_EQ(s.port, 27015);
+    EXPECT_EQ(s.maxPlayers, 8);
+    EXPECT_EQ(s.masterServer, AppSettings::kDefaultMasterServer);
+    EXPECT_EQ(s.timeout, 1.0f);
+}
+
+TEST(AppSettingsFile, AnotherGameLocationKeepsTheUsersMasterServerAndTimeout)
+{
+    ScopedWorkDir dir;
+    const std::string second = dir.File("second");
+    ASSERT_TRUE(std::filesystem::create_directories(JoinPath(second, "othermod")));
+    ASSERT_TRUE(std::filesystem::create_directories(dir.File("third")));
+    AppSettings s;
+    s.masterServer = "10.9.8.7:27011";
+    s.timeout = 2.5f;
+    s.modFolder = "othermod";
+
+    // The chosen mod is there too: nothing but the game path changes.
+    s.AdoptGameLocation(JoinPath(second, "hl.sh"));
+    EXPECT_EQ(s.gameFolder, second);
+    EXPECT_EQ(s.exeName, "hl.sh");
+    EXPECT_EQ(s.modFolder, "othermod");
+    EXPECT_EQ(s.masterServer, "10.9.8.7:27011");
+    EXPECT_EQ(s.timeout, 2.5f);
+
+    // A game without that mod folder goes back to the program's own mod.
+    s.AdoptGameLocation(JoinPath(dir.File("third"), "hl.sh"));
+    EXPECT_EQ(s.modFolder, "znk");
+    EXPECT_EQ(s.masterServer, "10.9.8.7:27011");
+    EXPECT_EQ(s.timeout, 2.5f);
+
+    // Fields never set (a first run) get the defaults.
+    AppSettings fresh;
+    fresh.AdoptGameLocation(JoinPath(second, "hl.sh"));
+    EXPECT_EQ(fresh.modFolder, "znk");
+    EXPECT_EQ(fresh.masterServer, AppSettings::kDefaultMasterServer);
+    EXPECT_EQ(fresh.timeout, 1.0f);
 }
 
 TEST(AppSettingsFile, AbandonedFirstRunWritesNothing)
@@ -281,14 +323,75 @@ TEST(ToolApp, UnwritableSettingsAreReportedOnceAndTheProgramGoesOn)
 
     CToolApp app;
     QStringList messages;
-    app.messageHandler = [&](const QString&, const QString& text) { messages << text; };
+    bool windowWasUp = false;
+    app.messageHandler = [&](const QString&, const QString& text) {
+        messages << text;
+        windowWasUp = app.mainWnd() && app.mainWnd()->isVisible();
+    };
     ASSERT_TRUE(app.Start());
+    // Not before the main window: a box of its own would hold up the start.
+    EXPECT_TRUE(messages.isEmpty());
+    QTest::qWait(10);
+    EXPECT_EQ(messages.size(), 1);
+    EXPECT_TRUE(windowWasUp);
     app.SaveServers();
     app.SaveServers();
     app.Shutdown();
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains("znktool.conf"));
     EXPECT_EQ(ReadAllBytes(dir.File("znktool.conf")).size(), 1420u);
+}
+
+TEST(ToolApp, UnwritableServerFilesAreReportedOnceNotAtEverySave)
+{
+    ScopedWorkDir dir;
+    {
+        AppSettings first;
+        first.settingsPath = dir.File("znktool.conf");
+        first.SetGamePath(dir.File("hl.sh"));
+        first.Save(false);
+    }
+    // What a read-only working folder does to a user (root writes there all the same, so the
+    // files are made unwritable another way: folders stand in their place).
+    ASSERT_TRUE(std::filesystem::create_directory(dir.File("Servers.ini")));
+    ASSERT_TRUE(std::filesystem::create_directory(dir.File("ServersDB.ini")));
+
+    CToolApp app;
+    QStringList messages;
+    app.messageHandler = [&](const QString&, const QString& text) { messages << text; };
+    ASSERT_TRUE(app.Start());
+    app.AddFavorite("1.2.3.4:27015", "n", "m", "1", "1/8");
+    for (int i = 0; i < 3; ++i)
+        app.SaveServers();
+    app.Shutdown();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QString::fromStdString(dir.File("Servers.ini"))));
+    EXPECT_TRUE(messages[0].contains("ServersDB.ini"));
+    EXPECT_FALSE(messages[0].contains("znktool.conf")); // that one was written
+}
+
+TEST(ToolApp, UnreadableWorkingFolderRefusesToStart)
+{
+    ScopedWorkDir dir;
+    const std::string gone = dir.File("gone");
+    ASSERT_TRUE(std::filesystem::create_directory(gone));
+    ASSERT_EQ(::chdir(gone.c_str()), 0);
+    ASSERT_EQ(::rmdir(gone.c_str()), 0);
+
+    CToolApp app;
+    QStringList messages;
+    app.messageHandler = [&](const QString&, const QString& text) { messages << text; };
+    app.firstRunHandler = [] {
+        ADD_FAILURE() << "the finder must not open";
+        return false;
+    };
+    EXPECT_FALSE(app.Start());
+    EXPECT_NE(app.exitCode(), 0);
+    EXPECT_EQ(app.mainWnd(), nullptr);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains("folder"));
+    EXPECT_FALSE(FileExists("/znktool.conf"));
+    EXPECT_FALSE(FileExists("/Servers.ini"));
 }
 
 TEST(ToolApp, AbandonedFirstRunEndsWithoutAWindow)

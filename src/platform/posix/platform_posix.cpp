@@ -21,10 +21,13 @@ namespace platform {
 
 std::string CurrentDirectory()
 {
-    char buf[4096];
-    if (!::getcwd(buf, sizeof buf))
+    // No fixed buffer: a deep folder must not read as "no folder".
+    char* cwd = ::getcwd(nullptr, 0);
+    if (!cwd)
         return {};
-    return buf;
+    std::string folder = cwd;
+    std::free(cwd);
+    return folder;
 }
 
 static std::string HomeFolder()
