@@ -8,9 +8,10 @@
 
 namespace {
 
-CHLThread* StartLauncher(std::string commandLine, CHLThread::Executable executable)
+CHLThread* StartLauncher(std::string commandLine, CHLThread::Executable executable,
+                         std::optional<std::vector<std::string>> arguments = std::nullopt)
 {
-    auto* thread = new CHLThread(theApp().settings, std::move(commandLine), executable);
+    auto* thread = new CHLThread(theApp().settings, std::move(commandLine), executable, std::move(arguments));
     QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     thread->start();
     return thread;
@@ -18,8 +19,10 @@ CHLThread* StartLauncher(std::string commandLine, CHLThread::Executable executab
 
 } // namespace
 
-CHLThread::CHLThread(const AppSettings& settings, std::string commandLine, Executable executable)
-    : settings_(settings), commandLine_(std::move(commandLine)), executable_(executable)
+CHLThread::CHLThread(const AppSettings& settings, std::string commandLine, Executable executable,
+                     std::optional<std::vector<std::string>> arguments)
+    : settings_(settings), commandLine_(std::move(commandLine)), arguments_(std::move(arguments)),
+      executable_(executable)
 {
     setObjectName("CHLThread");
 }
@@ -29,7 +32,7 @@ void CHLThread::run()
     const std::string program = executable_ == Executable::Client
                                     ? settings_.gameFolder + kPathSeparator + settings_.exeName
                                     : settings_.GetExePath(true);
-    pid_ = platform::StartProgram(program, commandLine_, settings_.gameFolder);
+    pid_ = platform::StartProgram(program, commandLine_, settings_.gameFolder, arguments_ ? &*arguments_ : nullptr);
     if (settings_.priority == 0 || pid_ <= 0)
         return;
     // A dedicated server opens no game window; anything else gets a bounded wait for it.
@@ -49,7 +52,10 @@ CHLThread* JoinServer(const std::string& address)
             return nullptr;
         password = box.text.toStdString();
     }
-    return StartLauncher(BuildJoinParameters(theApp().settings, address, password), CHLThread::Executable::Client);
+    const AppSettings& settings = theApp().settings;
+    // The password travels as an argument of its own: no splitting can cut it at a quote.
+    return StartLauncher(BuildJoinParameters(settings, address, password), CHLThread::Executable::Client,
+                         BuildJoinArguments(settings, address, password));
 }
 
 CHLThread* LaunchWithParameters(const std::string& parameters)

@@ -2,7 +2,9 @@
 #include "app/app_settings.h"
 
 #include <QThread>
+#include <optional>
 #include <string>
+#include <vector>
 
 // Starts the game client or server and then sets its priority, off the window thread so that
 // waiting for the game never freezes the window. Deletes itself when done.
@@ -12,7 +14,9 @@ public:
     enum class Executable { Client, Server };
 
     // The settings are copied now, on the window thread: the thread never reads the live record.
-    CHLThread(const AppSettings& settings, std::string commandLine, Executable executable);
+    // arguments, when given, is the command line as a list (see platform::StartProgram).
+    CHLThread(const AppSettings& settings, std::string commandLine, Executable executable,
+              std::optional<std::vector<std::string>> arguments = std::nullopt);
 
     const std::string& commandLine() const { return commandLine_; }
     // The process started (0 when it could not be), valid once the thread has finished.
@@ -27,6 +31,7 @@ protected:
 private:
     AppSettings settings_;
     std::string commandLine_;
+    std::optional<std::vector<std::string>> arguments_;
     Executable executable_;
     qint64 pid_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "app/launch_command.h"
 
+#include "core/command_line.h"
+
 bool IsPasswordProtected(const ServerRecord& record)
 {
     const std::string& info = record.info;
@@ -11,13 +13,33 @@ std::string PasswordPrompt(const std::string& serverName)
     return "\"" + serverName + "\" is \"Passworded\"";
 }
 
+namespace {
+
+std::string JoinBase(const AppSettings& settings, const std::string& address)
+{
+    return "-game " + settings.modFolder + " " + settings.GetLaunchSwitches() + " +connect " + address;
+}
+
+} // namespace
+
 std::string BuildJoinParameters(const AppSettings& settings, const std::string& address,
                                 const std::optional<std::string>& password)
 {
-    std::string line = "-game " + settings.modFolder + " " + settings.GetLaunchSwitches() + " +connect " + address;
+    std::string line = JoinBase(settings, address);
     if (password)
-        line += " +password \"" + *password + "\"";
+        line += " +password " + QuoteWindowsArgument(*password, true);
     return line;
+}
+
+std::vector<std::string> BuildJoinArguments(const AppSettings& settings, const std::string& address,
+                                            const std::optional<std::string>& password)
+{
+    std::vector<std::string> arguments = SplitWindowsCommandLine(JoinBase(settings, address));
+    if (password) {
+        arguments.push_back("+password");
+        arguments.push_back(*password);
+    }
+    return arguments;
 }
 
 std::string BuildServerParameters(const AppSettings& settings, const std::string& parameters)

@@ -50,9 +50,9 @@ std::vector<std::string> SplitWindowsCommandLine(const std::string& params)
     return arguments;
 }
 
-std::string QuoteWindowsArgument(const std::string& argument)
+std::string QuoteWindowsArgument(const std::string& argument, bool alwaysQuote)
 {
-    if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string::npos)
+    if (!alwaysQuote && !argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string::npos)
         return argument;
 
     std::string quoted = "\"";

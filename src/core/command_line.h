@@ -17,8 +17,9 @@
 std::vector<std::string> SplitWindowsCommandLine(const std::string& params);
 
 // One argument written so that SplitWindowsCommandLine gives it back unchanged: as it is when it
-// needs nothing, else in double quotes with quotes and the backslashes before them escaped.
-std::string QuoteWindowsArgument(const std::string& argument);
+// needs nothing (unless alwaysQuote), else in double quotes with quotes and the backslashes
+// before them escaped.
+std::string QuoteWindowsArgument(const std::string& argument, bool alwaysQuote = false);
 
 // The arguments quoted and joined with single spaces.
 std::string JoinWindowsCommandLine(const std::vector<std::string>& arguments);

@@ -28,9 +28,11 @@ inline constexpr const char* kRegistryFileName = "registry.ini";
 
 // Starts program with one parameter string, the way the shell's "open" does: on Windows the
 // string is passed as it is; elsewhere it is split into arguments as the Windows C runtime
-// splits a command line. The program runs detached in its own process group, in workFolder.
-// Returns the process id, or 0 when it could not be started.
-int64_t StartProgram(const std::string& program, const std::string& parameters, const std::string& workFolder);
+// splits a command line, unless arguments gives the list itself (then used as it is there;
+// Windows still passes parameters). The program runs detached in its own process group, in
+// workFolder. Returns the process id, or 0 when it could not be started.
+int64_t StartProgram(const std::string& program, const std::string& parameters, const std::string& workFolder,
+                     const std::vector<std::string>* arguments = nullptr);
 
 // The game's priority setting (-2 low … 0 normal … 3 real time) applied to a started process
 // (on POSIX its process group gets a nice value). A refusal is ignored; false then.

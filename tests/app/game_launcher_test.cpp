@@ -1,6 +1,7 @@
 #include "app/game_launcher.h"
 #include "app/input_box.h"
 #include "app/launch_command.h"
+#include "core/command_line.h"
 #include "app_fixture.h"
 
 #include <QLabel>
@@ -19,8 +20,13 @@ TEST(LaunchCommand, ParametersAsTheGameExpectsThem)
     EXPECT_EQ(BuildJoinParameters(s, "10.0.0.1:27015", std::nullopt), "-game znk  -console +connect 10.0.0.1:27015");
     EXPECT_EQ(BuildJoinParameters(s, "10.0.0.1:27015", std::string("se cret")),
               "-game znk  -console +connect 10.0.0.1:27015 +password \"se cret\"");
-    EXPECT_EQ(BuildJoinParameters(s, "10.0.0.1:27015", std::string("a\"b")),
-              "-game znk  -console +connect 10.0.0.1:27015 +password \"a\"b\"");
+    // Quotes and backslashes are escaped as the game's C runtime reads them back.
+    EXPECT_EQ(BuildJoinParameters(s, "10.0.0.1:27015", std::string("a\"b\\")),
+              "-game znk  -console +connect 10.0.0.1:27015 +password \"a\\\"b\\\\\"");
+    EXPECT_EQ(SplitWindowsCommandLine(BuildJoinParameters(s, "1.2.3.4:27015", std::string("a\"b\\"))).back(),
+              "a\"b\\");
+    EXPECT_EQ(BuildJoinArguments(s, "10.0.0.1:27015", std::string("a\" b")),
+              (std::vector<std::string>{"-game", "znk", "-console", "+connect", "10.0.0.1:27015", "+password", "a\" b"}));
     EXPECT_EQ(BuildJoinParameters(s, "10.0.0.1:27015", std::string()),
               "-game znk  -console +connect 10.0.0.1:27015 +password \"\"");
     s.console = false;
@@ -89,9 +95,9 @@ TEST_F(Launcher, PasswordServerAsksFirstAndPassesTheTextUnchanged)
     ASSERT_TRUE(JoinServer("10.0.0.2:27016"));
     EXPECT_EQ(seen.title, "Password");
     EXPECT_EQ(seen.prompt, "\"Locked\" is \"Passworded\"");
-    // The Windows runtime's rules turn the inner quote into the end of the quoted part.
+    // The whole password, quote and space included, arrives as one argument.
     EXPECT_EQ(Launched(), std::string(kClientExeName) + " " + game() +
-                              "\n[-game]\n[znk]\n[-console]\n[+connect]\n[10.0.0.2:27016]\n[+password]\n[pw]\n[d]\n");
+                              "\n[-game]\n[znk]\n[-console]\n[+connect]\n[10.0.0.2:27016]\n[+password]\n[p\"w d]\n");
 }
 
 TEST_F(Launcher, CancelAtThePasswordLaunchesNothing)

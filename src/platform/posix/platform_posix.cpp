@@ -58,10 +58,11 @@ std::vector<std::string> ScanSkipFolders()
     return skip;
 }
 
-int64_t StartProgram(const std::string& program, const std::string& parameters, const std::string& workFolder)
+int64_t StartProgram(const std::string& program, const std::string& parameters, const std::string& workFolder,
+                     const std::vector<std::string>* arguments)
 {
     QStringList args;
-    for (const std::string& a : SplitWindowsCommandLine(parameters))
+    for (const std::string& a : arguments ? *arguments : SplitWindowsCommandLine(parameters))
         args << QString::fromStdString(a);
     qint64 pid = 0;
     // startDetached double-forks after setsid(): the game runs in a process group of its own

@@ -28,7 +28,8 @@ std::vector<std::string> DriveRoots()
 
 std::vector<std::string> ScanSkipFolders() { return {}; }
 
-int64_t StartProgram(const std::string& program, const std::string& parameters, const std::string& workFolder)
+int64_t StartProgram(const std::string& program, const std::string& parameters, const std::string& workFolder,
+                     const std::vector<std::string>*)
 {
     SHELLEXECUTEINFOA info {};
     info.cbSize = sizeof info;
