@@ -20,6 +20,34 @@ bool SameIgnoringCase(const std::string& a, const std::string& b)
 // Addresses were always read into a 25-character buffer.
 constexpr size_t kAddressReadLimit = 24;
 
+// A record's values come from the network; a line break (or a NUL) in one would end its line
+// early, lose the records after it or forge one. They are written as spaces.
+std::string OneLine(std::string value)
+{
+    for (char& c : value)
+        if (c == '\r' || c == '\n' || c == '\0')
+            c = ' ';
+    return value;
+}
+
+// The list numbers actually present in a section, in order, no higher than below: a damaged
+// "Total" never makes more entries than the file has keys.
+std::vector<int> PresentNumbers(const ProfileFile& file, const char* section, int below)
+{
+    std::vector<int> numbers;
+    for (const std::string& key : file.GetKeys(section)) {
+        if (key.empty() || key.size() > 9 || key[0] == '0' ||
+            key.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const int n = std::stoi(key);
+        if (n < below)
+            numbers.push_back(n);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    return numbers;
+}
+
 } // namespace
 
 void MemoryFriendsList::RemoveFirstFriend(const std::string& name)
@@ -83,6 +111,9 @@ void ServerStore::LoadRecords()
     std::string text;
     if (!ReadWholeFile(FilePath(kRecordsFile), text))
         return;
+    // An editor's byte-order mark would become part of the first address.
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.erase(0, 3);
 
     std::string section;
     ServerRecord values;
@@ -131,11 +162,13 @@ void ServerStore::LoadList(const std::string& text, const char* section, std::ve
     ProfileFile file;
     file.SetText(text);
     const int total = file.GetInt(section, "Total", 0);
-    for (int i = 1; i < total; ++i) {
+    for (int i : PresentNumbers(file, section, total)) {
         std::string address = file.GetString(section, std::to_string(i), "");
         if (address.size() > kAddressReadLimit)
             address.resize(kAddressReadLimit);
-        list.push_back(FindOrCreateRecord(address));
+        // An empty address is no server; it would only give the lists a row that names nothing.
+        if (!address.empty())
+            list.push_back(FindOrCreateRecord(address));
     }
 }
 
@@ -160,12 +193,12 @@ std::string ServerStore::RecordsText() const
     for (const ServerRecord& r : records) {
         if (!text.empty())
             text += "\r\n";
-        text += "[" + r.address + "]\r\n";
-        text += "Name=" + r.name + "\r\n";
-        text += "Map=" + r.map + "\r\n";
-        text += "Ping=" + r.ping + "\r\n";
-        text += "Players=" + r.players + "\r\n";
-        text += "Info=" + r.info; // no line break after the last value
+        text += "[" + OneLine(r.address) + "]\r\n";
+        text += "Name=" + OneLine(r.name) + "\r\n";
+        text += "Map=" + OneLine(r.map) + "\r\n";
+        text += "Ping=" + OneLine(r.ping) + "\r\n";
+        text += "Players=" + OneLine(r.players) + "\r\n";
+        text += "Info=" + OneLine(r.info); // no line break after the last value
     }
     return text;
 }
@@ -201,13 +234,19 @@ void ServerStore::RemoveFriend(const std::string& name)
 {
     const std::string path = FilePath(kFriendsFile);
     std::vector<std::string> lines;
-    // With no file there is nothing to rewrite; the list entry goes all the same.
+    // With no file there is nothing to rewrite; the list entry goes all the same. The file
+    // loses the very line whose entry leaves the list (the first one equal but for letter
+    // case), so that both still hold the same friends.
     if (ReadTextLines(path, lines)) {
-        std::string kept;
-        for (const std::string& line : lines)
-            if (line != name)
+        const auto it = std::find_if(lines.begin(), lines.end(),
+                                     [&](const std::string& line) { return SameIgnoringCase(line, name); });
+        if (it != lines.end()) {
+            lines.erase(it);
+            std::string kept;
+            for (const std::string& line : lines)
                 kept += line + "\r\n";
-        WriteFileAtomic(path, kept);
+            WriteFileAtomic(path, kept);
+        }
     }
     friends_->RemoveFirstFriend(name);
 }

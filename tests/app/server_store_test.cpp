@@ -97,14 +97,56 @@ TEST_F(StoreTest, RecordsFileIsReadLineByLine)
     EXPECT_EQ(store.records.size(), 3u);
 }
 
-TEST_F(StoreTest, ListEntriesBeyondTheKeysAndLongAddresses)
+TEST_F(StoreTest, ListsHoldOnlyTheKeysThereAreAndCutLongAddresses)
 {
-    WriteText(File("Servers.ini"), "[Servers]\r\n1=1.2.3.4:27015\r\nTotal=4\r\n"
-                                   "[favorites]\r\n1=123.123.123.123:27015-and-more\r\nTOTAL=2\r\n");
+    // A damaged Total names keys that are not there: they are no servers, and a huge one must
+    // not make the start-up build millions of empty rows.
+    WriteText(File("Servers.ini"), "[Servers]\r\n1=1.2.3.4:27015\r\n3=5.6.7.8:27015\r\n2=\r\n"
+                                   "9=9.9.9.9:27015\r\n01=7.7.7.7:27015\r\nTotal=2147483647\r\n"
+                                   "[favorites]\r\n1=123.123.123.123:27015-and-more\r\n2=2.2.2.2:27015\r\nTOTAL=2\r\n");
     store.Load();
-    EXPECT_EQ(Addresses(store.serverList), (std::vector<std::string> {"1.2.3.4:27015", "", ""}));
-    EXPECT_EQ(store.serverList[1], store.serverList[2]); // one record with an empty address
+    EXPECT_EQ(Addresses(store.serverList), (std::vector<std::string> {"1.2.3.4:27015", "5.6.7.8:27015", "9.9.9.9:27015"}));
+    // Keys at or above Total are still left out.
     EXPECT_EQ(Addresses(store.favoriteList), (std::vector<std::string> {"123.123.123.123:27015-an"}));
+    EXPECT_EQ(store.records.size(), 4u);
+}
+
+TEST_F(StoreTest, LineBreaksInServerTextsCannotBreakTheRecordsFile)
+{
+    ServerRecord* evil = store.FindOrCreateRecord("6.6.6.6:27015");
+    evil->name = "Evil\n\nname";
+    evil->map = "map\r\n[7.7.7.7:27015]\r\nName=Forged";
+    evil->info = std::string("desc\0x|Listen//Windows Server|Password: No", 42);
+    ServerRecord* next = store.FindOrCreateRecord("8.8.8.8:27015");
+    next->name = "Normal";
+    next->map = "dusk";
+    store.serverList = {evil, next};
+    ASSERT_TRUE(store.Save());
+
+    ServerStore back(dir.Path());
+    back.Load();
+    ASSERT_EQ(back.records.size(), 2u);
+    EXPECT_EQ(back.records[0].name, "Evil  name");
+    EXPECT_EQ(back.records[0].map, "map  [7.7.7.7:27015]  Name=Forged");
+    EXPECT_EQ(back.records[0].info, "desc x|Listen//Windows Server|Password: No");
+    EXPECT_EQ(back.records[1].address, "8.8.8.8:27015");
+    EXPECT_EQ(back.records[1].name, "Normal");
+    EXPECT_EQ(back.records[1].map, "dusk");
+    EXPECT_EQ(Addresses(back.serverList), (std::vector<std::string> {"6.6.6.6:27015", "8.8.8.8:27015"}));
+}
+
+TEST_F(StoreTest, ByteOrderMarkBeforeTheRecordsIsSkipped)
+{
+    WriteText(File("ServersDB.ini"), "\xEF\xBB\xBF[1.1.1.1:27015]\r\nName=First\r\nMap=m\r\n"
+                                     "[2.2.2.2:27015]\r\nName=Second");
+    WriteText(File("Servers.ini"), "[Favorites]\r\n1=1.1.1.1:27015\r\nTotal=2\r\n");
+    store.Load();
+    ASSERT_EQ(store.favoriteList.size(), 1u);
+    EXPECT_EQ(store.favoriteList[0]->name, "First");
+    EXPECT_EQ(store.favoriteList[0]->map, "m");
+    EXPECT_EQ(store.records.size(), 2u);
+    ASSERT_TRUE(store.Save());
+    EXPECT_TRUE(ReadText(File("ServersDB.ini")).starts_with("[1.1.1.1:27015]\r\nName=First\r\nMap=m\r\n"));
 }
 
 TEST_F(StoreTest, EmptyStoreWritesTotalsOfOneAndAnEmptyRecordsFile)
@@ -140,18 +182,25 @@ TEST_F(StoreTest, AddFriendStartsANewLineAfterWhatIsThere)
     EXPECT_EQ(ReadText(other.File("Friends.txt")), "Cid");
 }
 
-TEST_F(StoreTest, RemoveFriendDropsEveryLineButOneListEntry)
+TEST_F(StoreTest, RemoveFriendTakesOneLineAndTheListAndFileStayAlike)
 {
     WriteText(File("Friends.txt"), "Bob\r\nAnn\r\nbob\r\nBob\r\n\r\nCid");
     store.LoadFriends();
     EXPECT_EQ(store.friends().Friends(), (std::vector<std::string> {"Bob", "Ann", "bob", "Bob", "Cid"}));
+    // The list finds its first entry ignoring case; the file loses that same line.
     store.RemoveFriend("bob");
-    EXPECT_EQ(ReadText(File("Friends.txt")), "Bob\r\nAnn\r\nBob\r\n\r\nCid\r\n");
-    // The list finds its first entry ignoring case.
     EXPECT_EQ(store.friends().Friends(), (std::vector<std::string> {"Ann", "bob", "Bob", "Cid"}));
+    EXPECT_EQ(ReadText(File("Friends.txt")), "Ann\r\nbob\r\nBob\r\n\r\nCid\r\n");
 
-    store.SaveFriends();
-    EXPECT_EQ(ReadText(File("Friends.txt")), "Ann\r\nbob\r\nBob\r\nCid\r\n");
+    // What the next start reads is what the list showed.
+    ServerStore back(dir.Path());
+    back.LoadFriends();
+    EXPECT_EQ(back.friends().Friends(), store.friends().Friends());
+
+    // A name that is no friend changes neither.
+    store.RemoveFriend("Zed");
+    EXPECT_EQ(store.friends().Friends(), (std::vector<std::string> {"Ann", "bob", "Bob", "Cid"}));
+    EXPECT_EQ(ReadText(File("Friends.txt")), "Ann\r\nbob\r\nBob\r\n\r\nCid\r\n");
 }
 
 TEST_F(StoreTest, RemoveFriendWithoutAFileStillRemovesTheEntry)
