@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
@@ -58,6 +59,34 @@ bool ReadWholeFile(const std::string& path, std::string& out)
 }
 
 #ifdef _WIN32
+namespace {
+
+// The file a write of path replaces: path itself, or for a link the file it finally points to.
+// Empty when the link leads nowhere.
+std::string WriteTarget(const std::string& path)
+{
+    const DWORD attr = GetFileAttributesA(path.c_str());
+    if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_REPARSE_POINT))
+        return path;
+    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return {};
+    char buf[32768];
+    const DWORD n = GetFinalPathNameByHandleA(h, buf, sizeof buf, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    CloseHandle(h);
+    if (n == 0 || n >= sizeof buf)
+        return {};
+    std::string target(buf, n);
+    if (target.rfind("\\\\?\\UNC\\", 0) == 0)
+        target = "\\\\" + target.substr(8);
+    else if (target.rfind("\\\\?\\", 0) == 0)
+        target.erase(0, 4);
+    return target;
+}
+
+} // namespace
+
 bool IsReadOnlyFile(const std::string& path)
 {
     const DWORD attr = GetFileAttributesA(path.c_str());
@@ -66,8 +95,8 @@ bool IsReadOnlyFile(const std::string& path)
 
 bool WriteFileAtomic(const std::string& path, const std::string& data)
 {
-    const std::string& target = path;
-    if (IsReadOnlyFile(target))
+    const std::string target = WriteTarget(path);
+    if (target.empty() || IsReadOnlyFile(target))
         return false;
     std::string temp;
     HANDLE f = INVALID_HANDLE_VALUE;
@@ -95,6 +124,26 @@ bool WriteFileAtomic(const std::string& path, const std::string& data)
     return ok;
 }
 #else
+namespace {
+
+// The file a write of path replaces: path itself, or for a link the file it finally points to
+// (through any chain of links, relative ones taken from their own folder). Empty when the link
+// leads nowhere or round in a loop.
+std::string WriteTarget(const std::string& path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return path;
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved)
+        return {};
+    std::string target(resolved);
+    std::free(resolved);
+    return target;
+}
+
+} // namespace
+
 bool IsReadOnlyFile(const std::string& path)
 {
     return ::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0;
@@ -102,7 +151,9 @@ bool IsReadOnlyFile(const std::string& path)
 
 bool WriteFileAtomic(const std::string& path, const std::string& data)
 {
-    const std::string& target = path;
+    const std::string target = WriteTarget(path);
+    if (target.empty())
+        return false;
     struct stat original {};
     const bool exists = ::stat(target.c_str(), &original) == 0;
     // Root may write anything; a user's read-only file stays untouched all the same.
@@ -157,7 +208,8 @@ bool WriteFileAtomic(const std::string& path, const std::string& data)
 int RemoveStaleTempFiles(const std::string& folder, const std::vector<std::string>& fileNames)
 {
     namespace fs = std::filesystem;
-    // Folder -> the names whose temporary files may lie there.
+    // Folder -> the names whose temporary files may lie there. A link's writes leave theirs beside
+    // its target, under the target's name.
     std::map<fs::path, std::vector<fs::path::string_type>> places;
     const fs::path::string_type marker = fs::path(kTempFileMarker).native();
     auto add = [&](const fs::path& file) {
@@ -166,8 +218,16 @@ int RemoveStaleTempFiles(const std::string& folder, const std::vector<std::strin
         const fs::path where = file.has_parent_path() ? file.parent_path() : fs::path(".");
         places[where].push_back(file.filename().native() + marker);
     };
-    for (const std::string& name : fileNames)
-        add(fs::path(folder) / name);
+    for (const std::string& name : fileNames) {
+        const fs::path file = fs::path(folder) / name;
+        add(file);
+        std::error_code ec;
+        if (fs::is_symlink(fs::symlink_status(file, ec))) {
+            const fs::path target = fs::canonical(file, ec);
+            if (!ec)
+                add(target);
+        }
+    }
 
     int removed = 0;
     for (const auto& [where, prefixes] : places) {

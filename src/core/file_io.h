@@ -9,6 +9,12 @@ bool ReadWholeFile(const std::string& path, std::string& out);
 // flushed and renamed over the original, keeping the original's permissions. A crash or a full
 // disk never leaves a half-written file, and when the target cannot be written (read-only file,
 // read-only folder) the original is left exactly as it was. Returns false then.
+//
+// A path that is a symbolic link (or a chain of them) is written through: the temporary file goes
+// beside the file the link finally points to and replaces that file, with that file's permissions,
+// and the link stays a link. A link whose target is missing is refused (false, nothing written):
+// the target usually sits on a drive or share that is not there right now, and a new file made in
+// its place would be hidden again, or lost, once the drive is back.
 bool WriteFileAtomic(const std::string& path, const std::string& data);
 
 // The temporary file of a write to "<folder>/<name>" is "<folder>/<name>" + kTempFileMarker + six
@@ -17,7 +23,8 @@ bool WriteFileAtomic(const std::string& path, const std::string& data);
 inline constexpr const char* kTempFileMarker = ".znktool-tmp-";
 
 // Removes the temporary files that interrupted writes of these files (names without a folder)
-// left in folder. Only regular files named exactly as above are touched; anything else, however alike, stays. Returns
+// left in folder, and, for a name that is a symbolic link, beside the file it points to. Only
+// regular files named exactly as above are touched; anything else, however alike, stays. Returns
 // how many were removed. Call it before anything else writes these files: a write in progress has
 // a temporary file of the same pattern.
 int RemoveStaleTempFiles(const std::string& folder, const std::vector<std::string>& fileNames);

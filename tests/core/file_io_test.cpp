@@ -26,6 +26,19 @@ std::set<std::string> Listing(const std::string& folder)
     return names;
 }
 
+bool IsLink(const std::string& path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+mode_t Mode(const std::string& path)
+{
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
 } // namespace
 
 // A save killed half-way (here by the file size limit, which stops the process inside write())
@@ -89,13 +102,68 @@ TEST(FileIoTempFiles, RemovesOnlyTheTempFilesOfTheNamedFiles)
     ASSERT_TRUE(fs::create_directory(dir.File("Friends.txt" + m + "dir123")));
     ASSERT_EQ(::symlink("znktool.conf", dir.File("znktool.conf" + m + "link12").c_str()), 0);
 
-    EXPECT_EQ(RemoveStaleTempFiles(dir.Path(), {"znktool.conf", "Servers.ini", "ServersDB.ini", "Friends.txt"}), 4);
+    // ServersDB.ini is a link to a file elsewhere; a write through it leaves its temp file there.
+    ScopedWorkDir other;
+    WriteText(other.File("real.ini"), "real");
+    WriteText(other.File("real.ini" + m + "xYz789"), "half");
+    WriteText(other.File("keep.ini" + m + "xYz789"), "mine");
+    ASSERT_EQ(::symlink(other.File("real.ini").c_str(), dir.File("ServersDB.ini").c_str()), 0);
+
+    EXPECT_EQ(RemoveStaleTempFiles(dir.Path(), {"znktool.conf", "Servers.ini", "ServersDB.ini", "Friends.txt"}), 5);
 
     std::set<std::string> expected = userFiles;
-    expected.insert({"Friends.txt" + m + "dir123", "znktool.conf" + m + "link12"});
+    expected.insert({"Friends.txt" + m + "dir123", "znktool.conf" + m + "link12", "ServersDB.ini"});
     EXPECT_EQ(Listing(dir.Path()), expected);
     for (const std::string& name : userFiles)
         EXPECT_EQ(ReadText(dir.File(name)), "mine") << name;
+    EXPECT_EQ(Listing(other.Path()), (std::set<std::string>{"real.ini", "keep.ini" + m + "xYz789"}));
 
     EXPECT_EQ(RemoveStaleTempFiles(dir.File("missing-folder"), {"Servers.ini"}), 0);
+}
+
+TEST(FileIoLinks, WritesThroughLinksAndKeepsThem)
+{
+    ScopedWorkDir a;
+    ScopedWorkDir b;
+    WriteText(b.File("real.ini"), "old");
+    ASSERT_EQ(::chmod(b.File("real.ini").c_str(), 0640), 0);
+    // A relative link is taken from the link's own folder, whatever the current one is.
+    const std::string relative = fs::relative(b.File("real.ini"), a.Path()).string();
+    ASSERT_EQ(::symlink(relative.c_str(), a.File("link.ini").c_str()), 0);
+    ASSERT_EQ(::symlink("link.ini", a.File("chain.ini").c_str()), 0);
+
+    ASSERT_TRUE(WriteFileAtomic(a.File("link.ini"), "new"));
+    EXPECT_TRUE(IsLink(a.File("link.ini")));
+    EXPECT_EQ(fs::read_symlink(a.File("link.ini")).string(), relative);
+    EXPECT_EQ(ReadText(b.File("real.ini")), "new");
+    EXPECT_EQ(Mode(b.File("real.ini")), 0640u);
+
+    ASSERT_TRUE(WriteFileAtomic(a.File("chain.ini"), "newer"));
+    EXPECT_TRUE(IsLink(a.File("chain.ini")));
+    EXPECT_TRUE(IsLink(a.File("link.ini")));
+    EXPECT_EQ(ReadText(b.File("real.ini")), "newer");
+    // No temporary file is left in either folder.
+    EXPECT_EQ(Listing(a.Path()), (std::set<std::string>{"link.ini", "chain.ini"}));
+    EXPECT_EQ(Listing(b.Path()), (std::set<std::string>{"real.ini"}));
+
+    ASSERT_EQ(::chmod(b.File("real.ini").c_str(), 0444), 0);
+    EXPECT_FALSE(WriteFileAtomic(a.File("chain.ini"), "refused"));
+    EXPECT_EQ(ReadText(b.File("real.ini")), "newer");
+    EXPECT_TRUE(IsLink(a.File("link.ini")) && IsLink(a.File("chain.ini")));
+    ::chmod(b.File("real.ini").c_str(), 0644);
+}
+
+TEST(FileIoLinks, LinksThatLeadNowhereAreRefused)
+{
+    ScopedWorkDir a;
+    ScopedWorkDir b;
+    ASSERT_EQ(::symlink(b.File("missing.ini").c_str(), a.File("dangling.ini").c_str()), 0);
+    ASSERT_EQ(::symlink("loop.ini", a.File("loop.ini").c_str()), 0);
+
+    EXPECT_FALSE(WriteFileAtomic(a.File("dangling.ini"), "data"));
+    EXPECT_FALSE(WriteFileAtomic(a.File("loop.ini"), "data"));
+    EXPECT_TRUE(IsLink(a.File("dangling.ini")));
+    EXPECT_TRUE(IsLink(a.File("loop.ini")));
+    EXPECT_EQ(Listing(a.Path()), (std::set<std::string>{"dangling.ini", "loop.ini"}));
+    EXPECT_TRUE(Listing(b.Path()).empty());
 }
