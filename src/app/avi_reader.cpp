@@ -16,8 +16,9 @@ constexpr int kBitmapInfoHeaderSize = 40;
 // Nothing a valid clip needs is nested deeper than movi > rec > chunk; the bound keeps a
 // crafted file from recursing without end.
 constexpr int kMaxListDepth = 4;
-// A file larger than any movie that could pass the pixel limit is not worth reading.
-constexpr long long kMaxFileBytes = 512LL << 20;
+// A file larger than any movie that could pass the limits is not worth reading: frame data takes
+// at most as many bytes as it decodes to, and twice that leaves room for headers, index and junk.
+constexpr long long kMaxFileBytes = static_cast<long long>(2 * kAviMaxDecodedBytes);
 
 struct Bytes {
     const uint8_t* p = nullptr;
@@ -404,9 +405,12 @@ void ApplyPaletteChange(Bytes d, VideoFormat& f)
 
 }  // namespace
 
-bool ReadAvi(const uint8_t* data, size_t size, AviMovie& out, std::string* error)
+bool ReadAvi(const uint8_t* data, size_t size, AviMovie& out, std::string* error, AviReadCost* cost)
 {
     out = AviMovie{};
+    AviReadCost ignored;
+    AviReadCost& spent = cost ? *cost : ignored;
+    spent = AviReadCost{};
     if (!data || size < 12 || !IsId(data, "RIFF") || !IsId(data + 8, "AVI "))
         return Fail(error, "not an AVI file");
     // A declared size shorter than the data leaves out trailing extension chunks; a longer
@@ -437,16 +441,18 @@ bool ReadAvi(const uint8_t* data, size_t size, AviMovie& out, std::string* error
     if (!haveMovi)
         return Fail(error, "no movie data");
 
-    const VideoFormat& f0 = h.format;
-    const uint64_t frameBytes = uint64_t(f0.width) * uint64_t(f0.height) * 4;
-    // Count first, so that an oversized movie is refused before anything large is allocated.
-    uint64_t frameChunks = 0;
+    const uint64_t frameCost = AviFrameCost(h.format.width, h.format.height);
+    // Count first, so that an oversized movie is refused before anything is allocated for it;
+    // the walk stops at the first chunk past a bound.
+    uint64_t& frameChunks = spent.frameChunksCounted;
     WalkMovi(movi, h.videoStream, 0, [&](MoviKind kind, Bytes) {
         if (kind != MoviKind::PaletteChange)
             ++frameChunks;
-        return frameChunks * frameBytes <= kAviMaxPixelBytes;
+        return frameChunks <= kAviMaxFrames && frameChunks * frameCost <= kAviMaxDecodedBytes;
     });
-    if (frameChunks * frameBytes > kAviMaxPixelBytes)
+    if (frameChunks > kAviMaxFrames)
+        return Fail(error, "too many frames");
+    if (frameChunks * frameCost > kAviMaxDecodedBytes)
         return Fail(error, "movie too large");
     if (frameChunks == 0)
         return Fail(error, "no frames");
@@ -483,6 +489,7 @@ bool ReadAvi(const uint8_t* data, size_t size, AviMovie& out, std::string* error
         } else {
             frames.push_back(argb);
         }
+        spent.decodedBytes += frameCost;
         return true;
     });
     if (frames.empty())
@@ -496,14 +503,16 @@ bool ReadAvi(const uint8_t* data, size_t size, AviMovie& out, std::string* error
     return true;
 }
 
-bool ReadAvi(const std::vector<uint8_t>& bytes, AviMovie& out, std::string* error)
+bool ReadAvi(const std::vector<uint8_t>& bytes, AviMovie& out, std::string* error, AviReadCost* cost)
 {
-    return ReadAvi(bytes.data(), bytes.size(), out, error);
+    return ReadAvi(bytes.data(), bytes.size(), out, error, cost);
 }
 
-bool ReadAviFile(const std::string& path, AviMovie& out, std::string* error)
+bool ReadAviFile(const std::string& path, AviMovie& out, std::string* error, AviReadCost* cost)
 {
     out = AviMovie{};
+    if (cost)
+        *cost = AviReadCost{};
     FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
         return Fail(error, "cannot open file");
@@ -518,5 +527,5 @@ bool ReadAviFile(const std::string& path, AviMovie& out, std::string* error)
     std::fclose(file);
     if (!ok)
         return Fail(error, size > kMaxFileBytes ? "file too large" : "cannot read file");
-    return ReadAvi(bytes, out, error);
+    return ReadAvi(bytes, out, error, cost);
 }

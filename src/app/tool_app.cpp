@@ -1,6 +1,7 @@
 #include "app/tool_app.h"
 
 #include "app/main_dlg.h"
+#include "core/file_io.h"
 #include "core/path.h"
 #include "gameconfig/find_hl_dlg.h"
 #include "platform/platform.h"
@@ -79,6 +80,10 @@ bool CToolApp::Start()
         return mainWnd_ != nullptr;
     started_ = true;
     platform::RaiseOpenFileLimit();
+    // What a save cut short by a crash or a kill left behind, before anything writes again.
+    if (const std::string folder = platform::CurrentDirectory(); !folder.empty())
+        RemoveStaleTempFiles(folder, {AppSettings::kFileName, ServerStore::kServersFile, ServerStore::kRecordsFile,
+                                      ServerStore::kFriendsFile});
 
     const AppSettings::LoadResult loaded = settings.Load([this] { return RunFinder(); });
     if (loaded == AppSettings::LoadResult::NoWorkFolder) {

@@ -1,16 +1,48 @@
 #include "core/file_io.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
+#include <map>
+#include <random>
 #include <sys/stat.h>
 
 #ifdef _WIN32
-#include <io.h>
 #include <windows.h>
 #else
 #include <unistd.h>
 #endif
+
+namespace {
+
+constexpr size_t kTempSuffixLength = 6;
+constexpr char kTempAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+// Tries before giving up on finding a free temporary name; a clash is already unlikely once.
+constexpr int kTempNameTries = 100;
+
+// The same pattern on every OS, so that RemoveStaleTempFiles recognises what any build left.
+std::string TempNameFor(const std::string& path)
+{
+    // Seeded with the clock too: some runtimes give a random_device that always starts alike.
+    thread_local std::mt19937 rng(std::random_device{}() ^
+                                  static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    std::uniform_int_distribution<size_t> pick(0, sizeof kTempAlphabet - 2);
+    std::string name = path + kTempFileMarker;
+    for (size_t i = 0; i < kTempSuffixLength; ++i)
+        name += kTempAlphabet[pick(rng)];
+    return name;
+}
+
+template <typename Char> bool IsTempSuffixChar(Char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
+
+} // namespace
 
 bool ReadWholeFile(const std::string& path, std::string& out)
 {
@@ -27,6 +59,34 @@ bool ReadWholeFile(const std::string& path, std::string& out)
 }
 
 #ifdef _WIN32
+namespace {
+
+// The file a write of path replaces: path itself, or for a link the file it finally points to.
+// Empty when the link leads nowhere.
+std::string WriteTarget(const std::string& path)
+{
+    const DWORD attr = GetFileAttributesA(path.c_str());
+    if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_REPARSE_POINT))
+        return path;
+    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return {};
+    char buf[32768];
+    const DWORD n = GetFinalPathNameByHandleA(h, buf, sizeof buf, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    CloseHandle(h);
+    if (n == 0 || n >= sizeof buf)
+        return {};
+    std::string target(buf, n);
+    if (target.rfind("\\\\?\\UNC\\", 0) == 0)
+        target = "\\\\" + target.substr(8);
+    else if (target.rfind("\\\\?\\", 0) == 0)
+        target.erase(0, 4);
+    return target;
+}
+
+} // namespace
+
 bool IsReadOnlyFile(const std::string& path)
 {
     const DWORD attr = GetFileAttributesA(path.c_str());
@@ -35,23 +95,55 @@ bool IsReadOnlyFile(const std::string& path)
 
 bool WriteFileAtomic(const std::string& path, const std::string& data)
 {
-    if (IsReadOnlyFile(path))
+    const std::string target = WriteTarget(path);
+    if (target.empty() || IsReadOnlyFile(target))
         return false;
-    const std::string temp = path + ".tmp";
-    FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f)
+    std::string temp;
+    HANDLE f = INVALID_HANDLE_VALUE;
+    for (int i = 0; i < kTempNameTries && f == INVALID_HANDLE_VALUE; ++i) {
+        temp = TempNameFor(target);
+        f = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (f == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS)
+            return false;
+    }
+    if (f == INVALID_HANDLE_VALUE)
         return false;
-    bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-    ok = std::fflush(f) == 0 && ok;
-    ok = _commit(_fileno(f)) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
+    bool ok = true;
+    for (size_t done = 0; ok && done < data.size();) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(data.size() - done, 1u << 30));
+        DWORD written = 0;
+        ok = WriteFile(f, data.data() + done, chunk, &written, nullptr) && written == chunk;
+        done += chunk;
+    }
+    ok = FlushFileBuffers(f) && ok;
+    ok = CloseHandle(f) && ok;
     if (ok)
-        ok = MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        ok = MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
     if (!ok)
         DeleteFileA(temp.c_str());
     return ok;
 }
 #else
+namespace {
+
+// The file a write of path replaces: path itself, or for a link the file it finally points to
+// (through any chain of links, relative ones taken from their own folder). Empty when the link
+// leads nowhere or round in a loop.
+std::string WriteTarget(const std::string& path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return path;
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved)
+        return {};
+    std::string target(resolved);
+    std::free(resolved);
+    return target;
+}
+
+} // namespace
+
 bool IsReadOnlyFile(const std::string& path)
 {
     return ::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0;
@@ -59,14 +151,23 @@ bool IsReadOnlyFile(const std::string& path)
 
 bool WriteFileAtomic(const std::string& path, const std::string& data)
 {
+    const std::string target = WriteTarget(path);
+    if (target.empty())
+        return false;
     struct stat original {};
-    const bool exists = ::stat(path.c_str(), &original) == 0;
+    const bool exists = ::stat(target.c_str(), &original) == 0;
     // Root may write anything; a user's read-only file stays untouched all the same.
-    if (exists && (IsReadOnlyFile(path) || (original.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0))
+    if (exists && (IsReadOnlyFile(target) || (original.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0))
         return false;
 
-    std::string temp = path + ".tmpXXXXXX";
-    int fd = ::mkstemp(temp.data());
+    std::string temp;
+    int fd = -1;
+    for (int i = 0; i < kTempNameTries && fd < 0; ++i) {
+        temp = TempNameFor(target);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST)
+            return false;
+    }
     if (fd < 0)
         return false;
 
@@ -96,10 +197,60 @@ bool WriteFileAtomic(const std::string& path, const std::string& data)
         ok = false;
     if (::close(fd) != 0)
         ok = false;
-    if (ok && ::rename(temp.c_str(), path.c_str()) != 0)
+    if (ok && ::rename(temp.c_str(), target.c_str()) != 0)
         ok = false;
     if (!ok)
         ::unlink(temp.c_str());
     return ok;
 }
 #endif
+
+int RemoveStaleTempFiles(const std::string& folder, const std::vector<std::string>& fileNames)
+{
+    namespace fs = std::filesystem;
+    // Folder -> the names whose temporary files may lie there. A link's writes leave theirs beside
+    // its target, under the target's name.
+    std::map<fs::path, std::vector<fs::path::string_type>> places;
+    const fs::path::string_type marker = fs::path(kTempFileMarker).native();
+    auto add = [&](const fs::path& file) {
+        if (!file.has_filename())
+            return;
+        const fs::path where = file.has_parent_path() ? file.parent_path() : fs::path(".");
+        places[where].push_back(file.filename().native() + marker);
+    };
+    for (const std::string& name : fileNames) {
+        const fs::path file = fs::path(folder) / name;
+        add(file);
+        std::error_code ec;
+        if (fs::is_symlink(fs::symlink_status(file, ec))) {
+            const fs::path target = fs::canonical(file, ec);
+            if (!ec)
+                add(target);
+        }
+    }
+
+    int removed = 0;
+    for (const auto& [where, prefixes] : places) {
+        std::error_code ec;
+        std::vector<fs::path> stale;
+        for (fs::directory_iterator it(where, ec), end; !ec && it != end; it.increment(ec)) {
+            const fs::path::string_type entry = it->path().filename().native();
+            const bool ours = std::any_of(prefixes.begin(), prefixes.end(), [&](const fs::path::string_type& prefix) {
+                return entry.size() == prefix.size() + kTempSuffixLength &&
+                       entry.compare(0, prefix.size(), prefix) == 0 &&
+                       std::all_of(entry.begin() + static_cast<std::ptrdiff_t>(prefix.size()), entry.end(),
+                                   [](auto c) { return IsTempSuffixChar(c); });
+            });
+            std::error_code typeError;
+            if (ours && it->symlink_status(typeError).type() == fs::file_type::regular)
+                stale.push_back(it->path());
+        }
+        // Removed after the listing: a folder changed while it is being read may list entries twice.
+        for (const fs::path& p : stale) {
+            std::error_code removeError;
+            if (fs::remove(p, removeError))
+                ++removed;
+        }
+    }
+    return removed;
+}

@@ -9,8 +9,7 @@ namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
-// A CR is trimmed too: it is left on the last line of a file that ends in a lone CR.
-bool IsBlankChar(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+bool IsBlankChar(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view Trim(std::string_view s)
 {
@@ -228,7 +227,7 @@ void ProfileFile::SetText(const std::string& text)
     bom_ = body.substr(0, kBom.size()) == kBom;
     if (bom_)
         body.remove_prefix(kBom.size());
-    finalBreak_ = body.empty() || body.back() == '\n';
+    finalBreak_ = body.empty() || body.back() == '\n' || body.back() == '\r';
 
     sections_.clear();
     sections_.emplace_back();

@@ -19,7 +19,10 @@
 // An INI file held in memory, read and changed with the rules of the Windows profile functions
 // (GetPrivateProfileString and friends), so that the game and the Windows tools that share these
 // files read them alike, and a change made here leaves the same bytes WritePrivateProfileString
-// would. Lines that are not touched keep their bytes; line ends are written as CR LF.
+// would. Lines that are not touched keep their text. A line ends at CR LF, at LF or at CR alone;
+// Text() ends every line with CR LF, so a rewrite of a file with LF or CR line ends turns them all
+// into CR LF (the game and the Windows tools read that alike, and one style per file is what
+// they write themselves).
 //
 // The rules:
 //  - A section starts at a line "[name]" (spaces and tabs around it and inside the brackets do not

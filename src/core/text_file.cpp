@@ -7,14 +7,15 @@ std::vector<std::string> SplitLines(const std::string& text)
     std::vector<std::string> lines;
     size_t start = 0;
     while (start < text.size()) {
-        size_t lf = text.find('\n', start);
-        if (lf == std::string::npos) {
+        const size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) {
             lines.emplace_back(text, start);
             break;
         }
-        size_t end = (lf > start && text[lf - 1] == '\r') ? lf - 1 : lf;
         lines.emplace_back(text, start, end - start);
-        start = lf + 1;
+        start = end + 1;
+        if (text[end] == '\r' && start < text.size() && text[start] == '\n')
+            ++start;
     }
     return lines;
 }

@@ -3,11 +3,12 @@
 #include <vector>
 
 // Text files as lists of lines. The game and its tools on Windows write CR LF, so that is what is
-// written here on every OS; reading accepts LF too.
+// written here on every OS; reading accepts LF and CR alone too.
 
-// Lines end in LF; a CR right before the LF belongs to the line break. A last line without a break
-// is kept; a text that ends in a break gives no extra empty line after it. A CR anywhere else (also
-// at the very end of the text) is part of the line, so JoinLinesCrLf gives the bytes back.
+// A line ends at CR LF, at LF or at CR alone: files copied through old Mac editors or mangled by
+// transfer tools end their lines in CR, and reading them as one long line would lose every entry
+// but the first. A last line without a break is kept; a text that ends in a break (of any of the
+// three kinds) gives no extra empty line after it. No line holds a CR or LF.
 std::vector<std::string> SplitLines(const std::string& text);
 
 // Lines joined with CR LF, and one more CR LF after the last line when breakAfterLast.

@@ -357,8 +357,8 @@ TEST(AviReaderTest, RefusesWhatIsNotAPlayableClip)
     EXPECT_FALSE(ReadAvi(withFormat(1, 1, {Chunk("01db", Bytes(4, 0))}), m)) << "frames of another stream only";
     EXPECT_FALSE(ReadAvi(withFormat(4, 1, {Chunk("00db", Bytes(3, 0))}), m)) << "frame shorter than its bitmap";
 
-    // 4096 x 4096 x 4 bytes is 64 MiB a frame; seventeen empty chunks (repeats) would decode
-    // to more than the limit, and must be refused before anything is allocated for them.
+    // 4096 x 4096 x 4 bytes is 64 MiB a frame, the whole budget before the frame's overhead;
+    // seventeen empty chunks (repeats) must be refused before anything is allocated for them.
     const Bytes huge = RiffAvi({List("hdrl", {Avih(1000, 17, 4096, 4096), List("strl", {Strh("vids", 1, 1), Strf8(4096, 4096)})}),
                                 List("movi", {Chunk("00dc", {}), Chunk("00dc", {}), Chunk("00dc", {}), Chunk("00dc", {}),
                                               Chunk("00dc", {}), Chunk("00dc", {}), Chunk("00dc", {}), Chunk("00dc", {}),
@@ -368,6 +368,54 @@ TEST(AviReaderTest, RefusesWhatIsNotAPlayableClip)
     EXPECT_FALSE(ReadAvi(huge, m, &error));
     EXPECT_EQ(error, "movie too large");
     EXPECT_TRUE(m.frames.empty());
+}
+
+// One w x h 8-bit frame (all index 0) and then `repeats` empty frame chunks, which repeat it.
+Bytes RepeatedFrames(int w, int h, size_t repeats)
+{
+    Bytes movi = Join({Bytes{'m', 'o', 'v', 'i'}, Chunk("00db", Bytes(size_t((w + 3) & ~3) * size_t(h), 0))});
+    const Bytes empty = Chunk("00dc", {});
+    movi.reserve(movi.size() + repeats * empty.size());
+    for (size_t i = 0; i < repeats; ++i)
+        movi.insert(movi.end(), empty.begin(), empty.end());
+    return RiffAvi(
+        {List("hdrl", {Avih(1000, 1, uint32_t(w), uint32_t(h)), List("strl", {Strh("vids", 1, 1), Strf8(w, h)})}),
+         Chunk("LIST", movi)});
+}
+
+TEST(AviReaderTest, EmptyFrameChunksCountAgainstTheFrameCapAndTheByteBudget)
+{
+    AviMovie m;
+    std::string error;
+    AviReadCost cost;
+
+    // Half a million repeats in a 4 MB file: refused once the count passes the cap, with
+    // nothing decoded and the walk stopped right there.
+    EXPECT_FALSE(ReadAvi(RepeatedFrames(1, 1, 500000), m, &error, &cost));
+    EXPECT_EQ(error, "too many frames");
+    EXPECT_TRUE(m.frames.empty());
+    EXPECT_EQ(cost.frameChunksCounted, kAviMaxFrames + 1);
+    EXPECT_EQ(cost.decodedBytes, 0u);
+
+    ASSERT_TRUE(ReadAvi(RepeatedFrames(1, 1, kAviMaxFrames - 1), m, &error, &cost)) << error;
+    EXPECT_EQ(m.frames.size(), kAviMaxFrames);
+    EXPECT_EQ(cost.decodedBytes, kAviMaxFrames * AviFrameCost(1, 1));
+
+    // 64 x 64 frames: the pixels of one frame more than the budget holds would still fit, and
+    // only the frames' own overhead puts the movie past the budget.
+    const uint64_t fit = kAviMaxDecodedBytes / AviFrameCost(64, 64);
+    ASSERT_LT(fit, kAviMaxFrames);
+    ASSERT_LE((fit + 1) * 64 * 64 * 4, kAviMaxDecodedBytes);
+    EXPECT_FALSE(ReadAvi(RepeatedFrames(64, 64, fit), m, &error, &cost));
+    EXPECT_EQ(error, "movie too large");
+    EXPECT_EQ(cost.frameChunksCounted, fit + 1);
+    EXPECT_EQ(cost.decodedBytes, 0u);
+
+    ASSERT_TRUE(ReadAvi(RepeatedFrames(64, 64, fit - 1), m, &error, &cost)) << error;
+    EXPECT_EQ(m.frames.size(), fit);
+    EXPECT_EQ(cost.decodedBytes, fit * AviFrameCost(64, 64));
+    EXPECT_LE(cost.decodedBytes, kAviMaxDecodedBytes);
+    EXPECT_EQ(m.frames.back(), m.frames.front());
 }
 
 TEST(AviReaderTest, CutFilesKeepOnlyWholeFrames)

@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <filesystem>
+#include "core/file_io.h"
 
 namespace {
 
@@ -267,6 +268,22 @@ class MainWindowWithServers : public StartedApp {
         WriteText(dir.File("Friends.txt"), "Ann\r\nBob");
     }
 };
+
+class MainWindowAfterACrash : public StartedApp {
+    void Prepare(AppSettings&) override
+    {
+        for (const char* name : {"znktool.conf", "Servers.ini", "ServersDB.ini", "Friends.txt"})
+            WriteText(dir.File(std::string(name) + kTempFileMarker + "Ab12Cd"), "half");
+        WriteText(dir.File(std::string("notes.txt") + kTempFileMarker + "Ab12Cd"), "not ours");
+    }
+};
+
+TEST_F(MainWindowAfterACrash, StartClearsTheTemporaryFilesOfItsOwnFiles)
+{
+    for (const char* name : {"znktool.conf", "Servers.ini", "ServersDB.ini", "Friends.txt"})
+        EXPECT_FALSE(PathExists(dir.File(std::string(name) + kTempFileMarker + "Ab12Cd"))) << name;
+    EXPECT_TRUE(PathExists(dir.File(std::string("notes.txt") + kTempFileMarker + "Ab12Cd")));
+}
 
 TEST_F(MainWindowWithServers, StoresLoadAtStartAndTheTimerSavesThem)
 {

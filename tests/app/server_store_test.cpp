@@ -97,6 +97,28 @@ TEST_F(StoreTest, RecordsFileIsReadLineByLine)
     EXPECT_EQ(store.records.size(), 3u);
 }
 
+TEST_F(StoreTest, FilesWithCrOnlyLineEndsLoadEveryEntryAndSaveThemAgain)
+{
+    WriteText(File("Servers.ini"), "[Servers]\rTotal=1\r[Favorites]\r1=10.0.0.1:27015\r2=10.0.0.2:27016\rTotal=3\r");
+    WriteText(File("ServersDB.ini"), "[10.0.0.1:27015]\rName=One\rMap=dusk\rPing=20\rPlayers=1/8\rInfo=i\r"
+                                     "[10.0.0.2:27016]\rName=Two\rMap=\rPing=???\rPlayers=\rInfo=");
+    WriteText(File("Friends.txt"), "Ann\rBob\r");
+    store.Load();
+    store.LoadFriends();
+    EXPECT_EQ(Addresses(store.favoriteList), (std::vector<std::string> {"10.0.0.1:27015", "10.0.0.2:27016"}));
+    ASSERT_EQ(store.records.size(), 2u);
+    EXPECT_EQ(store.favoriteList[0]->map, "dusk");
+    EXPECT_EQ(store.favoriteList[1]->name, "Two");
+    EXPECT_EQ(store.friends().Friends(), (std::vector<std::string> {"Ann", "Bob"}));
+
+    ASSERT_TRUE(store.Save());
+    EXPECT_EQ(ReadText(File("Servers.ini")), "[Servers]\r\nTotal=1\r\n"
+                                              "[Favorites]\r\n1=10.0.0.1:27015\r\n2=10.0.0.2:27016\r\nTotal=3\r\n");
+    EXPECT_EQ(ReadText(File("ServersDB.ini")),
+              "[10.0.0.1:27015]\r\nName=One\r\nMap=dusk\r\nPing=20\r\nPlayers=1/8\r\nInfo=i\r\n"
+              "[10.0.0.2:27016]\r\nName=Two\r\nMap=\r\nPing=???\r\nPlayers=\r\nInfo=");
+}
+
 TEST_F(StoreTest, ListsHoldOnlyTheKeysThereAreAndCutLongAddresses)
 {
     // A damaged Total names keys that are not there: they are no servers, and a huge one must

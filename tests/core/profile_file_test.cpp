@@ -232,6 +232,33 @@ TEST(ProfileDisk, LoadChangeSaveGivesCrLfBytes)
     EXPECT_EQ(p.Text(), "");
 }
 
+TEST(ProfileDisk, CrOnlyAndMixedLineEndsReadEverySectionAndKey)
+{
+    ScopedWorkDir dir;
+    WriteText("Servers.ini", "[Servers]\r1=1.2.3.4:27015\rTotal=2\r\r[Favorites]\r1=5.6.7.8:27016\r2=9.9.9.9:27017\rTotal=3\r");
+    ProfileFile p;
+    ASSERT_TRUE(p.Load("Servers.ini"));
+    EXPECT_EQ(p.GetSectionNames(), (Lines{"Servers", "Favorites"}));
+    EXPECT_EQ(p.GetString("Servers", "1"), "1.2.3.4:27015");
+    EXPECT_EQ(p.GetInt("Servers", "Total", 0), 2);
+    EXPECT_EQ(p.GetKeys("Favorites"), (Lines{"1", "2", "Total"}));
+    EXPECT_EQ(p.GetString("Favorites", "2"), "9.9.9.9:27017");
+
+    // A rewrite keeps every line and gives them all CR LF; the break after the last line stays.
+    p.WriteString("Favorites", "Total", "4");
+    ASSERT_TRUE(p.Save("Servers.ini"));
+    EXPECT_EQ(ReadText("Servers.ini"), "[Servers]\r\n1=1.2.3.4:27015\r\nTotal=2\r\n\r\n"
+                                       "[Favorites]\r\n1=5.6.7.8:27016\r\n2=9.9.9.9:27017\r\nTotal=4\r\n");
+
+    ProfileFile mixed;
+    mixed.SetText("[a]\rx=1\n[b]\r\ny=2\rz=3");
+    EXPECT_EQ(mixed.GetString("a", "x"), "1");
+    EXPECT_EQ(mixed.GetString("b", "y"), "2");
+    EXPECT_EQ(mixed.GetString("b", "z"), "3");
+    mixed.WriteString("b", "w", "4");
+    EXPECT_EQ(mixed.Text(), "[a]\r\nx=1\r\n[b]\r\ny=2\r\nz=3\r\nw=4\r\n");
+}
+
 TEST(ProfileDisk, UnwritableFileIsLeftUntouched)
 {
     ScopedWorkDir dir;

@@ -17,11 +17,18 @@ TEST(TextFileSplit, LineBreaks)
     EXPECT_EQ(SplitLines(""), Lines{});
 }
 
-TEST(TextFileSplit, CrOutsideALineBreakStaysInTheLine)
+TEST(TextFileSplit, CrAloneEndsALineLikeLf)
 {
-    EXPECT_EQ(SplitLines("a\rb\r\n"), (Lines{"a\rb"}));
-    EXPECT_EQ(SplitLines("a\r\r\n"), (Lines{"a\r"}));
-    EXPECT_EQ(SplitLines("a\r"), (Lines{"a\r"}));
+    EXPECT_EQ(SplitLines("a\rb\r\nc\nd"), (Lines{"a", "b", "c", "d"}));
+    EXPECT_EQ(SplitLines("a\rb\rc"), (Lines{"a", "b", "c"}));
+    // A trailing break of any kind gives no extra empty line; each further break gives one.
+    EXPECT_EQ(SplitLines("a\r"), (Lines{"a"}));
+    EXPECT_EQ(SplitLines("a\n"), (Lines{"a"}));
+    EXPECT_EQ(SplitLines("a\r\r"), (Lines{"a", ""}));
+    EXPECT_EQ(SplitLines("\r"), (Lines{""}));
+    // CR then CR LF is two breaks, LF then CR too: only CR directly before LF is one break.
+    EXPECT_EQ(SplitLines("a\r\r\n"), (Lines{"a", ""}));
+    EXPECT_EQ(SplitLines("a\n\rb"), (Lines{"a", "", "b"}));
 }
 
 TEST(TextFileJoin, CrLfBetweenAndOptionallyAfter)
@@ -34,7 +41,7 @@ TEST(TextFileJoin, CrLfBetweenAndOptionallyAfter)
 
 TEST(TextFileJoin, CrLfTextSurvivesSplitAndJoin)
 {
-    for (const std::string text : {"x\r\n\r\ny\r\n", "x\r\ny", " a \r\n\r\n", "\r\n\r\n", "a\rb\r\nc\r"}) {
+    for (const std::string text : {"x\r\n\r\ny\r\n", "x\r\ny", " a \r\n\r\n", "\r\n\r\n"}) {
         const bool breakAfterLast = !text.empty() && text.back() == '\n';
         EXPECT_EQ(JoinLinesCrLf(SplitLines(text), breakAfterLast), text);
     }
@@ -49,13 +56,20 @@ TEST(TextFileDisk, WritesCrLfBytes)
     EXPECT_EQ(ReadText("out.txt"), "only");
 }
 
-TEST(TextFileDisk, ReadsLfAndCrLfAlike)
+TEST(TextFileDisk, ReadsLfCrLfAndCrAlike)
 {
     ScopedWorkDir dir;
     WriteText("in.txt", "one\ntwo\r\nthree");
     Lines lines{"stale"};
     ASSERT_TRUE(ReadTextLines("in.txt", lines));
     EXPECT_EQ(lines, (Lines{"one", "two", "three"}));
+
+    WriteText("mac.txt", "one\rtwo\r\rfour\r");
+    ASSERT_TRUE(ReadTextLines("mac.txt", lines));
+    EXPECT_EQ(lines, (Lines{"one", "two", "", "four"}));
+    // Rewritten with the line ends the game's files use.
+    ASSERT_TRUE(WriteTextLines("mac.txt", lines));
+    EXPECT_EQ(ReadText("mac.txt"), "one\r\ntwo\r\n\r\nfour\r\n");
 }
 
 TEST(TextFileDisk, MissingFileReadsAsFailureWithNoLines)

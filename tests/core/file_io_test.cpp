@@ -1,0 +1,169 @@
+#include "core/file_io.h"
+
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::set<std::string> Listing(const std::string& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+bool IsLink(const std::string& path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+mode_t Mode(const std::string& path)
+{
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+} // namespace
+
+// A save killed half-way (here by the file size limit, which stops the process inside write())
+// leaves the old file as it was and a temporary file that the next start recognises and removes.
+TEST(FileIoTempFiles, KilledWriteLeavesOneRecognisableTempFile)
+{
+    ScopedWorkDir dir;
+    WriteText(dir.File("Servers.ini"), "[Servers]\r\nTotal=1\r\n");
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        rlimit limit{4096, 4096};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        WriteFileAtomic(dir.File("Servers.ini"), std::string(1 << 20, 'x'));
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << "the write should have been cut off";
+
+    EXPECT_EQ(ReadText(dir.File("Servers.ini")), "[Servers]\r\nTotal=1\r\n");
+    const std::set<std::string> left = Listing(dir.Path());
+    ASSERT_EQ(left.size(), 2u);
+    const std::string temp =
+        *std::find_if(left.begin(), left.end(), [](const std::string& n) { return n != "Servers.ini"; });
+    const std::string prefix = std::string("Servers.ini") + kTempFileMarker;
+    EXPECT_EQ(temp.substr(0, prefix.size()), prefix);
+    EXPECT_EQ(temp.size(), prefix.size() + 6);
+
+    EXPECT_EQ(RemoveStaleTempFiles(dir.Path(), {"znktool.conf", "Servers.ini", "ServersDB.ini", "Friends.txt"}), 1);
+    EXPECT_EQ(Listing(dir.Path()), (std::set<std::string>{"Servers.ini"}));
+}
+
+TEST(FileIoTempFiles, RemovesOnlyTheTempFilesOfTheNamedFiles)
+{
+    ScopedWorkDir dir;
+    const std::string m = kTempFileMarker;
+    const std::set<std::string> stale = {"znktool.conf" + m + "a8Zq0C", "Servers.ini" + m + "000000",
+                                         "ServersDB.ini" + m + "ZZZZZZ", "Friends.txt" + m + "zz09AZ"};
+    const std::set<std::string> userFiles = {
+        "znktool.conf",
+        "Servers.ini",
+        "Friends.txt",
+        "Servers.ini" + m + "00000",   // one letter short
+        "Servers.ini" + m + "0000000", // one letter long
+        "Servers.ini" + m + "00-000",  // not a letter or digit
+        "Servers.ini" + m + "00 000",
+        "servers.ini" + m + "000000", // another file's name (names are exact)
+        "xServers.ini" + m + "000000",
+        "Other.ini" + m + "000000", // a file the caller did not name
+        "Servers.ini.tmp000000",
+        "Servers.ini" + m + "000000.bak",
+        "Servers.ini" + m,
+    };
+    for (const std::string& name : stale)
+        WriteText(dir.File(name), "half");
+    for (const std::string& name : userFiles)
+        WriteText(dir.File(name), "mine");
+    // Names of the pattern that are no regular file are not ours either.
+    ASSERT_TRUE(fs::create_directory(dir.File("Friends.txt" + m + "dir123")));
+    ASSERT_EQ(::symlink("znktool.conf", dir.File("znktool.conf" + m + "link12").c_str()), 0);
+
+    // ServersDB.ini is a link to a file elsewhere; a write through it leaves its temp file there.
+    ScopedWorkDir other;
+    WriteText(other.File("real.ini"), "real");
+    WriteText(other.File("real.ini" + m + "xYz789"), "half");
+    WriteText(other.File("keep.ini" + m + "xYz789"), "mine");
+    ASSERT_EQ(::symlink(other.File("real.ini").c_str(), dir.File("ServersDB.ini").c_str()), 0);
+
+    EXPECT_EQ(RemoveStaleTempFiles(dir.Path(), {"znktool.conf", "Servers.ini", "ServersDB.ini", "Friends.txt"}), 5);
+
+    std::set<std::string> expected = userFiles;
+    expected.insert({"Friends.txt" + m + "dir123", "znktool.conf" + m + "link12", "ServersDB.ini"});
+    EXPECT_EQ(Listing(dir.Path()), expected);
+    for (const std::string& name : userFiles)
+        EXPECT_EQ(ReadText(dir.File(name)), "mine") << name;
+    EXPECT_EQ(Listing(other.Path()), (std::set<std::string>{"real.ini", "keep.ini" + m + "xYz789"}));
+
+    EXPECT_EQ(RemoveStaleTempFiles(dir.File("missing-folder"), {"Servers.ini"}), 0);
+}
+
+TEST(FileIoLinks, WritesThroughLinksAndKeepsThem)
+{
+    ScopedWorkDir a;
+    ScopedWorkDir b;
+    WriteText(b.File("real.ini"), "old");
+    ASSERT_EQ(::chmod(b.File("real.ini").c_str(), 0640), 0);
+    // A relative link is taken from the link's own folder, whatever the current one is.
+    const std::string relative = fs::relative(b.File("real.ini"), a.Path()).string();
+    ASSERT_EQ(::symlink(relative.c_str(), a.File("link.ini").c_str()), 0);
+    ASSERT_EQ(::symlink("link.ini", a.File("chain.ini").c_str()), 0);
+
+    ASSERT_TRUE(WriteFileAtomic(a.File("link.ini"), "new"));
+    EXPECT_TRUE(IsLink(a.File("link.ini")));
+    EXPECT_EQ(fs::read_symlink(a.File("link.ini")).string(), relative);
+    EXPECT_EQ(ReadText(b.File("real.ini")), "new");
+    EXPECT_EQ(Mode(b.File("real.ini")), 0640u);
+
+    ASSERT_TRUE(WriteFileAtomic(a.File("chain.ini"), "newer"));
+    EXPECT_TRUE(IsLink(a.File("chain.ini")));
+    EXPECT_TRUE(IsLink(a.File("link.ini")));
+    EXPECT_EQ(ReadText(b.File("real.ini")), "newer");
+    // No temporary file is left in either folder.
+    EXPECT_EQ(Listing(a.Path()), (std::set<std::string>{"link.ini", "chain.ini"}));
+    EXPECT_EQ(Listing(b.Path()), (std::set<std::string>{"real.ini"}));
+
+    ASSERT_EQ(::chmod(b.File("real.ini").c_str(), 0444), 0);
+    EXPECT_FALSE(WriteFileAtomic(a.File("chain.ini"), "refused"));
+    EXPECT_EQ(ReadText(b.File("real.ini")), "newer");
+    EXPECT_TRUE(IsLink(a.File("link.ini")) && IsLink(a.File("chain.ini")));
+    ::chmod(b.File("real.ini").c_str(), 0644);
+}
+
+TEST(FileIoLinks, LinksThatLeadNowhereAreRefused)
+{
+    ScopedWorkDir a;
+    ScopedWorkDir b;
+    ASSERT_EQ(::symlink(b.File("missing.ini").c_str(), a.File("dangling.ini").c_str()), 0);
+    ASSERT_EQ(::symlink("loop.ini", a.File("loop.ini").c_str()), 0);
+
+    EXPECT_FALSE(WriteFileAtomic(a.File("dangling.ini"), "data"));
+    EXPECT_FALSE(WriteFileAtomic(a.File("loop.ini"), "data"));
+    EXPECT_TRUE(IsLink(a.File("dangling.ini")));
+    EXPECT_TRUE(IsLink(a.File("loop.ini")));
+    EXPECT_EQ(Listing(a.Path()), (std::set<std::string>{"dangling.ini", "loop.ini"}));
+    EXPECT_TRUE(Listing(b.Path()).empty());
+}
