@@ -29,13 +29,15 @@ bool CAnimateCtrl::Open(const QString& path)
     std::vector<QImage> frames;
     frames.reserve(movie.frames.size());
     const size_t rowBytes = size_t(movie.width) * sizeof(uint32_t);
-    for (const auto& pixels : movie.frames) {
+    for (auto& pixels : movie.frames) {
         QImage image(movie.width, movie.height, QImage::Format_RGB32);
         if (image.isNull())
             return false;
         for (int y = 0; y < movie.height; ++y)
             std::memcpy(image.scanLine(y), pixels.data() + size_t(y) * size_t(movie.width), rowBytes);
         frames.push_back(std::move(image));
+        // Each decoded frame goes as soon as it is copied: the movie is never held twice.
+        std::vector<uint32_t>().swap(pixels);
     }
 
     frames_ = std::move(frames);
