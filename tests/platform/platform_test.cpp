@@ -47,10 +47,24 @@ TEST(StartProgram, SplitsTheParameterStringAsTheWindowsRuntimeDoes)
               work + "\n[-game]\n[znk]\n[-dev]\n[+connect]\n[1.2.3.4:27015]\n[+password]\n[pass word]\n[tail\"q]\n");
 }
 
-TEST(StartProgram, AMissingProgramGivesNoProcess)
+TEST(StartProgram, WhatCannotStartGivesNoProcess)
 {
     ScopedWorkDir dir;
     EXPECT_EQ(platform::StartProgram(dir.File("no-such-game"), "-game znk", dir.Path()), 0);
+    // A game folder that is gone, or a script that may not run.
+    EXPECT_EQ(platform::StartProgram(WriteRecorder(dir, 0), "", dir.File("gone")), 0);
+    WriteText(dir.File("plain.sh"), "#!/bin/sh\n");
+    EXPECT_EQ(platform::StartProgram(dir.File("plain.sh"), "", dir.Path()), 0);
+    EXPECT_FALSE(FileExists(dir.File("recorded.txt")));
+}
+
+TEST(StartProgram, AnArgumentListIsPassedAsItIs)
+{
+    ScopedWorkDir dir;
+    const std::vector<std::string> arguments = {"+password", "a\" b\\", ""};
+    ASSERT_GT(platform::StartProgram(WriteRecorder(dir, 0), "ignored \"here\"", dir.Path(), &arguments), 0);
+    ASSERT_TRUE(WaitForFile(dir.File("recorded.txt")));
+    EXPECT_EQ(ReadText(dir.File("recorded.txt")), dir.Path() + "\n[+password]\n[a\" b\\]\n[]\n");
 }
 
 TEST(ProcessPriority, LowPriorityReachesTheGamesProcessGroup)

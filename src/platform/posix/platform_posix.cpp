@@ -3,15 +3,13 @@
 #include "core/command_line.h"
 #include "core/path.h"
 
-#include <QDesktopServices>
-#include <QProcess>
-#include <QStringList>
-#include <QUrl>
-
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/wait.h>
 #include <sys/resource.h>
 #include <sys/time.h>
 #include <time.h>
@@ -58,18 +56,113 @@ std::vector<std::string> ScanSkipFolders()
     return skip;
 }
 
+namespace {
+
+// Writes all of n bytes, across interruptions; for the few lines between fork and exec.
+void WriteAll(int fd, const void* data, size_t n)
+{
+    const char* p = static_cast<const char*>(data);
+    while (n > 0) {
+        const ssize_t w = ::write(fd, p, n);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
+            return;
+        p += w;
+        n -= static_cast<size_t>(w);
+    }
+}
+
+// Reads up to n bytes until the writer closes; the count read.
+size_t ReadAll(int fd, void* data, size_t n)
+{
+    char* p = static_cast<char*>(data);
+    size_t got = 0;
+    while (got < n) {
+        const ssize_t r = ::read(fd, p + got, n - got);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            break;
+        got += static_cast<size_t>(r);
+    }
+    return got;
+}
+
+// Starts program detached: a child starts a session of its own and forks the program, then
+// ends at once, so the game is never our zombie and has a process group of its own. The
+// program's pid comes back through one pipe; through another, closed by a successful exec,
+// the reason it could not start.
+int64_t StartDetached(const std::string& program, const std::vector<std::string>& arguments,
+                      const std::string& workFolder)
+{
+    // Everything the children need is made before the fork: between fork and exec only the
+    // plainest system calls are safe in a program with threads.
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& a : arguments)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const char* folder = workFolder.empty() ? nullptr : workFolder.c_str();
+
+    int pidPipe[2];
+    int errorPipe[2];
+    if (::pipe2(pidPipe, O_CLOEXEC) != 0)
+        return 0;
+    if (::pipe2(errorPipe, O_CLOEXEC) != 0) {
+        ::close(pidPipe[0]);
+        ::close(pidPipe[1]);
+        return 0;
+    }
+
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::setsid();
+        const pid_t game = ::fork();
+        if (game == 0) {
+            sigset_t none;
+            sigemptyset(&none);
+            ::sigprocmask(SIG_SETMASK, &none, nullptr);
+            ::signal(SIGPIPE, SIG_DFL);
+            int error = 0;
+            if (folder && ::chdir(folder) != 0)
+                error = errno;
+            else {
+                ::execv(program.c_str(), argv.data());
+                error = errno;
+            }
+            WriteAll(errorPipe[1], &error, sizeof error);
+            ::_exit(127);
+        }
+        const int64_t pid = game > 0 ? game : 0;
+        WriteAll(pidPipe[1], &pid, sizeof pid);
+        ::_exit(0);
+    }
+
+    ::close(pidPipe[1]);
+    ::close(errorPipe[1]);
+    int64_t pid = 0;
+    if (child > 0) {
+        int status = 0;
+        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+        if (ReadAll(pidPipe[0], &pid, sizeof pid) != sizeof pid)
+            pid = 0;
+        int error = 0;
+        if (pid > 0 && ReadAll(errorPipe[0], &error, sizeof error) == sizeof error)
+            pid = 0; // the exec failed: nothing runs
+    }
+    ::close(pidPipe[0]);
+    ::close(errorPipe[0]);
+    return pid;
+}
+
+} // namespace
+
 int64_t StartProgram(const std::string& program, const std::string& parameters, const std::string& workFolder,
                      const std::vector<std::string>* arguments)
 {
-    QStringList args;
-    for (const std::string& a : arguments ? *arguments : SplitWindowsCommandLine(parameters))
-        args << QString::fromStdString(a);
-    qint64 pid = 0;
-    // startDetached double-forks after setsid(): the game runs in a process group of its own
-    // and is never left as a zombie of ours.
-    if (!QProcess::startDetached(QString::fromStdString(program), args, QString::fromStdString(workFolder), &pid))
-        return 0;
-    return pid;
+    return StartDetached(program, arguments ? *arguments : SplitWindowsCommandLine(parameters), workFolder);
 }
 
 int NiceValueForPriority(int priority)
@@ -115,7 +208,13 @@ void RaiseOpenFileLimit()
 
 void OpenUrl(const std::string& url)
 {
-    QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+    // What desktops open a web address with; a missing helper simply opens nothing.
+    const std::vector<std::string> arguments = {url};
+    for (const char* opener : {"/usr/bin/xdg-open", "/usr/local/bin/xdg-open", "/usr/bin/open"})
+        if (::access(opener, X_OK) == 0) {
+            StartDetached(opener, arguments, std::string());
+            return;
+        }
 }
 
 ClockTime UtcNow()
