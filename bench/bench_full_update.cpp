@@ -1,9 +1,9 @@
 // "Update" end to end against a simulated master listing 681 servers (all answering, 20 ms
 // simulated latency, 1.0 s time-out): wall time from the request to 100 %, the longest stall of
 // the window thread's event loop meanwhile, and peak memory.
-#include "app/server_store.h"
+#include "settings/server_store.h"
 #include "app/tool_app.h"
-#include "browser/sort_list_ctrl.h"
+#include "ui/sort_list_ctrl.h"
 #include "platform/platform.h"
 #include "query/query_engine.h"
 #include "sim_farm.h"
@@ -48,8 +48,8 @@ void BM_FullUpdate(benchmark::State& state)
     app.settings.masterServer = farm.Master(0).Address();
     ServerStore store;
     CQueryEngine engine(app.settings, store);
-    CSrvListCtrl servers;
-    CFavListCtrl favorites;
+    CSrvListCtrl servers {app.settings};
+    CFavListCtrl favorites {app.settings};
     CSortListCtrl players, rules;
     for (CReportListCtrl* list : {static_cast<CReportListCtrl*>(&servers), static_cast<CReportListCtrl*>(&favorites)})
         for (const char* title : {"Name", "Map", "Ping", "Players", "Ip"})

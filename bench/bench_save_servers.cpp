@@ -1,5 +1,5 @@
 // Saving the server store: every 15 seconds and at exit the whole record list is written.
-#include "app/server_store.h"
+#include "settings/server_store.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>

@@ -1,9 +1,9 @@
 // Sorting a full server list: 10,000 rows by each column, as the plain row sort and as the server
 // list control does it on a header click (model reordering, selection and view updates included).
 
-#include "app/tool_app.h"
-#include "browser/report_rows.h"
-#include "browser/sort_list_ctrl.h"
+#include "settings/app_settings.h"
+#include "core/report_rows.h"
+#include "ui/sort_list_ctrl.h"
 #include "core/compare_texts.h"
 
 #include <QApplication>
@@ -15,6 +15,9 @@
 #include <vector>
 
 namespace {
+
+// The server list keeps its sort column and direction in the settings.
+AppSettings g_settings;
 
 constexpr int kRows = 10000;
 enum Column { kName, kMap, kPing, kPlayers, kAddress, kShuffle, kColumns };
@@ -82,7 +85,7 @@ void FillList(CSrvListCtrl& list)
 
 void ServerListSort(benchmark::State& state)
 {
-    CSrvListCtrl list;
+    CSrvListCtrl list {g_settings};
     FillList(list);
     list.resize(800, 600);
     list.SelectRow(kRows / 2);
@@ -90,10 +93,10 @@ void ServerListSort(benchmark::State& state)
     for (auto _ : state) {
         // Back to a random order first, so that every timed sort starts from an unsorted list.
         state.PauseTiming();
-        theApp().settings.serverSortColumn = kShuffle;
+        g_settings.serverSortColumn = kShuffle;
         list.Sort();
-        theApp().settings.serverSortColumn = column;
-        theApp().settings.serverSortFlag = true;
+        g_settings.serverSortColumn = column;
+        g_settings.serverSortFlag = true;
         state.ResumeTiming();
         list.Sort();
     }
@@ -105,7 +108,7 @@ BENCHMARK(ServerListSort)->DenseRange(kName, kAddress)->Unit(benchmark::kMillise
 void ServerListFill(benchmark::State& state)
 {
     for (auto _ : state) {
-        CSrvListCtrl list;
+        CSrvListCtrl list {g_settings};
         FillList(list);
         benchmark::DoNotOptimize(list.GetItemCount());
     }
@@ -130,7 +133,6 @@ int main(int argc, char** argv)
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication qtApp(argc, argv);
-    CToolApp app; // the server list keeps its sort column in the settings
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

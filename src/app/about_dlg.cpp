@@ -1,6 +1,6 @@
 #include "app/about_dlg.h"
 
-#include "app/dialog_units.h"
+#include "ui/dialog_units.h"
 #include "app/main_dlg.h"
 #include "platform/platform.h"
 

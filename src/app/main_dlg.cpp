@@ -1,8 +1,8 @@
 #include "app/main_dlg.h"
 
 #include "app/about_dlg.h"
-#include "app/dialog_units.h"
-#include "app/logo_animation.h"
+#include "ui/dialog_units.h"
+#include "ui/logo_animation.h"
 #include "app/tool_app.h"
 #include "bots/bot_editor_dlg.h"
 #include "bots/bot_help_dlgs.h"
@@ -79,7 +79,7 @@ QIcon AppIcon()
     return icon;
 }
 
-CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent)
+CMainDlg::CMainDlg(const PageContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
 {
     setObjectName("CMainDlg");
     setWindowTitle("ZNK Tool");
@@ -94,7 +94,7 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent)
     client_->setGeometry(0, menuHeight, client.width(), client.height());
     setFixedSize(client.width(), menuHeight + client.height());
 
-    if (theApp().settings.alwaysOnTop)
+    if (ctx_.settings.alwaysOnTop)
         SetAlwaysOnTop(true);
 
     {
@@ -134,7 +134,7 @@ void CMainDlg::CreateWidgets()
     // Pages sit below the tab strip at their own place and are never moved.
     const QRect pageRect = DluRect(0, kPageTopDlu, kClientWidthDlu, kClientHeightDlu - kPageTopDlu);
     settings_ = new CSettingsDlg(this);
-    serverBrowser_ = new CServerBrowserDlg(client_);
+    serverBrowser_ = new CServerBrowserDlg(ctx_, client_);
     searchPlayer_ = new CSearchPlayerDlg(client_);
     playlistEditor_ = new CPlaylistEditorDlg(client_);
     createServer_ = new CCreateServerDlg(client_);
@@ -241,7 +241,7 @@ void CMainDlg::OnEditMenuPage(int index)
 
 void CMainDlg::ReloadLogo()
 {
-    const AppSettings& s = theApp().settings;
+    const AppSettings& s = ctx_.settings;
     const std::string path = JoinPath(s.gameFolder, s.modFolder, "media", "logo.avi");
     logo_->Open(QString::fromStdString(path));
 }
@@ -260,7 +260,7 @@ void CMainDlg::SetAlwaysOnTop(bool on)
         setWindowFlags(flags);
     }
     alwaysOnTopAction_->setChecked(on);
-    theApp().settings.alwaysOnTop = on;
+    ctx_.settings.alwaysOnTop = on;
 }
 
 void CMainDlg::ToggleAlwaysOnTop()
@@ -309,10 +309,8 @@ void CMainDlg::OnOK()
 
 void CMainDlg::reject()
 {
-    if (CQueryEngine* engine = theApp().engine()) {
-        engine->AbortRefresh();
-        engine->StopPinging();
-    }
+    ctx_.engine.AbortRefresh();
+    ctx_.engine.StopPinging();
     QDialog::reject();
 }
 

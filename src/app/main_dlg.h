@@ -1,4 +1,6 @@
 #pragma once
+#include "ui/page_context.h"
+
 #include <QDialog>
 #include <QPointer>
 
@@ -27,7 +29,8 @@ public:
     // Tab order is fixed; these are the tab indexes.
     enum Page { ServerBrowser = 0, SearchPlayer, PlaylistEditor, CreateServer, BotEditor, PageCount };
 
-    explicit CMainDlg(QWidget* parent = nullptr);
+    // The pages are built over ctx, which must outlive the window.
+    explicit CMainDlg(const PageContext& ctx, QWidget* parent = nullptr);
     ~CMainDlg() override;
 
     void ShowPage(QWidget* page);
@@ -77,6 +80,7 @@ private:
     void OnSettings();
     void OnSaveTimer();
 
+    const PageContext& ctx_;
     QMenuBar* menuBar_ = nullptr;
     QWidget* client_ = nullptr;
     CAnimateCtrl* logo_ = nullptr;

@@ -1,12 +1,12 @@
 #include "app/screenshot_tour.h"
 
 #include "app/about_dlg.h"
-#include "app/input_box.h"
+#include "ui/input_box.h"
 #include "app/main_dlg.h"
 #include "app/tool_app.h"
 #include "gameconfig/find_hl_dlg.h"
 #include "gameconfig/settings_dlg.h"
-#include "browser/sort_list_ctrl.h"
+#include "ui/sort_list_ctrl.h"
 #include "query/query_engine.h"
 
 #include <QApplication>
@@ -123,7 +123,7 @@ void ScreenshotTour::Run()
     {
         CFindHLThread scanner;
         scanner.roots = {theApp().settings.workFolder};
-        CFindHLDlg finder(scanner, main);
+        CFindHLDlg finder(theApp().settings, scanner, main);
         finder.show();
         auto* status = finder.findChild<QLabel*>("id1118");
         for (int i = 0; i < 100 && status && status->text() != "Done"; ++i)

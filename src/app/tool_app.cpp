@@ -19,11 +19,20 @@ CToolApp* g_app = nullptr;
 CToolApp& theApp() { return *g_app; }
 bool HasApp() { return g_app != nullptr; }
 
-CToolApp::CToolApp() { g_app = this; }
+CToolApp::CToolApp()
+{
+    g_app = this;
+    settings.exitNow = [this](int code) { ExitNow(code); };
+    settings.gameLocationChanged = [this] {
+        if (mainWnd_)
+            mainWnd_->ReloadLogo();
+    };
+}
 
 CToolApp::~CToolApp()
 {
     mainWnd_.reset();
+    context_.reset();
     engine_.reset();
     if (g_app == this)
         g_app = nullptr;
@@ -50,7 +59,7 @@ bool CToolApp::RunFinder()
 {
     if (firstRunHandler)
         return firstRunHandler();
-    const int result = CFindHLDlg::RunFirstRunFinder();
+    const int result = CFindHLDlg::RunFirstRunFinder(settings);
     return result == CFindHLDlg::ResultOk || result == CFindHLDlg::ResultBrowse;
 }
 
@@ -111,8 +120,10 @@ bool CToolApp::Start()
     store.Load();
     store.LoadFriends();
     engine_ = std::make_unique<CQueryEngine>(settings, store);
+    context_ = std::make_unique<PageContext>(PageContext {
+        settings, store, *engine_, [this](const QString& title, const QString& text) { ShowMessage(title, text); }});
 
-    mainWnd_ = std::make_unique<CMainDlg>();
+    mainWnd_ = std::make_unique<CMainDlg>(*context_);
 
     mainWnd_->show();
     // Said over the main window once its loop runs: a box before it would stand alone on the
@@ -148,6 +159,7 @@ void CToolApp::Shutdown()
     SaveServers();
     engine_->CloseAll();
     mainWnd_.reset();
+    context_.reset();
     engine_.reset();
     store.Clear();
 }

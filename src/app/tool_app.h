@@ -1,6 +1,8 @@
 #pragma once
-#include "app/app_settings.h"
-#include "app/server_store.h"
+#include "settings/app_settings.h"
+#include "settings/server_store.h"
+
+#include "ui/page_context.h"
 
 #include <QString>
 #include <functional>
@@ -61,6 +63,8 @@ public:
     CQueryEngine* engine() const { return engine_.get(); }
     CMainDlg* mainWnd() const { return mainWnd_.get(); }
     int exitCode() const { return exitCode_; }
+    // What the pages are given (valid from Start() until Shutdown()).
+    const PageContext& pageContext() const { return *context_; }
 
 private:
     bool RunFinder();
@@ -68,6 +72,7 @@ private:
     void ReportUnwritable(bool settingsFailed, bool storeFailed);
 
     std::unique_ptr<CQueryEngine> engine_;
+    std::unique_ptr<PageContext> context_;
     std::unique_ptr<CMainDlg> mainWnd_;
     int exitCode_ = 0;
     bool started_ = false;

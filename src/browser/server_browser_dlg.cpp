@@ -1,12 +1,12 @@
 #include "browser/server_browser_dlg.h"
 
-#include "app/dialog_units.h"
-#include "app/game_launcher.h"
-#include "app/input_box.h"
-#include "app/tool_app.h"
-#include "browser/sort_list_ctrl.h"
+#include "ui/dialog_units.h"
+#include "launch/game_launcher.h"
+#include "ui/input_box.h"
+#include "settings/server_store.h"
+#include "ui/sort_list_ctrl.h"
 #include "core/numbers.h"
-#include "query/address.h"
+#include "core/address.h"
 #include "query/query_engine.h"
 
 #include <QAction>
@@ -137,14 +137,9 @@ void AddInfoLine(QMenu* menu, const QString& text)
     menu->addAction(PlainMenuText(text))->setEnabled(false);
 }
 
-CQueryEngine* Engine()
-{
-    return HasApp() ? theApp().engine() : nullptr;
-}
-
 } // namespace
 
-CServerBrowserDlg::CServerBrowserDlg(QWidget* parent) : QWidget(parent)
+CServerBrowserDlg::CServerBrowserDlg(const PageContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx)
 {
     setObjectName("CServerBrowserDlg");
     CreateWidgets();
@@ -155,7 +150,7 @@ CServerBrowserDlg::CServerBrowserDlg(QWidget* parent) : QWidget(parent)
 CServerBrowserDlg::~CServerBrowserDlg()
 {
     // The engine outlives the page at shut-down; it must not write into lists that are gone.
-    if (CQueryEngine* engine = Engine(); engine && engine->lists().servers == servers_)
+    if (CQueryEngine* engine = &ctx_.engine; engine && engine->lists().servers == servers_)
         engine->SetLists(BrowserLists{});
 }
 
@@ -174,7 +169,7 @@ void CServerBrowserDlg::CreateWidgets()
     // and the tab order follows the creation order.
     auto* favGroup = new QGroupBox("Favorites", this);
     favGroup->setGeometry(DluRect(kLeftX, kFavTop, kLeftW, kFavH));
-    favorites_ = new CFavListCtrl(this);
+    favorites_ = new CFavListCtrl(ctx_.settings, this);
     SetUpList(favorites_, 1126,
               DluRect(kInnerX, kFavTop + kListTopInset, kInnerW, kFavButtonsY - kGap - (kFavTop + kListTopInset)));
     AddColumns(favorites_, kServerColumns, 5);
@@ -188,7 +183,7 @@ void CServerBrowserDlg::CreateWidgets()
 
     auto* srvGroup = new QGroupBox("Servers", this);
     srvGroup->setGeometry(DluRect(kLeftX, kSrvTop, kLeftW, kSrvH));
-    servers_ = new CSrvListCtrl(this);
+    servers_ = new CSrvListCtrl(ctx_.settings, this);
     SetUpList(servers_, 1128,
               DluRect(kInnerX, kSrvTop + kListTopInset, kInnerW, kSrvButtonsY - kGap - (kSrvTop + kListTopInset)));
     AddColumns(servers_, kServerColumns, 5);
@@ -291,7 +286,7 @@ void CServerBrowserDlg::ConnectWidgets()
         connect(list, &QWidget::customContextMenuRequested, this,
                 [this, list](const QPoint& pos) { OnListContextMenu(list, pos); });
 
-    if (CQueryEngine* engine = Engine())
+    if (CQueryEngine* engine = &ctx_.engine)
         connect(engine, &CQueryEngine::progressChanged, this, &CServerBrowserDlg::OnProgressChanged);
 }
 
@@ -300,14 +295,14 @@ void CServerBrowserDlg::LoadLists()
     ip_->setText("0.0.0.0");
     port_->setText(QString::number(kDefaultGamePort));
 
-    CQueryEngine* engine = Engine();
+    CQueryEngine* engine = &ctx_.engine;
     if (!engine) {
         OnProgressChanged(0, 0, "0%");
         return;
     }
     // The engine's row calls write into the lists it was given, so it gets them first.
     engine->SetLists(BrowserLists{servers_, favorites_, players_, rules_});
-    ServerStore& store = theApp().store;
+    ServerStore& store = ctx_.store;
     // The record's own ping goes in: a send time left from the last run becomes "???" there too.
     for (ServerRecord* r : store.serverList)
         engine->AddServerRow(r->name, r->map, r->ping, r->players, r->address, false);
@@ -322,19 +317,19 @@ void CServerBrowserDlg::LoadLists()
 
 void CServerBrowserDlg::OnUpdate()
 {
-    if (CQueryEngine* engine = Engine())
+    if (CQueryEngine* engine = &ctx_.engine)
         engine->RequestMasterList();
 }
 
 void CServerBrowserDlg::OnRefreshServers()
 {
-    if (CQueryEngine* engine = Engine())
+    if (CQueryEngine* engine = &ctx_.engine)
         engine->RefreshServers();
 }
 
 void CServerBrowserDlg::OnRefreshFavorites()
 {
-    if (CQueryEngine* engine = Engine())
+    if (CQueryEngine* engine = &ctx_.engine)
         engine->RefreshFavorites();
 }
 
@@ -343,7 +338,7 @@ void CServerBrowserDlg::OnAddIpFavorites() { AddIp(favorites_); }
 
 void CServerBrowserDlg::AddIp(CSrvListCtrl* list)
 {
-    CQueryEngine* engine = Engine();
+    CQueryEngine* engine = &ctx_.engine;
     if (!engine)
         return;
     CInputBox box;
@@ -355,12 +350,12 @@ void CServerBrowserDlg::AddIp(CSrvListCtrl* list)
         return;
     const std::string address = NormalizeAddress(text);
     std::string ping = "???";
-    ServerStore& store = theApp().store;
+    ServerStore& store = ctx_.store;
     if (list == servers_)
         engine->AddServerRow(address, "???", ping, "???", address, true);
     else
         engine->AddFavoriteRow(address, "???", ping, "???", address, true);
-    ServerRecord* record = theApp().FindOrCreateRecord(address);
+    ServerRecord* record = ctx_.store.FindOrCreateRecord(address);
     (list == servers_ ? store.serverList : store.favoriteList).push_back(record);
     record->address = record->name = address;
     record->map = record->ping = record->players = "???";
@@ -368,15 +363,15 @@ void CServerBrowserDlg::AddIp(CSrvListCtrl* list)
 
 void CServerBrowserDlg::OnAddToFavorites()
 {
-    CQueryEngine* engine = Engine();
+    CQueryEngine* engine = &ctx_.engine;
     const std::string address = SelectedAddress(servers_);
     if (!engine || address.empty())
         return;
-    ServerRecord* record = theApp().FindOrCreateRecord(address);
+    ServerRecord* record = ctx_.store.FindOrCreateRecord(address);
     engine->AddFavoriteRow(record->name, record->map, record->ping, record->players, address, true);
     // Copied first: AddFavorite writes the very fields it is given back into this record.
     const ServerRecord values = *record;
-    theApp().AddFavorite(address, values.name, values.map, values.ping, values.players, values.info);
+    ctx_.store.AddFavorite(address, values.name, values.map, values.ping, values.players, values.info);
 }
 
 void CServerBrowserDlg::OnRemoveFavorite()
@@ -387,8 +382,8 @@ void CServerBrowserDlg::OnRemoveFavorite()
     const std::string address = favorites_->GetItemTextStd(row, kAddressColumn);
     if (!address.empty()) {
         // The same server may be a favourite twice; one row goes, so one entry goes.
-        std::vector<ServerRecord*>& list = theApp().store.favoriteList;
-        const auto it = std::find(list.begin(), list.end(), theApp().FindOrCreateRecord(address));
+        std::vector<ServerRecord*>& list = ctx_.store.favoriteList;
+        const auto it = std::find(list.begin(), list.end(), ctx_.store.FindOrCreateRecord(address));
         if (it != list.end())
             list.erase(it);
     }
@@ -400,14 +395,13 @@ void CServerBrowserDlg::OnRemoveFavorite()
 
 void CServerBrowserDlg::OnClearFavorites()
 {
-    if (CQueryEngine* engine = Engine())
+    if (CQueryEngine* engine = &ctx_.engine)
         engine->KillRefreshTimers();
     {
         const QSignalBlocker quiet(favorites_);
         favorites_->DeleteAllItems();
     }
-    if (HasApp())
-        theApp().store.favoriteList.clear();
+    ctx_.store.favoriteList.clear();
 }
 
 void CServerBrowserDlg::OnConnectFavorites() { ConnectToSelected(favorites_); }
@@ -417,14 +411,14 @@ void CServerBrowserDlg::ConnectToSelected(const CReportListCtrl* list)
 {
     const std::string address = SelectedAddress(list);
     if (!address.empty())
-        JoinServer(address);
+        JoinServer(ctx_.settings, ctx_.store, address, window());
 }
 
 void CServerBrowserDlg::OnConnectAddress()
 {
     const std::string address = (ip_->text() + ":" + port_->text()).toStdString();
     if (IsValidAddress(address))
-        JoinServer(address);
+        JoinServer(ctx_.settings, ctx_.store, address, window());
 }
 
 void CServerBrowserDlg::OnCopy()
@@ -460,14 +454,14 @@ void CServerBrowserDlg::OnAddFriend()
 {
     const int row = players_->GetSelectedRow();
     if (row >= 0)
-        theApp().AddFriend(players_->GetItemTextStd(row, 0));
+        ctx_.store.AddFriend(players_->GetItemTextStd(row, 0));
 }
 
 void CServerBrowserDlg::OnRemoveFriend()
 {
     const int row = players_->GetSelectedRow();
     if (row >= 0)
-        theApp().RemoveFriend(players_->GetItemTextStd(row, 0));
+        ctx_.store.RemoveFriend(players_->GetItemTextStd(row, 0));
 }
 
 // ---- selection -----------------------------------------------------------------------------
@@ -485,7 +479,7 @@ void CServerBrowserDlg::OnSelectServer(CReportListCtrl* list)
         return;
     ip_->setText(IpControlText(GetHost(address)));
     port_->setText(QString::number(GetPort(address)));
-    if (CQueryEngine* engine = Engine())
+    if (CQueryEngine* engine = &ctx_.engine)
         engine->QuerySelected(address);
 }
 
@@ -580,7 +574,7 @@ QMenu* CServerBrowserDlg::BuildContextMenu(CReportListCtrl* list)
     AddInfoLine(menu, name);
     if (address != name)
         AddInfoLine(menu, address);
-    const std::string info = address.isEmpty() ? std::string() : theApp().FindOrCreateRecord(address.toStdString())->info;
+    const std::string info = address.isEmpty() ? std::string() : ctx_.store.FindOrCreateRecord(address.toStdString())->info;
     if (!info.empty()) {
         menu->addSeparator();
         for (const QString& part : QString::fromStdString(info).split('|', Qt::SkipEmptyParts))

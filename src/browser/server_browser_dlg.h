@@ -1,4 +1,6 @@
 #pragma once
+#include "ui/page_context.h"
+
 #include <QTimer>
 #include <QWidget>
 #include <string>
@@ -20,7 +22,8 @@ class QPushButton;
 class CServerBrowserDlg : public QWidget {
     Q_OBJECT
 public:
-    explicit CServerBrowserDlg(QWidget* parent = nullptr);
+    // ctx must outlive the page.
+    explicit CServerBrowserDlg(const PageContext& ctx, QWidget* parent = nullptr);
     ~CServerBrowserDlg() override;
 
     // The menu a right click over the list opens, its commands connected to the page's handlers;
@@ -88,6 +91,7 @@ private:
     // The address column of the selected row; empty when none is selected.
     static std::string SelectedAddress(const CReportListCtrl* list);
 
+    const PageContext& ctx_;
     CFavListCtrl* favorites_ = nullptr;
     CSrvListCtrl* servers_ = nullptr;
     CSortListCtrl* players_ = nullptr;

@@ -1,7 +1,7 @@
 #include "core/compare_texts.h"
 
 #include "core/numbers.h"
-#include "query/address.h"
+#include "core/address.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,7 +1,6 @@
 #include "gameconfig/find_hl_dlg.h"
 
-#include "app/app_settings.h"
-#include "app/tool_app.h"
+#include "settings/app_settings.h"
 #include "core/path.h"
 #include "gameconfig/hl_scanner.h"
 #include "platform/platform.h"
@@ -88,7 +87,8 @@ void CFindHLThread::run()
 // ---------------------------------------------------------------------------------------------
 // CFindHLDlg
 
-CFindHLDlg::CFindHLDlg(CFindHLThread& scanner, QWidget* parent) : QDialog(parent), scanner_(scanner)
+CFindHLDlg::CFindHLDlg(AppSettings& settings, CFindHLThread& scanner, QWidget* parent)
+    : QDialog(parent), settings_(settings), scanner_(scanner)
 {
     setObjectName(QStringLiteral("CFindHLDlg"));
     setWindowTitle(QStringLiteral("Please select your Half-Life executable"));
@@ -187,31 +187,29 @@ void CFindHLDlg::ConfirmFoundExecutable()
     QByteArray path = selected.first()->data(Qt::UserRole).toByteArray();
     if (path.isEmpty())
         path = selected.first()->text().toUtf8();
-    AppSettings& settings = theApp().settings;
-    settings.SetGamePath(path.toStdString());
-    settings.SetFirstRunDefaults();
+    settings_.SetGamePath(path.toStdString());
+    settings_.SetFirstRunDefaults();
     done(ResultOk);
 }
 
 void CFindHLDlg::BrowseForExecutable()
 {
-    AppSettings& settings = theApp().settings;
-    settings.BrowseForGame(true);
-    if (!settings.gameFolder.empty())
+    settings_.BrowseForGame(true);
+    if (!settings_.gameFolder.empty())
         done(ResultBrowse);
 }
 
-int CFindHLDlg::RunFirstRunFinder()
+int CFindHLDlg::RunFirstRunFinder(AppSettings& settings)
 {
     CFindHLThread scanner;
-    return RunFirstRunFinder(scanner);
+    return RunFirstRunFinder(settings, scanner);
 }
 
-int CFindHLDlg::RunFirstRunFinder(CFindHLThread& scanner)
+int CFindHLDlg::RunFirstRunFinder(AppSettings& settings, CFindHLThread& scanner)
 {
     int result;
     {
-        CFindHLDlg dialog(scanner);
+        CFindHLDlg dialog(settings, scanner);
         result = dialog.exec();
     }
     StopAndWait(scanner);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+struct AppSettings;
+
 class CFindHLDlg;
 class QLabel;
 class QListWidget;
@@ -72,15 +74,16 @@ public:
         IdBrowse = 1167,
     };
 
-    // The scanner must outlive the dialog; it is started when the dialog is first shown.
-    explicit CFindHLDlg(CFindHLThread& scanner, QWidget* parent = nullptr);
+    // The chosen game goes into settings. The scanner must outlive the dialog; it is started
+    // when the dialog is first shown.
+    CFindHLDlg(AppSettings& settings, CFindHLThread& scanner, QWidget* parent = nullptr);
     ~CFindHLDlg() override;
 
     // What start-up runs on a first run: shows the dialog modally over a scan of the whole
     // disk, then stops the scan and waits for it whatever the result. Returns a Result.
-    static int RunFirstRunFinder();
+    static int RunFirstRunFinder(AppSettings& settings);
     // The same with a prepared scanner (own roots).
-    static int RunFirstRunFinder(CFindHLThread& scanner);
+    static int RunFirstRunFinder(AppSettings& settings, CFindHLThread& scanner);
     // Requests a stop, polls every 50 ms until the scan reports it has ended, then joins it.
     static void StopAndWait(CFindHLThread& scanner);
 
@@ -103,6 +106,7 @@ private Q_SLOTS:
 private:
     void InitDialog();
 
+    AppSettings& settings_;
     CFindHLThread& scanner_;
     bool initialized_ = false;
     QLabel* status_ = nullptr;

@@ -1,4 +1,4 @@
-#include "query/address.h"
+#include "core/address.h"
 #include "query/protocol.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 #include "platform/platform.h"
-#include "query/server_record.h"
+#include "settings/server_record.h"
 
 #include <cstddef>
 #include <cstdint>

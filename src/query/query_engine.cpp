@@ -1,10 +1,10 @@
 #include "query/query_engine.h"
 
-#include "app/app_settings.h"
-#include "app/server_store.h"
-#include "browser/sort_list_ctrl.h"
+#include "settings/app_settings.h"
+#include "settings/server_store.h"
+#include "ui/sort_list_ctrl.h"
 #include "platform/platform.h"
-#include "query/address.h"
+#include "core/address.h"
 #include "query/protocol.h"
 
 #include <QHostInfo>

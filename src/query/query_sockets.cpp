@@ -1,6 +1,6 @@
 #include "query/query_sockets.h"
 
-#include "query/address.h"
+#include "core/address.h"
 #include "query/protocol.h"
 
 #include <QHostAddress>

@@ -1,6 +1,6 @@
 #include "query/resolve_thread.h"
 
-#include "query/address.h"
+#include "core/address.h"
 
 #include <QHostInfo>
 

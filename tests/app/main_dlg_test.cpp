@@ -1,6 +1,6 @@
 #include "app/about_dlg.h"
-#include "app/logo_animation.h"
-#include "app_fixture.h"
+#include "ui/logo_animation.h"
+#include "test_support/started_app.h"
 #include "avi_writer.h"
 #include "bots/bot_editor_dlg.h"
 #include "browser/server_browser_dlg.h"

@@ -1,7 +1,7 @@
-#include "app/app_fixture.h"
-#include "app/input_box.h"
+#include "test_support/started_app.h"
+#include "ui/input_box.h"
 #include "browser/server_browser_dlg.h"
-#include "browser/sort_list_ctrl.h"
+#include "ui/sort_list_ctrl.h"
 #include "query/query_engine.h"
 #include "sim_farm.h"
 

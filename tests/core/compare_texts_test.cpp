@@ -1,6 +1,6 @@
 #include "core/compare_texts.h"
 
-#include "browser/report_rows.h"
+#include "core/report_rows.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "core/text_file.h"
 
-#include "test_support.h"
+#include "test_support/work_dir.h"
 
 #include <gtest/gtest.h>
 

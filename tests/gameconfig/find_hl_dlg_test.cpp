@@ -1,9 +1,9 @@
 #include "gameconfig/find_hl_dlg.h"
 
-#include "app/app_settings.h"
-#include "app/tool_app.h"
+#include "settings/app_settings.h"
 #include "core/path.h"
-#include "test_support.h"
+#include "test_support/widgets.h"
+#include "test_support/work_dir.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -63,7 +63,7 @@ protected:
     }
     static bool WaitUntil(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 10000); }
 
-    CToolApp app;
+    AppSettings settings;
     QTemporaryDir tmp;
     CFindHLThread scanner;
 };
@@ -76,7 +76,7 @@ TEST_F(FindHLDlgTest, ListsTheCopiesRootByRootWithoutChoosingOne)
     MakeFile("aa_root2/Other/HL.SH");
     scanner.roots = {At("zz_root1"), At("missing"), At("aa_root2")};
 
-    CFindHLDlg dlg(scanner);
+    CFindHLDlg dlg(settings, scanner);
     const Controls c = ControlsOf(dlg);
     ASSERT_TRUE(c.status && c.list && c.ok && c.browse);
     EXPECT_EQ(dlg.objectName(), "CFindHLDlg");
@@ -96,7 +96,7 @@ TEST_F(FindHLDlgTest, StatusIsThrottledButNoCopyIsDropped)
     for (int i = 0; i < kFolders; ++i)
         MakeFile("many/f" + std::to_string(i) + "/hl.sh");
     scanner.roots = {At("many")};
-    CFindHLDlg owner(scanner); // never shown: only gives the scan an owner to send to
+    CFindHLDlg owner(settings, scanner); // never shown: only gives the scan an owner to send to
     scanner.owner = &owner;
     std::atomic<int> statuses{0};
     std::atomic<int> found{0};
@@ -118,7 +118,7 @@ TEST_F(FindHLDlgTest, OkNeedsASelectionAndStoresTheSelectedCopy)
     MakeFile("r1/Games/HalfLife/hl.sh");
     MakeFile("r2/HL/hl.sh");
     scanner.roots = {At("r1"), At("r2")};
-    CFindHLDlg dlg(scanner);
+    CFindHLDlg dlg(settings, scanner);
     const Controls c = ControlsOf(dlg);
     dlg.show();
     ASSERT_TRUE(WaitUntil([&] { return c.list->count() == 2; }));
@@ -132,11 +132,11 @@ TEST_F(FindHLDlgTest, OkNeedsASelectionAndStoresTheSelectedCopy)
 
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(dlg.result(), 1);
-    EXPECT_EQ(app.settings.gameFolder, At("r2/HL"));
-    EXPECT_EQ(app.settings.exeName, kClientExeName);
-    EXPECT_EQ(app.settings.modFolder, "znk");
-    EXPECT_EQ(app.settings.masterServer, AppSettings::kDefaultMasterServer);
-    EXPECT_FLOAT_EQ(app.settings.timeout, 1.0f);
+    EXPECT_EQ(settings.gameFolder, At("r2/HL"));
+    EXPECT_EQ(settings.exeName, kClientExeName);
+    EXPECT_EQ(settings.modFolder, "znk");
+    EXPECT_EQ(settings.masterServer, AppSettings::kDefaultMasterServer);
+    EXPECT_FLOAT_EQ(settings.timeout, 1.0f);
 }
 
 TEST_F(FindHLDlgTest, DoubleClickOnAnEntryConfirmsIt)
@@ -144,7 +144,7 @@ TEST_F(FindHLDlgTest, DoubleClickOnAnEntryConfirmsIt)
     MakeFile("r1/a/hl.sh");
     MakeFile("r2/b/hl.sh");
     scanner.roots = {At("r1"), At("r2")};
-    CFindHLDlg dlg(scanner);
+    CFindHLDlg dlg(settings, scanner);
     const Controls c = ControlsOf(dlg);
     dlg.show();
     ASSERT_TRUE(WaitUntil([&] { return c.list->count() == 2; }));
@@ -154,7 +154,7 @@ TEST_F(FindHLDlgTest, DoubleClickOnAnEntryConfirmsIt)
     QTest::mouseDClick(c.list->viewport(), Qt::LeftButton, {}, RowCenter(*c.list, 0));
 
     EXPECT_EQ(dlg.result(), 1);
-    EXPECT_EQ(app.settings.gameFolder, At("r1/a"));
+    EXPECT_EQ(settings.gameFolder, At("r1/a"));
 }
 
 TEST_F(FindHLDlgTest, BrowseClosesWithItsResultOnceAFileIsChosen)
@@ -162,8 +162,8 @@ TEST_F(FindHLDlgTest, BrowseClosesWithItsResultOnceAFileIsChosen)
     const std::string chosen = MakeFile("elsewhere/hl.sh");
     scanner.roots = {At("none")};
     std::vector<int> exits;
-    app.exitHandler = [&](int code) { exits.push_back(code); };
-    CFindHLDlg dlg(scanner);
+    settings.exitNow = [&](int code) { exits.push_back(code); };
+    CFindHLDlg dlg(settings, scanner);
     dlg.show();
     QObject scope;
     WhenModalShows(scope, "BrowseForGame", [&](QWidget& w) {
@@ -175,14 +175,14 @@ TEST_F(FindHLDlgTest, BrowseClosesWithItsResultOnceAFileIsChosen)
 
     EXPECT_TRUE(exits.empty());
     EXPECT_EQ(dlg.result(), 1167);
-    EXPECT_EQ(app.settings.gameFolder, At("elsewhere"));
+    EXPECT_EQ(settings.gameFolder, At("elsewhere"));
 }
 
 TEST_F(FindHLDlgTest, EscapeCancelsAndTheScanOutlivesTheDialogUntilStopped)
 {
     MakeLongSearch();
     {
-        CFindHLDlg dlg(scanner);
+        CFindHLDlg dlg(settings, scanner);
         const Controls c = ControlsOf(dlg);
         dlg.show();
         ASSERT_TRUE(WaitUntil([&] { return c.list->count() >= 1; }));
@@ -200,7 +200,7 @@ TEST_F(FindHLDlgTest, EscapeCancelsAndTheScanOutlivesTheDialogUntilStopped)
     EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_TRUE(scanner.done.load());
     EXPECT_FALSE(scanner.stopRequested.load());
-    EXPECT_TRUE(app.settings.gameFolder.empty());
+    EXPECT_TRUE(settings.gameFolder.empty());
 }
 
 TEST_F(FindHLDlgTest, RunFirstRunFinderEndsTheScanBeforeReturning)
@@ -210,7 +210,7 @@ TEST_F(FindHLDlgTest, RunFirstRunFinderEndsTheScanBeforeReturning)
     WhenModalShows(scope, "CFindHLDlg", [](QWidget& d) { QTest::keyClick(&d, Qt::Key_Escape); },
                    [](QWidget& d) { return ControlsOf(d).list->count() >= 1; });
 
-    EXPECT_EQ(CFindHLDlg::RunFirstRunFinder(scanner), 0);
+    EXPECT_EQ(CFindHLDlg::RunFirstRunFinder(settings, scanner), 0);
     EXPECT_TRUE(scanner.done.load());
     EXPECT_FALSE(scanner.isRunning());
 

@@ -1,8 +1,8 @@
 #include "gameconfig/hl_scanner.h"
 
 #include "core/path.h"
+#include "test_support/work_dir.h"
 
-#include <QTemporaryDir>
 #include <algorithm>
 #include <dirent.h>
 #include <fstream>
@@ -16,8 +16,8 @@ using Paths = std::vector<std::string>;
 
 // A scratch tree; paths are relative to a fresh temporary folder.
 struct Tree {
-    QTemporaryDir dir;
-    std::string At(const std::string& rel = "") const { return JoinPath(dir.path().toStdString(), rel); }
+    TempDir dir;
+    std::string At(const std::string& rel = "") const { return JoinPath(dir.Path(), rel); }
     void Folder(const std::string& rel) const
     {
         for (size_t slash = 0; slash != std::string::npos;) {
@@ -79,9 +79,9 @@ TEST(HLScanner, NeverFollowsLinksButListsALinkedExecutable)
     t.Folder("a/b");
     t.Link(t.At("a"), "a/b/loop");
     t.Link("..", "a/b/up");
-    QTemporaryDir outside;
-    std::ofstream(JoinPath(outside.path().toStdString(), "hl.sh")) << "x";
-    t.Link(outside.path().toStdString(), "linked");
+    TempDir outside;
+    std::ofstream(JoinPath(outside.Path(), "hl.sh")) << "x";
+    t.Link(outside.Path(), "linked");
     t.File("real/hl_linux");
     t.Folder("good");
     t.Link(t.At("real/hl_linux"), "good/hl.sh");

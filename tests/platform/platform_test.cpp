@@ -1,8 +1,7 @@
 #include "core/path.h"
 #include "platform/platform.h"
-#include "test_support.h"
+#include "test_support/work_dir.h"
 
-#include <QTest>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -27,7 +26,7 @@ std::string WriteRecorder(const ScopedWorkDir& dir, int sleepSeconds)
 
 bool WaitForFile(const std::string& path)
 {
-    return QTest::qWaitFor([&] { return FileExists(path); }, 5000);
+    return PollUntil([&] { return FileExists(path); }, 5000);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
-#include "app/server_store.h"
+#include "settings/server_store.h"
 #include "app/tool_app.h"
-#include "browser/sort_list_ctrl.h"
+#include "ui/sort_list_ctrl.h"
 #include "core/compare_texts.h"
 #include "query/query_engine.h"
 #include "query/resolve_thread.h"
@@ -75,8 +75,8 @@ protected:
     CToolApp app;
     ServerStore store;
     CQueryEngine engine {app.settings, store};
-    CSrvListCtrl servers;
-    CFavListCtrl favorites;
+    CSrvListCtrl servers {app.settings};
+    CFavListCtrl favorites {app.settings};
     CSortListCtrl players;
     CSortListCtrl rules;
     sim::SimFarm farm;

@@ -1,7 +1,7 @@
 // Writes the znktool.conf of a demo folder: the game is the demo's stand-in client in
 // DIR/game, the mod is "znk", the master server the simulated one given (a.b.c.d:port).
 // Used by `make run` on its scratch copy of the demo.
-#include "app/app_settings.h"
+#include "settings/app_settings.h"
 #include "core/path.h"
 
 #include <cstdio>

@@ -1,0 +1,268 @@
+#include "settings/server_store.h"
+
+#include "core/file_io.h"
+#include "core/path.h"
+#include "core/profile_file.h"
+#include "core/text_file.h"
+
+#include <algorithm>
+
+namespace {
+
+bool SameIgnoringCase(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
+               return lower(static_cast<unsigned char>(x)) == lower(static_cast<unsigned char>(y));
+           });
+}
+
+// Addresses were always read into a 25-character buffer.
+constexpr size_t kAddressReadLimit = 24;
+
+// A record's values come from the network; a line break (or a NUL) in one would end its line
+// early, lose the records after it or forge one. They are written as spaces.
+std::string OneLine(std::string value)
+{
+    for (char& c : value)
+        if (c == '\r' || c == '\n' || c == '\0')
+            c = ' ';
+    return value;
+}
+
+// The list numbers actually present in a section, in order, no higher than below: a damaged
+// "Total" never makes more entries than the file has keys.
+std::vector<int> PresentNumbers(const ProfileFile& file, const char* section, int below)
+{
+    std::vector<int> numbers;
+    for (const std::string& key : file.GetKeys(section)) {
+        if (key.empty() || key.size() > 9 || key[0] == '0' ||
+            key.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const int n = std::stoi(key);
+        if (n < below)
+            numbers.push_back(n);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    return numbers;
+}
+
+} // namespace
+
+void MemoryFriendsList::RemoveFirstFriend(const std::string& name)
+{
+    auto it = std::find_if(names_.begin(), names_.end(), [&](const std::string& n) { return SameIgnoringCase(n, name); });
+    if (it != names_.end())
+        names_.erase(it);
+}
+
+ServerStore::ServerStore(std::string workFolder) : workFolder_(std::move(workFolder)) {}
+
+std::string ServerStore::FilePath(const char* name) const
+{
+    return workFolder_ + kPathSeparator + name;
+}
+
+ServerRecord* ServerStore::FindOrCreateRecord(const std::string& address)
+{
+    if (auto it = byAddress_.find(address); it != byAddress_.end())
+        return it->second;
+    ServerRecord* record = NewRecord();
+    record->address = address;
+    record->name = address;
+    byAddress_.emplace(address, record);
+    return record;
+}
+
+ServerRecord* ServerStore::NewRecord()
+{
+    return &records.emplace_back();
+}
+
+void ServerStore::AddFavorite(const std::string& address, const std::string& name, const std::string& map,
+                              const std::string& ping, const std::string& players,
+                              const std::optional<std::string>& info)
+{
+    ServerRecord* record = FindOrCreateRecord(address);
+    favoriteList.push_back(record);
+    record->address = address;
+    record->name = name;
+    record->map = map;
+    record->ping = ping;
+    record->players = players;
+    if (info)
+        record->info = *info;
+}
+
+void ServerStore::Load()
+{
+    LoadRecords();
+    ProfileFile servers;
+    if (servers.Load(FilePath(kServersFile))) {
+        const std::string text = servers.Text();
+        LoadList(text, "Servers", serverList);
+        LoadList(text, "Favorites", favoriteList);
+    }
+}
+
+void ServerStore::LoadRecords()
+{
+    std::string text;
+    if (!ReadWholeFile(FilePath(kRecordsFile), text))
+        return;
+    // An editor's byte-order mark would become part of the first address.
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.erase(0, 3);
+
+    std::string section;
+    ServerRecord values;
+    auto finish = [&] {
+        if (section.empty())
+            return;
+        ServerRecord* record = NewRecord();
+        *record = values;
+        record->address = section;
+        byAddress_.emplace(section, record);
+    };
+    for (const std::string& line : SplitLines(text)) {
+        if (line.empty())
+            break; // a blank line ends the records
+        if (line[0] == '[') {
+            finish();
+            section.clear();
+            for (char c : line)
+                if (c != '[' && c != ']')
+                    section.push_back(c);
+            // Each record starts from nothing: a missing line never borrows the previous value.
+            values = ServerRecord();
+            continue;
+        }
+        const size_t eq = line.find('=');
+        if (eq == std::string::npos)
+            continue;
+        const std::string key = line.substr(0, eq);
+        const std::string value = line.substr(eq + 1);
+        if (key == "Name")
+            values.name = value;
+        else if (key == "Map")
+            values.map = value;
+        else if (key == "Ping")
+            values.ping = value;
+        else if (key == "Players")
+            values.players = value;
+        else if (key == "Info")
+            values.info = value;
+    }
+    finish();
+}
+
+void ServerStore::LoadList(const std::string& text, const char* section, std::vector<ServerRecord*>& list)
+{
+    ProfileFile file;
+    file.SetText(text);
+    const int total = file.GetInt(section, "Total", 0);
+    for (int i : PresentNumbers(file, section, total)) {
+        std::string address = file.GetString(section, std::to_string(i), "");
+        if (address.size() > kAddressReadLimit)
+            address.resize(kAddressReadLimit);
+        // An empty address is no server; it would only give the lists a row that names nothing.
+        if (!address.empty())
+            list.push_back(FindOrCreateRecord(address));
+    }
+}
+
+std::string ServerStore::ServersIniText() const
+{
+    ProfileFile file;
+    auto write = [&](const char* section, const std::vector<ServerRecord*>& list) {
+        int counter = 1;
+        for (const ServerRecord* r : list)
+            file.WriteString(section, std::to_string(counter++), r->address);
+        file.WriteString(section, "Total", std::to_string(counter));
+    };
+    write("Servers", serverList);
+    write("Favorites", favoriteList);
+    return file.Text();
+}
+
+std::string ServerStore::RecordsText() const
+{
+    std::string text;
+    text.reserve(records.size() * 128);
+    for (const ServerRecord& r : records) {
+        if (!text.empty())
+            text += "\r\n";
+        text += "[" + OneLine(r.address) + "]\r\n";
+        text += "Name=" + OneLine(r.name) + "\r\n";
+        text += "Map=" + OneLine(r.map) + "\r\n";
+        text += "Ping=" + OneLine(r.ping) + "\r\n";
+        text += "Players=" + OneLine(r.players) + "\r\n";
+        text += "Info=" + OneLine(r.info); // no line break after the last value
+    }
+    return text;
+}
+
+bool ServerStore::Save() const
+{
+    const bool lists = WriteFileAtomic(FilePath(kServersFile), ServersIniText());
+    const bool db = WriteFileAtomic(FilePath(kRecordsFile), RecordsText());
+    return lists && db;
+}
+
+void ServerStore::LoadFriends()
+{
+    std::vector<std::string> lines;
+    if (!ReadTextLines(FilePath(kFriendsFile), lines))
+        return;
+    for (const std::string& name : lines)
+        if (!name.empty())
+            friends_->AppendFriend(name);
+}
+
+void ServerStore::AddFriend(const std::string& name)
+{
+    const std::string path = FilePath(kFriendsFile);
+    std::string text;
+    ReadWholeFile(path, text);
+    text += text.empty() ? name : "\r\n" + name;
+    WriteFileAtomic(path, text);
+    friends_->AppendFriend(name);
+}
+
+void ServerStore::RemoveFriend(const std::string& name)
+{
+    const std::string path = FilePath(kFriendsFile);
+    std::vector<std::string> lines;
+    // With no file there is nothing to rewrite; the list entry goes all the same. The file
+    // loses the very line whose entry leaves the list (the first one equal but for letter
+    // case), so that both still hold the same friends.
+    if (ReadTextLines(path, lines)) {
+        const auto it = std::find_if(lines.begin(), lines.end(),
+                                     [&](const std::string& line) { return SameIgnoringCase(line, name); });
+        if (it != lines.end()) {
+            lines.erase(it);
+            std::string kept;
+            for (const std::string& line : lines)
+                kept += line + "\r\n";
+            WriteFileAtomic(path, kept);
+        }
+    }
+    friends_->RemoveFirstFriend(name);
+}
+
+void ServerStore::SaveFriends()
+{
+    std::string text;
+    for (const std::string& name : friends_->Friends())
+        text += name + "\r\n";
+    WriteFileAtomic(FilePath(kFriendsFile), text);
+}
+
+void ServerStore::Clear()
+{
+    serverList.clear();
+    favoriteList.clear();
+    byAddress_.clear();
+    records.clear();
+}

@@ -1,0 +1,92 @@
+#pragma once
+#include "settings/server_record.h"
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// The friends list as the user sees it (the search page's list box). The store keeps
+// Friends.txt and this list in step; the page implements it once it exists.
+class FriendsList {
+public:
+    virtual ~FriendsList() = default;
+    virtual void AppendFriend(const std::string& name) = 0;
+    // Removes the first entry equal to name, ignoring letter case (a list box's exact search).
+    virtual void RemoveFirstFriend(const std::string& name) = 0;
+    virtual std::vector<std::string> Friends() const = 0;
+};
+
+// The friends list kept in memory alone, until a window shows it.
+class MemoryFriendsList : public FriendsList {
+public:
+    void AppendFriend(const std::string& name) override { names_.push_back(name); }
+    void RemoveFirstFriend(const std::string& name) override;
+    std::vector<std::string> Friends() const override { return names_; }
+
+private:
+    std::vector<std::string> names_;
+};
+
+// Every server the program has heard of, the last master list, the favourites and the friends,
+// with their files in the working folder: ServersDB.ini (records), Servers.ini (the two lists as
+// addresses) and Friends.txt (one name per line).
+class ServerStore {
+public:
+    static constexpr const char* kServersFile = "Servers.ini";
+    static constexpr const char* kRecordsFile = "ServersDB.ini";
+    static constexpr const char* kFriendsFile = "Friends.txt";
+
+    explicit ServerStore(std::string workFolder = std::string());
+
+    void SetWorkFolder(const std::string& folder) { workFolder_ = folder; }
+    const std::string& workFolder() const { return workFolder_; }
+
+    // The first record with exactly this address, or a new one (name = address, the rest empty).
+    ServerRecord* FindOrCreateRecord(const std::string& address);
+    // A new empty record at the end of the record list.
+    ServerRecord* NewRecord();
+    // Adds the server to the favourites (a second time if it is there already) and overwrites
+    // its fields; info only when one is given.
+    void AddFavorite(const std::string& address, const std::string& name, const std::string& map,
+                     const std::string& ping, const std::string& players,
+                     const std::optional<std::string>& info = std::nullopt);
+
+    // Records, then the "Servers" and "Favorites" lists; missing files load nothing.
+    void Load();
+    // Servers.ini and ServersDB.ini. False when either could not be written (the file is then
+    // left as it was).
+    bool Save() const;
+    std::string ServersIniText() const;
+    std::string RecordsText() const;
+
+    // Friends.txt and the friends list together.
+    void LoadFriends();
+    void AddFriend(const std::string& name);
+    void RemoveFriend(const std::string& name);
+    void SaveFriends();
+    // The list the user sees; the store keeps an in-memory one until a window sets its own.
+    FriendsList& friends() { return *friends_; }
+    void SetFriendsList(FriendsList* list) { friends_ = list ? list : &memoryFriends_; }
+
+    // Forgets every list and record (shut-down).
+    void Clear();
+
+    // Records in creation order. A deque never moves its elements when it grows, so a record
+    // pointer handed out stays valid until Clear().
+    std::deque<ServerRecord> records;
+    std::vector<ServerRecord*> serverList;
+    std::vector<ServerRecord*> favoriteList;
+
+private:
+    std::string FilePath(const char* name) const;
+    void LoadRecords();
+    void LoadList(const std::string& text, const char* section, std::vector<ServerRecord*>& list);
+
+    std::string workFolder_;
+    // First record of each address, so that finding a record does not walk the whole list.
+    std::unordered_map<std::string, ServerRecord*> byAddress_;
+    MemoryFriendsList memoryFriends_;
+    FriendsList* friends_ = &memoryFriends_;
+};

@@ -1,0 +1,252 @@
+#include "ui/sort_list_ctrl.h"
+
+#include "settings/app_settings.h"
+
+#include <QImage>
+#include <QItemSelectionModel>
+#include <QPainter>
+#include <QSignalBlocker>
+#include <QStyleOptionHeader>
+
+#include <algorithm>
+#include <array>
+
+// The resources live in the static library; naming the initialiser makes the linker keep them.
+static void InitSortImages()
+{
+    Q_INIT_RESOURCE(znktool);
+}
+
+namespace {
+
+constexpr int kArrowMargin = 4;
+
+int g_lastSortColumn = CSortListCtrl::kNoSortColumn;
+bool g_lastSortFlag = false;
+
+} // namespace
+
+// ---- CSortHeader ----
+
+CSortHeader::CSortHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent)
+{
+    setSectionsClickable(true);
+    setSectionsMovable(false);
+    setHighlightSections(false);
+    setStretchLastSection(false);
+    setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+void CSortHeader::SetArrow(int column, int image)
+{
+    if (column == arrowColumn_ && image == arrowImage_)
+        return;
+    arrowColumn_ = image < 0 ? -1 : column;
+    arrowImage_ = image < 0 ? -1 : image;
+    viewport()->update();
+}
+
+void CSortHeader::ClearArrow() { SetArrow(-1, -1); }
+
+int CSortHeader::ImageOf(int column) const
+{
+    return column >= 0 && column == arrowColumn_ ? arrowImage_ : -1;
+}
+
+void CSortHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const
+{
+    if (logicalIndex != arrowColumn_ || !rect.isValid()) {
+        QHeaderView::paintSection(painter, rect, logicalIndex);
+        return;
+    }
+    // As QHeaderView draws a section, but with the title kept clear of the arrow's place.
+    QStyleOptionHeader opt;
+    initStyleOption(&opt);
+    initStyleOptionForIndex(&opt, logicalIndex);
+    opt.rect = rect;
+    painter->save();
+    style()->drawControl(QStyle::CE_HeaderSection, &opt, painter, this);
+
+    const QPixmap arrow = CReportListCtrl::SortImage(arrowImage_);
+    const qreal dpr = arrow.devicePixelRatio() > 0 ? arrow.devicePixelRatio() : 1.0;
+    const int arrowWidth = qRound(arrow.width() / dpr);
+    const int arrowHeight = qRound(arrow.height() / dpr);
+    QStyleOptionHeader label = opt;
+    label.rect = style()->subElementRect(QStyle::SE_HeaderLabel, &opt, this);
+    label.rect.setRight(std::min(label.rect.right(), rect.right() - arrowWidth - 2 * kArrowMargin));
+    if (label.rect.width() > 0)
+        style()->drawControl(QStyle::CE_HeaderLabel, &label, painter, this);
+    painter->drawPixmap(rect.right() - kArrowMargin - arrowWidth + 1, rect.top() + (rect.height() - arrowHeight) / 2,
+                        arrow);
+    painter->restore();
+}
+
+// ---- CReportListCtrl ----
+
+CReportListCtrl::CReportListCtrl(QWidget* parent)
+    : QTreeView(parent), model_(new CReportModel(this)), header_(new CSortHeader(this))
+{
+    setHeader(header_);
+    setModel(model_);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    // The lists order rows themselves, with SortCompare. Turning Qt's sorting off also makes
+    // the header unclickable, so clickability comes after.
+    setSortingEnabled(false);
+    header_->setSectionsClickable(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    connect(header_, &QHeaderView::sectionClicked, this, &CReportListCtrl::OnColumnClick);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { Q_EMIT SelectedRowChanged(GetSelectedRow()); });
+}
+
+int CReportListCtrl::InsertColumn(int index, const QString& title, int widthPx)
+{
+    const int column = model_->InsertColumn(index, title);
+    header_->resizeSection(column, widthPx);
+    return column;
+}
+
+int CReportListCtrl::GetColumnCount() const { return model_->columnCount(); }
+
+int CReportListCtrl::InsertItem(int row, const QString& text) { return model_->InsertRow(row, text.toStdString()); }
+int CReportListCtrl::InsertItem(int row, const std::string& text) { return model_->InsertRow(row, text); }
+int CReportListCtrl::InsertItem(int row, const char* text) { return model_->InsertRow(row, text ? text : ""); }
+
+bool CReportListCtrl::SetItemText(int row, int column, const QString& text)
+{
+    return model_->SetText(row, column, text.toStdString());
+}
+bool CReportListCtrl::SetItemText(int row, int column, const std::string& text)
+{
+    return model_->SetText(row, column, text);
+}
+bool CReportListCtrl::SetItemText(int row, int column, const char* text)
+{
+    return model_->SetText(row, column, text ? text : "");
+}
+
+QString CReportListCtrl::GetItemText(int row, int column) const
+{
+    return QString::fromStdString(model_->Text(row, column));
+}
+std::string CReportListCtrl::GetItemTextStd(int row, int column) const { return model_->Text(row, column); }
+
+int CReportListCtrl::GetItemCount() const { return model_->rowCount(); }
+bool CReportListCtrl::DeleteItem(int row) { return model_->RemoveRow(row); }
+void CReportListCtrl::DeleteAllItems() { model_->RemoveAllRows(); }
+
+bool CReportListCtrl::SetItemData(int row, void* data) { return model_->SetRowData(row, data); }
+void* CReportListCtrl::GetItemData(int row) const { return model_->RowData(row); }
+int CReportListCtrl::FindItemData(const void* data) const { return model_->FindRowData(data); }
+
+int CReportListCtrl::GetSelectedRow() const
+{
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void CReportListCtrl::SelectRow(int row)
+{
+    {
+        const QSignalBlocker quiet(selectionModel());
+        if (row >= 0 && row < GetItemCount())
+            selectionModel()->setCurrentIndex(model_->index(row, 0),
+                                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        else
+            selectionModel()->clear();
+    }
+    // The view learns of selection changes through the signals just held back.
+    viewport()->update();
+}
+
+void CReportListCtrl::EnsureVisible(int row)
+{
+    if (row >= 0 && row < GetItemCount())
+        scrollTo(model_->index(row, 0));
+}
+
+int CReportListCtrl::GetHeaderImage(int column) const { return header_->ImageOf(column); }
+
+QPixmap CReportListCtrl::SortImage(int image)
+{
+    // Kept as images: a static QPixmap would outlive the application object.
+    static const std::array<QImage, 2> images = [] {
+        InitSortImages();
+        return std::array<QImage, 2>{QImage(":/res/158.xpm"), QImage(":/res/157.xpm")};
+    }();
+    return image == 0 || image == 1 ? QPixmap::fromImage(images[image]) : QPixmap();
+}
+
+void CReportListCtrl::OnColumnClick(int column)
+{
+    header_->ClearArrow();
+    const bool flag = column != SortColumn() ? true : !SortFlag();
+    StoreSortState(column, flag);
+    SortAndShow(column, flag);
+}
+
+void CReportListCtrl::SortAndShow(int column, bool ascending)
+{
+    if (column < 0 || column >= GetColumnCount()) {
+        header_->ClearArrow();
+        return;
+    }
+    header_->SetArrow(column, ascending ? 0 : 1);
+    // The same row stays selected; only its place changes, which is no news to the user.
+    const QSignalBlocker quiet(selectionModel());
+    model_->Sort(column, ascending);
+}
+
+// ---- CSortListCtrl ----
+
+CSortListCtrl::CSortListCtrl(QWidget* parent) : CReportListCtrl(parent) {}
+
+int CSortListCtrl::LastSortColumn() { return g_lastSortColumn; }
+bool CSortListCtrl::LastSortFlag() { return g_lastSortFlag; }
+
+void CSortListCtrl::StoreSortState(int column, bool flag)
+{
+    column_ = g_lastSortColumn = column;
+    flag_ = g_lastSortFlag = flag;
+}
+
+void CSortListCtrl::DeleteAllItems()
+{
+    if (column_ != kNoSortColumn) {
+        sortHeader()->ClearArrow();
+        column_ = kNoSortColumn;
+    }
+    CReportListCtrl::DeleteAllItems();
+}
+
+// ---- CSrvListCtrl, CFavListCtrl ----
+
+CSrvListCtrl::CSrvListCtrl(AppSettings& settings, QWidget* parent) : CReportListCtrl(parent), settings_(settings) {}
+
+int CSrvListCtrl::SortColumn() const { return settings_.serverSortColumn; }
+bool CSrvListCtrl::SortFlag() const { return settings_.serverSortFlag; }
+
+void CSrvListCtrl::StoreSortState(int column, bool flag)
+{
+    settings_.serverSortColumn = column;
+    settings_.serverSortFlag = flag;
+}
+
+void CSrvListCtrl::Sort() { SortAndShow(SortColumn(), SortFlag()); }
+
+CFavListCtrl::CFavListCtrl(AppSettings& settings, QWidget* parent) : CSrvListCtrl(settings, parent) {}
+
+int CFavListCtrl::SortColumn() const { return settings_.favoriteSortColumn; }
+bool CFavListCtrl::SortFlag() const { return settings_.favoriteSortFlag; }
+
+void CFavListCtrl::StoreSortState(int column, bool flag)
+{
+    settings_.favoriteSortColumn = column;
+    settings_.favoriteSortFlag = flag;
+}

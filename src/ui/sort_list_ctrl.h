@@ -1,0 +1,160 @@
+#pragma once
+#include "ui/report_model.h"
+
+#include <QHeaderView>
+#include <QPixmap>
+#include <QString>
+#include <QTreeView>
+#include <string>
+
+struct AppSettings;
+
+// Column header that shows one sort arrow, at the right of its column's title (QHeaderView
+// itself would put a decoration on the left).
+class CSortHeader : public QHeaderView {
+    Q_OBJECT
+public:
+    explicit CSortHeader(QWidget* parent = nullptr);
+
+    // image: 0 ascending, 1 descending (see CReportListCtrl::SortImage). Any other column's
+    // arrow goes away.
+    void SetArrow(int column, int image);
+    void ClearArrow();
+    // The image shown on a column: 0, 1, or -1 for none.
+    int ImageOf(int column) const;
+    int ArrowColumn() const { return arrowColumn_; }
+
+protected:
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+
+private:
+    int arrowColumn_ = -1;
+    int arrowImage_ = -1;
+};
+
+// A report-style list with the calls of a Windows list control: rows of text cells, each with a
+// data pointer, one selected row, and sorting by clicking a column header (SortCompare on the
+// cell texts). The three lists below differ only in where they keep the sort column and flag.
+class CReportListCtrl : public QTreeView {
+    Q_OBJECT
+public:
+    explicit CReportListCtrl(QWidget* parent = nullptr);
+
+    // Where the column went (index is clamped to the columns there are).
+    int InsertColumn(int index, const QString& title, int widthPx);
+    int GetColumnCount() const;
+
+    // Inserts a row with text in column 0; a row past the end appends. Returns the new row.
+    int InsertItem(int row, const QString& text);
+    int InsertItem(int row, const std::string& text);
+    int InsertItem(int row, const char* text);
+    // False for a row or column that does not exist.
+    bool SetItemText(int row, int column, const QString& text);
+    bool SetItemText(int row, int column, const std::string& text);
+    bool SetItemText(int row, int column, const char* text);
+    // Empty for a row or column that does not exist.
+    QString GetItemText(int row, int column) const;
+    std::string GetItemTextStd(int row, int column) const;
+    int GetItemCount() const;
+    bool DeleteItem(int row);
+    virtual void DeleteAllItems();
+
+    bool SetItemData(int row, void* data);
+    void* GetItemData(int row) const;
+    int FindItemData(const void* data) const; // -1 when no row holds it
+
+    int GetSelectedRow() const; // -1 when none
+    // Selects a row (-1: none) without raising SelectedRowChanged: that signal is for the user's
+    // choices, and code selecting a row already knows which.
+    void SelectRow(int row);
+    void EnsureVisible(int row);
+
+    // The header image a column shows: 0 ascending, 1 descending, -1 none.
+    int GetHeaderImage(int column) const;
+    // The arrows: 0 ascending (resource 158), 1 descending (resource 157); 14 x 14, transparent.
+    static QPixmap SortImage(int image);
+
+    virtual int SortColumn() const = 0;
+    virtual bool SortFlag() const = 0; // set = ascending
+
+    // What a click on a column header does (the header's sectionClicked calls it): a new column
+    // sorts ascending, the same column again turns the direction round.
+    void OnColumnClick(int column);
+
+    CReportModel* reportModel() const { return model_; }
+    CSortHeader* sortHeader() const { return header_; }
+
+Q_SIGNALS:
+    // The user selected another row (row -1: none). Not raised by SelectRow or by sorting.
+    void SelectedRowChanged(int row);
+
+protected:
+    virtual void StoreSortState(int column, bool flag) = 0;
+    // Sorts by column with the arrow on it; the selected row stays selected, silently.
+    void SortAndShow(int column, bool ascending);
+
+private:
+    CReportModel* model_;
+    CSortHeader* header_;
+};
+
+// A list that remembers its own sort column (kNoSortColumn until a header is clicked).
+class CSortListCtrl : public CReportListCtrl {
+    Q_OBJECT
+public:
+    static constexpr int kNoSortColumn = 9999;
+
+    explicit CSortListCtrl(QWidget* parent = nullptr);
+
+    int SortColumn() const override { return column_; }
+    bool SortFlag() const override { return flag_; }
+    // The column and flag of the last header click on any CSortListCtrl. The original lists'
+    // sort callback read this one process-wide pair; each sort here is given the clicked list's
+    // own values instead, which are the same at that moment, so lists never sort by another
+    // list's column. Kept for code that asks how the last list was sorted.
+    static int LastSortColumn();
+    static bool LastSortFlag();
+
+    // Also forgets the sort column (its arrow goes); the flag stays.
+    void DeleteAllItems() override;
+
+protected:
+    void StoreSortState(int column, bool flag) override;
+
+private:
+    int column_ = kNoSortColumn;
+    bool flag_ = false;
+};
+
+// The server list: the sort column and flag live in the settings (serverSortColumn,
+// serverSortFlag), so the list comes back sorted as it was left.
+class CSrvListCtrl : public CReportListCtrl {
+    Q_OBJECT
+public:
+    // settings holds the sort state; it must outlive the list.
+    explicit CSrvListCtrl(AppSettings& settings, QWidget* parent = nullptr);
+
+    int SortColumn() const override;
+    bool SortFlag() const override;
+    // Sorts again by the stored column and direction and shows the arrow there (nothing when the
+    // stored column is not one of the list's).
+    void Sort();
+
+protected:
+    void StoreSortState(int column, bool flag) override;
+
+    AppSettings& settings_;
+};
+
+// The favourites list: a server list whose sort lives in favoriteSortColumn/favoriteSortFlag.
+class CFavListCtrl : public CSrvListCtrl {
+    Q_OBJECT
+public:
+    explicit CFavListCtrl(AppSettings& settings, QWidget* parent = nullptr);
+
+    int SortColumn() const override;
+    bool SortFlag() const override;
+
+protected:
+    void StoreSortState(int column, bool flag) override;
+};

@@ -1,0 +1,55 @@
+#include "core/address.h"
+
+#include <gtest/gtest.h>
+
+TEST(ProtocolAddress, ValidAddressesAndTheirPort)
+{
+    EXPECT_TRUE(IsValidAddress("1.2.3.4"));
+    EXPECT_EQ(GetPort("1.2.3.4"), 27015);
+    EXPECT_EQ(GetHost("1.2.3.4"), "1.2.3.4");
+    EXPECT_TRUE(IsValidAddress("0.0.0.1:1"));
+    EXPECT_TRUE(IsValidAddress("255.255.255.255:65535"));
+    EXPECT_EQ(GetPort("1.2.3.4:27016"), 27016);
+    EXPECT_EQ(GetHost("1.2.3.4:27016"), "1.2.3.4");
+}
+
+TEST(ProtocolAddress, InvalidAddresses)
+{
+    EXPECT_FALSE(IsValidAddress("1.2.3.0:27015"));
+    EXPECT_FALSE(IsValidAddress("1.2.3.4:0"));
+    EXPECT_FALSE(IsValidAddress("1.2.3.4:65536"));
+    EXPECT_FALSE(IsValidAddress("256.1.1.1"));
+    EXPECT_FALSE(IsValidAddress("1.256.1.1"));
+    EXPECT_FALSE(IsValidAddress("1.2.3.256"));
+    EXPECT_FALSE(IsValidAddress("1.2.3"));
+    EXPECT_FALSE(IsValidAddress("1.2.3.4.5"));
+    EXPECT_FALSE(IsValidAddress("1..3.4"));
+    EXPECT_FALSE(IsValidAddress(""));
+    EXPECT_FALSE(IsValidAddress("1.2.3.4:"));
+}
+
+TEST(ProtocolAddress, PiecesAreReadAsTheirLeadingDigits)
+{
+    // A piece without digits reads 0: allowed in the first three places, not as the last octet or port.
+    EXPECT_TRUE(IsValidAddress("x.2.3.4"));
+    EXPECT_TRUE(IsValidAddress("1x.2.3.4"));
+    EXPECT_FALSE(IsValidAddress("1.2.3.x"));
+    EXPECT_FALSE(IsValidAddress("1.2.3.4:x"));
+    EXPECT_EQ(GetPort("1.2.3.4:x"), 0);
+    EXPECT_EQ(GetPort("1.2.3.4:27016abc"), 27016);
+    EXPECT_EQ(GetPort(""), 27015);
+}
+
+TEST(ProtocolAddress, NormalizeFillsInTheDefaultPort)
+{
+    EXPECT_EQ(NormalizeAddress("1.2.3.4"), "1.2.3.4:27015");
+    EXPECT_EQ(NormalizeAddress("1.2.3.4:27016"), "1.2.3.4:27016");
+    EXPECT_EQ(NormalizeAddress("1.2.3.4:027016"), "1.2.3.4:27016");
+    EXPECT_EQ(NormalizeAddress("1.2.3.4:x"), "1.2.3.4:0");
+}
+
+TEST(ProtocolAddress, FormatOfFourBytesAndPort)
+{
+    const unsigned char octets[4] = {192, 168, 0, 255};
+    EXPECT_EQ(FormatAddress(octets, 27015), "192.168.0.255:27015");
+}
