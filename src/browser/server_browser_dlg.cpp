@@ -424,7 +424,7 @@ void CServerBrowserDlg::OnConnectAddress()
 {
     const std::string address = (ip_->text() + ":" + port_->text()).toStdString();
     if (IsValidAddress(address))
-        JoinServer(address);
+        JoinServer(NormalizeAddress(address));
 }
 
 void CServerBrowserDlg::OnCopy()

@@ -146,7 +146,10 @@ void CQueryEngine::SetProgress(int pos, int upper, bool updateLabel)
 void CQueryEngine::StartInfoQuery(const std::string& address, CQuerySocket* socket)
 {
     const platform::ClockTime sent = platform::UtcNow();
+    // A server the socket cannot be connected to is still waited for: its time-out lists it as
+    // not answering instead of letting it drop out of the list and the store.
     socket->Reconnect(address);
+    socket->outstanding = true;
     socket->SendPacket(kInfoCommand);
     StampSendTime(*store_.FindOrCreateRecord(address), sent);
     socket->timeoutTimer.start(TimeoutMs());
@@ -223,7 +226,7 @@ void CQueryEngine::OnQueryTimeout(CQuerySocket* socket)
 {
     if (!HasLists())
         return;
-    const std::string address = socket->PeerText();
+    const std::string address = socket->Target();
     if (!address.empty() && socket->outstanding) {
         ServerRecord* record = store_.FindOrCreateRecord(address);
         std::string unknown = "???";
@@ -285,7 +288,7 @@ void CQueryEngine::AbortRefresh()
         return;
     DeleteStatusRows();
     for (auto& socket : querySockets_) {
-        const std::string address = socket->PeerText();
+        const std::string address = socket->Target();
         socket->Close();
         if (!address.empty() && socket->outstanding)
             AddModeRow(store_.FindOrCreateRecord(address));
@@ -533,7 +536,7 @@ void CQueryEngine::RequestMasterList()
         port = kDefaultMasterPort;
     const int request = ++masterRequest_;
     if (IsValidAddress(text)) {
-        SendMasterTo(GetHost(text), port);
+        SendMasterTo(GetHost(NormalizeAddress(text)), port);
         return;
     }
     // Looked up without blocking the window; a newer Update makes this answer stale.

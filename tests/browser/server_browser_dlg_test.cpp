@@ -256,6 +256,12 @@ TEST_F(StoredBrowser, AddIpListsEachAddedAddressAndIgnoresBadTextAndCancel)
     Click(1086);
     EXPECT_EQ(Rows(page()->favorites()).back(), "192.168.1.21:27015 | ??? | ??? | ??? | 192.168.1.21:27015");
     EXPECT_EQ(store().favoriteList.back()->address, "192.168.1.21:27015");
+    // A letter O for the last zero passes the check; what is kept is the address it was read as.
+    AnswerInputBox(*page(), "192.168.1.1O", true);
+    Click(1086);
+    EXPECT_EQ(Rows(page()->favorites()).back(), "192.168.1.1:27015 | ??? | ??? | ??? | 192.168.1.1:27015");
+    EXPECT_EQ(store().favoriteList.back()->address, "192.168.1.1:27015");
+    EXPECT_EQ(store().favoriteList.back(), Record("192.168.1.1:27015"));
 
     const size_t records = store().records.size();
     for (const char* typed : {"192.168.1", "server.example.com", "10.0.0.0", "10.0.0.5:70000"}) {
@@ -266,7 +272,7 @@ TEST_F(StoredBrowser, AddIpListsEachAddedAddressAndIgnoresBadTextAndCancel)
     Click(1086);
     EXPECT_EQ(Rows(page()->servers()), rows);
     EXPECT_EQ(store().serverList.size(), 5u);
-    EXPECT_EQ(store().favoriteList.size(), 4u);
+    EXPECT_EQ(store().favoriteList.size(), 5u);
     EXPECT_EQ(store().records.size(), records);
 }
 
@@ -423,6 +429,11 @@ TEST_F(JoinFromBrowser, ConnectAndDoubleClickJoinTheSelectedServerOrTheTypedAddr
     page()->portEdit()->setText("27020");
     Click(1125);
     EXPECT_EQ(Joined(), "10.9.8.7:27020");
+    // The server joined, and the record made for it, have the port as a number.
+    page()->portEdit()->setText("08080");
+    Click(1125);
+    EXPECT_EQ(Joined(), "10.9.8.7:8080");
+    EXPECT_EQ(store().records.back().address, "10.9.8.7:8080");
     page()->ipEdit()->setText("0.0.0.0");
     Click(1125);
     EXPECT_EQ(Joined(300), "nothing");

@@ -211,6 +211,34 @@ TEST_F(Engine, NoAnswerToAnyPingLeavesAnEmptyListAtZeroPercent)
     EXPECT_TRUE(engine.resortTimerActive());
 }
 
+TEST_F(Engine, FavoriteNoSocketCanReachStaysListedAsNotAnswering)
+{
+    sim::SimGameServer& fine = AddServer("fine");
+    StartFarm();
+    // An address a former version stored as typed: it passed the check, but names no host.
+    const std::string typo = "192.168.1.1O:27015";
+    for (const std::string& address : {typo, fine.Address()}) {
+        ServerRecord* r = store.FindOrCreateRecord(address);
+        r->name = address == typo ? "Typed by hand" : address;
+        engine.AddFavoriteRow(r->name, "", r->ping, "", address, false);
+        store.favoriteList.push_back(r);
+    }
+    engine.RefreshFavorites();
+    ASSERT_TRUE(WaitForProgressEnd());
+    EXPECT_EQ(engine.percentText(), "100%");
+    ASSERT_EQ(favorites.GetItemCount(), 2);
+    const int row = favorites.GetItemTextStd(0, 4) == typo ? 0 : 1;
+    EXPECT_EQ(favorites.GetItemText(row, 0), "Typed by hand");
+    for (int column : {1, 2, 3})
+        EXPECT_EQ(favorites.GetItemText(row, column), "???") << column;
+    EXPECT_EQ(favorites.GetItemText(1 - row, 0), "fine");
+    // Kept in the list that is saved, so it is still there after the next start.
+    EXPECT_EQ(store.favoriteList.size(), 2u);
+    EXPECT_NE(std::find(store.favoriteList.begin(), store.favoriteList.end(), store.FindOrCreateRecord(typo)),
+              store.favoriteList.end());
+    EXPECT_EQ(store.FindOrCreateRecord(typo)->ping, "???");
+}
+
 TEST_F(Engine, RefreshDuringARefreshListsEveryServerAgainFirst)
 {
     for (int i = 0; i < 8; ++i)
