@@ -529,7 +529,7 @@ void CQueryEngine::RequestMasterList()
     pending_.clear();
     StopPinging();
 
-    const std::string text = settings_.masterServer;
+    const std::string text = MasterServerText();
     const size_t colon = text.find(':');
     int port = colon == std::string::npos ? 0 : GetPort(text);
     if (port == 0)
@@ -550,6 +550,13 @@ void CQueryEngine::RequestMasterList()
             }
         Q_EMIT masterRequestSent();
     });
+}
+
+std::string CQueryEngine::MasterServerText() const
+{
+    if (!settings_.masterServer.empty())
+        return settings_.masterServer;
+    return settings_.wonMaster ? AppSettings::kDefaultWonMaster : AppSettings::kDefaultMasterServer;
 }
 
 void CQueryEngine::SendMasterTo(const std::string& host, int port)

@@ -75,6 +75,9 @@ public:
     CSearchInfoSocket* searchSocket() const { return search_.get(); }
     // "Update": asks the master server for the list of the mod's servers.
     void RequestMasterList();
+    // The master server an Update asks: the setting, or the chosen flavour's default master
+    // when the setting is empty.
+    std::string MasterServerText() const;
     bool SendMasterRequest(CQueryUdpSocket* socket, const std::string& gameDir);
     // Closes every socket and stops every timer (shut-down).
     void CloseAll();

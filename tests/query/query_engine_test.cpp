@@ -372,6 +372,20 @@ TEST_F(Engine, UnknownMasterHostShowsNothingAndSendsNothing)
     EXPECT_EQ(servers.GetItemCount(), 0);
 }
 
+TEST_F(Engine, EmptyMasterServerSettingAsksTheDefaultMasterOfTheChosenKind)
+{
+    // What the Update asks is checked here, not on the wire: the default masters are not on
+    // this machine.
+    app.settings.masterServer = "";
+    app.settings.wonMaster = false;
+    EXPECT_EQ(engine.MasterServerText(), AppSettings::kDefaultMasterServer);
+    app.settings.wonMaster = true;
+    EXPECT_EQ(engine.MasterServerText(), AppSettings::kDefaultWonMaster);
+    app.settings.masterServer = "10.1.2.3:27011";
+    EXPECT_EQ(engine.MasterServerText(), "10.1.2.3:27011");
+    EXPECT_EQ(app.settings.masterServer, "10.1.2.3:27011");
+}
+
 TEST(ResolveThread, NamesBecomeDottedAddressesAndAddressesNeedNoLookup)
 {
     QObject window;
