@@ -10,6 +10,8 @@
 #include <QHostInfo>
 #include <QListWidget>
 
+#include <cmath>
+
 namespace {
 
 constexpr int kAddressColumn = 4;
@@ -45,7 +47,17 @@ CQueryEngine::~CQueryEngine()
 
 int CQueryEngine::TimeoutMs() const
 {
-    return static_cast<int>(settings_.timeout * 1000.0);
+    // The setting is whatever the user typed. Below a millisecond no timer would ever fire (a
+    // negative interval is refused), and a value that does not fit an int has no int at all.
+    const double seconds = settings_.timeout;
+    if (!std::isfinite(seconds))
+        return kDefaultTimeoutMs;
+    const double ms = seconds * 1000.0;
+    if (ms < kMinTimeoutMs)
+        return kMinTimeoutMs;
+    if (ms > kMaxTimeoutMs)
+        return kMaxTimeoutMs;
+    return static_cast<int>(ms);
 }
 
 QString CQueryEngine::RequestingText(bool won)
@@ -171,7 +183,7 @@ void CQueryEngine::StartRefresh(bool serversMode)
     if (!HasLists())
         return;
     serversMode_ = serversMode;
-    resortTimer_.start(std::max(1, TimeoutMs() / kResortDivisor));
+    resortTimer_.start(std::max(kMinResortMs, TimeoutMs() / kResortDivisor));
     RefreshList()->DeleteAllItems();
     SetProgress(0, static_cast<int>(pending_.size()));
     for (auto& socket : querySockets_) {

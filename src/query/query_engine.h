@@ -82,8 +82,14 @@ public:
     // Closes every socket and stops every timer (shut-down).
     void CloseAll();
 
-    // The query time-out in whole milliseconds.
+    // The query time-out in whole milliseconds: the setting (seconds) held to kMinTimeoutMs ..
+    // kMaxTimeoutMs, kDefaultTimeoutMs when it is not a number. Every time-out timer uses it.
     int TimeoutMs() const;
+    static constexpr int kMinTimeoutMs = 1;
+    static constexpr int kMaxTimeoutMs = 60000;
+    static constexpr int kDefaultTimeoutMs = 1000;
+    // The running list is re-sorted every third of the time-out, but never more often than this.
+    static constexpr int kMinResortMs = 50;
 
     // State, for the page and for tests.
     bool serversMode() const { return serversMode_; }
@@ -94,6 +100,7 @@ public:
     int pingSocketCount() const { return static_cast<int>(pingSockets_.size()); }
     bool pingPhaseTimerActive() const { return pingPhaseTimer_.isActive() || pingBatchTimer_.isActive(); }
     bool resortTimerActive() const { return resortTimer_.isActive(); }
+    int resortIntervalMs() const { return resortTimer_.interval(); }
     CQuerySocket* querySocket(int i) const { return querySockets_[i].get(); }
     CMasterSocket* masterSocket() const { return master_.get(); }
     CDetailSocket* detailSocket() const { return detail_.get(); }

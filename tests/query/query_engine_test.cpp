@@ -7,6 +7,8 @@
 #include "sim_farm.h"
 
 #include <QPointer>
+#include <cmath>
+#include <limits>
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QTest>
@@ -370,6 +372,52 @@ TEST_F(Engine, UnknownMasterHostShowsNothingAndSendsNothing)
     engine.RequestMasterList();
     ASSERT_TRUE(done.wait(10000));
     EXPECT_EQ(servers.GetItemCount(), 0);
+}
+
+TEST_F(Engine, TimeOutsStayWithinAMillisecondAndAMinuteWhateverTheSetting)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const std::vector<std::pair<float, int>> cases = {{0.2f, 200}, {2.5f, 2500}, {0.0f, 1},    {-1.0f, 1},
+                                                      {1e-6f, 1},  {1e7f, 60000}, {nan, 1000}, {inf, 1000},
+                                                      {-inf, 1000}};
+    for (const auto& [seconds, ms] : cases) {
+        app.settings.timeout = seconds;
+        EXPECT_EQ(engine.TimeoutMs(), ms) << seconds;
+    }
+    // The setting keeps what the user typed.
+    EXPECT_TRUE(std::isinf(app.settings.timeout));
+
+    sim::SimGameServer& quiet = AddServer("quiet");
+    quiet.SetBehaviour({.silent = true});
+    AddMaster(sim::SimMasterFlavour::Steam);
+    StartFarm();
+    app.settings.timeout = nan;
+    std::string ping;
+    engine.AddFavoriteRow("quiet", "", ping, "", quiet.Address(), false);
+    engine.RefreshFavorites();
+    EXPECT_EQ(engine.querySocket(0)->timeoutTimer.interval(), 1000);
+    EXPECT_EQ(engine.resortIntervalMs(), 333);
+
+    // A time-out below zero still ends every query, and the list is not re-sorted every
+    // millisecond meanwhile.
+    app.settings.timeout = -1.0f;
+    engine.RefreshFavorites();
+    EXPECT_EQ(engine.resortIntervalMs(), CQueryEngine::kMinResortMs);
+    ASSERT_TRUE(WaitForProgressEnd());
+    ASSERT_EQ(favorites.GetItemCount(), 1);
+    EXPECT_EQ(favorites.GetItemText(0, 2), "???");
+
+    // ... and so does the ping phase of an Update.
+    app.settings.masterServer = farm.Master(0).Address();
+    engine.RequestMasterList();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            const bool statusShown = servers.GetItemCount() > 0 && servers.GetItemTextStd(0, 4).empty();
+            return farm.Master(0).Record().requests.size() == 1 && !statusShown && !engine.pingPhaseTimerActive();
+        },
+        5000))
+        << servers.GetItemTextStd(0, 0);
 }
 
 TEST_F(Engine, EmptyMasterServerSettingAsksTheDefaultMasterOfTheChosenKind)
