@@ -260,6 +260,7 @@ void CQueryEngine::OnResortTimer()
 
 void CQueryEngine::InterruptAndQueue(bool serversMode)
 {
+    CancelMasterLookup();
     KillRefreshTimers();
     StopPinging();
     AbortRefresh();
@@ -296,6 +297,7 @@ void CQueryEngine::RefreshFavorites()
 
 void CQueryEngine::AbortRefresh()
 {
+    CancelMasterLookup();
     if (!HasLists())
         return;
     DeleteStatusRows();
@@ -531,6 +533,7 @@ void CQueryEngine::RequestMasterList()
 {
     if (!HasLists())
         return;
+    CancelMasterLookup();
     KillRefreshTimers();
     if (!serversMode_)
         AbortRefresh();
@@ -551,10 +554,12 @@ void CQueryEngine::RequestMasterList()
         SendMasterTo(GetHost(NormalizeAddress(text)), port);
         return;
     }
-    // Looked up without blocking the window; a newer Update makes this answer stale.
-    QHostInfo::lookupHost(QString::fromStdString(text), this, [this, request, port](const QHostInfo& info) {
+    // The name before a colon is looked up (the port is the number after it), without blocking
+    // the window; a Refresh, an abort or a newer Update cancels the lookup.
+    masterLookupId_ = QHostInfo::lookupHost(QString::fromStdString(GetHost(text)), this, [this, request, port](const QHostInfo& info) {
         if (request != masterRequest_)
             return;
+        masterLookupId_ = -1;
         for (const QHostAddress& a : info.addresses())
             if (a.protocol() == QAbstractSocket::IPv4Protocol) {
                 SendMasterTo(a.toString().toStdString(), port);
@@ -562,6 +567,14 @@ void CQueryEngine::RequestMasterList()
             }
         Q_EMIT masterRequestSent();
     });
+}
+
+void CQueryEngine::CancelMasterLookup()
+{
+    ++masterRequest_;
+    if (masterLookupId_ >= 0)
+        QHostInfo::abortHostLookup(masterLookupId_);
+    masterLookupId_ = -1;
 }
 
 std::string CQueryEngine::MasterServerText() const
@@ -602,6 +615,7 @@ void CQueryEngine::OnMasterReadyRead()
 
 void CQueryEngine::CloseAll()
 {
+    CancelMasterLookup();
     KillRefreshTimers();
     pingPhaseTimer_.stop();
     pingBatchTimer_.stop();

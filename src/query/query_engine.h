@@ -127,6 +127,9 @@ private:
     void SendQueuedPings();
     void OnResortTimer();
     void SendMasterTo(const std::string& host, int port);
+    // Forgets a master host-name lookup still running: its answer must not send a request
+    // for an Update that a Refresh, an abort or a newer Update has replaced.
+    void CancelMasterLookup();
 
     // The list of the current mode, and the other one.
     CSrvListCtrl* RefreshList() const;
@@ -164,6 +167,7 @@ private:
     int progressPos_ = 0;
     int progressUpper_ = 0;
     QString percentText_ = "0%";
-    // Bumped by every Update: a host-name lookup that finishes after a newer request is dropped.
+    // Bumped by every Update and every cancel: a host-name lookup answering later is dropped.
     int masterRequest_ = 0;
+    int masterLookupId_ = -1; // the QHostInfo lookup of the master's host name, -1 when none
 };

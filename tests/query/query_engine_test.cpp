@@ -6,6 +6,7 @@
 #include "query/resolve_thread.h"
 #include "sim_farm.h"
 
+#include <QHostInfo>
 #include <QPointer>
 #include <cmath>
 #include <limits>
@@ -290,6 +291,53 @@ TEST_F(Engine, UpdateDuringAFavoritesRefreshListsTheFavoritesAgain)
     const auto pings = Column(favorites, 2);
     EXPECT_EQ(std::count(pings.begin(), pings.end(), "???"), 5);
     EXPECT_EQ(servers.GetItemText(0, 0), "Requesting Servers list to Steam");
+}
+
+TEST_F(Engine, RefreshWhileTheMasterHostIsLookedUpCancelsTheUpdate)
+{
+    for (int i = 0; i < 3; ++i)
+        AddServer("fav" + std::to_string(i), 150);
+    sim::SimMaster& master = AddMaster(sim::SimMasterFlavour::Steam);
+    StartFarm();
+    app.settings.masterServer = "localhost:" + std::to_string(master.Port());
+    for (size_t i = 0; i < farm.GameServerCount(); ++i) {
+        ServerRecord* r = store.FindOrCreateRecord(farm.GameServer(i).Address());
+        engine.AddFavoriteRow(r->name, "", r->ping, "", r->address, false);
+        store.favoriteList.push_back(r);
+    }
+    // Long enough for a lookup started before it to have answered, and for a ping phase that
+    // answer would start to have ended.
+    auto lookupHasAnswered = [] {
+        bool answered = false;
+        QObject context;
+        QHostInfo::lookupHost("localhost", &context, [&](const QHostInfo&) { answered = true; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return answered; }, 5000));
+        QTest::qWait(400);
+    };
+
+    // The host name is looked up in the background; each Refresh comes before its answer.
+    engine.RequestMasterList();
+    engine.RefreshFavorites();
+    ASSERT_TRUE(WaitForProgressEnd());
+    lookupHasAnswered();
+    EXPECT_EQ(favorites.GetItemCount(), 3);
+    EXPECT_EQ(store.favoriteList.size(), 3u);
+    EXPECT_EQ(servers.GetItemCount(), 0);
+    EXPECT_TRUE(master.Record().requests.empty());
+
+    engine.RequestMasterList();
+    engine.RefreshServers();
+    lookupHasAnswered();
+    EXPECT_EQ(servers.GetItemCount(), 0) << servers.GetItemTextStd(0, 0);
+    EXPECT_EQ(engine.pingSocketCount(), 0);
+    EXPECT_EQ(favorites.GetItemCount(), 3);
+    EXPECT_TRUE(master.Record().requests.empty());
+
+    // A newer Update replaces an older one: one request goes out.
+    engine.RequestMasterList();
+    engine.RequestMasterList();
+    lookupHasAnswered();
+    EXPECT_EQ(master.Record().requests.size(), 1u);
 }
 
 TEST_F(Engine, SelectedServerFillsPlayersRulesAndItsRows)
