@@ -16,6 +16,9 @@ namespace {
 
 constexpr int kAddressColumn = 4;
 constexpr int kResortDivisor = 3;
+// Datagrams one socket handler reads before it lets the window run again; the rest wait for the
+// next turn of the event loop, so a peer sending without pause cannot hold the window.
+constexpr int kDatagramsPerWake = 64;
 
 } // namespace
 
@@ -197,9 +200,13 @@ void CQueryEngine::OnQueryReadyRead(CQuerySocket* socket)
 {
     if (!HasLists())
         return;
-    while (socket->hasPendingDatagrams()) {
+    for (int n = 0; n < kDatagramsPerWake && socket->hasPendingDatagrams(); ++n) {
         const platform::ClockTime received = platform::UtcNow();
         const std::vector<unsigned char> reply = socket->ReceiveOne();
+        // The query ended with its answer: a second copy of it (or a flood of them) must not
+        // list the server again nor count again towards 100 %.
+        if (!socket->outstanding)
+            continue;
         // Only the info answer ends a refresh query; anything else leaves it waiting.
         if (ClassifyReply(reply.data(), reply.size()) != ReplyKind::Info)
             continue;
@@ -400,7 +407,7 @@ void CQueryEngine::OnDetailReadyRead()
 {
     if (!HasLists())
         return;
-    while (detail_->hasPendingDatagrams()) {
+    for (int n = 0; n < kDatagramsPerWake && detail_->hasPendingDatagrams(); ++n) {
         const platform::ClockTime received = platform::UtcNow();
         const std::vector<unsigned char> reply = detail_->ReceiveOne();
         detail_->outstanding = false;
@@ -479,7 +486,7 @@ void CQueryEngine::QuerySearchInfo(const std::string& address)
 void CQueryEngine::OnSearchReadyRead()
 {
     const SearchPanes& panes = searchPanes_;
-    while (search_->hasPendingDatagrams()) {
+    for (int n = 0; n < kDatagramsPerWake && search_->hasPendingDatagrams(); ++n) {
         const platform::ClockTime received = platform::UtcNow();
         const std::vector<unsigned char> reply = search_->ReceiveOne();
         search_->outstanding = false;
@@ -603,7 +610,7 @@ void CQueryEngine::OnMasterReadyRead()
 {
     if (!HasLists())
         return;
-    while (master_->hasPendingDatagrams()) {
+    for (int n = 0; n < kDatagramsPerWake && master_->hasPendingDatagrams(); ++n) {
         const std::vector<unsigned char> reply = master_->ReceiveOne();
         const std::vector<std::string> addresses = DecodeMasterList(
             settings_.wonMaster ? MasterFlavour::Won : MasterFlavour::Steam, reply.data(), reply.size());

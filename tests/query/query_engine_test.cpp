@@ -7,15 +7,107 @@
 #include "sim_farm.h"
 
 #include <QHostInfo>
-#include <QPointer>
-#include <cmath>
-#include <limits>
 #include <QListWidget>
+#include <QNetworkDatagram>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
+#include <QUdpSocket>
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
+#include <ctime>
+#include <limits>
+#include <memory>
+
 namespace {
+
+// A peer on 127.0.0.1 that answers each datagram with what answer() gives for it, from a thread
+// of its own, so that what it sends costs the window thread nothing.
+class ReplyingPeer {
+public:
+    using Answer = std::function<QList<QByteArray>(const QByteArray& request)>;
+
+    explicit ReplyingPeer(Answer answer) : answer_(std::move(answer))
+    {
+        context_->moveToThread(&thread_);
+        thread_.start();
+        QMetaObject::invokeMethod(
+            context_,
+            [this] {
+                auto* socket = new QUdpSocket(context_);
+                socket->bind(QHostAddress::LocalHost, 0);
+                port_ = socket->localPort();
+                QObject::connect(socket, &QUdpSocket::readyRead, socket, [this, socket] {
+                    while (socket->hasPendingDatagrams()) {
+                        const QNetworkDatagram request = socket->receiveDatagram();
+                        for (const QByteArray& reply : answer_(request.data()))
+                            socket->writeDatagram(request.makeReply(reply));
+                    }
+                });
+            },
+            Qt::BlockingQueuedConnection);
+    }
+
+    ~ReplyingPeer()
+    {
+        QMetaObject::invokeMethod(context_, [this] { delete context_; }, Qt::BlockingQueuedConnection);
+        thread_.quit();
+        thread_.wait();
+    }
+
+    std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
+
+private:
+    Answer answer_;
+    QThread thread_;
+    QObject* context_ = new QObject;
+    quint16 port_ = 0;
+};
+
+// The command word of a request: the text after FF FF FF FF.
+bool Asks(const QByteArray& request, const char* command)
+{
+    return request.startsWith("\xFF\xFF\xFF\xFF") && request.mid(4) == QByteArray(command, int(std::strlen(command)) + 1);
+}
+
+QByteArray InfoReplyBytes(const std::string& name)
+{
+    return QByteArray("\xFF\xFF\xFF\xFFinfostringresponse", 23) +
+           QByteArray::fromStdString("\\hostname\\" + name + "\\map\\flood\\players\\1\\max\\8") + '\0';
+}
+
+// The most CPU time the window thread spends between two turns of its event loop: the work of
+// the handlers that ran in between, whatever else the machine is busy with.
+class LoopTurnWatch {
+public:
+    LoopTurnWatch()
+    {
+        ticker_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&ticker_, &QTimer::timeout, [this] {
+            const double now = ThreadCpuMs();
+            longest_ = std::max(longest_, now - last_);
+            last_ = now;
+        });
+        last_ = ThreadCpuMs();
+        ticker_.start(1);
+    }
+    double LongestMs() const { return longest_; }
+
+private:
+    static double ThreadCpuMs()
+    {
+        timespec t {};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+    }
+
+    QTimer ticker_;
+    double last_ = 0;
+    double longest_ = 0;
+};
 
 // The engine with the four lists of the browser, on simulated servers with a 0.2 s time-out.
 class Engine : public ::testing::Test {
@@ -212,6 +304,76 @@ TEST_F(Engine, NoAnswerToAnyPingLeavesAnEmptyListAtZeroPercent)
     EXPECT_EQ(servers.GetItemCount(), 0);
     EXPECT_EQ(engine.percentText(), "0%");
     EXPECT_TRUE(engine.resortTimerActive());
+}
+
+TEST_F(Engine, RepeatedCutOrMisframedAnswersListEachServerOnceAndStopAtOneHundredPercent)
+{
+    AddServer("twice").SetBehaviour({.duplicate = true});
+    AddServer("framed").SetBehaviour({.wrongHeader = true});
+    AddServer("cut").SetBehaviour({.truncateAfter = 20}); // inside the word "infostringresponse"
+    AddServer("plain");
+    StartFarm();
+    for (size_t i = 0; i < farm.GameServerCount(); ++i) {
+        ServerRecord* r = store.FindOrCreateRecord(farm.GameServer(i).Address());
+        r->name = "old " + farm.GameServer(i).Label();
+        engine.AddFavoriteRow(r->name, "", r->ping, "", r->address, false);
+    }
+    QSignalSpy progress(&engine, &CQueryEngine::progressChanged);
+    engine.RefreshFavorites();
+    ASSERT_TRUE(WaitForProgressEnd());
+    // Copies arriving after the end change nothing either.
+    QTest::qWait(300);
+    EXPECT_EQ(engine.progressPos(), 4);
+    EXPECT_EQ(engine.progressUpper(), 4);
+    EXPECT_EQ(engine.percentText(), "100%");
+    for (const QList<QVariant>& step : progress)
+        EXPECT_LE(step.at(0).toInt(), step.at(1).toInt());
+
+    std::vector<std::string> rows;
+    for (int row = 0; row < favorites.GetItemCount(); ++row)
+        rows.push_back(favorites.GetItemTextStd(row, 0) + " " + favorites.GetItemTextStd(row, 1));
+    std::sort(rows.begin(), rows.end());
+    EXPECT_EQ(rows, (std::vector<std::string> {"old cut ???", "old framed ???", "plain map_plain", "twice map_twice"}));
+    EXPECT_EQ(store.favoriteList.size(), 4u);
+}
+
+TEST_F(Engine, FloodOfRepeatedAnswersListsEachServerOnceWithoutHoldingTheWindow)
+{
+    // Each of three servers answers its info query a thousand times over.
+    std::vector<std::unique_ptr<ReplyingPeer>> peers;
+    for (int i = 0; i < 3; ++i)
+        peers.push_back(std::make_unique<ReplyingPeer>([i](const QByteArray& request) {
+            QList<QByteArray> replies;
+            if (Asks(request, "infostring"))
+                for (int n = 0; n < 1000; ++n)
+                    replies << InfoReplyBytes("flood " + std::to_string(i));
+            return replies;
+        }));
+    for (const auto& peer : peers) {
+        std::string ping;
+        engine.AddFavoriteRow(peer->Address(), "", ping, "", peer->Address(), false);
+    }
+    const LoopTurnWatch watch;
+    engine.RefreshFavorites();
+    ASSERT_TRUE(WaitForProgressEnd());
+    // Every copy that reached the sockets is read (and dropped), a bounded number at a time.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            for (int i = 0; i < 3; ++i)
+                if (engine.querySocket(i)->hasPendingDatagrams())
+                    return false;
+            return true;
+        },
+        5000));
+    QTest::qWait(100);
+    std::vector<std::string> names;
+    for (int row = 0; row < favorites.GetItemCount(); ++row)
+        names.push_back(favorites.GetItemTextStd(row, 0));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string> {"flood 0", "flood 1", "flood 2"}));
+    EXPECT_EQ(store.favoriteList.size(), 3u);
+    EXPECT_EQ(engine.percentText(), "100%");
+    EXPECT_LT(watch.LongestMs(), 100.0);
 }
 
 TEST_F(Engine, FavoriteNoSocketCanReachStaysListedAsNotAnswering)
