@@ -113,6 +113,10 @@ inline constexpr int kMaxMasterEntries = 681;
 // "\gamedir\<dir>" NUL. No FF FF FF FF header.
 Datagram BuildMasterRequest(MasterFlavour flavour, std::string_view gameDir);
 
+// The reply of a master server starts FF FF FF FF 66 (the byte after it tells the flavour); a
+// datagram without that beginning is no list.
+bool IsMasterReply(const unsigned char* data, std::size_t len);
+
 // The addresses "a.b.c.d:port" of a master reply. The header is skipped unread: 10 bytes for
 // WON (FF FF FF FF 66 0D and a batch number), 6 for Steam (FF FF FF FF 66 0A). Entries are 4
 // address bytes and a big-endian port; the list ends at an entry whose first byte is 0 (Steam's

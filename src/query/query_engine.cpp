@@ -37,7 +37,7 @@ CQueryEngine::CQueryEngine(AppSettings& settings, ServerStore& store, QObject* p
     connect(master_.get(), &QUdpSocket::readyRead, this, &CQueryEngine::OnMasterReadyRead);
     connect(search_.get(), &QUdpSocket::readyRead, this, &CQueryEngine::OnSearchReadyRead);
     pingPhaseTimer_.setSingleShot(true);
-    connect(&pingPhaseTimer_, &QTimer::timeout, this, &CQueryEngine::OnPingPhaseEnd);
+    connect(&pingPhaseTimer_, &QTimer::timeout, this, &CQueryEngine::OnPingTimer);
     connect(&resortTimer_, &QTimer::timeout, this, &CQueryEngine::OnResortTimer);
     pingBatchTimer_.setSingleShot(true);
     connect(&pingBatchTimer_, &QTimer::timeout, this, &CQueryEngine::SendQueuedPings);
@@ -326,6 +326,8 @@ void CQueryEngine::StopPinging()
     }
     pingSockets_.clear();
     pingQueue_.clear();
+    pingAddresses_.clear();
+    masterPages_ = 0;
     pingBatchTimer_.stop();
     pingPhaseTimer_.stop();
     SetProgress(0, progressUpper_, false); // the bar goes back; the label keeps its text
@@ -343,46 +345,88 @@ void CQueryEngine::KillRefreshTimers()
 void CQueryEngine::StartPingPhase(const std::vector<std::string>& addresses)
 {
     serversMode_ = true;
-    pingQueue_.insert(pingQueue_.end(), addresses.begin(), addresses.end());
+    for (const std::string& address : addresses) {
+        if (static_cast<int>(pingAddresses_.size()) >= kMaxPingAddresses)
+            break;
+        if (pingAddresses_.insert(address).second)
+            pingQueue_.push_back(address);
+    }
+    // Each page gives the servers a time-out to answer in, as the first one did.
+    pingPhaseDeadline_ = QDeadlineTimer(TimeoutMs());
     SendQueuedPings();
 }
 
 void CQueryEngine::SendQueuedPings()
 {
-    // Hundreds of sockets are opened a batch at a time, with the window's events in between, so
-    // that a full master list never freezes the window.
-    for (int i = 0; i < kPingBatch && !pingQueue_.empty(); ++i) {
+    // Sockets are opened a batch at a time, with the window's events in between, so that a
+    // full master list never freezes the window; and never more than kMaxPingSockets at once,
+    // so that a long list never runs out of file handles. Each ping waits its own time-out.
+    for (int i = 0; i < kPingBatch && !pingQueue_.empty() && pingSocketCount() < kMaxPingSockets; ++i) {
         auto* socket = new CPingSocket(this);
-        pingSockets_.push_front(socket);
+        pingSockets_.push_back(socket);
         connect(socket, &QUdpSocket::readyRead, this, [this, socket] { OnPingReadyRead(socket); });
+        socket->deadline = QDeadlineTimer(TimeoutMs());
         if (socket->Reconnect(pingQueue_.front()))
             socket->SendPacket(kPingCommand);
         pingQueue_.pop_front();
+        if (pingPhaseDeadline_.remainingTime() < socket->deadline.remainingTime())
+            pingPhaseDeadline_ = socket->deadline;
     }
-    if (!pingQueue_.empty()) {
+    if (!pingQueue_.empty() && pingSocketCount() < kMaxPingSockets)
         pingBatchTimer_.start(0);
-        return;
-    }
-    // Every server gets the whole time-out, counted from the last ping sent.
-    pingPhaseTimer_.start(TimeoutMs());
+    ArmPingTimer();
+}
+
+void CQueryEngine::ArmPingTimer()
+{
+    // Timer 1 wakes for the next ping to time out, and at the end for the end of the phase.
+    qint64 next = pingPhaseDeadline_.remainingTime();
+    for (const CPingSocket* socket : pingSockets_)
+        next = std::min(next, socket->deadline.remainingTime());
+    pingPhaseTimer_.start(static_cast<int>(std::max<qint64>(0, next)));
 }
 
 void CQueryEngine::OnPingReadyRead(CPingSocket* socket)
 {
-    const std::vector<unsigned char> reply = socket->ReceiveOne();
-    if (IsPingReply(reply.data(), reply.size()))
-        pending_.push_back(socket->PeerText() + "\n");
+    // Only the answer to "ping" ends a ping: anything before it is ignored, and a server that
+    // sends nothing else keeps its time-out.
+    for (int n = 0; n < kDatagramsPerWake && socket->hasPendingDatagrams(); ++n) {
+        const std::vector<unsigned char> reply = socket->ReceiveOne();
+        if (IsPingReply(reply.data(), reply.size())) {
+            pending_.push_back(socket->PeerText() + "\n");
+            EndPingSocket(socket);
+            SendQueuedPings();
+            return;
+        }
+    }
+}
+
+void CQueryEngine::EndPingSocket(CPingSocket* socket)
+{
     pingSockets_.remove(socket);
     socket->Close();
     socket->deleteLater();
 }
 
-void CQueryEngine::OnPingPhaseEnd()
+void CQueryEngine::OnPingTimer()
 {
     if (!HasLists())
         return;
-    pingPhaseTimer_.stop();
+    // Servers that have not answered within their time-out are dropped.
+    std::vector<CPingSocket*> expired;
+    for (CPingSocket* socket : pingSockets_)
+        if (socket->deadline.hasExpired())
+            expired.push_back(socket);
+    for (CPingSocket* socket : expired)
+        EndPingSocket(socket);
+    if (!pingQueue_.empty() || !pingSockets_.empty() || !pingPhaseDeadline_.hasExpired()) {
+        SendQueuedPings();
+        return;
+    }
+    // The end of the ping phase, and of what the master had to say for this Update: a page
+    // coming later must not start another phase under the refresh.
     StopPinging();
+    master_->Close();
     StartRefresh(true);
 }
 
@@ -612,6 +656,11 @@ void CQueryEngine::OnMasterReadyRead()
         return;
     for (int n = 0; n < kDatagramsPerWake && master_->hasPendingDatagrams(); ++n) {
         const std::vector<unsigned char> reply = master_->ReceiveOne();
+        // Anything but a list page is no list; and however many pages a master sends, one
+        // Update takes only so many.
+        if (!IsMasterReply(reply.data(), reply.size()) || masterPages_ >= kMaxMasterPages)
+            continue;
+        ++masterPages_;
         const std::vector<std::string> addresses = DecodeMasterList(
             settings_.wonMaster ? MasterFlavour::Won : MasterFlavour::Steam, reply.data(), reply.size());
         lists_.servers->DeleteAllItems();

@@ -1,6 +1,7 @@
 #pragma once
 #include "query/query_sockets.h"
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QTimer>
 #include <array>
@@ -10,6 +11,7 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 struct AppSettings;
@@ -98,12 +100,21 @@ public:
     int progressUpper() const { return progressUpper_; }
     QString percentText() const { return percentText_; }
     int pingSocketCount() const { return static_cast<int>(pingSockets_.size()); }
+    // Distinct addresses the running ping phase has taken from the master's pages.
+    int pingAddressCount() const { return static_cast<int>(pingAddresses_.size()); }
     bool pingPhaseTimerActive() const { return pingPhaseTimer_.isActive() || pingBatchTimer_.isActive(); }
     bool resortTimerActive() const { return resortTimer_.isActive(); }
     int resortIntervalMs() const { return resortTimer_.interval(); }
     CQuerySocket* querySocket(int i) const { return querySockets_[i].get(); }
     CMasterSocket* masterSocket() const { return master_.get(); }
     CDetailSocket* detailSocket() const { return detail_.get(); }
+
+    // Bounds of one Update, whatever a master sends: list pages taken, distinct addresses taken
+    // from them (a repeated one is dropped), and ping sockets open at once (the rest are sent
+    // as sockets free up, each with its full time-out). A page of 681 entries is the largest.
+    static constexpr int kMaxMasterPages = 64;
+    static constexpr int kMaxPingAddresses = 8192;
+    static constexpr int kMaxPingSockets = 256;
 
     static constexpr const char* kPingingText = "Pinging Servers";
     static QString RequestingText(bool won);
@@ -123,8 +134,10 @@ private:
     void OnSearchReadyRead();
     static void FillPlayers(CSortListCtrl* list, const std::vector<unsigned char>& reply);
     static void FillRules(CSortListCtrl* list, const std::vector<unsigned char>& reply);
-    void OnPingPhaseEnd();
+    void OnPingTimer();
     void SendQueuedPings();
+    void ArmPingTimer();
+    void EndPingSocket(CPingSocket* socket);
     void OnResortTimer();
     void SendMasterTo(const std::string& host, int port);
     // Forgets a master host-name lookup still running: its answer must not send a request
@@ -161,8 +174,11 @@ private:
     std::string searchSendTime_; // "m-s-ms" of the last search details query
     static constexpr int kPingBatch = 32;
     std::deque<std::string> pingQueue_; // master-list entries not pinged yet
+    std::unordered_set<std::string> pingAddresses_; // every address this ping phase has taken
+    int masterPages_ = 0;                           // list pages this ping phase has taken
+    QDeadlineTimer pingPhaseDeadline_;              // a time-out after the last ping or page
     QTimer pingBatchTimer_;
-    QTimer pingPhaseTimer_; // timer 1
+    QTimer pingPhaseTimer_; // timer 1: the next ping deadline, and the end of the phase
     QTimer resortTimer_;    // timer 2
     int progressPos_ = 0;
     int progressUpper_ = 0;

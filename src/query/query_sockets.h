@@ -1,4 +1,5 @@
 #pragma once
+#include <QDeadlineTimer>
 #include <QTimer>
 #include <QUdpSocket>
 #include <string>
@@ -50,10 +51,12 @@ public:
     QTimer timeoutTimer;
 };
 
+// One ping of the ping phase; it waits for its 'j' until its own deadline.
 class CPingSocket : public CQueryUdpSocket {
     Q_OBJECT
 public:
     using CQueryUdpSocket::CQueryUdpSocket;
+    QDeadlineTimer deadline;
 };
 
 class CMasterSocket : public CQueryUdpSocket {

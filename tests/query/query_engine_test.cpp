@@ -2,6 +2,8 @@
 #include "app/tool_app.h"
 #include "browser/sort_list_ctrl.h"
 #include "core/compare_texts.h"
+#include "query/address.h"
+#include "query/protocol.h"
 #include "query/query_engine.h"
 #include "query/resolve_thread.h"
 #include "sim_farm.h"
@@ -78,6 +80,40 @@ QByteArray InfoReplyBytes(const std::string& name)
     return QByteArray("\xFF\xFF\xFF\xFFinfostringresponse", 23) +
            QByteArray::fromStdString("\\hostname\\" + name + "\\map\\flood\\players\\1\\max\\8") + '\0';
 }
+
+// A master server of the test's own on 127.0.0.1, in the window thread: it notes where the
+// engine's request came from and sends there whatever pages the test gives it.
+class PageMaster {
+public:
+    PageMaster()
+    {
+        socket_.bind(QHostAddress::LocalHost, 0);
+        QObject::connect(&socket_, &QUdpSocket::readyRead, [this] {
+            while (socket_.hasPendingDatagrams()) {
+                const QNetworkDatagram request = socket_.receiveDatagram();
+                engine_ = request.senderAddress();
+                enginePort_ = static_cast<quint16>(request.senderPort());
+            }
+        });
+    }
+    std::string Address() const { return "127.0.0.1:" + std::to_string(socket_.localPort()); }
+    bool Asked() const { return enginePort_ != 0; }
+    void Send(const QByteArray& page) { socket_.writeDatagram(page, engine_, enginePort_); }
+
+    // A Steam page listing 127.0.0.1 at these ports.
+    static QByteArray Page(const std::vector<int>& ports, const QByteArray& header = QByteArray("\xFF\xFF\xFF\xFF\x66\x0A", 6))
+    {
+        QByteArray page = header;
+        for (int port : ports)
+            page += QByteArray("\x7F\x00\x00\x01", 4) + char(port >> 8) + char(port & 0xFF);
+        return page;
+    }
+
+private:
+    QUdpSocket socket_;
+    QHostAddress engine_;
+    quint16 enginePort_ = 0;
+};
 
 // The most CPU time the window thread spends between two turns of its event loop: the work of
 // the handlers that ran in between, whatever else the machine is busy with.
@@ -500,6 +536,141 @@ TEST_F(Engine, RefreshWhileTheMasterHostIsLookedUpCancelsTheUpdate)
     engine.RequestMasterList();
     lookupHasAnswered();
     EXPECT_EQ(master.Record().requests.size(), 1u);
+}
+
+// Never-answering servers of a master list: ports below the system's ephemeral range, where no
+// test's socket is, so every ping goes unanswered.
+constexpr int kSilentPorts = 10000;
+
+TEST_F(Engine, MasterSendingPagesWithoutEndKeepsPingSocketsUnderTheCapAndThePhaseEnds)
+{
+    app.settings.timeout = 0.4f;
+    sim::SimGameServer& real = AddServer("real", 100);
+    StartFarm();
+    PageMaster master;
+    app.settings.masterServer = master.Address();
+    // One page over and over: 680 servers that never answer, then a real one. It is pinged
+    // only when sockets have come free, and still gets its whole time-out from then on.
+    std::vector<int> ports;
+    for (int i = 0; i < kMaxMasterEntries - 1; ++i)
+        ports.push_back(kSilentPorts + i);
+    ports.push_back(real.Port());
+    const QByteArray page = PageMaster::Page(ports);
+    ASSERT_EQ(page.size(), 4092);
+
+    int pagesSent = 0, mostOpen = 0;
+    QTimer flood;
+    QObject::connect(&flood, &QTimer::timeout, [&] {
+        master.Send(page);
+        ++pagesSent;
+    });
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        mostOpen = std::max(mostOpen, engine.pingSocketCount());
+        if (mostOpen > CQueryEngine::kMaxPingSockets)
+            flood.stop(); // failed already; spare the machine's file handles
+    });
+    watch.start(1);
+    engine.RequestMasterList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return master.Asked(); }, 3000));
+    flood.start(20);
+
+    // The phase ends although pages keep coming, and the refresh after it lists the server
+    // that answered, once.
+    ASSERT_TRUE(WaitForProgressEnd(20000));
+    EXPECT_GT(pagesSent, CQueryEngine::kMaxMasterPages);
+    EXPECT_EQ(mostOpen, CQueryEngine::kMaxPingSockets);
+    EXPECT_EQ(engine.pingSocketCount(), 0);
+    EXPECT_FALSE(engine.pingPhaseTimerActive());
+    ASSERT_EQ(servers.GetItemCount(), 1);
+    EXPECT_EQ(servers.GetItemText(0, 0), "real");
+    // Pages coming after the end start nothing.
+    QTest::qWait(200);
+    EXPECT_EQ(servers.GetItemCount(), 1);
+    EXPECT_EQ(engine.pingSocketCount(), 0);
+    flood.stop();
+}
+
+TEST_F(Engine, OneUpdateTakesAtMostSoManyAddressesFromAMaster)
+{
+    app.settings.timeout = 0.001f;
+    PageMaster master;
+    app.settings.masterServer = master.Address();
+    // Pages of addresses never seen before, more of them than one Update takes.
+    int pagesSent = 0, mostTaken = 0, mostOpen = 0;
+    QTimer flood;
+    QObject::connect(&flood, &QTimer::timeout, [&] {
+        std::vector<int> ports;
+        for (int i = 0; i < kMaxMasterEntries; ++i)
+            ports.push_back(kSilentPorts + (pagesSent % 13) * kMaxMasterEntries + i);
+        master.Send(PageMaster::Page(ports));
+        ++pagesSent;
+    });
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        mostTaken = std::max(mostTaken, engine.pingAddressCount());
+        mostOpen = std::max(mostOpen, engine.pingSocketCount());
+    });
+    watch.start(1);
+    engine.RequestMasterList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return master.Asked(); }, 3000));
+    flood.start(20);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.pingAddressCount() > 0; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !engine.pingPhaseTimerActive() && engine.pingSocketCount() == 0 && engine.resortTimerActive(); },
+        20000));
+    flood.stop();
+    EXPECT_GT(pagesSent, 13);
+    EXPECT_EQ(mostTaken, CQueryEngine::kMaxPingAddresses);
+    EXPECT_LE(mostOpen, CQueryEngine::kMaxPingSockets);
+    EXPECT_EQ(servers.GetItemCount(), 0);
+}
+
+TEST_F(Engine, MasterDatagramWithoutTheListHeaderIsNoList)
+{
+    sim::SimGameServer& real = AddServer("real");
+    StartFarm();
+    PageMaster master;
+    app.settings.masterServer = master.Address();
+    engine.RequestMasterList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return master.Asked(); }, 3000));
+    for (const char* header : {"\xFF\xFF\xFF\xFF\x67\x0A", "\xFE\xFF\xFF\xFF\x66\x0A", "\x31\xFF\xFF\xFF\x66\x0A"})
+        master.Send(PageMaster::Page({real.Port()}, QByteArray(header, 6)));
+    QTest::qWait(200);
+    EXPECT_EQ(servers.GetItemText(0, 0), "Requesting Servers list to Steam");
+    EXPECT_EQ(engine.pingSocketCount(), 0);
+    EXPECT_EQ(real.Record().requestCounts["ping"], 0);
+
+    master.Send(PageMaster::Page({real.Port()}));
+    ASSERT_TRUE(WaitForProgressEnd());
+    ASSERT_EQ(servers.GetItemCount(), 1);
+    EXPECT_EQ(servers.GetItemText(0, 0), "real");
+}
+
+TEST_F(Engine, OnlyTheAnswerToPingEndsAPing)
+{
+    // Junk first, then the answer; and a server that sends nothing but junk.
+    const QByteArray junk[] = {QByteArray("hello"), QByteArray("\xFF\xFF\xFF\xFFlnot a ping\0\0", 17), QByteArray()};
+    ReplyingPeer late([&](const QByteArray& request) {
+        QList<QByteArray> replies(std::begin(junk), std::end(junk));
+        if (Asks(request, "ping"))
+            replies << QByteArray("\xFF\xFF\xFF\xFFj\0", 6);
+        else if (Asks(request, "infostring"))
+            replies = {InfoReplyBytes("late but there")};
+        return replies;
+    });
+    ReplyingPeer chatty([&](const QByteArray&) { return QList<QByteArray>(std::begin(junk), std::end(junk)); });
+    sim::MasterConfig m;
+    for (const ReplyingPeer* peer : {&late, &chatty})
+        m.entries.push_back({.host = "127.0.0.1", .port = static_cast<uint16_t>(GetPort(peer->Address()))});
+    sim::SimMaster& master = farm.AddMaster(m);
+    StartFarm();
+    app.settings.masterServer = master.Address();
+    engine.RequestMasterList();
+    ASSERT_TRUE(WaitForProgressEnd());
+    ASSERT_EQ(servers.GetItemCount(), 1);
+    EXPECT_EQ(servers.GetItemText(0, 0), "late but there");
+    EXPECT_EQ(servers.GetItemTextStd(0, 4), late.Address());
 }
 
 TEST_F(Engine, SelectedServerFillsPlayersRulesAndItsRows)
