@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -513,6 +514,46 @@ TEST_F(SimBrowser, ClickedServerShowsPleaseWaitThenItsPlayersAndRules)
         << ::testing::PrintToString(Rows(page()->rules()));
     EXPECT_TRUE(QTest::qWaitFor([&] { return servers->GetItemText(RowOf(servers, server(1).Address()), 0) == "Bravo Sim"; }, 2000));
     EXPECT_EQ(Asked(0, "players"), 0);
+}
+
+TEST_F(SimBrowser, LeftClickAsksEvenTheSelectedServerAgainRightClickNeverAsks)
+{
+    for (CReportListCtrl* list : {static_cast<CReportListCtrl*>(page()->servers()),
+                                  static_cast<CReportListCtrl*>(page()->favorites())}) {
+        SCOPED_TRACE(list->objectName().toStdString());
+        farm.ResetRecords();
+        const int first = RowOf(list, server(0).Address()), second = RowOf(list, server(1).Address());
+        ClickRow(list, first);
+        ASSERT_TRUE(PlayersShown());
+        // The same row again: the server is asked again, its details shown afresh.
+        ClickRow(list, first);
+        EXPECT_EQ(Rows(page()->players(), 0), Texts{"Please Wait"});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Asked(0, "players") == 2; }, 2000));
+        EXPECT_TRUE(PlayersShown());
+
+        // A right click on the other server selects it for the menu it opens, and asks nothing.
+        Texts menu;
+        QTimer closeMenu;
+        QObject::connect(&closeMenu, &QTimer::timeout, [&] {
+            if (auto* shown = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                menu = MenuLines(shown);
+                shown->close();
+            }
+        });
+        closeMenu.start(10);
+        const QPoint at = list->visualRect(list->model()->index(second, 0)).center();
+        QTest::mouseClick(list->viewport(), Qt::RightButton, Qt::NoModifier, at);
+        // The menu request the window system sends after a right click (QTest sends none).
+        QContextMenuEvent request(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list->viewport(), &request);
+        EXPECT_EQ(list->GetSelectedRow(), second);
+        ASSERT_FALSE(menu.empty());
+        EXPECT_EQ(menu.front(), "Connect");
+        QTest::qWait(300);
+        EXPECT_EQ(Asked(1, "players") + Asked(1, "ping"), 0);
+        EXPECT_EQ(port(), PortOf(0));
+        EXPECT_TRUE(PlayersShown());
+    }
 }
 
 TEST_F(SimBrowser, ArrowKeyQueriesTheNewlySelectedServerAfterTheKeyTimer)
