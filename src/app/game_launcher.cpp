@@ -3,6 +3,7 @@
 #include "app/input_box.h"
 #include "app/launch_command.h"
 #include "app/tool_app.h"
+#include "browser/display_text.h"
 #include "core/path.h"
 #include "platform/platform.h"
 
@@ -45,7 +46,7 @@ CHLThread* JoinServer(const std::string& address)
     std::optional<std::string> password;
     if (IsPasswordProtected(*record)) {
         CInputBox box;
-        if (box.DoModal("Password", QString::fromStdString(PasswordPrompt(record->name)), QString()) != CInputBox::IDOK)
+        if (box.DoModal("Password", DisplayText(PasswordPrompt(record->name)), QString()) != CInputBox::IDOK)
             return nullptr;
         password = box.text.toStdString();
     }

@@ -4,6 +4,7 @@
 #include "app/game_launcher.h"
 #include "app/input_box.h"
 #include "app/tool_app.h"
+#include "browser/display_text.h"
 #include "browser/sort_list_ctrl.h"
 #include "core/numbers.h"
 #include "query/address.h"
@@ -574,7 +575,7 @@ QMenu* CServerBrowserDlg::BuildContextMenu(CReportListCtrl* list)
     const std::string info = address.isEmpty() ? std::string() : theApp().FindOrCreateRecord(address.toStdString())->info;
     if (!info.empty()) {
         menu->addSeparator();
-        for (const QString& part : QString::fromStdString(info).split('|', Qt::SkipEmptyParts))
+        for (const QString& part : DisplayText(info).split('|', Qt::SkipEmptyParts))
             AddInfoLine(menu, part);
     }
     return menu;

@@ -1,6 +1,7 @@
 #include "browser/sort_list_ctrl.h"
 
 #include "app/tool_app.h"
+#include "browser/display_text.h"
 
 #include <QImage>
 #include <QItemSelectionModel>
@@ -143,7 +144,7 @@ bool CReportListCtrl::SetItemText(int row, int column, const char* text)
 
 QString CReportListCtrl::GetItemText(int row, int column) const
 {
-    return QString::fromStdString(model_->Text(row, column));
+    return DisplayText(model_->Text(row, column));
 }
 std::string CReportListCtrl::GetItemTextStd(int row, int column) const { return model_->Text(row, column); }
 

@@ -2,6 +2,7 @@
 
 #include "app/app_settings.h"
 #include "app/server_store.h"
+#include "browser/display_text.h"
 #include "browser/sort_list_ctrl.h"
 #include "platform/platform.h"
 #include "query/address.h"
@@ -555,14 +556,14 @@ void CQueryEngine::OnSearchReadyRead()
             const std::string description = middle == std::string::npos ? std::string() : info.info.substr(0, middle);
             const std::string kind = middle == std::string::npos ? std::string() : info.info.substr(middle + 1, last - middle - 1);
             const std::string password = last == std::string::npos ? std::string() : info.info.substr(last + 1);
-            const QString host = QString::fromStdString(info.name);
+            const QString host = DisplayText(info.name);
             if (panes.info->count() > 0)
                 panes.info->item(0)->setText(host);
             else
                 panes.info->addItem(host);
             for (const std::string& line : {"Ip: " + search_->PeerText(), "Players: " + info.players, "Map: " + info.map,
                                             description, kind, password})
-                panes.info->addItem(QString::fromStdString(line));
+                panes.info->addItem(DisplayText(line));
             break;
         }
         case ReplyKind::Ping: {

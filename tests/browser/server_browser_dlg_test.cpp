@@ -612,3 +612,62 @@ TEST_F(SimBrowser, RefreshAndUpdateFillTheListsAndTheProgressDisplay)
         << ::testing::PrintToString(Rows(page()->servers()));
     EXPECT_GE(farm.Master(0).Record().datagramsReceived, 1);
 }
+
+namespace {
+
+// One server that gives its name, its game and a player in Latin-1, as servers of the
+// game's era do, and one player in UTF-8.
+class EightBitBrowser : public BrowserPage {
+protected:
+    static constexpr const char* kName = "Caf\xE9 Fran\xE7" "ais";
+
+    void SetUp() override
+    {
+        sim::GameServerConfig c;
+        c.hostname = kName;
+        c.description = "Capture \xE0 la carte";
+        c.players = {{"J\xF6rg", 3, 61.0f}, {"Zo\xC3\xAB", 1, 5.0f}};
+        farm.AddGameServer(c);
+        std::string error;
+        ASSERT_TRUE(farm.StartInOwnThread(&error)) << error;
+        BrowserPage::SetUp();
+    }
+
+    void Prepare(AppSettings& s) override
+    {
+        const std::string a = farm.GameServer(0).Address();
+        WriteStore(dir.Path(), {{a, a, "???", "???", "???", ""}}, {a}, {});
+    }
+
+    sim::SimFarm farm;
+};
+
+} // namespace
+
+TEST_F(EightBitBrowser, NamesShowAsLatin1WhileTheBytesSentAreKept)
+{
+    const std::string address = farm.GameServer(0).Address();
+    CSrvListCtrl* servers = page()->servers();
+    ClickRow(servers, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page()->players()->GetItemCount() == 2 && Record(address)->name == kName; }, 3000));
+    EXPECT_EQ(Rows(servers, 0), Texts{"Caf\u00e9 Fran\u00e7" "ais"});
+    Texts players = Rows(page()->players(), 0);
+    std::sort(players.begin(), players.end());
+    EXPECT_EQ(players, (Texts{"J\u00f6rg", "Zo\u00eb"}));
+
+    auto menu = MenuOver(servers, 0);
+    ASSERT_TRUE(menu);
+    const Texts lines = MenuLines(menu.get());
+    EXPECT_EQ(Texts(lines.begin() + 5, lines.end()),
+              (Texts{"(Caf\u00e9 Fran\u00e7" "ais)", "(" + address + ")", "-", "(Capture \u00e0 la carte)",
+                     "(Dedicated//Linux Server)", "(Password: No)"}));
+
+    // A friend is written down with the name's own bytes, as the search compares them.
+    CSortListCtrl* list = page()->players();
+    const int jorg = list->GetItemTextStd(0, 0) == "J\xF6rg" ? 0 : 1;
+    ASSERT_EQ(list->GetItemTextStd(jorg, 0), "J\xF6rg");
+    Command(MenuOver(list, jorg), 2152)->trigger();
+    EXPECT_EQ(ReadText(dir.File(ServerStore::kFriendsFile)), "J\xF6rg");
+    app->SaveServers();
+    EXPECT_NE(ReadText(dir.File(ServerStore::kRecordsFile)).find(std::string("Name=") + kName + "\r\n"), std::string::npos);
+}

@@ -744,6 +744,52 @@ TEST_F(Engine, SearchDetailsFillTheSearchPanes)
     EXPECT_EQ(words, (std::vector<std::string> {"infostring", "rules", "players", "ping"}));
 }
 
+TEST_F(Engine, EightBitNamesShowAsLatin1AndAreKeptAsSent)
+{
+    sim::GameServerConfig c;
+    c.hostname = "Caf\xE9 Fran\xE7" "ais";
+    c.map = "for\xEAt";
+    c.description = "Capture \xE0 la carte";
+    c.players = {{"J\xF6rg", 3, 61.0f}, {"Zo\xC3\xAB", 1, 5.0f}};
+    c.rules = {{"sv_motd", "Bienvenue \xE0 tous"}};
+    sim::SimGameServer& s = farm.AddGameServer(c);
+    StartFarm();
+    const auto shown = [](const CReportListCtrl& list, int row, int column) {
+        return list.model()->data(list.model()->index(row, column)).toString();
+    };
+
+    std::string ping;
+    engine.AddServerRow(s.Address(), "", ping, "", s.Address(), false);
+    engine.QuerySelected(s.Address());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return players.GetItemCount() == 2 && rules.GetItemCount() == 1 &&
+                                             servers.GetItemTextStd(0, 1) == c.map; },
+                                3000));
+    EXPECT_EQ(shown(servers, 0, 0), QString::fromUtf8("Caf\u00e9 Fran\u00e7" "ais"));
+    EXPECT_EQ(shown(servers, 0, 1), QString::fromUtf8("for\u00eat"));
+    EXPECT_EQ(servers.GetItemText(0, 0), shown(servers, 0, 0));
+    EXPECT_EQ(shown(players, 0, 0), QString::fromUtf8("J\u00f6rg"));
+    EXPECT_EQ(shown(players, 1, 0), QString::fromUtf8("Zo\u00eb")); // UTF-8 stays UTF-8
+    EXPECT_EQ(shown(rules, 0, 1), QString::fromUtf8("Bienvenue \u00e0 tous"));
+    // What is kept (and saved, and befriended) is what the server sent.
+    EXPECT_EQ(store.FindOrCreateRecord(s.Address())->name, c.hostname);
+    EXPECT_EQ(servers.GetItemTextStd(0, 0), c.hostname);
+    EXPECT_EQ(players.GetItemTextStd(0, 0), "J\xF6rg");
+
+    CSortListCtrl searchPlayers, searchRules;
+    for (const char* title : {"Name", "Score", "Play Time", "Id"})
+        searchPlayers.InsertColumn(searchPlayers.GetColumnCount(), title, 40);
+    searchRules.InsertColumn(0, "Name", 60);
+    searchRules.InsertColumn(1, "Value", 67);
+    QListWidget info;
+    engine.SetSearchPanes({&searchPlayers, &searchRules, &info});
+    engine.QuerySearchInfo(s.Address());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return info.count() == 8 && searchPlayers.GetItemCount() == 2; }, 3000));
+    EXPECT_EQ(info.item(0)->text(), QString::fromUtf8("Caf\u00e9 Fran\u00e7" "ais"));
+    EXPECT_EQ(info.item(4)->text(), QString::fromUtf8("Map: for\u00eat"));
+    EXPECT_EQ(info.item(5)->text(), QString::fromUtf8("Capture \u00e0 la carte"));
+    EXPECT_EQ(shown(searchPlayers, 0, 0), QString::fromUtf8("J\u00f6rg"));
+}
+
 TEST_F(Engine, UnknownMasterHostShowsNothingAndSendsNothing)
 {
     QSignalSpy done(&engine, &CQueryEngine::masterRequestSent);
