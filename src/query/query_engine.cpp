@@ -608,7 +608,7 @@ void CQueryEngine::RequestMasterList()
     }
     // The name before a colon is looked up (the port is the number after it), without blocking
     // the window; a Refresh, an abort or a newer Update cancels the lookup.
-    masterLookupId_ = QHostInfo::lookupHost(QString::fromStdString(GetHost(text)), this, [this, request, port](const QHostInfo& info) {
+    const auto answered = [this, request, port](const QHostInfo& info) {
         if (request != masterRequest_)
             return;
         masterLookupId_ = -1;
@@ -618,7 +618,8 @@ void CQueryEngine::RequestMasterList()
                 return;
             }
         Q_EMIT masterRequestSent();
-    });
+    };
+    masterLookupId_ = QHostInfo::lookupHost(QString::fromStdString(GetHost(text)), this, answered);
 }
 
 void CQueryEngine::CancelMasterLookup()

@@ -518,8 +518,8 @@ TEST_F(SimBrowser, ClickedServerShowsPleaseWaitThenItsPlayersAndRules)
 
 TEST_F(SimBrowser, LeftClickAsksEvenTheSelectedServerAgainRightClickNeverAsks)
 {
-    for (CReportListCtrl* list : {static_cast<CReportListCtrl*>(page()->servers()),
-                                  static_cast<CReportListCtrl*>(page()->favorites())}) {
+    for (CReportListCtrl* list :
+         {static_cast<CReportListCtrl*>(page()->servers()), static_cast<CReportListCtrl*>(page()->favorites())}) {
         SCOPED_TRACE(list->objectName().toStdString());
         farm.ResetRecords();
         const int first = RowOf(list, server(0).Address()), second = RowOf(list, server(1).Address());
@@ -619,7 +619,7 @@ namespace {
 // game's era do, and one player in UTF-8.
 class EightBitBrowser : public BrowserPage {
 protected:
-    static constexpr const char* kName = "Caf\xE9 Fran\xE7" "ais";
+    static constexpr const char* kName = "Caf\xE9 Fran\xE7oise";
 
     void SetUp() override
     {
@@ -649,8 +649,9 @@ TEST_F(EightBitBrowser, NamesShowAsLatin1WhileTheBytesSentAreKept)
     const std::string address = farm.GameServer(0).Address();
     CSrvListCtrl* servers = page()->servers();
     ClickRow(servers, 0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return page()->players()->GetItemCount() == 2 && Record(address)->name == kName; }, 3000));
-    EXPECT_EQ(Rows(servers, 0), Texts{"Caf\u00e9 Fran\u00e7" "ais"});
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return page()->players()->GetItemCount() == 2 && Record(address)->name == kName; }, 3000));
+    EXPECT_EQ(Rows(servers, 0), Texts{"Caf\u00e9 Fran\u00e7oise"});
     Texts players = Rows(page()->players(), 0);
     std::sort(players.begin(), players.end());
     EXPECT_EQ(players, (Texts{"J\u00f6rg", "Zo\u00eb"}));
@@ -659,7 +660,7 @@ TEST_F(EightBitBrowser, NamesShowAsLatin1WhileTheBytesSentAreKept)
     ASSERT_TRUE(menu);
     const Texts lines = MenuLines(menu.get());
     EXPECT_EQ(Texts(lines.begin() + 5, lines.end()),
-              (Texts{"(Caf\u00e9 Fran\u00e7" "ais)", "(" + address + ")", "-", "(Capture \u00e0 la carte)",
+              (Texts{"(Caf\u00e9 Fran\u00e7oise)", "(" + address + ")", "-", "(Capture \u00e0 la carte)",
                      "(Dedicated//Linux Server)", "(Password: No)"}));
 
     // A friend is written down with the name's own bytes, as the search compares them.
@@ -669,5 +670,6 @@ TEST_F(EightBitBrowser, NamesShowAsLatin1WhileTheBytesSentAreKept)
     Command(MenuOver(list, jorg), 2152)->trigger();
     EXPECT_EQ(ReadText(dir.File(ServerStore::kFriendsFile)), "J\xF6rg");
     app->SaveServers();
-    EXPECT_NE(ReadText(dir.File(ServerStore::kRecordsFile)).find(std::string("Name=") + kName + "\r\n"), std::string::npos);
+    EXPECT_NE(ReadText(dir.File(ServerStore::kRecordsFile)).find(std::string("Name=") + kName + "\r\n"),
+              std::string::npos);
 }

@@ -72,7 +72,8 @@ private:
 // The command word of a request: the text after FF FF FF FF.
 bool Asks(const QByteArray& request, const char* command)
 {
-    return request.startsWith("\xFF\xFF\xFF\xFF") && request.mid(4) == QByteArray(command, int(std::strlen(command)) + 1);
+    return request.startsWith("\xFF\xFF\xFF\xFF") &&
+           request.mid(4) == QByteArray(command, int(std::strlen(command)) + 1);
 }
 
 QByteArray InfoReplyBytes(const std::string& name)
@@ -101,7 +102,8 @@ public:
     void Send(const QByteArray& page) { socket_.writeDatagram(page, engine_, enginePort_); }
 
     // A Steam page listing 127.0.0.1 at these ports.
-    static QByteArray Page(const std::vector<int>& ports, const QByteArray& header = QByteArray("\xFF\xFF\xFF\xFF\x66\x0A", 6))
+    static QByteArray Page(const std::vector<int>& ports,
+                           const QByteArray& header = QByteArray("\xFF\xFF\xFF\xFF\x66\x0A", 6))
     {
         QByteArray page = header;
         for (int port : ports)
@@ -747,7 +749,7 @@ TEST_F(Engine, SearchDetailsFillTheSearchPanes)
 TEST_F(Engine, EightBitNamesShowAsLatin1AndAreKeptAsSent)
 {
     sim::GameServerConfig c;
-    c.hostname = "Caf\xE9 Fran\xE7" "ais";
+    c.hostname = "Caf\xE9 Fran\xE7oise";
     c.map = "for\xEAt";
     c.description = "Capture \xE0 la carte";
     c.players = {{"J\xF6rg", 3, 61.0f}, {"Zo\xC3\xAB", 1, 5.0f}};
@@ -761,10 +763,12 @@ TEST_F(Engine, EightBitNamesShowAsLatin1AndAreKeptAsSent)
     std::string ping;
     engine.AddServerRow(s.Address(), "", ping, "", s.Address(), false);
     engine.QuerySelected(s.Address());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return players.GetItemCount() == 2 && rules.GetItemCount() == 1 &&
-                                             servers.GetItemTextStd(0, 1) == c.map; },
-                                3000));
-    EXPECT_EQ(shown(servers, 0, 0), QString::fromUtf8("Caf\u00e9 Fran\u00e7" "ais"));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return players.GetItemCount() == 2 && rules.GetItemCount() == 1 && servers.GetItemTextStd(0, 1) == c.map;
+        },
+        3000));
+    EXPECT_EQ(shown(servers, 0, 0), QString::fromUtf8("Caf\u00e9 Fran\u00e7oise"));
     EXPECT_EQ(shown(servers, 0, 1), QString::fromUtf8("for\u00eat"));
     EXPECT_EQ(servers.GetItemText(0, 0), shown(servers, 0, 0));
     EXPECT_EQ(shown(players, 0, 0), QString::fromUtf8("J\u00f6rg"));
@@ -784,7 +788,7 @@ TEST_F(Engine, EightBitNamesShowAsLatin1AndAreKeptAsSent)
     engine.SetSearchPanes({&searchPlayers, &searchRules, &info});
     engine.QuerySearchInfo(s.Address());
     ASSERT_TRUE(QTest::qWaitFor([&] { return info.count() == 8 && searchPlayers.GetItemCount() == 2; }, 3000));
-    EXPECT_EQ(info.item(0)->text(), QString::fromUtf8("Caf\u00e9 Fran\u00e7" "ais"));
+    EXPECT_EQ(info.item(0)->text(), QString::fromUtf8("Caf\u00e9 Fran\u00e7oise"));
     EXPECT_EQ(info.item(4)->text(), QString::fromUtf8("Map: for\u00eat"));
     EXPECT_EQ(info.item(5)->text(), QString::fromUtf8("Capture \u00e0 la carte"));
     EXPECT_EQ(shown(searchPlayers, 0, 0), QString::fromUtf8("J\u00f6rg"));
