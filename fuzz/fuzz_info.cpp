@@ -5,25 +5,28 @@
 
 namespace {
 
-// A second, deliberately plain reading of the key/value text to compare with DecodeInfo.
+// A second, deliberately plain reading of the key/value text to compare with DecodeInfo: one
+// backslash before the first key may be left out, every other backslash separates two fields.
 std::map<std::string, std::string> ReferencePairs(const uint8_t* data, size_t size)
 {
     std::string text;
     for (size_t i = 23; i < size && data[i] != 0; ++i)
         text.push_back(static_cast<char>(data[i]));
-    std::vector<std::string> tokens;
-    std::string current;
-    for (char c : text + '\\') {
-        if (c != '\\') {
-            current.push_back(c);
-        } else if (!current.empty()) {
-            tokens.push_back(current);
-            current.clear();
+    if (!text.empty() && text[0] == '\\')
+        text.erase(0, 1);
+    std::vector<std::string> fields;
+    if (!text.empty()) {
+        fields.emplace_back();
+        for (char c : text) {
+            if (c == '\\')
+                fields.emplace_back();
+            else
+                fields.back().push_back(c);
         }
     }
     std::map<std::string, std::string> pairs;
-    for (size_t i = 0; i < tokens.size(); i += 2)
-        pairs[tokens[i]] = i + 1 < tokens.size() ? tokens[i + 1] : "";
+    for (size_t i = 0; i < fields.size(); i += 2)
+        pairs[fields[i]] = i + 1 < fields.size() ? fields[i + 1] : "";
     return pairs;
 }
 

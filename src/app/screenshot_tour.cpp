@@ -14,6 +14,7 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QElapsedTimer>
 #include <QTabBar>
@@ -76,8 +77,14 @@ void ScreenshotTour::RefreshBrowser(CMainDlg* main)
         Pump(50);
     if (servers->GetItemCount() == 0)
         return;
+    // A click on the row, as the user gives it: that is what asks the server for its details.
     servers->setFocus();
-    servers->setCurrentIndex(servers->model()->index(0, 0));
+    const QPoint at = servers->visualRect(servers->model()->index(0, 0)).center();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent click(type, at, servers->viewport()->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(servers->viewport(), &click);
+    }
     waited.restart();
     while (waited.elapsed() < 3000 && players->GetItemText(0, 0) == "Please Wait")
         Pump(50);

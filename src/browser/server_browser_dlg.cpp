@@ -5,6 +5,7 @@
 #include "ui/input_box.h"
 #include "settings/server_store.h"
 #include "ui/sort_list_ctrl.h"
+#include "ui/display_text.h"
 #include "core/numbers.h"
 #include "core/address.h"
 #include "query/query_engine.h"
@@ -272,8 +273,11 @@ void CServerBrowserDlg::ConnectWidgets()
     connect(copy_, &QPushButton::clicked, this, &CServerBrowserDlg::OnCopy);
     connect(paste_, &QPushButton::clicked, this, &CServerBrowserDlg::OnPaste);
 
-    connect(favorites_, &CReportListCtrl::SelectedRowChanged, this, &CServerBrowserDlg::OnFavoritesSelectedRowChanged);
-    connect(servers_, &CReportListCtrl::SelectedRowChanged, this, &CServerBrowserDlg::OnServersSelectedRowChanged);
+    // A left click runs the selection handler even on the row already selected: clicking a
+    // server again asks it again. A right click only selects (and opens the menu), and a key
+    // asks through its timer, so neither is taken as a click here.
+    connect(favorites_, &QAbstractItemView::clicked, this, [this] { OnSelectServer(favorites_); });
+    connect(servers_, &QAbstractItemView::clicked, this, [this] { OnSelectServer(servers_); });
     connect(favorites_, &QAbstractItemView::doubleClicked, this, &CServerBrowserDlg::OnConnectFavorites);
     connect(servers_, &QAbstractItemView::doubleClicked, this, &CServerBrowserDlg::OnConnectServers);
     connect(&favoritesKeyTimer_, &QTimer::timeout, this, &CServerBrowserDlg::OnFavoritesKeyTimer);
@@ -418,7 +422,7 @@ void CServerBrowserDlg::OnConnectAddress()
 {
     const std::string address = (ip_->text() + ":" + port_->text()).toStdString();
     if (IsValidAddress(address))
-        JoinServer(ctx_.settings, ctx_.store, address, window());
+        JoinServer(ctx_.settings, ctx_.store, NormalizeAddress(address), window());
 }
 
 void CServerBrowserDlg::OnCopy()
@@ -483,20 +487,8 @@ void CServerBrowserDlg::OnSelectServer(CReportListCtrl* list)
         engine->QuerySelected(address);
 }
 
-// A selection moved by a key is queried by the key timer alone, once the key has done its work;
-// only a click asks at once. Holding an arrow key down thus asks once per repeat, never twice.
-void CServerBrowserDlg::OnFavoritesSelectedRowChanged()
-{
-    if (!favoritesKeyTimer_.isActive())
-        OnSelectServer(favorites_);
-}
-
-void CServerBrowserDlg::OnServersSelectedRowChanged()
-{
-    if (!serversKeyTimer_.isActive())
-        OnSelectServer(servers_);
-}
-
+// A selection moved by a key is queried by the key timer alone, once the key has done its work.
+// Holding an arrow key down thus asks once per repeat, never twice.
 void CServerBrowserDlg::OnFavoritesKeyTimer() { OnSelectServer(favorites_); }
 void CServerBrowserDlg::OnServersKeyTimer() { OnSelectServer(servers_); }
 
@@ -577,7 +569,7 @@ QMenu* CServerBrowserDlg::BuildContextMenu(CReportListCtrl* list)
     const std::string info = address.isEmpty() ? std::string() : ctx_.store.FindOrCreateRecord(address.toStdString())->info;
     if (!info.empty()) {
         menu->addSeparator();
-        for (const QString& part : QString::fromStdString(info).split('|', Qt::SkipEmptyParts))
+        for (const QString& part : DisplayText(info).split('|', Qt::SkipEmptyParts))
             AddInfoLine(menu, part);
     }
     return menu;

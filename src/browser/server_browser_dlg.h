@@ -79,8 +79,6 @@ private:
     void ConnectWidgets();
     void LoadLists();
 
-    void OnFavoritesSelectedRowChanged();
-    void OnServersSelectedRowChanged();
     void OnFavoritesKeyTimer();
     void OnServersKeyTimer();
     void OnProgressChanged(int pos, int upper, const QString& percent);

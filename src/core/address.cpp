@@ -55,7 +55,18 @@ int GetPort(const std::string& text)
 
 std::string NormalizeAddress(const std::string& text)
 {
-    return GetHost(text) + ":" + std::to_string(GetPort(text));
+    // The check reads every piece as its leading digits; the address kept is made of what it
+    // read, so "1.2.3.4x" becomes a host a socket can connect to rather than a text that
+    // passed the check and then fails everywhere else.
+    const std::vector<std::string> pieces = SplitAtDots(GetHost(text));
+    std::string host;
+    if (pieces.size() == 4) {
+        for (const std::string& p : pieces)
+            host += (host.empty() ? "" : ".") + std::to_string(ReadNumber(p));
+    } else {
+        host = GetHost(text);
+    }
+    return host + ":" + std::to_string(GetPort(text));
 }
 
 std::string FormatAddress(const unsigned char octets[4], int port)

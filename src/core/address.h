@@ -11,7 +11,8 @@ bool IsValidAddress(const std::string& text);
 std::string GetHost(const std::string& text);
 // The number after the first colon; 27015 when the text is empty or has no colon.
 int GetPort(const std::string& text);
-// host:port, with the default port filled in.
+// host:port of the numbers IsValidAddress reads, with the default port filled in: "1.2.3.4x"
+// gives "1.2.3.4:27015". A host that is not four pieces is kept as it is.
 std::string NormalizeAddress(const std::string& text);
 // "a.b.c.d:port" of four address bytes (in dotted order) and a port.
 std::string FormatAddress(const unsigned char octets[4], int port);

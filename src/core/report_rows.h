@@ -7,7 +7,9 @@
 
 // The rows of a report list, plain data: the views show them, the sort orders them.
 
-// One line: its cell texts (UTF-8), one a column, and the caller's pointer that travels with it.
+// One line: its cell texts, one a column, and the caller's pointer that travels with it. Cells
+// hold the bytes as they came (UTF-8 from the program, any code page from a server); the views
+// show them through DisplayText.
 struct ReportRow {
     std::vector<std::string> cells;
     void* data = nullptr;

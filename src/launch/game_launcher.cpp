@@ -1,5 +1,6 @@
 #include "launch/game_launcher.h"
 
+#include "ui/display_text.h"
 #include "core/path.h"
 #include "launch/launch_command.h"
 #include "platform/platform.h"
@@ -48,7 +49,7 @@ CHLThread* JoinServer(const AppSettings& settings, ServerStore& store, const std
     std::optional<std::string> password;
     if (IsPasswordProtected(*record)) {
         CInputBox box(owner);
-        if (box.DoModal("Password", QString::fromStdString(PasswordPrompt(record->name)), QString()) != CInputBox::IDOK)
+        if (box.DoModal("Password", DisplayText(PasswordPrompt(record->name)), QString()) != CInputBox::IDOK)
             return nullptr;
         password = box.text.toStdString();
     }

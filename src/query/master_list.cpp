@@ -35,6 +35,11 @@ Datagram BuildMasterRequest(MasterFlavour flavour, std::string_view gameDir)
     return request;
 }
 
+bool IsMasterReply(const unsigned char* data, std::size_t len)
+{
+    return len >= 5 && data[0] == 0xFF && data[1] == 0xFF && data[2] == 0xFF && data[3] == 0xFF && data[4] == 0x66;
+}
+
 std::vector<std::string> DecodeMasterList(MasterFlavour flavour, const unsigned char* data, std::size_t len)
 {
     std::vector<std::string> addresses;

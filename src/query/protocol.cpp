@@ -111,20 +111,14 @@ int TruncateToInt(float value)
     return INT_MIN;
 }
 
-// The next backslash-separated token of text, skipping a run of backslashes as one; empty when
-// the text is used up.
-std::string_view NextToken(std::string_view& text)
+// The next field of the \key\value text: everything up to the next backslash, which is
+// consumed with it. Two backslashes in a row enclose an empty field (an empty value).
+std::string_view NextField(std::string_view& text)
 {
-    const std::size_t start = text.find_first_not_of('\\');
-    if (start == std::string_view::npos) {
-        text = {};
-        return {};
-    }
-    text.remove_prefix(start);
     const std::size_t end = std::min(text.find('\\'), text.size());
-    const std::string_view token = text.substr(0, end);
-    text.remove_prefix(end);
-    return token;
+    const std::string_view field = text.substr(0, end);
+    text.remove_prefix(std::min(end + 1, text.size()));
+    return field;
 }
 
 } // namespace
@@ -218,13 +212,14 @@ bool DecodeInfo(const unsigned char* data, std::size_t len, InfoReply& out)
     std::string_view text(textBegin, room);
     text = text.substr(0, text.find('\0'));
 
+    // The text starts with the backslash before the first key.
+    if (!text.empty() && text.front() == '\\')
+        text.remove_prefix(1);
     std::string_view name, map, description, current, max;
     std::optional<std::string_view> type, os, password;
-    for (;;) {
-        const std::string_view key = NextToken(text);
-        if (key.empty())
-            break;
-        const std::string_view value = NextToken(text);
+    while (!text.empty()) {
+        const std::string_view key = NextField(text);
+        const std::string_view value = NextField(text);
         if (key == "hostname")
             name = value;
         else if (key == "map")

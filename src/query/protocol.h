@@ -80,9 +80,10 @@ struct InfoReply {
 };
 
 // Reads the \key\value text of an info reply into out. False, with out untouched, unless the
-// reply carries the word "infostringresponse" and its NUL. Runs of backslashes count as one
-// separator, so an empty value shifts the pairs after it, as it did in the game's own clients.
-// A key given twice keeps its last value; a key not given leaves its part empty.
+// reply carries the word "infostringresponse" and its NUL. Every backslash separates two fields,
+// so \map\\description\x gives an empty map and the description "x": an empty value keeps
+// its place instead of shifting the pairs after it. A key without its value at the end has an
+// empty value. A key given twice keeps its last value; a key not given leaves its part empty.
 bool DecodeInfo(const unsigned char* data, std::size_t len, InfoReply& out);
 
 // ---- Ping clock ---------------------------------------------------------------------------
@@ -111,6 +112,10 @@ inline constexpr int kMaxMasterEntries = 681;
 // "\gamedir\<dir>" NUL. Steam: '1', region FF (the world), "0.0.0.0:0" NUL (the first batch),
 // "\gamedir\<dir>" NUL. No FF FF FF FF header.
 Datagram BuildMasterRequest(MasterFlavour flavour, std::string_view gameDir);
+
+// The reply of a master server starts FF FF FF FF 66 (the byte after it tells the flavour); a
+// datagram without that beginning is no list.
+bool IsMasterReply(const unsigned char* data, std::size_t len);
 
 // The addresses "a.b.c.d:port" of a master reply. The header is skipped unread: 10 bytes for
 // WON (FF FF FF FF 66 0D and a batch number), 6 for Steam (FF FF FF FF 66 0A). Entries are 4

@@ -3,6 +3,7 @@
 #include "settings/app_settings.h"
 #include "settings/server_store.h"
 #include "ui/sort_list_ctrl.h"
+#include "ui/display_text.h"
 #include "platform/platform.h"
 #include "core/address.h"
 #include "query/protocol.h"
@@ -10,10 +11,15 @@
 #include <QHostInfo>
 #include <QListWidget>
 
+#include <cmath>
+
 namespace {
 
 constexpr int kAddressColumn = 4;
 constexpr int kResortDivisor = 3;
+// Datagrams one socket handler reads before it lets the window run again; the rest wait for the
+// next turn of the event loop, so a peer sending without pause cannot hold the window.
+constexpr int kDatagramsPerWake = 64;
 
 } // namespace
 
@@ -32,7 +38,7 @@ CQueryEngine::CQueryEngine(AppSettings& settings, ServerStore& store, QObject* p
     connect(master_.get(), &QUdpSocket::readyRead, this, &CQueryEngine::OnMasterReadyRead);
     connect(search_.get(), &QUdpSocket::readyRead, this, &CQueryEngine::OnSearchReadyRead);
     pingPhaseTimer_.setSingleShot(true);
-    connect(&pingPhaseTimer_, &QTimer::timeout, this, &CQueryEngine::OnPingPhaseEnd);
+    connect(&pingPhaseTimer_, &QTimer::timeout, this, &CQueryEngine::OnPingTimer);
     connect(&resortTimer_, &QTimer::timeout, this, &CQueryEngine::OnResortTimer);
     pingBatchTimer_.setSingleShot(true);
     connect(&pingBatchTimer_, &QTimer::timeout, this, &CQueryEngine::SendQueuedPings);
@@ -45,7 +51,17 @@ CQueryEngine::~CQueryEngine()
 
 int CQueryEngine::TimeoutMs() const
 {
-    return static_cast<int>(settings_.timeout * 1000.0);
+    // The setting is whatever the user typed. Below a millisecond no timer would ever fire (a
+    // negative interval is refused), and a value that does not fit an int has no int at all.
+    const double seconds = settings_.timeout;
+    if (!std::isfinite(seconds))
+        return kDefaultTimeoutMs;
+    const double ms = seconds * 1000.0;
+    if (ms < kMinTimeoutMs)
+        return kMinTimeoutMs;
+    if (ms > kMaxTimeoutMs)
+        return kMaxTimeoutMs;
+    return static_cast<int>(ms);
 }
 
 QString CQueryEngine::RequestingText(bool won)
@@ -146,7 +162,10 @@ void CQueryEngine::SetProgress(int pos, int upper, bool updateLabel)
 void CQueryEngine::StartInfoQuery(const std::string& address, CQuerySocket* socket)
 {
     const platform::ClockTime sent = platform::UtcNow();
+    // A server the socket cannot be connected to is still waited for: its time-out lists it as
+    // not answering instead of letting it drop out of the list and the store.
     socket->Reconnect(address);
+    socket->outstanding = true;
     socket->SendPacket(kInfoCommand);
     StampSendTime(*store_.FindOrCreateRecord(address), sent);
     socket->timeoutTimer.start(TimeoutMs());
@@ -168,7 +187,7 @@ void CQueryEngine::StartRefresh(bool serversMode)
     if (!HasLists())
         return;
     serversMode_ = serversMode;
-    resortTimer_.start(std::max(1, TimeoutMs() / kResortDivisor));
+    resortTimer_.start(std::max(kMinResortMs, TimeoutMs() / kResortDivisor));
     RefreshList()->DeleteAllItems();
     SetProgress(0, static_cast<int>(pending_.size()));
     for (auto& socket : querySockets_) {
@@ -182,9 +201,13 @@ void CQueryEngine::OnQueryReadyRead(CQuerySocket* socket)
 {
     if (!HasLists())
         return;
-    while (socket->hasPendingDatagrams()) {
+    for (int n = 0; n < kDatagramsPerWake && socket->hasPendingDatagrams(); ++n) {
         const platform::ClockTime received = platform::UtcNow();
         const std::vector<unsigned char> reply = socket->ReceiveOne();
+        // The query ended with its answer: a second copy of it (or a flood of them) must not
+        // list the server again nor count again towards 100 %.
+        if (!socket->outstanding)
+            continue;
         // Only the info answer ends a refresh query; anything else leaves it waiting.
         if (ClassifyReply(reply.data(), reply.size()) != ReplyKind::Info)
             continue;
@@ -223,7 +246,7 @@ void CQueryEngine::OnQueryTimeout(CQuerySocket* socket)
 {
     if (!HasLists())
         return;
-    const std::string address = socket->PeerText();
+    const std::string address = socket->Target();
     if (!address.empty() && socket->outstanding) {
         ServerRecord* record = store_.FindOrCreateRecord(address);
         std::string unknown = "???";
@@ -245,6 +268,7 @@ void CQueryEngine::OnResortTimer()
 
 void CQueryEngine::InterruptAndQueue(bool serversMode)
 {
+    CancelMasterLookup();
     KillRefreshTimers();
     StopPinging();
     AbortRefresh();
@@ -281,11 +305,12 @@ void CQueryEngine::RefreshFavorites()
 
 void CQueryEngine::AbortRefresh()
 {
+    CancelMasterLookup();
     if (!HasLists())
         return;
     DeleteStatusRows();
     for (auto& socket : querySockets_) {
-        const std::string address = socket->PeerText();
+        const std::string address = socket->Target();
         socket->Close();
         if (!address.empty() && socket->outstanding)
             AddModeRow(store_.FindOrCreateRecord(address));
@@ -302,6 +327,8 @@ void CQueryEngine::StopPinging()
     }
     pingSockets_.clear();
     pingQueue_.clear();
+    pingAddresses_.clear();
+    masterPages_ = 0;
     pingBatchTimer_.stop();
     pingPhaseTimer_.stop();
     SetProgress(0, progressUpper_, false); // the bar goes back; the label keeps its text
@@ -319,46 +346,88 @@ void CQueryEngine::KillRefreshTimers()
 void CQueryEngine::StartPingPhase(const std::vector<std::string>& addresses)
 {
     serversMode_ = true;
-    pingQueue_.insert(pingQueue_.end(), addresses.begin(), addresses.end());
+    for (const std::string& address : addresses) {
+        if (static_cast<int>(pingAddresses_.size()) >= kMaxPingAddresses)
+            break;
+        if (pingAddresses_.insert(address).second)
+            pingQueue_.push_back(address);
+    }
+    // Each page gives the servers a time-out to answer in, as the first one did.
+    pingPhaseDeadline_ = QDeadlineTimer(TimeoutMs());
     SendQueuedPings();
 }
 
 void CQueryEngine::SendQueuedPings()
 {
-    // Hundreds of sockets are opened a batch at a time, with the window's events in between, so
-    // that a full master list never freezes the window.
-    for (int i = 0; i < kPingBatch && !pingQueue_.empty(); ++i) {
+    // Sockets are opened a batch at a time, with the window's events in between, so that a
+    // full master list never freezes the window; and never more than kMaxPingSockets at once,
+    // so that a long list never runs out of file handles. Each ping waits its own time-out.
+    for (int i = 0; i < kPingBatch && !pingQueue_.empty() && pingSocketCount() < kMaxPingSockets; ++i) {
         auto* socket = new CPingSocket(this);
-        pingSockets_.push_front(socket);
+        pingSockets_.push_back(socket);
         connect(socket, &QUdpSocket::readyRead, this, [this, socket] { OnPingReadyRead(socket); });
+        socket->deadline = QDeadlineTimer(TimeoutMs());
         if (socket->Reconnect(pingQueue_.front()))
             socket->SendPacket(kPingCommand);
         pingQueue_.pop_front();
+        if (pingPhaseDeadline_.remainingTime() < socket->deadline.remainingTime())
+            pingPhaseDeadline_ = socket->deadline;
     }
-    if (!pingQueue_.empty()) {
+    if (!pingQueue_.empty() && pingSocketCount() < kMaxPingSockets)
         pingBatchTimer_.start(0);
-        return;
-    }
-    // Every server gets the whole time-out, counted from the last ping sent.
-    pingPhaseTimer_.start(TimeoutMs());
+    ArmPingTimer();
+}
+
+void CQueryEngine::ArmPingTimer()
+{
+    // Timer 1 wakes for the next ping to time out, and at the end for the end of the phase.
+    qint64 next = pingPhaseDeadline_.remainingTime();
+    for (const CPingSocket* socket : pingSockets_)
+        next = std::min(next, socket->deadline.remainingTime());
+    pingPhaseTimer_.start(static_cast<int>(std::max<qint64>(0, next)));
 }
 
 void CQueryEngine::OnPingReadyRead(CPingSocket* socket)
 {
-    const std::vector<unsigned char> reply = socket->ReceiveOne();
-    if (IsPingReply(reply.data(), reply.size()))
-        pending_.push_back(socket->PeerText() + "\n");
+    // Only the answer to "ping" ends a ping: anything before it is ignored, and a server that
+    // sends nothing else keeps its time-out.
+    for (int n = 0; n < kDatagramsPerWake && socket->hasPendingDatagrams(); ++n) {
+        const std::vector<unsigned char> reply = socket->ReceiveOne();
+        if (IsPingReply(reply.data(), reply.size())) {
+            pending_.push_back(socket->PeerText() + "\n");
+            EndPingSocket(socket);
+            SendQueuedPings();
+            return;
+        }
+    }
+}
+
+void CQueryEngine::EndPingSocket(CPingSocket* socket)
+{
     pingSockets_.remove(socket);
     socket->Close();
     socket->deleteLater();
 }
 
-void CQueryEngine::OnPingPhaseEnd()
+void CQueryEngine::OnPingTimer()
 {
     if (!HasLists())
         return;
-    pingPhaseTimer_.stop();
+    // Servers that have not answered within their time-out are dropped.
+    std::vector<CPingSocket*> expired;
+    for (CPingSocket* socket : pingSockets_)
+        if (socket->deadline.hasExpired())
+            expired.push_back(socket);
+    for (CPingSocket* socket : expired)
+        EndPingSocket(socket);
+    if (!pingQueue_.empty() || !pingSockets_.empty() || !pingPhaseDeadline_.hasExpired()) {
+        SendQueuedPings();
+        return;
+    }
+    // The end of the ping phase, and of what the master had to say for this Update: a page
+    // coming later must not start another phase under the refresh.
     StopPinging();
+    master_->Close();
     StartRefresh(true);
 }
 
@@ -383,7 +452,7 @@ void CQueryEngine::OnDetailReadyRead()
 {
     if (!HasLists())
         return;
-    while (detail_->hasPendingDatagrams()) {
+    for (int n = 0; n < kDatagramsPerWake && detail_->hasPendingDatagrams(); ++n) {
         const platform::ClockTime received = platform::UtcNow();
         const std::vector<unsigned char> reply = detail_->ReceiveOne();
         detail_->outstanding = false;
@@ -462,7 +531,7 @@ void CQueryEngine::QuerySearchInfo(const std::string& address)
 void CQueryEngine::OnSearchReadyRead()
 {
     const SearchPanes& panes = searchPanes_;
-    while (search_->hasPendingDatagrams()) {
+    for (int n = 0; n < kDatagramsPerWake && search_->hasPendingDatagrams(); ++n) {
         const platform::ClockTime received = platform::UtcNow();
         const std::vector<unsigned char> reply = search_->ReceiveOne();
         search_->outstanding = false;
@@ -487,14 +556,14 @@ void CQueryEngine::OnSearchReadyRead()
             const std::string description = middle == std::string::npos ? std::string() : info.info.substr(0, middle);
             const std::string kind = middle == std::string::npos ? std::string() : info.info.substr(middle + 1, last - middle - 1);
             const std::string password = last == std::string::npos ? std::string() : info.info.substr(last + 1);
-            const QString host = QString::fromStdString(info.name);
+            const QString host = DisplayText(info.name);
             if (panes.info->count() > 0)
                 panes.info->item(0)->setText(host);
             else
                 panes.info->addItem(host);
             for (const std::string& line : {"Ip: " + search_->PeerText(), "Players: " + info.players, "Map: " + info.map,
                                             description, kind, password})
-                panes.info->addItem(QString::fromStdString(line));
+                panes.info->addItem(DisplayText(line));
             break;
         }
         case ReplyKind::Ping: {
@@ -516,6 +585,7 @@ void CQueryEngine::RequestMasterList()
 {
     if (!HasLists())
         return;
+    CancelMasterLookup();
     KillRefreshTimers();
     if (!serversMode_)
         AbortRefresh();
@@ -526,27 +596,45 @@ void CQueryEngine::RequestMasterList()
     pending_.clear();
     StopPinging();
 
-    const std::string text = settings_.masterServer;
+    const std::string text = MasterServerText();
     const size_t colon = text.find(':');
     int port = colon == std::string::npos ? 0 : GetPort(text);
     if (port == 0)
         port = kDefaultMasterPort;
     const int request = ++masterRequest_;
     if (IsValidAddress(text)) {
-        SendMasterTo(GetHost(text), port);
+        SendMasterTo(GetHost(NormalizeAddress(text)), port);
         return;
     }
-    // Looked up without blocking the window; a newer Update makes this answer stale.
-    QHostInfo::lookupHost(QString::fromStdString(text), this, [this, request, port](const QHostInfo& info) {
+    // The name before a colon is looked up (the port is the number after it), without blocking
+    // the window; a Refresh, an abort or a newer Update cancels the lookup.
+    const auto answered = [this, request, port](const QHostInfo& info) {
         if (request != masterRequest_)
             return;
+        masterLookupId_ = -1;
         for (const QHostAddress& a : info.addresses())
             if (a.protocol() == QAbstractSocket::IPv4Protocol) {
                 SendMasterTo(a.toString().toStdString(), port);
                 return;
             }
         Q_EMIT masterRequestSent();
-    });
+    };
+    masterLookupId_ = QHostInfo::lookupHost(QString::fromStdString(GetHost(text)), this, answered);
+}
+
+void CQueryEngine::CancelMasterLookup()
+{
+    ++masterRequest_;
+    if (masterLookupId_ >= 0)
+        QHostInfo::abortHostLookup(masterLookupId_);
+    masterLookupId_ = -1;
+}
+
+std::string CQueryEngine::MasterServerText() const
+{
+    if (!settings_.masterServer.empty())
+        return settings_.masterServer;
+    return settings_.wonMaster ? AppSettings::kDefaultWonMaster : AppSettings::kDefaultMasterServer;
 }
 
 void CQueryEngine::SendMasterTo(const std::string& host, int port)
@@ -568,8 +656,13 @@ void CQueryEngine::OnMasterReadyRead()
 {
     if (!HasLists())
         return;
-    while (master_->hasPendingDatagrams()) {
+    for (int n = 0; n < kDatagramsPerWake && master_->hasPendingDatagrams(); ++n) {
         const std::vector<unsigned char> reply = master_->ReceiveOne();
+        // Anything but a list page is no list; and however many pages a master sends, one
+        // Update takes only so many.
+        if (!IsMasterReply(reply.data(), reply.size()) || masterPages_ >= kMaxMasterPages)
+            continue;
+        ++masterPages_;
         const std::vector<std::string> addresses = DecodeMasterList(
             settings_.wonMaster ? MasterFlavour::Won : MasterFlavour::Steam, reply.data(), reply.size());
         lists_.servers->DeleteAllItems();
@@ -580,6 +673,7 @@ void CQueryEngine::OnMasterReadyRead()
 
 void CQueryEngine::CloseAll()
 {
+    CancelMasterLookup();
     KillRefreshTimers();
     pingPhaseTimer_.stop();
     pingBatchTimer_.stop();

@@ -1,6 +1,7 @@
 #pragma once
 #include "query/query_sockets.h"
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QTimer>
 #include <array>
@@ -10,6 +11,7 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 struct AppSettings;
@@ -75,12 +77,21 @@ public:
     CSearchInfoSocket* searchSocket() const { return search_.get(); }
     // "Update": asks the master server for the list of the mod's servers.
     void RequestMasterList();
+    // The master server an Update asks: the setting, or the chosen flavour's default master
+    // when the setting is empty.
+    std::string MasterServerText() const;
     bool SendMasterRequest(CQueryUdpSocket* socket, const std::string& gameDir);
     // Closes every socket and stops every timer (shut-down).
     void CloseAll();
 
-    // The query time-out in whole milliseconds.
+    // The query time-out in whole milliseconds: the setting (seconds) held to kMinTimeoutMs ..
+    // kMaxTimeoutMs, kDefaultTimeoutMs when it is not a number. Every time-out timer uses it.
     int TimeoutMs() const;
+    static constexpr int kMinTimeoutMs = 1;
+    static constexpr int kMaxTimeoutMs = 60000;
+    static constexpr int kDefaultTimeoutMs = 1000;
+    // The running list is re-sorted every third of the time-out, but never more often than this.
+    static constexpr int kMinResortMs = 50;
 
     // State, for the page and for tests.
     bool serversMode() const { return serversMode_; }
@@ -89,11 +100,21 @@ public:
     int progressUpper() const { return progressUpper_; }
     QString percentText() const { return percentText_; }
     int pingSocketCount() const { return static_cast<int>(pingSockets_.size()); }
+    // Distinct addresses the running ping phase has taken from the master's pages.
+    int pingAddressCount() const { return static_cast<int>(pingAddresses_.size()); }
     bool pingPhaseTimerActive() const { return pingPhaseTimer_.isActive() || pingBatchTimer_.isActive(); }
     bool resortTimerActive() const { return resortTimer_.isActive(); }
+    int resortIntervalMs() const { return resortTimer_.interval(); }
     CQuerySocket* querySocket(int i) const { return querySockets_[i].get(); }
     CMasterSocket* masterSocket() const { return master_.get(); }
     CDetailSocket* detailSocket() const { return detail_.get(); }
+
+    // Bounds of one Update, whatever a master sends: list pages taken, distinct addresses taken
+    // from them (a repeated one is dropped), and ping sockets open at once (the rest are sent
+    // as sockets free up, each with its full time-out). A page of 681 entries is the largest.
+    static constexpr int kMaxMasterPages = 64;
+    static constexpr int kMaxPingAddresses = 8192;
+    static constexpr int kMaxPingSockets = 256;
 
     static constexpr const char* kPingingText = "Pinging Servers";
     static QString RequestingText(bool won);
@@ -113,10 +134,15 @@ private:
     void OnSearchReadyRead();
     static void FillPlayers(CSortListCtrl* list, const std::vector<unsigned char>& reply);
     static void FillRules(CSortListCtrl* list, const std::vector<unsigned char>& reply);
-    void OnPingPhaseEnd();
+    void OnPingTimer();
     void SendQueuedPings();
+    void ArmPingTimer();
+    void EndPingSocket(CPingSocket* socket);
     void OnResortTimer();
     void SendMasterTo(const std::string& host, int port);
+    // Forgets a master host-name lookup still running: its answer must not send a request
+    // for an Update that a Refresh, an abort or a newer Update has replaced.
+    void CancelMasterLookup();
 
     // The list of the current mode, and the other one.
     CSrvListCtrl* RefreshList() const;
@@ -148,12 +174,16 @@ private:
     std::string searchSendTime_; // "m-s-ms" of the last search details query
     static constexpr int kPingBatch = 32;
     std::deque<std::string> pingQueue_; // master-list entries not pinged yet
+    std::unordered_set<std::string> pingAddresses_; // every address this ping phase has taken
+    int masterPages_ = 0;                           // list pages this ping phase has taken
+    QDeadlineTimer pingPhaseDeadline_;              // a time-out after the last ping or page
     QTimer pingBatchTimer_;
-    QTimer pingPhaseTimer_; // timer 1
+    QTimer pingPhaseTimer_; // timer 1: the next ping deadline, and the end of the phase
     QTimer resortTimer_;    // timer 2
     int progressPos_ = 0;
     int progressUpper_ = 0;
     QString percentText_ = "0%";
-    // Bumped by every Update: a host-name lookup that finishes after a newer request is dropped.
+    // Bumped by every Update and every cancel: a host-name lookup answering later is dropped.
     int masterRequest_ = 0;
+    int masterLookupId_ = -1; // the QHostInfo lookup of the master's host name, -1 when none
 };

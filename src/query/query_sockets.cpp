@@ -16,6 +16,7 @@ CQueryUdpSocket::CQueryUdpSocket(QObject* parent) : QUdpSocket(parent)
 bool CQueryUdpSocket::Reconnect(const std::string& address)
 {
     Close();
+    target_ = address;
     QHostAddress host;
     if (!host.setAddress(QString::fromStdString(GetHost(address))))
         return false;
@@ -36,6 +37,7 @@ void CQueryUdpSocket::Close()
 {
     abort();
     peer_.clear();
+    target_.clear();
 }
 
 bool CQueryUdpSocket::SendBytes(const std::vector<unsigned char>& bytes)

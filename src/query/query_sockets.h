@@ -1,4 +1,5 @@
 #pragma once
+#include <QDeadlineTimer>
 #include <QTimer>
 #include <QUdpSocket>
 #include <string>
@@ -23,6 +24,9 @@ public:
     bool SendBytes(const std::vector<unsigned char>& bytes);
     // The peer as "a.b.c.d:port", "" when not connected.
     std::string PeerText() const;
+    // The address last given to Reconnect, kept when the connection could not be made (a text
+    // no socket can reach); "" after Close.
+    const std::string& Target() const { return target_; }
     // One received datagram, at most 4096 bytes of it.
     std::vector<unsigned char> ReceiveOne();
 
@@ -30,6 +34,7 @@ public:
 
 private:
     std::string peer_;
+    std::string target_;
 };
 
 class CDetailSocket : public CQueryUdpSocket {
@@ -46,10 +51,12 @@ public:
     QTimer timeoutTimer;
 };
 
+// One ping of the ping phase; it waits for its 'j' until its own deadline.
 class CPingSocket : public CQueryUdpSocket {
     Q_OBJECT
 public:
     using CQueryUdpSocket::CQueryUdpSocket;
+    QDeadlineTimer deadline;
 };
 
 class CMasterSocket : public CQueryUdpSocket {

@@ -1,5 +1,7 @@
 #include "ui/report_model.h"
 
+#include "ui/display_text.h"
+
 #include <algorithm>
 
 int CReportModel::rowCount(const QModelIndex& parent) const
@@ -16,7 +18,7 @@ QVariant CReportModel::data(const QModelIndex& index, int role) const
 {
     if (role != Qt::DisplayRole || !index.isValid() || !HasRow(index.row()))
         return {};
-    return QString::fromStdString(Text(index.row(), index.column()));
+    return DisplayText(Text(index.row(), index.column()));
 }
 
 QVariant CReportModel::headerData(int section, Qt::Orientation orientation, int role) const

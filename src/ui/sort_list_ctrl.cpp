@@ -1,6 +1,7 @@
 #include "ui/sort_list_ctrl.h"
 
 #include "settings/app_settings.h"
+#include "ui/display_text.h"
 
 #include <QImage>
 #include <QItemSelectionModel>
@@ -133,7 +134,7 @@ bool CReportListCtrl::SetItemText(int row, int column, const char* text)
 
 QString CReportListCtrl::GetItemText(int row, int column) const
 {
-    return QString::fromStdString(model_->Text(row, column));
+    return DisplayText(model_->Text(row, column));
 }
 std::string CReportListCtrl::GetItemTextStd(int row, int column) const { return model_->Text(row, column); }
 

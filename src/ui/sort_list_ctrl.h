@@ -52,7 +52,8 @@ public:
     bool SetItemText(int row, int column, const QString& text);
     bool SetItemText(int row, int column, const std::string& text);
     bool SetItemText(int row, int column, const char* text);
-    // Empty for a row or column that does not exist.
+    // Empty for a row or column that does not exist. GetItemText is the text as shown
+    // (DisplayText); GetItemTextStd the bytes as they were set.
     QString GetItemText(int row, int column) const;
     std::string GetItemTextStd(int row, int column) const;
     int GetItemCount() const;

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -256,6 +257,12 @@ TEST_F(StoredBrowser, AddIpListsEachAddedAddressAndIgnoresBadTextAndCancel)
     Click(1086);
     EXPECT_EQ(Rows(page()->favorites()).back(), "192.168.1.21:27015 | ??? | ??? | ??? | 192.168.1.21:27015");
     EXPECT_EQ(store().favoriteList.back()->address, "192.168.1.21:27015");
+    // A letter O for the last zero passes the check; what is kept is the address it was read as.
+    AnswerInputBox(*page(), "192.168.1.1O", true);
+    Click(1086);
+    EXPECT_EQ(Rows(page()->favorites()).back(), "192.168.1.1:27015 | ??? | ??? | ??? | 192.168.1.1:27015");
+    EXPECT_EQ(store().favoriteList.back()->address, "192.168.1.1:27015");
+    EXPECT_EQ(store().favoriteList.back(), Record("192.168.1.1:27015"));
 
     const size_t records = store().records.size();
     for (const char* typed : {"192.168.1", "server.example.com", "10.0.0.0", "10.0.0.5:70000"}) {
@@ -266,7 +273,7 @@ TEST_F(StoredBrowser, AddIpListsEachAddedAddressAndIgnoresBadTextAndCancel)
     Click(1086);
     EXPECT_EQ(Rows(page()->servers()), rows);
     EXPECT_EQ(store().serverList.size(), 5u);
-    EXPECT_EQ(store().favoriteList.size(), 4u);
+    EXPECT_EQ(store().favoriteList.size(), 5u);
     EXPECT_EQ(store().records.size(), records);
 }
 
@@ -423,6 +430,11 @@ TEST_F(JoinFromBrowser, ConnectAndDoubleClickJoinTheSelectedServerOrTheTypedAddr
     page()->portEdit()->setText("27020");
     Click(1125);
     EXPECT_EQ(Joined(), "10.9.8.7:27020");
+    // The server joined, and the record made for it, have the port as a number.
+    page()->portEdit()->setText("08080");
+    Click(1125);
+    EXPECT_EQ(Joined(), "10.9.8.7:8080");
+    EXPECT_EQ(store().records.back().address, "10.9.8.7:8080");
     page()->ipEdit()->setText("0.0.0.0");
     Click(1125);
     EXPECT_EQ(Joined(300), "nothing");
@@ -504,6 +516,46 @@ TEST_F(SimBrowser, ClickedServerShowsPleaseWaitThenItsPlayersAndRules)
     EXPECT_EQ(Asked(0, "players"), 0);
 }
 
+TEST_F(SimBrowser, LeftClickAsksEvenTheSelectedServerAgainRightClickNeverAsks)
+{
+    for (CReportListCtrl* list :
+         {static_cast<CReportListCtrl*>(page()->servers()), static_cast<CReportListCtrl*>(page()->favorites())}) {
+        SCOPED_TRACE(list->objectName().toStdString());
+        farm.ResetRecords();
+        const int first = RowOf(list, server(0).Address()), second = RowOf(list, server(1).Address());
+        ClickRow(list, first);
+        ASSERT_TRUE(PlayersShown());
+        // The same row again: the server is asked again, its details shown afresh.
+        ClickRow(list, first);
+        EXPECT_EQ(Rows(page()->players(), 0), Texts{"Please Wait"});
+        EXPECT_TRUE(QTest::qWaitFor([&] { return Asked(0, "players") == 2; }, 2000));
+        EXPECT_TRUE(PlayersShown());
+
+        // A right click on the other server selects it for the menu it opens, and asks nothing.
+        Texts menu;
+        QTimer closeMenu;
+        QObject::connect(&closeMenu, &QTimer::timeout, [&] {
+            if (auto* shown = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                menu = MenuLines(shown);
+                shown->close();
+            }
+        });
+        closeMenu.start(10);
+        const QPoint at = list->visualRect(list->model()->index(second, 0)).center();
+        QTest::mouseClick(list->viewport(), Qt::RightButton, Qt::NoModifier, at);
+        // The menu request the window system sends after a right click (QTest sends none).
+        QContextMenuEvent request(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list->viewport(), &request);
+        EXPECT_EQ(list->GetSelectedRow(), second);
+        ASSERT_FALSE(menu.empty());
+        EXPECT_EQ(menu.front(), "Connect");
+        QTest::qWait(300);
+        EXPECT_EQ(Asked(1, "players") + Asked(1, "ping"), 0);
+        EXPECT_EQ(port(), PortOf(0));
+        EXPECT_TRUE(PlayersShown());
+    }
+}
+
 TEST_F(SimBrowser, ArrowKeyQueriesTheNewlySelectedServerAfterTheKeyTimer)
 {
     struct Case {
@@ -559,4 +611,65 @@ TEST_F(SimBrowser, RefreshAndUpdateFillTheListsAndTheProgressDisplay)
         4000))
         << ::testing::PrintToString(Rows(page()->servers()));
     EXPECT_GE(farm.Master(0).Record().datagramsReceived, 1);
+}
+
+namespace {
+
+// One server that gives its name, its game and a player in Latin-1, as servers of the
+// game's era do, and one player in UTF-8.
+class EightBitBrowser : public BrowserPage {
+protected:
+    static constexpr const char* kName = "Caf\xE9 Fran\xE7oise";
+
+    void SetUp() override
+    {
+        sim::GameServerConfig c;
+        c.hostname = kName;
+        c.description = "Capture \xE0 la carte";
+        c.players = {{"J\xF6rg", 3, 61.0f}, {"Zo\xC3\xAB", 1, 5.0f}};
+        farm.AddGameServer(c);
+        std::string error;
+        ASSERT_TRUE(farm.StartInOwnThread(&error)) << error;
+        BrowserPage::SetUp();
+    }
+
+    void Prepare(AppSettings& s) override
+    {
+        const std::string a = farm.GameServer(0).Address();
+        WriteStore(dir.Path(), {{a, a, "???", "???", "???", ""}}, {a}, {});
+    }
+
+    sim::SimFarm farm;
+};
+
+} // namespace
+
+TEST_F(EightBitBrowser, NamesShowAsLatin1WhileTheBytesSentAreKept)
+{
+    const std::string address = farm.GameServer(0).Address();
+    CSrvListCtrl* servers = page()->servers();
+    ClickRow(servers, 0);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return page()->players()->GetItemCount() == 2 && Record(address)->name == kName; }, 3000));
+    EXPECT_EQ(Rows(servers, 0), Texts{"Caf\u00e9 Fran\u00e7oise"});
+    Texts players = Rows(page()->players(), 0);
+    std::sort(players.begin(), players.end());
+    EXPECT_EQ(players, (Texts{"J\u00f6rg", "Zo\u00eb"}));
+
+    auto menu = MenuOver(servers, 0);
+    ASSERT_TRUE(menu);
+    const Texts lines = MenuLines(menu.get());
+    EXPECT_EQ(Texts(lines.begin() + 5, lines.end()),
+              (Texts{"(Caf\u00e9 Fran\u00e7oise)", "(" + address + ")", "-", "(Capture \u00e0 la carte)",
+                     "(Dedicated//Linux Server)", "(Password: No)"}));
+
+    // A friend is written down with the name's own bytes, as the search compares them.
+    CSortListCtrl* list = page()->players();
+    const int jorg = list->GetItemTextStd(0, 0) == "J\xF6rg" ? 0 : 1;
+    ASSERT_EQ(list->GetItemTextStd(jorg, 0), "J\xF6rg");
+    Command(MenuOver(list, jorg), 2152)->trigger();
+    EXPECT_EQ(ReadText(dir.File(ServerStore::kFriendsFile)), "J\xF6rg");
+    app->SaveServers();
+    EXPECT_NE(ReadText(dir.File(ServerStore::kRecordsFile)).find(std::string("Name=") + kName + "\r\n"),
+              std::string::npos);
 }

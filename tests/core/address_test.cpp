@@ -40,12 +40,18 @@ TEST(ProtocolAddress, PiecesAreReadAsTheirLeadingDigits)
     EXPECT_EQ(GetPort(""), 27015);
 }
 
-TEST(ProtocolAddress, NormalizeFillsInTheDefaultPort)
+TEST(ProtocolAddress, NormalizeFillsInTheDefaultPortAndKeepsOnlyTheNumbersRead)
 {
     EXPECT_EQ(NormalizeAddress("1.2.3.4"), "1.2.3.4:27015");
     EXPECT_EQ(NormalizeAddress("1.2.3.4:27016"), "1.2.3.4:27016");
     EXPECT_EQ(NormalizeAddress("1.2.3.4:027016"), "1.2.3.4:27016");
     EXPECT_EQ(NormalizeAddress("1.2.3.4:x"), "1.2.3.4:0");
+    // What passed the check is stored as the address the check read: a letter O typed for a
+    // zero, a leading zero or a sign never reach a record.
+    EXPECT_TRUE(IsValidAddress("192.168.1.1O"));
+    EXPECT_EQ(NormalizeAddress("192.168.1.1O"), "192.168.1.1:27015");
+    EXPECT_EQ(NormalizeAddress("010.+2.3x.4 :27016 "), "10.2.3.4:27016");
+    EXPECT_EQ(NormalizeAddress("x.2.3.4"), "0.2.3.4:27015");
 }
 
 TEST(ProtocolAddress, FormatOfFourBytesAndPort)

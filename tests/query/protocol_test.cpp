@@ -228,13 +228,21 @@ TEST(ProtocolInfo, ListenWindowsServerWithPassword)
     EXPECT_EQ(Info("\\type\\D\\os\\L\\password\\00").info, "|Listen//Windows Server|Password: Yes");
 }
 
-TEST(ProtocolInfo, RunsOfBackslashesAreOneSeparator)
+TEST(ProtocolInfo, EmptyValuesKeepTheirPlace)
 {
-    const InfoReply info = Info("\\\\hostname\\Zone Night\\\\map\\crossfire\\\\\\");
-    EXPECT_EQ(info.name, "Zone Night");
-    EXPECT_EQ(info.map, "crossfire");
-    // So an empty value swallows the next key, as in the game's clients.
-    EXPECT_EQ(Info("\\hostname\\\\map\\crossfire").name, "map");
+    // Every backslash separates: two in a row hold an empty value, and the pairs after it stay
+    // pairs (the description is not taken for the map).
+    const InfoReply info = Info("\\hostname\\Zone\\map\\\\description\\Capture mode\\type\\d");
+    EXPECT_EQ(info.name, "Zone");
+    EXPECT_EQ(info.map, "");
+    EXPECT_EQ(info.info, "Capture mode|Dedicated// Server|Password: ");
+    const InfoReply nameless = Info("\\hostname\\\\map\\crossfire");
+    EXPECT_EQ(nameless.name, "");
+    EXPECT_EQ(nameless.map, "crossfire");
+    EXPECT_EQ(Info("\\hostname\\\\map\\\\players\\\\max\\16").players, "/16");
+    // A text without its leading backslash, or with one after its last value, reads the same.
+    EXPECT_EQ(Info("hostname\\Zone\\map\\crossfire\\").map, "crossfire");
+    EXPECT_EQ(Info("hostname\\Zone\\map\\crossfire\\").name, "Zone");
 }
 
 TEST(ProtocolInfo, AbsentKeysLeaveTheirPartsEmpty)

@@ -2,17 +2,150 @@
 #include "app/tool_app.h"
 #include "ui/sort_list_ctrl.h"
 #include "core/compare_texts.h"
+#include "core/address.h"
+#include "query/protocol.h"
 #include "query/query_engine.h"
 #include "query/resolve_thread.h"
 #include "sim_farm.h"
 
-#include <QPointer>
+#include <QHostInfo>
 #include <QListWidget>
+#include <QNetworkDatagram>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
+#include <QUdpSocket>
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
+#include <ctime>
+#include <limits>
+#include <memory>
+
 namespace {
+
+// A peer on 127.0.0.1 that answers each datagram with what answer() gives for it, from a thread
+// of its own, so that what it sends costs the window thread nothing.
+class ReplyingPeer {
+public:
+    using Answer = std::function<QList<QByteArray>(const QByteArray& request)>;
+
+    explicit ReplyingPeer(Answer answer) : answer_(std::move(answer))
+    {
+        context_->moveToThread(&thread_);
+        thread_.start();
+        QMetaObject::invokeMethod(
+            context_,
+            [this] {
+                auto* socket = new QUdpSocket(context_);
+                socket->bind(QHostAddress::LocalHost, 0);
+                port_ = socket->localPort();
+                QObject::connect(socket, &QUdpSocket::readyRead, socket, [this, socket] {
+                    while (socket->hasPendingDatagrams()) {
+                        const QNetworkDatagram request = socket->receiveDatagram();
+                        for (const QByteArray& reply : answer_(request.data()))
+                            socket->writeDatagram(request.makeReply(reply));
+                    }
+                });
+            },
+            Qt::BlockingQueuedConnection);
+    }
+
+    ~ReplyingPeer()
+    {
+        QMetaObject::invokeMethod(context_, [this] { delete context_; }, Qt::BlockingQueuedConnection);
+        thread_.quit();
+        thread_.wait();
+    }
+
+    std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
+
+private:
+    Answer answer_;
+    QThread thread_;
+    QObject* context_ = new QObject;
+    quint16 port_ = 0;
+};
+
+// The command word of a request: the text after FF FF FF FF.
+bool Asks(const QByteArray& request, const char* command)
+{
+    return request.startsWith("\xFF\xFF\xFF\xFF") &&
+           request.mid(4) == QByteArray(command, int(std::strlen(command)) + 1);
+}
+
+QByteArray InfoReplyBytes(const std::string& name)
+{
+    return QByteArray("\xFF\xFF\xFF\xFFinfostringresponse", 23) +
+           QByteArray::fromStdString("\\hostname\\" + name + "\\map\\flood\\players\\1\\max\\8") + '\0';
+}
+
+// A master server of the test's own on 127.0.0.1, in the window thread: it notes where the
+// engine's request came from and sends there whatever pages the test gives it.
+class PageMaster {
+public:
+    PageMaster()
+    {
+        socket_.bind(QHostAddress::LocalHost, 0);
+        QObject::connect(&socket_, &QUdpSocket::readyRead, [this] {
+            while (socket_.hasPendingDatagrams()) {
+                const QNetworkDatagram request = socket_.receiveDatagram();
+                engine_ = request.senderAddress();
+                enginePort_ = static_cast<quint16>(request.senderPort());
+            }
+        });
+    }
+    std::string Address() const { return "127.0.0.1:" + std::to_string(socket_.localPort()); }
+    bool Asked() const { return enginePort_ != 0; }
+    void Send(const QByteArray& page) { socket_.writeDatagram(page, engine_, enginePort_); }
+
+    // A Steam page listing 127.0.0.1 at these ports.
+    static QByteArray Page(const std::vector<int>& ports,
+                           const QByteArray& header = QByteArray("\xFF\xFF\xFF\xFF\x66\x0A", 6))
+    {
+        QByteArray page = header;
+        for (int port : ports)
+            page += QByteArray("\x7F\x00\x00\x01", 4) + char(port >> 8) + char(port & 0xFF);
+        return page;
+    }
+
+private:
+    QUdpSocket socket_;
+    QHostAddress engine_;
+    quint16 enginePort_ = 0;
+};
+
+// The most CPU time the window thread spends between two turns of its event loop: the work of
+// the handlers that ran in between, whatever else the machine is busy with.
+class LoopTurnWatch {
+public:
+    LoopTurnWatch()
+    {
+        ticker_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&ticker_, &QTimer::timeout, [this] {
+            const double now = ThreadCpuMs();
+            longest_ = std::max(longest_, now - last_);
+            last_ = now;
+        });
+        last_ = ThreadCpuMs();
+        ticker_.start(1);
+    }
+    double LongestMs() const { return longest_; }
+
+private:
+    static double ThreadCpuMs()
+    {
+        timespec t {};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+    }
+
+    QTimer ticker_;
+    double last_ = 0;
+    double longest_ = 0;
+};
 
 // The engine with the four lists of the browser, on simulated servers with a 0.2 s time-out.
 class Engine : public ::testing::Test {
@@ -211,6 +344,104 @@ TEST_F(Engine, NoAnswerToAnyPingLeavesAnEmptyListAtZeroPercent)
     EXPECT_TRUE(engine.resortTimerActive());
 }
 
+TEST_F(Engine, RepeatedCutOrMisframedAnswersListEachServerOnceAndStopAtOneHundredPercent)
+{
+    AddServer("twice").SetBehaviour({.duplicate = true});
+    AddServer("framed").SetBehaviour({.wrongHeader = true});
+    AddServer("cut").SetBehaviour({.truncateAfter = 20}); // inside the word "infostringresponse"
+    AddServer("plain");
+    StartFarm();
+    for (size_t i = 0; i < farm.GameServerCount(); ++i) {
+        ServerRecord* r = store.FindOrCreateRecord(farm.GameServer(i).Address());
+        r->name = "old " + farm.GameServer(i).Label();
+        engine.AddFavoriteRow(r->name, "", r->ping, "", r->address, false);
+    }
+    QSignalSpy progress(&engine, &CQueryEngine::progressChanged);
+    engine.RefreshFavorites();
+    ASSERT_TRUE(WaitForProgressEnd());
+    // Copies arriving after the end change nothing either.
+    QTest::qWait(300);
+    EXPECT_EQ(engine.progressPos(), 4);
+    EXPECT_EQ(engine.progressUpper(), 4);
+    EXPECT_EQ(engine.percentText(), "100%");
+    for (const QList<QVariant>& step : progress)
+        EXPECT_LE(step.at(0).toInt(), step.at(1).toInt());
+
+    std::vector<std::string> rows;
+    for (int row = 0; row < favorites.GetItemCount(); ++row)
+        rows.push_back(favorites.GetItemTextStd(row, 0) + " " + favorites.GetItemTextStd(row, 1));
+    std::sort(rows.begin(), rows.end());
+    EXPECT_EQ(rows, (std::vector<std::string> {"old cut ???", "old framed ???", "plain map_plain", "twice map_twice"}));
+    EXPECT_EQ(store.favoriteList.size(), 4u);
+}
+
+TEST_F(Engine, FloodOfRepeatedAnswersListsEachServerOnceWithoutHoldingTheWindow)
+{
+    // Each of three servers answers its info query a thousand times over.
+    std::vector<std::unique_ptr<ReplyingPeer>> peers;
+    for (int i = 0; i < 3; ++i)
+        peers.push_back(std::make_unique<ReplyingPeer>([i](const QByteArray& request) {
+            QList<QByteArray> replies;
+            if (Asks(request, "infostring"))
+                for (int n = 0; n < 1000; ++n)
+                    replies << InfoReplyBytes("flood " + std::to_string(i));
+            return replies;
+        }));
+    for (const auto& peer : peers) {
+        std::string ping;
+        engine.AddFavoriteRow(peer->Address(), "", ping, "", peer->Address(), false);
+    }
+    const LoopTurnWatch watch;
+    engine.RefreshFavorites();
+    ASSERT_TRUE(WaitForProgressEnd());
+    // Every copy that reached the sockets is read (and dropped), a bounded number at a time.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            for (int i = 0; i < 3; ++i)
+                if (engine.querySocket(i)->hasPendingDatagrams())
+                    return false;
+            return true;
+        },
+        5000));
+    QTest::qWait(100);
+    std::vector<std::string> names;
+    for (int row = 0; row < favorites.GetItemCount(); ++row)
+        names.push_back(favorites.GetItemTextStd(row, 0));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string> {"flood 0", "flood 1", "flood 2"}));
+    EXPECT_EQ(store.favoriteList.size(), 3u);
+    EXPECT_EQ(engine.percentText(), "100%");
+    EXPECT_LT(watch.LongestMs(), 100.0);
+}
+
+TEST_F(Engine, FavoriteNoSocketCanReachStaysListedAsNotAnswering)
+{
+    sim::SimGameServer& fine = AddServer("fine");
+    StartFarm();
+    // An address a former version stored as typed: it passed the check, but names no host.
+    const std::string typo = "192.168.1.1O:27015";
+    for (const std::string& address : {typo, fine.Address()}) {
+        ServerRecord* r = store.FindOrCreateRecord(address);
+        r->name = address == typo ? "Typed by hand" : address;
+        engine.AddFavoriteRow(r->name, "", r->ping, "", address, false);
+        store.favoriteList.push_back(r);
+    }
+    engine.RefreshFavorites();
+    ASSERT_TRUE(WaitForProgressEnd());
+    EXPECT_EQ(engine.percentText(), "100%");
+    ASSERT_EQ(favorites.GetItemCount(), 2);
+    const int row = favorites.GetItemTextStd(0, 4) == typo ? 0 : 1;
+    EXPECT_EQ(favorites.GetItemText(row, 0), "Typed by hand");
+    for (int column : {1, 2, 3})
+        EXPECT_EQ(favorites.GetItemText(row, column), "???") << column;
+    EXPECT_EQ(favorites.GetItemText(1 - row, 0), "fine");
+    // Kept in the list that is saved, so it is still there after the next start.
+    EXPECT_EQ(store.favoriteList.size(), 2u);
+    EXPECT_NE(std::find(store.favoriteList.begin(), store.favoriteList.end(), store.FindOrCreateRecord(typo)),
+              store.favoriteList.end());
+    EXPECT_EQ(store.FindOrCreateRecord(typo)->ping, "???");
+}
+
 TEST_F(Engine, RefreshDuringARefreshListsEveryServerAgainFirst)
 {
     for (int i = 0; i < 8; ++i)
@@ -260,6 +491,188 @@ TEST_F(Engine, UpdateDuringAFavoritesRefreshListsTheFavoritesAgain)
     const auto pings = Column(favorites, 2);
     EXPECT_EQ(std::count(pings.begin(), pings.end(), "???"), 5);
     EXPECT_EQ(servers.GetItemText(0, 0), "Requesting Servers list to Steam");
+}
+
+TEST_F(Engine, RefreshWhileTheMasterHostIsLookedUpCancelsTheUpdate)
+{
+    for (int i = 0; i < 3; ++i)
+        AddServer("fav" + std::to_string(i), 150);
+    sim::SimMaster& master = AddMaster(sim::SimMasterFlavour::Steam);
+    StartFarm();
+    app.settings.masterServer = "localhost:" + std::to_string(master.Port());
+    for (size_t i = 0; i < farm.GameServerCount(); ++i) {
+        ServerRecord* r = store.FindOrCreateRecord(farm.GameServer(i).Address());
+        engine.AddFavoriteRow(r->name, "", r->ping, "", r->address, false);
+        store.favoriteList.push_back(r);
+    }
+    // Long enough for a lookup started before it to have answered, and for a ping phase that
+    // answer would start to have ended.
+    auto lookupHasAnswered = [] {
+        bool answered = false;
+        QObject context;
+        QHostInfo::lookupHost("localhost", &context, [&](const QHostInfo&) { answered = true; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return answered; }, 5000));
+        QTest::qWait(400);
+    };
+
+    // The host name is looked up in the background; each Refresh comes before its answer.
+    engine.RequestMasterList();
+    engine.RefreshFavorites();
+    ASSERT_TRUE(WaitForProgressEnd());
+    lookupHasAnswered();
+    EXPECT_EQ(favorites.GetItemCount(), 3);
+    EXPECT_EQ(store.favoriteList.size(), 3u);
+    EXPECT_EQ(servers.GetItemCount(), 0);
+    EXPECT_TRUE(master.Record().requests.empty());
+
+    engine.RequestMasterList();
+    engine.RefreshServers();
+    lookupHasAnswered();
+    EXPECT_EQ(servers.GetItemCount(), 0) << servers.GetItemTextStd(0, 0);
+    EXPECT_EQ(engine.pingSocketCount(), 0);
+    EXPECT_EQ(favorites.GetItemCount(), 3);
+    EXPECT_TRUE(master.Record().requests.empty());
+
+    // A newer Update replaces an older one: one request goes out.
+    engine.RequestMasterList();
+    engine.RequestMasterList();
+    lookupHasAnswered();
+    EXPECT_EQ(master.Record().requests.size(), 1u);
+}
+
+// Never-answering servers of a master list: ports below the system's ephemeral range, where no
+// test's socket is, so every ping goes unanswered.
+constexpr int kSilentPorts = 10000;
+
+TEST_F(Engine, MasterSendingPagesWithoutEndKeepsPingSocketsUnderTheCapAndThePhaseEnds)
+{
+    app.settings.timeout = 0.4f;
+    sim::SimGameServer& real = AddServer("real", 100);
+    StartFarm();
+    PageMaster master;
+    app.settings.masterServer = master.Address();
+    // One page over and over: 680 servers that never answer, then a real one. It is pinged
+    // only when sockets have come free, and still gets its whole time-out from then on.
+    std::vector<int> ports;
+    for (int i = 0; i < kMaxMasterEntries - 1; ++i)
+        ports.push_back(kSilentPorts + i);
+    ports.push_back(real.Port());
+    const QByteArray page = PageMaster::Page(ports);
+    ASSERT_EQ(page.size(), 4092);
+
+    int pagesSent = 0, mostOpen = 0;
+    QTimer flood;
+    QObject::connect(&flood, &QTimer::timeout, [&] {
+        master.Send(page);
+        ++pagesSent;
+    });
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        mostOpen = std::max(mostOpen, engine.pingSocketCount());
+        if (mostOpen > CQueryEngine::kMaxPingSockets)
+            flood.stop(); // failed already; spare the machine's file handles
+    });
+    watch.start(1);
+    engine.RequestMasterList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return master.Asked(); }, 3000));
+    flood.start(20);
+
+    // The phase ends although pages keep coming, and the refresh after it lists the server
+    // that answered, once.
+    ASSERT_TRUE(WaitForProgressEnd(20000));
+    EXPECT_GT(pagesSent, CQueryEngine::kMaxMasterPages);
+    EXPECT_EQ(mostOpen, CQueryEngine::kMaxPingSockets);
+    EXPECT_EQ(engine.pingSocketCount(), 0);
+    EXPECT_FALSE(engine.pingPhaseTimerActive());
+    ASSERT_EQ(servers.GetItemCount(), 1);
+    EXPECT_EQ(servers.GetItemText(0, 0), "real");
+    // Pages coming after the end start nothing.
+    QTest::qWait(200);
+    EXPECT_EQ(servers.GetItemCount(), 1);
+    EXPECT_EQ(engine.pingSocketCount(), 0);
+    flood.stop();
+}
+
+TEST_F(Engine, OneUpdateTakesAtMostSoManyAddressesFromAMaster)
+{
+    app.settings.timeout = 0.001f;
+    PageMaster master;
+    app.settings.masterServer = master.Address();
+    // Pages of addresses never seen before, more of them than one Update takes.
+    int pagesSent = 0, mostTaken = 0, mostOpen = 0;
+    QTimer flood;
+    QObject::connect(&flood, &QTimer::timeout, [&] {
+        std::vector<int> ports;
+        for (int i = 0; i < kMaxMasterEntries; ++i)
+            ports.push_back(kSilentPorts + (pagesSent % 13) * kMaxMasterEntries + i);
+        master.Send(PageMaster::Page(ports));
+        ++pagesSent;
+    });
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        mostTaken = std::max(mostTaken, engine.pingAddressCount());
+        mostOpen = std::max(mostOpen, engine.pingSocketCount());
+    });
+    watch.start(1);
+    engine.RequestMasterList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return master.Asked(); }, 3000));
+    flood.start(20);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.pingAddressCount() > 0; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !engine.pingPhaseTimerActive() && engine.pingSocketCount() == 0 && engine.resortTimerActive(); },
+        20000));
+    flood.stop();
+    EXPECT_GT(pagesSent, 13);
+    EXPECT_EQ(mostTaken, CQueryEngine::kMaxPingAddresses);
+    EXPECT_LE(mostOpen, CQueryEngine::kMaxPingSockets);
+    EXPECT_EQ(servers.GetItemCount(), 0);
+}
+
+TEST_F(Engine, MasterDatagramWithoutTheListHeaderIsNoList)
+{
+    sim::SimGameServer& real = AddServer("real");
+    StartFarm();
+    PageMaster master;
+    app.settings.masterServer = master.Address();
+    engine.RequestMasterList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return master.Asked(); }, 3000));
+    for (const char* header : {"\xFF\xFF\xFF\xFF\x67\x0A", "\xFE\xFF\xFF\xFF\x66\x0A", "\x31\xFF\xFF\xFF\x66\x0A"})
+        master.Send(PageMaster::Page({real.Port()}, QByteArray(header, 6)));
+    QTest::qWait(200);
+    EXPECT_EQ(servers.GetItemText(0, 0), "Requesting Servers list to Steam");
+    EXPECT_EQ(engine.pingSocketCount(), 0);
+    EXPECT_EQ(real.Record().requestCounts["ping"], 0);
+
+    master.Send(PageMaster::Page({real.Port()}));
+    ASSERT_TRUE(WaitForProgressEnd());
+    ASSERT_EQ(servers.GetItemCount(), 1);
+    EXPECT_EQ(servers.GetItemText(0, 0), "real");
+}
+
+TEST_F(Engine, OnlyTheAnswerToPingEndsAPing)
+{
+    // Junk first, then the answer; and a server that sends nothing but junk.
+    const QByteArray junk[] = {QByteArray("hello"), QByteArray("\xFF\xFF\xFF\xFFlnot a ping\0\0", 17), QByteArray()};
+    ReplyingPeer late([&](const QByteArray& request) {
+        QList<QByteArray> replies(std::begin(junk), std::end(junk));
+        if (Asks(request, "ping"))
+            replies << QByteArray("\xFF\xFF\xFF\xFFj\0", 6);
+        else if (Asks(request, "infostring"))
+            replies = {InfoReplyBytes("late but there")};
+        return replies;
+    });
+    ReplyingPeer chatty([&](const QByteArray&) { return QList<QByteArray>(std::begin(junk), std::end(junk)); });
+    sim::MasterConfig m;
+    for (const ReplyingPeer* peer : {&late, &chatty})
+        m.entries.push_back({.host = "127.0.0.1", .port = static_cast<uint16_t>(GetPort(peer->Address()))});
+    sim::SimMaster& master = farm.AddMaster(m);
+    StartFarm();
+    app.settings.masterServer = master.Address();
+    engine.RequestMasterList();
+    ASSERT_TRUE(WaitForProgressEnd());
+    ASSERT_EQ(servers.GetItemCount(), 1);
+    EXPECT_EQ(servers.GetItemText(0, 0), "late but there");
+    EXPECT_EQ(servers.GetItemTextStd(0, 4), late.Address());
 }
 
 TEST_F(Engine, SelectedServerFillsPlayersRulesAndItsRows)
@@ -333,6 +746,54 @@ TEST_F(Engine, SearchDetailsFillTheSearchPanes)
     EXPECT_EQ(words, (std::vector<std::string> {"infostring", "rules", "players", "ping"}));
 }
 
+TEST_F(Engine, EightBitNamesShowAsLatin1AndAreKeptAsSent)
+{
+    sim::GameServerConfig c;
+    c.hostname = "Caf\xE9 Fran\xE7oise";
+    c.map = "for\xEAt";
+    c.description = "Capture \xE0 la carte";
+    c.players = {{"J\xF6rg", 3, 61.0f}, {"Zo\xC3\xAB", 1, 5.0f}};
+    c.rules = {{"sv_motd", "Bienvenue \xE0 tous"}};
+    sim::SimGameServer& s = farm.AddGameServer(c);
+    StartFarm();
+    const auto shown = [](const CReportListCtrl& list, int row, int column) {
+        return list.model()->data(list.model()->index(row, column)).toString();
+    };
+
+    std::string ping;
+    engine.AddServerRow(s.Address(), "", ping, "", s.Address(), false);
+    engine.QuerySelected(s.Address());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return players.GetItemCount() == 2 && rules.GetItemCount() == 1 && servers.GetItemTextStd(0, 1) == c.map;
+        },
+        3000));
+    EXPECT_EQ(shown(servers, 0, 0), QString::fromUtf8("Caf\u00e9 Fran\u00e7oise"));
+    EXPECT_EQ(shown(servers, 0, 1), QString::fromUtf8("for\u00eat"));
+    EXPECT_EQ(servers.GetItemText(0, 0), shown(servers, 0, 0));
+    EXPECT_EQ(shown(players, 0, 0), QString::fromUtf8("J\u00f6rg"));
+    EXPECT_EQ(shown(players, 1, 0), QString::fromUtf8("Zo\u00eb")); // UTF-8 stays UTF-8
+    EXPECT_EQ(shown(rules, 0, 1), QString::fromUtf8("Bienvenue \u00e0 tous"));
+    // What is kept (and saved, and befriended) is what the server sent.
+    EXPECT_EQ(store.FindOrCreateRecord(s.Address())->name, c.hostname);
+    EXPECT_EQ(servers.GetItemTextStd(0, 0), c.hostname);
+    EXPECT_EQ(players.GetItemTextStd(0, 0), "J\xF6rg");
+
+    CSortListCtrl searchPlayers, searchRules;
+    for (const char* title : {"Name", "Score", "Play Time", "Id"})
+        searchPlayers.InsertColumn(searchPlayers.GetColumnCount(), title, 40);
+    searchRules.InsertColumn(0, "Name", 60);
+    searchRules.InsertColumn(1, "Value", 67);
+    QListWidget info;
+    engine.SetSearchPanes({&searchPlayers, &searchRules, &info});
+    engine.QuerySearchInfo(s.Address());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return info.count() == 8 && searchPlayers.GetItemCount() == 2; }, 3000));
+    EXPECT_EQ(info.item(0)->text(), QString::fromUtf8("Caf\u00e9 Fran\u00e7oise"));
+    EXPECT_EQ(info.item(4)->text(), QString::fromUtf8("Map: for\u00eat"));
+    EXPECT_EQ(info.item(5)->text(), QString::fromUtf8("Capture \u00e0 la carte"));
+    EXPECT_EQ(shown(searchPlayers, 0, 0), QString::fromUtf8("J\u00f6rg"));
+}
+
 TEST_F(Engine, UnknownMasterHostShowsNothingAndSendsNothing)
 {
     QSignalSpy done(&engine, &CQueryEngine::masterRequestSent);
@@ -342,6 +803,66 @@ TEST_F(Engine, UnknownMasterHostShowsNothingAndSendsNothing)
     engine.RequestMasterList();
     ASSERT_TRUE(done.wait(10000));
     EXPECT_EQ(servers.GetItemCount(), 0);
+}
+
+TEST_F(Engine, TimeOutsStayWithinAMillisecondAndAMinuteWhateverTheSetting)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const std::vector<std::pair<float, int>> cases = {{0.2f, 200}, {2.5f, 2500}, {0.0f, 1},    {-1.0f, 1},
+                                                      {1e-6f, 1},  {1e7f, 60000}, {nan, 1000}, {inf, 1000},
+                                                      {-inf, 1000}};
+    for (const auto& [seconds, ms] : cases) {
+        app.settings.timeout = seconds;
+        EXPECT_EQ(engine.TimeoutMs(), ms) << seconds;
+    }
+    // The setting keeps what the user typed.
+    EXPECT_TRUE(std::isinf(app.settings.timeout));
+
+    sim::SimGameServer& quiet = AddServer("quiet");
+    quiet.SetBehaviour({.silent = true});
+    AddMaster(sim::SimMasterFlavour::Steam);
+    StartFarm();
+    app.settings.timeout = nan;
+    std::string ping;
+    engine.AddFavoriteRow("quiet", "", ping, "", quiet.Address(), false);
+    engine.RefreshFavorites();
+    EXPECT_EQ(engine.querySocket(0)->timeoutTimer.interval(), 1000);
+    EXPECT_EQ(engine.resortIntervalMs(), 333);
+
+    // A time-out below zero still ends every query, and the list is not re-sorted every
+    // millisecond meanwhile.
+    app.settings.timeout = -1.0f;
+    engine.RefreshFavorites();
+    EXPECT_EQ(engine.resortIntervalMs(), CQueryEngine::kMinResortMs);
+    ASSERT_TRUE(WaitForProgressEnd());
+    ASSERT_EQ(favorites.GetItemCount(), 1);
+    EXPECT_EQ(favorites.GetItemText(0, 2), "???");
+
+    // ... and so does the ping phase of an Update.
+    app.settings.masterServer = farm.Master(0).Address();
+    engine.RequestMasterList();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            const bool statusShown = servers.GetItemCount() > 0 && servers.GetItemTextStd(0, 4).empty();
+            return farm.Master(0).Record().requests.size() == 1 && !statusShown && !engine.pingPhaseTimerActive();
+        },
+        5000))
+        << servers.GetItemTextStd(0, 0);
+}
+
+TEST_F(Engine, EmptyMasterServerSettingAsksTheDefaultMasterOfTheChosenKind)
+{
+    // What the Update asks is checked here, not on the wire: the default masters are not on
+    // this machine.
+    app.settings.masterServer = "";
+    app.settings.wonMaster = false;
+    EXPECT_EQ(engine.MasterServerText(), AppSettings::kDefaultMasterServer);
+    app.settings.wonMaster = true;
+    EXPECT_EQ(engine.MasterServerText(), AppSettings::kDefaultWonMaster);
+    app.settings.masterServer = "10.1.2.3:27011";
+    EXPECT_EQ(engine.MasterServerText(), "10.1.2.3:27011");
+    EXPECT_EQ(app.settings.masterServer, "10.1.2.3:27011");
 }
 
 TEST(ResolveThread, NamesBecomeDottedAddressesAndAddressesNeedNoLookup)
