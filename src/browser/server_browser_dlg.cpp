@@ -31,6 +31,10 @@ namespace {
 
 constexpr int kAddressColumn = 4;
 constexpr int kPlayerIdColumn = 3;
+// The Rules list's name column: wide while it says "Please Wait", narrower once rules fill it.
+constexpr int kRulesNameWidth = 137;
+constexpr int kRulesNameWidthFilled = 120;
+const char* const kPleaseWait = "Please Wait";
 // Addresses always went through a 25-character buffer; a copied one is held to what fits there.
 constexpr int kCopyLimit = 24;
 constexpr int kPortDigits = 5;
@@ -150,9 +154,8 @@ CServerBrowserDlg::CServerBrowserDlg(const PageContext& ctx, QWidget* parent) : 
 
 CServerBrowserDlg::~CServerBrowserDlg()
 {
-    // The engine outlives the page at shut-down; it must not write into lists that are gone.
-    if (CQueryEngine* engine = &ctx_.engine; engine && engine->lists().servers == servers_)
-        engine->SetLists(BrowserLists{});
+    // The engine outlives the page at shut-down; it must not ask lists that are gone.
+    ctx_.engine.SetRowSource({});
 }
 
 void CServerBrowserDlg::CreateWidgets()
@@ -290,8 +293,28 @@ void CServerBrowserDlg::ConnectWidgets()
         connect(list, &QWidget::customContextMenuRequested, this,
                 [this, list](const QPoint& pos) { OnListContextMenu(list, pos); });
 
-    if (CQueryEngine* engine = &ctx_.engine)
-        connect(engine, &CQueryEngine::progressChanged, this, &CServerBrowserDlg::OnProgressChanged);
+    CQueryEngine* engine = &ctx_.engine;
+    connect(engine, &CQueryEngine::progressChanged, this, &CServerBrowserDlg::OnProgressChanged);
+    connect(engine, &CQueryEngine::rowAdded, this, [this](ServerList list, const ServerRow& row, bool resortNow) {
+        AddRow(List(list), row, resortNow);
+    });
+    connect(engine, &CQueryEngine::rowsCleared, this, [this](ServerList list) { List(list)->DeleteAllItems(); });
+    connect(engine, &CQueryEngine::statusRowShown, this, [this](const QString& text) { servers_->InsertItem(0, text); });
+    connect(engine, &CQueryEngine::statusRowsRemoved, this, &CServerBrowserDlg::OnStatusRowsRemoved);
+    connect(engine, &CQueryEngine::serverRowsChanged, this, &CServerBrowserDlg::OnServerRowsChanged);
+    connect(engine, &CQueryEngine::sortRequested, this, [this](ServerList list) { List(list)->Sort(); });
+    connect(engine, &CQueryEngine::detailsRequested, this, &CServerBrowserDlg::OnDetailsRequested);
+    connect(engine, &CQueryEngine::playersReceived, this, &CServerBrowserDlg::OnPlayersReceived);
+    connect(engine, &CQueryEngine::rulesReceived, this, &CServerBrowserDlg::OnRulesReceived);
+    // A Refresh queues what the lists show, top to bottom.
+    engine->SetRowSource([this](ServerList list) {
+        const CSrvListCtrl* ctrl = List(list);
+        std::vector<std::string> addresses;
+        addresses.reserve(static_cast<size_t>(ctrl->GetItemCount()));
+        for (int row = 0; row < ctrl->GetItemCount(); ++row)
+            addresses.push_back(ctrl->GetItemTextStd(row, kAddressColumn));
+        return addresses;
+    });
 }
 
 void CServerBrowserDlg::LoadLists()
@@ -299,53 +322,110 @@ void CServerBrowserDlg::LoadLists()
     ip_->setText("0.0.0.0");
     port_->setText(QString::number(kDefaultGamePort));
 
-    CQueryEngine* engine = &ctx_.engine;
-    if (!engine) {
-        OnProgressChanged(0, 0, "0%");
-        return;
-    }
-    // The engine's row calls write into the lists it was given, so it gets them first.
-    engine->SetLists(BrowserLists{servers_, favorites_, players_, rules_});
     ServerStore& store = ctx_.store;
     // The record's own ping goes in: a send time left from the last run becomes "???" there too.
-    for (ServerRecord* r : store.serverList)
-        engine->AddServerRow(r->name, r->map, r->ping, r->players, r->address, false);
-    for (ServerRecord* r : store.favoriteList)
-        engine->AddFavoriteRow(r->name, r->map, r->ping, r->players, r->address, false);
+    for (ServerRecord* r : store.serverList) {
+        SettlePing(r->ping);
+        AddServerRow({r->name, r->map, r->ping, r->players, r->address}, false);
+    }
+    for (ServerRecord* r : store.favoriteList) {
+        SettlePing(r->ping);
+        AddFavoriteRow({r->name, r->map, r->ping, r->players, r->address}, false);
+    }
     favorites_->Sort();
     servers_->Sort();
-    OnProgressChanged(engine->progressPos(), engine->progressUpper(), engine->percentText());
+    const CQueryEngine& engine = ctx_.engine;
+    OnProgressChanged(engine.progressPos(), engine.progressUpper(), engine.percentText());
+}
+
+// ---- rows ----------------------------------------------------------------------------------
+
+CSrvListCtrl* CServerBrowserDlg::List(ServerList list) const
+{
+    return list == ServerList::Servers ? servers_ : favorites_;
+}
+
+void CServerBrowserDlg::AddRow(CSrvListCtrl* list, ServerRow row, bool resortNow)
+{
+    SettlePing(row.ping);
+    const int r = list->InsertItem(list->GetItemCount(), row.name);
+    list->SetItemText(r, 1, row.map);
+    list->SetItemText(r, 2, row.ping);
+    list->SetItemText(r, 3, row.players);
+    list->SetItemText(r, kAddressColumn, row.address);
+    if (resortNow)
+        list->Sort();
+}
+
+void CServerBrowserDlg::AddServerRow(const ServerRow& row, bool resortNow) { AddRow(servers_, row, resortNow); }
+void CServerBrowserDlg::AddFavoriteRow(const ServerRow& row, bool resortNow) { AddRow(favorites_, row, resortNow); }
+
+void CServerBrowserDlg::OnStatusRowsRemoved()
+{
+    for (int row = servers_->GetItemCount() - 1; row >= 0; --row)
+        if (servers_->GetItemText(row, kAddressColumn).isEmpty())
+            servers_->DeleteItem(row);
+}
+
+void CServerBrowserDlg::OnServerRowsChanged(ServerList which, const std::string& address, const ServerRowChange& change)
+{
+    CSrvListCtrl* list = List(which);
+    for (int row = 0; row < list->GetItemCount(); ++row) {
+        if (list->GetItemTextStd(row, kAddressColumn) != address)
+            continue;
+        if (change.name)
+            list->SetItemText(row, 0, *change.name);
+        if (change.map)
+            list->SetItemText(row, 1, *change.map);
+        if (change.ping)
+            list->SetItemText(row, 2, *change.ping);
+        if (change.players)
+            list->SetItemText(row, 3, *change.players);
+    }
+}
+
+void CServerBrowserDlg::OnDetailsRequested()
+{
+    rules_->DeleteAllItems();
+    players_->DeleteAllItems();
+    rules_->setColumnWidth(0, kRulesNameWidth);
+    rules_->InsertItem(0, kPleaseWait);
+    players_->InsertItem(0, kPleaseWait);
+}
+
+void CServerBrowserDlg::OnPlayersReceived(const std::vector<PlayerEntry>& players)
+{
+    players_->DeleteAllItems();
+    for (const PlayerEntry& p : players) {
+        const int row = players_->InsertItem(players_->GetItemCount(), p.name);
+        players_->SetItemText(row, 1, p.score);
+        players_->SetItemText(row, 2, p.time);
+        players_->SetItemText(row, kPlayerIdColumn, p.id);
+    }
+}
+
+void CServerBrowserDlg::OnRulesReceived(const std::vector<std::pair<std::string, std::string>>& rules)
+{
+    rules_->setColumnWidth(0, kRulesNameWidthFilled);
+    rules_->DeleteAllItems();
+    for (const auto& [name, value] : rules) {
+        const int row = rules_->InsertItem(rules_->GetItemCount(), name);
+        rules_->SetItemText(row, 1, value);
+    }
 }
 
 // ---- buttons -------------------------------------------------------------------------------
 
-void CServerBrowserDlg::OnUpdate()
-{
-    if (CQueryEngine* engine = &ctx_.engine)
-        engine->RequestMasterList();
-}
-
-void CServerBrowserDlg::OnRefreshServers()
-{
-    if (CQueryEngine* engine = &ctx_.engine)
-        engine->RefreshServers();
-}
-
-void CServerBrowserDlg::OnRefreshFavorites()
-{
-    if (CQueryEngine* engine = &ctx_.engine)
-        engine->RefreshFavorites();
-}
+void CServerBrowserDlg::OnUpdate() { ctx_.engine.RequestMasterList(); }
+void CServerBrowserDlg::OnRefreshServers() { ctx_.engine.RefreshServers(); }
+void CServerBrowserDlg::OnRefreshFavorites() { ctx_.engine.RefreshFavorites(); }
 
 void CServerBrowserDlg::OnAddIpServers() { AddIp(servers_); }
 void CServerBrowserDlg::OnAddIpFavorites() { AddIp(favorites_); }
 
 void CServerBrowserDlg::AddIp(CSrvListCtrl* list)
 {
-    CQueryEngine* engine = &ctx_.engine;
-    if (!engine)
-        return;
-    CInputBox box;
+    CInputBox box(window());
     if (box.DoModal(QString(), kAddIpPrompt, QString()) != CInputBox::IDOK)
         return;
     // A pasted address often brings a space or line break; the address would keep it for good.
@@ -353,12 +433,8 @@ void CServerBrowserDlg::AddIp(CSrvListCtrl* list)
     if (!IsValidAddress(text))
         return;
     const std::string address = NormalizeAddress(text);
-    std::string ping = "???";
     ServerStore& store = ctx_.store;
-    if (list == servers_)
-        engine->AddServerRow(address, "???", ping, "???", address, true);
-    else
-        engine->AddFavoriteRow(address, "???", ping, "???", address, true);
+    AddRow(list, {address, "???", "???", "???", address}, true);
     ServerRecord* record = ctx_.store.FindOrCreateRecord(address);
     (list == servers_ ? store.serverList : store.favoriteList).push_back(record);
     record->address = record->name = address;
@@ -367,12 +443,12 @@ void CServerBrowserDlg::AddIp(CSrvListCtrl* list)
 
 void CServerBrowserDlg::OnAddToFavorites()
 {
-    CQueryEngine* engine = &ctx_.engine;
     const std::string address = SelectedAddress(servers_);
-    if (!engine || address.empty())
+    if (address.empty())
         return;
     ServerRecord* record = ctx_.store.FindOrCreateRecord(address);
-    engine->AddFavoriteRow(record->name, record->map, record->ping, record->players, address, true);
+    SettlePing(record->ping);
+    AddFavoriteRow({record->name, record->map, record->ping, record->players, address}, true);
     // Copied first: AddFavorite writes the very fields it is given back into this record.
     const ServerRecord values = *record;
     ctx_.store.AddFavorite(address, values.name, values.map, values.ping, values.players, values.info);
@@ -399,8 +475,7 @@ void CServerBrowserDlg::OnRemoveFavorite()
 
 void CServerBrowserDlg::OnClearFavorites()
 {
-    if (CQueryEngine* engine = &ctx_.engine)
-        engine->KillRefreshTimers();
+    ctx_.engine.KillRefreshTimers();
     {
         const QSignalBlocker quiet(favorites_);
         favorites_->DeleteAllItems();
@@ -483,8 +558,7 @@ void CServerBrowserDlg::OnSelectServer(CReportListCtrl* list)
         return;
     ip_->setText(IpControlText(GetHost(address)));
     port_->setText(QString::number(GetPort(address)));
-    if (CQueryEngine* engine = &ctx_.engine)
-        engine->QuerySelected(address);
+    ctx_.engine.QuerySelected(address);
 }
 
 // A selection moved by a key is queried by the key timer alone, once the key has done its work.

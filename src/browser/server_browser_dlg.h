@@ -1,4 +1,6 @@
 #pragma once
+#include "query/protocol.h"
+#include "query/server_rows.h"
 #include "ui/page_context.h"
 
 #include <QTimer>
@@ -46,6 +48,10 @@ public:
     // The two lists' key timers fire this long after the last key press.
     static constexpr int kKeyQueryDelayMs = 1;
 
+    // Rows of the Servers / Favorites list (a ping still holding a send time shows as "???").
+    void AddServerRow(const ServerRow& row, bool resortNow);
+    void AddFavoriteRow(const ServerRow& row, bool resortNow);
+
     // Handlers of the buttons and context-menu commands.
     void OnUpdate();
     void OnRefreshServers();
@@ -83,6 +89,15 @@ private:
     void OnServersKeyTimer();
     void OnProgressChanged(int pos, int upper, const QString& percent);
     void OnListContextMenu(CReportListCtrl* list, const QPoint& pos);
+
+    CSrvListCtrl* List(ServerList list) const;
+    void AddRow(CSrvListCtrl* list, ServerRow row, bool resortNow);
+    // What the engine tells.
+    void OnStatusRowsRemoved();
+    void OnServerRowsChanged(ServerList list, const std::string& address, const ServerRowChange& change);
+    void OnDetailsRequested();
+    void OnPlayersReceived(const std::vector<PlayerEntry>& players);
+    void OnRulesReceived(const std::vector<std::pair<std::string, std::string>>& rules);
 
     void AddIp(CSrvListCtrl* list);
     void ConnectToSelected(const CReportListCtrl* list);

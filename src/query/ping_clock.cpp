@@ -39,19 +39,29 @@ bool ReadSendTime(std::string_view text, int64_t& milliseconds)
 
 } // namespace
 
+std::string SendTimeText(const platform::ClockTime& now)
+{
+    return std::to_string(now.minute) + "-" + std::to_string(now.second) + "-" + std::to_string(now.millisecond);
+}
+
+std::string PingAfter(const std::string& pingText, const platform::ClockTime& receive)
+{
+    if (pingText.find('-') == std::string::npos)
+        return pingText;
+    int64_t sent = 0;
+    if (!ReadSendTime(pingText, sent))
+        return pingText;
+    const int64_t received = MillisecondsIntoHour(receive.minute, receive.second, receive.millisecond);
+    const int64_t elapsed = ((received - sent) % kMillisecondsPerHour + kMillisecondsPerHour) % kMillisecondsPerHour;
+    return std::to_string(elapsed);
+}
+
 void StampSendTime(ServerRecord& record, const platform::ClockTime& now)
 {
-    record.ping = std::to_string(now.minute) + "-" + std::to_string(now.second) + "-" + std::to_string(now.millisecond);
+    record.ping = SendTimeText(now);
 }
 
 void ComputePing(ServerRecord& record, const platform::ClockTime& receive)
 {
-    if (record.ping.find('-') == std::string::npos)
-        return;
-    int64_t sent = 0;
-    if (!ReadSendTime(record.ping, sent))
-        return;
-    const int64_t received = MillisecondsIntoHour(receive.minute, receive.second, receive.millisecond);
-    const int64_t elapsed = ((received - sent) % kMillisecondsPerHour + kMillisecondsPerHour) % kMillisecondsPerHour;
-    record.ping = std::to_string(elapsed);
+    record.ping = PingAfter(record.ping, receive);
 }

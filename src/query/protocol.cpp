@@ -239,13 +239,23 @@ bool DecodeInfo(const unsigned char* data, std::size_t len, InfoReply& out)
         // "protocol", "lan", "modversion" and anything unknown are not shown.
     }
 
-    const char* kind = !type ? "" : *type == "d" ? "Dedicated" : "Listen";
-    const char* system = !os ? "" : *os == "l" ? "Linux" : "Windows";
-    const char* locked = !password ? "" : *password == "0" ? "No" : "Yes";
-
     out.name = std::string(name);
     out.map = std::string(map);
     out.players = std::string(current) + "/" + std::string(max);
-    out.info = std::string(description) + "|" + kind + "//" + system + " Server|Password: " + locked;
+    out.description = std::string(description);
+    out.kind = !type ? "" : *type == "d" ? "Dedicated" : "Listen";
+    out.os = !os ? "" : *os == "l" ? "Linux" : "Windows";
+    out.password = !password ? "" : *password == "0" ? "No" : "Yes";
+    out.info = out.description + "|" + out.kind + "//" + out.os + " Server|Password: " + out.password;
     return true;
+}
+
+std::vector<std::string> SearchInfoLines(const std::string& address, const InfoReply& info)
+{
+    return {"Ip: " + address,
+            "Players: " + info.players,
+            "Map: " + info.map,
+            info.description,
+            info.kind + "//" + info.os + " Server",
+            "Password: " + info.password};
 }

@@ -76,8 +76,18 @@ struct InfoReply {
     std::string name;    // "" when the reply has no hostname
     std::string map;
     std::string players; // "current/max"
-    std::string info;    // "description|Dedicated//Linux Server|Password: No"
+    // The three parts of the info line, each "" when the server did not give it.
+    std::string description;
+    std::string kind;     // "Dedicated" or "Listen"
+    std::string os;       // "Linux" or "Windows"
+    std::string password; // "Yes" or "No"
+    std::string info;     // the record's line: "description|Dedicated//Linux Server|Password: No"
 };
+
+// The lines the player search shows of a server, after its name: "Ip: " + address,
+// "Players: " + current/max, "Map: " + map, the description, "kind//os Server" and
+// "Password: " + Yes or No.
+std::vector<std::string> SearchInfoLines(const std::string& address, const InfoReply& info);
 
 // Reads the \key\value text of an info reply into out. False, with out untouched, unless the
 // reply carries the word "infostringresponse" and its NUL. Every backslash separates two fields,
@@ -88,7 +98,14 @@ bool DecodeInfo(const unsigned char* data, std::size_t len, InfoReply& out);
 
 // ---- Ping clock ---------------------------------------------------------------------------
 
-// Sets record.ping to the send time "minute-second-millisecond" (UTC, unpadded).
+// A send time as the ping field holds it while a query is out: "minute-second-millisecond"
+// (UTC, unpadded).
+std::string SendTimeText(const platform::ClockTime& now);
+// The milliseconds from a send time to receive, "%d" (see ComputePing); pingText unchanged when
+// it holds no send time.
+std::string PingAfter(const std::string& pingText, const platform::ClockTime& receive);
+
+// Sets record.ping to SendTimeText(now).
 void StampSendTime(ServerRecord& record, const platform::ClockTime& now);
 inline void StampSendTime(ServerRecord& record) { StampSendTime(record, platform::UtcNow()); }
 

@@ -1,21 +1,17 @@
 #include "query/query_engine.h"
 
+#include "core/address.h"
+#include "platform/platform.h"
+#include "query/protocol.h"
 #include "settings/app_settings.h"
 #include "settings/server_store.h"
-#include "ui/sort_list_ctrl.h"
-#include "ui/display_text.h"
-#include "platform/platform.h"
-#include "core/address.h"
-#include "query/protocol.h"
 
 #include <QHostInfo>
-#include <QListWidget>
 
 #include <cmath>
 
 namespace {
 
-constexpr int kAddressColumn = 4;
 constexpr int kResortDivisor = 3;
 // Datagrams one socket handler reads before it lets the window run again; the rest wait for the
 // next turn of the event loop, so a peer sending without pause cannot hold the window.
@@ -76,19 +72,9 @@ std::string CQueryEngine::TakeFirst(std::deque<std::string>& list)
     return entry.substr(0, entry.find('\n'));
 }
 
-std::string CQueryEngine::AddressOfRow(const CReportListCtrl* list, int row)
+std::vector<std::string> CQueryEngine::RowAddresses(ServerList list) const
 {
-    return list->GetItemTextStd(row, kAddressColumn);
-}
-
-CSrvListCtrl* CQueryEngine::RefreshList() const
-{
-    return serversMode_ ? static_cast<CSrvListCtrl*>(lists_.servers) : lists_.favorites;
-}
-
-CSrvListCtrl* CQueryEngine::OtherList() const
-{
-    return serversMode_ ? static_cast<CSrvListCtrl*>(lists_.favorites) : lists_.servers;
+    return rowSource_ ? rowSource_(list) : std::vector<std::string>();
 }
 
 std::vector<ServerRecord*>& CQueryEngine::ModeRecords()
@@ -98,54 +84,17 @@ std::vector<ServerRecord*>& CQueryEngine::ModeRecords()
 
 // ---- rows ----------------------------------------------------------------------------------
 
-static void AddRow(CSrvListCtrl* list, const std::string& name, const std::string& map, std::string& ping,
-                   const std::string& players, const std::string& address, bool resortNow)
+void CQueryEngine::AddRow(ServerList list, const std::string& name, const std::string& map, std::string& ping,
+                          const std::string& players, const std::string& address, bool resortNow)
 {
-    // A send time that never got its answer.
-    if (ping.find('-') != std::string::npos)
-        ping = "???";
-    const int row = list->InsertItem(list->GetItemCount(), name);
-    list->SetItemText(row, 1, map);
-    list->SetItemText(row, 2, ping);
-    list->SetItemText(row, 3, players);
-    list->SetItemText(row, kAddressColumn, address);
-    if (resortNow)
-        list->Sort();
-}
-
-void CQueryEngine::AddServerRow(const std::string& name, const std::string& map, std::string& ping,
-                                const std::string& players, const std::string& address, bool resortNow)
-{
-    AddRow(lists_.servers, name, map, ping, players, address, resortNow);
-}
-
-void CQueryEngine::AddFavoriteRow(const std::string& name, const std::string& map, std::string& ping,
-                                  const std::string& players, const std::string& address, bool resortNow)
-{
-    AddRow(lists_.favorites, name, map, ping, players, address, resortNow);
+    SettlePing(ping);
+    Q_EMIT rowAdded(list, ServerRow {name, map, ping, players, address}, resortNow);
 }
 
 void CQueryEngine::AddModeRow(ServerRecord* record)
 {
     AddRow(RefreshList(), record->name, record->map, record->ping, record->players, record->address, true);
     ModeRecords().push_back(record);
-}
-
-void CQueryEngine::ForEachRowOf(const std::string& address, std::initializer_list<CSrvListCtrl*> lists,
-                                const std::function<void(CSrvListCtrl*, int)>& change)
-{
-    for (CSrvListCtrl* list : lists)
-        for (int row = 0; row < list->GetItemCount(); ++row)
-            if (AddressOfRow(list, row) == address)
-                change(list, row);
-}
-
-void CQueryEngine::DeleteStatusRows()
-{
-    CSrvListCtrl* servers = lists_.servers;
-    for (int row = servers->GetItemCount() - 1; row >= 0; --row)
-        if (AddressOfRow(servers, row).empty())
-            servers->DeleteItem(row);
 }
 
 void CQueryEngine::SetProgress(int pos, int upper, bool updateLabel)
@@ -178,17 +127,15 @@ void CQueryEngine::NextQuery(CQuerySocket* socket)
     SetProgress(progressPos_ + 1, progressUpper_);
     if (progressUpper_ > 0 && progressPos_ * 100 / progressUpper_ == 100) {
         resortTimer_.stop();
-        RefreshList()->Sort();
+        Q_EMIT sortRequested(RefreshList());
     }
 }
 
 void CQueryEngine::StartRefresh(bool serversMode)
 {
-    if (!HasLists())
-        return;
     serversMode_ = serversMode;
     resortTimer_.start(std::max(kMinResortMs, TimeoutMs() / kResortDivisor));
-    RefreshList()->DeleteAllItems();
+    Q_EMIT rowsCleared(RefreshList());
     SetProgress(0, static_cast<int>(pending_.size()));
     for (auto& socket : querySockets_) {
         if (pending_.empty())
@@ -199,8 +146,6 @@ void CQueryEngine::StartRefresh(bool serversMode)
 
 void CQueryEngine::OnQueryReadyRead(CQuerySocket* socket)
 {
-    if (!HasLists())
-        return;
     for (int n = 0; n < kDatagramsPerWake && socket->hasPendingDatagrams(); ++n) {
         const platform::ClockTime received = platform::UtcNow();
         const std::vector<unsigned char> reply = socket->ReceiveOne();
@@ -228,12 +173,7 @@ void CQueryEngine::OnQueryReadyRead(CQuerySocket* socket)
         record->map = info.map;
         record->ping = ping;
         record->players = info.players;
-        ForEachRowOf(address, {OtherList()}, [&](CSrvListCtrl* list, int row) {
-            list->SetItemText(row, 0, info.name);
-            list->SetItemText(row, 1, info.map);
-            list->SetItemText(row, 2, ping);
-            list->SetItemText(row, 3, info.players);
-        });
+        Q_EMIT serverRowsChanged(OtherList(), address, ServerRowChange {info.name, info.map, ping, info.players});
         NextQuery(socket);
         record->info = info.info;
         // The socket now waits for another server: what is still queued is not for us.
@@ -244,8 +184,6 @@ void CQueryEngine::OnQueryReadyRead(CQuerySocket* socket)
 
 void CQueryEngine::OnQueryTimeout(CQuerySocket* socket)
 {
-    if (!HasLists())
-        return;
     const std::string address = socket->Target();
     if (!address.empty() && socket->outstanding) {
         ServerRecord* record = store_.FindOrCreateRecord(address);
@@ -261,9 +199,7 @@ void CQueryEngine::OnQueryTimeout(CQuerySocket* socket)
 
 void CQueryEngine::OnResortTimer()
 {
-    if (!HasLists())
-        return;
-    RefreshList()->Sort();
+    Q_EMIT sortRequested(RefreshList());
 }
 
 void CQueryEngine::InterruptAndQueue(bool serversMode)
@@ -275,30 +211,26 @@ void CQueryEngine::InterruptAndQueue(bool serversMode)
     master_->Close();
     serversMode_ = serversMode;
     pingPhaseTimer_.stop();
-    CSrvListCtrl* list = RefreshList();
-    for (int row = 0; row < list->GetItemCount(); ++row)
-        pending_.push_back(AddressOfRow(list, row));
+    for (std::string& address : RowAddresses(RefreshList()))
+        pending_.push_back(std::move(address));
 }
 
 void CQueryEngine::RefreshServers()
 {
-    if (!HasLists())
-        return;
     InterruptAndQueue(true);
-    lists_.servers->DeleteAllItems();
+    Q_EMIT rowsCleared(ServerList::Servers);
     store_.serverList.clear();
     StartRefresh(true);
 }
 
 void CQueryEngine::RefreshFavorites()
 {
-    if (!HasLists())
-        return;
     InterruptAndQueue(false);
-    if (lists_.servers->GetItemCount() > 0 && AddressOfRow(lists_.servers, 0).empty())
-        lists_.servers->DeleteAllItems();
+    const std::vector<std::string> servers = RowAddresses(ServerList::Servers);
+    if (!servers.empty() && servers.front().empty())
+        Q_EMIT rowsCleared(ServerList::Servers);
     KillRefreshTimers();
-    lists_.favorites->DeleteAllItems();
+    Q_EMIT rowsCleared(ServerList::Favorites);
     store_.favoriteList.clear();
     StartRefresh(false);
 }
@@ -306,9 +238,7 @@ void CQueryEngine::RefreshFavorites()
 void CQueryEngine::AbortRefresh()
 {
     CancelMasterLookup();
-    if (!HasLists())
-        return;
-    DeleteStatusRows();
+    Q_EMIT statusRowsRemoved();
     for (auto& socket : querySockets_) {
         const std::string address = socket->Target();
         socket->Close();
@@ -411,8 +341,6 @@ void CQueryEngine::EndPingSocket(CPingSocket* socket)
 
 void CQueryEngine::OnPingTimer()
 {
-    if (!HasLists())
-        return;
     // Servers that have not answered within their time-out are dropped.
     std::vector<CPingSocket*> expired;
     for (CPingSocket* socket : pingSockets_)
@@ -435,13 +363,7 @@ void CQueryEngine::OnPingTimer()
 
 void CQueryEngine::QuerySelected(const std::string& address)
 {
-    if (!HasLists())
-        return;
-    lists_.rules->DeleteAllItems();
-    lists_.players->DeleteAllItems();
-    lists_.rules->setColumnWidth(0, 137);
-    lists_.rules->InsertItem(0, "Please Wait");
-    lists_.players->InsertItem(0, "Please Wait");
+    Q_EMIT detailsRequested();
     detail_->Reconnect(address);
     StampSendTime(*store_.FindOrCreateRecord(address));
     for (std::string_view command : {kPingCommand, kPlayersCommand, kRulesCommand, kInfoCommand})
@@ -450,8 +372,6 @@ void CQueryEngine::QuerySelected(const std::string& address)
 
 void CQueryEngine::OnDetailReadyRead()
 {
-    if (!HasLists())
-        return;
     for (int n = 0; n < kDatagramsPerWake && detail_->hasPendingDatagrams(); ++n) {
         const platform::ClockTime received = platform::UtcNow();
         const std::vector<unsigned char> reply = detail_->ReceiveOne();
@@ -459,21 +379,18 @@ void CQueryEngine::OnDetailReadyRead()
         const std::string address = detail_->PeerText();
         switch (ClassifyReply(reply.data(), reply.size())) {
         case ReplyKind::Players:
-            FillPlayers(lists_.players, reply);
+            Q_EMIT playersReceived(DecodePlayers(reply.data(), reply.size()));
             break;
         case ReplyKind::Rules:
-            lists_.rules->setColumnWidth(0, 120);
-            FillRules(lists_.rules, reply);
+            Q_EMIT rulesReceived(DecodeRules(reply.data(), reply.size()));
             break;
         case ReplyKind::Info: {
             InfoReply info;
             if (!DecodeInfo(reply.data(), reply.size(), info))
                 break;
-            ForEachRowOf(address, {lists_.servers, lists_.favorites}, [&](CSrvListCtrl* list, int row) {
-                list->SetItemText(row, 0, info.name);
-                list->SetItemText(row, 1, info.map);
-                list->SetItemText(row, 3, info.players);
-            });
+            const ServerRowChange change {info.name, info.map, std::nullopt, info.players};
+            Q_EMIT serverRowsChanged(ServerList::Servers, address, change);
+            Q_EMIT serverRowsChanged(ServerList::Favorites, address, change);
             ServerRecord* record = store_.FindOrCreateRecord(address);
             record->name = info.name;
             record->map = info.map;
@@ -486,8 +403,10 @@ void CQueryEngine::OnDetailReadyRead()
             if (record->ping.find('-') == std::string::npos)
                 break;
             ComputePing(*record, received);
-            ForEachRowOf(address, {lists_.servers, lists_.favorites},
-                         [&](CSrvListCtrl* list, int row) { list->SetItemText(row, 2, record->ping); });
+            ServerRowChange change;
+            change.ping = record->ping;
+            Q_EMIT serverRowsChanged(ServerList::Servers, address, change);
+            Q_EMIT serverRowsChanged(ServerList::Favorites, address, change);
             break;
         }
         default:
@@ -496,33 +415,11 @@ void CQueryEngine::OnDetailReadyRead()
     }
 }
 
-void CQueryEngine::FillPlayers(CSortListCtrl* players, const std::vector<unsigned char>& reply)
-{
-    players->DeleteAllItems();
-    for (const PlayerEntry& p : DecodePlayers(reply.data(), reply.size())) {
-        const int row = players->InsertItem(players->GetItemCount(), p.name);
-        players->SetItemText(row, 1, p.score);
-        players->SetItemText(row, 2, p.time);
-        players->SetItemText(row, 3, p.id);
-    }
-}
-
-void CQueryEngine::FillRules(CSortListCtrl* rules, const std::vector<unsigned char>& reply)
-{
-    rules->DeleteAllItems();
-    for (const auto& [name, value] : DecodeRules(reply.data(), reply.size())) {
-        const int row = rules->InsertItem(rules->GetItemCount(), name);
-        rules->SetItemText(row, 1, value);
-    }
-}
-
 // ---- player search details -----------------------------------------------------------------
 
 void CQueryEngine::QuerySearchInfo(const std::string& address)
 {
-    ServerRecord stamp;
-    StampSendTime(stamp);
-    searchSendTime_ = stamp.ping;
+    searchSendTime_ = SendTimeText(platform::UtcNow());
     search_->Reconnect(address);
     for (std::string_view command : {kInfoCommand, kRulesCommand, kPlayersCommand, kPingCommand})
         search_->SendPacket(command);
@@ -530,49 +427,26 @@ void CQueryEngine::QuerySearchInfo(const std::string& address)
 
 void CQueryEngine::OnSearchReadyRead()
 {
-    const SearchPanes& panes = searchPanes_;
     for (int n = 0; n < kDatagramsPerWake && search_->hasPendingDatagrams(); ++n) {
         const platform::ClockTime received = platform::UtcNow();
         const std::vector<unsigned char> reply = search_->ReceiveOne();
         search_->outstanding = false;
-        if (!panes.players || !panes.rules || !panes.info)
-            continue;
         switch (ClassifyReply(reply.data(), reply.size())) {
         case ReplyKind::Players:
-            FillPlayers(panes.players, reply);
+            Q_EMIT searchPlayersReceived(DecodePlayers(reply.data(), reply.size()));
             break;
         case ReplyKind::Rules:
-            panes.rules->setColumnWidth(1, 50);
-            FillRules(panes.rules, reply);
+            Q_EMIT searchRulesReceived(DecodeRules(reply.data(), reply.size()));
             break;
         case ReplyKind::Info: {
             InfoReply info;
-            if (!DecodeInfo(reply.data(), reply.size(), info))
-                break;
-            // The info line is description|kind//os Server|Password: X; a description may hold
-            // a '|' of its own, so the two fixed parts are taken from the right.
-            const size_t last = info.info.rfind('|');
-            const size_t middle = last == 0 || last == std::string::npos ? std::string::npos : info.info.rfind('|', last - 1);
-            const std::string description = middle == std::string::npos ? std::string() : info.info.substr(0, middle);
-            const std::string kind = middle == std::string::npos ? std::string() : info.info.substr(middle + 1, last - middle - 1);
-            const std::string password = last == std::string::npos ? std::string() : info.info.substr(last + 1);
-            const QString host = DisplayText(info.name);
-            if (panes.info->count() > 0)
-                panes.info->item(0)->setText(host);
-            else
-                panes.info->addItem(host);
-            for (const std::string& line : {"Ip: " + search_->PeerText(), "Players: " + info.players, "Map: " + info.map,
-                                            description, kind, password})
-                panes.info->addItem(DisplayText(line));
+            if (DecodeInfo(reply.data(), reply.size(), info))
+                Q_EMIT searchInfoReceived(search_->PeerText(), info);
             break;
         }
-        case ReplyKind::Ping: {
-            ServerRecord elapsed;
-            elapsed.ping = searchSendTime_;
-            ComputePing(elapsed, received);
-            panes.info->insertItem(1, QString::fromStdString("Ping: " + elapsed.ping));
+        case ReplyKind::Ping:
+            Q_EMIT searchPingReceived(PingAfter(searchSendTime_, received));
             break;
-        }
         default:
             break;
         }
@@ -583,15 +457,13 @@ void CQueryEngine::OnSearchReadyRead()
 
 void CQueryEngine::RequestMasterList()
 {
-    if (!HasLists())
-        return;
     CancelMasterLookup();
     KillRefreshTimers();
     if (!serversMode_)
         AbortRefresh();
     for (auto& socket : querySockets_)
         socket->Close();
-    lists_.servers->DeleteAllItems();
+    Q_EMIT rowsCleared(ServerList::Servers);
     store_.serverList.clear();
     pending_.clear();
     StopPinging();
@@ -641,8 +513,7 @@ void CQueryEngine::SendMasterTo(const std::string& host, int port)
 {
     if (master_->Reconnect(host + ":" + std::to_string(port)))
         SendMasterRequest(master_.get(), settings_.modFolder);
-    const int row = lists_.servers->InsertItem(0, RequestingText(settings_.wonMaster));
-    (void)row;
+    Q_EMIT statusRowShown(RequestingText(settings_.wonMaster));
     Q_EMIT masterRequestSent();
 }
 
@@ -654,8 +525,6 @@ bool CQueryEngine::SendMasterRequest(CQueryUdpSocket* socket, const std::string&
 
 void CQueryEngine::OnMasterReadyRead()
 {
-    if (!HasLists())
-        return;
     for (int n = 0; n < kDatagramsPerWake && master_->hasPendingDatagrams(); ++n) {
         const std::vector<unsigned char> reply = master_->ReceiveOne();
         // Anything but a list page is no list; and however many pages a master sends, one
@@ -665,8 +534,8 @@ void CQueryEngine::OnMasterReadyRead()
         ++masterPages_;
         const std::vector<std::string> addresses = DecodeMasterList(
             settings_.wonMaster ? MasterFlavour::Won : MasterFlavour::Steam, reply.data(), reply.size());
-        lists_.servers->DeleteAllItems();
-        lists_.servers->InsertItem(0, kPingingText);
+        Q_EMIT rowsCleared(ServerList::Servers);
+        Q_EMIT statusRowShown(kPingingText);
         StartPingPhase(addresses);
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
+#include "query/protocol.h"
 #include "query/query_sockets.h"
+#include "query/server_rows.h"
 
 #include <QDeadlineTimer>
 #include <QObject>
@@ -7,7 +9,6 @@
 #include <array>
 #include <deque>
 #include <functional>
-#include <initializer_list>
 #include <list>
 #include <memory>
 #include <string>
@@ -17,30 +18,15 @@
 struct AppSettings;
 class ServerStore;
 struct ServerRecord;
-class CReportListCtrl;
-class CSrvListCtrl;
-class CFavListCtrl;
-class CSortListCtrl;
-class QListWidget;
-
-// The lists and progress display of the server browser that the engine fills.
-struct BrowserLists {
-    CSrvListCtrl* servers = nullptr;
-    CFavListCtrl* favorites = nullptr;
-    CSortListCtrl* players = nullptr;
-    CSortListCtrl* rules = nullptr;
-};
-
-// The details panes of the player search page.
-struct SearchPanes {
-    CSortListCtrl* players = nullptr;
-    CSortListCtrl* rules = nullptr;
-    QListWidget* info = nullptr;
-};
 
 // Talks to the servers: refreshes the Servers or Favorites list five queries at a time, runs the
 // ping phase after a master list, fetches the selected server's details, and asks the master
 // server. Everything runs on the window thread; sockets and timers are its event sources.
+//
+// It holds no widgets: what the lists are to show goes out as signals carrying plain values,
+// and the browser page (the search page for its own details) makes rows of them. The one
+// thing the engine asks of the page is which servers its lists show, top to bottom, for a
+// Refresh (SetRowSource).
 class CQueryEngine : public QObject {
     Q_OBJECT
 public:
@@ -49,17 +35,10 @@ public:
     CQueryEngine(AppSettings& settings, ServerStore& store, QObject* parent = nullptr);
     ~CQueryEngine() override;
 
-    void SetLists(const BrowserLists& lists) { lists_ = lists; }
-    void SetSearchPanes(const SearchPanes& panes) { searchPanes_ = panes; }
-    const BrowserLists& lists() const { return lists_; }
-    // Nothing that shows rows runs before the browser page has handed over its lists.
-    bool HasLists() const { return lists_.servers && lists_.favorites && lists_.players && lists_.rules; }
-
-    // Rows of the Servers / Favorites list. A ping still holding a send time shows (and becomes) "???".
-    void AddServerRow(const std::string& name, const std::string& map, std::string& ping,
-                      const std::string& players, const std::string& address, bool resortNow);
-    void AddFavoriteRow(const std::string& name, const std::string& map, std::string& ping,
-                        const std::string& players, const std::string& address, bool resortNow);
+    // The addresses of a list's rows as shown, top to bottom (status lines give ""). Without a
+    // source the lists count as empty.
+    using RowSource = std::function<std::vector<std::string>(ServerList)>;
+    void SetRowSource(RowSource source) { rowSource_ = std::move(source); }
 
     void StartInfoQuery(const std::string& address, CQuerySocket* socket);
     void NextQuery(CQuerySocket* socket);
@@ -72,7 +51,8 @@ public:
     void StartPingPhase(const std::vector<std::string>& addresses);
     void QuerySelected(const std::string& address);
     // The player search page's details of one server: remembers the send time, then sends
-    // "infostring", "rules", "players" and "ping" on the search socket.
+    // "infostring", "rules", "players" and "ping" on the search socket; the answers come as the
+    // search... signals.
     void QuerySearchInfo(const std::string& address);
     CSearchInfoSocket* searchSocket() const { return search_.get(); }
     // "Update": asks the master server for the list of the mod's servers.
@@ -120,6 +100,32 @@ public:
     static QString RequestingText(bool won);
 
 Q_SIGNALS:
+    // ---- the Servers and Favorites lists ----
+    // A row at the end of a list; with resortNow the list is sorted again right after.
+    void rowAdded(ServerList list, const ServerRow& row, bool resortNow);
+    void rowsCleared(ServerList list);
+    // A status line on top of the Servers list (a row with no address).
+    void statusRowShown(const QString& text);
+    // Every status line of the Servers list goes.
+    void statusRowsRemoved();
+    // Every row of one server in list takes the columns change gives.
+    void serverRowsChanged(ServerList list, const std::string& address, const ServerRowChange& change);
+    // The list is sorted again by its column and direction.
+    void sortRequested(ServerList list);
+
+    // ---- the selected server's details ----
+    // Players and Rules wait for the answers ("Please Wait").
+    void detailsRequested();
+    void playersReceived(const std::vector<PlayerEntry>& players);
+    void rulesReceived(const std::vector<std::pair<std::string, std::string>>& rules);
+
+    // ---- the player search page's details ----
+    void searchPlayersReceived(const std::vector<PlayerEntry>& players);
+    void searchRulesReceived(const std::vector<std::pair<std::string, std::string>>& rules);
+    void searchInfoReceived(const std::string& address, const InfoReply& info);
+    // The round trip of the search's "ping", in milliseconds as text.
+    void searchPingReceived(const std::string& ping);
+
     // The progress bar and its label: position, upper bound of the range, and "N%".
     void progressChanged(int pos, int upper, const QString& percent);
     // A master-list request went out (or was given up because the host was not found).
@@ -132,8 +138,6 @@ private:
     void OnPingReadyRead(CPingSocket* socket);
     void OnMasterReadyRead();
     void OnSearchReadyRead();
-    static void FillPlayers(CSortListCtrl* list, const std::vector<unsigned char>& reply);
-    static void FillRules(CSortListCtrl* list, const std::vector<unsigned char>& reply);
     void OnPingTimer();
     void SendQueuedPings();
     void ArmPingTimer();
@@ -145,23 +149,22 @@ private:
     void CancelMasterLookup();
 
     // The list of the current mode, and the other one.
-    CSrvListCtrl* RefreshList() const;
-    CSrvListCtrl* OtherList() const;
+    ServerList RefreshList() const { return serversMode_ ? ServerList::Servers : ServerList::Favorites; }
+    ServerList OtherList() const { return serversMode_ ? ServerList::Favorites : ServerList::Servers; }
     std::vector<ServerRecord*>& ModeRecords();
+    // A row of the given values; a ping still holding a send time goes out, and stays, as "???".
+    void AddRow(ServerList list, const std::string& name, const std::string& map, std::string& ping,
+                const std::string& players, const std::string& address, bool resortNow);
     void AddModeRow(ServerRecord* record);
     void SetProgress(int pos, int upper, bool updateLabel = true);
-    void DeleteStatusRows();
-    // Runs change on every row of the given lists that shows this server.
-    void ForEachRowOf(const std::string& address, std::initializer_list<CSrvListCtrl*> lists,
-                      const std::function<void(CSrvListCtrl*, int)>& change);
+    std::vector<std::string> RowAddresses(ServerList list) const;
     // What both Refresh buttons do first: stop everything, then queue that list's addresses.
     void InterruptAndQueue(bool serversMode);
     static std::string TakeFirst(std::deque<std::string>& list);
-    static std::string AddressOfRow(const CReportListCtrl* list, int row);
 
     AppSettings& settings_;
     ServerStore& store_;
-    BrowserLists lists_;
+    RowSource rowSource_;
 
     bool serversMode_ = true;
     std::deque<std::string> pending_;
@@ -170,7 +173,6 @@ private:
     std::unique_ptr<CDetailSocket> detail_;
     std::unique_ptr<CMasterSocket> master_;
     std::unique_ptr<CSearchInfoSocket> search_;
-    SearchPanes searchPanes_;
     std::string searchSendTime_; // "m-s-ms" of the last search details query
     static constexpr int kPingBatch = 32;
     std::deque<std::string> pingQueue_; // master-list entries not pinged yet

@@ -182,8 +182,6 @@ TEST_F(BrowserLayout, ControlsColumnsAndStartValues)
         EXPECT_EQ(shown, columns) << id;
         EXPECT_TRUE(list->header()->sectionsMovable()) << id;
     }
-    EXPECT_EQ(app->engine()->lists().servers, Find<CReportListCtrl>(1128));
-    EXPECT_EQ(app->engine()->lists().players, Find<CReportListCtrl>(1120));
 
     EXPECT_EQ(Find<QLineEdit>(1122)->text(), "0.0.0.0");
     EXPECT_EQ(Find<QLineEdit>(1076)->text(), "27015");

@@ -218,6 +218,24 @@ TEST(ProtocolInfo, DedicatedLinuxServerWithoutPassword)
     EXPECT_EQ(info.map, "crossfire");
     EXPECT_EQ(info.players, "7/16");
     EXPECT_EQ(info.info, "Capture mode|Dedicated//Linux Server|Password: No");
+    EXPECT_EQ(info.description, "Capture mode");
+    EXPECT_EQ(info.kind, "Dedicated");
+    EXPECT_EQ(info.os, "Linux");
+    EXPECT_EQ(info.password, "No");
+}
+
+TEST(ProtocolInfo, SearchLinesComeFromThePartsNotFromTheJoinedLine)
+{
+    // A '|' inside the description would shift the parts of a line split again.
+    const InfoReply info = Info("\\hostname\\A|B\\map\\m\\description\\Capture|mode\\players\\1\\max\\12"
+                                "\\type\\l\\os\\w\\password\\1");
+    EXPECT_EQ(info.info, "Capture|mode|Listen//Windows Server|Password: Yes");
+    EXPECT_EQ(SearchInfoLines("1.2.3.4:27015", info),
+              (std::vector<std::string> {"Ip: 1.2.3.4:27015", "Players: 1/12", "Map: m", "Capture|mode",
+                                         "Listen//Windows Server", "Password: Yes"}));
+    // Parts a server leaves out stay empty, as in the joined line.
+    EXPECT_EQ(SearchInfoLines("x", Info("\\map\\m")),
+              (std::vector<std::string> {"Ip: x", "Players: /", "Map: m", "", "// Server", "Password: "}));
 }
 
 TEST(ProtocolInfo, ListenWindowsServerWithPassword)
@@ -284,7 +302,8 @@ TEST(ProtocolInfo, TextEndsAtItsNulOrAtTheLastByte)
 
 TEST(ProtocolInfo, WrongWordIsRefusedAndLeavesOutAlone)
 {
-    InfoReply out {"keep", "keep", "keep", "keep"};
+    InfoReply out;
+    out.name = out.map = out.players = out.description = out.info = "keep";
     const Datagram wrong = Raw("\xFF\xFF\xFF\xFFinfostringresponsX\0\\hostname\\Zone\0");
     EXPECT_FALSE(DecodeInfo(wrong.data(), wrong.size(), out));
     const Datagram shortWord = Raw("\xFF\xFF\xFF\xFFinfostring\0\\hostname\\Zone\\map\\crossfire\0");
@@ -292,5 +311,6 @@ TEST(ProtocolInfo, WrongWordIsRefusedAndLeavesOutAlone)
     const Datagram noNul = Raw("\xFF\xFF\xFF\xFFinfostringresponse");
     EXPECT_FALSE(DecodeInfo(noNul.data(), noNul.size(), out));
     EXPECT_EQ(out.name, "keep");
+    EXPECT_EQ(out.description, "keep");
     EXPECT_EQ(out.info, "keep");
 }

@@ -1,5 +1,6 @@
 #include "settings/server_store.h"
-#include "app/tool_app.h"
+#include "browser/server_browser_dlg.h"
+#include "settings/app_settings.h"
 #include "ui/sort_list_ctrl.h"
 #include "core/compare_texts.h"
 #include "core/address.h"
@@ -147,23 +148,46 @@ private:
     double longest_ = 0;
 };
 
-// The engine with the four lists of the browser, on simulated servers with a 0.2 s time-out.
+// What the engine tells the player search about one server.
+struct SearchAnswers {
+    explicit SearchAnswers(CQueryEngine& engine)
+    {
+        QObject::connect(&engine, &CQueryEngine::searchInfoReceived, &context,
+                         [this](const std::string& from, const InfoReply& reply) {
+                             address = from;
+                             info = reply;
+                             ++infos;
+                         });
+        QObject::connect(&engine, &CQueryEngine::searchPingReceived, &context,
+                         [this](const std::string& text) { ping = text; });
+        QObject::connect(&engine, &CQueryEngine::searchPlayersReceived, &context,
+                         [this](const std::vector<PlayerEntry>& list) { players = list; });
+        QObject::connect(&engine, &CQueryEngine::searchRulesReceived, &context,
+                         [this](const std::vector<std::pair<std::string, std::string>>& list) { rules = list; });
+    }
+    bool Complete() const { return infos > 0 && !ping.empty() && !players.empty() && !rules.empty(); }
+
+    QObject context;
+    std::string address;
+    InfoReply info;
+    int infos = 0;
+    std::string ping;
+    std::vector<PlayerEntry> players;
+    std::vector<std::pair<std::string, std::string>> rules;
+};
+
+// The engine on simulated servers with a 0.2 s time-out, and the browser page that shows what
+// it tells (the four lists a user sees).
 class Engine : public ::testing::Test {
 protected:
-    Engine()
+    static AppSettings TestSettings()
     {
-        app.settings.timeout = 0.2f;
-        app.settings.modFolder = "znk";
-        app.settings.serverSortColumn = 4; // by address, so that orders are known
-        app.settings.serverSortFlag = true;
-        for (CReportListCtrl* list : {static_cast<CReportListCtrl*>(&servers), static_cast<CReportListCtrl*>(&favorites)})
-            for (const char* title : {"Name", "Map", "Ping", "Players", "Ip"})
-                list->InsertColumn(list->GetColumnCount(), title, 80);
-        for (const char* title : {"Name", "Score", "Play Time", "Id"})
-            players.InsertColumn(players.GetColumnCount(), title, 60);
-        for (const char* title : {"Name", "Value"})
-            rules.InsertColumn(rules.GetColumnCount(), title, 60);
-        engine.SetLists({&servers, &favorites, &players, &rules});
+        AppSettings s;
+        s.timeout = 0.2f;
+        s.modFolder = "znk";
+        s.serverSortColumn = 4; // by address, so that orders are known
+        s.serverSortFlag = true;
+        return s;
     }
 
     sim::SimGameServer& AddServer(const std::string& name, int delayMs = 0)
@@ -205,13 +229,17 @@ protected:
         return QTest::qWaitFor([&] { return engine.progressUpper() > 0 && engine.progressPos() == engine.progressUpper(); }, ms);
     }
 
-    CToolApp app;
+    struct {
+        AppSettings settings = TestSettings();
+    } app;
     ServerStore store;
     CQueryEngine engine {app.settings, store};
-    CSrvListCtrl servers {app.settings};
-    CFavListCtrl favorites {app.settings};
-    CSortListCtrl players;
-    CSortListCtrl rules;
+    PageContext context {app.settings, store, engine, {}};
+    CServerBrowserDlg page {context};
+    CSrvListCtrl& servers = *page.servers();
+    CFavListCtrl& favorites = *page.favorites();
+    CSortListCtrl& players = *page.players();
+    CSortListCtrl& rules = *page.rules();
     sim::SimFarm farm;
 };
 
@@ -292,7 +320,7 @@ TEST_F(Engine, AtMostFiveQueriesInFlightAndEveryServerListedOnce)
     for (size_t i = 0; i < farm.GameServerCount(); ++i) {
         const std::string a = farm.GameServer(i).Address();
         std::string ping;
-        engine.AddFavoriteRow(a, "", ping, "", a, false);
+        page.AddFavoriteRow({a, "", ping, "", a}, false);
     }
     engine.RefreshFavorites();
     EXPECT_EQ(engine.pending().size(), 18u);
@@ -354,7 +382,7 @@ TEST_F(Engine, RepeatedCutOrMisframedAnswersListEachServerOnceAndStopAtOneHundre
     for (size_t i = 0; i < farm.GameServerCount(); ++i) {
         ServerRecord* r = store.FindOrCreateRecord(farm.GameServer(i).Address());
         r->name = "old " + farm.GameServer(i).Label();
-        engine.AddFavoriteRow(r->name, "", r->ping, "", r->address, false);
+        page.AddFavoriteRow({r->name, "", r->ping, "", r->address}, false);
     }
     QSignalSpy progress(&engine, &CQueryEngine::progressChanged);
     engine.RefreshFavorites();
@@ -389,7 +417,7 @@ TEST_F(Engine, FloodOfRepeatedAnswersListsEachServerOnceWithoutHoldingTheWindow)
         }));
     for (const auto& peer : peers) {
         std::string ping;
-        engine.AddFavoriteRow(peer->Address(), "", ping, "", peer->Address(), false);
+        page.AddFavoriteRow({peer->Address(), "", ping, "", peer->Address()}, false);
     }
     const LoopTurnWatch watch;
     engine.RefreshFavorites();
@@ -423,7 +451,7 @@ TEST_F(Engine, FavoriteNoSocketCanReachStaysListedAsNotAnswering)
     for (const std::string& address : {typo, fine.Address()}) {
         ServerRecord* r = store.FindOrCreateRecord(address);
         r->name = address == typo ? "Typed by hand" : address;
-        engine.AddFavoriteRow(r->name, "", r->ping, "", address, false);
+        page.AddFavoriteRow({r->name, "", r->ping, "", address}, false);
         store.favoriteList.push_back(r);
     }
     engine.RefreshFavorites();
@@ -452,7 +480,7 @@ TEST_F(Engine, RefreshDuringARefreshListsEveryServerAgainFirst)
         r->name = "old name " + std::to_string(i);
         r->map = "old map";
         r->players = "1/8";
-        engine.AddFavoriteRow(r->name, r->map, r->ping, r->players, r->address, false);
+        page.AddFavoriteRow({r->name, r->map, r->ping, r->players, r->address}, false);
     }
     engine.RefreshFavorites();
     ASSERT_EQ(favorites.GetItemCount(), 0);
@@ -479,7 +507,7 @@ TEST_F(Engine, UpdateDuringAFavoritesRefreshListsTheFavoritesAgain)
     for (size_t i = 0; i < farm.GameServerCount(); ++i) {
         ServerRecord* r = store.FindOrCreateRecord(farm.GameServer(i).Address());
         r->name = "kept " + std::to_string(i);
-        engine.AddFavoriteRow(r->name, "", r->ping, "", r->address, false);
+        page.AddFavoriteRow({r->name, "", r->ping, "", r->address}, false);
     }
     engine.RefreshFavorites();
     ASSERT_EQ(favorites.GetItemCount(), 0);
@@ -502,7 +530,7 @@ TEST_F(Engine, RefreshWhileTheMasterHostIsLookedUpCancelsTheUpdate)
     app.settings.masterServer = "localhost:" + std::to_string(master.Port());
     for (size_t i = 0; i < farm.GameServerCount(); ++i) {
         ServerRecord* r = store.FindOrCreateRecord(farm.GameServer(i).Address());
-        engine.AddFavoriteRow(r->name, "", r->ping, "", r->address, false);
+        page.AddFavoriteRow({r->name, "", r->ping, "", r->address}, false);
         store.favoriteList.push_back(r);
     }
     // Long enough for a lookup started before it to have answered, and for a ping phase that
@@ -680,7 +708,7 @@ TEST_F(Engine, SelectedServerFillsPlayersRulesAndItsRows)
     sim::SimGameServer& s = AddServer("detail", 30);
     StartFarm();
     std::string ping;
-    engine.AddServerRow("?", "?", ping, "?", s.Address(), false);
+    page.AddServerRow({"?", "?", ping, "?", s.Address()}, false);
     engine.QuerySelected(s.Address());
     ASSERT_EQ(players.GetItemCount(), 1);
     EXPECT_EQ(players.GetItemText(0, 0), "Please Wait");
@@ -717,28 +745,23 @@ TEST_F(Engine, SearchDetailsFillTheSearchPanes)
     c.rules = {{"mp_timelimit", "25"}};
     sim::SimGameServer& s = farm.AddGameServer(c);
     StartFarm();
-    CSortListCtrl searchPlayers, searchRules;
-    searchPlayers.InsertColumn(0, "Name", 60);
-    for (const char* title : {"Score", "Play Time", "Id"})
-        searchPlayers.InsertColumn(searchPlayers.GetColumnCount(), title, 40);
-    searchRules.InsertColumn(0, "Name", 60);
-    searchRules.InsertColumn(1, "Value", 67);
-    QListWidget info;
-    info.addItem("Please Wait");
-    engine.SetSearchPanes({&searchPlayers, &searchRules, &info});
+    SearchAnswers answers(engine);
 
     engine.QuerySearchInfo(s.Address());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return info.count() == 8 && searchPlayers.GetItemCount() == 1; }, 3000));
-    QStringList lines;
-    for (int i = 0; i < info.count(); ++i)
-        lines << info.item(i)->text();
-    ASSERT_TRUE(lines[1].startsWith("Ping: ")) << lines.join(" / ").toStdString();
-    lines.removeAt(1);
-    EXPECT_EQ(lines, (QStringList {"Pipe|in the name", "Ip: " + QString::fromStdString(s.Address()), "Players: 1/12",
-                                   "Map: dusk_canyon", "Capture|mode", "Listen//Windows Server", "Password: Yes"}));
-    EXPECT_EQ(searchPlayers.GetItemText(0, 2), "1:1");
-    EXPECT_EQ(searchRules.GetItemText(0, 1), "25");
-    EXPECT_EQ(searchRules.columnWidth(1), 50);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.Complete(); }, 3000));
+    EXPECT_EQ(answers.address, s.Address());
+    EXPECT_EQ(answers.info.name, "Pipe|in the name");
+    // The parts come decoded, not split again out of the joined line: a '|' of the
+    // description's own stays in it.
+    EXPECT_EQ(answers.info.description, "Capture|mode");
+    EXPECT_EQ(SearchInfoLines(answers.address, answers.info),
+              (std::vector<std::string> {"Ip: " + s.Address(), "Players: 1/12", "Map: dusk_canyon", "Capture|mode",
+                                         "Listen//Windows Server", "Password: Yes"}));
+    EXPECT_GE(std::stoi(answers.ping), 0);
+    ASSERT_EQ(answers.players.size(), 1u);
+    EXPECT_EQ(answers.players[0].time, "1:1");
+    ASSERT_EQ(answers.rules.size(), 1u);
+    EXPECT_EQ(answers.rules[0].second, "25");
     // The order on the wire: infostring, rules, players, ping.
     std::vector<std::string> words;
     for (const auto& r : s.Record().requests)
@@ -761,7 +784,7 @@ TEST_F(Engine, EightBitNamesShowAsLatin1AndAreKeptAsSent)
     };
 
     std::string ping;
-    engine.AddServerRow(s.Address(), "", ping, "", s.Address(), false);
+    page.AddServerRow({s.Address(), "", ping, "", s.Address()}, false);
     engine.QuerySelected(s.Address());
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
@@ -779,19 +802,13 @@ TEST_F(Engine, EightBitNamesShowAsLatin1AndAreKeptAsSent)
     EXPECT_EQ(servers.GetItemTextStd(0, 0), c.hostname);
     EXPECT_EQ(players.GetItemTextStd(0, 0), "J\xF6rg");
 
-    CSortListCtrl searchPlayers, searchRules;
-    for (const char* title : {"Name", "Score", "Play Time", "Id"})
-        searchPlayers.InsertColumn(searchPlayers.GetColumnCount(), title, 40);
-    searchRules.InsertColumn(0, "Name", 60);
-    searchRules.InsertColumn(1, "Value", 67);
-    QListWidget info;
-    engine.SetSearchPanes({&searchPlayers, &searchRules, &info});
+    // The search gets the bytes as sent, for its page to show the same way.
+    SearchAnswers answers(engine);
     engine.QuerySearchInfo(s.Address());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return info.count() == 8 && searchPlayers.GetItemCount() == 2; }, 3000));
-    EXPECT_EQ(info.item(0)->text(), QString::fromUtf8("Caf\u00e9 Fran\u00e7oise"));
-    EXPECT_EQ(info.item(4)->text(), QString::fromUtf8("Map: for\u00eat"));
-    EXPECT_EQ(info.item(5)->text(), QString::fromUtf8("Capture \u00e0 la carte"));
-    EXPECT_EQ(shown(searchPlayers, 0, 0), QString::fromUtf8("J\u00f6rg"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.Complete(); }, 3000));
+    EXPECT_EQ(answers.info.name, c.hostname);
+    EXPECT_EQ(answers.info.map, c.map);
+    EXPECT_EQ(answers.players[0].name, "J\xF6rg");
 }
 
 TEST_F(Engine, UnknownMasterHostShowsNothingAndSendsNothing)
@@ -799,7 +816,7 @@ TEST_F(Engine, UnknownMasterHostShowsNothingAndSendsNothing)
     QSignalSpy done(&engine, &CQueryEngine::masterRequestSent);
     app.settings.masterServer = "no-such-master.invalid";
     std::string ping;
-    engine.AddServerRow("old", "", ping, "", "1.2.3.4:27015", false);
+    page.AddServerRow({"old", "", ping, "", "1.2.3.4:27015"}, false);
     engine.RequestMasterList();
     ASSERT_TRUE(done.wait(10000));
     EXPECT_EQ(servers.GetItemCount(), 0);
@@ -825,7 +842,7 @@ TEST_F(Engine, TimeOutsStayWithinAMillisecondAndAMinuteWhateverTheSetting)
     StartFarm();
     app.settings.timeout = nan;
     std::string ping;
-    engine.AddFavoriteRow("quiet", "", ping, "", quiet.Address(), false);
+    page.AddFavoriteRow({"quiet", "", ping, "", quiet.Address()}, false);
     engine.RefreshFavorites();
     EXPECT_EQ(engine.querySocket(0)->timeoutTimer.interval(), 1000);
     EXPECT_EQ(engine.resortIntervalMs(), 333);
