@@ -1,4 +1,11 @@
-#include "test_support/started_app.h"
+#include "core/path.h"
+#include "settings/app_settings.h"
+#include "settings/server_store.h"
+#include "test_support/widgets.h"
+#include "test_support/work_dir.h"
+#include "ui/page_context.h"
+
+#include <gtest/gtest.h>
 #include "ui/input_box.h"
 #include "browser/server_browser_dlg.h"
 #include "ui/sort_list_ctrl.h"
@@ -95,9 +102,50 @@ void WriteStore(const std::string& folder, const std::vector<Texts>& records, co
     WriteText(JoinPath(folder, ServerStore::kServersFile), lists);
 }
 
-class BrowserPage : public StartedApp {
+// The page alone, as the main window would build it: over a context whose settings, store and
+// game folder live in a fresh working folder (no started program). Messages are collected.
+class BrowserPage : public ::testing::Test {
 protected:
-    CServerBrowserDlg* page() const { return main->serverBrowser(); }
+    // Called before the store is loaded and the page built: files and settings of the test.
+    virtual void Prepare(AppSettings&) {}
+
+    void SetUp() override
+    {
+        settings.workFolder = dir.Path();
+        settings.settingsPath = dir.File(AppSettings::kFileName);
+        settings.SetGamePath(JoinPath(dir.File("game"), kClientExeName));
+        settings.SetFirstRunDefaults();
+        settings.ApplyDefaults();
+        Prepare(settings);
+        store_.Load();
+        store_.LoadFriends();
+        engine = std::make_unique<CQueryEngine>(settings, store_);
+        context = std::make_unique<PageContext>(PageContext {
+            settings, store_, *engine, [this](const QString&, const QString& text) { messages << text; }});
+        window.resize(900, 700);
+        page_ = new CServerBrowserDlg(*context, &window);
+        window.show();
+    }
+
+    void TearDown() override
+    {
+        delete page_;
+        engine.reset();
+    }
+
+    // What the program saves every 15 seconds and at exit.
+    void SaveServers() { store_.Save(); }
+
+    ScopedWorkDir dir;
+    AppSettings settings;
+    ServerStore store_ {dir.Path()};
+    std::unique_ptr<CQueryEngine> engine;
+    std::unique_ptr<PageContext> context;
+    QWidget window;
+    CServerBrowserDlg* page_ = nullptr;
+    QStringList messages;
+
+    CServerBrowserDlg* page() const { return page_; }
     template <class T>
     T* Find(int id) const
     {
@@ -109,8 +157,8 @@ protected:
         ASSERT_TRUE(b) << id;
         QTest::mouseClick(b, Qt::LeftButton);
     }
-    ServerStore& store() const { return app->store; }
-    ServerRecord* Record(const std::string& address) const { return app->FindOrCreateRecord(address); }
+    ServerStore& store() { return store_; }
+    ServerRecord* Record(const std::string& address) { return store_.FindOrCreateRecord(address); }
     std::string ip() const { return page()->ipEdit()->text().toStdString(); }
     std::string port() const { return page()->portEdit()->text().toStdString(); }
     std::unique_ptr<QMenu> MenuOver(CReportListCtrl* list, int row)
@@ -298,7 +346,7 @@ TEST_F(StoredBrowser, AddToFavoritesRemoveAndClear)
     EXPECT_EQ(page()->favorites()->GetItemCount(), 0);
     EXPECT_TRUE(store().favoriteList.empty());
     EXPECT_EQ(store().records.size(), 3u);
-    app->SaveServers();
+    SaveServers();
     EXPECT_NE(ReadText(dir.File(ServerStore::kServersFile)).find("[Favorites]\r\nTotal=1"), std::string::npos);
 }
 
@@ -400,7 +448,7 @@ protected:
     // The server the client was told to join, or "nothing" when no client started.
     std::string Joined(int waitMs = 5000)
     {
-        const std::string path = JoinPath(app->settings.gameFolder, "launch.txt");
+        const std::string path = JoinPath(settings.gameFolder, "launch.txt");
         if (!QTest::qWaitFor([&] { return FileExists(path); }, waitMs))
             return "nothing";
         const std::string text = ReadText(path);
@@ -667,7 +715,7 @@ TEST_F(EightBitBrowser, NamesShowAsLatin1WhileTheBytesSentAreKept)
     ASSERT_EQ(list->GetItemTextStd(jorg, 0), "J\xF6rg");
     Command(MenuOver(list, jorg), 2152)->trigger();
     EXPECT_EQ(ReadText(dir.File(ServerStore::kFriendsFile)), "J\xF6rg");
-    app->SaveServers();
+    SaveServers();
     EXPECT_NE(ReadText(dir.File(ServerStore::kRecordsFile)).find(std::string("Name=") + kName + "\r\n"),
               std::string::npos);
 }
