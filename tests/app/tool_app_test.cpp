@@ -11,15 +11,23 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+// A znktool.conf of a game in the working folder, as an earlier run left it.
+void WriteSettingsFile(const ScopedWorkDir& dir)
+{
+    AppSettings first;
+    first.settingsPath = dir.File("znktool.conf");
+    first.SetGamePath(dir.File("hl.sh"));
+    first.Save(false);
+}
+
+} // namespace
+
 TEST(ToolApp, UnwritableSettingsAreReportedOnceAndTheProgramGoesOn)
 {
     ScopedWorkDir dir;
-    {
-        AppSettings first;
-        first.settingsPath = dir.File("znktool.conf");
-        first.SetGamePath(dir.File("hl.sh"));
-        first.Save(false);
-    }
+    WriteSettingsFile(dir);
     // A short file must be resized on load, which cannot happen either.
     auto b = ReadAllBytes(dir.File("znktool.conf"));
     b.resize(1420);
@@ -50,12 +58,7 @@ TEST(ToolApp, UnwritableSettingsAreReportedOnceAndTheProgramGoesOn)
 TEST(ToolApp, UnwritableServerFilesAreReportedOnceNotAtEverySave)
 {
     ScopedWorkDir dir;
-    {
-        AppSettings first;
-        first.settingsPath = dir.File("znktool.conf");
-        first.SetGamePath(dir.File("hl.sh"));
-        first.Save(false);
-    }
+    WriteSettingsFile(dir);
     // What a read-only working folder does to a user (root writes there all the same, so the
     // files are made unwritable another way: folders stand in their place).
     ASSERT_TRUE(std::filesystem::create_directory(dir.File("Servers.ini")));
