@@ -2,11 +2,11 @@
 
 #include "core/address.h"
 #include "platform/platform.h"
+#include "query/master_lookup.h"
 #include "query/protocol.h"
 #include "settings/app_settings.h"
 #include "settings/server_store.h"
 
-#include <QHostInfo>
 
 #include <cmath>
 
@@ -468,45 +468,14 @@ void CQueryEngine::RequestMasterList()
     pending_.clear();
     StopPinging();
 
-    const std::string text = MasterServerText();
-    const size_t colon = text.find(':');
-    int port = colon == std::string::npos ? 0 : GetPort(text);
-    if (port == 0)
-        port = kDefaultMasterPort;
-    const int request = ++masterRequest_;
-    if (IsValidAddress(text)) {
-        SendMasterTo(GetHost(NormalizeAddress(text)), port);
-        return;
-    }
-    // The name before a colon is looked up (the port is the number after it), without blocking
-    // the window; a Refresh, an abort or a newer Update cancels the lookup.
-    const auto answered = [this, request, port](const QHostInfo& info) {
-        if (request != masterRequest_)
-            return;
-        masterLookupId_ = -1;
-        for (const QHostAddress& a : info.addresses())
-            if (a.protocol() == QAbstractSocket::IPv4Protocol) {
-                SendMasterTo(a.toString().toStdString(), port);
-                return;
-            }
-        Q_EMIT masterRequestSent();
-    };
-    masterLookupId_ = QHostInfo::lookupHost(QString::fromStdString(GetHost(text)), this, answered);
+    masterLookup_.Start(
+        MasterServerText(settings_), [this](const std::string& host, int port) { SendMasterTo(host, port); },
+        [this] { Q_EMIT masterRequestSent(); });
 }
 
 void CQueryEngine::CancelMasterLookup()
 {
-    ++masterRequest_;
-    if (masterLookupId_ >= 0)
-        QHostInfo::abortHostLookup(masterLookupId_);
-    masterLookupId_ = -1;
-}
-
-std::string CQueryEngine::MasterServerText() const
-{
-    if (!settings_.masterServer.empty())
-        return settings_.masterServer;
-    return settings_.wonMaster ? AppSettings::kDefaultWonMaster : AppSettings::kDefaultMasterServer;
+    masterLookup_.Cancel();
 }
 
 void CQueryEngine::SendMasterTo(const std::string& host, int port)

@@ -1,4 +1,5 @@
 #pragma once
+#include "query/master_lookup.h"
 #include "query/protocol.h"
 #include "query/query_sockets.h"
 #include "query/server_rows.h"
@@ -57,9 +58,6 @@ public:
     CSearchInfoSocket* searchSocket() const { return search_.get(); }
     // "Update": asks the master server for the list of the mod's servers.
     void RequestMasterList();
-    // The master server an Update asks: the setting, or the chosen flavour's default master
-    // when the setting is empty.
-    std::string MasterServerText() const;
     bool SendMasterRequest(CQueryUdpSocket* socket, const std::string& gameDir);
     // Closes every socket and stops every timer (shut-down).
     void CloseAll();
@@ -185,7 +183,6 @@ private:
     int progressPos_ = 0;
     int progressUpper_ = 0;
     QString percentText_ = "0%";
-    // Bumped by every Update and every cancel: a host-name lookup answering later is dropped.
-    int masterRequest_ = 0;
-    int masterLookupId_ = -1; // the QHostInfo lookup of the master's host name, -1 when none
+    // The master host-name lookup of the running Update; a Refresh, an abort or a newer Update cancels it.
+    CMasterLookup masterLookup_;
 };

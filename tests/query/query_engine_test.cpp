@@ -4,6 +4,7 @@
 #include "ui/sort_list_ctrl.h"
 #include "core/compare_texts.h"
 #include "core/address.h"
+#include "query/master_lookup.h"
 #include "query/protocol.h"
 #include "query/query_engine.h"
 #include "query/resolve_thread.h"
@@ -874,11 +875,11 @@ TEST_F(Engine, EmptyMasterServerSettingAsksTheDefaultMasterOfTheChosenKind)
     // this machine.
     app.settings.masterServer = "";
     app.settings.wonMaster = false;
-    EXPECT_EQ(engine.MasterServerText(), AppSettings::kDefaultMasterServer);
+    EXPECT_EQ(MasterServerText(app.settings), AppSettings::kDefaultMasterServer);
     app.settings.wonMaster = true;
-    EXPECT_EQ(engine.MasterServerText(), AppSettings::kDefaultWonMaster);
+    EXPECT_EQ(MasterServerText(app.settings), AppSettings::kDefaultWonMaster);
     app.settings.masterServer = "10.1.2.3:27011";
-    EXPECT_EQ(engine.MasterServerText(), "10.1.2.3:27011");
+    EXPECT_EQ(MasterServerText(app.settings), "10.1.2.3:27011");
     EXPECT_EQ(app.settings.masterServer, "10.1.2.3:27011");
 }
 
