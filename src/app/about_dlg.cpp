@@ -1,5 +1,6 @@
 #include "app/about_dlg.h"
 
+#include "ui/control_id.h"
 #include "ui/dialog_units.h"
 #include "app/main_dlg.h"
 #include "platform/platform.h"
@@ -50,18 +51,18 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     version->setGeometry(DluRect(12, 20, 148, 10));
 
     modSite_ = new CStaticLink(kModSiteUrl, this);
-    modSite_->setObjectName("id1170");
+    SetControlId(modSite_, 1170);
     modSite_->setAlignment(Qt::AlignCenter);
     modSite_->setGeometry(DluRect(12, 34, 148, 10));
 
     auto* author = new CStaticLink(kAuthorUrl, this, false);
-    author->setObjectName("id1171");
+    SetControlId(author, 1171);
     author->setAlignment(Qt::AlignCenter);
     author->setGeometry(DluRect(12, 48, 148, 10));
     author_ = author;
 
     auto* ok = new QPushButton("OK", this);
-    ok->setObjectName("id1");
+    SetControlId(ok, 1);
     ok->setDefault(true);
     ok->setGeometry(DluRect(61, 73, 50, 14));
 

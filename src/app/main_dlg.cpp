@@ -1,6 +1,7 @@
 #include "app/main_dlg.h"
 
 #include "app/about_dlg.h"
+#include "ui/control_id.h"
 #include "ui/dialog_units.h"
 #include "ui/logo_animation.h"
 #include "app/tool_app.h"
@@ -41,13 +42,6 @@ constexpr PageInfo kPages[CMainDlg::PageCount] = {
     {"Server Browser", 32774}, {"Search Player", 32775}, {"Playlist Editor", 32776},
     {"Create Server", 32777},  {"ZNK Bots 3.0", 32801},
 };
-
-QAction* AddCommand(QMenu* menu, int id, const QString& text)
-{
-    QAction* a = menu->addAction(text);
-    a->setObjectName(QStringLiteral("id%1").arg(id));
-    return a;
-}
 
 } // namespace
 
@@ -122,11 +116,11 @@ void CMainDlg::CreateWidgets()
     client_->setObjectName("client");
 
     logo_ = new CAnimateCtrl(client_);
-    logo_->setObjectName("id1024");
+    SetControlId(logo_, 1024);
     logo_->setGeometry(DluRect(0, 0, 424, 60));
 
     tabs_ = new QTabBar(client_);
-    tabs_->setObjectName("id1029");
+    SetControlId(tabs_, 1029);
     tabs_->setGeometry(DluRect(0, 63, 423, 15));
     tabs_->setExpanding(false);
     tabs_->setDrawBase(true);
@@ -161,7 +155,7 @@ void CMainDlg::CreateWidgets()
 void CMainDlg::CreateMenus()
 {
     menuBar_ = new QMenuBar(this);
-    menuBar_->setObjectName("id134");
+    SetControlId(menuBar_, 134);
     menuBar_->setNativeMenuBar(false);
 
     QMenu* file = menuBar_->addMenu("&File");

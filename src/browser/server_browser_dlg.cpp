@@ -1,5 +1,6 @@
 #include "browser/server_browser_dlg.h"
 
+#include "ui/control_id.h"
 #include "ui/dialog_units.h"
 #include "launch/game_launcher.h"
 #include "ui/input_box.h"
@@ -80,13 +81,6 @@ constexpr int kPlayersH = 110;
 constexpr int kRulesTop = kFavTop + kPlayersH + 2;
 constexpr int kRulesH = kSrvTop + kSrvH - kRulesTop;
 
-QPushButton* MakeButton(QWidget* parent, int id, const QString& text)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QStringLiteral("id%1").arg(id));
-    return b;
-}
-
 void AddColumns(CReportListCtrl* list, const ColumnInfo* columns, int count)
 {
     for (int i = 0; i < count; ++i)
@@ -95,7 +89,7 @@ void AddColumns(CReportListCtrl* list, const ColumnInfo* columns, int count)
 
 void SetUpList(CReportListCtrl* list, int id, const QRect& dlu)
 {
-    list->setObjectName(QStringLiteral("id%1").arg(id));
+    SetControlId(list, id);
     list->setGeometry(dlu);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->header()->setSectionsMovable(true);
@@ -121,25 +115,6 @@ QString IpControlText(const std::string& host)
     for (const QString& p : pieces)
         octets << QString::number(std::clamp(ReadNumber(p.toStdString()), 0, 255));
     return octets.join('.');
-}
-
-// Menu texts take '&' as a mnemonic mark; server names and rules are shown as they are.
-QString PlainMenuText(const QString& text)
-{
-    QString escaped = text;
-    return escaped.replace('&', "&&");
-}
-
-QAction* AddCommand(QMenu* menu, int id, const QString& text)
-{
-    QAction* a = menu->addAction(text);
-    a->setObjectName(QStringLiteral("id%1").arg(id));
-    return a;
-}
-
-void AddInfoLine(QMenu* menu, const QString& text)
-{
-    menu->addAction(PlainMenuText(text))->setEnabled(false);
 }
 
 } // namespace
@@ -208,7 +183,7 @@ void CServerBrowserDlg::CreateWidgets()
     // The address entry: an IP address control, a port, and what can be done with them.
     const QString octet = "(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])";
     ip_ = new QLineEdit(this);
-    ip_->setObjectName("id1122");
+    SetControlId(ip_, 1122);
     ip_->setGeometry(DluRect(kLeftX, kBottomY, 68, kButtonH));
     ip_->setValidator(new QRegularExpressionValidator(QRegularExpression(QString("%1(\\.%1){3}").arg(octet)), ip_));
     ip_->setMaxLength(15);
@@ -217,7 +192,7 @@ void CServerBrowserDlg::CreateWidgets()
     colon->setAlignment(Qt::AlignCenter);
     colon->setGeometry(DluRect(kLeftX + 68, kBottomY, 6, kButtonH));
     port_ = new QLineEdit(this);
-    port_->setObjectName("id1076");
+    SetControlId(port_, 1076);
     port_->setGeometry(DluRect(kLeftX + 74, kBottomY, 30, kButtonH));
     port_->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), port_));
     port_->setMaxLength(kPortDigits);
@@ -229,12 +204,12 @@ void CServerBrowserDlg::CreateWidgets()
     // The bar runs from the top of the Favorites list to the bottom of the Servers buttons.
     constexpr int kBarTop = kFavTop + kListTopInset;
     progress_ = new QProgressBar(this);
-    progress_->setObjectName("id1114");
+    SetControlId(progress_, 1114);
     progress_->setOrientation(Qt::Vertical);
     progress_->setTextVisible(false);
     progress_->setGeometry(DluRect(kProgressX, kBarTop, kProgressW, kSrvButtonsY + kButtonH - kBarTop));
     percent_ = new QLabel(this);
-    percent_->setObjectName("id1118");
+    SetControlId(percent_, 1118);
     percent_->setAlignment(Qt::AlignCenter);
     percent_->setGeometry(DluRect(kProgressX + kProgressW / 2 - kPercentW / 2, kBottomY, kPercentW, kButtonH));
 

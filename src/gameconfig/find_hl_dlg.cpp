@@ -2,6 +2,7 @@
 
 #include "settings/app_settings.h"
 #include "core/path.h"
+#include "ui/control_id.h"
 #include "gameconfig/hl_scanner.h"
 #include "platform/platform.h"
 
@@ -34,7 +35,6 @@ protected:
     }
 };
 
-QString ControlName(int id) { return QStringLiteral("id%1").arg(id); }
 
 } // namespace
 

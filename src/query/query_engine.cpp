@@ -8,7 +8,6 @@
 #include "settings/server_store.h"
 
 
-#include <cmath>
 
 namespace {
 
@@ -47,17 +46,7 @@ CQueryEngine::~CQueryEngine()
 
 int CQueryEngine::TimeoutMs() const
 {
-    // The setting is whatever the user typed. Below a millisecond no timer would ever fire (a
-    // negative interval is refused), and a value that does not fit an int has no int at all.
-    const double seconds = settings_.timeout;
-    if (!std::isfinite(seconds))
-        return kDefaultTimeoutMs;
-    const double ms = seconds * 1000.0;
-    if (ms < kMinTimeoutMs)
-        return kMinTimeoutMs;
-    if (ms > kMaxTimeoutMs)
-        return kMaxTimeoutMs;
-    return static_cast<int>(ms);
+    return settings_.TimeoutMs();
 }
 
 QString CQueryEngine::RequestingText(bool won)

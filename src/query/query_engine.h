@@ -1,5 +1,6 @@
 #pragma once
 #include "query/master_lookup.h"
+#include "settings/app_settings.h"
 #include "query/protocol.h"
 #include "query/query_sockets.h"
 #include "query/server_rows.h"
@@ -16,7 +17,6 @@
 #include <unordered_set>
 #include <vector>
 
-struct AppSettings;
 class ServerStore;
 struct ServerRecord;
 
@@ -65,9 +65,9 @@ public:
     // The query time-out in whole milliseconds: the setting (seconds) held to kMinTimeoutMs ..
     // kMaxTimeoutMs, kDefaultTimeoutMs when it is not a number. Every time-out timer uses it.
     int TimeoutMs() const;
-    static constexpr int kMinTimeoutMs = 1;
-    static constexpr int kMaxTimeoutMs = 60000;
-    static constexpr int kDefaultTimeoutMs = 1000;
+    static constexpr int kMinTimeoutMs = AppSettings::kMinTimeoutMs;
+    static constexpr int kMaxTimeoutMs = AppSettings::kMaxTimeoutMs;
+    static constexpr int kDefaultTimeoutMs = AppSettings::kDefaultTimeoutMs;
     // The running list is re-sorted every third of the time-out, but never more often than this.
     static constexpr int kMinResortMs = 50;
 

@@ -5,6 +5,7 @@
 #include "platform/platform.h"
 
 #include <bit>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -225,6 +226,21 @@ int AppSettings::Save(bool toBackup)
     }
     lastSaveFailed = unreadable || !WriteFileAtomic(settingsPath, data);
     return 0;
+}
+
+int AppSettings::TimeoutMs() const
+{
+    // Below a millisecond no timer would ever fire (a negative interval is refused), and a value
+    // that does not fit an int has no int at all.
+    const double seconds = timeout;
+    if (!std::isfinite(seconds))
+        return kDefaultTimeoutMs;
+    const double ms = seconds * 1000.0;
+    if (ms < kMinTimeoutMs)
+        return kMinTimeoutMs;
+    if (ms > kMaxTimeoutMs)
+        return kMaxTimeoutMs;
+    return static_cast<int>(ms);
 }
 
 std::string AppSettings::GetExePath(bool dedicatedServer) const

@@ -69,6 +69,14 @@ struct AppSettings {
     // The file exists but could not be read: it is never written over.
     bool unreadable = false;
 
+    // The query time-out in whole milliseconds, as every time-out timer uses it: the setting
+    // (seconds, whatever the user typed) held to kMinTimeoutMs .. kMaxTimeoutMs, and
+    // kDefaultTimeoutMs when it is no number at all.
+    int TimeoutMs() const;
+    static constexpr int kMinTimeoutMs = 1;
+    static constexpr int kMaxTimeoutMs = 60000;
+    static constexpr int kDefaultTimeoutMs = 1000;
+
     std::string GetExePath(bool dedicatedServer) const;
     void SetGamePath(const std::string& path);
     std::string GetLaunchSwitches() const;

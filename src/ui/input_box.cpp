@@ -1,5 +1,6 @@
 #include "ui/input_box.h"
 
+#include "ui/control_id.h"
 #include "ui/dialog_units.h"
 
 #include <QLabel>
@@ -20,15 +21,15 @@ CInputBox::CInputBox(QWidget* parent)
     prompt_->setWordWrap(true);
 
     edit_ = new QLineEdit(this);
-    edit_->setObjectName("id999");
+    SetControlId(edit_, 999);
     edit_->setGeometry(DluRect(7, 28, 172, 12));
 
     auto* ok = new QPushButton("Ok", this);
-    ok->setObjectName("id1");
+    SetControlId(ok, 1);
     ok->setGeometry(DluRect(55, 45, 36, 13));
     ok->setDefault(true);
     auto* cancel = new QPushButton("Cancel", this);
-    cancel->setObjectName("id2");
+    SetControlId(cancel, 2);
     cancel->setGeometry(DluRect(94, 45, 36, 13));
 
     connect(ok, &QPushButton::clicked, this, [this] { done(IDOK); });
