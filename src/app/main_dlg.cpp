@@ -129,7 +129,7 @@ void CMainDlg::CreateWidgets()
     const QRect pageRect = DluRect(0, kPageTopDlu, kClientWidthDlu, kClientHeightDlu - kPageTopDlu);
     settings_ = new CSettingsDlg(this);
     serverBrowser_ = new CServerBrowserDlg(ctx_, client_);
-    searchPlayer_ = new CSearchPlayerDlg(client_);
+    searchPlayer_ = new CSearchPlayerDlg(ctx_, client_);
     playlistEditor_ = new CPlaylistEditorDlg(client_);
     createServer_ = new CCreateServerDlg(client_);
     botEditor_ = new CBotEditorDlg(client_);

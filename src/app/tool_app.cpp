@@ -118,7 +118,6 @@ bool CToolApp::Start()
     // The stores are loaded before the window is built: its pages show them from the start.
     store.SetWorkFolder(settings.workFolder);
     store.Load();
-    store.LoadFriends();
     engine_ = std::make_unique<CQueryEngine>(settings, store);
     context_ = std::make_unique<PageContext>(PageContext {
         settings, store, *engine_, [this](const QString& title, const QString& text) { ShowMessage(title, text); }});

@@ -407,13 +407,8 @@ void CServerBrowserDlg::AddIp(CSrvListCtrl* list)
     const std::string text = box.text.trimmed().toStdString();
     if (!IsValidAddress(text))
         return;
-    const std::string address = NormalizeAddress(text);
-    ServerStore& store = ctx_.store;
-    AddRow(list, {address, "???", "???", "???", address}, true);
-    ServerRecord* record = ctx_.store.FindOrCreateRecord(address);
-    (list == servers_ ? store.serverList : store.favoriteList).push_back(record);
-    record->address = record->name = address;
-    record->map = record->ping = record->players = "???";
+    ctx_.engine.AddServerByHand(list == servers_ ? ServerList::Servers : ServerList::Favorites,
+                                NormalizeAddress(text));
 }
 
 void CServerBrowserDlg::OnAddToFavorites()

@@ -80,6 +80,15 @@ void CQueryEngine::AddRow(ServerList list, const std::string& name, const std::s
     Q_EMIT rowAdded(list, ServerRow {name, map, ping, players, address}, resortNow);
 }
 
+void CQueryEngine::AddServerByHand(ServerList list, const std::string& address)
+{
+    Q_EMIT rowAdded(list, ServerRow {address, "???", "???", "???", address}, true);
+    ServerRecord* record = store_.FindOrCreateRecord(address);
+    (list == ServerList::Servers ? store_.serverList : store_.favoriteList).push_back(record);
+    record->address = record->name = address;
+    record->map = record->ping = record->players = "???";
+}
+
 void CQueryEngine::AddModeRow(ServerRecord* record)
 {
     AddRow(RefreshList(), record->name, record->map, record->ping, record->players, record->address, true);
@@ -409,6 +418,7 @@ void CQueryEngine::OnDetailReadyRead()
 void CQueryEngine::QuerySearchInfo(const std::string& address)
 {
     searchSendTime_ = SendTimeText(platform::UtcNow());
+    searchInfoDone_ = searchPingDone_ = false;
     search_->Reconnect(address);
     for (std::string_view command : {kInfoCommand, kRulesCommand, kPlayersCommand, kPingCommand})
         search_->SendPacket(command);
@@ -429,12 +439,17 @@ void CQueryEngine::OnSearchReadyRead()
             break;
         case ReplyKind::Info: {
             InfoReply info;
-            if (DecodeInfo(reply.data(), reply.size(), info))
+            if (!searchInfoDone_ && DecodeInfo(reply.data(), reply.size(), info)) {
+                searchInfoDone_ = true;
                 Q_EMIT searchInfoReceived(search_->PeerText(), info);
+            }
             break;
         }
         case ReplyKind::Ping:
-            Q_EMIT searchPingReceived(PingAfter(searchSendTime_, received));
+            if (!searchPingDone_) {
+                searchPingDone_ = true;
+                Q_EMIT searchPingReceived(PingAfter(searchSendTime_, received));
+            }
             break;
         default:
             break;

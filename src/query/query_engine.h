@@ -41,6 +41,11 @@ public:
     using RowSource = std::function<std::vector<std::string>(ServerList)>;
     void SetRowSource(RowSource source) { rowSource_ = std::move(source); }
 
+    // A server the user names (Add Ip, or a found player's server added to the favourites): a
+    // row of its address and "???" at the end of the list, re-sorted, and its record appended to
+    // the list's records with the same values.
+    void AddServerByHand(ServerList list, const std::string& address);
+
     void StartInfoQuery(const std::string& address, CQuerySocket* socket);
     void NextQuery(CQuerySocket* socket);
     void StartRefresh(bool serversMode);
@@ -172,6 +177,10 @@ private:
     std::unique_ptr<CMasterSocket> master_;
     std::unique_ptr<CSearchInfoSocket> search_;
     std::string searchSendTime_; // "m-s-ms" of the last search details query
+    // The info and ping answers of the last search details query came: a copy of either (a
+    // server sending twice) would add its lines again.
+    bool searchInfoDone_ = false;
+    bool searchPingDone_ = false;
     static constexpr int kPingBatch = 32;
     std::deque<std::string> pingQueue_; // master-list entries not pinged yet
     std::unordered_set<std::string> pingAddresses_; // every address this ping phase has taken

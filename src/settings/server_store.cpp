@@ -259,6 +259,12 @@ void ServerStore::SaveFriends()
     WriteFileAtomic(FilePath(kFriendsFile), text);
 }
 
+void ServerStore::ClearFriends()
+{
+    friends_->ClearFriends();
+    WriteFileAtomic(FilePath(kFriendsFile), std::string());
+}
+
 void ServerStore::Clear()
 {
     serverList.clear();

@@ -16,6 +16,7 @@ public:
     // Removes the first entry equal to name, ignoring letter case (a list box's exact search).
     virtual void RemoveFirstFriend(const std::string& name) = 0;
     virtual std::vector<std::string> Friends() const = 0;
+    virtual void ClearFriends() = 0;
 };
 
 // The friends list kept in memory alone, until a window shows it.
@@ -24,6 +25,7 @@ public:
     void AppendFriend(const std::string& name) override { names_.push_back(name); }
     void RemoveFirstFriend(const std::string& name) override;
     std::vector<std::string> Friends() const override { return names_; }
+    void ClearFriends() override { names_.clear(); }
 
 private:
     std::vector<std::string> names_;
@@ -66,6 +68,8 @@ public:
     void AddFriend(const std::string& name);
     void RemoveFriend(const std::string& name);
     void SaveFriends();
+    // No friends at all: the list emptied and Friends.txt cut to nothing (made when missing).
+    void ClearFriends();
     // The list the user sees; the store keeps an in-memory one until a window sets its own.
     FriendsList& friends() { return *friends_; }
     void SetFriendsList(FriendsList* list) { friends_ = list ? list : &memoryFriends_; }

@@ -679,7 +679,7 @@ protected:
         BrowserPage::SetUp();
     }
 
-    void Prepare(AppSettings& s) override
+    void Prepare(AppSettings&) override
     {
         const std::string a = farm.GameServer(0).Address();
         WriteStore(dir.Path(), {{a, a, "???", "???", "???", ""}}, {a}, {});
