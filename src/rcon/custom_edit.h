@@ -1,0 +1,36 @@
+#pragma once
+#include <QFont>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QString>
+
+// The output pane of a remote console: a fixed-pitch, unwrapped text pane that stays out of the
+// operator's way. It is not read-only — the operator may mark and even type in it — but any key
+// released in it and any click in it send the keyboard back to the input line, and a mouse
+// selection is copied to the clipboard as soon as the button is released.
+class CCustomEdit : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit CCustomEdit(QWidget* parent = nullptr);
+
+    // Inserts text and a line break at the caret (replacing a selection) and scrolls down so
+    // that the newest line is in view. text may hold several lines ("\r\n" or "\n" between them).
+    void AppendLine(const QString& text);
+
+    // The line that gets the keyboard after a key or mouse release here.
+    void SetInputLine(QWidget* input) { input_ = input; }
+
+    // The system fixed-pitch font, 13 pixels high.
+    static QFont PaneFont();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void GiveFocusToInput();
+
+    QFont font_;
+    QPointer<QWidget> input_;
+};

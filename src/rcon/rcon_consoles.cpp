@@ -1,0 +1,60 @@
+#include "rcon/rcon_consoles.h"
+
+#include "rcon/rcon_dlg.h"
+#include "rcon/rcon_input.h"
+
+#include <algorithm>
+
+CRconConsoles::CRconConsoles(QObject* parent) : QObject(parent) {}
+
+CRconConsoles::~CRconConsoles()
+{
+    CloseAll();
+}
+
+CRconDlg* CRconConsoles::Open(const std::string& address, QWidget* owner)
+{
+    QString password;
+    {
+        CRconInput input(owner);
+        if (!input.DoModal())
+            return nullptr;
+        password = input.password;
+    }
+    auto* console = new CRconDlg(address, password.toStdString(), owner);
+    console->show();
+    console->Connect();
+    consoles_.emplace_back(console);
+    connect(console, &CRconDlg::closed, this, &CRconConsoles::Remove);
+    return console;
+}
+
+int CRconConsoles::count() const
+{
+    // A console destroyed with its owner, never closed, is gone too.
+    return static_cast<int>(
+        std::count_if(consoles_.begin(), consoles_.end(), [](const QPointer<CRconDlg>& c) { return !c.isNull(); }));
+}
+
+std::vector<CRconDlg*> CRconConsoles::consoles() const
+{
+    std::vector<CRconDlg*> out;
+    for (const QPointer<CRconDlg>& c : consoles_) {
+        if (c)
+            out.push_back(c.data());
+    }
+    return out;
+}
+
+void CRconConsoles::CloseAll()
+{
+    std::vector<QPointer<CRconDlg>> open;
+    open.swap(consoles_);
+    for (const QPointer<CRconDlg>& c : open)
+        delete c.data();
+}
+
+void CRconConsoles::Remove(CRconDlg* console)
+{
+    std::erase_if(consoles_, [console](const QPointer<CRconDlg>& c) { return c.isNull() || c.data() == console; });
+}

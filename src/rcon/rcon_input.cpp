@@ -1,0 +1,52 @@
+#include "rcon/rcon_input.h"
+
+#include "ui/dialog_units.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+CRconInput::CRconInput(QWidget* parent) : QDialog(parent)
+{
+    setObjectName("CRconInput");
+    setWindowTitle("RCON Control");
+    // Over every other window, the consoles already open included, from the moment it exists.
+    setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    CreateWidgets();
+    ConnectWidgets();
+}
+
+void CRconInput::CreateWidgets()
+{
+    setFixedSize(DluX(231), DluY(27));
+
+    auto* label = new QLabel("Password", this);
+    label->setGeometry(DluRect(7, 9, 32, 8));
+
+    edit_ = new QLineEdit(this);
+    edit_->setObjectName("id999");
+    edit_->setGeometry(DluRect(42, 7, 132, 12));
+
+    connect_ = new QPushButton("Connect", this);
+    connect_->setObjectName("id1");
+    connect_->setGeometry(DluRect(180, 6, 44, 14));
+    connect_->setDefault(true);
+    connect_->setEnabled(false);
+}
+
+void CRconInput::ConnectWidgets()
+{
+    connect(edit_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { connect_->setEnabled(!text.isEmpty()); });
+    connect(connect_, &QPushButton::clicked, this, [this] {
+        password = edit_->text();
+        accept();
+    });
+}
+
+bool CRconInput::DoModal()
+{
+    edit_->setFocus();
+    return exec() == QDialog::Accepted;
+}

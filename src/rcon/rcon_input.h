@@ -1,0 +1,30 @@
+#pragma once
+#include <QDialog>
+#include <QString>
+
+class QLineEdit;
+class QPushButton;
+
+// "RCON Control": asks for a server's remote-console password before a console opens. The
+// password is shown in clear — the operator types it for a server, not for the screen.
+class CRconInput : public QDialog {
+    Q_OBJECT
+public:
+    explicit CRconInput(QWidget* parent = nullptr);
+
+    // Shows the dialog modally; true when it was closed with Connect, password then holding the
+    // field's text. Escape and the close box cancel.
+    bool DoModal();
+
+    QString password;
+
+    QLineEdit* edit() const { return edit_; }
+    QPushButton* connectButton() const { return connect_; }
+
+private:
+    void CreateWidgets();
+    void ConnectWidgets();
+
+    QLineEdit* edit_ = nullptr;
+    QPushButton* connect_ = nullptr;
+};
