@@ -51,7 +51,7 @@ void BM_FullUpdate(benchmark::State& state)
     ServerStore store;
     CQueryEngine engine(settings, store);
     // The browser page shows what the engine tells, as in the program.
-    const PageContext context {settings, store, engine, {}};
+    const PageContext context {settings, store, engine, {}, {}};
     CServerBrowserDlg page(context);
     const CSrvListCtrl& servers = *page.servers();
 

@@ -6,6 +6,7 @@
 #include "gameconfig/find_hl_dlg.h"
 #include "platform/platform.h"
 #include "query/query_engine.h"
+#include "rcon/rcon_consoles.h"
 
 #include <QMessageBox>
 #include <QStringList>
@@ -31,6 +32,7 @@ CToolApp::CToolApp()
 
 CToolApp::~CToolApp()
 {
+    consoles_.reset();
     mainWnd_.reset();
     context_.reset();
     engine_.reset();
@@ -119,8 +121,10 @@ bool CToolApp::Start()
     store.SetWorkFolder(settings.workFolder);
     store.Load();
     engine_ = std::make_unique<CQueryEngine>(settings, store);
+    consoles_ = std::make_unique<CRconConsoles>();
     context_ = std::make_unique<PageContext>(PageContext {
-        settings, store, *engine_, [this](const QString& title, const QString& text) { ShowMessage(title, text); }});
+        settings, store, *engine_, [this](const QString& title, const QString& text) { ShowMessage(title, text); },
+        [this](const std::string& address) { consoles_->Open(address, mainWnd_.get()); }});
 
     mainWnd_ = std::make_unique<CMainDlg>(*context_);
 
@@ -157,6 +161,7 @@ void CToolApp::Shutdown()
     mainWnd_->saveTimer()->stop();
     SaveServers();
     engine_->CloseAll();
+    consoles_->CloseAll();
     mainWnd_.reset();
     context_.reset();
     engine_.reset();

@@ -10,6 +10,7 @@
 
 class CMainDlg;
 class CQueryEngine;
+class CRconConsoles;
 
 // The application object: owns the settings record and everything that lives until exit,
 // runs start-up and shut-down. One instance, reached through theApp().
@@ -65,6 +66,7 @@ public:
     int exitCode() const { return exitCode_; }
     // What the pages are given (valid from Start() until Shutdown()).
     const PageContext& pageContext() const { return *context_; }
+    CRconConsoles* consoles() const { return consoles_.get(); }
 
 private:
     bool RunFinder();
@@ -73,6 +75,8 @@ private:
 
     std::unique_ptr<CQueryEngine> engine_;
     std::unique_ptr<PageContext> context_;
+    // The remote consoles open; each closes on its own, the rest at exit.
+    std::unique_ptr<CRconConsoles> consoles_;
     std::unique_ptr<CMainDlg> mainWnd_;
     int exitCode_ = 0;
     bool started_ = false;

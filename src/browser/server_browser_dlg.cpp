@@ -40,7 +40,6 @@ const char* const kPleaseWait = "Please Wait";
 constexpr int kCopyLimit = 24;
 constexpr int kPortDigits = 5;
 
-const char* const kRconToolTip = "Remote console: coming with the console window";
 const char* const kAddIpPrompt = "Please type the IP to add";
 
 struct ColumnInfo {
@@ -173,12 +172,6 @@ void CServerBrowserDlg::CreateWidgets()
     PlaceLeft(addToFavorites_ = MakeButton(this, 1092, "Add to Fav."), x, kSrvButtonsY, 48);
     PlaceLeft(connectServers_ = MakeButton(this, 1089, "Connect"), kConnectX, kSrvButtonsY, kConnectW);
     PlaceLeft(rconServers_ = MakeButton(this, 1090, "RCON Control"), kRconX, kSrvButtonsY, kRconW);
-
-    // The remote console is not there yet; the commands say so instead of doing nothing.
-    for (QPushButton* b : {rconFavorites_, rconServers_}) {
-        b->setEnabled(false);
-        b->setToolTip(kRconToolTip);
-    }
 
     // The address entry: an IP address control, a port, and what can be done with them.
     const QString octet = "(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])";
@@ -494,9 +487,8 @@ void CServerBrowserDlg::OnRconControl(CReportListCtrl* list)
 
 void CServerBrowserDlg::OpenRconConsole(const std::string& address)
 {
-    // This is where the remote console window will be opened on `address` once it exists
-    // (src/rcon). Until then its buttons and menu commands stay disabled and this does nothing.
-    (void)address;
+    if (ctx_.openRconConsole)
+        ctx_.openRconConsole(address);
 }
 
 void CServerBrowserDlg::OnAddFriend()
@@ -585,7 +577,6 @@ QMenu* CServerBrowserDlg::BuildContextMenu(CReportListCtrl* list)
         return nullptr;
 
     auto* menu = new QMenu(this);
-    menu->setToolTipsVisible(true);
     QAction* rcon = nullptr;
     if (list == favorites_) {
         connect(AddCommand(menu, 1088, "Connect"), &QAction::triggered, this, &CServerBrowserDlg::OnConnectFavorites);
@@ -601,8 +592,6 @@ QMenu* CServerBrowserDlg::BuildContextMenu(CReportListCtrl* list)
         connect(AddCommand(menu, 1092, "Add to Favorites"), &QAction::triggered, this,
                 &CServerBrowserDlg::OnAddToFavorites);
     }
-    rcon->setEnabled(false);
-    rcon->setToolTip(kRconToolTip);
     menu->addSeparator();
 
     const QString name = list->GetItemText(row, 0);

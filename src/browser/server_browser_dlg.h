@@ -74,10 +74,6 @@ public:
     void OnSelectServer(CReportListCtrl* list);
 
 protected:
-    // The place the remote console window will be opened on a server, once that window exists.
-    // Until then it does nothing, and the RCON Control buttons and menu commands are disabled.
-    virtual void OpenRconConsole(const std::string& address);
-
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -100,6 +96,9 @@ private:
     void OnRulesReceived(const std::vector<std::pair<std::string, std::string>>& rules);
 
     void AddIp(CSrvListCtrl* list);
+    // Opens a remote console on the server (through the context: the application keeps the
+    // consoles open).
+    void OpenRconConsole(const std::string& address);
     void ConnectToSelected(const CReportListCtrl* list);
     // The address column of the selected row; empty when none is selected.
     static std::string SelectedAddress(const CReportListCtrl* list);

@@ -3,6 +3,7 @@
 #include "rcon/custom_edit.h"
 #include "rcon/rcon_protocol.h"
 #include "rcon/rcon_socket.h"
+#include "ui/control_id.h"
 #include "ui/dialog_units.h"
 #include "ui/display_text.h"
 
@@ -30,11 +31,11 @@ void CRconDlg::CreateWidgets()
     setFixedSize(DluX(376), DluY(233));
 
     output_ = new CCustomEdit(this);
-    output_->setObjectName("id1131");
+    SetControlId(output_, 1131);
     output_->setGeometry(DluRect(0, 0, 376, 221));
 
     input_ = new QLineEdit(this);
-    input_->setObjectName("id999");
+    SetControlId(input_, 999);
     input_->setGeometry(DluRect(0, 221, 376, 12));
     output_->SetInputLine(input_);
 

@@ -1,5 +1,6 @@
 #include "rcon/rcon_input.h"
 
+#include "ui/control_id.h"
 #include "ui/dialog_units.h"
 
 #include <QLabel>
@@ -25,11 +26,11 @@ void CRconInput::CreateWidgets()
     label->setGeometry(DluRect(7, 9, 32, 8));
 
     edit_ = new QLineEdit(this);
-    edit_->setObjectName("id999");
+    SetControlId(edit_, 999);
     edit_->setGeometry(DluRect(42, 7, 132, 12));
 
     connect_ = new QPushButton("Connect", this);
-    connect_->setObjectName("id1");
+    SetControlId(connect_, 1);
     connect_->setGeometry(DluRect(180, 6, 44, 14));
     connect_->setDefault(true);
     connect_->setEnabled(false);

@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <functional>
+#include <string>
 
 struct AppSettings;
 class ServerStore;
@@ -17,4 +18,7 @@ struct PageContext {
     // One clear message for the user: a box over the main window, or a line on the console
     // where no one is there to answer a box.
     std::function<void(const QString& title, const QString& text)> message;
+    // Asks for the password and opens a remote console on the server; the consoles stay open
+    // until they are closed or the program ends. Unset: no console opens.
+    std::function<void(const std::string& address)> openRconConsole;
 };

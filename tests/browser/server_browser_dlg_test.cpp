@@ -121,7 +121,8 @@ protected:
         store_.LoadFriends();
         engine = std::make_unique<CQueryEngine>(settings, store_);
         context = std::make_unique<PageContext>(PageContext {
-            settings, store_, *engine, [this](const QString&, const QString& text) { messages << text; }});
+            settings, store_, *engine, [this](const QString&, const QString& text) { messages << text; },
+            [this](const std::string& address) { consolesOpened.push_back(address); }});
         window.resize(900, 700);
         page_ = new CServerBrowserDlg(*context, &window);
         window.show();
@@ -144,6 +145,7 @@ protected:
     QWidget window;
     CServerBrowserDlg* page_ = nullptr;
     QStringList messages;
+    std::vector<std::string> consolesOpened; // what the RCON commands asked to open
 
     CServerBrowserDlg* page() const { return page_; }
     template <class T>
@@ -210,9 +212,7 @@ TEST_F(BrowserLayout, ControlsColumnsAndStartValues)
         ASSERT_TRUE(b) << id;
         EXPECT_EQ(b->text(), text) << id;
         // Nothing pretends to open a console that is not there yet.
-        const bool rcon = id == 1135 || id == 1090;
-        EXPECT_EQ(b->isEnabled(), !rcon) << id;
-        EXPECT_EQ(b->toolTip(), rcon ? "Remote console: coming with the console window" : "") << id;
+        EXPECT_TRUE(b->isEnabled()) << id;
     }
 
     const Texts serverColumns = {"Name/202", "Map/100", "Ping/40", "Players/50", "Ip/130"};
@@ -379,11 +379,11 @@ TEST_F(StoredBrowser, ServerAndFavoriteMenusNameTheServerOnceAndListItsInfo)
     CSrvListCtrl* servers = page()->servers();
     EXPECT_EQ(MenuOver(servers, -1), nullptr);
     auto menu = MenuOver(servers, RowOf(servers, kNameless));
-    EXPECT_EQ(MenuLines(menu.get()), (Texts{"Connect", "-", "(RCON Control)", "Add to Favorites", "-", "(127.0.0.1:40003)"}));
+    EXPECT_EQ(MenuLines(menu.get()), (Texts{"Connect", "-", "RCON Control", "Add to Favorites", "-", "(127.0.0.1:40003)"}));
     EXPECT_TRUE(Command(menu, 1089) && Command(menu, 1090));
 
     menu = MenuOver(servers, RowOf(servers, kAlpha));
-    EXPECT_EQ(MenuLines(menu.get()), (Texts{"Connect", "-", "(RCON Control)", "Add to Favorites", "-", "(Alpha)",
+    EXPECT_EQ(MenuLines(menu.get()), (Texts{"Connect", "-", "RCON Control", "Add to Favorites", "-", "(Alpha)",
                                             "(127.0.0.1:40001)", "-", "(Capture the Flag)", "(Dedicated//Linux Server)",
                                             "(Password: No)"}));
     Command(menu, 1092)->trigger();
@@ -398,12 +398,25 @@ TEST_F(StoredBrowser, ServerAndFavoriteMenusNameTheServerOnceAndListItsInfo)
 
     CFavListCtrl* favorites = page()->favorites();
     menu = MenuOver(favorites, RowOf(favorites, kBravo));
-    EXPECT_EQ(MenuLines(menu.get()), (Texts{"Connect", "-", "(RCON Control)", "Remove", "-", "(Bravo)", "(127.0.0.1:40002)"}));
+    EXPECT_EQ(MenuLines(menu.get()), (Texts{"Connect", "-", "RCON Control", "Remove", "-", "(Bravo)", "(127.0.0.1:40002)"}));
     EXPECT_TRUE(Command(menu, 1088) && Command(menu, 1135));
     Command(menu, 1131)->trigger();
     EXPECT_EQ(Rows(favorites, 0), (Texts{"Bravo", "Alpha", "Alpha"}));
     page()->rules()->InsertItem(0, "sv_gravity");
     EXPECT_EQ(MenuOver(page()->rules(), 0), nullptr);
+}
+
+TEST_F(StoredBrowser, RconControlOpensAConsoleOnTheSelectedServer)
+{
+    Click(1090);
+    Click(1135);
+    EXPECT_TRUE(consolesOpened.empty()); // nothing selected
+    page()->servers()->SelectRow(RowOf(page()->servers(), kAlpha));
+    Click(1090);
+    page()->favorites()->SelectRow(RowOf(page()->favorites(), kBravo));
+    Click(1135);
+    Command(MenuOver(page()->favorites(), RowOf(page()->favorites(), kAlpha)), 1135)->trigger();
+    EXPECT_EQ(consolesOpened, (std::vector<std::string> {kAlpha, kBravo, kAlpha}));
 }
 
 TEST_F(BrowserPage, PlayerMenuWritesTheFriendsFileButNotOverPleaseWait)

@@ -235,7 +235,7 @@ protected:
     } app;
     ServerStore store;
     CQueryEngine engine {app.settings, store};
-    PageContext context {app.settings, store, engine, {}};
+    PageContext context {app.settings, store, engine, {}, {}};
     CServerBrowserDlg page {context};
     CSrvListCtrl& servers = *page.servers();
     CFavListCtrl& favorites = *page.favorites();
