@@ -8,12 +8,17 @@
 #include "gameconfig/settings_dlg.h"
 #include "ui/sort_list_ctrl.h"
 #include "query/query_engine.h"
+#include "rcon/rcon_consoles.h"
+#include "rcon/rcon_dlg.h"
+#include "search/search_player_dlg.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QElapsedTimer>
@@ -59,6 +64,84 @@ void ScreenshotTour::Shoot(QWidget* widget, const QString& name)
     }
 }
 
+// A click on a list's first row, as the user gives it: that is what asks for details.
+void ScreenshotTour::ClickFirstRow(CReportListCtrl* list)
+{
+    list->setFocus();
+    const QPoint at = list->visualRect(list->model()->index(0, 0)).center();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent click(type, at, list->viewport()->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(list->viewport(), &click);
+    }
+}
+
+// A search for a name several demo servers have, then the first player found selected.
+void ScreenshotTour::SearchPlayers(CMainDlg* main)
+{
+    CSearchPlayerDlg* page = main->searchPlayer();
+    page->searchEdit()->setText("sable");
+    if (auto* search = page->findChild<QPushButton*>("id1115"))
+        search->click();
+    // Done when every server that answers has answered: the list stops shrinking.
+    QElapsedTimer waited;
+    waited.start();
+    int left = -1;
+    for (int still = 0; waited.elapsed() < 8000 && still < 10; ++still) {
+        Pump(50);
+        if (page->serversLeft()->count() != left || page->results()->GetItemCount() == 0) {
+            left = page->serversLeft()->count();
+            still = 0;
+        }
+    }
+    if (page->results()->GetItemCount() == 0)
+        return;
+    ClickFirstRow(page->results());
+    waited.restart();
+    while (waited.elapsed() < 3000 && page->info()->count() < 8)
+        Pump(50);
+}
+
+// "RCON Control" on the first server, the demo password, and one command.
+void ScreenshotTour::ShootConsole(CMainDlg* main)
+{
+    auto* servers = main->findChild<CReportListCtrl*>("id1128");
+    auto* rcon = main->findChild<QPushButton*>("id1090");
+    CRconConsoles* consoles = theApp().consoles();
+    if (!servers || !rcon || !consoles || servers->GetItemCount() == 0)
+        return;
+    servers->SelectRow(0);
+    // The password box is modal: answered from a timer while its own loop runs.
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&answer] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box || box->objectName() != "CRconInput")
+            return;
+        answer.stop();
+        if (auto* password = box->findChild<QLineEdit*>("id999"))
+            password->setText("demo");
+        if (auto* connect = box->findChild<QPushButton*>("id1"))
+            connect->click();
+    });
+    answer.start(20);
+    rcon->click();
+    answer.stop();
+    if (consoles->count() == 0)
+        return;
+    CRconDlg* console = consoles->consoles().back();
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 3000 && !console->connected())
+        Pump(50);
+    console->input()->setFocus();
+    console->input()->setText("status");
+    console->OnOK();
+    Pump(300);
+    Shoot(console, "rcon-console");
+    console->close();
+    Pump(50);
+}
+
 // "Update" on the server browser, as a user would press it, then the first server selected.
 void ScreenshotTour::RefreshBrowser(CMainDlg* main)
 {
@@ -77,14 +160,7 @@ void ScreenshotTour::RefreshBrowser(CMainDlg* main)
         Pump(50);
     if (servers->GetItemCount() == 0)
         return;
-    // A click on the row, as the user gives it: that is what asks the server for its details.
-    servers->setFocus();
-    const QPoint at = servers->visualRect(servers->model()->index(0, 0)).center();
-    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-        QMouseEvent click(type, at, servers->viewport()->mapToGlobal(at), Qt::LeftButton,
-                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-        QApplication::sendEvent(servers->viewport(), &click);
-    }
+    ClickFirstRow(servers);
     waited.restart();
     while (waited.elapsed() < 3000 && players->GetItemText(0, 0) == "Please Wait")
         Pump(50);
@@ -97,6 +173,8 @@ void ScreenshotTour::Run()
     CMainDlg* main = theApp().mainWnd();
     Pump(300); // the logo's first frames
     RefreshBrowser(main);
+    SearchPlayers(main);
+    ShootConsole(main);
 
     for (int i = 0; i < CMainDlg::PageCount; ++i) {
         main->tabs()->setCurrentIndex(i);

@@ -7,6 +7,8 @@ class CMainDlg;
 // Drives the running program through its windows and saves a PNG of each into a folder, then
 // closes the main window with Escape so that shut-down saves exactly as for a user.
 // It only drives the program; it changes nothing of what the program does.
+class CReportListCtrl;
+
 class ScreenshotTour {
 public:
     explicit ScreenshotTour(QString folder) : folder_(std::move(folder)) {}
@@ -18,6 +20,9 @@ private:
     void Shoot(QWidget* widget, const QString& name);
     void Run();
     void RefreshBrowser(CMainDlg* main);
+    void SearchPlayers(CMainDlg* main);
+    void ShootConsole(CMainDlg* main);
+    static void ClickFirstRow(CReportListCtrl* list);
 
     QString folder_;
     int saved_ = 0;

@@ -15,6 +15,9 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QUdpSocket>
 #include <QWindow>
 #include <filesystem>
 #include "core/file_io.h"
@@ -111,6 +114,32 @@ TEST_F(MainWindow, EnterNeverClosesEscapeDoes)
     QTest::keyClick(main, Qt::Key_Escape);
     EXPECT_FALSE(main->isVisible());
     EXPECT_EQ(main->result(), QDialog::Rejected);
+}
+
+class MainWindowWithLocalMaster : public StartedApp {
+    void Prepare(AppSettings& s) override { s.masterServer = "127.0.0.1:" + std::to_string(master.localPort()); }
+
+protected:
+    MainWindowWithLocalMaster() { master.bind(QHostAddress::LocalHost, 0); }
+    QUdpSocket master;
+};
+
+TEST_F(MainWindowWithLocalMaster, EnterSearchesOnTheSearchPageAndOnlyThere)
+{
+    CSearchPlayerDlg* search = main->searchPlayer();
+    search->searchEdit()->setText("Sable");
+    QTest::keyClick(main, Qt::Key_Return);
+    EXPECT_EQ(search->serversLeft()->count(), 0);
+    EXPECT_FALSE(master.hasPendingDatagrams());
+
+    Command(main, 32775)->trigger();
+    // Typed into the search field, as a user does: the field passes Enter on to the window.
+    search->searchEdit()->setFocus();
+    QTest::keyClick(search->searchEdit(), Qt::Key_Return);
+    EXPECT_TRUE(main->isVisible());
+    ASSERT_EQ(search->serversLeft()->count(), 1);
+    EXPECT_EQ(search->serversLeft()->item(0)->text(), "Requesting Servers List");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return master.hasPendingDatagrams(); }, 2000));
 }
 
 TEST_F(MainWindow, ExitEndsTheWindowAndShutdownSaves)
