@@ -1,0 +1,64 @@
+#pragma once
+#include <string>
+
+struct AppSettings;
+
+// The game's and the mod's option files: config.cfg, server.cfg, listenserver.cfg, game.cfg,
+// liblist.gam and the like, one "name value" line per variable. Single values are read out of
+// them and written back in place; lines are matched by their leading characters, nothing else
+// of the game's syntax is parsed, and every other line is kept as it is.
+//
+// Two line styles: plain, `key "value"` (the key as the bare variable name), and tabbed,
+// `"key"<tab><tab>"value"` (the key passed already wrapped in double quotes), used by game.cfg.
+// Files are read with CR LF, LF or CR line ends and written with CR LF.
+
+// The files of one mod folder, and the text of the file loaded last. Each user (the settings
+// loader, a page) has its own: two threads never share a loaded text.
+class CvarFiles {
+public:
+    // The mod folder: gameFolder + separator + modFolder; workFolder for RemoveLines's names
+    // that start with the separator.
+    CvarFiles(std::string modFolderPath, std::string workFolder);
+    // The mod folder of the settings' game location.
+    static CvarFiles ForSettings(const AppSettings& settings);
+
+    // modFolder + separator + file.
+    std::string Path(const std::string& file) const;
+
+    // Replaces the first line of file that starts with key (exactly, case-sensitive, at the
+    // line's first character) by key + (two tabs if tabbed, else one space) + '"' + value + '"',
+    // or appends that line when none does. The file is never created; it ends without a line
+    // break after a rewrite. A file that cannot be rewritten is left exactly as it was.
+    void WriteCvar(const std::string& file, const std::string& key, const std::string& value, bool tabbed) const;
+
+    // Loads the file's lines, joined with line feeds, as the loaded text. A missing file leaves
+    // the loaded text as it was.
+    void LoadCvarText(const std::string& file);
+    // The value of the first line of the loaded text that starts with key + (two tabs if
+    // tabbed, else one space): the rest of the line with every double quote removed; def when
+    // no line does.
+    std::string ReadCvar(const std::string& key, const std::string& def, bool tabbed) const;
+    // The same read straight from the file, the separator not checked: the first line starting
+    // with key gives the rest after len(key) + (2 if tabbed else 1) characters, quotes removed.
+    // "" (not def) for a missing file; def when no line matches.
+    std::string ReadCvarFromFile(const std::string& file, const std::string& key, const std::string& def,
+                                 bool tabbed) const;
+    // Deletes every line of the file that starts with prefix. A file name starting with the
+    // path separator is taken in the working folder, any other in the mod folder. A missing file
+    // is left missing.
+    void RemoveLines(const std::string& file, const std::string& prefix) const;
+
+    const std::string& loadedText() const { return loadedText_; }
+    const std::string& modFolder() const { return modFolder_; }
+
+private:
+    std::string modFolder_;
+    std::string workFolder_;
+    std::string loadedText_;
+};
+
+// The n-th word (from 1) of a line: words are separated by a space, and a word starting with a
+// double quote runs to the next double quote and keeps its quotes. n below 1, or past the last
+// word, gives "". Runs of several spaces can make a later word come back again or in pieces,
+// as the game's own tools read these lines.
+std::string GetWord(const std::string& line, int n);
