@@ -2,6 +2,7 @@
 // simulated latency, 1.0 s time-out): wall time from the request to 100 %, the longest stall of
 // the window thread's event loop meanwhile, and peak memory.
 #include "browser/server_browser_dlg.h"
+#include "gamefiles/settings_loader.h"
 #include "platform/platform.h"
 #include "query/query_engine.h"
 #include "settings/app_settings.h"
@@ -51,7 +52,8 @@ void BM_FullUpdate(benchmark::State& state)
     ServerStore store;
     CQueryEngine engine(settings, store);
     // The browser page shows what the engine tells, as in the program.
-    const PageContext context {settings, store, engine, {}, {}};
+    CSettingsLoader loader(settings);
+    const PageContext context {settings, store, engine, loader, {}, {}};
     CServerBrowserDlg page(context);
     const CSrvListCtrl& servers = *page.servers();
 

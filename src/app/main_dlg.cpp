@@ -127,7 +127,7 @@ void CMainDlg::CreateWidgets()
 
     // Pages sit below the tab strip at their own place and are never moved.
     const QRect pageRect = DluRect(0, kPageTopDlu, kClientWidthDlu, kClientHeightDlu - kPageTopDlu);
-    settings_ = new CSettingsDlg(this);
+    settings_ = new CSettingsDlg(ctx_, this);
     serverBrowser_ = new CServerBrowserDlg(ctx_, client_);
     searchPlayer_ = new CSearchPlayerDlg(ctx_, client_);
     playlistEditor_ = new CPlaylistEditorDlg(client_);
@@ -168,7 +168,9 @@ void CMainDlg::CreateMenus()
     connect(AddCommand(file, 32781, "Exit"), &QAction::triggered, this, &CMainDlg::OnExit);
 
     QMenu* edit = menuBar_->addMenu("&Edit");
-    connect(AddCommand(edit, 32780, "Settings"), &QAction::triggered, this, &CMainDlg::OnSettings);
+    settingsAction_ = AddCommand(edit, 32780, "Settings");
+    settingsAction_->setCheckable(true);
+    connect(settingsAction_, &QAction::triggered, this, &CMainDlg::OnSettings);
     edit->addSeparator();
     for (int i = 0; i < PageCount; ++i) {
         pageActions_[i] = AddCommand(edit, kPages[i].commandId, kPages[i].text);
@@ -191,6 +193,7 @@ void CMainDlg::ConnectWidgets()
 {
     connect(tabs_, &QTabBar::currentChanged, this, &CMainDlg::OnTabChanged);
     connect(saveTimer_, &QTimer::timeout, this, &CMainDlg::OnSaveTimer);
+    connect(settings_, &CSettingsDlg::shownChanged, settingsAction_, &QAction::setChecked);
 }
 
 QWidget* CMainDlg::page(int index) const
@@ -264,9 +267,9 @@ void CMainDlg::ToggleAlwaysOnTop()
 
 void CMainDlg::OnSettings()
 {
-    settings_->show();
-    settings_->raise();
-    settings_->activateWindow();
+    // The check mark follows the window, however it was shown or hidden.
+    settingsAction_->setChecked(settings_->isVisible());
+    settings_->ToggleSettings();
 }
 
 void CMainDlg::OnAbout()

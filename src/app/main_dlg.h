@@ -102,6 +102,7 @@ private:
     QWidget* pages_[PageCount] = {};
     QAction* pageActions_[PageCount] = {};
     QAction* alwaysOnTopAction_ = nullptr;
+    QAction* settingsAction_ = nullptr;
     QWidget* currentPage_ = nullptr;
 };
 

@@ -5,6 +5,7 @@
 #include "core/path.h"
 #include "gameconfig/find_hl_dlg.h"
 #include "platform/platform.h"
+#include "gamefiles/settings_loader.h"
 #include "query/query_engine.h"
 #include "rcon/rcon_consoles.h"
 
@@ -25,8 +26,10 @@ CToolApp::CToolApp()
     g_app = this;
     settings.exitNow = [this](int code) { ExitNow(code); };
     settings.gameLocationChanged = [this] {
-        if (mainWnd_)
-            mainWnd_->ReloadLogo();
+        if (!mainWnd_)
+            return;
+        mainWnd_->ReloadLogo();
+        loader_->Start();
     };
 }
 
@@ -35,6 +38,7 @@ CToolApp::~CToolApp()
     consoles_.reset();
     mainWnd_.reset();
     context_.reset();
+    loader_.reset();
     engine_.reset();
     if (g_app == this)
         g_app = nullptr;
@@ -122,13 +126,17 @@ bool CToolApp::Start()
     store.Load();
     engine_ = std::make_unique<CQueryEngine>(settings, store);
     consoles_ = std::make_unique<CRconConsoles>();
+    loader_ = std::make_unique<CSettingsLoader>(settings);
     context_ = std::make_unique<PageContext>(PageContext {
-        settings, store, *engine_, [this](const QString& title, const QString& text) { ShowMessage(title, text); },
+        settings, store, *engine_, *loader_,
+        [this](const QString& title, const QString& text) { ShowMessage(title, text); },
         [this](const std::string& address) { consoles_->Open(address, mainWnd_.get()); }});
 
     mainWnd_ = std::make_unique<CMainDlg>(*context_);
 
     mainWnd_->show();
+    // Every page exists now: the loader may fill them all.
+    loader_->Start();
     // Said over the main window once its loop runs: a box before it would stand alone on the
     // screen, and would hold up a start that no one answers.
     if (!settingsProblem.isEmpty())
@@ -162,8 +170,10 @@ void CToolApp::Shutdown()
     SaveServers();
     engine_->CloseAll();
     consoles_->CloseAll();
+    loader_->WaitUntilIdle(5000);
     mainWnd_.reset();
     context_.reset();
+    loader_.reset();
     engine_.reset();
     store.Clear();
 }

@@ -11,6 +11,7 @@
 class CMainDlg;
 class CQueryEngine;
 class CRconConsoles;
+class CSettingsLoader;
 
 // The application object: owns the settings record and everything that lives until exit,
 // runs start-up and shut-down. One instance, reached through theApp().
@@ -67,6 +68,7 @@ public:
     // What the pages are given (valid from Start() until Shutdown()).
     const PageContext& pageContext() const { return *context_; }
     CRconConsoles* consoles() const { return consoles_.get(); }
+    CSettingsLoader* loader() const { return loader_.get(); }
 
 private:
     bool RunFinder();
@@ -74,6 +76,7 @@ private:
     void ReportUnwritable(bool settingsFailed, bool storeFailed);
 
     std::unique_ptr<CQueryEngine> engine_;
+    std::unique_ptr<CSettingsLoader> loader_;
     std::unique_ptr<PageContext> context_;
     // The remote consoles open; each closes on its own, the rest at exit.
     std::unique_ptr<CRconConsoles> consoles_;

@@ -1,14 +1,46 @@
 #pragma once
+#include "ui/page_context.h"
+
 #include <QDialog>
 
-// The modeless settings window: game location, player, master server, screen mode, client
-// options and key bindings. Owned by the main window, hidden until "Settings" is chosen.
+class QTabBar;
+class CSettingsMain;
+
+// The modeless settings window: "Main Settings", "Misc." and "Binds Editor" pages under a tab
+// strip. Owned by the main window and hidden until "Settings" is chosen; closing it only hides
+// it. Every page writes each change at once: there is no Apply and no Cancel.
 class CSettingsDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CSettingsDlg(QWidget* parent = nullptr) : QDialog(parent)
-    {
-        setObjectName("CSettingsDlg");
-        setWindowTitle("Settings");
-    }
+    enum PageIndex { MainPage = 0, MiscPage, BindsPage, PageCount };
+
+    // ctx must outlive the window.
+    explicit CSettingsDlg(const PageContext& ctx, QWidget* parent = nullptr);
+
+    // Edit > Settings: hides the window when it is shown, shows it (with its current page)
+    // otherwise.
+    void ToggleSettings();
+    void ShowPage(int index);
+
+    QTabBar* tabs() const { return tabs_; }
+    CSettingsMain* mainPage() const { return main_; }
+    QWidget* page(int index) const { return index >= 0 && index < PageCount ? pages_[index] : nullptr; }
+    QWidget* currentPage() const { return current_; }
+
+Q_SIGNALS:
+    // The window was shown (true) or hidden (false): the Settings menu item's check follows it.
+    void shownChanged(bool shown);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void reject() override;
+
+private:
+    const PageContext& ctx_;
+    QTabBar* tabs_ = nullptr;
+    CSettingsMain* main_ = nullptr;
+    QWidget* pages_[PageCount] = {};
+    QWidget* current_ = nullptr;
 };

@@ -23,10 +23,15 @@ CResolveThread* CResolveThread::StartIfNeeded(const QString& text, QObject* rece
 
 void CResolveThread::run()
 {
-    const QHostInfo info = QHostInfo::fromName(text_);
+    // "host:27011" is a host and a port: the host is looked up and the port kept, so that the
+    // master server is asked where the user said.
+    const int colon = text_.indexOf(':');
+    const QString host = colon < 0 ? text_ : text_.left(colon);
+    const QString port = colon < 0 ? QString() : text_.mid(colon);
+    const QHostInfo info = QHostInfo::fromName(host);
     for (const QHostAddress& address : info.addresses())
         if (address.protocol() == QAbstractSocket::IPv4Protocol) {
-            Q_EMIT resolved(address.toString());
+            Q_EMIT resolved(address.toString() + port);
             return;
         }
 }

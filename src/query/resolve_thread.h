@@ -17,7 +17,8 @@ public:
                                          std::function<void(const QString&)> onResolved);
 
 Q_SIGNALS:
-    // The first IPv4 address found, dotted, no port. Not emitted when the lookup fails.
+    // The first IPv4 address found, dotted, with the text's ":port" when it had one. Not
+    // emitted when the lookup fails.
     void resolved(const QString& address);
 
 protected:

@@ -6,15 +6,18 @@
 struct AppSettings;
 class ServerStore;
 class CQueryEngine;
+class CSettingsLoader;
 
 // What a page works with, handed to it by the application when the main window is built: the
-// settings record, the stores, the engine that talks to servers, and a way to tell the user
-// something. A page reaches nothing else, so a test can build one alone over a store in a
+// settings record, the stores, the engine that talks to servers, the loader of the game's
+// files, and a way to tell the user something. A page reaches nothing else, so a test can build one alone over a store in a
 // temporary folder.
 struct PageContext {
     AppSettings& settings;
     ServerStore& store;
     CQueryEngine& engine;
+    // Fills the pages from the game's files; pages give it their steps.
+    CSettingsLoader& loader;
     // One clear message for the user: a box over the main window, or a line on the console
     // where no one is there to answer a box.
     std::function<void(const QString& title, const QString& text)> message;

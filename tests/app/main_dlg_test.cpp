@@ -165,11 +165,22 @@ TEST_F(MainWindow, TimerSavesEveryFifteenSeconds)
     EXPECT_EQ(b[1659], 31);
 }
 
-TEST_F(MainWindow, SettingsCommandShowsTheSettingsWindow)
+TEST_F(MainWindow, SettingsCommandShowsAndHidesTheSettingsWindowAndItsCheckFollows)
 {
-    Command(main, 32780)->trigger();
+    QAction* settings = Command(main, 32780);
+    settings->trigger();
     EXPECT_TRUE(main->settingsDlg()->isVisible());
+    EXPECT_TRUE(settings->isChecked());
     EXPECT_EQ(main->settingsDlg()->objectName(), "CSettingsDlg");
+    settings->trigger();
+    EXPECT_FALSE(main->settingsDlg()->isVisible());
+    EXPECT_FALSE(settings->isChecked());
+    // Closed by itself (Escape), the window is hidden and the check goes too.
+    settings->trigger();
+    QTest::keyClick(main->settingsDlg(), Qt::Key_Escape);
+    EXPECT_FALSE(main->settingsDlg()->isVisible());
+    EXPECT_FALSE(settings->isChecked());
+    EXPECT_TRUE(main->isVisible());
 }
 
 TEST_F(MainWindow, AboutBoxShowsVersionAndTwoAddresses)

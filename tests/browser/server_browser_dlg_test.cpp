@@ -1,4 +1,5 @@
 #include "core/path.h"
+#include "gamefiles/settings_loader.h"
 #include "settings/app_settings.h"
 #include "settings/server_store.h"
 #include "test_support/widgets.h"
@@ -121,7 +122,7 @@ protected:
         store_.LoadFriends();
         engine = std::make_unique<CQueryEngine>(settings, store_);
         context = std::make_unique<PageContext>(PageContext {
-            settings, store_, *engine, [this](const QString&, const QString& text) { messages << text; },
+            settings, store_, *engine, loader, [this](const QString&, const QString& text) { messages << text; },
             [this](const std::string& address) { consolesOpened.push_back(address); }});
         window.resize(900, 700);
         page_ = new CServerBrowserDlg(*context, &window);
@@ -141,6 +142,7 @@ protected:
     AppSettings settings;
     ServerStore store_ {dir.Path()};
     std::unique_ptr<CQueryEngine> engine;
+    CSettingsLoader loader {settings};
     std::unique_ptr<PageContext> context;
     QWidget window;
     CServerBrowserDlg* page_ = nullptr;

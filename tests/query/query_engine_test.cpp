@@ -4,6 +4,7 @@
 #include "ui/sort_list_ctrl.h"
 #include "core/compare_texts.h"
 #include "core/address.h"
+#include "gamefiles/settings_loader.h"
 #include "query/master_lookup.h"
 #include "query/protocol.h"
 #include "query/query_engine.h"
@@ -235,7 +236,8 @@ protected:
     } app;
     ServerStore store;
     CQueryEngine engine {app.settings, store};
-    PageContext context {app.settings, store, engine, {}, {}};
+    CSettingsLoader loader {app.settings};
+    PageContext context {app.settings, store, engine, loader, {}, {}};
     CServerBrowserDlg page {context};
     CSrvListCtrl& servers = *page.servers();
     CFavListCtrl& favorites = *page.favorites();

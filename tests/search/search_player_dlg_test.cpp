@@ -1,5 +1,6 @@
 #include "browser/server_browser_dlg.h"
 #include "core/path.h"
+#include "gamefiles/settings_loader.h"
 #include "query/player_search.h"
 #include "query/query_engine.h"
 #include "search/search_player_dlg.h"
@@ -99,7 +100,7 @@ protected:
         settings.modFolder = "znk";
         settings.timeout = 0.3f;
         engine = std::make_unique<CQueryEngine>(settings, store);
-        context = std::make_unique<PageContext>(PageContext {settings, store, *engine, {}, {}});
+        context = std::make_unique<PageContext>(PageContext {settings, store, *engine, loader, {}, {}});
         window.resize(1300, 420);
         browser = new CServerBrowserDlg(*context, &window);
         page = new CSearchPlayerDlg(*context, &window);
@@ -144,6 +145,7 @@ protected:
     AppSettings settings;
     ServerStore store {dir.Path()};
     std::unique_ptr<CQueryEngine> engine;
+    CSettingsLoader loader {settings};
     std::unique_ptr<PageContext> context;
     QWidget window;
     CServerBrowserDlg* browser = nullptr;

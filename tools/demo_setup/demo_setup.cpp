@@ -3,6 +3,8 @@
 // Used by `make run` on its scratch copy of the demo.
 #include "settings/app_settings.h"
 #include "core/path.h"
+#include "core/text_file.h"
+#include "platform/platform.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -37,5 +39,10 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "demo_setup: cannot write %s\n", s.settingsPath.c_str());
         return 1;
     }
+    // The game's screen settings, which Windows keeps in its registry; here the file that
+    // stands in for the registry key.
+    WriteTextLines(JoinPath(dir, platform::kRegistryFileName),
+                   {std::string("[") + platform::kGameRegistrySection + "]", "EngineModeW=1024", "EngineModeH=768",
+                    "EngineModeWindowed=0"});
     return 0;
 }

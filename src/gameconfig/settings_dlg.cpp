@@ -1,0 +1,108 @@
+#include "gameconfig/settings_dlg.h"
+
+#include "gameconfig/settings_main.h"
+#include "ui/control_id.h"
+#include "ui/dialog_units.h"
+
+#include <QKeyEvent>
+#include <QSignalBlocker>
+#include <QTabBar>
+
+namespace {
+
+constexpr int kPageTopDlu = 20;
+
+} // namespace
+
+CSettingsDlg::CSettingsDlg(const PageContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
+{
+    setObjectName("CSettingsDlg");
+    setWindowTitle("Settings");
+    setModal(false);
+    setFixedSize(DluX(280), DluY(200));
+
+    tabs_ = SetControlId(new QTabBar(this), 1029);
+    tabs_->setGeometry(DluRect(6, 4, 144, 11));
+    tabs_->setExpanding(false);
+    tabs_->setDrawBase(false);
+    {
+        const QSignalBlocker quiet(tabs_);
+        for (const char* text : {"Main Settings", "Misc.", "Binds Editor"})
+            tabs_->addTab(text);
+    }
+
+    const QRect pageRect = DluRect(0, kPageTopDlu, 280, 180);
+    main_ = new CSettingsMain(ctx_, this);
+    pages_[MainPage] = main_;
+    // The client options and the key bindings get their pages of their own; until then the
+    // tabs show empty pages.
+    auto* misc = new QWidget(this);
+    misc->setObjectName("CSettingsMisc");
+    pages_[MiscPage] = misc;
+    auto* binds = new QWidget(this);
+    binds->setObjectName("CSettingsBinds");
+    pages_[BindsPage] = binds;
+    for (QWidget* p : pages_) {
+        p->setGeometry(pageRect);
+        p->hide();
+    }
+    current_ = main_;
+    main_->show();
+
+    connect(tabs_, &QTabBar::currentChanged, this, &CSettingsDlg::ShowPage);
+}
+
+void CSettingsDlg::ShowPage(int index)
+{
+    QWidget* p = page(index);
+    if (!p || p == current_)
+        return;
+    current_->hide();
+    p->show();
+    current_ = p;
+}
+
+void CSettingsDlg::ToggleSettings()
+{
+    if (isVisible()) {
+        hide();
+        return;
+    }
+    show();
+    current_->show();
+    raise();
+    activateWindow();
+}
+
+void CSettingsDlg::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Enter applies a typed game location; anywhere else it does nothing, and never closes.
+        if (current_ == main_ && main_->LocationHasFocus())
+            main_->OnLocationOk();
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void CSettingsDlg::reject()
+{
+    // Escape and the close box: the window lives on, hidden.
+    hide();
+}
+
+void CSettingsDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    Q_EMIT shownChanged(true);
+}
+
+void CSettingsDlg::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    Q_EMIT shownChanged(false);
+}
