@@ -58,7 +58,8 @@ private:
 };
 
 // The n-th word (from 1) of a line: words are separated by a space, and a word starting with a
-// double quote runs to the next double quote and keeps its quotes. n below 1, or past the last
-// word, gives "". Runs of several spaces can make a later word come back again or in pieces,
-// as the game's own tools read these lines.
+// double quote runs to the next double quote and keeps its quotes (a quote never closed runs to
+// the end of the line and gets its closing quote). n below 1, or past the last word, gives "".
+// Runs of several spaces can make a later word come back again or in pieces, as the game's own
+// tools read these lines.
 std::string GetWord(const std::string& line, int n);

@@ -1,0 +1,234 @@
+#include "gamefiles/cvar_file.h"
+
+#include "core/path.h"
+#include "settings/app_settings.h"
+#include "test_support/work_dir.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace {
+
+// A mod folder and a working folder of their own, and the files of the mod folder byte for byte.
+struct CvarTest : ::testing::Test {
+    TempDir mod;
+    TempDir work;
+    CvarFiles files{mod.Path(), work.Path()};
+
+    void Put(const std::string& name, const std::string& bytes) const { WriteText(mod.File(name), bytes); }
+    std::string Get(const std::string& name) const { return ReadText(mod.File(name)); }
+    std::string AfterWrite(const std::string& before, const std::string& key, const std::string& value,
+                           bool tabbed = false) const
+    {
+        Put("config.cfg", before);
+        files.WriteCvar("config.cfg", key, value, tabbed);
+        return Get("config.cfg");
+    }
+};
+
+} // namespace
+
+TEST_F(CvarTest, WriteReplacesTheFirstLineStartingWithTheKeyAndEndsWithoutABreak)
+{
+    EXPECT_EQ(AfterWrite("// options\r\ncl_dusttrails \"0\"\r\nname \"Player\"\r\n", "cl_dusttrails", "1"),
+              "// options\r\ncl_dusttrails \"1\"\r\nname \"Player\"");
+    // A duplicate further down stays as it was.
+    EXPECT_EQ(AfterWrite("fps_max \"60\"\r\nrate \"9999\"\r\nfps_max \"72\"\r\n", "fps_max", "100"),
+              "fps_max \"100\"\r\nrate \"9999\"\r\nfps_max \"72\"");
+    // Matching is by the line's first characters: a longer name that begins with the key is
+    // taken, a line with a blank before the name or another case is not.
+    EXPECT_EQ(AfterWrite("namefoo \"x\"\r\nname \"y\"", "name", "z"), "name \"z\"\r\nname \"y\"");
+    EXPECT_EQ(AfterWrite(" name \"y\"\r\nName \"Y\"", "name", "z"), " name \"y\"\r\nName \"Y\"\r\nname \"z\"");
+    // Tabbed: the key carries its quotes, so a longer name behind the same opening does not match.
+    EXPECT_EQ(AfterWrite("\"bot_x\"\t\t\"1\"\r\n\"bot\"\t\t\"2\"", "\"bot\"", "5", true),
+              "\"bot_x\"\t\t\"1\"\r\n\"bot\"\t\t\"5\"");
+}
+
+TEST_F(CvarTest, WriteAppendsAMissingVariableAsTheLastLine)
+{
+    EXPECT_EQ(AfterWrite("rate \"9999\"\r\n\r\nfps_max \"72\"\r\n", "cl_himodels", "1"),
+              "rate \"9999\"\r\n\r\nfps_max \"72\"\r\ncl_himodels \"1\"");
+    EXPECT_EQ(AfterWrite("\"mp_fraglimit\"\t\t\"10\"", "\"mp_timelimit\"", "20", true),
+              "\"mp_fraglimit\"\t\t\"10\"\r\n\"mp_timelimit\"\t\t\"20\"");
+    EXPECT_EQ(AfterWrite("", "name", "Player"), "name \"Player\"");
+}
+
+TEST_F(CvarTest, WriteNeverCreatesAFile)
+{
+    files.WriteCvar("config.cfg", "name", "Player", false);
+    EXPECT_TRUE(std::filesystem::is_empty(mod.Path()));
+    CvarFiles nowhere(mod.File("missing"), work.Path());
+    nowhere.WriteCvar("config.cfg", "name", "Player", false);
+    EXPECT_TRUE(std::filesystem::is_empty(mod.Path()));
+}
+
+TEST_F(CvarTest, LfAndCrLinesReadLikeCrLfAndAreRewrittenWithCrLf)
+{
+    for (const std::string eol : {"\n", "\r"}) {
+        SCOPED_TRACE(eol == "\n" ? "LF" : "CR");
+        const std::string text = "rate \"9999\"" + eol + "cl_himodels \"1\"" + eol + "fps_max \"72\"" + eol;
+        Put("config.cfg", text);
+        files.LoadCvarText("config.cfg");
+        EXPECT_EQ(files.loadedText(), "rate \"9999\"\ncl_himodels \"1\"\nfps_max \"72\"");
+        EXPECT_EQ(files.ReadCvar("cl_himodels", "x", false), "1");
+        EXPECT_EQ(files.ReadCvar("fps_max", "x", false), "72");
+        EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "cl_himodels", "x", false), "1");
+        EXPECT_EQ(AfterWrite(text, "cl_himodels", "0"), "rate \"9999\"\r\ncl_himodels \"0\"\r\nfps_max \"72\"");
+    }
+}
+
+TEST_F(CvarTest, ReadCvarNeedsTheExactSeparatorAfterTheKey)
+{
+    Put("game.cfg", "// rules\r\n\r\n\"mp_fraglimit\"\t\t\"25\"\r\n\"mp_timelimit\"\t\"30\"\r\n\"mp_fraglimit\"\t\t\"99\"\r\n");
+    files.LoadCvarText("game.cfg");
+    EXPECT_EQ(files.ReadCvar("\"mp_fraglimit\"", "d", true), "25");
+    EXPECT_EQ(files.ReadCvar("\"mp_timelimit\"", "d", true), "d");
+    EXPECT_EQ(files.ReadCvar("\"mp_fraglimit\"", "d", false), "d");
+
+    // With or without quotes a plain value reads back bare; a tab hides it, a second space
+    // stays in front of the value.
+    Put("config.cfg", "cl_himodels \"1\"\r\ncl_dusttrails 1\r\nrate\t\"9999\"\r\nname  \"Player\"\r\nsensitivity\r\n");
+    files.LoadCvarText("config.cfg");
+    EXPECT_EQ(files.ReadCvar("cl_himodels", "d", false), "1");
+    EXPECT_EQ(files.ReadCvar("cl_dusttrails", "d", false), "1");
+    EXPECT_EQ(files.ReadCvar("rate", "d", false), "d");
+    EXPECT_EQ(files.ReadCvar("name", "d", false), " Player");
+    EXPECT_EQ(files.ReadCvar("sensitivity", "d", false), "d");
+}
+
+TEST_F(CvarTest, LoadedTextStaysUntilTheNextFileThatExistsAndBelongsToItsObject)
+{
+    Put("config.cfg", "name \"Player\"\r\n");
+    files.LoadCvarText("config.cfg");
+    files.LoadCvarText("missing.cfg");
+    EXPECT_EQ(files.loadedText(), "name \"Player\"");
+    EXPECT_EQ(files.ReadCvar("name", "d", false), "Player");
+
+    CvarFiles other(mod.Path(), work.Path());
+    Put("game.cfg", "\"mp_fraglimit\"\t\t\"25\"");
+    other.LoadCvarText("game.cfg");
+    EXPECT_EQ(files.ReadCvar("name", "d", false), "Player");
+    EXPECT_EQ(other.ReadCvar("name", "d", false), "d");
+
+    Put("empty.cfg", "");
+    files.LoadCvarText("empty.cfg");
+    EXPECT_EQ(files.ReadCvar("name", "d", false), "d");
+}
+
+TEST_F(CvarTest, ReadFromFileSkipsTheSeparatorUnchecked)
+{
+    Put("config.cfg", "cl_himodels \"1\"\r\nrate 9999\r\nname  \"Player\"\r\nfps_max\t\t\"72\"\r\nmodel\t\"gordon\"\r\n"
+                      "sensitivity\r\nname \"second\"\r\n");
+    EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "cl_himodels", "d", false), "1");
+    EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "rate", "d", false), "9999");
+    EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "name", "d", false), " Player");
+    EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "fps_max", "d", false), "\t72");
+    EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "model", "d", false), "gordon");
+    EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "sensitivity", "d", false), "");
+    EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "cl_", "d", false), "imodels 1");
+    EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "volume", "d", false), "d");
+    EXPECT_EQ(files.ReadCvarFromFile("missing.cfg", "name", "d", false), "");
+
+    Put("game.cfg", "\"mp_fraglimit\"\t\t\"25\"\r\n\"mp_timelimit\"\t\"30\"");
+    EXPECT_EQ(files.ReadCvarFromFile("game.cfg", "\"mp_fraglimit\"", "d", true), "25");
+    EXPECT_EQ(files.ReadCvarFromFile("game.cfg", "\"mp_timelimit\"", "d", true), "30");
+}
+
+TEST_F(CvarTest, RemoveLinesDropsEveryLineWithThePrefix)
+{
+    Put("config.cfg", "bind \"w\" \"+forward\"\r\nname \"Player\"\r\nbind \"w\" \"+jump\"\r\nBIND \"w\" \"x\"\r\n"
+                      " bind \"w\" \"y\"\r\nbind \"ww\" \"z\"\r\n");
+    files.RemoveLines("config.cfg", "bind \"w\"");
+    EXPECT_EQ(Get("config.cfg"), "name \"Player\"\r\nBIND \"w\" \"x\"\r\n bind \"w\" \"y\"\r\nbind \"ww\" \"z\"");
+
+    Put("one.cfg", "bind \"w\" \"+forward\"\n");
+    files.RemoveLines("one.cfg", "bind");
+    EXPECT_EQ(Get("one.cfg"), "");
+
+    files.RemoveLines("missing.cfg", "bind");
+    EXPECT_FALSE(PathExists(mod.File("missing.cfg")));
+}
+
+TEST_F(CvarTest, RemoveLinesTakesANameStartingWithTheSeparatorInTheWorkingFolder)
+{
+    const std::string name = std::string(1, kPathSeparator) + "list.txt";
+    WriteText(work.File("list.txt"), "keep\ndrop me\r\nkeep too");
+    Put("list.txt", "drop me\r\n");
+    files.RemoveLines(name, "drop");
+    EXPECT_EQ(ReadText(work.File("list.txt")), "keep\r\nkeep too");
+    EXPECT_EQ(Get("list.txt"), "drop me\r\n");
+}
+
+TEST_F(CvarTest, ReadOnlyFileIsLeftUnchanged)
+{
+    const std::string before = "name \"Player\"\nbind \"w\" \"+forward\"\n";
+    Put("config.cfg", before);
+    ASSERT_EQ(::chmod(mod.File("config.cfg").c_str(), 0444), 0);
+    files.WriteCvar("config.cfg", "name", "Other", false);
+    files.WriteCvar("config.cfg", "rate", "9999", false);
+    files.RemoveLines("config.cfg", "bind");
+    EXPECT_EQ(Get("config.cfg"), before);
+    EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "name", "d", false), "Player");
+    ::chmod(mod.File("config.cfg").c_str(), 0644);
+}
+
+TEST(CvarSettings, FilesLiveInTheModFolderOfTheGameAndTheWorkingFolder)
+{
+    TempDir game;
+    TempDir work;
+    AppSettings settings;
+    settings.gameFolder = game.Path();
+    settings.modFolder = "znk";
+    settings.workFolder = work.Path();
+    std::filesystem::create_directory(game.File("znk"));
+    WriteText(JoinPath(game.Path(), "znk", "liblist.gam"), "game \"ZNK\"\r\ngamedll \"dlls\\znk.dll\"\r\n");
+    WriteText(work.File("binds.txt"), "a\r\nb");
+
+    const CvarFiles files = CvarFiles::ForSettings(settings);
+    files.WriteCvar("liblist.gam", "gamedll", "dlls\\znk_dbg.dll", false);
+    files.RemoveLines(std::string(1, kPathSeparator) + "binds.txt", "a");
+    EXPECT_EQ(ReadText(JoinPath(game.Path(), "znk", "liblist.gam")), "game \"ZNK\"\r\ngamedll \"dlls\\znk_dbg.dll\"");
+    EXPECT_EQ(ReadText(work.File("binds.txt")), "b");
+}
+
+TEST(CvarWords, BindLinesGiveTheirWordsWithQuotes)
+{
+    const std::string bind = "bind \"MOUSE1\" \"+attack\"";
+    EXPECT_EQ(GetWord(bind, 1), "bind");
+    EXPECT_EQ(GetWord(bind, 2), "\"MOUSE1\"");
+    EXPECT_EQ(GetWord(bind, 3), "\"+attack\"");
+    EXPECT_EQ(GetWord(bind, 4), "");
+    EXPECT_EQ(GetWord(bind, 0), "");
+    EXPECT_EQ(GetWord(bind, -1), "");
+
+    // A quoted command with blanks is one word, and the line ends right after it.
+    const std::string say = "bind \"F1\" \"say hello world\"";
+    EXPECT_EQ(GetWord(say, 3), "\"say hello world\"");
+    EXPECT_EQ(GetWord(say, 4), "");
+    EXPECT_EQ(GetWord("bind w +forward", 3), "+forward");
+    EXPECT_EQ(GetWord("\"F1 key\" x", 2), "x");
+    EXPECT_EQ(GetWord("\"Big Bot\" \"say hi\" 5", 2), "\"say hi\"");
+    EXPECT_EQ(GetWord("\"Big Bot\" \"say hi\" 5", 3), "5");
+    // Only a space separates: a tab stays inside the word.
+    EXPECT_EQ(GetWord("a\tb c", 1), "a\tb");
+    // A quote never closed runs to the end of the line.
+    EXPECT_EQ(GetWord("bind \"say hi", 2), "\"say hi\"");
+    EXPECT_EQ(GetWord("", 1), "");
+}
+
+TEST(CvarWords, RunsOfSpacesShiftLaterWords)
+{
+    // Each pass drops the word's length plus one from the front, leading spaces included.
+    EXPECT_EQ(GetWord("a     bb", 2), "bb");
+    EXPECT_EQ(GetWord("a     bb", 3), "bb");
+    EXPECT_EQ(GetWord("a     bb", 4), "");
+    EXPECT_EQ(GetWord("  abc def", 1), "abc");
+    EXPECT_EQ(GetWord("  abc def", 2), "c");
+    EXPECT_EQ(GetWord("  abc def", 3), "def");
+    // After a doubled space a quoted word is no longer seen as one and comes in pieces.
+    const std::string bind = "bind  \"F1\" \"say hi\"";
+    EXPECT_EQ(GetWord(bind, 2), "\"F1\"");
+    EXPECT_EQ(GetWord(bind, 3), "\"say");
+    EXPECT_EQ(GetWord("a   ", 2), "");
+}
