@@ -22,7 +22,8 @@ CSettingsDlg::CSettingsDlg(const PageContext& ctx, QWidget* parent) : QDialog(pa
     setFixedSize(DluX(280), DluY(200));
 
     tabs_ = SetControlId(new QTabBar(this), 1029);
-    tabs_->setGeometry(DluRect(6, 4, 144, 11));
+    // Wide enough for the three titles in any style: no scroll arrows.
+    tabs_->setGeometry(DluRect(6, 4, 200, 13));
     tabs_->setExpanding(false);
     tabs_->setDrawBase(false);
     {

@@ -10,6 +10,7 @@
 #include "settings/app_settings.h"
 #include "ui/control_id.h"
 #include "ui/dialog_units.h"
+#include "ui/display_text.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -83,9 +84,9 @@ void CSettingsMain::CreateWidgets()
 
     MakeLabel(this, "Master Server", 8, 118, 80);
     masterServer_ = Place(SetControlId(new QLineEdit(this), 1029), 8, 128, 138, 12);
-    resolveIp_ = Place(MakeButton(this, 1011, "Resolve Ip"), 150, 127, 50, 14);
-    steam_ = Place(SetControlId(new QRadioButton("Steam", this), 1155), 206, 128, 32, 11);
-    won_ = Place(SetControlId(new QRadioButton("WON", this), 1154), 240, 128, 32, 11);
+    resolveIp_ = Place(MakeButton(this, 1011, "Resolve Ip"), 150, 127, 46, 14);
+    steam_ = Place(SetControlId(new QRadioButton("Steam", this), 1155), 200, 128, 38, 11);
+    won_ = Place(SetControlId(new QRadioButton("WON", this), 1154), 240, 128, 34, 11);
     auto* types = new QButtonGroup(this);
     types->addButton(steam_);
     types->addButton(won_);
@@ -157,23 +158,24 @@ void CSettingsMain::AddLoaderSteps()
         const QString path = QString::fromStdString(in.settings.GetExePath(false));
         return [this, path] { location_->setText(path); };
     });
-    // The two edits below write what they are given back to their file, as typing does: set
-    // here even when the text is the same (a missing name line is added), so the handler is
-    // called directly.
+    // The two edits below write what they are given back to their file, as typing does: even
+    // when the text is the same (a missing name line is added). Written to the files the run
+    // read, not to those of the settings now: a run that a new game location overtook must not
+    // put the old game's values into the new game's files.
     loader.AddStep(CSettingsLoader::PlayerName, this, [this](LoaderInput& in) -> LoaderApply {
-        const QString name = QString::fromStdString(in.files.ReadCvar("name", "", false));
-        return [this, name] {
+        const std::string name = in.files.ReadCvar("name", "", false);
+        return [this, name, files = in.files] {
             const QSignalBlocker quiet(playerName_);
-            playerName_->setText(name);
-            OnPlayerNameChanged(name);
+            playerName_->setText(DisplayText(name));
+            files.WriteCvar(kConfig, "name", name, false);
         };
     });
     loader.AddStep(CSettingsLoader::GameLibrary, this, [this](LoaderInput& in) -> LoaderApply {
-        const QString library = QString::fromStdString(in.files.ReadCvarFromFile(kLibList, "gamedll", "", false));
-        return [this, library] {
+        const std::string library = in.files.ReadCvarFromFile(kLibList, "gamedll", "", false);
+        return [this, library, files = in.files] {
             const QSignalBlocker quiet(gameLibrary_);
-            gameLibrary_->setText(library);
-            OnGameLibraryChanged(library);
+            gameLibrary_->setText(DisplayText(library));
+            files.WriteCvar(kLibList, "gamedll", library, false);
         };
     });
 }
@@ -182,7 +184,8 @@ void CSettingsMain::AddLoaderSteps()
 
 bool CSettingsMain::LocationHasFocus() const
 {
-    return location_->hasFocus();
+    // The window's focus widget, whether or not the window is the active one right now.
+    return window()->focusWidget() == location_;
 }
 
 void CSettingsMain::OnLocationOk()
