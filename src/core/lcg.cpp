@@ -1,0 +1,7 @@
+#include "core/lcg.h"
+
+Lcg& ProgramRandom()
+{
+    static Lcg sequence;
+    return sequence;
+}
