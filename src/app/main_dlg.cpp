@@ -131,7 +131,7 @@ void CMainDlg::CreateWidgets()
     serverBrowser_ = new CServerBrowserDlg(ctx_, client_);
     searchPlayer_ = new CSearchPlayerDlg(ctx_, client_);
     playlistEditor_ = new CPlaylistEditorDlg(client_);
-    createServer_ = new CCreateServerDlg(client_);
+    createServer_ = new CCreateServerDlg(ctx_, client_);
     botEditor_ = new CBotEditorDlg(client_);
     pages_[ServerBrowser] = serverBrowser_;
     pages_[SearchPlayer] = searchPlayer_;

@@ -1,0 +1,476 @@
+#include "server/create_server_dlg.h"
+
+#include "core/lcg.h"
+#include "core/numbers.h"
+#include "core/path.h"
+#include "gamefiles/cvar_file.h"
+#include "gamefiles/settings_loader.h"
+#include "launch/game_launcher.h"
+#include "server/server_command.h"
+#include "settings/app_settings.h"
+#include "ui/control_id.h"
+#include "ui/dialog_units.h"
+#include "ui/display_text.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
+
+const std::array<CCreateServerDlg::Switch, 8> CCreateServerDlg::kSwitches = {{
+    {1097, "Gain PL after dying", "\"mp_plcatchup\""},
+    {1098, "Allow MultiPS in FFA", "\"mp_multipleps\""},
+    {1099, "Realistic Good/Evil teams", "\"mp_realteams\""},
+    {1100, "Footsteps", "\"mp_footsteps\""},
+    {1101, "Friendly Fire", "\"mp_friendlyfire\""},
+    {1102, "Force Respawn", "\"mp_forcerespawn\""},
+    {1103, "Lock Models", "\"mp_lockmodels\""},
+    {1104, "Low Ping Server Physics", "\"sv_sendvelocity\""},
+}};
+
+const std::array<CCreateServerDlg::Variable, 7> CCreateServerDlg::kVariables = {{
+    {1096, 1038, "mp_melee", "1.0"},
+    {1090, 1032, "mp_dbrespawntime", "30"},
+    {1091, 1033, "mp_laydowntime", "1.5"},
+    {1092, 1034, "mp_nomeleehittime", "2.0"},
+    {1093, 1035, "mp_allowsensubeans", "1.0"},
+    {1094, 1036, "sv_gravity", "800"},
+    {1095, 1037, "sv_accelerate", "10"},
+}};
+
+namespace {
+
+const char* const kGameCfg = "game.cfg";
+const char* const kListenCfg = "listenserver.cfg";
+const char* const kServerCfg = "server.cfg";
+const char* const kMapCycle = "mapcycle.txt";
+const char* const kWishLimit = "\"mp_wishlimit\"";
+const char* const kFragLimit = "\"mp_fraglimit\"";
+const char* const kTimeLimit = "\"mp_timelimit\"";
+const char* const kFallDamage = "\"mp_falldamage\"";
+const char* const kGameMode = "\"mp_gamemode\"";
+const char* const kNoMaps = "The mod has no maps to start a server on: its maps folder holds no .bsp file.";
+
+// What the loader read for the page, on its thread.
+struct CreateServerValues {
+    std::vector<std::string> maps;
+    std::vector<std::string> cycle;
+    std::string wish, frag, time, fallDamage, gameMode;
+    std::array<std::string, 8> switches;
+    std::array<std::string, 7> variables;
+};
+
+template <class T>
+T* Place(T* control, int x, int y, int w, int h)
+{
+    control->setGeometry(DluRect(x, y, w, h));
+    return control;
+}
+
+QLabel* MakeLabel(QWidget* parent, const QString& text, int x, int y, int w)
+{
+    return Place(new QLabel(text, parent), x, y, w, 10);
+}
+
+QGroupBox* MakeGroup(QWidget* parent, const QString& title, int x, int y, int w, int h)
+{
+    return Place(new QGroupBox(title, parent), x, y, w, h);
+}
+
+QLineEdit* MakeEdit(QWidget* parent, int id, int x, int y, int w)
+{
+    return Place(SetControlId(new QLineEdit(parent), id), x, y, w, 12);
+}
+
+} // namespace
+
+CCreateServerDlg::CCreateServerDlg(const PageContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx)
+{
+    setObjectName("CCreateServerDlg");
+    CreateWidgets();
+    ConnectWidgets();
+    LoadControls();
+    AddLoaderStep();
+}
+
+QLineEdit* CCreateServerDlg::edit(int id) const { return FindControl<QLineEdit>(this, id); }
+QCheckBox* CCreateServerDlg::check(int id) const { return FindControl<QCheckBox>(this, id); }
+
+void CCreateServerDlg::CreateWidgets()
+{
+    resize(DluX(424), DluY(232));
+
+    // ---- left: the maps and the map cycle ----
+    MakeGroup(this, "Maps", 4, 2, 72, 228);
+    maps_ = Place(SetControlId(new QListWidget(this), 1077), 9, 13, 62, 162);
+    Place(MakeButton(this, 1079, "Refresh"), 9, 180, 62, 14);
+    Place(MakeButton(this, 1082, "Add"), 9, 196, 62, 14);
+    Place(MakeButton(this, 1083, "Add All"), 9, 212, 62, 14);
+
+    MakeGroup(this, "MapCycle", 80, 2, 84, 228);
+    cycle_ = Place(SetControlId(new QListWidget(this), 1078), 85, 13, 74, 130);
+    const std::array<std::pair<int, const char*>, 9> cycleButtons = {{{1080, "Refresh"},
+                                                                     {1013, "Remove"},
+                                                                     {1009, "Clear"},
+                                                                     {1086, "Sort"},
+                                                                     {1008, "Top"},
+                                                                     {1010, "Up"},
+                                                                     {1011, "Down"},
+                                                                     {1085, "Bottom"},
+                                                                     {1081, "Randomize"}}};
+    for (size_t i = 0; i < cycleButtons.size(); ++i) {
+        const int col = static_cast<int>(i % 2);
+        const int row = static_cast<int>(i / 2);
+        const bool last = i + 1 == cycleButtons.size();
+        Place(MakeButton(this, cycleButtons[i].first, cycleButtons[i].second), 85 + col * 38, 148 + row * 16,
+              last ? 74 : 36, 14);
+    }
+
+    // ---- right, top: the server ----
+    constexpr int kRightX = 168;
+    constexpr int kRightW = 424 - 4 - kRightX;
+    MakeGroup(this, "Server", kRightX, 2, kRightW, 58);
+    MakeLabel(this, "Server Name", kRightX + 6, 13, 50);
+    serverName_ = MakeEdit(this, 1026, kRightX + 58, 12, 100);
+    dedicated_ = Place(SetControlId(new QCheckBox("Dedicated Server", this), 1068), kRightX + 164, 13, 76, 11);
+    MakeLabel(this, "Port", kRightX + 6, 29, 20);
+    port_ = MakeEdit(this, 1076, kRightX + 28, 28, 28);
+    MakeLabel(this, "Max Players", kRightX + 62, 29, 44);
+    maxPlayers_ = MakeEdit(this, 1073, kRightX + 108, 28, 20);
+    lan_ = Place(SetControlId(new QRadioButton("LAN", this), 1069), kRightX + 140, 29, 30, 11);
+    internet_ = Place(SetControlId(new QRadioButton("Internet", this), 1070), kRightX + 176, 29, 50, 11);
+    auto* network = new QButtonGroup(this);
+    network->addButton(lan_);
+    network->addButton(internet_);
+    MakeLabel(this, "Password", kRightX + 6, 45, 40);
+    password_ = MakeEdit(this, 1072, kRightX + 58, 44, 112);
+    const auto digitsOnly = new QRegularExpressionValidator(QRegularExpression("[0-9]*"), this);
+    port_->setValidator(digitsOnly);
+    maxPlayers_->setValidator(digitsOnly);
+
+    // ---- right, middle: the game rules and the server variables ----
+    constexpr int kMiddleY = 62;
+    constexpr int kRulesW = 112;
+    MakeGroup(this, "Game Rules", kRightX, kMiddleY, kRulesW, 92);
+    const std::array<std::pair<const char*, QLineEdit**>, 3> limits = {
+        {{"Wish Limit", &wishLimit_}, {"Frag Limit", &fragLimit_}, {"Time Limit", &timeLimit_}}};
+    const std::array<int, 3> limitIds = {1065, 1066, 1067};
+    for (size_t i = 0; i < limits.size(); ++i) {
+        const int y = kMiddleY + 12 + static_cast<int>(i) * 15;
+        MakeLabel(this, limits[i].first, kRightX + 6, y + 1, 50);
+        *limits[i].second = MakeEdit(this, limitIds[i], kRightX + 58, y, 48);
+    }
+    MakeLabel(this, "Falling Damage", kRightX + 5, kMiddleY + 58, 54);
+    fallingDamage_ = Place(SetControlId(new QComboBox(this), 1074), kRightX + 58, kMiddleY + 57, 48, 13);
+    fallingDamage_->addItems({"Normal", "Realistic"});
+    MakeLabel(this, "Game Mode", kRightX + 6, kMiddleY + 74, 52);
+    gameMode_ = Place(SetControlId(new QComboBox(this), 1075), kRightX + 58, kMiddleY + 73, 48, 13);
+    gameMode_->addItems({"Free Fighting", "Team Mode", "Capture the Starstones"});
+
+    constexpr int kVarsX = kRightX + kRulesW + 4;
+    constexpr int kVarsW = kRightW - kRulesW - 4;
+    MakeGroup(this, "Server Variables", kVarsX, kMiddleY, kVarsW, 92);
+    for (size_t i = 0; i < kVariables.size(); ++i) {
+        const int y = kMiddleY + 11 + static_cast<int>(i) * 11;
+        MakeLabel(this, kVariables[i].key, kVarsX + 5, y + 1, 78);
+        Place(SetControlId(new QLineEdit(this), kVariables[i].editId), kVarsX + 83, y, 20, 10);
+        Place(MakeButton(this, kVariables[i].defaultId, "Default"), kVarsX + 105, y, 27, 10);
+    }
+
+    // ---- right, bottom: the switches and the button ----
+    constexpr int kSwitchesY = kMiddleY + 94;
+    MakeGroup(this, "Switches", kRightX, kSwitchesY, kRightW, 54);
+    for (size_t i = 0; i < kSwitches.size(); ++i) {
+        const int col = static_cast<int>(i % 2);
+        const int row = static_cast<int>(i / 2);
+        Place(SetControlId(new QCheckBox(kSwitches[i].label, this), kSwitches[i].id), kRightX + 6 + col * 120,
+              kSwitchesY + 11 + row * 10, 116, 10);
+    }
+    createServer_ = Place(MakeButton(this, 1071, "Create Server"), kRightX, 212, kRightW, 18);
+}
+
+void CCreateServerDlg::ConnectWidgets()
+{
+    // The server's own settings.
+    connect(serverName_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { ctx_.settings.serverName = text.toStdString(); });
+    connect(port_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { ctx_.settings.port = ReadNumber(text.toStdString()); });
+    connect(maxPlayers_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { ctx_.settings.maxPlayers = ReadNumber(text.toStdString()); });
+    connect(dedicated_, &QCheckBox::clicked, this, [this](bool checked) { ctx_.settings.dedicated = checked; });
+    connect(lan_, &QRadioButton::clicked, this, [this] { ctx_.settings.lan = true; });
+    connect(internet_, &QRadioButton::clicked, this, [this] { ctx_.settings.lan = false; });
+
+    // The game rules: edits on every change, the lists on a confirmed choice, the boxes on a click.
+    for (const auto& [edit, key] : {std::pair {wishLimit_, kWishLimit}, std::pair {fragLimit_, kFragLimit},
+                                    std::pair {timeLimit_, kTimeLimit}})
+        connect(edit, &QLineEdit::textChanged, this,
+                [this, key = key](const QString& text) { WriteRule(key, text.toStdString()); });
+    connect(fallingDamage_, &QComboBox::activated, this,
+            [this](int index) { WriteRule(kFallDamage, std::to_string(index)); });
+    connect(gameMode_, &QComboBox::activated, this, [this](int index) { WriteRule(kGameMode, std::to_string(index)); });
+    for (const Switch& s : kSwitches)
+        connect(check(s.id), &QCheckBox::clicked, this, [this, key = s.key](bool checked) { WriteRule(key, checked ? "1" : "0"); });
+
+    // The server variables: both files, the listen server's first.
+    for (const Variable& v : kVariables) {
+        QLineEdit* field = edit(v.editId);
+        connect(field, &QLineEdit::textChanged, this,
+                [this, key = v.key](const QString& text) { WriteVariable(key, text.toStdString()); });
+        connect(FindControl<QPushButton>(this, v.defaultId), &QPushButton::clicked, this, [this, field, v] {
+            // The field's handler writes it too: the default goes to each file twice.
+            field->setText(v.defaultValue);
+            WriteVariable(v.key, v.defaultValue);
+        });
+    }
+
+    // The maps and the map cycle.
+    connect(FindControl<QPushButton>(this, 1079), &QPushButton::clicked, this, &CCreateServerDlg::ListMaps);
+    connect(FindControl<QPushButton>(this, 1080), &QPushButton::clicked, this, &CCreateServerDlg::LoadMapCycle);
+    connect(FindControl<QPushButton>(this, 1082), &QPushButton::clicked, this, &CCreateServerDlg::OnAddMap);
+    connect(maps_, &QListWidget::itemDoubleClicked, this, &CCreateServerDlg::OnAddMap);
+    connect(FindControl<QPushButton>(this, 1083), &QPushButton::clicked, this, &CCreateServerDlg::OnAddAllMaps);
+    connect(FindControl<QPushButton>(this, 1013), &QPushButton::clicked, this, &CCreateServerDlg::OnRemoveEntry);
+    connect(FindControl<QPushButton>(this, 1009), &QPushButton::clicked, this, &CCreateServerDlg::OnClearCycle);
+    connect(FindControl<QPushButton>(this, 1008), &QPushButton::clicked, this, [this] { OnMove(MapMove::Top); });
+    connect(FindControl<QPushButton>(this, 1010), &QPushButton::clicked, this, [this] { OnMove(MapMove::Up); });
+    connect(FindControl<QPushButton>(this, 1011), &QPushButton::clicked, this, [this] { OnMove(MapMove::Down); });
+    connect(FindControl<QPushButton>(this, 1085), &QPushButton::clicked, this, [this] { OnMove(MapMove::Bottom); });
+    connect(FindControl<QPushButton>(this, 1086), &QPushButton::clicked, this, &CCreateServerDlg::OnSort);
+    connect(FindControl<QPushButton>(this, 1081), &QPushButton::clicked, this, &CCreateServerDlg::OnRandomize);
+
+    connect(createServer_, &QPushButton::clicked, this, &CCreateServerDlg::OnCreateServer);
+}
+
+void CCreateServerDlg::LoadControls()
+{
+    const AppSettings& s = ctx_.settings;
+    const QSignalBlocker quietName(serverName_);
+    const QSignalBlocker quietPort(port_);
+    const QSignalBlocker quietPlayers(maxPlayers_);
+    serverName_->setText(QString::fromStdString(s.serverName));
+    dedicated_->setChecked(s.dedicated);
+    (s.lan ? lan_ : internet_)->setChecked(true);
+    port_->setText(QString::number(s.port));
+    maxPlayers_->setText(QString::number(s.maxPlayers));
+    // Until the loader has read game.cfg: nothing chosen.
+    fallingDamage_->setCurrentIndex(-1);
+    gameMode_->setCurrentIndex(-1);
+}
+
+void CCreateServerDlg::AddLoaderStep()
+{
+    ctx_.loader.AddStep(CSettingsLoader::CreateServer, this, [this](LoaderInput& in) -> LoaderApply {
+        CreateServerValues v;
+        v.maps = ::ListMaps(JoinPath(in.files.modFolder(), "maps"));
+        v.cycle = ::LoadMapCycle(in.files.Path(kMapCycle));
+        in.files.LoadCvarText(kGameCfg);
+        v.wish = in.files.ReadCvar(kWishLimit, "", true);
+        v.frag = in.files.ReadCvar(kFragLimit, "", true);
+        v.time = in.files.ReadCvar(kTimeLimit, "", true);
+        v.fallDamage = in.files.ReadCvar(kFallDamage, "", true);
+        v.gameMode = in.files.ReadCvar(kGameMode, "", true);
+        for (size_t i = 0; i < kSwitches.size(); ++i)
+            v.switches[i] = in.files.ReadCvar(kSwitches[i].key, "", true);
+        in.files.LoadCvarText(kListenCfg);
+        for (size_t i = 0; i < kVariables.size(); ++i) {
+            v.variables[i] = in.files.ReadCvar(kVariables[i].key, "", false);
+            if (v.variables[i].empty())
+                v.variables[i] = kVariables[i].defaultValue;
+        }
+        return [this, v = std::move(v), files = in.files] {
+            {
+                const QSignalBlocker quiet(maps_);
+                maps_->clear();
+                for (const std::string& map : v.maps)
+                    maps_->addItem(DisplayText(map));
+                maps_->setCurrentRow(maps_->count() > 0 ? 0 : -1);
+            }
+            ShowCycle(v.cycle, -1);
+            // Filled edits write their values back, as typing would: the limits to game.cfg,
+            // the variables to both server files — to the files this run read. The lists and
+            // the boxes are only shown.
+            const std::array<std::tuple<QLineEdit*, const char*, const std::string*>, 3> limits = {
+                {{wishLimit_, kWishLimit, &v.wish}, {fragLimit_, kFragLimit, &v.frag}, {timeLimit_, kTimeLimit, &v.time}}};
+            for (const auto& [field, key, value] : limits) {
+                const QSignalBlocker quiet(field);
+                field->setText(DisplayText(*value));
+                files.WriteCvar(kGameCfg, key, *value, true);
+            }
+            fallingDamage_->setCurrentIndex(v.fallDamage == "0" ? 0 : 1);
+            const int mode = ReadNumber(v.gameMode);
+            gameMode_->setCurrentIndex(mode >= 0 && mode <= 2 ? mode : 0);
+            for (size_t i = 0; i < kSwitches.size(); ++i)
+                check(kSwitches[i].id)->setChecked(v.switches[i] != "0");
+            for (size_t i = 0; i < kVariables.size(); ++i) {
+                QLineEdit* field = edit(kVariables[i].editId);
+                const QSignalBlocker quiet(field);
+                field->setText(DisplayText(v.variables[i]));
+                files.WriteCvar(kListenCfg, kVariables[i].key, v.variables[i], false);
+                files.WriteCvar(kServerCfg, kVariables[i].key, v.variables[i], false);
+            }
+        };
+    });
+}
+
+// ---- files ---------------------------------------------------------------------------------
+
+std::string CCreateServerDlg::ModFile(const char* name) const
+{
+    return CvarFiles::ForSettings(ctx_.settings).Path(name);
+}
+
+std::string CCreateServerDlg::MapCyclePath() const
+{
+    return ModFile(kMapCycle);
+}
+
+void CCreateServerDlg::WriteRule(const char* key, const std::string& value) const
+{
+    CvarFiles::ForSettings(ctx_.settings).WriteCvar(kGameCfg, key, value, true);
+}
+
+void CCreateServerDlg::WriteVariable(const char* key, const std::string& value) const
+{
+    const CvarFiles files = CvarFiles::ForSettings(ctx_.settings);
+    files.WriteCvar(kListenCfg, key, value, false);
+    files.WriteCvar(kServerCfg, key, value, false);
+}
+
+// ---- maps and map cycle ----------------------------------------------------------------------
+
+void CCreateServerDlg::ListMaps()
+{
+    const QSignalBlocker quiet(maps_);
+    maps_->clear();
+    for (const std::string& map : ::ListMaps(JoinPath(CvarFiles::ForSettings(ctx_.settings).modFolder(), "maps")))
+        maps_->addItem(DisplayText(map));
+    maps_->setCurrentRow(maps_->count() > 0 ? 0 : -1);
+}
+
+void CCreateServerDlg::LoadMapCycle()
+{
+    ShowCycle(::LoadMapCycle(MapCyclePath()), -1);
+}
+
+std::vector<std::string> CCreateServerDlg::CycleEntries() const
+{
+    std::vector<std::string> entries;
+    for (int i = 0; i < cycle_->count(); ++i)
+        entries.push_back(cycle_->item(i)->data(Qt::UserRole).toByteArray().toStdString());
+    return entries;
+}
+
+void CCreateServerDlg::ShowCycle(const std::vector<std::string>& entries, int selected)
+{
+    const QSignalBlocker quiet(cycle_);
+    cycle_->clear();
+    for (const std::string& entry : entries) {
+        // Shown as the user reads it, kept as the file has it.
+        auto* item = new QListWidgetItem(DisplayText(entry));
+        item->setData(Qt::UserRole, QByteArray::fromStdString(entry));
+        cycle_->addItem(item);
+    }
+    cycle_->setCurrentRow(selected);
+}
+
+void CCreateServerDlg::SaveCycle()
+{
+    SaveMapCycle(MapCyclePath(), CycleEntries());
+}
+
+void CCreateServerDlg::OnAddMap()
+{
+    QListWidgetItem* map = maps_->currentItem();
+    if (!map || !map->isSelected())
+        return;
+    std::vector<std::string> entries = CycleEntries();
+    const std::string name = map->text().toStdString();
+    entries.push_back(name);
+    ShowCycle(entries, cycle_->currentRow());
+    AppendToMapCycle(MapCyclePath(), name);
+}
+
+void CCreateServerDlg::OnAddAllMaps()
+{
+    std::vector<std::string> entries = CycleEntries();
+    for (int i = 0; i < maps_->count(); ++i) {
+        const std::string name = maps_->item(i)->text().toStdString();
+        entries.push_back(name);
+        AppendToMapCycle(MapCyclePath(), name);
+    }
+    ShowCycle(entries, cycle_->currentRow());
+}
+
+void CCreateServerDlg::OnRemoveEntry()
+{
+    const int row = cycle_->currentRow();
+    if (row < 0 || !cycle_->item(row)->isSelected())
+        return;
+    std::vector<std::string> entries = CycleEntries();
+    entries.erase(entries.begin() + row);
+    ShowCycle(entries, -1);
+    SaveCycle();
+}
+
+void CCreateServerDlg::OnClearCycle()
+{
+    ClearMapCycle(MapCyclePath());
+    ShowCycle({}, -1);
+}
+
+void CCreateServerDlg::OnMove(MapMove move)
+{
+    const int row = cycle_->currentRow();
+    if (row < 0 || !cycle_->item(row)->isSelected())
+        return;
+    std::vector<std::string> entries = CycleEntries();
+    const int moved = MoveMapCycleEntry(entries, row, move);
+    if (moved < 0)
+        return;
+    // The moved entry is found again by its text from the place just before it.
+    ShowCycle(entries, FindEntryStartingWith(entries, entries[static_cast<size_t>(moved)], moved - 1));
+    cycle_->setFocus();
+    SaveCycle();
+}
+
+void CCreateServerDlg::OnSort()
+{
+    std::vector<std::string> entries = CycleEntries();
+    SortMapCycle(entries);
+    ShowCycle(entries, -1);
+    SaveCycle();
+}
+
+void CCreateServerDlg::OnRandomize()
+{
+    std::vector<std::string> entries = CycleEntries();
+    RandomizeMapCycle(entries, ProgramRandom());
+    ShowCycle(entries, -1);
+    SaveCycle();
+}
+
+// ---- the server ------------------------------------------------------------------------------
+
+void CCreateServerDlg::OnCreateServer()
+{
+    if (maps_->count() == 0) {
+        // No map, no server: the game would start to an error of its own.
+        if (ctx_.message)
+            ctx_.message("Create Server", kNoMaps);
+        return;
+    }
+    QListWidgetItem* chosen = maps_->currentItem();
+    if (!chosen || !chosen->isSelected())
+        chosen = maps_->item(0);
+    LaunchWithParameters(ctx_.settings,
+                         BuildServerArguments(ctx_.settings, chosen->text().toStdString(), password_->text().toStdString()));
+}
