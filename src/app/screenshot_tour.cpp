@@ -183,10 +183,16 @@ void ScreenshotTour::Run()
     }
     main->tabs()->setCurrentIndex(CMainDlg::ServerBrowser);
 
+    // The settings window, page by page, as the loader filled them from the game's files.
     CSettingsDlg* settings = main->settingsDlg();
     settings->show();
-    Pump(100);
-    Shoot(settings, "settings");
+    const char* const pageNames[CSettingsDlg::PageCount] = {"settings-main", "settings-misc", "settings-binds"};
+    for (int i = 0; i < CSettingsDlg::PageCount; ++i) {
+        settings->tabs()->setCurrentIndex(i);
+        Pump(100);
+        Shoot(settings, pageNames[i]);
+    }
+    settings->tabs()->setCurrentIndex(CSettingsDlg::MainPage);
     settings->hide();
 
     CAboutDlg about(main);

@@ -1,6 +1,8 @@
 #include "gameconfig/settings_dlg.h"
 
+#include "gameconfig/settings_binds.h"
 #include "gameconfig/settings_main.h"
+#include "gameconfig/settings_misc.h"
 #include "ui/control_id.h"
 #include "ui/dialog_units.h"
 
@@ -35,14 +37,10 @@ CSettingsDlg::CSettingsDlg(const PageContext& ctx, QWidget* parent) : QDialog(pa
     const QRect pageRect = DluRect(0, kPageTopDlu, 280, 180);
     main_ = new CSettingsMain(ctx_, this);
     pages_[MainPage] = main_;
-    // The client options and the key bindings get their pages of their own; until then the
-    // tabs show empty pages.
-    auto* misc = new QWidget(this);
-    misc->setObjectName("CSettingsMisc");
-    pages_[MiscPage] = misc;
-    auto* binds = new QWidget(this);
-    binds->setObjectName("CSettingsBinds");
-    pages_[BindsPage] = binds;
+    misc_ = new CSettingsMisc(ctx_, this);
+    pages_[MiscPage] = misc_;
+    binds_ = new CSettingsBinds(ctx_, this);
+    pages_[BindsPage] = binds_;
     for (QWidget* p : pages_) {
         p->setGeometry(pageRect);
         p->hide();

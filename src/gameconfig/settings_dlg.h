@@ -4,7 +4,9 @@
 #include <QDialog>
 
 class QTabBar;
+class CSettingsBinds;
 class CSettingsMain;
+class CSettingsMisc;
 
 // The modeless settings window: "Main Settings", "Misc." and "Binds Editor" pages under a tab
 // strip. Owned by the main window and hidden until "Settings" is chosen; closing it only hides
@@ -24,6 +26,8 @@ public:
 
     QTabBar* tabs() const { return tabs_; }
     CSettingsMain* mainPage() const { return main_; }
+    CSettingsMisc* miscPage() const { return misc_; }
+    CSettingsBinds* bindsPage() const { return binds_; }
     QWidget* page(int index) const { return index >= 0 && index < PageCount ? pages_[index] : nullptr; }
     QWidget* currentPage() const { return current_; }
 
@@ -41,6 +45,8 @@ private:
     const PageContext& ctx_;
     QTabBar* tabs_ = nullptr;
     CSettingsMain* main_ = nullptr;
+    CSettingsMisc* misc_ = nullptr;
+    CSettingsBinds* binds_ = nullptr;
     QWidget* pages_[PageCount] = {};
     QWidget* current_ = nullptr;
 };

@@ -1,0 +1,212 @@
+#include "gameconfig/settings_fixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "ui/sort_list_ctrl.h"
+
+namespace {
+
+const char* const kOptions = "cl_himodels \"1\"\r\nfps_max \"100\"\r\nnet_graph \"0\"\r\nsensitivity \"3.5\"\r\n"
+                             "MP3Volume \"0.8\"\r\nmp_decals \"300\"";
+
+} // namespace
+
+TEST_F(SettingsPage, MiscPageShowsTheSettingsAndConfigCfg)
+{
+    settings.console = true;
+    settings.priority = 1;
+    settings.timeout = 2.5f;
+    settings.skipTrackInfo = true;
+    settings.detectVbr = true;
+    WriteText(Mod("config.cfg"), std::string(kOptions) + "\r\ncl_fxquality \"1\"\r\ncl_beamquality \"4\"");
+    std::filesystem::create_directories(dir.File("game/other"));
+    WriteText(dir.File("game/other/liblist.gam"), "game \"Other\"");
+    std::filesystem::create_directories(dir.File("game/valve_no_liblist"));
+    WriteText(Mod("liblist.gam"), "game \"ZNK\"");
+    Build();
+    Load();
+    EXPECT_EQ(misc()->timeout()->text(), "2.500000");
+    EXPECT_TRUE(misc()->check(1131)->isChecked());
+    EXPECT_FALSE(misc()->check(1045)->isChecked());
+    EXPECT_EQ(misc()->priority()->currentText(), "Above Normal");
+    EXPECT_FALSE(misc()->check(1177)->isChecked());
+    EXPECT_FALSE(misc()->check(1176)->isEnabled());
+    EXPECT_TRUE(misc()->check(1176)->isChecked());
+    QStringList mods;
+    for (int i = 0; i < misc()->mod()->count(); ++i)
+        mods << misc()->mod()->itemText(i);
+    mods.sort();
+    EXPECT_EQ(mods, (QStringList {"other", "znk"}));
+    EXPECT_EQ(misc()->mod()->currentText(), "znk");
+    EXPECT_TRUE(misc()->check(1132)->isChecked());
+    EXPECT_EQ(misc()->edit(1134)->text(), "100");
+    EXPECT_EQ(misc()->edit(1137)->text(), "0.8");
+    EXPECT_EQ(misc()->fxQuality()->currentText(), "Low");
+    EXPECT_EQ(misc()->beamQuality()->currentText(), "Crappy");
+    // The five fields were written back as read (already quoted: the same bytes).
+    EXPECT_EQ(ReadText(Mod("config.cfg")), std::string(kOptions) + "\r\ncl_fxquality \"1\"\r\ncl_beamquality \"4\"\r\n"
+                                                                   "name \"\"");
+}
+
+TEST_F(SettingsPage, QualityListsWriteConfigAndStoreTheirChoice)
+{
+    WriteText(Mod("config.cfg"), kOptions);
+    Build();
+    Load();
+    EXPECT_EQ(misc()->fxQuality()->currentText(), "High");
+    EXPECT_EQ(misc()->beamQuality()->currentText(), "Best");
+    Choose(misc()->fxQuality(), 3);
+    EXPECT_EQ(settings.fxQuality, 1);
+    Choose(misc()->beamQuality(), 4);
+    EXPECT_EQ(settings.beamQuality, 5);
+    const std::string config = ReadText(Mod("config.cfg"));
+    EXPECT_NE(config.find("cl_fxquality \"0\""), std::string::npos);
+    EXPECT_NE(config.find("cl_beamquality \"4\""), std::string::npos);
+
+    // Gone from the file, the stored choice is written again at the next load and shown.
+    WriteText(Mod("config.cfg"), kOptions);
+    Load();
+    EXPECT_EQ(misc()->fxQuality()->currentText(), "No FX");
+    EXPECT_EQ(misc()->beamQuality()->currentText(), "Crappy");
+    const std::string reloaded = ReadText(Mod("config.cfg"));
+    EXPECT_NE(reloaded.find("cl_fxquality \"0\""), std::string::npos);
+    EXPECT_NE(reloaded.find("cl_beamquality \"4\""), std::string::npos);
+}
+
+TEST_F(SettingsPage, DustTrailsAndRocksFollowTheSettingWhenTheFileSaysNo)
+{
+    WriteText(Mod("config.cfg"), "cl_dusttrails \"0\"\r\ncl_3drocks \"0\"");
+    settings.dustTrails = true;
+    Build();
+    Load();
+    EXPECT_TRUE(misc()->check(1043)->isChecked());
+    EXPECT_FALSE(misc()->check(1133)->isChecked());
+    EXPECT_EQ(ReadText(Mod("config.cfg")), "cl_dusttrails \"1\"\r\ncl_3drocks \"0\"\r\nname \"\"" + kMiscTextsAppended);
+    Tick(misc()->check(1133));
+    EXPECT_TRUE(settings.rocks3d);
+    EXPECT_NE(ReadText(Mod("config.cfg")).find("cl_3drocks \"1\""), std::string::npos);
+    Tick(misc()->check(1043));
+    EXPECT_FALSE(settings.dustTrails);
+    EXPECT_NE(ReadText(Mod("config.cfg")).find("cl_dusttrails \"0\""), std::string::npos);
+}
+
+TEST_F(SettingsPage, TimeoutAndPlaylistOptions)
+{
+    Build();
+    misc()->timeout()->clear();
+    std::vector<float> stored;
+    QObject::connect(misc()->timeout(), &QLineEdit::textChanged, [&] { stored.push_back(settings.timeout); });
+    QTest::keyClicks(misc()->timeout(), "0.5");
+    EXPECT_EQ(stored, (std::vector<float> {1.0f, 1.0f, 0.5f}));
+    misc()->timeout()->setText("fast");
+    EXPECT_EQ(settings.timeout, 1.0f);
+    misc()->timeout()->setText("-2");
+    EXPECT_EQ(settings.timeout, -2.0f); // stored as typed; the engine clamps what it uses
+
+    Tick(misc()->check(1176));
+    EXPECT_TRUE(settings.detectVbr);
+    Tick(misc()->check(1177)); // off: lengths are not measured
+    EXPECT_TRUE(settings.skipTrackInfo);
+    EXPECT_FALSE(misc()->check(1176)->isEnabled());
+    EXPECT_TRUE(misc()->check(1176)->isChecked());
+    EXPECT_TRUE(settings.detectVbr);
+    Tick(misc()->check(1177));
+    EXPECT_FALSE(settings.skipTrackInfo);
+    EXPECT_TRUE(misc()->check(1176)->isEnabled());
+
+    Choose(misc()->priority(), 0);
+    EXPECT_EQ(settings.priority, -2);
+    Tick(misc()->check(1044));
+    EXPECT_TRUE(settings.numericPing);
+}
+
+TEST_F(SettingsPage, AModChosenWhileTheLoaderRunsDoesNothingAndWorksAfterwards)
+{
+    std::filesystem::create_directories(dir.File("game/other"));
+    WriteText(dir.File("game/other/liblist.gam"), "game \"Other\"");
+    WriteText(Mod("liblist.gam"), "game \"ZNK\"");
+    Build();
+    Load();
+    const int other = misc()->mod()->findText("other");
+    ASSERT_GE(other, 0);
+    loader.Start();
+    ASSERT_TRUE(loader.running());
+    Choose(misc()->mod(), other);
+    EXPECT_EQ(settings.modFolder, "znk");
+    EXPECT_EQ(misc()->mod()->currentText(), "znk");
+    EXPECT_EQ(locationChanges, 0);
+    ASSERT_TRUE(loader.WaitUntilIdle(5000));
+    Choose(misc()->mod(), other);
+    EXPECT_EQ(settings.modFolder, "other");
+    EXPECT_EQ(locationChanges, 1);
+    ASSERT_TRUE(loader.WaitUntilIdle(5000));
+    EXPECT_EQ(misc()->mod()->currentText(), "other");
+}
+
+TEST_F(SettingsPage, BindsListShowsBindLinesAndEditsThem)
+{
+    WriteText(Mod("config.cfg"), "bind \"w\" \"+forward\"\r\nbind \"ws\" \"+speed\"\r\nbind w +back\r\n"
+                                 "bindtoggle x\r\nBind \"q\" \"quit\"\r\nbind \"F5\" \"snapshot; say done\"\r\n"
+                                 "bind \"w\" \"+jump\"\r\nname \"x\"");
+    Build();
+    Load();
+    CSortListCtrl* list = binds()->list();
+    std::vector<std::string> rows;
+    for (int r = 0; r < list->GetItemCount(); ++r)
+        rows.push_back(list->GetItemTextStd(r, 0) + "=" + list->GetItemTextStd(r, 1));
+    EXPECT_EQ(rows, (std::vector<std::string> {"w=+forward", "ws=+speed", "w=+back", "F5=snapshot; say done", "w=+jump"}));
+
+    // The down arrow shows the binding it moves to.
+    list->setFocus();
+    list->SelectRow(0);
+    QTest::keyClick(list, Qt::Key_Down);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return binds()->keyLabel()->text() == "ws"; }, 1000));
+    EXPECT_EQ(binds()->command()->text(), "+speed");
+
+    // A new command for it: the first line of that key, and the list.
+    binds()->command()->setText("+duck");
+    EXPECT_NE(ReadText(Mod("config.cfg")).find("bind \"ws\" \"+duck\""), std::string::npos);
+    EXPECT_EQ(list->GetItemTextStd(1, 1), "+duck");
+
+    // Deleting w: every `bind "w"` line, not "ws" and not the unquoted one.
+    list->SelectRow(0);
+    QTest::mouseClick(FindById<QPushButton>(binds(), 1143), Qt::LeftButton);
+    EXPECT_EQ(ReadText(Mod("config.cfg")), "bind \"ws\" \"+duck\"\r\nbind w +back\r\nbindtoggle x\r\nBind \"q\" \"quit\"\r\n"
+                                           "bind \"F5\" \"snapshot; say done\"\r\nname \"x\"" +
+                                               kMiscTextsAppended);
+    EXPECT_EQ(binds()->keyLabel()->text(), "");
+    EXPECT_EQ(binds()->command()->text(), "");
+    EXPECT_EQ(list->GetItemCount(), 4);
+}
+
+TEST_F(SettingsPage, AddBindAsksKeyThenCommand)
+{
+    WriteText(Mod("config.cfg"), "bind \"w\" \"+forward\"");
+    Build();
+    Load();
+    QObject scope;
+    // Cancel at the second question: nothing.
+    AnswerInputBox(scope, "k", true);
+    QTimer::singleShot(300, &scope, [&] { AnswerInputBox(scope, QString(), false); });
+    QTest::mouseClick(FindById<QPushButton>(binds(), 1142), Qt::LeftButton);
+    EXPECT_EQ(binds()->list()->GetItemCount(), 1);
+    const std::string loaded = "bind \"w\" \"+forward\"\r\nname \"\"" + kMiscTextsAppended;
+    EXPECT_EQ(ReadText(Mod("config.cfg")), loaded);
+
+    InputBoxSeen first, second;
+    AnswerInputBox(scope, "k", true, &first);
+    QTimer::singleShot(300, &scope, [&] { AnswerInputBox(scope, "+use", true, &second); });
+    QTest::mouseClick(FindById<QPushButton>(binds(), 1142), Qt::LeftButton);
+    EXPECT_EQ(first.title, "Bind Editor");
+    EXPECT_EQ(first.prompt, "Please type the Key yo be bound");
+    EXPECT_EQ(second.prompt, "Type the command to assign to k");
+    ASSERT_EQ(binds()->list()->GetItemCount(), 2);
+    EXPECT_EQ(binds()->list()->GetSelectedRow(), 1);
+    EXPECT_EQ(ReadText(Mod("config.cfg")), loaded + "\r\nbind \"k\" \"+use\"");
+}
