@@ -4,6 +4,7 @@
 #include "ui/dialog_units.h"
 #include "launch/game_launcher.h"
 #include "ui/input_box.h"
+#include "ui/server_details.h"
 #include "settings/server_store.h"
 #include "ui/sort_list_ctrl.h"
 #include "ui/display_text.h"
@@ -363,23 +364,13 @@ void CServerBrowserDlg::OnDetailsRequested()
 
 void CServerBrowserDlg::OnPlayersReceived(const std::vector<PlayerEntry>& players)
 {
-    players_->DeleteAllItems();
-    for (const PlayerEntry& p : players) {
-        const int row = players_->InsertItem(players_->GetItemCount(), p.name);
-        players_->SetItemText(row, 1, p.score);
-        players_->SetItemText(row, 2, p.time);
-        players_->SetItemText(row, kPlayerIdColumn, p.id);
-    }
+    ShowPlayers(players_, players);
 }
 
 void CServerBrowserDlg::OnRulesReceived(const std::vector<std::pair<std::string, std::string>>& rules)
 {
     rules_->setColumnWidth(0, kRulesNameWidthFilled);
-    rules_->DeleteAllItems();
-    for (const auto& [name, value] : rules) {
-        const int row = rules_->InsertItem(rules_->GetItemCount(), name);
-        rules_->SetItemText(row, 1, value);
-    }
+    ShowRules(rules_, rules);
 }
 
 // ---- buttons -------------------------------------------------------------------------------
@@ -563,12 +554,7 @@ QMenu* CServerBrowserDlg::BuildContextMenu(CReportListCtrl* list)
         // "Please Wait" has no id: there is no player to befriend yet.
         if (players_->GetItemText(0, kPlayerIdColumn).isEmpty())
             return nullptr;
-        auto* menu = new QMenu(this);
-        connect(AddCommand(menu, 2152, "Add to Friends List"), &QAction::triggered, this,
-                &CServerBrowserDlg::OnAddFriend);
-        connect(AddCommand(menu, 2153, "Remove from Friends List"), &QAction::triggered, this,
-                &CServerBrowserDlg::OnRemoveFriend);
-        return menu;
+        return FriendsMenu(this, 2152, 2153, [this] { OnAddFriend(); }, [this] { OnRemoveFriend(); });
     }
     if (list != favorites_ && list != servers_)
         return nullptr;

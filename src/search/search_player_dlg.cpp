@@ -9,6 +9,7 @@
 #include "ui/dialog_units.h"
 #include "ui/display_text.h"
 #include "ui/input_box.h"
+#include "ui/server_details.h"
 #include "ui/sort_list_ctrl.h"
 
 #include <QAction>
@@ -317,23 +318,13 @@ void CSearchPlayerDlg::OnPingReceived(const std::string& ping)
 
 void CSearchPlayerDlg::OnPlayersReceived(const std::vector<PlayerEntry>& players)
 {
-    players_->DeleteAllItems();
-    for (const PlayerEntry& p : players) {
-        const int row = players_->InsertItem(players_->GetItemCount(), p.name);
-        players_->SetItemText(row, 1, p.score);
-        players_->SetItemText(row, 2, p.time);
-        players_->SetItemText(row, kPlayerIdColumn, p.id);
-    }
+    ShowPlayers(players_, players);
 }
 
 void CSearchPlayerDlg::OnRulesReceived(const std::vector<std::pair<std::string, std::string>>& rules)
 {
     rules_->setColumnWidth(1, kRuleValueWidthFilled);
-    rules_->DeleteAllItems();
-    for (const auto& [name, value] : rules) {
-        const int row = rules_->InsertItem(rules_->GetItemCount(), name);
-        rules_->SetItemText(row, 1, value);
-    }
+    ShowRules(rules_, rules);
 }
 
 // ---- selections ----------------------------------------------------------------------------
@@ -508,12 +499,7 @@ QMenu* CSearchPlayerDlg::BuildContextMenu(CReportListCtrl* list)
         // "Please Wait" has no id: there is no player yet.
         if (players_->GetItemText(0, kPlayerIdColumn).isEmpty())
             return nullptr;
-        auto* menu = new QMenu(this);
-        connect(AddCommand(menu, 2154, "Add to Friends List"), &QAction::triggered, this,
-                &CSearchPlayerDlg::OnAddPlayerToFriends);
-        connect(AddCommand(menu, 2155, "Remove from Friends List"), &QAction::triggered, this,
-                &CSearchPlayerDlg::OnRemovePlayerFromFriends);
-        return menu;
+        return FriendsMenu(this, 2154, 2155, [this] { OnAddPlayerToFriends(); }, [this] { OnRemovePlayerFromFriends(); });
     }
     if (list != results_ || results_->GetItemText(0, kServerColumn).isEmpty())
         return nullptr;
