@@ -10,6 +10,7 @@
 #include "browser/server_browser_dlg.h"
 #include "core/path.h"
 #include "gameconfig/settings_dlg.h"
+#include "gameconfig/settings_main.h"
 #include "music/playlist_editor_dlg.h"
 #include "query/query_engine.h"
 #include "search/search_player_dlg.h"
@@ -18,6 +19,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QLinearGradient>
 #include <QMenuBar>
 #include <QPainter>
@@ -128,11 +130,15 @@ void CMainDlg::CreateWidgets()
     // Pages sit below the tab strip at their own place and are never moved.
     const QRect pageRect = DluRect(0, kPageTopDlu, kClientWidthDlu, kClientHeightDlu - kPageTopDlu);
     settings_ = new CSettingsDlg(ctx_, this);
+    // The bot page's help windows belong to the main window; the page shows and hides them.
+    botChat_ = new CBotChatDlg(this);
+    botClass_ = new CBotClassDlg(this);
+    botMisc_ = new CBotMiscDlg(this);
     serverBrowser_ = new CServerBrowserDlg(ctx_, client_);
     searchPlayer_ = new CSearchPlayerDlg(ctx_, client_);
     playlistEditor_ = new CPlaylistEditorDlg(client_);
     createServer_ = new CCreateServerDlg(ctx_, client_);
-    botEditor_ = new CBotEditorDlg(client_);
+    botEditor_ = new CBotEditorDlg(ctx_, BotHelpWindows {botClass_, botMisc_, botChat_}, client_);
     pages_[ServerBrowser] = serverBrowser_;
     pages_[SearchPlayer] = searchPlayer_;
     pages_[PlaylistEditor] = playlistEditor_;
@@ -144,9 +150,6 @@ void CMainDlg::CreateWidgets()
     }
 
     about_ = new CAboutDlg(this);
-    botChat_ = new CBotChatDlg(this);
-    botClass_ = new CBotClassDlg(this);
-    botMisc_ = new CBotMiscDlg(this);
 
     saveTimer_ = new QTimer(this);
     saveTimer_->setObjectName("timer1");
@@ -194,6 +197,10 @@ void CMainDlg::ConnectWidgets()
     connect(tabs_, &QTabBar::currentChanged, this, &CMainDlg::OnTabChanged);
     connect(saveTimer_, &QTimer::timeout, this, &CMainDlg::OnSaveTimer);
     connect(settings_, &CSettingsDlg::shownChanged, settingsAction_, &QAction::setChecked);
+    // "Activate Bots" is the settings page's "Bots" button pressed from the bot page: the game
+    // library field there shows it (and writes it once more, as that button does).
+    connect(botEditor_, &CBotEditorDlg::gameLibraryActivated, settings_->mainPage()->gameLibrary(),
+            &QLineEdit::setText);
 }
 
 QWidget* CMainDlg::page(int index) const

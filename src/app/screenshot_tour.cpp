@@ -4,6 +4,8 @@
 #include "ui/input_box.h"
 #include "app/main_dlg.h"
 #include "app/tool_app.h"
+#include "bots/bot_editor_dlg.h"
+#include "bots/bot_help_dlgs.h"
 #include "gameconfig/find_hl_dlg.h"
 #include "gameconfig/settings_dlg.h"
 #include "ui/sort_list_ctrl.h"
@@ -167,6 +169,36 @@ void ScreenshotTour::RefreshBrowser(CMainDlg* main)
     Pump(100);
 }
 
+// A line of the demo's bot.cfg picked on the bot tab as a user picks it (the tab's picture
+// below shows it), and the tab's three help windows opened by their toggles.
+void ScreenshotTour::ShootBots(CMainDlg* main)
+{
+    main->tabs()->setCurrentIndex(CMainDlg::BotEditor);
+    Pump(100);
+    CBotEditorDlg* page = main->botEditor();
+    QListWidget* list = page->list();
+    if (list->count() > 3) {
+        list->setFocus();
+        const QPoint at = list->visualItemRect(list->item(3)).center();
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent click(type, at, list->viewport()->mapToGlobal(at), Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+            QApplication::sendEvent(list->viewport(), &click);
+        }
+    }
+    const std::pair<int, CBotHelpDlg*> helps[] = {
+        {1065, main->botClassHelp()}, {1063, main->botMiscHelp()}, {1064, main->botChatHelp()}};
+    for (const auto& [id, window] : helps) {
+        auto* toggle = page->findChild<QPushButton*>(QString("id%1").arg(id));
+        if (!toggle)
+            continue;
+        toggle->click();
+        Pump(100);
+        Shoot(window, FileSafe(window->windowTitle()));
+        toggle->click();
+    }
+}
+
 void ScreenshotTour::Run()
 {
     QDir().mkpath(folder_);
@@ -175,6 +207,7 @@ void ScreenshotTour::Run()
     RefreshBrowser(main);
     SearchPlayers(main);
     ShootConsole(main);
+    ShootBots(main);
 
     for (int i = 0; i < CMainDlg::PageCount; ++i) {
         main->tabs()->setCurrentIndex(i);

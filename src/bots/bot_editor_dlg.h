@@ -1,10 +1,135 @@
 #pragma once
-#include <QWidget>
+#include "bots/bot_config.h"
+#include "gamefiles/settings_loader.h"
+#include "ui/page_context.h"
 
-// The bot tab: the mod's bot configuration.
-// The main window creates it once, hidden, and only shows or hides it.
+#include <QWidget>
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class CBotHelpDlg;
+
+// The three help windows the page's Help toggles show and hide; the main window owns them.
+struct BotHelpWindows {
+    CBotHelpDlg* teamClass = nullptr;
+    CBotHelpDlg* misc = nullptr;
+    CBotHelpDlg* chat = nullptr;
+};
+
+// The "ZNK Bots 3.0" tab: the mod's bot.cfg as an ordered list of lines, with buttons to move,
+// remove and add bots, super bots, team fills, pauses and free commands; the bot plug-in's
+// options of bot.cfg and game.cfg; whether the plug-in is installed, and a button that makes the
+// mod load it. Every change is written the moment it is made. The main window creates the page
+// once, hidden, and only shows or hides it.
 class CBotEditorDlg : public QWidget {
     Q_OBJECT
 public:
-    explicit CBotEditorDlg(QWidget* parent = nullptr) : QWidget(parent) { setObjectName("CBotEditorDlg"); }
+    // ctx must outlive the page, and so must the help windows. The page gives the settings loader
+    // its step (the bot list).
+    CBotEditorDlg(const PageContext& ctx, BotHelpWindows help, QWidget* parent = nullptr);
+
+    // LoadBotConfig: reads the bot files of the settings' game now and fills the page.
+    void LoadBotConfig();
+
+    QListWidget* list() const { return list_; }
+    QGroupBox* listFrame() const { return listFrame_; }
+    QLabel* status() const { return status_; }
+    const BotConfig& config() const { return config_; }
+
+Q_SIGNALS:
+    // "Activate Bots" has pointed liblist.gam's gamedll at the bot plug-in: whatever shows the
+    // game library follows.
+    void gameLibraryActivated(const QString& library);
+
+private:
+    void CreateWidgets();
+    void ConnectWidgets();
+    void LoadControls();
+    void AddLoaderStep();
+
+    // What a load read, shown; the three game.cfg numbers written back to the files read.
+    void ShowBotConfig(const BotConfigRead& read, const CvarFiles& files);
+    void SetEditingEnabled(bool enabled);
+    // The list box from the model, entry index selected (none for -1) without the selection's
+    // handler running.
+    void ShowLines(int select);
+    int SelectedIndex() const;
+    // After a move or an add: the entry selected, the file written.
+    void Changed(int select, bool focusList);
+
+    void OnMove(BotConfig::Move to);
+    void OnRemove();
+    void OnClear();
+    void OnAddCommand();
+    void OnAddPause();
+    void OnAddFill();
+    void OnAddBot();
+    void OnAddSuperBot();
+    void OnEditBot();
+    void OnEditSuperBot();
+    void OnSelectionChanged();
+    // SetBotOption and RemoveBotOption, the list following.
+    void SetOption(const std::string& key, const std::string& value);
+    void RemoveOption(const std::string& key);
+    void OnSwitchClicked(int index, bool checked);
+    void OnChatChanged(int index, const QString& text);
+    void OnNumberChanged(int index, const QString& text);
+    void OnSkillChosen(int position);
+    void OnDetectBots();
+    void OnActivateBots();
+    void OnHelpToggled(CBotHelpDlg* window);
+
+    const PageContext& ctx_;
+    BotHelpWindows help_;
+    BotConfig config_;
+    // The files of the game the page shows: its game.cfg is the one the numbers go to.
+    CvarFiles files_;
+    // Set while the chat fields are filled from the file: their change handlers write nothing.
+    bool loading_ = false;
+
+    QComboBox* skill_ = nullptr;
+    std::array<QLineEdit*, kBotNumberCount> numbers_{};
+    std::array<QCheckBox*, kBotSwitchCount> switches_{};
+    std::array<QLineEdit*, kBotChatCount> chat_{};
+    QGroupBox* chatFrame_ = nullptr;
+    QPushButton* miscHelp_ = nullptr;
+    QPushButton* chatHelp_ = nullptr;
+    QPushButton* classHelp_ = nullptr;
+
+    QGroupBox* listFrame_ = nullptr;
+    QListWidget* list_ = nullptr;
+    QPushButton* top_ = nullptr;
+    QPushButton* up_ = nullptr;
+    QPushButton* down_ = nullptr;
+    QPushButton* bottom_ = nullptr;
+    QPushButton* remove_ = nullptr;
+    QPushButton* clear_ = nullptr;
+
+    QPushButton* detect_ = nullptr;
+    QLabel* status_ = nullptr;
+    QPushButton* activate_ = nullptr;
+
+    QLineEdit* team_ = nullptr;
+    QLineEdit* class_ = nullptr;
+    QLineEdit* name_ = nullptr;
+    QLineEdit* botSkill_ = nullptr;
+    QPushButton* addBot_ = nullptr;
+    QPushButton* editBot_ = nullptr;
+    QLineEdit* superType_ = nullptr;
+    QLineEdit* superClass_ = nullptr;
+    QPushButton* addSuperBot_ = nullptr;
+    QPushButton* editSuperBot_ = nullptr;
+    std::array<QRadioButton*, kBotFillCount> fills_{};
+    QPushButton* addFill_ = nullptr;
+    QLineEdit* pause_ = nullptr;
+    QPushButton* addPause_ = nullptr;
+    QLineEdit* command_ = nullptr;
+    QPushButton* addCommand_ = nullptr;
 };

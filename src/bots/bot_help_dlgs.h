@@ -1,21 +1,61 @@
 #pragma once
 #include <QDialog>
+#include <QString>
 
-// The bot tab's three help windows (chat, classes, misc), owned by the main window.
-class CBotChatDlg : public QDialog {
+class QPlainTextEdit;
+class QPushButton;
+
+// A small always-on-top window that explains what the bot page writes: a fixed text over "OK".
+// The main window keeps one of each for the whole run; the bot page's Help toggles show and
+// hide them, and a window closed by itself (OK, the close box, Escape) says so, so that its
+// toggle is released.
+class CBotHelpDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CBotChatDlg(QWidget* parent = nullptr) : QDialog(parent) { setObjectName("CBotChatDlg"); }
+    // The text exactly as the window shows it (CR LF line ends, tabs before continuation lines).
+    const char* text() const { return text_; }
+    QPlainTextEdit* textField() const { return field_; }
+
+    // Shows the window with its text filled in afresh.
+    void Open();
+
+    void done(int result) override;
+
+Q_SIGNALS:
+    // Closed by OK, the close box or Escape.
+    void closedByUser();
+
+protected:
+    // Size in dialog units.
+    CBotHelpDlg(const char* className, const QString& title, int textId, const char* text, int widthDlu, int heightDlu,
+                QWidget* parent);
+
+private:
+    const char* text_;
+    QPlainTextEdit* field_ = nullptr;
+    QPushButton* ok_ = nullptr;
 };
 
-class CBotClassDlg : public QDialog {
+// "Bot Help : Teamclass": the addbot and addsbot commands and their arguments.
+class CBotClassDlg : public CBotHelpDlg {
     Q_OBJECT
 public:
-    explicit CBotClassDlg(QWidget* parent = nullptr) : QDialog(parent) { setObjectName("CBotClassDlg"); }
+    static const char* const kText;
+    explicit CBotClassDlg(QWidget* parent = nullptr);
 };
 
-class CBotMiscDlg : public QDialog {
+// "Bot Help : Misc": the plug-in's switches and numbers.
+class CBotMiscDlg : public CBotHelpDlg {
     Q_OBJECT
 public:
-    explicit CBotMiscDlg(QWidget* parent = nullptr) : QDialog(parent) { setObjectName("CBotMiscDlg"); }
+    static const char* const kText;
+    explicit CBotMiscDlg(QWidget* parent = nullptr);
+};
+
+// "Bot Help : Chat": the chat percentages.
+class CBotChatDlg : public CBotHelpDlg {
+    Q_OBJECT
+public:
+    static const char* const kText;
+    explicit CBotChatDlg(QWidget* parent = nullptr);
 };

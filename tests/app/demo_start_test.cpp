@@ -52,8 +52,9 @@ TEST_F(DemoStart, PagesShowTheFilesAndOnlyTheDescribedWriteBacksChangeThem)
     EXPECT_EQ(server->gameMode()->currentText(), "Team Mode");
 
     // Read and written back as they were.
-    for (const char* same : {"config.cfg", "liblist.gam", "game.cfg", "mapcycle.txt"})
+    for (const char* same : {"config.cfg", "liblist.gam", "game.cfg", "mapcycle.txt", "bot.cfg"})
         EXPECT_EQ(ReadText(Mod(same)), Before(same)) << same;
+    EXPECT_FALSE(FileExists(Mod("bot.cfg.bak"))); // made by the first change, not by a load
     // The server variables the files lack are added with their defaults, to both files.
     EXPECT_EQ(ReadText(Mod("listenserver.cfg")),
               Before("listenserver.cfg") + "\r\nmp_nomeleehittime \"2.0\"\r\nmp_allowsensubeans \"1.0\"\r\nsv_accelerate \"10\"");
