@@ -43,8 +43,8 @@ void CMasterLookup::Start(const std::string& text, Found found, NotFound notFoun
 
 void CMasterLookup::Cancel()
 {
+    // The lookup is left to finish and its answer dropped: aborting it would leave Qt's
+    // receiver of the answer behind, never freed.
     ++request_;
-    if (lookupId_ >= 0)
-        QHostInfo::abortHostLookup(lookupId_);
     lookupId_ = -1;
 }
