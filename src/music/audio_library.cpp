@@ -261,6 +261,12 @@ bool AudioLibrary::StreamFinished(Stream* stream) const
     return Known(stream) && stream->finished.load();
 }
 
+int AudioLibrary::StreamCount() const
+{
+    const std::lock_guard lock(mutex_);
+    return static_cast<int>(streams_.size());
+}
+
 bool AudioLibrary::WaitWhilePaused(Stream* stream, bool& wasPaused, void* output)
 {
     auto* ao = static_cast<out123_handle*>(output);

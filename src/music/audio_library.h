@@ -24,9 +24,10 @@ AudioOutput DefaultAudioOutput();
 // played at a time on a fixed channel, paused and resumed there, lengths asked, everything
 // released at exit. Decoding is libmpg123's, output libout123's.
 //
-// Streams are handles the library owns. A handle that was closed (by StreamClose or by Close)
-// is simply not recognised any more: every operation on it does nothing and answers 0 or false,
-// as for a null handle, so a caller holding a stale handle cannot reach freed memory.
+// Streams are handles the library owns. Every operation first looks the handle up among the
+// streams open: on a null handle, or one already closed (by StreamClose or by Close), it does
+// nothing and answers 0 or false instead of reaching freed memory. (A closed handle's address
+// may come back for a stream opened later: a caller forgets the handles it closes.)
 //
 // Measuring streams may be opened, asked and closed on any thread at the same time as a stream
 // plays; the library serialises its own bookkeeping. A played stream decodes on a thread of its
@@ -77,6 +78,8 @@ public:
     // for good (played out, or its output could not be opened). For tests and the curious.
     int StreamEndsReached(Stream* stream) const;
     bool StreamFinished(Stream* stream) const;
+    // How many streams are open.
+    int StreamCount() const;
 
 private:
     struct Channel {
