@@ -70,28 +70,39 @@ std::string Utf16BigEndianBytesToUtf8(const unsigned char* bytes, size_t units)
 Mp3Tags ReadMp3Tags(const std::string& path)
 {
     Mp3Tags tags;
-    ID3_Tag tag;
-    tag.Link(path.c_str(), ID3TT_ALL);
+    // Linked to every tag kind at once, id3lib merges an ID3v1 tag into the ID3v2 frames and
+    // spoils their UTF-16 text on the way (a title "Thème" comes out as "Thhme"). The ID3v2 tag
+    // is read on its own first; the other kinds fill only what it lacks.
+    ID3_Tag v2;
+    v2.Link(path.c_str(), ID3TT_ID3V2);
+    ID3_Tag all;
+    all.Link(path.c_str(), ID3TT_ALL);
+    auto frame = [&](ID3_FrameID id) -> const ID3_Frame* {
+        if (const ID3_Frame* f = v2.Find(id))
+            return f;
+        return all.Find(id);
+    };
 
-    tags.album = FieldText(tag.Find(ID3FID_ALBUM));
-    tags.title = FieldText(tag.Find(ID3FID_TITLE));
-    tags.artist = FieldText(tag.Find(ID3FID_LEADARTIST));
-    tags.year = FieldText(tag.Find(ID3FID_YEAR));
-    tags.comment = FieldText(tag.Find(ID3FID_COMMENT));
-    tags.track = FieldText(tag.Find(ID3FID_TRACKNUM));
+    tags.album = FieldText(frame(ID3FID_ALBUM));
+    tags.title = FieldText(frame(ID3FID_TITLE));
+    tags.artist = FieldText(frame(ID3FID_LEADARTIST));
+    tags.year = FieldText(frame(ID3FID_YEAR));
+    tags.comment = FieldText(frame(ID3FID_COMMENT));
+    tags.track = FieldText(frame(ID3FID_TRACKNUM));
 
     // id3lib's genre function turns a UTF-16 text into single bytes, garbling whatever is not
     // Latin-1; such a frame is read as UTF-16 like the others.
-    const ID3_Frame* genre = tag.Find(ID3FID_CONTENTTYPE);
+    const ID3_Tag& genreTag = v2.Find(ID3FID_CONTENTTYPE) ? v2 : all;
+    const ID3_Frame* genre = genreTag.Find(ID3FID_CONTENTTYPE);
     const ID3_Field* genreField = genre ? genre->GetField(ID3FN_TEXT) : nullptr;
     if (genreField && ID3TE_IS_DOUBLE_BYTE_ENC(genreField->GetEncoding())) {
         tags.genre = FieldText(genre);
-    } else if (char* text = ID3_GetGenre(&tag)) {
+    } else if (char* text = ID3_GetGenre(&genreTag)) {
         tags.genre = text;
         ID3_FreeString(text);
     }
 
-    if (const Mp3_Headerinfo* header = tag.GetMp3HeaderInfo()) {
+    if (const Mp3_Headerinfo* header = all.GetMp3HeaderInfo()) {
         tags.hasMpegHeader = true;
         tags.mpegVersion = static_cast<int>(header->version);
     }

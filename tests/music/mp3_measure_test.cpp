@@ -169,6 +169,24 @@ TEST(Mp3Tags, Utf16FramesAsEncodersWriteThem)
     EXPECT_EQ(tags.track, "7");
 }
 
+TEST(Mp3Tags, BothTagKindsKeepTheUtf16Text)
+{
+    // What an encoder writes when asked for both tags: ID3v2 in UTF-16, ID3v1 in Latin-1 at the end.
+    TempDir dir;
+    const std::string path = Mp3File(dir, "both.mp3", Spec(mp3w::ConstantRate(128, 40)),
+                                     mp3w::Id3v2Tag({{"TIT2", "Menu Thème", true}, {"TPE1", "Ärtist", true}}),
+                                     mp3w::Id3v1Tag("Menu Th\xE8me", "\xC4rtist", "Only in v1", "2001", "", 5, 12));
+    const Mp3Tags tags = ReadMp3Tags(path);
+    EXPECT_EQ(tags.title, "Menu Thème");
+    EXPECT_EQ(tags.artist, "Ärtist");
+    // What the ID3v2 tag lacks comes from the ID3v1 tag.
+    EXPECT_EQ(tags.album, "Only in v1");
+    EXPECT_EQ(tags.year, "2001");
+    EXPECT_EQ(tags.track, "5");
+    EXPECT_EQ(tags.genre, "(12)");
+    EXPECT_EQ(tags.mpegVersion, 3);
+}
+
 TEST(Mp3Tags, IdV1OnlyFileThroughTheSameFrames)
 {
     TempDir dir;
