@@ -22,6 +22,7 @@ private:
     void RefreshBrowser(CMainDlg* main);
     void SearchPlayers(CMainDlg* main);
     void ShootConsole(CMainDlg* main);
+    void ShootPlaylist(CMainDlg* main);
     static void ClickFirstRow(CReportListCtrl* list);
 
     QString folder_;
