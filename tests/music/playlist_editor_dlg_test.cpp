@@ -25,6 +25,9 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QApplication>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -674,6 +677,19 @@ TEST_F(PlaylistPage, TagViewersOpenSideBySide)
     EXPECT_EQ(page->viewers().viewers()[0]->path(), Music("a.mp3"));
     page->viewers().viewers()[0]->close();
     EXPECT_EQ(page->viewers().count(), 0);
+}
+
+TEST_F(PlaylistPage, InfoTipShowsATruncatedPath)
+{
+    const std::string deep = JoinPath(Music(), std::string(120, 'x') + ".mp3");
+    WriteText(Playlist(), Lines({deep}));
+    Build();
+    CPlayListCtrl* list = page->playlist();
+    const QRect cell = list->visualRect(list->model()->index(0, 0));
+    QHelpEvent help(QEvent::ToolTip, cell.center(), list->viewport()->mapToGlobal(cell.center()));
+    QApplication::sendEvent(list->viewport(), &help);
+    EXPECT_EQ(QToolTip::text().toStdString(), "Invalid: " + deep);
+    QToolTip::hideText();
 }
 
 TEST_F(PlaylistPage, SelectionSourceFollowsTheLastList)
