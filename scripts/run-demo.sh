@@ -13,6 +13,8 @@ mkdir -p "$run"
 cp -a "$top/demo/game" "$run/game"
 mkdir -p "$run/game/znk/media"
 QT_QPA_PLATFORM=offscreen "$build/tools/make_logo/make_logo" "$run/game/znk/media/logo.avi"
+# A few short tunes in mp3/ and a playlist.txt naming them (absolute lines need this folder's path).
+"$build/tools/mp3_writer/demo_music" "$run/game/znk"
 # The simulated servers the demo browses: a master listing about thirty game servers.
 base="${DEMO_PORT_BASE:-27010}"
 "$build/tools/simserver/simserver" "$top/tools/simserver/demo.ini" --port-base "$base" > "$run/simserver.log" 2>&1 &

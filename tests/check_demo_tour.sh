@@ -15,6 +15,7 @@ count=$(find "$shots" -name '*.png' -size +100c | wc -l)
 size=$(stat -c %s "$RUN_DIR/znktool.conf")
 [ "$size" -eq 1665 ] || { echo "znktool.conf is $size bytes after shut-down"; exit 1; }
 [ -s "$RUN_DIR/game/znk/media/logo.avi" ] || { echo "no logo in the demo"; exit 1; }
+[ -s "$shots/mp3-info.png" ] || { echo "no Mp3 Info window in the tour"; exit 1; }
 if [ -n "${DEMO_READ_ONLY_SETTINGS:-}" ]; then
   grep -q "cannot write .*znktool.conf" "$log" || { echo "the unwritable settings file was not reported"; exit 1; }
 fi

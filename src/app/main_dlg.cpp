@@ -136,7 +136,7 @@ void CMainDlg::CreateWidgets()
     botMisc_ = new CBotMiscDlg(this);
     serverBrowser_ = new CServerBrowserDlg(ctx_, client_);
     searchPlayer_ = new CSearchPlayerDlg(ctx_, client_);
-    playlistEditor_ = new CPlaylistEditorDlg(client_);
+    playlistEditor_ = new CPlaylistEditorDlg(ctx_, client_);
     createServer_ = new CCreateServerDlg(ctx_, client_);
     botEditor_ = new CBotEditorDlg(ctx_, BotHelpWindows {botClass_, botMisc_, botChat_}, client_);
     pages_[ServerBrowser] = serverBrowser_;
@@ -162,11 +162,10 @@ void CMainDlg::CreateMenus()
     menuBar_->setNativeMenuBar(false);
 
     QMenu* file = menuBar_->addMenu("&File");
-    QAction* load = AddCommand(file, 32803, "Load Playlist from ...");
-    QAction* save = AddCommand(file, 32802, "Save Playlist as ...");
-    // The playlist files arrive with the playlist editor; until then the commands are greyed.
-    load->setEnabled(false);
-    save->setEnabled(false);
+    connect(AddCommand(file, 32803, "Load Playlist from ..."), &QAction::triggered, playlistEditor_,
+            &CPlaylistEditorDlg::ImportPlaylist);
+    connect(AddCommand(file, 32802, "Save Playlist as ..."), &QAction::triggered, playlistEditor_,
+            &CPlaylistEditorDlg::ExportPlaylist);
     file->addSeparator();
     connect(AddCommand(file, 32781, "Exit"), &QAction::triggered, this, &CMainDlg::OnExit);
 

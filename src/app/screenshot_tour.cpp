@@ -8,6 +8,10 @@
 #include "bots/bot_help_dlgs.h"
 #include "gameconfig/find_hl_dlg.h"
 #include "gameconfig/settings_dlg.h"
+#include "core/path.h"
+#include "music/mp3_info_dlg.h"
+#include "music/playlist_editor_dlg.h"
+#include "music/playlist_list_ctrl.h"
 #include "ui/sort_list_ctrl.h"
 #include "query/query_engine.h"
 #include "rcon/rcon_consoles.h"
@@ -144,6 +148,31 @@ void ScreenshotTour::ShootConsole(CMainDlg* main)
     Pump(50);
 }
 
+// The playlist as its loader measured it, the browser in the mod's mp3 folder, the first entry
+// clicked, and an "Mp3 Info" window of it.
+void ScreenshotTour::ShootPlaylist(CMainDlg* main)
+{
+    CPlaylistEditorDlg* page = main->playlistEditor();
+    page->WaitUntilLoaded(15000);
+    const AppSettings& s = theApp().settings;
+    page->NavigateTo(JoinPath(s.gameFolder, s.modFolder, "mp3"));
+    if (page->playlist()->GetItemCount() == 0)
+        return;
+    main->tabs()->setCurrentIndex(CMainDlg::PlaylistEditor);
+    Pump(50);
+    ClickFirstRow(page->playlist());
+    if (auto* tag = page->findChild<QPushButton*>("id1108"))
+        tag->click();
+    if (page->viewers().count() == 0)
+        return;
+    CMP3InfoDlg* viewer = page->viewers().viewers().back();
+    Pump(100);
+    Shoot(viewer, "mp3-info");
+    viewer->close();
+    main->tabs()->setCurrentIndex(CMainDlg::ServerBrowser);
+    Pump(50);
+}
+
 // "Update" on the server browser, as a user would press it, then the first server selected.
 void ScreenshotTour::RefreshBrowser(CMainDlg* main)
 {
@@ -208,6 +237,7 @@ void ScreenshotTour::Run()
     SearchPlayers(main);
     ShootConsole(main);
     ShootBots(main);
+    ShootPlaylist(main);
 
     for (int i = 0; i < CMainDlg::PageCount; ++i) {
         main->tabs()->setCurrentIndex(i);

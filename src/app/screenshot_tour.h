@@ -23,6 +23,7 @@ private:
     void SearchPlayers(CMainDlg* main);
     void ShootConsole(CMainDlg* main);
     void ShootBots(CMainDlg* main);
+    void ShootPlaylist(CMainDlg* main);
     static void ClickFirstRow(CReportListCtrl* list);
 
     QString folder_;

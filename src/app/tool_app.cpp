@@ -6,6 +6,8 @@
 #include "gameconfig/find_hl_dlg.h"
 #include "platform/platform.h"
 #include "gamefiles/settings_loader.h"
+#include "music/audio_library.h"
+#include "music/playlist_editor_dlg.h"
 #include "query/query_engine.h"
 #include "rcon/rcon_consoles.h"
 
@@ -30,6 +32,7 @@ CToolApp::CToolApp()
             return;
         mainWnd_->ReloadLogo();
         loader_->Start();
+        mainWnd_->playlistEditor()->ReloadPlaylistAfterChange();
     };
 }
 
@@ -40,6 +43,7 @@ CToolApp::~CToolApp()
     context_.reset();
     loader_.reset();
     engine_.reset();
+    audio_.reset();
     if (g_app == this)
         g_app = nullptr;
 }
@@ -127,10 +131,11 @@ bool CToolApp::Start()
     engine_ = std::make_unique<CQueryEngine>(settings, store);
     consoles_ = std::make_unique<CRconConsoles>();
     loader_ = std::make_unique<CSettingsLoader>(settings);
+    audio_ = std::make_unique<AudioLibrary>();
     context_ = std::make_unique<PageContext>(PageContext {
         settings, store, *engine_, *loader_,
         [this](const QString& title, const QString& text) { ShowMessage(title, text); },
-        [this](const std::string& address) { consoles_->Open(address, mainWnd_.get()); }});
+        [this](const std::string& address) { consoles_->Open(address, mainWnd_.get()); }, audio_.get()});
 
     mainWnd_ = std::make_unique<CMainDlg>(*context_);
 
@@ -176,4 +181,6 @@ void CToolApp::Shutdown()
     loader_.reset();
     engine_.reset();
     store.Clear();
+    // Every stream still open (the player's, a tag viewer's) goes with the library, last.
+    audio_->Close();
 }

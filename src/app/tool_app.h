@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+class AudioLibrary;
 class CMainDlg;
 class CQueryEngine;
 class CRconConsoles;
@@ -69,12 +70,15 @@ public:
     const PageContext& pageContext() const { return *context_; }
     CRconConsoles* consoles() const { return consoles_.get(); }
     CSettingsLoader* loader() const { return loader_.get(); }
+    // Plays and measures MP3 files; closed as the program's last act.
+    AudioLibrary* audio() const { return audio_.get(); }
 
 private:
     bool RunFinder();
     // One message naming the files that could not be written and were not named before.
     void ReportUnwritable(bool settingsFailed, bool storeFailed);
 
+    std::unique_ptr<AudioLibrary> audio_;
     std::unique_ptr<CQueryEngine> engine_;
     std::unique_ptr<CSettingsLoader> loader_;
     std::unique_ptr<PageContext> context_;

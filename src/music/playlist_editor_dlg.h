@@ -1,10 +1,168 @@
 #pragma once
-#include <QWidget>
+#include "music/audio_library.h"
+#include "music/playlist_loader.h"
+#include "ui/page_context.h"
 
-// The Playlist Editor tab: the mod's MP3 playlist, with playback.
-// The main window creates it once, hidden, and only shows or hides it.
+#include <QWidget>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CMp3InfoViewers;
+class CPlayListCtrl;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+
+// The Playlist Editor tab: a small file browser (drives, folders, the MP3 files of the current
+// folder) on the left, the mod's playlist (mp3/playlist.txt, mirrored line by line) on the
+// right, a player for one file at a time, and the tag viewer. Every change to the list is written
+// to playlist.txt at once. The main window creates it once, hidden, and only shows or hides it.
 class CPlaylistEditorDlg : public QWidget {
     Q_OBJECT
 public:
-    explicit CPlaylistEditorDlg(QWidget* parent = nullptr) : QWidget(parent) { setObjectName("CPlaylistEditorDlg"); }
+    // Which list the user last selected in: what Play and "Get Mp3 Tag" take their file from.
+    enum SelectionSource { NoSource = 0, Mp3Source = 1, PlaylistSource = 2 };
+    // The player's channel of the audio library.
+    static constexpr int kPlayerChannel = 15;
+
+    // ctx must outlive the page. ctx.audio plays and measures; without one the page keeps its own.
+    explicit CPlaylistEditorDlg(const PageContext& ctx, QWidget* parent = nullptr);
+    ~CPlaylistEditorDlg() override;
+
+    // The browser.
+    void NavigateTo(const std::string& folder);
+    const std::string& currentFolder() const { return currentFolder_; }
+
+    // playlist.txt of the current game and mod.
+    std::string PlaylistPath() const;
+    // Loads the playlist anew on the loader thread; nothing while a load runs (it completes).
+    void ReloadPlaylist();
+    // The same after playlist.txt or the game changed under the list (an import, a new game
+    // location): a load still running is stopped and one more follows it, so the list never
+    // keeps showing a file that is gone.
+    void ReloadPlaylistAfterChange();
+    bool loading() const { return loader_ != nullptr; }
+    // How many loads have started since the page was made.
+    int loadsStarted() const { return loadsStarted_; }
+    // Runs the window's events until no load runs or is due; false on time-out.
+    bool WaitUntilLoaded(int timeoutMs);
+
+    // The buttons and the playlist's header.
+    void AddToPlaylist(const std::string& path);
+    void AddSelected();
+    void AddAll();
+    void RemoveSelected();
+    void RemoveAllOfFolder();
+    void ClearPlaylist();
+    void ShufflePlaylist();
+    void SortByColumn(int column);
+    void MoveTop();
+    void MoveUp();
+    void MoveDown();
+    void MoveBottom();
+    void ShowTagViewer();
+
+    // The player.
+    void PlaySelection();
+    void TogglePause();
+    void StopPlayback();
+    void ApplyRepeat();
+    AudioLibrary::Stream* stream() const { return stream_; }
+
+    // The File menu's commands: a file dialog, then the import or export.
+    void ImportPlaylist();
+    void ExportPlaylist();
+    // The same without the dialog.
+    void ImportPlaylistFrom(const std::string& chosenPath);
+    void ExportPlaylistTo(const std::string& chosenPath);
+
+    // Rewrites playlist.txt from the list (and, while a load runs, the lines not yet loaded).
+    void SavePlaylistFile();
+
+    int selectionSource() const { return selectionSource_; }
+    QComboBox* drives() const { return drives_; }
+    QListWidget* folders() const { return folders_; }
+    QListWidget* mp3Files() const { return mp3Files_; }
+    CPlayListCtrl* playlist() const { return playlist_; }
+    QGroupBox* playlistGroup() const { return playlistGroup_; }
+    QPushButton* pauseButton() const { return pause_; }
+    QCheckBox* repeatBox() const { return repeat_; }
+    CMp3InfoViewers& viewers() const { return *viewers_; }
+    AudioLibrary& audio() const { return *audio_; }
+
+    // The bytes an item of the folder or MP3 list stands for (its text as the file system has it).
+    static std::string ItemBytes(const QListWidgetItem* item);
+
+private:
+    void CreateWidgets();
+    void ConnectWidgets();
+    void LoadControls();
+
+    void OnDriveChosen(int index);
+    void OnFolderDoubleClicked(QListWidgetItem* item);
+    void OnMp3SelectionChanged();
+    void OnMp3DoubleClicked();
+    void OnPlaylistClick();
+    void OnPlaylistDoubleClick();
+    void OnPlaylistRightClick();
+    void OnLinesRead(const std::vector<std::string>& lines);
+    void OnRowsLoaded(const std::vector<PlaylistRow>& rows);
+    void OnLoaderFinished();
+    // Stops the running load and drops whatever it still sends.
+    void AbandonLoad();
+
+    // The selected MP3 item's full path, or "" when none is selected.
+    std::string SelectedMp3Path() const;
+    // The first selected playlist entry's File text (marker included), or "" when none is.
+    std::string SelectedEntryText() const;
+    // Where Play and the tag viewer take their file from: "" for nothing, or an entry marked
+    // "Invalid: " (nothing to play or show).
+    std::string ChosenFile() const;
+    // Moves the entry at the selection mark to insertAt; it ends at endsAt.
+    void MoveEntry(int insertAt, int from, int endsAt);
+
+    const PageContext& ctx_;
+    std::unique_ptr<AudioLibrary> ownAudio_;
+    AudioLibrary* audio_ = nullptr;
+    std::unique_ptr<CMp3InfoViewers> viewers_;
+
+    CPlayListThread* loader_ = nullptr;
+    // What the running load read and how much of it the list shows, so a rewrite of the file
+    // during the load keeps the lines still to come.
+    bool loaderLinesKnown_ = false;
+    bool loaderAbandoned_ = false;
+    std::vector<std::string> loaderLines_;
+    size_t loaderDelivered_ = 0;
+    bool reloadAgain_ = false;
+    int loadsStarted_ = 0;
+
+    AudioLibrary::Stream* stream_ = nullptr;
+    std::string currentFolder_;
+    int selectionSource_ = NoSource;
+
+    QComboBox* drives_ = nullptr;
+    QListWidget* folders_ = nullptr;
+    QListWidget* mp3Files_ = nullptr;
+    QGroupBox* playlistGroup_ = nullptr;
+    CPlayListCtrl* playlist_ = nullptr;
+    QPushButton* add_ = nullptr;
+    QPushButton* addAll_ = nullptr;
+    QPushButton* remove_ = nullptr;
+    QPushButton* removeAll_ = nullptr;
+    QPushButton* clear_ = nullptr;
+    QPushButton* randomize_ = nullptr;
+    QPushButton* refresh_ = nullptr;
+    QPushButton* top_ = nullptr;
+    QPushButton* up_ = nullptr;
+    QPushButton* down_ = nullptr;
+    QPushButton* bottom_ = nullptr;
+    QPushButton* getTag_ = nullptr;
+    QPushButton* play_ = nullptr;
+    QPushButton* pause_ = nullptr;
+    QPushButton* stop_ = nullptr;
+    QCheckBox* repeat_ = nullptr;
 };

@@ -4,6 +4,7 @@
 #include <string>
 
 struct AppSettings;
+class AudioLibrary;
 class ServerStore;
 class CQueryEngine;
 class CSettingsLoader;
@@ -24,4 +25,7 @@ struct PageContext {
     // Asks for the password and opens a remote console on the server; the consoles stay open
     // until they are closed or the program ends. Unset: no console opens.
     std::function<void(const std::string& address)> openRconConsole;
+    // Plays and measures MP3 files; lives until the program's very end. Unset: a page that
+    // needs one keeps its own.
+    AudioLibrary* audio = nullptr;
 };

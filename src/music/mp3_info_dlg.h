@@ -1,0 +1,65 @@
+#pragma once
+#include <QDialog>
+#include <QObject>
+#include <QPointer>
+#include <string>
+#include <vector>
+
+class AudioLibrary;
+class QLineEdit;
+
+// "Mp3 Info": the tags of one MP3 file beside its measured length and bitrate, whether its
+// bitrate varies, and its MPEG version. Only shows; nothing goes back to the file. A small tool
+// window that stays on top; any number may be open. It is owned by the window it is opened
+// over, so that it stays usable while that window runs its modal loop (a window of its own would
+// be blocked by that loop). Close, Escape and the close box all destroy it.
+class CMP3InfoDlg : public QDialog {
+    Q_OBJECT
+public:
+    // Fields; their objectName is "id" + the number.
+    enum ControlId {
+        IdClose = 1,
+        IdAlbum = 1001,
+        IdTitle = 1002,
+        IdArtist = 1003,
+        IdYear = 1004,
+        IdComment = 1005,
+        IdGenre = 1006,
+        IdTrack = 1008,
+        IdLength = 1009,
+        IdVersion = 1010,
+        IdBitrate = 1011,
+        IdVbr = 1012,
+    };
+
+    // Reads the file's tags and measures it; audio must outlive the window.
+    CMP3InfoDlg(const std::string& path, AudioLibrary& audio, QWidget* parent);
+
+    const std::string& path() const { return path_; }
+    QLineEdit* field(int id) const;
+
+private:
+    void CreateWidgets();
+    void Fill(AudioLibrary& audio);
+
+    std::string path_;
+};
+
+// The tag viewers open at a time. A viewer leaves the list when it closes; whatever is still
+// open goes with CloseAll (or with the list itself).
+class CMp3InfoViewers : public QObject {
+    Q_OBJECT
+public:
+    explicit CMp3InfoViewers(QObject* parent = nullptr);
+    ~CMp3InfoViewers() override; // CloseAll
+
+    // A new viewer of the file over owner, shown.
+    CMP3InfoDlg* Open(const std::string& path, AudioLibrary& audio, QWidget* owner);
+    int count() const;
+    // The open viewers, oldest first.
+    std::vector<CMP3InfoDlg*> viewers() const;
+    void CloseAll();
+
+private:
+    std::vector<QPointer<CMP3InfoDlg>> viewers_;
+};

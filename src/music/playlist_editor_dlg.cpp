@@ -1,0 +1,759 @@
+#include "music/playlist_editor_dlg.h"
+
+#include "core/lcg.h"
+#include "core/path.h"
+#include "music/mp3_info_dlg.h"
+#include "music/mp3_measure.h"
+#include "music/playlist_file.h"
+#include "music/playlist_list_ctrl.h"
+#include "platform/platform.h"
+#include "settings/app_settings.h"
+#include "ui/control_id.h"
+#include "ui/dialog_units.h"
+#include "ui/display_text.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace {
+
+// ---- layout, in dialog units of the 424 x 232 page ----
+// Left: the drives, the folders and the MP3 files with Add and Add All. Right: the playlist,
+// its buttons in two rows, and the player.
+constexpr int kLeftX = 4;
+constexpr int kLeftW = 172;
+constexpr int kRightX = kLeftX + kLeftW + 4;
+constexpr int kRightW = 424 - 4 - kRightX;
+constexpr int kInset = 6;
+constexpr int kTitle = 11;
+constexpr int kButtonH = 14;
+constexpr int kButtonW = 46;
+constexpr int kButtonGap = 2;
+
+// The marker of the browser's navigation items (the current folder, ".."): a line feed after
+// the text, as the original list box items had it.
+const char kNavigationMark = '\n';
+
+const QStringList kFileFilters = {"Text Files (*.txt)", "Playlist Files (*.m3u)", "Playlist Files (*.pls)",
+#ifdef _WIN32
+                                  "All Files (*.*)"};
+#else
+                                  "All Files (*)"};
+#endif
+
+template <class T>
+T* Place(T* control, int x, int y, int w, int h)
+{
+    control->setGeometry(DluRect(x, y, w, h));
+    return control;
+}
+
+QGroupBox* MakeGroup(QWidget* parent, const QString& title, int x, int y, int w, int h)
+{
+    return Place(new QGroupBox(title, parent), x, y, w, h);
+}
+
+QListWidget* MakeListBox(QWidget* parent, int id, int x, int y, int w, int h)
+{
+    auto* box = Place(SetControlId(new QListWidget(parent), id), x, y, w, h);
+    box->setSelectionMode(QAbstractItemView::SingleSelection);
+    return box;
+}
+
+// An item that shows the text and stands for its bytes (file names need not be UTF-8).
+QListWidgetItem* AddItem(QListWidget* list, const std::string& bytes, const std::string& shown)
+{
+    auto* item = new QListWidgetItem(DisplayText(shown), list);
+    item->setData(Qt::UserRole, QByteArray::fromStdString(bytes));
+    return item;
+}
+
+// What the drive list shows for a root: "C:" on Windows, the folder itself elsewhere.
+std::string DriveText(std::string root)
+{
+    while (root.size() > 1 && root.back() == kPathSeparator)
+        root.pop_back();
+    return root;
+}
+
+bool IsDriveRoot(const std::string& folder)
+{
+#ifdef _WIN32
+    return folder.size() <= 2;
+#else
+    return folder == "/";
+#endif
+}
+
+// A folder list item's text that names a folder by itself rather than below the current one.
+bool IsAbsoluteFolderText(const std::string& text)
+{
+#ifdef _WIN32
+    return text.size() >= 2 && text[1] == ':';
+#else
+    return !text.empty() && text[0] == '/';
+#endif
+}
+
+// The folder part of a path: the text before its last separator ("/" for a file in the root).
+std::string FolderOf(const std::string& path)
+{
+    const size_t slash = path.rfind(kPathSeparator);
+    if (slash == std::string::npos)
+        return std::string();
+#ifndef _WIN32
+    if (slash == 0)
+        return "/";
+#endif
+    return path.substr(0, slash);
+}
+
+std::string FileNameOf(const std::string& path)
+{
+    const size_t slash = path.rfind(kPathSeparator);
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool EndsWithMp3(const std::string& name)
+{
+    return name.size() >= 4 && name.compare(name.size() - 4, 4, ".mp3") == 0;
+}
+
+bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix)
+{
+    auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
+    return text.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), text.begin(),
+                      [&lower](char a, char b) { return lower(a) == lower(b); });
+}
+
+bool LessIgnoringCase(const std::string& a, const std::string& b)
+{
+    auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [&lower](char x, char y) { return lower(x) < lower(y); });
+}
+
+} // namespace
+
+CPlaylistEditorDlg::CPlaylistEditorDlg(const PageContext& ctx, QWidget* parent)
+    : QWidget(parent), ctx_(ctx), viewers_(std::make_unique<CMp3InfoViewers>())
+{
+    setObjectName("CPlaylistEditorDlg");
+    if (ctx_.audio) {
+        audio_ = ctx_.audio;
+    } else {
+        ownAudio_ = std::make_unique<AudioLibrary>();
+        audio_ = ownAudio_.get();
+    }
+    CreateWidgets();
+    ConnectWidgets();
+    LoadControls();
+}
+
+CPlaylistEditorDlg::~CPlaylistEditorDlg()
+{
+    viewers_->CloseAll();
+    // The load measures with the audio library, which may go before long: it ends here.
+    delete loader_;
+    loader_ = nullptr;
+    if (stream_)
+        audio_->StreamClose(stream_);
+}
+
+void CPlaylistEditorDlg::CreateWidgets()
+{
+    resize(DluX(424), DluY(232));
+
+    Place(new QLabel("Disks", this), kLeftX + 2, 4, 22, 9);
+    drives_ = Place(SetControlId(new QComboBox(this), 1103), kLeftX + 26, 2, kLeftW - 26, 13);
+
+    constexpr int kFoldersY = 18;
+    constexpr int kFoldersH = 96;
+    MakeGroup(this, "Directories", kLeftX, kFoldersY, kLeftW, kFoldersH);
+    folders_ = MakeListBox(this, 1104, kLeftX + kInset, kFoldersY + kTitle, kLeftW - 2 * kInset, kFoldersH - kTitle - 5);
+
+    constexpr int kMp3Y = kFoldersY + kFoldersH + 2;
+    constexpr int kMp3H = 232 - 2 - kMp3Y;
+    constexpr int kAddY = kMp3Y + kMp3H - kButtonH - 5;
+    MakeGroup(this, "Mp3", kLeftX, kMp3Y, kLeftW, kMp3H);
+    mp3Files_ = MakeListBox(this, 1079, kLeftX + kInset, kMp3Y + kTitle, kLeftW - 2 * kInset, kAddY - 3 - (kMp3Y + kTitle));
+    add_ = Place(MakeButton(this, 1082, "Add"), kLeftX + kInset, kAddY, kButtonW, kButtonH);
+    addAll_ = Place(MakeButton(this, 1083, "Add All"), kLeftX + kInset + kButtonW + kButtonGap, kAddY, kButtonW, kButtonH);
+
+    constexpr int kListH = 232 - 2 - 3 * (kButtonH + kButtonGap) - 2;
+    playlistGroup_ = SetControlId(MakeGroup(this, QString(), kRightX, 2, kRightW, kListH), 1099);
+    playlist_ = Place(SetControlId(new CPlayListCtrl(this), 1098), kRightX + kInset, 2 + kTitle, kRightW - 2 * kInset,
+                      kListH - kTitle - 5);
+    playlist_->setToolTipDuration(-1);
+    playlist_->setContextMenuPolicy(Qt::PreventContextMenu);
+
+    struct ButtonPlace {
+        QPushButton** button;
+        int id;
+        const char* text;
+    };
+    const ButtonPlace rows[3][5] = {
+        {{&remove_, 1013, "Remove"}, {&removeAll_, 1087, "Remove All"}, {&clear_, 1009, "Clear"},
+         {&randomize_, 1102, "Randomize"}, {&refresh_, 1100, "Refresh"}},
+        {{&top_, 1008, "Top"}, {&up_, 1010, "Up"}, {&down_, 1011, "Down"}, {&bottom_, 1085, "Bottom"},
+         {&getTag_, 1108, "Get Mp3 Tag"}},
+        {{&play_, 1105, "Play"}, {&pause_, 1056, "Pause"}, {&stop_, 1057, "Stop"}, {nullptr, 0, nullptr},
+         {nullptr, 0, nullptr}},
+    };
+    for (int r = 0; r < 3; ++r) {
+        const int y = 2 + kListH + 2 + r * (kButtonH + kButtonGap);
+        for (int c = 0; c < 5; ++c) {
+            const ButtonPlace& b = rows[r][c];
+            if (b.button)
+                *b.button = Place(MakeButton(this, b.id, b.text), kRightX + c * (kButtonW + kButtonGap), y, kButtonW,
+                                  kButtonH);
+        }
+    }
+    const int repeatY = 2 + kListH + 2 + 2 * (kButtonH + kButtonGap);
+    repeat_ = Place(SetControlId(new QCheckBox("Repeat", this), 1106), kRightX + 3 * (kButtonW + kButtonGap) + 4,
+                    repeatY + 2, kButtonW, 10);
+}
+
+void CPlaylistEditorDlg::ConnectWidgets()
+{
+    connect(drives_, &QComboBox::activated, this, &CPlaylistEditorDlg::OnDriveChosen);
+    connect(folders_, &QListWidget::itemDoubleClicked, this, &CPlaylistEditorDlg::OnFolderDoubleClicked);
+    connect(mp3Files_, &QListWidget::itemSelectionChanged, this, &CPlaylistEditorDlg::OnMp3SelectionChanged);
+    connect(mp3Files_, &QListWidget::itemDoubleClicked, this, &CPlaylistEditorDlg::OnMp3DoubleClicked);
+    connect(playlist_, &CPlayListCtrl::listClicked, this, &CPlaylistEditorDlg::OnPlaylistClick);
+    connect(playlist_, &CPlayListCtrl::listDoubleClicked, this, &CPlaylistEditorDlg::OnPlaylistDoubleClick);
+    connect(playlist_, &CPlayListCtrl::listRightClicked, this, &CPlaylistEditorDlg::OnPlaylistRightClick);
+    // After the list has sorted itself (its own handler is connected first).
+    connect(playlist_->header(), &QHeaderView::sectionClicked, this, [this] { SavePlaylistFile(); });
+
+    connect(add_, &QPushButton::clicked, this, &CPlaylistEditorDlg::AddSelected);
+    connect(addAll_, &QPushButton::clicked, this, &CPlaylistEditorDlg::AddAll);
+    connect(remove_, &QPushButton::clicked, this, &CPlaylistEditorDlg::RemoveSelected);
+    connect(removeAll_, &QPushButton::clicked, this, &CPlaylistEditorDlg::RemoveAllOfFolder);
+    connect(clear_, &QPushButton::clicked, this, &CPlaylistEditorDlg::ClearPlaylist);
+    connect(randomize_, &QPushButton::clicked, this, &CPlaylistEditorDlg::ShufflePlaylist);
+    connect(refresh_, &QPushButton::clicked, this, &CPlaylistEditorDlg::ReloadPlaylist);
+    connect(top_, &QPushButton::clicked, this, &CPlaylistEditorDlg::MoveTop);
+    connect(up_, &QPushButton::clicked, this, &CPlaylistEditorDlg::MoveUp);
+    connect(down_, &QPushButton::clicked, this, &CPlaylistEditorDlg::MoveDown);
+    connect(bottom_, &QPushButton::clicked, this, &CPlaylistEditorDlg::MoveBottom);
+    connect(getTag_, &QPushButton::clicked, this, &CPlaylistEditorDlg::ShowTagViewer);
+    connect(play_, &QPushButton::clicked, this, &CPlaylistEditorDlg::PlaySelection);
+    connect(pause_, &QPushButton::clicked, this, &CPlaylistEditorDlg::TogglePause);
+    connect(stop_, &QPushButton::clicked, this, &CPlaylistEditorDlg::StopPlayback);
+    connect(repeat_, &QCheckBox::clicked, this, &CPlaylistEditorDlg::ApplyRepeat);
+}
+
+void CPlaylistEditorDlg::LoadControls()
+{
+    audio_->Init(44100, 32, 0);
+
+    const std::vector<std::string> roots = platform::DriveRoots();
+    int browse = -1;
+    {
+        const QSignalBlocker quiet(drives_);
+        for (const std::string& root : roots) {
+            const std::string text = DriveText(root);
+            drives_->addItem(DisplayText(text), QByteArray::fromStdString(text));
+            // The first drive after A: (the floppy, which would keep the drive busy).
+            if (browse < 0 && !(text.size() == 2 && text[1] == ':' && (text[0] == 'A' || text[0] == 'a')))
+                browse = drives_->count() - 1;
+        }
+        if (browse >= 0)
+            drives_->setCurrentIndex(browse);
+    }
+    if (browse >= 0)
+        NavigateTo(drives_->itemData(browse).toByteArray().toStdString());
+
+    ReloadPlaylist();
+}
+
+// ---- the browser ----
+
+std::string CPlaylistEditorDlg::ItemBytes(const QListWidgetItem* item)
+{
+    return item ? item->data(Qt::UserRole).toByteArray().toStdString() : std::string();
+}
+
+void CPlaylistEditorDlg::NavigateTo(const std::string& text)
+{
+    std::string folder = text;
+    if (!folder.empty() && folder.back() == kNavigationMark)
+        folder.pop_back();
+    const std::string up = std::string(1, kPathSeparator) + "..";
+    if (folder.size() >= up.size() && folder.compare(folder.size() - up.size(), up.size(), up) == 0) {
+        folder.erase(folder.size() - up.size());
+        // One level up; a drive's root has none above it.
+        const std::string parent = FolderOf(folder);
+        if (!parent.empty())
+            folder = parent;
+#ifndef _WIN32
+        if (folder.empty())
+            folder.assign(1, kPathSeparator);
+#endif
+    }
+    currentFolder_ = folder;
+
+    const QSignalBlocker quietFolders(folders_);
+    const QSignalBlocker quietFiles(mp3Files_);
+    folders_->clear();
+    mp3Files_->clear();
+    AddItem(folders_, currentFolder_ + kNavigationMark, currentFolder_);
+    if (!IsDriveRoot(currentFolder_))
+        AddItem(folders_, std::string("..") + kNavigationMark, "..");
+
+    std::vector<std::string> subfolders;
+    std::vector<std::string> files;
+    std::error_code error;
+    const bool bare = !currentFolder_.empty() && currentFolder_.back() != kPathSeparator && IsDriveRoot(currentFolder_);
+    const std::filesystem::path base(bare ? currentFolder_ + kPathSeparator : currentFolder_);
+    for (std::filesystem::directory_iterator it(base, std::filesystem::directory_options::skip_permission_denied, error),
+         end;
+         !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name == "." || name == "..")
+            continue;
+        std::error_code kindError;
+        if (it->is_directory(kindError))
+            subfolders.push_back(name);
+        else if (EndsWithMp3(name))
+            files.push_back(name);
+    }
+#ifndef _WIN32
+    // Windows lists a folder in name order; a POSIX folder comes in whatever order its entries lie.
+    std::sort(subfolders.begin(), subfolders.end(), LessIgnoringCase);
+    std::sort(files.begin(), files.end(), LessIgnoringCase);
+#endif
+    for (const std::string& name : subfolders)
+        AddItem(folders_, name, name);
+    for (const std::string& name : files)
+        AddItem(mp3Files_, name, name);
+}
+
+void CPlaylistEditorDlg::OnDriveChosen(int index)
+{
+    NavigateTo(drives_->itemData(index).toByteArray().toStdString());
+}
+
+void CPlaylistEditorDlg::OnFolderDoubleClicked(QListWidgetItem* item)
+{
+    if (!item)
+        return;
+    const std::string text = ItemBytes(item);
+    NavigateTo(IsAbsoluteFolderText(text) ? text : JoinPath(currentFolder_, text));
+}
+
+std::string CPlaylistEditorDlg::SelectedMp3Path() const
+{
+    const QList<QListWidgetItem*> selected = mp3Files_->selectedItems();
+    return selected.isEmpty() ? std::string() : JoinPath(currentFolder_, ItemBytes(selected.first()));
+}
+
+std::string CPlaylistEditorDlg::SelectedEntryText() const
+{
+    const int row = playlist_->GetSelectedRow();
+    return row < 0 ? std::string() : playlist_->GetItemTextStd(row, CPlayListCtrl::FileColumn);
+}
+
+void CPlaylistEditorDlg::OnMp3SelectionChanged()
+{
+    selectionSource_ = !mp3Files_->selectedItems().isEmpty() ? Mp3Source
+                       : playlist_->GetSelectedRow() >= 0    ? PlaylistSource
+                                                             : NoSource;
+}
+
+void CPlaylistEditorDlg::OnMp3DoubleClicked()
+{
+    if (mp3Files_->selectedItems().isEmpty()) {
+        OnMp3SelectionChanged();
+        return;
+    }
+    selectionSource_ = Mp3Source;
+    AddToPlaylist(SelectedMp3Path());
+}
+
+void CPlaylistEditorDlg::OnPlaylistClick()
+{
+    selectionSource_ = playlist_->GetSelectedRow() >= 0     ? PlaylistSource
+                       : !mp3Files_->selectedItems().isEmpty() ? Mp3Source
+                                                               : NoSource;
+}
+
+void CPlaylistEditorDlg::OnPlaylistDoubleClick()
+{
+    if (playlist_->GetSelectedRow() < 0) {
+        OnPlaylistClick();
+        return;
+    }
+    selectionSource_ = PlaylistSource;
+    PlaySelection();
+}
+
+void CPlaylistEditorDlg::OnPlaylistRightClick()
+{
+    if (playlist_->GetSelectedRow() < 0) {
+        OnPlaylistClick();
+        return;
+    }
+    selectionSource_ = PlaylistSource;
+    // The entry's file shown in the browser: its folder, and the file selected there.
+    const std::string path = WithoutInvalidMarker(SelectedEntryText());
+    const std::string name = FileNameOf(path);
+    NavigateTo(FolderOf(path));
+    for (int i = 0; i < mp3Files_->count(); ++i) {
+        if (StartsWithIgnoringCase(ItemBytes(mp3Files_->item(i)), name)) {
+            const QSignalBlocker quiet(mp3Files_);
+            mp3Files_->setCurrentRow(i);
+            mp3Files_->scrollToItem(mp3Files_->item(i));
+            break;
+        }
+    }
+}
+
+// ---- the playlist file and its loader ----
+
+std::string CPlaylistEditorDlg::PlaylistPath() const
+{
+    return PlaylistFilePath(ctx_.settings.gameFolder, ctx_.settings.modFolder);
+}
+
+void CPlaylistEditorDlg::SavePlaylistFile()
+{
+    // A load given up for a file that changed under the list (an import): the list is about to
+    // show the new file, and writing the old entries now would undo the change.
+    if (loader_ && loaderAbandoned_ && reloadAgain_)
+        return;
+    std::vector<std::string> entries = playlist_->FileTexts();
+    if (loader_ && !loaderAbandoned_) {
+        // Before the load has read the file the list holds none of it: writing now would empty
+        // it. Afterwards the lines it has not shown yet go after the entries.
+        if (!loaderLinesKnown_)
+            return;
+        for (size_t i = loaderDelivered_; i < loaderLines_.size(); ++i)
+            entries.push_back(loaderLines_[i]);
+    }
+    ::SavePlaylistFile(PlaylistPath(), entries);
+}
+
+void CPlaylistEditorDlg::ReloadPlaylist()
+{
+    if (loader_)
+        return;
+    playlist_->ClearSortIndicator();
+    playlist_->DeleteAllItems();
+    playlistGroup_->setTitle(DisplayText(PlaylistPath()));
+
+    CPlayListThread::Input input;
+    input.playlistPath = PlaylistPath();
+    input.gameFolder = ctx_.settings.gameFolder;
+    input.modFolder = ctx_.settings.modFolder;
+    input.measure = !ctx_.settings.skipTrackInfo;
+    input.accurate = ctx_.settings.detectVbr;
+    loader_ = new CPlayListThread(std::move(input), *audio_);
+    ++loadsStarted_;
+    loaderLinesKnown_ = false;
+    loaderAbandoned_ = false;
+    loaderLines_.clear();
+    loaderDelivered_ = 0;
+    connect(loader_, &CPlayListThread::linesRead, this, &CPlaylistEditorDlg::OnLinesRead);
+    connect(loader_, &CPlayListThread::rowsLoaded, this, &CPlaylistEditorDlg::OnRowsLoaded);
+    connect(loader_, &QThread::finished, this, &CPlaylistEditorDlg::OnLoaderFinished);
+    loader_->start(QThread::LowestPriority);
+}
+
+void CPlaylistEditorDlg::ReloadPlaylistAfterChange()
+{
+    if (!loader_) {
+        ReloadPlaylist();
+        return;
+    }
+    AbandonLoad();
+    reloadAgain_ = true;
+}
+
+void CPlaylistEditorDlg::AbandonLoad()
+{
+    if (!loader_)
+        return;
+    loader_->RequestStop();
+    loaderAbandoned_ = true;
+    loaderLines_.clear();
+}
+
+void CPlaylistEditorDlg::OnLinesRead(const std::vector<std::string>& lines)
+{
+    if (sender() != loader_ || loaderAbandoned_)
+        return;
+    loaderLines_ = lines;
+    loaderLinesKnown_ = true;
+}
+
+void CPlaylistEditorDlg::OnRowsLoaded(const std::vector<PlaylistRow>& rows)
+{
+    if (sender() != loader_ || loaderAbandoned_)
+        return;
+    for (const PlaylistRow& row : rows)
+        playlist_->AppendEntry(row.file, row.length, row.bitrate);
+    loaderDelivered_ += rows.size();
+}
+
+void CPlaylistEditorDlg::OnLoaderFinished()
+{
+    if (sender() != loader_)
+        return;
+    loader_->wait();
+    loader_->deleteLater();
+    loader_ = nullptr;
+    loaderLines_.clear();
+    if (reloadAgain_) {
+        reloadAgain_ = false;
+        ReloadPlaylist();
+    }
+}
+
+bool CPlaylistEditorDlg::WaitUntilLoaded(int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (loader_ || reloadAgain_) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (loader_)
+            loader_->wait(5);
+    }
+    return true;
+}
+
+// ---- the buttons ----
+
+void CPlaylistEditorDlg::AddToPlaylist(const std::string& path)
+{
+    const StreamTexts texts = MeasureStream(*audio_, path, false);
+    playlist_->AppendEntry(path, texts.length, texts.bitrate);
+    AppendToPlaylistFile(PlaylistPath(), path);
+}
+
+void CPlaylistEditorDlg::AddSelected()
+{
+    const std::string path = SelectedMp3Path();
+    if (!path.empty())
+        AddToPlaylist(path);
+}
+
+void CPlaylistEditorDlg::AddAll()
+{
+    for (int i = 0; i < mp3Files_->count(); ++i)
+        AddToPlaylist(JoinPath(currentFolder_, ItemBytes(mp3Files_->item(i))));
+}
+
+void CPlaylistEditorDlg::RemoveSelected()
+{
+    const int row = playlist_->GetSelectedRow();
+    if (row < 0)
+        return;
+    RemovePlaylistLine(PlaylistPath(), WithoutInvalidMarker(SelectedEntryText()));
+    playlist_->DeleteItem(row);
+}
+
+void CPlaylistEditorDlg::RemoveAllOfFolder()
+{
+    for (int row = 0; row < playlist_->GetItemCount();) {
+        const std::string path = WithoutInvalidMarker(playlist_->GetItemTextStd(row, CPlayListCtrl::FileColumn));
+        if (FolderOf(path) == currentFolder_) {
+            RemovePlaylistLine(PlaylistPath(), path);
+            playlist_->DeleteItem(row);
+        } else {
+            ++row;
+        }
+    }
+}
+
+void CPlaylistEditorDlg::ClearPlaylist()
+{
+    // A load still running would bring the old entries back.
+    AbandonLoad();
+    ClearPlaylistFile(PlaylistPath());
+    playlist_->DeleteAllItems();
+}
+
+void CPlaylistEditorDlg::SortByColumn(int column)
+{
+    playlist_->OnColumnClick(column);
+    SavePlaylistFile();
+}
+
+void CPlaylistEditorDlg::ShufflePlaylist()
+{
+    playlist_->Shuffle([] { return ProgramRandom().Next(); });
+    SavePlaylistFile();
+}
+
+void CPlaylistEditorDlg::MoveEntry(int insertAt, int from, int endsAt)
+{
+    const std::string file = playlist_->GetItemTextStd(from, CPlayListCtrl::FileColumn);
+    const std::string length = playlist_->GetItemTextStd(from, CPlayListCtrl::LengthColumn);
+    const std::string bitrate = playlist_->GetItemTextStd(from, CPlayListCtrl::BitrateColumn);
+    playlist_->InsertEntry(insertAt, file, length, bitrate);
+    playlist_->DeleteItem(insertAt <= from ? from + 1 : from);
+    playlist_->SelectRow(endsAt);
+    playlist_->EnsureVisible(endsAt);
+    playlist_->setFocus();
+    SavePlaylistFile();
+}
+
+void CPlaylistEditorDlg::MoveTop()
+{
+    const int m = playlist_->GetSelectedRow();
+    if (m < 0)
+        return;
+    MoveEntry(0, m, 0);
+}
+
+void CPlaylistEditorDlg::MoveUp()
+{
+    const int m = playlist_->GetSelectedRow();
+    if (m < 1)
+        return;
+    MoveEntry(m - 1, m, m - 1);
+}
+
+void CPlaylistEditorDlg::MoveDown()
+{
+    const int m = playlist_->GetSelectedRow();
+    if (m < 0 || m == playlist_->GetItemCount() - 1)
+        return;
+    MoveEntry(m + 2, m, m + 1);
+}
+
+void CPlaylistEditorDlg::MoveBottom()
+{
+    const int m = playlist_->GetSelectedRow();
+    if (m < 0)
+        return;
+    const int n = playlist_->GetItemCount();
+    MoveEntry(n, m, n - 1);
+}
+
+std::string CPlaylistEditorDlg::ChosenFile() const
+{
+    switch (selectionSource_) {
+    case Mp3Source:
+        return SelectedMp3Path();
+    case PlaylistSource:
+        return SelectedEntryText();
+    default:
+        return std::string();
+    }
+}
+
+void CPlaylistEditorDlg::ShowTagViewer()
+{
+    const std::string path = ChosenFile();
+    if (path.empty() || HasInvalidMarker(path))
+        return;
+    viewers_->Open(path, *audio_, window());
+}
+
+// ---- the player ----
+
+void CPlaylistEditorDlg::PlaySelection()
+{
+    // Nothing chosen, or a file that is missing: what plays goes on playing.
+    const std::string path = ChosenFile();
+    if (path.empty() || HasInvalidMarker(path))
+        return;
+    if (stream_)
+        audio_->StreamClose(stream_);
+    stream_ = audio_->StreamOpen(path, AudioLibrary::kModePlayback);
+    audio_->StreamSetLoopCount(stream_, repeat_->isChecked() ? -1 : 0);
+    audio_->StreamPlay(kPlayerChannel, stream_);
+    pause_->setText("Pause");
+}
+
+void CPlaylistEditorDlg::TogglePause()
+{
+    if (!stream_)
+        return;
+    if (audio_->GetPaused(kPlayerChannel)) {
+        audio_->SetPaused(kPlayerChannel, false);
+        pause_->setText("Pause");
+    } else {
+        audio_->SetPaused(kPlayerChannel, true);
+        pause_->setText("<->");
+    }
+}
+
+void CPlaylistEditorDlg::StopPlayback()
+{
+    if (!stream_)
+        return;
+    pause_->setText("Pause");
+    audio_->StreamClose(stream_);
+    stream_ = nullptr;
+}
+
+void CPlaylistEditorDlg::ApplyRepeat()
+{
+    if (!stream_)
+        return;
+    audio_->StreamSetLoopCount(stream_, repeat_->isChecked() ? -1 : 0);
+}
+
+// ---- import and export ----
+
+void CPlaylistEditorDlg::ImportPlaylistFrom(const std::string& chosenPath)
+{
+    ::ImportPlaylist(chosenPath, PlaylistPath());
+    ReloadPlaylistAfterChange();
+}
+
+void CPlaylistEditorDlg::ExportPlaylistTo(const std::string& chosenPath)
+{
+    std::vector<PlaylistExportRow> rows;
+    for (int row = 0; row < playlist_->GetItemCount(); ++row)
+        rows.push_back({playlist_->GetItemTextStd(row, CPlayListCtrl::FileColumn),
+                        playlist_->GetItemTextStd(row, CPlayListCtrl::LengthColumn)});
+    ::ExportPlaylist(chosenPath, PlaylistPath(), rows);
+}
+
+void CPlaylistEditorDlg::ImportPlaylist()
+{
+    QFileDialog dialog(window(), "Load Playlist from ...");
+    dialog.setObjectName("ImportPlaylist");
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(kFileFilters);
+    dialog.setDefaultSuffix("txt");
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    ImportPlaylistFrom(QDir::toNativeSeparators(dialog.selectedFiles().first()).toStdString());
+}
+
+void CPlaylistEditorDlg::ExportPlaylist()
+{
+    QFileDialog dialog(window(), "Save Playlist as ...");
+    dialog.setObjectName("ExportPlaylist");
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setNameFilters(kFileFilters);
+    dialog.setDefaultSuffix("txt");
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    ExportPlaylistTo(QDir::toNativeSeparators(dialog.selectedFiles().first()).toStdString());
+}

@@ -1,0 +1,55 @@
+#include "music/playlist_loader.h"
+
+#include "core/path.h"
+#include "core/text_file.h"
+#include "music/mp3_measure.h"
+#include "music/playlist_file.h"
+
+#include <chrono>
+
+CPlayListThread::CPlayListThread(Input input, AudioLibrary& audio, QObject* parent)
+    : QThread(parent), input_(std::move(input)), audio_(audio)
+{
+    setObjectName("CPlayListThread");
+}
+
+CPlayListThread::~CPlayListThread()
+{
+    RequestStop();
+    wait();
+}
+
+void CPlayListThread::run()
+{
+    std::vector<std::string> lines;
+    ReadTextLines(input_.playlistPath, lines);
+    Q_EMIT linesRead(lines);
+
+    using Clock = std::chrono::steady_clock;
+    std::vector<PlaylistRow> batch;
+    auto lastSent = Clock::now();
+    auto send = [&] {
+        if (!batch.empty())
+            Q_EMIT rowsLoaded(batch);
+        batch.clear();
+        lastSent = Clock::now();
+    };
+    for (const std::string& line : lines) {
+        if (stop_)
+            break;
+        const std::string path = ResolvePlaylistLine(line, input_.gameFolder, input_.modFolder);
+        PlaylistRow row;
+        if (!FileExists(path)) {
+            row = {kInvalidMarker + path, kUnknownText, kUnknownText};
+        } else if (!input_.measure) {
+            row = {path, kUnknownText, kUnknownText};
+        } else {
+            const StreamTexts texts = MeasureStream(audio_, path, input_.accurate);
+            row = {path, texts.length, texts.bitrate};
+        }
+        batch.push_back(std::move(row));
+        if (static_cast<int>(batch.size()) >= kBatchRows || Clock::now() - lastSent >= std::chrono::milliseconds(kBatchMs))
+            send();
+    }
+    send();
+}

@@ -1,0 +1,712 @@
+#include "core/lcg.h"
+#include "core/path.h"
+#include "core/report_rows.h"
+#include "gamefiles/settings_loader.h"
+#include "music/audio_library.h"
+#include "music/mp3_info_dlg.h"
+#include "music/playlist_editor_dlg.h"
+#include "music/playlist_list_ctrl.h"
+#include "platform/platform.h"
+#include "query/query_engine.h"
+#include "settings/app_settings.h"
+#include "settings/server_store.h"
+#include "test_support/widgets.h"
+#include "test_support/work_dir.h"
+#include "ui/page_context.h"
+
+#include "mp3_writer.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QApplication>
+#include <QHelpEvent>
+#include <QToolTip>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+// The page alone over a game in a fresh working folder ("game", mod "znk", mp3/playlist.txt)
+// and a music folder beside it. The audio library "plays" into a raw PCM file.
+class PlaylistPage : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        settings.workFolder = dir.Path();
+        settings.SetGamePath(JoinPath(dir.File("game"), kClientExeName));
+        settings.SetFirstRunDefaults();
+        std::filesystem::create_directories(JoinPath(dir.File("game"), "znk", "mp3"));
+        std::filesystem::create_directories(Music("rock"));
+        // 10.4 s at 128 kbit/s; 10.4 s averaging 96 kbit/s that starts at 128; 5.2 s at 64.
+        Write(Music("a.mp3"), mp3w::ConstantRate(128, 400));
+        Write(Music("b.mp3"), mp3w::CyclingRates({128, 64, 96, 160, 48}, 400));
+        Write(Music("rock/c.mp3"), mp3w::ConstantRate(64, 200));
+        Write(Music("short.mp3"), mp3w::ConstantRate(128, 12)); // 0.3 s: plays quickly
+        WriteText(Music("upper.MP3"), "not listed");
+        WriteText(Music("a.mp3.bak"), "not listed");
+    }
+
+    static void Write(const std::string& path, std::vector<int> rates, const std::string& tag = {})
+    {
+        mp3w::StreamSpec spec;
+        spec.bitrates = std::move(rates);
+        mp3w::WriteBytes(path, tag + mp3w::AudioFrames(spec));
+    }
+
+    std::string Music(const std::string& name = {}) const
+    {
+        std::string path = dir.File("music");
+        for (size_t start = 0; start < name.size();) {
+            const size_t slash = name.find('/', start);
+            path = JoinPath(path, name.substr(start, slash - start));
+            start = slash == std::string::npos ? name.size() : slash + 1;
+        }
+        return path;
+    }
+    std::string Playlist() const { return JoinPath(dir.File("game"), "znk", "mp3", "playlist.txt"); }
+    std::string ModFile(const std::string& name) const { return JoinPath(dir.File("game"), "znk", name); }
+
+    void Build()
+    {
+        page = std::make_unique<CPlaylistEditorDlg>(*context);
+        page->show();
+        ASSERT_TRUE(page->WaitUntilLoaded(10000));
+    }
+
+    Rows Shown() const
+    {
+        Rows rows;
+        CPlayListCtrl* list = page->playlist();
+        for (int r = 0; r < list->GetItemCount(); ++r)
+            rows.push_back({list->GetItemTextStd(r, 0), list->GetItemTextStd(r, 1), list->GetItemTextStd(r, 2)});
+        return rows;
+    }
+    std::vector<std::string> ShownFiles() const { return page->playlist()->FileTexts(); }
+    std::string SelectedText() const
+    {
+        const int row = page->playlist()->GetSelectedRow();
+        return row < 0 ? std::string() : page->playlist()->GetItemTextStd(row, 0);
+    }
+    QStringList Items(QListWidget* list) const
+    {
+        QStringList items;
+        for (int i = 0; i < list->count(); ++i)
+            items << list->item(i)->text();
+        return items;
+    }
+    QPushButton* Button(int id) const { return FindById<QPushButton>(page.get(), id); }
+    void Click(int id) const { QTest::mouseClick(Button(id), Qt::LeftButton); }
+    // A click on an entry, as the user gives it: it selects the entry and makes the playlist
+    // the list Play and "Get Mp3 Tag" take their file from.
+    void ClickEntry(int row, Qt::MouseButton button = Qt::LeftButton) const
+    {
+        CPlayListCtrl* list = page->playlist();
+        const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
+        QTest::mouseClick(list->viewport(), button, {}, at);
+    }
+    // A double click as the user gives it: a click, then the double click (QTest's own sends
+    // the second half only).
+    void DoubleClickEntry(int row) const
+    {
+        CPlayListCtrl* list = page->playlist();
+        const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    }
+    void ClickMp3(const QString& name) const
+    {
+        QListWidget* list = page->mp3Files();
+        const QList<QListWidgetItem*> found = list->findItems(name, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << name.toStdString();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found.first()).center());
+    }
+    void DoubleClickFolder(const QString& text) const
+    {
+        QListWidget* list = page->folders();
+        const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << text.toStdString();
+        const QPoint at = list->visualItemRect(found.first()).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    }
+
+    ScopedWorkDir dir;
+    AppSettings settings;
+    ServerStore store {dir.Path()};
+    CQueryEngine engine {settings, store};
+    CSettingsLoader loader {settings};
+    std::string played = dir.File("played.raw");
+    AudioLibrary audio {AudioOutput {"raw", played}};
+    std::unique_ptr<PageContext> context = std::make_unique<PageContext>(
+        PageContext {settings, store, engine, loader, [](const QString&, const QString&) {}, {}, &audio});
+    std::unique_ptr<CPlaylistEditorDlg> page;
+};
+
+// Answers the next file dialog of that name with path, typed as the user types it (selectFile()
+// leaves a focused name field alone), past QFileDialog's own checks. seen receives the dialog's
+// filters and default suffix.
+void AnswerFileDialog(QObject& scope, const QString& name, const std::string& path, QStringList* seen = nullptr)
+{
+    WhenModalShows(scope, name, [=](QWidget& w) {
+        auto& dialog = static_cast<QFileDialog&>(w);
+        if (seen)
+            *seen = dialog.nameFilters() << dialog.defaultSuffix();
+        if (auto* edit = dialog.findChild<QLineEdit*>("fileNameEdit"))
+            edit->setText(QString::fromStdString(path));
+        dialog.QDialog::accept();
+    });
+}
+
+std::string Lines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    return text;
+}
+
+} // namespace
+
+TEST_F(PlaylistPage, ControlsAndTheFirstDrive)
+{
+    Build();
+    EXPECT_EQ(page->objectName(), "CPlaylistEditorDlg");
+    const std::vector<std::pair<int, QString>> buttons = {
+        {1082, "Add"},    {1083, "Add All"}, {1013, "Remove"},   {1087, "Remove All"}, {1009, "Clear"},
+        {1102, "Randomize"}, {1100, "Refresh"}, {1008, "Top"},  {1010, "Up"},         {1011, "Down"},
+        {1085, "Bottom"}, {1108, "Get Mp3 Tag"}, {1105, "Play"}, {1056, "Pause"},      {1057, "Stop"}};
+    for (const auto& [id, text] : buttons) {
+        ASSERT_TRUE(Button(id)) << id;
+        EXPECT_EQ(Button(id)->text(), text);
+    }
+    EXPECT_EQ(FindById<QCheckBox>(page.get(), 1106)->text(), "Repeat");
+    EXPECT_TRUE(FindById<QComboBox>(page.get(), 1103));
+    EXPECT_TRUE(FindById<QListWidget>(page.get(), 1104));
+    EXPECT_TRUE(FindById<QListWidget>(page.get(), 1079));
+    EXPECT_TRUE(FindById<CPlayListCtrl>(page.get(), 1098));
+    EXPECT_EQ(FindById<QGroupBox>(page.get(), 1099)->title().toStdString(), Playlist());
+    CPlayListCtrl* list = page->playlist();
+    ASSERT_EQ(list->GetColumnCount(), 3);
+    const QStringList titles = {"File", "Length", "Bitrate"};
+    const int widths[] = {212, 60, 70};
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_EQ(list->model()->headerData(c, Qt::Horizontal).toString(), titles[c]);
+        EXPECT_EQ(list->header()->sectionSize(c), widths[c]);
+    }
+    for (QWidget* w : page->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        EXPECT_TRUE(page->rect().contains(w->geometry())) << w->objectName().toStdString();
+
+    // The drives, and the first one browsed (the home folder on POSIX).
+    const std::vector<std::string> roots = platform::DriveRoots();
+    ASSERT_EQ(page->drives()->count(), static_cast<int>(roots.size()));
+    EXPECT_EQ(page->drives()->currentIndex(), 0);
+    std::string first = roots.front();
+    while (first.size() > 1 && first.back() == kPathSeparator)
+        first.pop_back();
+    EXPECT_EQ(page->currentFolder(), first);
+    // Choosing another drive browses it.
+    page->drives()->setCurrentIndex(roots.size() - 1);
+    Q_EMIT page->drives()->activated(roots.size() - 1);
+    std::string last = roots.back();
+    while (last.size() > 1 && last.back() == kPathSeparator)
+        last.pop_back();
+    EXPECT_EQ(page->currentFolder(), last);
+}
+
+TEST_F(PlaylistPage, LoadResolvesMeasuresAndMarksMissingFiles)
+{
+    WriteText(Playlist(), Music("a.mp3") + "\r\n../../music//b.mp3\r\nmp3/gone.mp3\r\n" + Music("rock/c.mp3") + "\r\n");
+    Build();
+    const std::string relative = JoinPath(dir.File("game"), "znk", "../../music/b.mp3");
+    EXPECT_EQ(Shown(), (Rows {{Music("a.mp3"), "0:10", "128"},
+                              {relative, "0:08", "128"}, // the quick estimate of the varying rate
+                              {"Invalid: " + ModFile("mp3/gone.mp3"), "???", "???"},
+                              {Music("rock/c.mp3"), "0:05", "64"}}));
+
+    // "Detect VBR": every frame counted.
+    settings.detectVbr = true;
+    Click(1100);
+    ASSERT_TRUE(page->WaitUntilLoaded(5000));
+    EXPECT_EQ(Shown()[1], (std::vector<std::string> {relative, "0:10", "96"}));
+
+    // "Get Length/Bitrate" off: nothing measured, missing files still marked.
+    settings.skipTrackInfo = true;
+    Click(1100);
+    ASSERT_TRUE(page->WaitUntilLoaded(5000));
+    EXPECT_EQ(Shown(), (Rows {{Music("a.mp3"), "???", "???"},
+                              {relative, "???", "???"},
+                              {"Invalid: " + ModFile("mp3/gone.mp3"), "???", "???"},
+                              {Music("rock/c.mp3"), "???", "???"}}));
+    // Loading changes nothing on disk.
+    EXPECT_EQ(ReadText(Playlist()),
+              Music("a.mp3") + "\r\n../../music//b.mp3\r\nmp3/gone.mp3\r\n" + Music("rock/c.mp3") + "\r\n");
+}
+
+TEST_F(PlaylistPage, BrowsingFoldersAndMp3Files)
+{
+    Build();
+    page->NavigateTo(Music());
+    EXPECT_EQ(Items(page->folders()), (QStringList {QString::fromStdString(Music()), "..", "rock"}));
+    EXPECT_EQ(Items(page->mp3Files()), (QStringList {"a.mp3", "b.mp3", "short.mp3"}));
+
+    DoubleClickFolder("rock");
+    EXPECT_EQ(page->currentFolder(), Music("rock"));
+    EXPECT_EQ(Items(page->mp3Files()), QStringList {"c.mp3"});
+    // ".." goes up one level.
+    DoubleClickFolder("..");
+    EXPECT_EQ(page->currentFolder(), Music());
+    // The first item names the folder itself.
+    DoubleClickFolder(QString::fromStdString(Music()));
+    EXPECT_EQ(page->currentFolder(), Music());
+    EXPECT_EQ(Items(page->folders()).size(), 3);
+
+#ifndef _WIN32
+    // The bare root has no "..".
+    page->NavigateTo("/");
+    EXPECT_EQ(page->currentFolder(), "/");
+    ASSERT_GE(page->folders()->count(), 1);
+    EXPECT_EQ(page->folders()->item(0)->text(), "/");
+    EXPECT_TRUE(page->folders()->findItems("..", Qt::MatchExactly).isEmpty());
+    EXPECT_FALSE(page->folders()->findItems("tmp", Qt::MatchExactly).isEmpty());
+    page->NavigateTo("/tmp/..\n");
+    EXPECT_EQ(page->currentFolder(), "/");
+#endif
+    // A folder that cannot be listed shows only its navigation items.
+    page->NavigateTo(Music("nothing-here"));
+    EXPECT_EQ(Items(page->folders()), (QStringList {QString::fromStdString(Music("nothing-here")), ".."}));
+    EXPECT_EQ(page->mp3Files()->count(), 0);
+}
+
+TEST_F(PlaylistPage, AddingMeasuresQuicklyAndAppendsLines)
+{
+    settings.skipTrackInfo = true; // measuring is off for loads, never for adding
+    WriteText(Playlist(), "mp3/old.mp3");
+    Build();
+    page->NavigateTo(Music());
+    Click(1082); // nothing selected: nothing
+    EXPECT_EQ(page->playlist()->GetItemCount(), 1);
+
+    ClickMp3("b.mp3");
+    EXPECT_EQ(page->selectionSource(), CPlaylistEditorDlg::Mp3Source);
+    Click(1082);
+    QListWidget* mp3 = page->mp3Files();
+    const QPoint first = mp3->visualItemRect(mp3->item(0)).center();
+    QTest::mouseClick(mp3->viewport(), Qt::LeftButton, {}, first);
+    QTest::mouseDClick(mp3->viewport(), Qt::LeftButton, {}, first);
+    Click(1083);
+    EXPECT_EQ(Shown(), (Rows {{"Invalid: " + ModFile("mp3/old.mp3"), "???", "???"},
+                              {Music("b.mp3"), "0:08", "128"},
+                              {Music("a.mp3"), "0:10", "128"},
+                              {Music("a.mp3"), "0:10", "128"},
+                              {Music("b.mp3"), "0:08", "128"},
+                              {Music("short.mp3"), "???", "???"}}));
+    // The old last line had no line break: the first added line does not run into it.
+    EXPECT_EQ(ReadText(Playlist()), Lines({"mp3/old.mp3", Music("b.mp3"), Music("a.mp3"), Music("a.mp3"),
+                                           Music("b.mp3"), Music("short.mp3")}));
+}
+
+TEST_F(PlaylistPage, RemovingEntries)
+{
+    const std::string original =
+        Lines({Music("a.mp3"), "../../music/b.mp3", Music("rock/c.mp3"), Music("b.mp3"), Music("gone.mp3")});
+    WriteText(Playlist(), original);
+    Build();
+    // Nothing selected: neither the list nor the file changes.
+    Click(1013);
+    EXPECT_EQ(page->playlist()->GetItemCount(), 5);
+    EXPECT_EQ(ReadText(Playlist()), original);
+
+    // A relative line's entry goes from the list; its line, which no full path begins, stays.
+    ClickEntry(1);
+    Click(1013);
+    EXPECT_EQ(page->playlist()->GetItemCount(), 4);
+    EXPECT_EQ(ReadText(Playlist()), original);
+    // A missing file's entry finds its line without the marker.
+    ClickEntry(3);
+    ASSERT_EQ(SelectedText(), "Invalid: " + Music("gone.mp3"));
+    Click(1013);
+    EXPECT_EQ(ReadText(Playlist()), Lines({Music("a.mp3"), "../../music/b.mp3", Music("rock/c.mp3"), Music("b.mp3")}));
+
+    // "Remove All" of the music folder keeps the entries of other folders.
+    page->NavigateTo(Music());
+    Click(1087);
+    EXPECT_EQ(ShownFiles(), std::vector<std::string> {Music("rock/c.mp3")});
+    EXPECT_EQ(ReadText(Playlist()), Lines({"../../music/b.mp3", Music("rock/c.mp3")}));
+}
+
+TEST_F(PlaylistPage, SortingByLengthKeepsUnknownLast)
+{
+    WriteText(Playlist(), Lines({"mp3/gone.mp3", Music("a.mp3"), Music("rock/c.mp3"), Music("b.mp3")}));
+    Build();
+    QHeaderView* header = page->playlist()->header();
+    const QPoint length(header->sectionViewportPosition(1) + 5, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, length);
+    EXPECT_EQ(ShownFiles(), (std::vector<std::string> {Music("rock/c.mp3"), Music("b.mp3"), Music("a.mp3"),
+                                                       "Invalid: " + ModFile("mp3/gone.mp3")}));
+    EXPECT_EQ(page->playlist()->GetHeaderImage(1), 0);
+    EXPECT_EQ(ReadText(Playlist()),
+              Lines({Music("rock/c.mp3"), Music("b.mp3"), Music("a.mp3"), ModFile("mp3/gone.mp3")}));
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, length);
+    EXPECT_EQ(ShownFiles(), (std::vector<std::string> {Music("a.mp3"), Music("b.mp3"), Music("rock/c.mp3"),
+                                                       "Invalid: " + ModFile("mp3/gone.mp3")}));
+    EXPECT_EQ(page->playlist()->GetHeaderImage(1), 1);
+    EXPECT_EQ(ReadText(Playlist()),
+              Lines({Music("a.mp3"), Music("b.mp3"), Music("rock/c.mp3"), ModFile("mp3/gone.mp3")}));
+}
+
+TEST_F(PlaylistPage, ShuffleFollowsTheSharedSequence)
+{
+    std::vector<std::string> lines;
+    for (int i = 0; i < 40; ++i)
+        lines.push_back(JoinPath(Music(), "missing" + std::to_string(i) + ".mp3"));
+    WriteText(Playlist(), Lines(lines));
+    Build();
+    page->SortByColumn(0);
+    ASSERT_EQ(page->playlist()->GetHeaderImage(0), 0);
+
+    const std::vector<std::string> before = ShownFiles();
+
+    // What the list's merge sort makes of the program's random numbers, from where they are now.
+    Lcg copy = ProgramRandom();
+    std::vector<size_t> order(before.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    StableMergeSort(order, [&copy](size_t, size_t) { return copy.Next() % 100 - 50; });
+    std::vector<std::string> expected;
+    std::vector<std::string> saved;
+    for (size_t i : order) {
+        expected.push_back(before[i]);
+        saved.push_back(before[i].substr(9));
+    }
+
+    Click(1102);
+    EXPECT_EQ(ShownFiles(), expected);
+    EXPECT_NE(expected, before);
+    EXPECT_EQ(ProgramRandom().state, copy.state);
+    EXPECT_EQ(page->playlist()->GetHeaderImage(0), -1);
+    EXPECT_EQ(page->playlist()->SortColumn(), CSortListCtrl::kNoSortColumn);
+    EXPECT_EQ(ReadText(Playlist()), Lines(saved));
+}
+
+TEST_F(PlaylistPage, MovesFollowTheirTable)
+{
+    WriteText(Playlist(), Lines({"mp3/0.mp3", "mp3/1.mp3", "mp3/2.mp3", "mp3/3.mp3"}));
+    Build();
+    auto order = [this] {
+        std::string out;
+        for (const std::string& f : ShownFiles())
+            out += f.substr(f.size() - 5, 1);
+        return out + "@" + std::to_string(page->playlist()->GetSelectedRow());
+    };
+    // No selection: no move, no rewrite.
+    const std::string before = ReadText(Playlist());
+    for (int id : {1008, 1010, 1011, 1085})
+        Click(id);
+    EXPECT_EQ(order(), "0123@-1");
+    EXPECT_EQ(ReadText(Playlist()), before);
+
+    ClickEntry(2);
+    Click(1008); // Top
+    EXPECT_EQ(order(), "2013@0");
+    Click(1010); // Up at the first: nothing
+    EXPECT_EQ(order(), "2013@0");
+    Click(1011); // Down
+    EXPECT_EQ(order(), "0213@1");
+    Click(1085); // Bottom
+    EXPECT_EQ(order(), "0132@3");
+    Click(1011); // Down at the last: nothing
+    EXPECT_EQ(order(), "0132@3");
+    Click(1010); // Up
+    EXPECT_EQ(order(), "0123@2");
+    EXPECT_EQ(ReadText(Playlist()), Lines({ModFile("mp3/0.mp3"), ModFile("mp3/1.mp3"), ModFile("mp3/2.mp3"),
+                                           ModFile("mp3/3.mp3")}));
+}
+
+TEST_F(PlaylistPage, ClearEmptiesListFileAndSortArrow)
+{
+    WriteText(Playlist(), Lines({Music("a.mp3"), Music("b.mp3")}));
+    Build();
+    page->SortByColumn(1);
+    Click(1009);
+    EXPECT_EQ(page->playlist()->GetItemCount(), 0);
+    EXPECT_EQ(page->playlist()->GetHeaderImage(1), -1);
+    EXPECT_EQ(ReadText(Playlist()), "");
+}
+
+TEST_F(PlaylistPage, ReloadWhileLoadingStartsNoSecondLoad)
+{
+    // Enough files measured in full that the load is still running a moment later.
+    settings.detectVbr = true;
+    std::vector<std::string> lines;
+    for (int i = 0; i < 300; ++i)
+        lines.push_back(i % 2 ? Music("a.mp3") : Music("b.mp3"));
+    WriteText(Playlist(), Lines(lines));
+    Build();
+    const int loads = page->loadsStarted();
+    page->ReloadPlaylist();
+    ASSERT_TRUE(page->loading());
+    Click(1100);
+    Click(1100);
+    EXPECT_TRUE(page->loading());
+    EXPECT_EQ(page->loadsStarted(), loads + 1);
+    ASSERT_TRUE(page->WaitUntilLoaded(20000));
+    EXPECT_EQ(page->loadsStarted(), loads + 1);
+    ASSERT_EQ(page->playlist()->GetItemCount(), 300);
+    for (int i = 0; i < 300; ++i)
+        ASSERT_EQ(ShownFiles()[i], lines[i]) << i;
+}
+
+TEST_F(PlaylistPage, RewritesDuringALoadKeepTheLinesStillToCome)
+{
+    settings.detectVbr = true;
+    std::vector<std::string> lines;
+    for (int i = 0; i < 300; ++i)
+        lines.push_back(i % 2 ? Music("a.mp3") : Music("b.mp3"));
+    WriteText(Playlist(), Lines(lines));
+    Build();
+    page->ReloadPlaylist();
+    // A sort before the load has read the file must not write the empty list over it.
+    page->SortByColumn(0);
+    EXPECT_EQ(ReadText(Playlist()), Lines(lines));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return page->playlist()->GetItemCount() > 0; }, 10000));
+    // A move while entries are still coming: the file keeps them all.
+    ClickEntry(0);
+    Click(1085);
+    const std::string written = ReadText(Playlist());
+    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 300);
+    EXPECT_TRUE(page->loading()) << "the load ended too soon to tell";
+    ASSERT_TRUE(page->WaitUntilLoaded(20000));
+    EXPECT_EQ(page->playlist()->GetItemCount(), 300);
+}
+
+TEST_F(PlaylistPage, ImportDuringALoadShowsTheImportedFile)
+{
+    settings.detectVbr = true;
+    std::vector<std::string> lines(300, Music("b.mp3"));
+    WriteText(Playlist(), Lines(lines));
+    Build();
+    page->ReloadPlaylist();
+    const std::string m3u = dir.File("new.m3u");
+    WriteText(m3u, "#EXTM3U\r\n#EXTINF:10,A\r\n" + Music("a.mp3") + "\r\n");
+    page->ImportPlaylistFrom(m3u);
+    ASSERT_TRUE(page->WaitUntilLoaded(20000));
+    EXPECT_EQ(ShownFiles(), std::vector<std::string> {Music("a.mp3")});
+    EXPECT_EQ(ReadText(Playlist()), Music("a.mp3") + "\r\n");
+}
+
+TEST_F(PlaylistPage, ImportAndExportThroughTheFileDialogs)
+{
+    WriteText(Playlist(), Lines({Music("a.mp3"), "mp3/gone.mp3"}));
+    Build();
+    const std::string pls = dir.File("list.pls");
+    WriteText(pls, "[playlist]\r\nFile1=" + Music("b.mp3") + "\r\nFile2=" + Music("rock/c.mp3") +
+                       "\r\nNumberOfEntries=2\r\nVersion=2\r\n");
+    QStringList seen;
+    AnswerFileDialog(*page, "ImportPlaylist", pls, &seen);
+    page->ImportPlaylist();
+    EXPECT_EQ(seen, (QStringList {"Text Files (*.txt)", "Playlist Files (*.m3u)", "Playlist Files (*.pls)",
+                                  "All Files (*)", "txt"}));
+    ASSERT_TRUE(page->WaitUntilLoaded(5000));
+    EXPECT_EQ(ShownFiles(), (std::vector<std::string> {Music("b.mp3"), Music("rock/c.mp3")}));
+    EXPECT_EQ(ReadText(Playlist()), Lines({Music("b.mp3"), Music("rock/c.mp3")}));
+
+    const std::string out = dir.File("out.pls");
+    AnswerFileDialog(*page, "ExportPlaylist", out);
+    page->ExportPlaylist();
+    EXPECT_EQ(ReadText(out), "[playlist]\r\nFile1=" + Music("b.mp3") + "\r\nLength1=8\r\nTitle1=b\r\nFile2=" +
+                                 Music("rock/c.mp3") + "\r\nLength2=5\r\nTitle2=c\r\nNumberOfEntries=2\r\nVersion=2\r\n");
+
+    // Cancel does nothing.
+    WhenModalShows(*page, "ImportPlaylist", [](QWidget& w) { static_cast<QDialog&>(w).reject(); });
+    page->ImportPlaylist();
+    EXPECT_EQ(ReadText(Playlist()), Lines({Music("b.mp3"), Music("rock/c.mp3")}));
+}
+
+TEST_F(PlaylistPage, PlayerFollowsTheSelection)
+{
+    WriteText(Playlist(), Lines({Music("a.mp3"), "mp3/gone.mp3", Music("short.mp3")}));
+    Build();
+    // Nothing selected: nothing plays, Pause and Stop do nothing.
+    Click(1105);
+    EXPECT_EQ(page->stream(), nullptr);
+    Click(1057);
+    Click(1056);
+    EXPECT_EQ(page->pauseButton()->text(), "Pause");
+
+    ClickEntry(0);
+    EXPECT_EQ(page->selectionSource(), CPlaylistEditorDlg::PlaylistSource);
+    Click(1105);
+    AudioLibrary::Stream* first = page->stream();
+    ASSERT_NE(first, nullptr);
+    EXPECT_FALSE(audio.StreamFinished(first));
+    Click(1056);
+    EXPECT_EQ(page->pauseButton()->text(), "<->");
+    EXPECT_TRUE(audio.GetPaused(CPlaylistEditorDlg::kPlayerChannel));
+    Click(1056);
+    EXPECT_EQ(page->pauseButton()->text(), "Pause");
+    EXPECT_FALSE(audio.GetPaused(CPlaylistEditorDlg::kPlayerChannel));
+
+    // An entry whose file is missing: the current stream plays on.
+    ClickEntry(1);
+    Click(1105);
+    EXPECT_EQ(page->stream(), first);
+    EXPECT_FALSE(audio.StreamFinished(first));
+    // Nothing selected anywhere: the same.
+    page->playlist()->SelectRow(-1);
+    page->mp3Files()->clearSelection();
+    Click(1105);
+    EXPECT_EQ(page->stream(), first);
+
+    // Paused, then another file: the first stream goes, the new one plays, the button says Pause.
+    Click(1056);
+    ASSERT_EQ(page->pauseButton()->text(), "<->");
+    DoubleClickEntry(2);
+    AudioLibrary::Stream* second = page->stream();
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(audio.StreamCount(), 1); // the first one closed
+    EXPECT_FALSE(audio.StreamFinished(second));
+    EXPECT_EQ(page->pauseButton()->text(), "Pause");
+    EXPECT_FALSE(audio.GetPaused(CPlaylistEditorDlg::kPlayerChannel));
+
+    // Stop, then Pause: nothing, and the button keeps its text.
+    Click(1057);
+    EXPECT_EQ(page->stream(), nullptr);
+    EXPECT_EQ(audio.StreamCount(), 0);
+    Click(1056);
+    EXPECT_EQ(page->pauseButton()->text(), "Pause");
+}
+
+TEST_F(PlaylistPage, RepeatAppliesToThePlayingFileWithoutRestart)
+{
+    Build();
+    page->NavigateTo(Music());
+    ClickMp3("short.mp3");
+    Click(1105);
+    AudioLibrary::Stream* stream = page->stream();
+    ASSERT_NE(stream, nullptr);
+    QTest::mouseClick(page->repeatBox(), Qt::LeftButton);
+    ASSERT_TRUE(page->repeatBox()->isChecked());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return audio.StreamEndsReached(stream) >= 2; }, 5000));
+    EXPECT_EQ(page->stream(), stream);
+    EXPECT_FALSE(audio.StreamFinished(stream));
+    // Off again: the pass under way is the last.
+    QTest::mouseClick(page->repeatBox(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return audio.StreamFinished(stream); }, 5000));
+    const uintmax_t onePass = 12u * 1152u * 4u;
+    EXPECT_EQ(std::filesystem::file_size(played), onePass * audio.StreamEndsReached(stream));
+    // Finished, it stays the page's stream until the next Play or Stop.
+    EXPECT_EQ(page->stream(), stream);
+    // Checked before Play: the new stream repeats from the start.
+    QTest::mouseClick(page->repeatBox(), Qt::LeftButton);
+    Click(1105);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return audio.StreamEndsReached(page->stream()) >= 2; }, 5000));
+    Click(1057);
+}
+
+TEST_F(PlaylistPage, RightClickShowsTheEntryInTheBrowser)
+{
+    WriteText(Playlist(), Lines({Music("rock/c.mp3"), "mp3/gone.mp3"}));
+    Build();
+    ClickEntry(0, Qt::RightButton);
+    EXPECT_EQ(page->currentFolder(), Music("rock"));
+    ASSERT_EQ(page->mp3Files()->selectedItems().size(), 1);
+    EXPECT_EQ(page->mp3Files()->selectedItems().first()->text(), "c.mp3");
+    EXPECT_EQ(page->selectionSource(), CPlaylistEditorDlg::PlaylistSource);
+}
+
+TEST_F(PlaylistPage, TagViewersOpenSideBySide)
+{
+    const std::string tagged = Music("tagged.mp3");
+    Write(tagged, mp3w::ConstantRate(128, 400),
+          mp3w::Id3v2Tag({{"TIT2", "Überschall ☄", true}, {"TPE1", "ZNK", false}, {"TCON", "(17)", false}}));
+    WriteText(Playlist(), Lines({tagged, "mp3/gone.mp3", Music("b.mp3")}));
+    Build();
+    // Nothing selected, or a missing file: no viewer.
+    Click(1108);
+    ClickEntry(1);
+    Click(1108);
+    EXPECT_EQ(page->viewers().count(), 0);
+
+    ClickEntry(0);
+    Click(1108);
+    ClickEntry(2);
+    Click(1108);
+    ASSERT_EQ(page->viewers().count(), 2);
+    CMP3InfoDlg* first = page->viewers().viewers()[0];
+    CMP3InfoDlg* second = page->viewers().viewers()[1];
+    EXPECT_EQ(first->windowTitle(), "Mp3 Info");
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_FALSE(first->isModal());
+    EXPECT_TRUE(first->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(first->field(CMP3InfoDlg::IdTitle)->text(), QString("Überschall ☄"));
+    EXPECT_EQ(first->field(CMP3InfoDlg::IdArtist)->text(), "ZNK");
+    EXPECT_EQ(first->field(CMP3InfoDlg::IdGenre)->text(), "(17)");
+    EXPECT_EQ(first->field(CMP3InfoDlg::IdAlbum)->text(), "");
+    EXPECT_EQ(first->field(CMP3InfoDlg::IdLength)->text(), "0:10");
+    EXPECT_EQ(first->field(CMP3InfoDlg::IdBitrate)->text(), "128");
+    EXPECT_EQ(first->field(CMP3InfoDlg::IdVbr)->text(), "No");
+    EXPECT_EQ(first->field(CMP3InfoDlg::IdVersion)->text(), "MPEG 1.0");
+    EXPECT_TRUE(first->field(CMP3InfoDlg::IdTitle)->isReadOnly());
+    EXPECT_EQ(second->field(CMP3InfoDlg::IdBitrate)->text(), "96");
+    EXPECT_EQ(second->field(CMP3InfoDlg::IdVbr)->text(), "Yes");
+
+    // Closing one leaves the other; Close, Escape and the close box all close.
+    QPointer<CMP3InfoDlg> gone = first;
+    QTest::mouseClick(FindById<QPushButton>(first, 1), Qt::LeftButton);
+    EXPECT_EQ(page->viewers().count(), 1);
+    EXPECT_EQ(page->viewers().viewers()[0], second);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return gone.isNull(); }, 2000));
+    EXPECT_TRUE(second->isVisible());
+    QTest::keyClick(second, Qt::Key_Escape);
+    EXPECT_EQ(page->viewers().count(), 0);
+
+    // The file list works as well, and the window closed by its close box goes too.
+    page->NavigateTo(Music());
+    ClickMp3("a.mp3");
+    Click(1108);
+    ASSERT_EQ(page->viewers().count(), 1);
+    EXPECT_EQ(page->viewers().viewers()[0]->path(), Music("a.mp3"));
+    page->viewers().viewers()[0]->close();
+    EXPECT_EQ(page->viewers().count(), 0);
+}
+
+TEST_F(PlaylistPage, InfoTipShowsATruncatedPath)
+{
+    const std::string deep = JoinPath(Music(), std::string(120, 'x') + ".mp3");
+    WriteText(Playlist(), Lines({deep}));
+    Build();
+    CPlayListCtrl* list = page->playlist();
+    const QRect cell = list->visualRect(list->model()->index(0, 0));
+    QHelpEvent help(QEvent::ToolTip, cell.center(), list->viewport()->mapToGlobal(cell.center()));
+    QApplication::sendEvent(list->viewport(), &help);
+    EXPECT_EQ(QToolTip::text().toStdString(), "Invalid: " + deep);
+    QToolTip::hideText();
+}
+
+TEST_F(PlaylistPage, SelectionSourceFollowsTheLastList)
+{
+    WriteText(Playlist(), Lines({Music("a.mp3")}));
+    Build();
+    EXPECT_EQ(page->selectionSource(), CPlaylistEditorDlg::NoSource);
+    page->NavigateTo(Music());
+    ClickMp3("b.mp3");
+    EXPECT_EQ(page->selectionSource(), CPlaylistEditorDlg::Mp3Source);
+    ClickEntry(0);
+    EXPECT_EQ(page->selectionSource(), CPlaylistEditorDlg::PlaylistSource);
+    ClickMp3("a.mp3");
+    EXPECT_EQ(page->selectionSource(), CPlaylistEditorDlg::Mp3Source);
+    // A click beside the entries, with an entry selected: the playlist.
+    CPlayListCtrl* list = page->playlist();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(5, list->viewport()->height() - 5));
+    EXPECT_EQ(page->selectionSource(),
+              list->GetSelectedRow() >= 0 ? CPlaylistEditorDlg::PlaylistSource : CPlaylistEditorDlg::Mp3Source);
+}
