@@ -35,14 +35,15 @@ namespace {
 // Left: the drives, the folders and the MP3 files with Add and Add All. Right: the playlist,
 // its buttons in two rows, and the player.
 constexpr int kLeftX = 4;
-constexpr int kLeftW = 172;
+constexpr int kLeftW = 150;
 constexpr int kRightX = kLeftX + kLeftW + 4;
 constexpr int kRightW = 424 - 4 - kRightX;
 constexpr int kInset = 6;
 constexpr int kTitle = 11;
 constexpr int kButtonH = 14;
-constexpr int kButtonW = 46;
 constexpr int kButtonGap = 2;
+// Five buttons a row fill the right side.
+constexpr int kButtonW = (kRightW - 4 * kButtonGap) / 5;
 
 // The marker of the browser's navigation items (the current folder, ".."): a line feed after
 // the text, as the original list box items had it.
