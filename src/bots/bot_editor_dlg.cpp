@@ -50,22 +50,6 @@ constexpr FieldControl kNumberControls[kBotNumberCount] = {
 constexpr FieldControl kFillControls[kBotFillCount] = {
     {1058, "Full"}, {1059, "Half Good"}, {1060, "Full Good"}, {1061, "Half Evil"}, {1062, "Full Evil"}};
 
-template <class T> T* Place(T* control, int x, int y, int w, int h)
-{
-    control->setGeometry(DluRect(x, y, w, h));
-    return control;
-}
-
-QLabel* MakeLabel(QWidget* parent, const QString& text, int x, int y, int w)
-{
-    return Place(new QLabel(text, parent), x, y, w, 9);
-}
-
-QGroupBox* MakeGroup(QWidget* parent, const QString& title, int x, int y, int w, int h)
-{
-    return Place(new QGroupBox(title, parent), x, y, w, h);
-}
-
 QLineEdit* MakeDigitsField(QWidget* parent, int id)
 {
     // Typing takes digits only; text set from a file is shown as it is.

@@ -33,20 +33,6 @@ const char* const kWidthValue = "EngineModeW";
 const char* const kHeightValue = "EngineModeH";
 const char* const kWindowedValue = "EngineModeWindowed";
 
-QLabel* MakeLabel(QWidget* parent, const QString& text, int x, int y, int w)
-{
-    auto* label = new QLabel(text, parent);
-    label->setGeometry(DluRect(x, y, w, 9));
-    return label;
-}
-
-template <class T>
-T* Place(T* control, int x, int y, int w, int h)
-{
-    control->setGeometry(DluRect(x, y, w, h));
-    return control;
-}
-
 } // namespace
 
 CSettingsMain::CSettingsMain(const PageContext& ctx, QWidget* parent) : QWidget(parent), ctx_(ctx)

@@ -62,13 +62,6 @@ struct MiscValues {
     std::array<std::string, 5> texts;
 };
 
-template <class T>
-T* Place(T* control, int x, int y, int w, int h)
-{
-    control->setGeometry(DluRect(x, y, w, h));
-    return control;
-}
-
 QComboBox* MakeList(QWidget* parent, int id, const char* label, int x, int y, int labelW, int listW)
 {
     Place(new QLabel(label, parent), x, y + 1, labelW, 10);

@@ -56,18 +56,6 @@ const QStringList kFileFilters = {"Text Files (*.txt)", "Playlist Files (*.m3u)"
                                   "All Files (*)"};
 #endif
 
-template <class T>
-T* Place(T* control, int x, int y, int w, int h)
-{
-    control->setGeometry(DluRect(x, y, w, h));
-    return control;
-}
-
-QGroupBox* MakeGroup(QWidget* parent, const QString& title, int x, int y, int w, int h)
-{
-    return Place(new QGroupBox(title, parent), x, y, w, h);
-}
-
 QListWidget* MakeListBox(QWidget* parent, int id, int x, int y, int w, int h)
 {
     auto* box = Place(SetControlId(new QListWidget(parent), id), x, y, w, h);

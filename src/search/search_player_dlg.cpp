@@ -63,13 +63,6 @@ void AddColumns(CReportListCtrl* list, const ColumnInfo* columns, int count)
         list->InsertColumn(i, columns[i].title, columns[i].width);
 }
 
-QGroupBox* MakeGroup(QWidget* parent, const QString& title, int x, int y, int w, int h)
-{
-    auto* group = new QGroupBox(title, parent);
-    group->setGeometry(DluRect(x, y, w, h));
-    return group;
-}
-
 CSortListCtrl* MakeList(QWidget* parent, int id, const QRect& dlu)
 {
     auto* list = SetControlId(new CSortListCtrl(parent), id);

@@ -67,23 +67,6 @@ struct CreateServerValues {
     std::array<std::string, 7> variables;
 };
 
-template <class T>
-T* Place(T* control, int x, int y, int w, int h)
-{
-    control->setGeometry(DluRect(x, y, w, h));
-    return control;
-}
-
-QLabel* MakeLabel(QWidget* parent, const QString& text, int x, int y, int w)
-{
-    return Place(new QLabel(text, parent), x, y, w, 10);
-}
-
-QGroupBox* MakeGroup(QWidget* parent, const QString& title, int x, int y, int w, int h)
-{
-    return Place(new QGroupBox(title, parent), x, y, w, h);
-}
-
 QLineEdit* MakeEdit(QWidget* parent, int id, int x, int y, int w)
 {
     return Place(SetControlId(new QLineEdit(parent), id), x, y, w, 12);
