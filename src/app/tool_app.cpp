@@ -4,12 +4,14 @@
 #include "core/file_io.h"
 #include "core/path.h"
 #include "gameconfig/find_hl_dlg.h"
-#include "platform/platform.h"
+#include "gamefiles/cvar_file.h"
 #include "gamefiles/settings_loader.h"
 #include "music/audio_library.h"
 #include "music/playlist_editor_dlg.h"
+#include "platform/platform.h"
 #include "query/query_engine.h"
 #include "rcon/rcon_consoles.h"
+#include "ui/file_notice.h"
 
 #include <QMessageBox>
 #include <QStringList>
@@ -31,6 +33,9 @@ CToolApp::CToolApp()
         if (!mainWnd_)
             return;
         mainWnd_->ReloadLogo();
+        // Another game or mod: what a killed save left among its files goes before the pages
+        // write to them.
+        RemoveStaleGameTempFiles(JoinPath(settings.gameFolder, settings.modFolder));
         loader_->Start();
         mainWnd_->playlistEditor()->ReloadPlaylistAfterChange();
     };
@@ -41,6 +46,7 @@ CToolApp::~CToolApp()
     consoles_.reset();
     mainWnd_.reset();
     context_.reset();
+    fileNotice_.reset();
     loader_.reset();
     engine_.reset();
     audio_.reset();
@@ -102,7 +108,7 @@ bool CToolApp::Start()
     // What a save cut short by a crash or a kill left behind, before anything writes again.
     if (const std::string folder = platform::CurrentDirectory(); !folder.empty())
         RemoveStaleTempFiles(folder, {AppSettings::kFileName, ServerStore::kServersFile, ServerStore::kRecordsFile,
-                                      ServerStore::kFriendsFile});
+                                      ServerStore::kFriendsFile, platform::kRegistryFileName});
 
     const AppSettings::LoadResult loaded = settings.Load([this] { return RunFinder(); });
     if (loaded == AppSettings::LoadResult::NoWorkFolder) {
@@ -132,10 +138,18 @@ bool CToolApp::Start()
     consoles_ = std::make_unique<CRconConsoles>();
     loader_ = std::make_unique<CSettingsLoader>(settings);
     audio_ = std::make_unique<AudioLibrary>();
-    context_ = std::make_unique<PageContext>(PageContext {
+    fileNotice_ = std::make_unique<CFileSaveNotice>(
+        [this](const QString& title, const QString& text) { ShowMessage(title, text); });
+    const auto fileSaved = [notice = fileNotice_.get()](const std::string& path, bool saved) {
+        notice->Report(path, saved);
+    };
+    loader_->SetWriteReport(fileSaved);
+    context_ = std::make_unique<PageContext>(PageContext{
         settings, store, *engine_, *loader_,
         [this](const QString& title, const QString& text) { ShowMessage(title, text); },
-        [this](const std::string& address) { consoles_->Open(address, mainWnd_.get()); }, audio_.get()});
+        [this](const std::string& address) { consoles_->Open(address, mainWnd_.get()); }, audio_.get(), fileSaved});
+    // The game's files are rewritten from the first fill of the pages on.
+    RemoveStaleGameTempFiles(JoinPath(settings.gameFolder, settings.modFolder));
 
     mainWnd_ = std::make_unique<CMainDlg>(*context_);
 
@@ -178,6 +192,7 @@ void CToolApp::Shutdown()
     loader_->WaitUntilIdle(5000);
     mainWnd_.reset();
     context_.reset();
+    fileNotice_.reset();
     loader_.reset();
     engine_.reset();
     store.Clear();

@@ -11,6 +11,7 @@
 class AudioLibrary;
 class CMainDlg;
 class CQueryEngine;
+class CFileSaveNotice;
 class CRconConsoles;
 class CSettingsLoader;
 
@@ -82,6 +83,8 @@ private:
     std::unique_ptr<CQueryEngine> engine_;
     std::unique_ptr<CSettingsLoader> loader_;
     std::unique_ptr<PageContext> context_;
+    // Tells once of a game file or playlist that a page could not save.
+    std::unique_ptr<CFileSaveNotice> fileNotice_;
     // The remote consoles open; each closes on its own, the rest at exit.
     std::unique_ptr<CRconConsoles> consoles_;
     std::unique_ptr<CMainDlg> mainWnd_;

@@ -154,7 +154,10 @@ bool BotConfig::Save() const
 {
     if (path_.empty())
         return false;
-    return WriteTextLines(path_, lines_, true);
+    const bool saved = WriteTextLines(path_, lines_, true);
+    if (report_)
+        report_(path_, saved);
+    return saved;
 }
 
 bool BotConfig::Clear()
@@ -194,14 +197,14 @@ int BotConfig::MoveEntry(int index, Move to)
 
 int BotConfig::Append(const std::string& line)
 {
-    lines_.push_back(line);
+    lines_.push_back(OneLine(line));
     return static_cast<int>(lines_.size()) - 1;
 }
 
 void BotConfig::Replace(int index, const std::string& line)
 {
     if (index >= 0 && index < static_cast<int>(lines_.size()))
-        lines_[index] = line;
+        lines_[index] = OneLine(line);
 }
 
 void BotConfig::Remove(int index)
@@ -212,6 +215,7 @@ void BotConfig::Remove(int index)
 
 int BotConfig::FindOption(const std::string& key) const
 {
+    // The key and its blank: a longer key that begins alike is another option.
     const std::string prefix = key + ' ';
     for (size_t i = 0; i < lines_.size(); ++i) {
         const std::string& line = lines_[i];
@@ -226,7 +230,7 @@ int BotConfig::SetBotOption(const std::string& key, const std::string& value)
 {
     // The plug-in reads its keys in any case; the line is written the way this program writes
     // every key, in lower case, where the old one stood so the order of the script is kept.
-    const std::string line = key + ' ' + Quoted(value);
+    const std::string line = key + ' ' + Quoted(OneLine(value));
     int index = FindOption(key);
     if (index < 0)
         index = Append(line);

@@ -2,6 +2,7 @@
 #include "gamefiles/cvar_file.h"
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -120,6 +121,10 @@ class BotConfig {
 public:
     enum class Move { Top, Up, Down, Bottom };
 
+    // Told of every save, with whether bot.cfg was written.
+    using SaveReport = std::function<void(const std::string& path, bool saved)>;
+    void SetSaveReport(SaveReport report) { report_ = std::move(report); }
+
     void Reset(std::string path, std::vector<std::string> lines);
     const std::string& path() const { return path_; }
     const std::vector<std::string>& lines() const { return lines_; }
@@ -133,7 +138,8 @@ public:
     // The entry's new position, or -1 when it does not move (no such entry, or already first for
     // Top and Up, last for Down and Bottom). Does not save.
     int MoveEntry(int index, Move to);
-    // The new entry's position. Do not save.
+    // The new entry's position. Do not save. A CR, LF or NUL in a line is kept as a blank: one
+    // entry is one line of the file.
     int Append(const std::string& line);
     void Replace(int index, const std::string& line);
     void Remove(int index);
@@ -149,4 +155,5 @@ public:
 private:
     std::string path_;
     std::vector<std::string> lines_;
+    SaveReport report_;
 };

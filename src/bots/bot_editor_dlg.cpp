@@ -6,6 +6,7 @@
 #include "ui/control_id.h"
 #include "ui/dialog_units.h"
 #include "ui/display_text.h"
+#include "ui/line_field.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -67,14 +68,15 @@ QPushButton* MakeHelpToggle(QWidget* parent, int id)
 
 std::string Bytes(const QLineEdit* field)
 {
-    return field->text().toStdString();
+    return FieldBytes(field);
 }
 
 } // namespace
 
 CBotEditorDlg::CBotEditorDlg(const PageContext& ctx, BotHelpWindows help, QWidget* parent)
-    : QWidget(parent), ctx_(ctx), help_(help), files_(CvarFiles::ForSettings(ctx.settings))
+    : QWidget(parent), ctx_(ctx), help_(help), files_(ctx.GameFiles())
 {
+    config_.SetSaveReport(ctx.fileSaved);
     setObjectName("CBotEditorDlg");
     CreateWidgets();
     ConnectWidgets();
@@ -165,6 +167,9 @@ void CBotEditorDlg::CreateWidgets()
     superClass_ = Place(SetControlId(new QLineEdit(this), 1068), 348, 178, 24, 12);
     addSuperBot_ = Place(MakeButton(this, 1087, "Add\nSuper Bot"), 374, 162, 42, 29);
     editSuperBot_ = Place(MakeButton(this, 1088, "Edit Bot"), 324, 211, 90, 14);
+    // A long bot.cfg lays out fast: every entry is one line of text.
+    list_->setUniformItemSizes(true);
+    OneLineFields(this);
 }
 
 void CBotEditorDlg::ConnectWidgets()
@@ -221,15 +226,15 @@ void CBotEditorDlg::AddLoaderStep()
     // write into the new game's files.
     ctx_.loader.AddStep(CSettingsLoader::BotList, this, [this](LoaderInput& in) -> LoaderApply {
         BotConfigRead read = ReadBotConfig(in.files);
-        return [this, read = std::move(read), files = in.files] { ShowBotConfig(read, files); };
+        return [this, read = std::move(read), files = in.files.Writer()] { ShowBotConfig(read, files); };
     });
 }
 
 void CBotEditorDlg::LoadBotConfig()
 {
-    CvarFiles files = CvarFiles::ForSettings(ctx_.settings);
+    CvarFiles files = ctx_.GameFiles();
     const BotConfigRead read = ReadBotConfig(files);
-    ShowBotConfig(read, files);
+    ShowBotConfig(read, files.Writer());
 }
 
 void CBotEditorDlg::ShowBotConfig(const BotConfigRead& read, const CvarFiles& files)
@@ -242,6 +247,7 @@ void CBotEditorDlg::ShowBotConfig(const BotConfigRead& read, const CvarFiles& fi
         {
             const QSignalBlocker quiet(list_);
             list_->clear();
+            shown_.clear();
             list_->addItem(kBotConfigMissing);
         }
         SetEditingEnabled(false);
@@ -260,7 +266,7 @@ void CBotEditorDlg::ShowBotConfig(const BotConfigRead& read, const CvarFiles& fi
         // an absent one with the value shown.
         {
             const QSignalBlocker quiet(numbers_[i]);
-            numbers_[i]->setText(DisplayText(read.numbers[i]));
+            SetFieldBytes(numbers_[i], read.numbers[i]);
         }
         WriteBotNumber(files, i, read.numbers[i]);
     }
@@ -268,7 +274,7 @@ void CBotEditorDlg::ShowBotConfig(const BotConfigRead& read, const CvarFiles& fi
         switches_[i]->setChecked(read.switches[i]);
     loading_ = true;
     for (int i = 0; i < kBotChatCount; ++i)
-        chat_[i]->setText(DisplayText(read.chat[i]));
+        SetFieldBytes(chat_[i], read.chat[i]);
     loading_ = false;
 }
 
@@ -292,10 +298,31 @@ void CBotEditorDlg::SetEditingEnabled(bool enabled)
 
 void CBotEditorDlg::ShowLines(int select)
 {
+    // Only the entries that changed are touched: one option changed in a bot.cfg of many
+    // thousand lines costs one entry of the list, not the whole list.
     const QSignalBlocker quiet(list_);
-    list_->clear();
-    for (const std::string& line : config_.lines())
-        list_->addItem(DisplayText(line));
+    const std::vector<std::string>& lines = config_.lines();
+    if (shown_.size() != static_cast<size_t>(list_->count())) {
+        list_->clear();
+        shown_.clear();
+    }
+    size_t head = 0;
+    while (head < lines.size() && head < shown_.size() && lines[head] == shown_[head])
+        ++head;
+    size_t tail = 0;
+    while (tail < lines.size() - head && tail < shown_.size() - head &&
+           lines[lines.size() - 1 - tail] == shown_[shown_.size() - 1 - tail])
+        ++tail;
+    const size_t oldEnd = shown_.size() - tail;
+    const size_t newEnd = lines.size() - tail;
+    size_t row = head;
+    for (; row < oldEnd && row < newEnd; ++row)
+        list_->item(static_cast<int>(row))->setText(DisplayText(lines[row]));
+    for (size_t extra = row; extra < oldEnd; ++extra)
+        delete list_->takeItem(static_cast<int>(row));
+    for (; row < newEnd; ++row)
+        list_->insertItem(static_cast<int>(row), DisplayText(lines[row]));
+    shown_ = lines;
     if (select >= 0 && select < list_->count()) {
         list_->setCurrentRow(select);
         list_->scrollToItem(list_->item(select));
@@ -405,24 +432,25 @@ void CBotEditorDlg::OnSelectionChanged()
     const int index = SelectedIndex();
     if (index < 0)
         return;
+    // The fields keep the line's bytes: an 8-bit name written back unchanged stays as it was.
     const BotLineFields fields = ParseBotLine(config_.lines()[index]);
-    command_->setText(DisplayText(fields.command));
+    SetFieldBytes(command_, fields.command);
     if (fields.pause) {
         // A pause sits between bots: the bot being edited stays editable.
-        pause_->setText(DisplayText(fields.pauseSeconds));
+        SetFieldBytes(pause_, fields.pauseSeconds);
         return;
     }
     editBot_->setEnabled(fields.bot);
     if (fields.bot) {
-        team_->setText(DisplayText(fields.team));
-        class_->setText(DisplayText(fields.playerClass));
-        name_->setText(DisplayText(fields.name));
-        botSkill_->setText(DisplayText(fields.skill));
+        SetFieldBytes(team_, fields.team);
+        SetFieldBytes(class_, fields.playerClass);
+        SetFieldBytes(name_, fields.name);
+        SetFieldBytes(botSkill_, fields.skill);
     }
     editSuperBot_->setEnabled(fields.superBot);
     if (fields.superBot) {
-        superType_->setText(DisplayText(fields.superType));
-        superClass_->setText(DisplayText(fields.superClass));
+        SetFieldBytes(superType_, fields.superType);
+        SetFieldBytes(superClass_, fields.superClass);
     }
 }
 
@@ -462,12 +490,12 @@ void CBotEditorDlg::OnChatChanged(int index, const QString& text)
     if (text.isEmpty())
         RemoveOption(key);
     else
-        SetOption(key, text.toStdString());
+        SetOption(key, FieldBytes(chat_[index]));
 }
 
-void CBotEditorDlg::OnNumberChanged(int index, const QString& text)
+void CBotEditorDlg::OnNumberChanged(int index, const QString&)
 {
-    WriteBotNumber(files_, index, text.toStdString());
+    WriteBotNumber(files_, index, FieldBytes(numbers_[index]));
 }
 
 void CBotEditorDlg::OnSkillChosen(int position)
@@ -488,7 +516,7 @@ void CBotEditorDlg::OnDetectBots()
 void CBotEditorDlg::OnActivateBots()
 {
     // What the settings page's "Bots" button does; its game library field follows the signal.
-    CvarFiles::ForSettings(ctx_.settings).WriteCvar(kLibList, "gamedll", CSettingsMain::kBotLibrary, false);
+    ctx_.GameFiles().WriteCvar(kLibList, "gamedll", CSettingsMain::kBotLibrary, false);
     Q_EMIT gameLibraryActivated(CSettingsMain::kBotLibrary);
 }
 

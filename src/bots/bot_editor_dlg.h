@@ -89,6 +89,8 @@ private:
     const PageContext& ctx_;
     BotHelpWindows help_;
     BotConfig config_;
+    // The lines the list shows, as bytes: what ShowLines compares the config's lines with.
+    std::vector<std::string> shown_;
     // The files of the game the page shows: its game.cfg is the one the numbers go to.
     CvarFiles files_;
     // Set while the chat fields are filled from the file: their change handlers write nothing.

@@ -93,6 +93,33 @@ bool IsReadOnlyFile(const std::string& path)
     return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY);
 }
 
+namespace {
+
+bool WriteAll(HANDLE f, const std::string& data)
+{
+    bool ok = true;
+    for (size_t done = 0; ok && done < data.size();) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(data.size() - done, 1u << 30));
+        DWORD written = 0;
+        ok = WriteFile(f, data.data() + done, chunk, &written, nullptr) && written == chunk;
+        done += chunk;
+    }
+    return ok;
+}
+
+// See the POSIX version below.
+bool RewriteInPlace(const std::string& target, const std::string& data)
+{
+    HANDLE f = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE)
+        return false;
+    bool ok = WriteAll(f, data) && SetEndOfFile(f);
+    ok = FlushFileBuffers(f) && ok;
+    return CloseHandle(f) && ok;
+}
+
+} // namespace
+
 bool WriteFileAtomic(const std::string& path, const std::string& data)
 {
     const std::string target = WriteTarget(path);
@@ -103,18 +130,14 @@ bool WriteFileAtomic(const std::string& path, const std::string& data)
     for (int i = 0; i < kTempNameTries && f == INVALID_HANDLE_VALUE; ++i) {
         temp = TempNameFor(target);
         f = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (f == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED)
+            return GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES && RewriteInPlace(target, data);
         if (f == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS)
             return false;
     }
     if (f == INVALID_HANDLE_VALUE)
         return false;
-    bool ok = true;
-    for (size_t done = 0; ok && done < data.size();) {
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(data.size() - done, 1u << 30));
-        DWORD written = 0;
-        ok = WriteFile(f, data.data() + done, chunk, &written, nullptr) && written == chunk;
-        done += chunk;
-    }
+    bool ok = WriteAll(f, data);
     ok = FlushFileBuffers(f) && ok;
     ok = CloseHandle(f) && ok;
     if (ok)
@@ -142,11 +165,44 @@ std::string WriteTarget(const std::string& path)
     return target;
 }
 
+bool WriteAll(int fd, const std::string& data)
+{
+    const char* p = data.data();
+    size_t left = data.size();
+    while (left > 0) {
+        const ssize_t w = ::write(fd, p, left);
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += w;
+        left -= static_cast<size_t>(w);
+    }
+    return true;
+}
+
+// A folder the user may not write (a game installed by another account, a share mounted so) can
+// still hold files they may. Those are rewritten in place, without the safety of the rename,
+// rather than not at all: written over from the start and cut where the new text ends.
+bool RewriteInPlace(const std::string& target, const std::string& data)
+{
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = WriteAll(fd, data) && ::ftruncate(fd, static_cast<off_t>(data.size())) == 0 && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    return ok;
+}
+
 } // namespace
 
 bool IsReadOnlyFile(const std::string& path)
 {
-    return ::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0;
+    // Root may write anything, but a file without a write bit is meant to stay as it is.
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 &&
+           (::access(path.c_str(), W_OK) != 0 || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0);
 }
 
 bool WriteFileAtomic(const std::string& path, const std::string& data)
@@ -157,7 +213,7 @@ bool WriteFileAtomic(const std::string& path, const std::string& data)
     struct stat original {};
     const bool exists = ::stat(target.c_str(), &original) == 0;
     // Root may write anything; a user's read-only file stays untouched all the same.
-    if (exists && (IsReadOnlyFile(target) || (original.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0))
+    if (exists && IsReadOnlyFile(target))
         return false;
 
     std::string temp;
@@ -165,26 +221,15 @@ bool WriteFileAtomic(const std::string& path, const std::string& data)
     for (int i = 0; i < kTempNameTries && fd < 0; ++i) {
         temp = TempNameFor(target);
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 && (errno == EACCES || errno == EPERM))
+            return exists && RewriteInPlace(target, data);
         if (fd < 0 && errno != EEXIST)
             return false;
     }
     if (fd < 0)
         return false;
 
-    const char* p = data.data();
-    size_t left = data.size();
-    bool ok = true;
-    while (left > 0) {
-        ssize_t w = ::write(fd, p, left);
-        if (w < 0) {
-            if (errno == EINTR)
-                continue;
-            ok = false;
-            break;
-        }
-        p += w;
-        left -= static_cast<size_t>(w);
-    }
+    bool ok = WriteAll(fd, data);
     mode_t mode = exists ? (original.st_mode & 07777) : 0644;
     if (!exists) {
         mode_t mask = ::umask(0);

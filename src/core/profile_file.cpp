@@ -33,16 +33,6 @@ std::string Lower(std::string_view s)
 
 std::string NameKey(const std::string& name) { return Lower(Trim(name)); }
 
-// Names and values go into one line each; a line break inside would start another one.
-std::string OneLine(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        if (c == '\r' || c == '\n')
-            c = ' ';
-    return out;
-}
-
 bool IsBlank(std::string_view line) { return Trim(line).empty(); }
 
 bool ParseHeader(std::string_view line, std::string& name)

@@ -2,21 +2,30 @@
 
 #include "core/file_io.h"
 
-std::vector<std::string> SplitLines(const std::string& text)
+#include <cstdio>
+
+namespace {
+
+bool FileStartsWithBom(const std::string& path)
+{
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    char head[3] = {};
+    const size_t n = std::fread(head, 1, sizeof head, f);
+    std::fclose(f);
+    return StartsWithBom(std::string_view(head, n));
+}
+
+} // namespace
+
+std::vector<std::string> SplitLines(std::string_view text)
 {
     std::vector<std::string> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        const size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string::npos) {
-            lines.emplace_back(text, start);
-            break;
-        }
-        lines.emplace_back(text, start, end - start);
-        start = end + 1;
-        if (text[end] == '\r' && start < text.size() && text[start] == '\n')
-            ++start;
-    }
+    ForEachLine(text, [&lines](std::string_view line) {
+        lines.emplace_back(line);
+        return true;
+    });
     return lines;
 }
 
@@ -48,5 +57,20 @@ bool ReadTextLines(const std::string& path, std::vector<std::string>& lines)
 
 bool WriteTextLines(const std::string& path, const std::vector<std::string>& lines, bool breakAfterLast)
 {
-    return WriteFileAtomic(path, JoinLinesCrLf(lines, breakAfterLast));
+    return WriteTextFile(path, JoinLinesCrLf(lines, breakAfterLast));
+}
+
+bool WriteTextFile(const std::string& path, std::string text)
+{
+    if (!StartsWithBom(text) && FileStartsWithBom(path))
+        text.insert(0, kUtf8Bom);
+    return WriteFileAtomic(path, text);
+}
+
+std::string OneLine(std::string value)
+{
+    for (char& c : value)
+        if (c == '\r' || c == '\n' || c == '\0')
+            c = ' ';
+    return value;
 }

@@ -1,5 +1,6 @@
 #include "gameconfig/settings_binds.h"
 
+#include "core/file_io.h"
 #include "core/text_file.h"
 #include "gamefiles/cvar_file.h"
 #include "gamefiles/settings_loader.h"
@@ -8,6 +9,7 @@
 #include "ui/dialog_units.h"
 #include "ui/display_text.h"
 #include "ui/input_box.h"
+#include "ui/line_field.h"
 #include "ui/sort_list_ctrl.h"
 
 #include <QEvent>
@@ -22,25 +24,10 @@ namespace {
 const char* const kConfig = "config.cfg";
 constexpr int kKeyDelayMs = 1;
 
-// A binding of a bind line: the key and the command, their quotes gone.
-struct Binding {
-    std::string key;
-    std::string command;
-};
-
 std::string WithoutQuotes(std::string text)
 {
     std::erase(text, '"');
     return text;
-}
-
-std::vector<Binding> BindingsOf(const std::vector<std::string>& lines)
-{
-    std::vector<Binding> binds;
-    for (const std::string& line : lines)
-        if (line.rfind("bind ", 0) == 0)
-            binds.push_back({WithoutQuotes(GetWord(line, 2)), WithoutQuotes(GetWord(line, 3))});
-    return binds;
 }
 
 // The start of a binding's line in config.cfg: bind "key".
@@ -81,6 +68,7 @@ void CSettingsBinds::CreateWidgets()
 
     keyTimer_.setObjectName("timer1");
     keyTimer_.setSingleShot(true);
+    OneLineFields(this);
 }
 
 void CSettingsBinds::ConnectWidgets()
@@ -97,9 +85,7 @@ void CSettingsBinds::ConnectWidgets()
 void CSettingsBinds::AddLoaderStep()
 {
     ctx_.loader.AddStep(CSettingsLoader::Binds, this, [this](LoaderInput& in) -> LoaderApply {
-        std::vector<std::string> lines;
-        ReadTextLines(in.files.Path(kConfig), lines);
-        return [this, lines = std::move(lines)] { ShowBinds(lines); };
+        return [this, binds = ReadBindings(in.files.Path(kConfig))] { ShowBinds(binds); };
     });
 }
 
@@ -111,18 +97,32 @@ bool CSettingsBinds::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void CSettingsBinds::LoadBinds()
+std::vector<CSettingsBinds::Binding> CSettingsBinds::ReadBindings(const std::string& path)
 {
-    std::vector<std::string> lines;
-    ReadTextLines(CvarFiles::ForSettings(ctx_.settings).Path(kConfig), lines);
-    ShowBinds(lines);
+    // Only the bind lines are kept: config.cfg can be large, and the rest is not this page's.
+    std::string text;
+    ReadWholeFile(path, text);
+    std::vector<Binding> binds;
+    ForEachLine(text, [&binds](std::string_view line) {
+        if (line.starts_with("bind ")) {
+            const std::string whole(line);
+            binds.push_back({WithoutQuotes(GetWord(whole, 2)), WithoutQuotes(GetWord(whole, 3))});
+        }
+        return true;
+    });
+    return binds;
 }
 
-void CSettingsBinds::ShowBinds(const std::vector<std::string>& lines)
+void CSettingsBinds::LoadBinds()
+{
+    ShowBinds(ReadBindings(CvarFiles::ForSettings(ctx_.settings).Path(kConfig)));
+}
+
+void CSettingsBinds::ShowBinds(const std::vector<Binding>& binds)
 {
     const QSignalBlocker quiet(list_);
     list_->DeleteAllItems();
-    for (const Binding& b : BindingsOf(lines)) {
+    for (const Binding& b : binds) {
         const int row = list_->InsertItem(list_->GetItemCount(), b.key);
         list_->SetItemText(row, 1, b.command);
     }
@@ -131,17 +131,19 @@ void CSettingsBinds::ShowBinds(const std::vector<std::string>& lines)
 void CSettingsBinds::ShowSelectedBind()
 {
     const int row = list_->GetSelectedRow();
-    key_->setText(row < 0 ? QString() : list_->GetItemText(row, 0));
-    // Setting the command writes the binding back, as a change of the field does.
-    command_->setText(row < 0 ? QString() : list_->GetItemText(row, 1));
+    shownKey_ = row < 0 ? std::string() : list_->GetItemTextStd(row, 0);
+    key_->setText(DisplayText(shownKey_));
+    // Setting the command writes the binding back, as a change of the field does; with the bytes
+    // the file has, so that an 8-bit command stays as it is.
+    SetFieldBytes(command_, row < 0 ? std::string() : list_->GetItemTextStd(row, 1));
 }
 
 void CSettingsBinds::UpdateSelectedBind()
 {
     if (key_->text().isEmpty())
         return;
-    const std::string command = command_->text().toStdString();
-    CvarFiles::ForSettings(ctx_.settings).WriteCvar(kConfig, BindKey(key_->text().toStdString()), command, false);
+    const std::string command = FieldBytes(command_);
+    ctx_.GameFiles().WriteCvar(kConfig, BindKey(shownKey_), command, false);
     const int row = list_->GetSelectedRow();
     if (row >= 0)
         list_->SetItemText(row, 1, command);
@@ -156,11 +158,13 @@ void CSettingsBinds::AddBind()
     CInputBox commandBox(window());
     if (commandBox.DoModal("Bind Editor", "Type the command to assign to " + key, QString()) != CInputBox::IDOK)
         return;
-    const int row = list_->InsertItem(list_->GetItemCount(), key.toStdString());
-    list_->SetItemText(row, 1, commandBox.text.toStdString());
+    const std::string keyBytes = OneLine(key.toStdString());
+    const std::string command = OneLine(commandBox.text.toStdString());
+    const int row = list_->InsertItem(list_->GetItemCount(), keyBytes);
+    list_->SetItemText(row, 1, command);
     list_->SelectRow(row);
     list_->EnsureVisible(row);
-    CvarFiles::ForSettings(ctx_.settings).WriteCvar(kConfig, BindKey(key.toStdString()), commandBox.text.toStdString(), false);
+    ctx_.GameFiles().WriteCvar(kConfig, BindKey(keyBytes), command, false);
 }
 
 void CSettingsBinds::DeleteBind()
@@ -168,12 +172,13 @@ void CSettingsBinds::DeleteBind()
     const int row = list_->GetSelectedRow();
     if (row < 0)
         return;
-    CvarFiles::ForSettings(ctx_.settings).RemoveLines(kConfig, BindKey(list_->GetItemTextStd(row, 0)));
+    ctx_.GameFiles().RemoveLines(kConfig, BindKey(list_->GetItemTextStd(row, 0)));
     {
         const QSignalBlocker quiet(list_);
         list_->DeleteItem(row);
     }
     key_->clear();
+    shownKey_.clear();
     // No binding shown: emptying the field writes nothing.
     command_->clear();
 }

@@ -37,12 +37,20 @@ private:
     void CreateWidgets();
     void ConnectWidgets();
     void AddLoaderStep();
-    void ShowBinds(const std::vector<std::string>& lines);
+    struct Binding {
+        std::string key;
+        std::string command;
+    };
+    // The bindings of a config.cfg, in the file's order.
+    static std::vector<Binding> ReadBindings(const std::string& path);
+    void ShowBinds(const std::vector<Binding>& binds);
     void UpdateSelectedBind();
 
     const PageContext& ctx_;
     CSortListCtrl* list_ = nullptr;
     QLabel* key_ = nullptr;
+    // The key shown in key_, as config.cfg has it.
+    std::string shownKey_;
     QLineEdit* command_ = nullptr;
     QTimer keyTimer_; // timer 1: the binding a key moved to
 };

@@ -10,7 +10,7 @@
 #include "settings/app_settings.h"
 #include "ui/control_id.h"
 #include "ui/dialog_units.h"
-#include "ui/display_text.h"
+#include "ui/line_field.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -78,6 +78,7 @@ void CSettingsMain::CreateWidgets()
     types->addButton(won_);
     steamDefault_ = Place(MakeButton(this, 1012, "Steam Default"), 150, 145, 58, 14);
     wonDefault_ = Place(MakeButton(this, 1010, "WON Default"), 214, 145, 58, 14);
+    OneLineFields(this);
 }
 
 void CSettingsMain::ConnectWidgets()
@@ -150,17 +151,17 @@ void CSettingsMain::AddLoaderSteps()
     // put the old game's values into the new game's files.
     loader.AddStep(CSettingsLoader::PlayerName, this, [this](LoaderInput& in) -> LoaderApply {
         const std::string name = in.files.ReadCvar("name", "", false);
-        return [this, name, files = in.files] {
+        return [this, name, files = in.files.Writer()] {
             const QSignalBlocker quiet(playerName_);
-            playerName_->setText(DisplayText(name));
+            SetFieldBytes(playerName_, name);
             files.WriteCvar(kConfig, "name", name, false);
         };
     });
     loader.AddStep(CSettingsLoader::GameLibrary, this, [this](LoaderInput& in) -> LoaderApply {
         const std::string library = in.files.ReadCvarFromFile(kLibList, "gamedll", "", false);
-        return [this, library, files = in.files] {
+        return [this, library, files = in.files.Writer()] {
             const QSignalBlocker quiet(gameLibrary_);
-            gameLibrary_->setText(DisplayText(library));
+            SetFieldBytes(gameLibrary_, library);
             files.WriteCvar(kLibList, "gamedll", library, false);
         };
     });
@@ -201,9 +202,9 @@ void CSettingsMain::OnOtherArgumentsChanged(const QString& text)
     ctx_.settings.otherArguments = text.toStdString();
 }
 
-void CSettingsMain::OnPlayerNameChanged(const QString& text)
+void CSettingsMain::OnPlayerNameChanged()
 {
-    CvarFiles::ForSettings(ctx_.settings).WriteCvar(kConfig, "name", text.toStdString(), false);
+    ctx_.GameFiles().WriteCvar(kConfig, "name", FieldBytes(playerName_), false);
 }
 
 void CSettingsMain::OnResolutionChosen(int index)
@@ -226,16 +227,16 @@ void CSettingsMain::OnFullScreenClicked(bool checked)
     platform::WriteGameRegistryDword(ctx_.settings.workFolder, kWindowedValue, checked ? 0 : 1);
 }
 
-void CSettingsMain::OnGameLibraryChanged(const QString& text)
+void CSettingsMain::OnGameLibraryChanged()
 {
-    CvarFiles::ForSettings(ctx_.settings).WriteCvar(kLibList, "gamedll", text.toStdString(), false);
+    ctx_.GameFiles().WriteCvar(kLibList, "gamedll", FieldBytes(gameLibrary_), false);
 }
 
 void CSettingsMain::SetGameLibrary(const char* path)
 {
     // The field's own handler writes it too: the file is written twice, as the buttons always did.
     gameLibrary_->setText(path);
-    CvarFiles::ForSettings(ctx_.settings).WriteCvar(kLibList, "gamedll", path, false);
+    ctx_.GameFiles().WriteCvar(kLibList, "gamedll", path, false);
 }
 
 // ---- the master server -----------------------------------------------------------------------

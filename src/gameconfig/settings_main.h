@@ -50,10 +50,10 @@ private:
 
     void OnBrowse();
     void OnOtherArgumentsChanged(const QString& text);
-    void OnPlayerNameChanged(const QString& text);
+    void OnPlayerNameChanged();
     void OnResolutionChosen(int index);
     void OnFullScreenClicked(bool checked);
-    void OnGameLibraryChanged(const QString& text);
+    void OnGameLibraryChanged();
     void SetGameLibrary(const char* path);
     void OnMasterServerChanged(const QString& text);
     void OnResolveIp();

@@ -7,7 +7,7 @@
 #include "settings/app_settings.h"
 #include "ui/control_id.h"
 #include "ui/dialog_units.h"
-#include "ui/display_text.h"
+#include "ui/line_field.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,9 +16,12 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <filesystem>
+#include <limits>
 
 namespace {
 
@@ -68,7 +71,8 @@ QComboBox* MakeList(QWidget* parent, int id, const char* label, int x, int y, in
     return Place(SetControlId(new QComboBox(parent), id), x + labelW, y, listW, 13);
 }
 
-// The mod folders of a game: its sub-folders holding a liblist.gam, in the order listed.
+// The mod folders of a game: its sub-folders holding a liblist.gam, in alphabetical order
+// whatever the letter case (the folder's own order is the disk's, which no one can read).
 std::vector<std::string> ModFolders(const std::string& gameFolder)
 {
     std::vector<std::string> mods;
@@ -78,11 +82,24 @@ std::vector<std::string> ModFolders(const std::string& gameFolder)
         if (it->is_directory(kind) && std::filesystem::is_regular_file(it->path() / "liblist.gam", kind))
             mods.push_back(it->path().filename().string());
     }
+    const auto lower = [](std::string text) {
+        for (char& c : text)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        return text;
+    };
+    std::sort(mods.begin(), mods.end(), [&lower](const std::string& a, const std::string& b) {
+        const std::string la = lower(a);
+        const std::string lb = lower(b);
+        return la != lb ? la < lb : a < b;
+    });
     return mods;
 }
 
 // Timeout's text as a number: its leading number part (blanks and a sign before it allowed), 0
 // when there is none. Not through the C library: the user's locale must not turn "0.5" into 0.
+// "nan", "inf" and numbers too large for the stored float are no time-out either: saved, they
+// would make every query wait for ever or never.
 double LeadingNumber(const std::string& text)
 {
     size_t at = text.find_first_not_of(" \t");
@@ -95,7 +112,7 @@ double LeadingNumber(const std::string& text)
     }
     double value = 0.0;
     const auto [end, error] = std::from_chars(text.data() + at, text.data() + text.size(), value);
-    if (error != std::errc())
+    if (error != std::errc() || !std::isfinite(value) || value > std::numeric_limits<float>::max())
         return 0.0;
     return negative ? -value : value;
 }
@@ -153,6 +170,7 @@ void CSettingsMisc::CreateWidgets()
     Place(SetControlId(new QCheckBox("Get Length/Bitrate", this), IdGetLength), 12, 142, 200, 10);
     Place(SetControlId(new QCheckBox("Detect VBR - slower but accurate with VBR mp3s", this), IdDetectVbr), 12, 156,
           250, 10);
+    OneLineFields(this);
 }
 
 void CSettingsMisc::ConnectWidgets()
@@ -172,7 +190,7 @@ void CSettingsMisc::ConnectWidgets()
     connect(check(IdHiModels), &QCheckBox::clicked, this, [this](bool on) { WriteConfig("cl_himodels", on ? "1" : "0"); });
     for (const TextOption& option : kTextOptions)
         connect(edit(option.id), &QLineEdit::textChanged, this,
-                [this, key = option.key](const QString& text) { WriteConfig(key, text.toStdString()); });
+                [this, key = option.key, field = edit(option.id)] { WriteConfig(key, FieldBytes(field)); });
     connect(fxQuality_, &QComboBox::activated, this, [this, &s](int index) {
         WriteConfig("cl_fxquality", std::to_string(3 - index));
         s.fxQuality = 4 - index;
@@ -232,7 +250,7 @@ void CSettingsMisc::AddLoaderSteps()
         v.beam = in.files.ReadCvar("cl_beamquality", "", false);
         // What the settings hold and the file lacks goes back into the file: to the files this
         // run read, from the settings as the run found them.
-        return [this, v = std::move(v), files = in.files, s = in.settings] {
+        return [this, v = std::move(v), files = in.files.Writer(), s = in.settings] {
             check(IdHiModels)->setChecked(v.hiModels == "1");
             for (const auto& [id, value, stored, key] :
                  {std::tuple {IdDustTrails, v.dustTrails, s.dustTrails, "cl_dusttrails"},
@@ -250,7 +268,7 @@ void CSettingsMisc::AddLoaderSteps()
             for (size_t i = 0; i < kTextOptions.size(); ++i) {
                 QLineEdit* field = edit(kTextOptions[i].id);
                 const QSignalBlocker quiet(field);
-                field->setText(DisplayText(v.texts[i]));
+                SetFieldBytes(field, v.texts[i]);
                 files.WriteCvar(kConfig, kTextOptions[i].key, v.texts[i], false);
             }
             if (v.fx.empty()) {
@@ -313,5 +331,5 @@ void CSettingsMisc::OnGetLengthClicked(bool checked)
 
 void CSettingsMisc::WriteConfig(const char* key, const std::string& value) const
 {
-    CvarFiles::ForSettings(ctx_.settings).WriteCvar(kConfig, key, value, false);
+    ctx_.GameFiles().WriteCvar(kConfig, key, value, false);
 }

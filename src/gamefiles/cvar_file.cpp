@@ -5,20 +5,17 @@
 #include "core/text_file.h"
 #include "settings/app_settings.h"
 
+#include <map>
+#include <optional>
 #include <utility>
-#include <vector>
 
 namespace {
 
-bool StartsWith(const std::string& line, const std::string& prefix)
+std::string WithoutQuotes(std::string_view text)
 {
-    return line.size() >= prefix.size() && line.compare(0, prefix.size(), prefix) == 0;
-}
-
-std::string WithoutQuotes(std::string text)
-{
-    std::erase(text, '"');
-    return text;
+    std::string value(text);
+    std::erase(value, '"');
+    return value;
 }
 
 std::string Separator(bool tabbed)
@@ -27,15 +24,43 @@ std::string Separator(bool tabbed)
 }
 
 // The game writes these files with CR LF and reads any of the three breaks; a rewrite keeps
-// CR LF whatever the file held, and drops the break after the last line as the game's own
-// tools do. WriteFileAtomic leaves a file it may not write exactly as it was, which is all the
-// handling a read-only option file gets: the control simply does not stick.
-void Rewrite(const std::string& path, const std::vector<std::string>& lines)
+// CR LF whatever the file held, and drops the break after the last line as the game's own tools
+// do. Each line goes through f, which gives the line to write, or nothing to drop it; lines
+// counts those written.
+template <typename F> std::string Rewritten(const std::string& text, size_t& lines, F&& f)
 {
-    WriteFileAtomic(path, JoinLinesCrLf(lines, false));
+    lines = 0;
+    std::string out;
+    out.reserve(text.size() + 64);
+    if (StartsWithBom(text))
+        out += kUtf8Bom;
+    ForEachLine(text, [&](std::string_view line) {
+        if (const std::optional<std::string_view> kept = f(line)) {
+            if (lines++ > 0)
+                out += "\r\n";
+            out += *kept;
+        }
+        return true;
+    });
+    return out;
 }
 
 } // namespace
+
+const std::vector<RewrittenFile> kRewrittenGameFiles = {
+    {"", "config.cfg"}, {"", "game.cfg"},    {"", "server.cfg"},   {"", "listenserver.cfg"}, {"", "liblist.gam"},
+    {"", "bot.cfg"},    {"", "bot.cfg.bak"}, {"", "mapcycle.txt"}, {"mp3", "playlist.txt"},
+};
+
+bool LineHasKey(std::string_view line, std::string_view key)
+{
+    if (line.size() < key.size() || line.compare(0, key.size(), key) != 0)
+        return false;
+    if (line.size() == key.size())
+        return true;
+    const char next = line[key.size()];
+    return next == ' ' || next == '\t' || next == '"';
+}
 
 CvarFiles::CvarFiles(std::string modFolderPath, std::string workFolder)
     : modFolder_(std::move(modFolderPath)), workFolder_(std::move(workFolder))
@@ -47,58 +72,81 @@ CvarFiles CvarFiles::ForSettings(const AppSettings& settings)
     return CvarFiles(JoinPath(settings.gameFolder, settings.modFolder), settings.workFolder);
 }
 
+CvarFiles CvarFiles::Writer() const
+{
+    CvarFiles writer(modFolder_, workFolder_);
+    writer.report_ = report_;
+    return writer;
+}
+
 std::string CvarFiles::Path(const std::string& file) const
 {
     return JoinPath(modFolder_, file);
 }
 
-void CvarFiles::WriteCvar(const std::string& file, const std::string& key, const std::string& value,
-                          bool tabbed) const
+bool CvarFiles::Rewrite(const std::string& path, const std::string& before, const std::string& after) const
+{
+    // A write-back of the value just read changes nothing: the file (and its date) stay as they
+    // are, and a large file is not written again and again while the pages fill.
+    if (after == before)
+        return true;
+    const bool written = WriteFileAtomic(path, after);
+    if (report_)
+        report_(path, written);
+    return written;
+}
+
+bool CvarFiles::WriteCvar(const std::string& file, const std::string& key, const std::string& value, bool tabbed) const
 {
     // A missing file means the game is not where the settings say (or not installed yet); a
     // file made here would hold one line and hide the game's defaults once it is.
     const std::string path = Path(file);
     if (!FileExists(path))
-        return;
-    std::vector<std::string> lines;
-    if (!ReadTextLines(path, lines))
-        return;
-
-    const std::string newLine = key + Separator(tabbed) + '"' + value + '"';
-    bool replaced = false;
-    for (std::string& line : lines) {
-        if (StartsWith(line, key)) {
-            line = newLine;
-            replaced = true;
-            break;
-        }
+        return true;
+    std::string before;
+    if (!ReadWholeFile(path, before)) {
+        if (report_)
+            report_(path, false);
+        return false;
     }
-    if (!replaced)
-        lines.push_back(newLine);
-    Rewrite(path, lines);
+    const std::string newLine = key + Separator(tabbed) + '"' + OneLine(value) + '"';
+    bool replaced = false;
+    size_t lines = 0;
+    std::string after = Rewritten(before, lines, [&](std::string_view line) -> std::optional<std::string_view> {
+        if (replaced || !LineHasKey(line, key))
+            return line;
+        replaced = true;
+        return std::string_view(newLine);
+    });
+    if (!replaced) {
+        if (lines > 0)
+            after += "\r\n";
+        after += newLine;
+    }
+    return Rewrite(path, before, after);
 }
 
 void CvarFiles::LoadCvarText(const std::string& file)
 {
-    // An unreadable file counts as a missing one: the pages then fill from the text they had.
-    const std::string path = Path(file);
-    if (!FileExists(path))
-        return;
-    std::vector<std::string> lines;
-    if (!ReadTextLines(path, lines))
-        return;
+    loadedText_.clear();
     std::string text;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0)
-            text += '\n';
-        text += lines[i];
-    }
-    loadedText_ = std::move(text);
+    if (!ReadWholeFile(Path(file), text))
+        return;
+    loadedText_.reserve(text.size());
+    bool first = true;
+    ForEachLine(text, [&](std::string_view line) {
+        if (!first)
+            loadedText_ += '\n';
+        loadedText_ += line;
+        first = false;
+        return true;
+    });
 }
 
 std::string CvarFiles::ReadCvar(const std::string& key, const std::string& def, bool tabbed) const
 {
-    // The prefix always ends in its separator, so the empty lines of the text never match.
+    // The prefix always ends in its separator, so the empty lines of the text never match, nor
+    // does a longer name that starts with the key.
     const std::string prefix = key + Separator(tabbed);
     size_t start = 0;
     while (start < loadedText_.size()) {
@@ -106,7 +154,8 @@ std::string CvarFiles::ReadCvar(const std::string& key, const std::string& def, 
         if (end == std::string::npos)
             end = loadedText_.size();
         if (end - start >= prefix.size() && loadedText_.compare(start, prefix.size(), prefix) == 0)
-            return WithoutQuotes(loadedText_.substr(start + prefix.size(), end - start - prefix.size()));
+            return WithoutQuotes(
+                std::string_view(loadedText_).substr(start + prefix.size(), end - start - prefix.size()));
         start = end + 1;
     }
     return def;
@@ -117,39 +166,54 @@ std::string CvarFiles::ReadCvarFromFile(const std::string& file, const std::stri
 {
     // "" rather than def for a file that is not there: the misc page shows an empty field then,
     // so the user sees that the game's files were not found instead of a made-up value.
-    std::vector<std::string> lines;
+    std::string text;
     const std::string path = Path(file);
-    if (!FileExists(path) || !ReadTextLines(path, lines))
+    if (!FileExists(path) || !ReadWholeFile(path, text))
         return "";
     // The separator is skipped by its length, not checked, so a line with a tab or with two
     // spaces after the name still gives its value (with a leading blank).
     const size_t skip = key.size() + (tabbed ? 2 : 1);
-    for (const std::string& line : lines) {
-        if (StartsWith(line, key))
-            return WithoutQuotes(skip < line.size() ? line.substr(skip) : std::string());
-    }
-    return def;
+    std::optional<std::string> value;
+    ForEachLine(text, [&](std::string_view line) {
+        if (LineHasKey(line, key))
+            value = WithoutQuotes(skip < line.size() ? line.substr(skip) : std::string_view());
+        return !value;
+    });
+    return value ? *value : def;
 }
 
-void CvarFiles::RemoveLines(const std::string& file, const std::string& prefix) const
+bool CvarFiles::RemoveLines(const std::string& file, const std::string& key) const
 {
     // Names starting with the separator address the program's own files next to it.
     const std::string path = !file.empty() && file[0] == kPathSeparator ? JoinPath(workFolder_, file.substr(1))
                                                                         : Path(file);
     if (!FileExists(path))
-        return;
-    std::vector<std::string> lines;
-    if (!ReadTextLines(path, lines))
-        return;
-    std::vector<std::string> kept;
-    kept.reserve(lines.size());
-    for (std::string& line : lines) {
-        if (!StartsWith(line, prefix))
-            kept.push_back(std::move(line));
+        return true;
+    std::string before;
+    if (!ReadWholeFile(path, before)) {
+        if (report_)
+            report_(path, false);
+        return false;
     }
-    Rewrite(path, kept);
+    size_t lines = 0;
+    const std::string after = Rewritten(before, lines, [&](std::string_view line) -> std::optional<std::string_view> {
+        if (LineHasKey(line, key))
+            return std::nullopt;
+        return line;
+    });
+    return Rewrite(path, before, after);
 }
 
+int RemoveStaleGameTempFiles(const std::string& modFolderPath)
+{
+    std::map<std::string, std::vector<std::string>> byFolder;
+    for (const RewrittenFile& f : kRewrittenGameFiles)
+        byFolder[f.folder].push_back(f.name);
+    int removed = 0;
+    for (const auto& [folder, names] : byFolder)
+        removed += RemoveStaleTempFiles(*folder.c_str() ? JoinPath(modFolderPath, folder) : modFolderPath, names);
+    return removed;
+}
 std::string GetWord(const std::string& line, int n)
 {
     if (n < 1)

@@ -37,6 +37,7 @@ void CSettingsLoader::Start()
             work.push_back({e.order, e.owner, e.step});
     // The copy is taken here, on the window thread: the run never reads the live record.
     LoaderInput input {settings_, CvarFiles::ForSettings(settings_)};
+    input.files.SetWriteReport(report_);
     input.settings.gameLocationChanged = nullptr;
     input.settings.exitNow = nullptr;
     thread_ = new CSettingsThread(std::move(input), std::move(work), this);

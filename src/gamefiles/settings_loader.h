@@ -10,7 +10,9 @@
 #include <vector>
 
 // What the loader's steps read on its thread: the settings as they were when the run started,
-// and the mod's option files with a loaded text of this run's own.
+// and the mod's option files with a loaded text of this run's own. A step's result that writes
+// takes files.Writer(), the same files without the loaded text: the text of a large config.cfg
+// is held once, by the run, not once more by every result waiting in the window's queue.
 struct LoaderInput {
     AppSettings settings;
     CvarFiles files;
@@ -55,6 +57,9 @@ public:
     // it gives back runs as long as owner does.
     void AddStep(int order, QObject* owner, LoaderStep step);
 
+    // Given the option files of every run: told of each write a step's result makes.
+    void SetWriteReport(CvarFiles::WriteReport report) { report_ = std::move(report); }
+
     // StartSettingsThread: starts a run, or, while one runs, asks for one more after it.
     void Start();
     bool running() const { return thread_ != nullptr; }
@@ -78,6 +83,7 @@ private:
     std::vector<Entry> steps_;
     CSettingsThread* thread_ = nullptr;
     bool again_ = false;
+    CvarFiles::WriteReport report_;
 };
 
 // The loader's thread: runs the steps of one run, in order, and hands what each found to the

@@ -11,6 +11,7 @@
 #include "ui/control_id.h"
 #include "ui/dialog_units.h"
 #include "ui/display_text.h"
+#include "ui/line_field.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -177,6 +178,10 @@ void CCreateServerDlg::CreateWidgets()
               kSwitchesY + 11 + row * 10, 116, 10);
     }
     createServer_ = Place(MakeButton(this, 1071, "Create Server"), kRightX, 212, kRightW, 18);
+    // A long map cycle lays out fast: every entry is one line of text.
+    maps_->setUniformItemSizes(true);
+    cycle_->setUniformItemSizes(true);
+    OneLineFields(this);
 }
 
 void CCreateServerDlg::ConnectWidgets()
@@ -196,7 +201,7 @@ void CCreateServerDlg::ConnectWidgets()
     for (const auto& [edit, key] : {std::pair {wishLimit_, kWishLimit}, std::pair {fragLimit_, kFragLimit},
                                     std::pair {timeLimit_, kTimeLimit}})
         connect(edit, &QLineEdit::textChanged, this,
-                [this, key = key](const QString& text) { WriteRule(key, text.toStdString()); });
+                [this, key = key, edit = edit] { WriteRule(key, FieldBytes(edit)); });
     connect(fallingDamage_, &QComboBox::activated, this,
             [this](int index) { WriteRule(kFallDamage, std::to_string(index)); });
     connect(gameMode_, &QComboBox::activated, this, [this](int index) { WriteRule(kGameMode, std::to_string(index)); });
@@ -207,7 +212,7 @@ void CCreateServerDlg::ConnectWidgets()
     for (const Variable& v : kVariables) {
         QLineEdit* field = edit(v.editId);
         connect(field, &QLineEdit::textChanged, this,
-                [this, key = v.key](const QString& text) { WriteVariable(key, text.toStdString()); });
+                [this, key = v.key, field] { WriteVariable(key, FieldBytes(field)); });
         connect(FindControl<QPushButton>(this, v.defaultId), &QPushButton::clicked, this, [this, field, v] {
             // The field's handler writes it too: the default goes to each file twice.
             field->setText(v.defaultValue);
@@ -263,20 +268,16 @@ void CCreateServerDlg::AddLoaderStep()
         v.gameMode = in.files.ReadCvar(kGameMode, "", true);
         for (size_t i = 0; i < kSwitches.size(); ++i)
             v.switches[i] = in.files.ReadCvar(kSwitches[i].key, "", true);
-        in.files.LoadCvarText(kListenCfg);
+        // Both server files get the same values; with no listenserver.cfg, server.cfg tells them
+        // (read as empty, the defaults would be written over the server's own values).
+        in.files.LoadCvarText(FileExists(in.files.Path(kListenCfg)) ? kListenCfg : kServerCfg);
         for (size_t i = 0; i < kVariables.size(); ++i) {
             v.variables[i] = in.files.ReadCvar(kVariables[i].key, "", false);
             if (v.variables[i].empty())
                 v.variables[i] = kVariables[i].defaultValue;
         }
-        return [this, v = std::move(v), files = in.files] {
-            {
-                const QSignalBlocker quiet(maps_);
-                maps_->clear();
-                for (const std::string& map : v.maps)
-                    maps_->addItem(DisplayText(map));
-                maps_->setCurrentRow(maps_->count() > 0 ? 0 : -1);
-            }
+        return [this, v = std::move(v), files = in.files.Writer()] {
+            ShowMaps(v.maps);
             ShowCycle(v.cycle, -1);
             // Filled edits write their values back, as typing would: the limits to game.cfg,
             // the variables to both server files — to the files this run read. The lists and
@@ -285,7 +286,7 @@ void CCreateServerDlg::AddLoaderStep()
                 {{wishLimit_, kWishLimit, &v.wish}, {fragLimit_, kFragLimit, &v.frag}, {timeLimit_, kTimeLimit, &v.time}}};
             for (const auto& [field, key, value] : limits) {
                 const QSignalBlocker quiet(field);
-                field->setText(DisplayText(*value));
+                SetFieldBytes(field, *value);
                 files.WriteCvar(kGameCfg, key, *value, true);
             }
             fallingDamage_->setCurrentIndex(v.fallDamage == "0" ? 0 : 1);
@@ -296,7 +297,7 @@ void CCreateServerDlg::AddLoaderStep()
             for (size_t i = 0; i < kVariables.size(); ++i) {
                 QLineEdit* field = edit(kVariables[i].editId);
                 const QSignalBlocker quiet(field);
-                field->setText(DisplayText(v.variables[i]));
+                SetFieldBytes(field, v.variables[i]);
                 files.WriteCvar(kListenCfg, kVariables[i].key, v.variables[i], false);
                 files.WriteCvar(kServerCfg, kVariables[i].key, v.variables[i], false);
             }
@@ -318,12 +319,12 @@ std::string CCreateServerDlg::MapCyclePath() const
 
 void CCreateServerDlg::WriteRule(const char* key, const std::string& value) const
 {
-    CvarFiles::ForSettings(ctx_.settings).WriteCvar(kGameCfg, key, value, true);
+    ctx_.GameFiles().WriteCvar(kGameCfg, key, value, true);
 }
 
 void CCreateServerDlg::WriteVariable(const char* key, const std::string& value) const
 {
-    const CvarFiles files = CvarFiles::ForSettings(ctx_.settings);
+    const CvarFiles files = ctx_.GameFiles();
     files.WriteCvar(kListenCfg, key, value, false);
     files.WriteCvar(kServerCfg, key, value, false);
 }
@@ -332,11 +333,30 @@ void CCreateServerDlg::WriteVariable(const char* key, const std::string& value) 
 
 void CCreateServerDlg::ListMaps()
 {
+    ShowMaps(::ListMaps(JoinPath(CvarFiles::ForSettings(ctx_.settings).modFolder(), "maps")));
+}
+
+void CCreateServerDlg::ShowMaps(const std::vector<std::string>& maps)
+{
     const QSignalBlocker quiet(maps_);
     maps_->clear();
-    for (const std::string& map : ::ListMaps(JoinPath(CvarFiles::ForSettings(ctx_.settings).modFolder(), "maps")))
-        maps_->addItem(DisplayText(map));
+    for (const std::string& map : maps)
+        maps_->addItem(EntryItem(map));
     maps_->setCurrentRow(maps_->count() > 0 ? 0 : -1);
+}
+
+QListWidgetItem* CCreateServerDlg::EntryItem(const std::string& bytes)
+{
+    // Shown as the user reads it, kept as the file (or the folder) has it: an 8-bit map name goes
+    // into the cycle and onto the server's command line as the same bytes.
+    auto* item = new QListWidgetItem(DisplayText(bytes));
+    item->setData(Qt::UserRole, QByteArray::fromStdString(bytes));
+    return item;
+}
+
+std::string CCreateServerDlg::EntryBytes(const QListWidgetItem* item)
+{
+    return item->data(Qt::UserRole).toByteArray().toStdString();
 }
 
 void CCreateServerDlg::LoadMapCycle()
@@ -347,8 +367,9 @@ void CCreateServerDlg::LoadMapCycle()
 std::vector<std::string> CCreateServerDlg::CycleEntries() const
 {
     std::vector<std::string> entries;
+    entries.reserve(static_cast<size_t>(cycle_->count()));
     for (int i = 0; i < cycle_->count(); ++i)
-        entries.push_back(cycle_->item(i)->data(Qt::UserRole).toByteArray().toStdString());
+        entries.push_back(EntryBytes(cycle_->item(i)));
     return entries;
 }
 
@@ -356,18 +377,30 @@ void CCreateServerDlg::ShowCycle(const std::vector<std::string>& entries, int se
 {
     const QSignalBlocker quiet(cycle_);
     cycle_->clear();
-    for (const std::string& entry : entries) {
-        // Shown as the user reads it, kept as the file has it.
-        auto* item = new QListWidgetItem(DisplayText(entry));
-        item->setData(Qt::UserRole, QByteArray::fromStdString(entry));
-        cycle_->addItem(item);
-    }
+    for (const std::string& entry : entries)
+        cycle_->addItem(EntryItem(entry));
     cycle_->setCurrentRow(selected);
 }
 
 void CCreateServerDlg::SaveCycle()
 {
-    SaveMapCycle(MapCyclePath(), CycleEntries());
+    Saved(MapCyclePath(), SaveMapCycle(MapCyclePath(), CycleEntries()));
+}
+
+void CCreateServerDlg::Saved(const std::string& path, bool saved) const
+{
+    ctx_.Saved(path, saved);
+}
+
+void CCreateServerDlg::AppendToCycle(const std::vector<std::string>& names)
+{
+    // The list grows by the new entries only, and the file by one write whatever their number.
+    {
+        const QSignalBlocker quiet(cycle_);
+        for (const std::string& name : names)
+            cycle_->addItem(EntryItem(name));
+    }
+    Saved(MapCyclePath(), AppendToMapCycle(MapCyclePath(), names));
 }
 
 void CCreateServerDlg::OnAddMap()
@@ -375,22 +408,17 @@ void CCreateServerDlg::OnAddMap()
     QListWidgetItem* map = maps_->currentItem();
     if (!map || !map->isSelected())
         return;
-    std::vector<std::string> entries = CycleEntries();
-    const std::string name = map->text().toStdString();
-    entries.push_back(name);
-    ShowCycle(entries, cycle_->currentRow());
-    AppendToMapCycle(MapCyclePath(), name);
+    AppendToCycle({EntryBytes(map)});
 }
 
 void CCreateServerDlg::OnAddAllMaps()
 {
-    std::vector<std::string> entries = CycleEntries();
-    for (int i = 0; i < maps_->count(); ++i) {
-        const std::string name = maps_->item(i)->text().toStdString();
-        entries.push_back(name);
-        AppendToMapCycle(MapCyclePath(), name);
-    }
-    ShowCycle(entries, cycle_->currentRow());
+    std::vector<std::string> names;
+    names.reserve(static_cast<size_t>(maps_->count()));
+    for (int i = 0; i < maps_->count(); ++i)
+        names.push_back(EntryBytes(maps_->item(i)));
+    if (!names.empty())
+        AppendToCycle(names);
 }
 
 void CCreateServerDlg::OnRemoveEntry()
@@ -398,15 +426,17 @@ void CCreateServerDlg::OnRemoveEntry()
     const int row = cycle_->currentRow();
     if (row < 0 || !cycle_->item(row)->isSelected())
         return;
-    std::vector<std::string> entries = CycleEntries();
-    entries.erase(entries.begin() + row);
-    ShowCycle(entries, -1);
+    {
+        const QSignalBlocker quiet(cycle_);
+        delete cycle_->takeItem(row);
+        cycle_->setCurrentRow(-1);
+    }
     SaveCycle();
 }
 
 void CCreateServerDlg::OnClearCycle()
 {
-    ClearMapCycle(MapCyclePath());
+    Saved(MapCyclePath(), ClearMapCycle(MapCyclePath()));
     ShowCycle({}, -1);
 }
 
@@ -419,10 +449,16 @@ void CCreateServerDlg::OnMove(MapMove move)
     const int moved = MoveMapCycleEntry(entries, row, move);
     if (moved < 0)
         return;
-    // The moved entry is found again by its text from the place just before it.
-    ShowCycle(entries, FindEntryStartingWith(entries, entries[static_cast<size_t>(moved)], moved - 1));
+    {
+        // Only the moved entry changes places in the list: a long cycle, or a long entry, costs
+        // nothing more than a short one.
+        const QSignalBlocker quiet(cycle_);
+        cycle_->insertItem(moved, cycle_->takeItem(row));
+        // The moved entry is found again by its text from the place just before it.
+        cycle_->setCurrentRow(FindEntryStartingWith(entries, entries[static_cast<size_t>(moved)], moved - 1));
+    }
     cycle_->setFocus();
-    SaveCycle();
+    Saved(MapCyclePath(), SaveMapCycle(MapCyclePath(), entries));
 }
 
 void CCreateServerDlg::OnSort()
@@ -430,7 +466,7 @@ void CCreateServerDlg::OnSort()
     std::vector<std::string> entries = CycleEntries();
     SortMapCycle(entries);
     ShowCycle(entries, -1);
-    SaveCycle();
+    Saved(MapCyclePath(), SaveMapCycle(MapCyclePath(), entries));
 }
 
 void CCreateServerDlg::OnRandomize()
@@ -438,7 +474,7 @@ void CCreateServerDlg::OnRandomize()
     std::vector<std::string> entries = CycleEntries();
     RandomizeMapCycle(entries, ProgramRandom());
     ShowCycle(entries, -1);
-    SaveCycle();
+    Saved(MapCyclePath(), SaveMapCycle(MapCyclePath(), entries));
 }
 
 // ---- the server ------------------------------------------------------------------------------
@@ -455,5 +491,5 @@ void CCreateServerDlg::OnCreateServer()
     if (!chosen || !chosen->isSelected())
         chosen = maps_->item(0);
     LaunchWithParameters(ctx_.settings,
-                         BuildServerArguments(ctx_.settings, chosen->text().toStdString(), password_->text().toStdString()));
+                         BuildServerArguments(ctx_.settings, EntryBytes(chosen), password_->text().toStdString()));
 }

@@ -11,6 +11,7 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 class QRadioButton;
 
@@ -64,7 +65,12 @@ private:
 
     std::string ModFile(const char* name) const;
     std::string MapCyclePath() const;
+    void ShowMaps(const std::vector<std::string>& maps);
+    static QListWidgetItem* EntryItem(const std::string& bytes);
+    static std::string EntryBytes(const QListWidgetItem* item);
     std::vector<std::string> CycleEntries() const;
+    void AppendToCycle(const std::vector<std::string>& names);
+    void Saved(const std::string& path, bool saved) const;
     // Shows entries in the map cycle list, selecting one (-1: none).
     void ShowCycle(const std::vector<std::string>& entries, int selected);
     void SaveCycle();

@@ -49,6 +49,8 @@ std::vector<std::string> ListMaps(const std::string& mapsFolder)
         if (it->is_directory(kind))
             continue;
         const std::string name = it->path().filename().string();
+        if (name.find_first_of("\r\n") != std::string::npos)
+            continue;
         if (name.size() > 4 && name.compare(name.size() - 4, 4, kMapExtension) == 0)
             maps.push_back(name.substr(0, name.size() - 4));
     }
@@ -64,23 +66,28 @@ std::vector<std::string> LoadMapCycle(const std::string& path)
 
 bool SaveMapCycle(const std::string& path, const std::vector<std::string>& entries)
 {
-    return WriteTextLines(path, entries, true);
+    std::vector<std::string> lines;
+    lines.reserve(entries.size());
+    for (const std::string& entry : entries)
+        lines.push_back(OneLine(entry));
+    return WriteTextLines(path, lines, true);
 }
 
-bool AppendToMapCycle(const std::string& path, const std::string& name)
+bool AppendToMapCycle(const std::string& path, const std::vector<std::string>& names)
 {
     std::string text;
     ReadWholeFile(path, text);
     // A file that lost its last line break still gets its new line on a line of its own.
-    if (!text.empty() && text.back() != '\n' && text.back() != '\r')
+    if (!text.empty() && text.back() != '\n' && text.back() != '\r' && text != kUtf8Bom)
         text += "\r\n";
-    text += name + "\r\n";
+    for (const std::string& name : names)
+        text += OneLine(name) + "\r\n";
     return WriteFileAtomic(path, text);
 }
 
 bool ClearMapCycle(const std::string& path)
 {
-    return WriteFileAtomic(path, std::string());
+    return WriteTextFile(path, std::string());
 }
 
 int MoveMapCycleEntry(std::vector<std::string>& entries, int selected, MapMove move)

@@ -9,7 +9,8 @@ class Lcg;
 // text: duplicates, empty entries and maps that are not installed are all kept as they are.
 
 // The names, without extension, of the files in the folder ending exactly in ".bsp" (not
-// ".BSP", not folders), in the order the folder lists them. A missing folder lists nothing.
+// ".BSP", not folders), in the order the folder lists them. A missing folder lists nothing. A
+// name with a line break in it is left out: no line of the cycle could name it.
 std::vector<std::string> ListMaps(const std::string& mapsFolder);
 
 // The file's lines as they are (no trimming; a blank line is an empty entry). A missing file is
@@ -18,8 +19,13 @@ std::vector<std::string> LoadMapCycle(const std::string& path);
 // The file made of the entries, each followed by CR LF. False (file unchanged) when it cannot be
 // written.
 bool SaveMapCycle(const std::string& path, const std::vector<std::string>& entries);
-// One more entry at the end of the file (made when missing); what is there stays as it is.
-bool AppendToMapCycle(const std::string& path, const std::string& name);
+// More entries at the end of the file, in one write (made when missing); what is there stays as
+// it is.
+bool AppendToMapCycle(const std::string& path, const std::vector<std::string>& names);
+inline bool AppendToMapCycle(const std::string& path, const std::string& name)
+{
+    return AppendToMapCycle(path, std::vector<std::string>{name});
+}
 // The file emptied (made when missing).
 bool ClearMapCycle(const std::string& path);
 

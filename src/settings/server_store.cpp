@@ -20,16 +20,6 @@ bool SameIgnoringCase(const std::string& a, const std::string& b)
 // Addresses were always read into a 25-character buffer.
 constexpr size_t kAddressReadLimit = 24;
 
-// A record's values come from the network; a line break (or a NUL) in one would end its line
-// early, lose the records after it or forge one. They are written as spaces.
-std::string OneLine(std::string value)
-{
-    for (char& c : value)
-        if (c == '\r' || c == '\n' || c == '\0')
-            c = ' ';
-    return value;
-}
-
 // The list numbers actually present in a section, in order, no higher than below: a damaged
 // "Total" never makes more entries than the file has keys.
 std::vector<int> PresentNumbers(const ProfileFile& file, const char* section, int below)
@@ -225,9 +215,11 @@ void ServerStore::AddFriend(const std::string& name)
     const std::string path = FilePath(kFriendsFile);
     std::string text;
     ReadWholeFile(path, text);
-    text += text.empty() ? name : "\r\n" + name;
+    // A name from a server may hold a line break: it stays one friend on one line.
+    const std::string line = OneLine(name);
+    text += text.empty() || text == kUtf8Bom ? line : "\r\n" + line;
     WriteFileAtomic(path, text);
-    friends_->AppendFriend(name);
+    friends_->AppendFriend(line);
 }
 
 void ServerStore::RemoveFriend(const std::string& name)
@@ -245,7 +237,7 @@ void ServerStore::RemoveFriend(const std::string& name)
             std::string kept;
             for (const std::string& line : lines)
                 kept += line + "\r\n";
-            WriteFileAtomic(path, kept);
+            WriteTextFile(path, kept);
         }
     }
     friends_->RemoveFirstFriend(name);
@@ -256,13 +248,13 @@ void ServerStore::SaveFriends()
     std::string text;
     for (const std::string& name : friends_->Friends())
         text += name + "\r\n";
-    WriteFileAtomic(FilePath(kFriendsFile), text);
+    WriteTextFile(FilePath(kFriendsFile), text);
 }
 
 void ServerStore::ClearFriends()
 {
     friends_->ClearFriends();
-    WriteFileAtomic(FilePath(kFriendsFile), std::string());
+    WriteTextFile(FilePath(kFriendsFile), std::string());
 }
 
 void ServerStore::Clear()

@@ -2,6 +2,7 @@
 
 #include "ui/control_id.h"
 #include "ui/dialog_units.h"
+#include "ui/line_field.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +24,8 @@ CInputBox::CInputBox(QWidget* parent)
     edit_ = new QLineEdit(this);
     SetControlId(edit_, 999);
     edit_->setGeometry(DluRect(7, 28, 172, 12));
+    // Its answer becomes a binding, a friend, a password: one line, whatever is pasted.
+    OneLineField(edit_);
 
     auto* ok = new QPushButton("Ok", this);
     SetControlId(ok, 1);

@@ -1,4 +1,6 @@
 #pragma once
+#include "gamefiles/cvar_file.h"
+
 #include <QString>
 #include <functional>
 #include <string>
@@ -28,4 +30,15 @@ struct PageContext {
     // Plays and measures MP3 files; lives until the program's very end. Unset: a page that
     // needs one keeps its own.
     AudioLibrary* audio = nullptr;
+    // Told of every save of a file a page writes, with whether it reached the disk, so that the
+    // user hears once of a file that cannot be saved. Unset: nobody is told.
+    std::function<void(const std::string& path, bool saved)> fileSaved{};
+
+    // The mod's option files of the game location now set, their writes told as above.
+    CvarFiles GameFiles() const;
+    void Saved(const std::string& path, bool saved) const
+    {
+        if (fileSaved)
+            fileSaved(path, saved);
+    }
 };

@@ -220,3 +220,20 @@ TEST_F(BotConfigTest, MovesAndClear)
     EXPECT_EQ(Get("bot.cfg"), "");
     EXPECT_TRUE(Has("bot.cfg"));
 }
+
+// An editor's byte-order mark hides no option, and a pasted line break makes no second line.
+TEST_F(BotConfigTest, AByteOrderMarkAndLineBreaksChangeNoOtherLine)
+{
+    const std::string bom = "\xEF\xBB\xBF";
+    Put("bot.cfg", bom + "bot_chat_percent \"5\"\r\nobserver \"1\"\r\n");
+    const BotConfigRead read = ReadBotConfig(files);
+    EXPECT_EQ(read.chat[0], "5");
+    EXPECT_TRUE(read.switches[1]);
+    BotConfig config;
+    config.Reset(read.path, read.lines);
+    EXPECT_EQ(config.SetBotOption("bot_chat_percent", "7\r\nexec evil.cfg"), 0);
+    config.Append(BotLine("1", "2", "Bob\nquit", "3"));
+    ASSERT_TRUE(config.Save());
+    EXPECT_EQ(Get("bot.cfg"), bom + "bot_chat_percent \"7  exec evil.cfg\"\r\nobserver \"1\"\r\n"
+                                    "addbot \"1\" \"2\" \"Bob quit\" \"3\"\r\n");
+}

@@ -458,3 +458,17 @@ TEST_F(BotPage, HelpTogglesOpenAndCloseTheirWindows)
     EXPECT_FALSE(Id<QPushButton>(1064)->isChecked());
     EXPECT_TRUE(Id<QPushButton>(1063)->isChecked());
 }
+
+// "Edit Bot" with nothing changed writes the line's own bytes; a pasted line break makes no line.
+TEST_F(BotPage, EditedLinesKeepTheirBytesAndStayOneLine)
+{
+    WriteText(Mod("bot.cfg"), "addbot \"1\" \"3\" \"Jos\xE9\" \"2\"\r\n");
+    Build();
+    ClickRow(0);
+    EXPECT_EQ(Id<QLineEdit>(1052)->text(), QString::fromLatin1("Jos\xE9"));
+    Click(1049);
+    EXPECT_EQ(ReadText(Mod("bot.cfg")), "addbot \"1\" \"3\" \"Jos\xE9\" \"2\"\r\n");
+    Id<QLineEdit>(1052)->insert("\r\npause \"1\"");
+    Click(1049);
+    EXPECT_EQ(ReadText(Mod("bot.cfg")), "addbot \"1\" \"3\" \"Jos\xE9pause \"1\"\" \"2\"\r\n");
+}

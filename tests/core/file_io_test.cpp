@@ -1,4 +1,5 @@
 #include "core/file_io.h"
+#include "core/path.h"
 
 #include "test_support/work_dir.h"
 
@@ -166,4 +167,37 @@ TEST(FileIoLinks, LinksThatLeadNowhereAreRefused)
     EXPECT_TRUE(IsLink(a.File("loop.ini")));
     EXPECT_EQ(Listing(a.Path()), (std::set<std::string>{"dangling.ini", "loop.ini"}));
     EXPECT_TRUE(Listing(b.Path()).empty());
+}
+
+// A folder the user may not write (as for a game installed by another account) can still hold
+// files they may: those are rewritten in place; a file that is read-only as well is left alone.
+TEST(FileIoInPlace, AWritableFileInAReadOnlyFolderIsRewrittenInPlace)
+{
+    TempDir dir;
+    const std::string folder = dir.File("game");
+    fs::create_directory(folder);
+    WriteText(JoinPath(folder, "config.cfg"), "old text that is longer");
+    WriteText(JoinPath(folder, "locked.cfg"), "locked");
+    ::chmod(JoinPath(folder, "config.cfg").c_str(), 0666);
+    ::chmod(JoinPath(folder, "locked.cfg").c_str(), 0444);
+    ::chmod(dir.Path().c_str(), 0755);
+    ::chmod(folder.c_str(), 0555);
+
+    // Root may write any folder: the writes are made by an ordinary user.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(3);
+        const bool rewritten = WriteFileAtomic(JoinPath(folder, "config.cfg"), "new");
+        const bool locked = WriteFileAtomic(JoinPath(folder, "locked.cfg"), "new");
+        ::_exit(rewritten && !locked ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ::chmod(folder.c_str(), 0755);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(ReadText(JoinPath(folder, "config.cfg")), "new");
+    EXPECT_EQ(ReadText(JoinPath(folder, "locked.cfg")), "locked");
+    EXPECT_EQ(Listing(folder), (std::set<std::string>{"config.cfg", "locked.cfg"}));
 }

@@ -89,3 +89,22 @@ TEST(TextFileDisk, ReadOnlyFileIsLeftUntouched)
     EXPECT_EQ(ReadText("ro.txt"), "keep\n");
     chmod("ro.txt", 0644);
 }
+
+TEST(TextFileBom, SkippedOnReadingAndKeptOnRewriting)
+{
+    const std::string bom = "\xEF\xBB\xBF";
+    EXPECT_EQ(SplitLines(bom + "first\r\nsecond"), (Lines{"first", "second"}));
+    EXPECT_EQ(SplitLines(bom), Lines{});
+    // Only at the very start: elsewhere it is part of the text.
+    EXPECT_EQ(SplitLines("a\r\n" + bom + "b"), (Lines{"a", bom + "b"}));
+
+    ScopedWorkDir dir;
+    WriteText("bom.txt", bom + "one\r\n");
+    ASSERT_TRUE(WriteTextLines("bom.txt", {"two"}));
+    EXPECT_EQ(ReadText("bom.txt"), bom + "two\r\n");
+    ASSERT_TRUE(WriteTextFile("bom.txt", bom + "three"));
+    EXPECT_EQ(ReadText("bom.txt"), bom + "three");
+    ASSERT_TRUE(WriteTextLines("plain.txt", {"one"}));
+    EXPECT_EQ(ReadText("plain.txt"), "one\r\n");
+    EXPECT_EQ(OneLine(std::string("a\rb\nc\0d", 7)), "a b c d");
+}

@@ -8,7 +8,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include "ui/file_notice.h"
 #include "ui/sort_list_ctrl.h"
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -209,4 +212,85 @@ TEST_F(SettingsPage, AddBindAsksKeyThenCommand)
     ASSERT_EQ(binds()->list()->GetItemCount(), 2);
     EXPECT_EQ(binds()->list()->GetSelectedRow(), 1);
     EXPECT_EQ(ReadText(Mod("config.cfg")), loaded + "\r\nbind \"k\" \"+use\"");
+}
+
+// What the loader reads it writes back unchanged: a byte-order mark, names that start other
+// names and 8-bit values leave config.cfg exactly as it was, and no line is added or copied.
+TEST_F(SettingsPage, ALoadLeavesConfigAsItWasWhateverItsBytes)
+{
+    const std::string config =
+        "\xEF\xBB\xBFname \"Jos\xE9\"\r\nfps_maxx \"5\"\r\nfps_max \"100\"\r\nnet_graphpos \"1\"\r\n"
+        "net_graph \"0\"\r\nsensitivity \"3\"\r\nMP3Volume \"1\"\r\nmp_decals \"9\"\r\n"
+        "bind \"g\" \"say Gr\xFC\xDF"
+        "e\"";
+    WriteText(Mod("config.cfg"), config);
+    WriteText(Mod("liblist.gam"), "gamedll_linux \"dlls/x.so\"\r\ngamedll \"dlls\\x.dll\"");
+    Build();
+    Load();
+    EXPECT_EQ(page->playerName()->text(), QString::fromLatin1("Jos\xE9"));
+    EXPECT_EQ(page->gameLibrary()->text(), "dlls\\x.dll");
+    EXPECT_EQ(misc()->edit(1134)->text(), "100");
+    binds()->list()->SelectRow(0);
+    binds()->ShowSelectedBind();
+    EXPECT_EQ(ReadText(Mod("config.cfg")), config);
+    EXPECT_EQ(ReadText(Mod("liblist.gam")), "gamedll_linux \"dlls/x.so\"\r\ngamedll \"dlls\\x.dll\"");
+    // Edited, a value keeps the encoding it was read in.
+    binds()->command()->setText(binds()->command()->text() + "!");
+    EXPECT_NE(ReadText(Mod("config.cfg"))
+                  .find("bind \"g\" \"say Gr\xFC\xDF"
+                        "e!\""),
+              std::string::npos);
+}
+
+// Pasted or typed, a line break never reaches the file; nor does a time-out that is no number.
+TEST_F(SettingsPage, FieldsTakeOneLineAndTimeoutOnlyFiniteNumbers)
+{
+    WriteText(Mod("config.cfg"), "fps_max \"100\"");
+    Build();
+    Load();
+    QLineEdit* fps = misc()->edit(1134);
+    fps->clear();
+    fps->insert("75\nbind \"x\" \"quit\"");
+    page->playerName()->insert("Bob\r\nexec evil.cfg");
+    const std::string written = ReadText(Mod("config.cfg"));
+    EXPECT_NE(written.find("fps_max \"75bind \"x\" \"quit\"\""), std::string::npos) << written;
+    EXPECT_NE(written.find("name \"Bobexec evil.cfg\""), std::string::npos) << written;
+    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 5);
+
+    for (const char* text : {"nan", "inf", "-inf", "1e39", "infinity"}) {
+        misc()->timeout()->setText(text);
+        EXPECT_EQ(settings.timeout, 1.0f) << text;
+    }
+}
+
+TEST_F(SettingsPage, ModsAreListedAlphabeticallyWhateverTheirCase)
+{
+    for (const char* mod : {"Zeta", "alpha", "Beta", "znk"}) {
+        std::filesystem::create_directories(dir.File("game/" + std::string(mod)));
+        WriteText(dir.File("game/" + std::string(mod) + "/liblist.gam"), "game \"x\"");
+    }
+    Build();
+    Load();
+    QStringList mods;
+    for (int i = 0; i < misc()->mod()->count(); ++i)
+        mods << misc()->mod()->itemText(i);
+    EXPECT_EQ(mods, (QStringList{"alpha", "Beta", "Zeta", "znk"}));
+}
+
+// A config.cfg the user may not change: said once however many keys are typed.
+TEST_F(SettingsPage, AnUnsavableFileIsToldOnce)
+{
+    WriteText(Mod("config.cfg"), "name \"Player\"\r\nfps_max \"100\"\r\nnet_graph \"0\"\r\nsensitivity \"3\"\r\n"
+                                 "MP3Volume \"1\"\r\nmp_decals \"9\"");
+    ::chmod(Mod("config.cfg").c_str(), 0444);
+    CFileSaveNotice notice([this](const QString& title, const QString& text) { messages << title + "|" + text; });
+    context->fileSaved = [&notice](const std::string& path, bool saved) { notice.Report(path, saved); };
+    Build();
+    Load();
+    QTest::keyClicks(page->playerName(), "abc");
+    QTest::qWait(50);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains("config.cfg")) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].contains("read-only"));
+    ::chmod(Mod("config.cfg").c_str(), 0644);
 }

@@ -1,5 +1,6 @@
 #include "gamefiles/cvar_file.h"
 
+#include "core/file_io.h"
 #include "core/path.h"
 #include "settings/app_settings.h"
 #include "test_support/work_dir.h"
@@ -36,9 +37,7 @@ TEST_F(CvarTest, WriteReplacesTheFirstLineStartingWithTheKeyAndEndsWithoutABreak
     // A duplicate further down stays as it was.
     EXPECT_EQ(AfterWrite("fps_max \"60\"\r\nrate \"9999\"\r\nfps_max \"72\"\r\n", "fps_max", "100"),
               "fps_max \"100\"\r\nrate \"9999\"\r\nfps_max \"72\"");
-    // Matching is by the line's first characters: a longer name that begins with the key is
-    // taken, a line with a blank before the name or another case is not.
-    EXPECT_EQ(AfterWrite("namefoo \"x\"\r\nname \"y\"", "name", "z"), "name \"z\"\r\nname \"y\"");
+    // A line with a blank before the name or another case is not the key's.
     EXPECT_EQ(AfterWrite(" name \"y\"\r\nName \"Y\"", "name", "z"), " name \"y\"\r\nName \"Y\"\r\nname \"z\"");
     // Tabbed: the key carries its quotes, so a longer name behind the same opening does not match.
     EXPECT_EQ(AfterWrite("\"bot_x\"\t\t\"1\"\r\n\"bot\"\t\t\"2\"", "\"bot\"", "5", true),
@@ -97,13 +96,16 @@ TEST_F(CvarTest, ReadCvarNeedsTheExactSeparatorAfterTheKey)
     EXPECT_EQ(files.ReadCvar("sensitivity", "d", false), "d");
 }
 
-TEST_F(CvarTest, LoadedTextStaysUntilTheNextFileThatExistsAndBelongsToItsObject)
+TEST_F(CvarTest, LoadedTextIsTheLastFileLoadedAndBelongsToItsObject)
 {
     Put("config.cfg", "name \"Player\"\r\n");
     files.LoadCvarText("config.cfg");
-    files.LoadCvarText("missing.cfg");
-    EXPECT_EQ(files.loadedText(), "name \"Player\"");
     EXPECT_EQ(files.ReadCvar("name", "d", false), "Player");
+    // A missing file reads as an empty one: its values are its defaults, not the last file's.
+    files.LoadCvarText("missing.cfg");
+    EXPECT_EQ(files.loadedText(), "");
+    EXPECT_EQ(files.ReadCvar("name", "d", false), "d");
+    files.LoadCvarText("config.cfg");
 
     CvarFiles other(mod.Path(), work.Path());
     Put("game.cfg", "\"mp_fraglimit\"\t\t\"25\"");
@@ -126,7 +128,7 @@ TEST_F(CvarTest, ReadFromFileSkipsTheSeparatorUnchecked)
     EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "fps_max", "d", false), "\t72");
     EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "model", "d", false), "gordon");
     EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "sensitivity", "d", false), "");
-    EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "cl_", "d", false), "imodels 1");
+    EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "cl_", "d", false), "d");
     EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "volume", "d", false), "d");
     EXPECT_EQ(files.ReadCvarFromFile("missing.cfg", "name", "d", false), "");
 
@@ -171,6 +173,90 @@ TEST_F(CvarTest, ReadOnlyFileIsLeftUnchanged)
     EXPECT_EQ(Get("config.cfg"), before);
     EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "name", "d", false), "Player");
     ::chmod(mod.File("config.cfg").c_str(), 0644);
+}
+
+// A name that starts another name is not its key: neither line takes the other's value.
+TEST_F(CvarTest, AKeyIsAWholeNameNotThePrefixOfALongerOne)
+{
+    struct Case {
+        std::string before, key, value, after;
+    };
+    const Case cases[] = {
+        {"fps_maxx \"5\"\r\nfps_max \"100\"", "fps_max", "72", "fps_maxx \"5\"\r\nfps_max \"72\""},
+        {"net_graphpos \"1\"\r\nnet_graph \"0\"", "net_graph", "3", "net_graphpos \"1\"\r\nnet_graph \"3\""},
+        {"namefoo \"x\"", "name", "z", "namefoo \"x\"\r\nname \"z\""},
+        // Followed by a tab, a quote or nothing, the key is the line's.
+        {"rate\t9999", "rate", "1", "rate \"1\""},
+        {"rate\"9999\"", "rate", "1", "rate \"1\""},
+        {"rate", "rate", "1", "rate \"1\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.before);
+        EXPECT_EQ(AfterWrite(c.before, c.key, c.value), c.after);
+    }
+    Put("liblist.gam", "gamedll_linux \"dlls/x.so\"\r\ngamedll \"dlls\\x.dll\"\r\n");
+    EXPECT_EQ(files.ReadCvarFromFile("liblist.gam", "gamedll", "d", false), "dlls\\x.dll");
+    files.WriteCvar("liblist.gam", "gamedll", "dlls\\y.dll", false);
+    EXPECT_EQ(Get("liblist.gam"), "gamedll_linux \"dlls/x.so\"\r\ngamedll \"dlls\\y.dll\"");
+    Put("config.cfg", "bind \"w\"x \"a\"\r\nbind \"w\" \"b\"\r\n");
+    files.RemoveLines("config.cfg", "bind \"w\"");
+    EXPECT_EQ(Get("config.cfg"), "bind \"w\"x \"a\"");
+}
+
+// Windows editors start a file with a byte-order mark: it hides no line and survives a rewrite.
+TEST_F(CvarTest, AByteOrderMarkIsSkippedAndKept)
+{
+    const std::string bom = "\xEF\xBB\xBF";
+    Put("config.cfg", bom + "name \"Player\"\r\nrate \"9999\"\r\n");
+    files.LoadCvarText("config.cfg");
+    EXPECT_EQ(files.ReadCvar("name", "d", false), "Player");
+    EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "name", "d", false), "Player");
+    files.WriteCvar("config.cfg", "name", "Other", false);
+    EXPECT_EQ(Get("config.cfg"), bom + "name \"Other\"\r\nrate \"9999\"");
+    files.RemoveLines("config.cfg", "name");
+    EXPECT_EQ(Get("config.cfg"), bom + "rate \"9999\"");
+    Put("empty.cfg", bom);
+    files.WriteCvar("empty.cfg", "name", "P", false);
+    EXPECT_EQ(Get("empty.cfg"), bom + "name \"P\"");
+}
+
+TEST_F(CvarTest, AValueNeverStartsALineOfItsOwn)
+{
+    EXPECT_EQ(AfterWrite("fps_max \"100\"", "fps_max", "75\nbind \"x\" \"quit\""),
+              "fps_max \"75 bind \"x\" \"quit\"\"");
+    EXPECT_EQ(AfterWrite("", "name", std::string("Bob\r\nexec evil.cfg\0", 19)), "name \"Bob  exec evil.cfg \"");
+}
+
+// Writing back the value just read leaves the file alone: no new file in its place, no report.
+TEST_F(CvarTest, AWriteThatChangesNoByteIsNotMade)
+{
+    Put("config.cfg", "name \"Player\"\r\nrate \"9999\"");
+    struct stat before {};
+    ::stat(mod.File("config.cfg").c_str(), &before);
+    std::vector<std::pair<std::string, bool>> reports;
+    files.SetWriteReport([&](const std::string& path, bool written) { reports.emplace_back(path, written); });
+    EXPECT_TRUE(files.WriteCvar("config.cfg", "name", "Player", false));
+    EXPECT_TRUE(files.RemoveLines("config.cfg", "bind"));
+    struct stat after {};
+    ::stat(mod.File("config.cfg").c_str(), &after);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+    EXPECT_TRUE(reports.empty());
+    EXPECT_TRUE(files.WriteCvar("config.cfg", "name", "Other", false));
+    EXPECT_EQ(reports, (std::vector<std::pair<std::string, bool>>{{mod.File("config.cfg"), true}}));
+}
+
+TEST(CvarTempFiles, KilledWritesOfTheModsFilesAreSweptAway)
+{
+    TempDir mod;
+    std::filesystem::create_directory(mod.File("mp3"));
+    const std::string m = kTempFileMarker;
+    for (const std::string& name :
+         {"config.cfg" + m + "a1B2c3", "mapcycle.txt" + m + "Zz9yY8", "mp3/playlist.txt" + m + "000000",
+          "notes.txt" + m + "a1B2c3", "config.cfg" + m + "short"})
+        WriteText(mod.File(name), "x");
+    EXPECT_EQ(RemoveStaleGameTempFiles(mod.Path()), 3);
+    EXPECT_TRUE(PathExists(mod.File("notes.txt" + m + "a1B2c3")));
+    EXPECT_TRUE(PathExists(mod.File("config.cfg" + m + "short")));
 }
 
 TEST(CvarSettings, FilesLiveInTheModFolderOfTheGameAndTheWorkingFolder)

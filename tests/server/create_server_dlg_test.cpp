@@ -7,6 +7,7 @@
 #include "settings/server_store.h"
 #include "test_support/widgets.h"
 #include "test_support/work_dir.h"
+#include "ui/file_notice.h"
 #include "ui/page_context.h"
 
 #include <QAbstractItemView>
@@ -270,4 +271,53 @@ TEST_F(CreateServerPage, WithoutMapsNothingStartsAndTheUserIsTold)
     EXPECT_TRUE(messages[0].contains("no maps"));
     QTest::qWait(300);
     EXPECT_FALSE(FileExists(JoinPath(dir.File("game"), "launch.txt")));
+}
+
+// An 8-bit map name goes into mapcycle.txt and onto the server's command line as the same bytes.
+TEST_F(CreateServerPage, MapNamesKeepTheirBytes)
+{
+    WriteText(Mod("maps/caf\xE9.bsp"), "x");
+    Build();
+    ASSERT_EQ(page->maps()->count(), 1);
+    EXPECT_EQ(page->maps()->item(0)->text(), QString::fromLatin1("caf\xE9"));
+    Click(1083); // Add All
+    Click(1082); // Add
+    EXPECT_EQ(ReadText(Mod("mapcycle.txt")), "caf\xE9\r\ncaf\xE9\r\n");
+    settings.console = false;
+    Click(1071);
+    EXPECT_NE(Launched().find("[+map]\n[caf\xE9]\n"), std::string::npos);
+}
+
+// Without listenserver.cfg the variables come from server.cfg, which keeps its values.
+TEST_F(CreateServerPage, AMissingListenServerCfgLeavesServerCfgAlone)
+{
+    const std::string server = "mp_melee \"2.5\"\r\nsv_gravity \"600\"\r\nhostname \"Mine\"";
+    WriteText(Mod("server.cfg"), server);
+    WriteText(Mod("game.cfg"), "\"mp_fraglimit\"\t\t\"30\"");
+    Build();
+    EXPECT_EQ(page->edit(1096)->text(), "2.5");
+    EXPECT_EQ(page->edit(1094)->text(), "600");
+    EXPECT_EQ(page->edit(1090)->text(), "30"); // a default, appended
+    EXPECT_EQ(ReadText(Mod("server.cfg")).substr(0, server.size()), server);
+}
+
+// A read-only map cycle: the list follows the buttons, the file stays, and the user hears it once.
+TEST_F(CreateServerPage, AReadOnlyMapCycleIsToldOnce)
+{
+    WriteText(Mod("mapcycle.txt"), "dm1\r\ndm2\r\ndm3\r\n");
+    ::chmod(Mod("mapcycle.txt").c_str(), 0444);
+    CFileSaveNotice notice([this](const QString&, const QString& text) { messages << text; });
+    context->fileSaved = [&notice](const std::string& path, bool saved) { notice.Report(path, saved); };
+    Build();
+    page->mapCycle()->setCurrentRow(0);
+    Click(1013);
+    page->mapCycle()->setCurrentRow(0);
+    Click(1013);
+    Click(1009);
+    QTest::qWait(50);
+    EXPECT_EQ(page->mapCycle()->count(), 0);
+    EXPECT_EQ(ReadText(Mod("mapcycle.txt")), "dm1\r\ndm2\r\ndm3\r\n");
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains("mapcycle.txt") && messages[0].contains("read-only"));
+    ::chmod(Mod("mapcycle.txt").c_str(), 0644);
 }

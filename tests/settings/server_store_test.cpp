@@ -232,3 +232,16 @@ TEST_F(StoreTest, RemoveFriendWithoutAFileStillRemovesTheEntry)
     EXPECT_TRUE(store.friends().Friends().empty());
     EXPECT_FALSE(FileExists(File("Friends.txt")));
 }
+
+// A name from a hostile server stays one friend; an editor's byte-order mark hides none.
+TEST_F(StoreTest, FriendsAreOneLineEachAndTheFirstIsFoundBehindAByteOrderMark)
+{
+    const std::string bom = "\xEF\xBB\xBF";
+    WriteText(File("Friends.txt"), bom + "Ann\r\nBob\r\n");
+    store.LoadFriends();
+    store.RemoveFriend("Ann");
+    EXPECT_EQ(ReadText(File("Friends.txt")), bom + "Bob\r\n");
+    store.AddFriend("Eve\r\nMallory");
+    EXPECT_EQ(ReadText(File("Friends.txt")), bom + "Bob\r\n\r\nEve  Mallory");
+    EXPECT_EQ(store.friends().Friends(), (std::vector<std::string>{"Bob", "Eve  Mallory"}));
+}
