@@ -50,6 +50,11 @@ bool ReadWholeFile(const std::string& path, std::string& out)
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f)
         return false;
+    // Sized up front: a large file is not copied over and over as the text grows.
+    std::error_code sizeError;
+    const auto size = std::filesystem::file_size(path, sizeError);
+    if (!sizeError)
+        out.reserve(static_cast<size_t>(size));
     char buf[65536];
     size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)

@@ -26,9 +26,11 @@ template <typename F> void ForEachLine(std::string_view text, F&& f)
 {
     size_t start = StartsWithBom(text) ? kUtf8Bom.size() : 0;
     while (start < text.size()) {
-        size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos)
-            end = text.size();
+        // A plain loop: find_first_of tests each character against the set one by one, several
+        // times slower on the large files this reads.
+        size_t end = start;
+        while (end < text.size() && text[end] != '\n' && text[end] != '\r')
+            ++end;
         if (!f(text.substr(start, end - start)))
             return;
         start = end + 1;

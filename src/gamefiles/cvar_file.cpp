@@ -5,6 +5,7 @@
 #include "core/text_file.h"
 #include "settings/app_settings.h"
 
+#include <cstring>
 #include <map>
 #include <optional>
 #include <utility>
@@ -128,19 +129,22 @@ bool CvarFiles::WriteCvar(const std::string& file, const std::string& key, const
 
 void CvarFiles::LoadCvarText(const std::string& file)
 {
-    loadedText_.clear();
-    std::string text;
-    if (!ReadWholeFile(Path(file), text))
-        return;
-    loadedText_.reserve(text.size());
-    bool first = true;
-    ForEachLine(text, [&](std::string_view line) {
-        if (!first)
-            loadedText_ += '\n';
-        loadedText_ += line;
-        first = false;
+    // The lines joined with line feeds, made in place: a large config.cfg is held once.
+    if (!ReadWholeFile(Path(file), loadedText_))
+        loadedText_.clear();
+    std::string& text = loadedText_;
+    size_t out = 0;
+    size_t lines = 0;
+    const std::string_view whole(text);
+    ForEachLine(whole, [&](std::string_view line) {
+        if (lines++ > 0)
+            text[out++] = '\n';
+        // Never ahead of what is read: the separators dropped or shortened only shift it back.
+        std::memmove(text.data() + out, line.data(), line.size());
+        out += line.size();
         return true;
     });
+    text.resize(out);
 }
 
 std::string CvarFiles::ReadCvar(const std::string& key, const std::string& def, bool tabbed) const

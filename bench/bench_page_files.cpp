@@ -1,0 +1,131 @@
+// The pages that keep a game file as a list, on files far larger than usual: one keystroke in a
+// chat-percent field over a bot.cfg of 100,000 lines, "Add All" with 10,000 maps, and moving a
+// map-cycle entry of 1 MB up and down. Each is what one click or key costs the window thread.
+
+#include "bots/bot_editor_dlg.h"
+#include "gamefiles/settings_loader.h"
+#include "query/query_engine.h"
+#include "server/create_server_dlg.h"
+#include "settings/app_settings.h"
+#include "settings/server_store.h"
+#include "ui/control_id.h"
+#include "ui/page_context.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kBotLines = 100000;
+constexpr int kMaps = 10000;
+
+void Write(const fs::path& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// A game with its mod folder in a temporary folder, and the pages' context over it.
+struct Game {
+    fs::path folder = fs::temp_directory_path() / ("znk-bench-pages-" + std::to_string(::getpid()));
+    AppSettings settings;
+    ServerStore store;
+    CQueryEngine engine{settings, store};
+    CSettingsLoader loader{settings};
+    PageContext context{settings, store, engine, loader, {}, {}};
+
+    Game()
+    {
+        fs::create_directories(folder / "game" / "znk" / "maps");
+        settings.SetGamePath((folder / "game" / kClientExeName).string());
+        settings.modFolder = "znk";
+    }
+    ~Game()
+    {
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+    fs::path Mod(const std::string& name) const { return folder / "game" / "znk" / name; }
+    void Load()
+    {
+        loader.Start();
+        loader.WaitUntilIdle(600000);
+    }
+};
+
+void BM_BotChatKeystroke(benchmark::State& state)
+{
+    Game game;
+    std::string script;
+    for (int i = 0; i < kBotLines; ++i)
+        script += "addbot \"1\" \"" + std::to_string(i % 9 + 1) + "\" \"Bot " + std::to_string(i) + "\" \"3\"\r\n";
+    Write(game.Mod("bot.cfg"), script + "bot_chat_percent \"10\"\r\n");
+    CBotEditorDlg page(game.context, BotHelpWindows{});
+    page.show();
+    game.Load();
+    QLineEdit* chat = FindControl<QLineEdit>(&page, 1026);
+    int i = 0;
+    for (auto _ : state)
+        chat->setText(QString::number(10 + (++i % 50)));
+}
+BENCHMARK(BM_BotChatKeystroke)->Unit(benchmark::kMillisecond);
+
+void BM_MapCycleAddAll(benchmark::State& state)
+{
+    Game game;
+    for (int i = 0; i < kMaps; ++i)
+        Write(game.Mod("maps/map" + std::to_string(i) + ".bsp"), "x");
+    Write(game.Mod("mapcycle.txt"), "");
+    CCreateServerDlg page(game.context);
+    page.show();
+    game.Load();
+    for (auto _ : state) {
+        FindControl<QPushButton>(&page, 1083)->click();
+        state.PauseTiming();
+        FindControl<QPushButton>(&page, 1009)->click();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_MapCycleAddAll)->Unit(benchmark::kMillisecond);
+
+void BM_MapCycleMoveALongEntry(benchmark::State& state)
+{
+    Game game;
+    std::string cycle = std::string(1 << 20, 'm') + "\r\n";
+    for (int i = 0; i < 100; ++i)
+        cycle += "map" + std::to_string(i) + "\r\n";
+    Write(game.Mod("mapcycle.txt"), cycle);
+    CCreateServerDlg page(game.context);
+    page.show();
+    game.Load();
+    for (auto _ : state) {
+        page.mapCycle()->setCurrentRow(0);
+        FindControl<QPushButton>(&page, 1011)->click(); // Down
+        FindControl<QPushButton>(&page, 1010)->click(); // Up
+    }
+    state.SetLabel("two moves");
+}
+BENCHMARK(BM_MapCycleMoveALongEntry)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication qt(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
