@@ -176,6 +176,12 @@ TEST_F(RconConsole, OutputShowsAsTheServerMeantIt)
     peer.Send(RconOutputReply("Fran\xE7ois joined\n"));
     ASSERT_TRUE(WaitForLines(*console, 9));
     EXPECT_EQ(Shown(*console).back(), "Fran\xC3\xA7ois joined"); // shown as Latin-1
+
+    // A UTF-8 character cut between two datagrams comes whole with the second.
+    peer.Send(RconOutputReply("caf\xC3"));
+    peer.Send(RconOutputReply("\xA9 au lait\n"));
+    ASSERT_TRUE(WaitForLines(*console, 11));
+    EXPECT_EQ(Shown(*console).back(), "\xC3\xA9 au lait");
 }
 
 TEST_F(RconConsole, EnterBeforeTheChallengeIsRefusedAndKeepsTheCommand)
