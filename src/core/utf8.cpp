@@ -3,6 +3,42 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace {
+
+// The length of the character a byte starts: 1 to 4, or 0 for a byte that starts none.
+std::size_t SequenceLength(unsigned char lead)
+{
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return 2;
+    if (lead >= 0xE0 && lead <= 0xEF)
+        return 3;
+    if (lead >= 0xF0 && lead <= 0xF4)
+        return 4;
+    return 0;
+}
+
+// Whether the byte after a lead keeps the character out of the overlong forms, the surrogates
+// and the range above U+10FFFF.
+bool SecondByteFits(unsigned char lead, unsigned char second)
+{
+    switch (lead) {
+    case 0xE0:
+        return second >= 0xA0 && second <= 0xBF;
+    case 0xED:
+        return second >= 0x80 && second <= 0x9F;
+    case 0xF0:
+        return second >= 0x90 && second <= 0xBF;
+    case 0xF4:
+        return second >= 0x80 && second <= 0x8F;
+    default:
+        return (second & 0xC0) == 0x80;
+    }
+}
+
+} // namespace
+
 bool IsValidUtf8(std::string_view text)
 {
     const std::size_t n = text.size();
@@ -44,4 +80,49 @@ bool IsValidUtf8(std::string_view text)
         i += length;
     }
     return true;
+}
+
+std::size_t IncompleteUtf8Tail(std::string_view text)
+{
+    const std::size_t n = text.size();
+    for (std::size_t back = 1; back <= 3 && back <= n; ++back) {
+        const auto byte = static_cast<unsigned char>(text[n - back]);
+        if ((byte & 0xC0) == 0x80)
+            continue; // a continuation: its lead is further back
+        if (SequenceLength(byte) <= back)
+            return 0; // a whole character, or no character at all
+        if (back >= 2 && !SecondByteFits(byte, static_cast<unsigned char>(text[n - back + 1])))
+            return 0;
+        return back;
+    }
+    return 0;
+}
+
+std::string Latin1ToUtf8(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (byte >> 6));
+            out += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string Utf8Stream::Decode(std::string_view piece)
+{
+    std::string text = std::move(held_);
+    held_.clear();
+    text.append(piece);
+    const std::size_t whole = text.size() - IncompleteUtf8Tail(text);
+    if (!IsValidUtf8(std::string_view(text).substr(0, whole)))
+        return Latin1ToUtf8(text);
+    held_.assign(text, whole);
+    text.resize(whole);
+    return text;
 }

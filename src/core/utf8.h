@@ -1,7 +1,30 @@
 #pragma once
+#include <cstddef>
+#include <string>
 #include <string_view>
 
 // True when the bytes are well-formed UTF-8: no stray continuation bytes, no sequence cut short,
 // no overlong forms, no surrogates, nothing above U+10FFFF. Game servers send names in whatever
 // 8-bit code page their owners typed them; this tells UTF-8 from the rest.
 bool IsValidUtf8(std::string_view text);
+
+// How many bytes at the end of text are the start of a UTF-8 character whose last bytes are
+// missing (1 to 3); 0 when text ends with a whole character, or with bytes that no further
+// bytes could make one.
+std::size_t IncompleteUtf8Tail(std::string_view text);
+
+// Every byte as the Latin-1 character of its value, in UTF-8.
+std::string Latin1ToUtf8(std::string_view text);
+
+// Text that arrives in pieces (a console's output datagrams, cut wherever a size limit fell)
+// read as one stream and given out as UTF-8. A piece that is valid UTF-8 passes unchanged,
+// except that a character cut off at its very end is held back and goes in front of the next
+// piece; any other piece is read as Latin-1, the bytes held back from before included.
+class Utf8Stream {
+public:
+    // What the piece adds to the text: empty when it held nothing but the start of a character.
+    std::string Decode(std::string_view piece);
+
+private:
+    std::string held_; // at most three bytes
+};

@@ -2,9 +2,7 @@
 
 #include "core/report_rows.h"
 
-#include <QHelpEvent>
 #include <QMouseEvent>
-#include <QToolTip>
 
 CPlayListCtrl::CPlayListCtrl(QWidget* parent) : CSortListCtrl(parent)
 {
@@ -66,20 +64,6 @@ std::vector<std::string> CPlayListCtrl::FileTexts() const
     for (const ReportRow& row : reportModel()->Rows())
         texts.push_back(row.cells.empty() ? std::string() : row.cells[FileColumn]);
     return texts;
-}
-
-bool CPlayListCtrl::viewportEvent(QEvent* event)
-{
-    if (event->type() != QEvent::ToolTip)
-        return CSortListCtrl::viewportEvent(event);
-    const auto* help = static_cast<QHelpEvent*>(event);
-    const QModelIndex index = indexAt(help->pos());
-    const QString text = index.isValid() ? GetItemText(index.row(), index.column()) : QString();
-    if (!text.isEmpty() && fontMetrics().horizontalAdvance(text) + 8 > visualRect(index).width())
-        QToolTip::showText(help->globalPos(), text, viewport(), visualRect(index));
-    else
-        QToolTip::hideText();
-    return true;
 }
 
 void CPlayListCtrl::mouseReleaseEvent(QMouseEvent* event)

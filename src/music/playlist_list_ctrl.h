@@ -37,8 +37,6 @@ Q_SIGNALS:
     void listRightClicked();
 
 protected:
-    // Info tips: an entry's full text over a cell too narrow to show it all.
-    bool viewportEvent(QEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 };

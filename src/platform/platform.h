@@ -49,6 +49,11 @@ int64_t WaitForGameWindow(int64_t startedPid, int timeoutMs);
 // files to what the system allows (a desktop's default of 1024 is too tight for two lists).
 void RaiseOpenFileLimit();
 
+// Hands memory the program has freed back to the system. glibc keeps the free pages of a
+// fragmented heap for later: a closed window's memory would stay with the process. Nothing to
+// do on Windows, whose heap gives large free ranges back by itself.
+void ReturnFreedMemory();
+
 // Opens a web address in the user's browser; failures are ignored.
 void OpenUrl(const std::string& url);
 

@@ -4,7 +4,10 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
+
+#include <algorithm>
 
 namespace {
 
@@ -20,6 +23,9 @@ CCustomEdit::CCustomEdit(QWidget* parent) : QPlainTextEdit(parent), font_(PaneFo
     // Tab leaves the pane as it leaves every other control of a dialog.
     setTabChangesFocus(true);
     setFont(font_);
+    // What the server said is not the operator's to undo; an undo history would also keep every
+    // line ever shown, dropped ones included.
+    setUndoRedoEnabled(false);
     viewport()->setCursor(Qt::ArrowCursor);
 }
 
@@ -38,12 +44,42 @@ QFont CCustomEdit::PaneFont()
 
 void CCustomEdit::AppendLine(const QString& text)
 {
-    QTextCursor cursor = textCursor();
-    cursor.insertText(text + QStringLiteral("\r\n"));
-    setTextCursor(cursor);
-    // Down by as many lines as there are: the newest line comes into view wherever the caret was.
-    QScrollBar* bar = verticalScrollBar();
-    bar->setValue(bar->maximum());
+    // Output goes after the last line, whatever the operator has marked or wherever the caret
+    // is. A caret at the end, as a click leaves it, stays at the end; a selection stays exactly
+    // what it was, even one ending at the end (Qt would stretch that over the new text). The
+    // view follows new lines only while it shows the end: scrolled up, the operator keeps the
+    // lines they were reading, even as the oldest lines above them are dropped.
+    QScrollBar* down = verticalScrollBar();
+    QScrollBar* across = horizontalScrollBar();
+    const bool following = down->value() == down->maximum();
+    const int acrossValue = across->value();
+    const QTextCursor firstShown(firstVisibleBlock());
+    const bool caretFollows = !textCursor().hasSelection() && textCursor().atEnd();
+    const int anchor = textCursor().anchor();
+    const int position = textCursor().position();
+
+    QTextCursor end(document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(text + QStringLiteral("\r\n"));
+
+    int dropped = 0; // characters
+    if (const int excess = document()->blockCount() - (kMaxLines + 1); excess > 0) {
+        QTextCursor top(document());
+        top.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, excess);
+        dropped = top.position();
+        top.removeSelectedText();
+    }
+    // Where the caret and the selection were, once the dropped lines are counted.
+    const int keptAnchor = std::max(0, anchor - dropped);
+    const int keptPosition = std::max(0, position - dropped);
+    if (!caretFollows && (textCursor().anchor() != keptAnchor || textCursor().position() != keptPosition)) {
+        QTextCursor caret(document());
+        caret.setPosition(keptAnchor);
+        caret.setPosition(keptPosition, QTextCursor::KeepAnchor);
+        setTextCursor(caret);
+        across->setValue(acrossValue);
+    }
+    down->setValue(following ? down->maximum() : firstShown.blockNumber());
 }
 
 void CCustomEdit::keyPressEvent(QKeyEvent* event)

@@ -11,10 +11,15 @@
 class CCustomEdit : public QPlainTextEdit {
     Q_OBJECT
 public:
+    // The lines a pane keeps; the oldest go as new ones come, so a console left open on a busy
+    // server holds a few megabytes at most.
+    static constexpr int kMaxLines = 10000;
+
     explicit CCustomEdit(QWidget* parent = nullptr);
 
-    // Inserts text and a line break at the caret (replacing a selection) and scrolls down so
-    // that the newest line is in view. text may hold several lines ("\r\n" or "\n" between them).
+    // Adds text and a line break after the last line, leaving the operator's caret and
+    // selection as they are, and keeps the newest line in view while the pane shows the end.
+    // text may hold several lines ("\r\n" or "\n" between them).
     void AppendLine(const QString& text);
 
     // The line that gets the keyboard after a key or mouse release here.

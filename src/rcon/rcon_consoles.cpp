@@ -1,5 +1,6 @@
 #include "rcon/rcon_consoles.h"
 
+#include "platform/platform.h"
 #include "rcon/rcon_dlg.h"
 #include "rcon/rcon_input.h"
 
@@ -26,6 +27,9 @@ CRconDlg* CRconConsoles::Open(const std::string& address, QWidget* owner)
     console->Connect();
     consoles_.emplace_back(console);
     connect(console, &CRconDlg::closed, this, &CRconConsoles::Remove);
+    // A console that showed a long session held megabytes of text: once it is gone, the process
+    // gives them back rather than keeping them for later.
+    connect(console, &QObject::destroyed, this, &platform::ReturnFreedMemory, Qt::QueuedConnection);
     return console;
 }
 

@@ -5,7 +5,6 @@
 #include "rcon/rcon_socket.h"
 #include "ui/control_id.h"
 #include "ui/dialog_units.h"
-#include "ui/display_text.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -52,7 +51,7 @@ void CRconDlg::ConnectWidgets()
     connect(socket_, &CRconSocket::challengeAccepted, this,
             [this] { output_->AppendLine(QString::fromUtf8(kRconChallengeAcceptedLine)); });
     connect(socket_, &CRconSocket::outputLines, this,
-            [this](const std::string& text) { output_->AppendLine(DisplayText(text)); });
+            [this](const std::string& text) { output_->AppendLine(QString::fromStdString(text)); });
 }
 
 bool CRconDlg::Connect()

@@ -13,6 +13,35 @@ bool IsSpace(unsigned char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+// The text of an output datagram: after the header and the type byte, up to its NUL or the end
+// of the bytes received.
+std::optional<std::string_view> OutputBytes(const unsigned char* data, std::size_t len)
+{
+    if (!data || len < kOutputHeaderBytes)
+        return std::nullopt;
+    const auto* begin = reinterpret_cast<const char*>(data) + kOutputHeaderBytes;
+    const auto* end = std::find(begin, reinterpret_cast<const char*>(data) + len, '\0');
+    return std::string_view(begin, static_cast<std::size_t>(end - begin));
+}
+
+// The output text as one append: "\n" made "\r\n", the closing line break taken off, nothing
+// left shown as "-Empty-".
+std::string OutputLines(std::string_view bytes)
+{
+    std::string text;
+    text.reserve(bytes.size() + 16);
+    for (const char c : bytes) {
+        if (c == '\n')
+            text += '\r';
+        text += c;
+    }
+    if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
+        text.resize(text.size() - 2);
+    if (text.empty())
+        return std::string(kRconEmptyOutputLine);
+    return text;
+}
+
 } // namespace
 
 Datagram BuildRconChallengeRequest()
@@ -59,21 +88,19 @@ std::string RconEchoLine(std::string_view command)
 
 std::optional<std::string> DecodeRconOutput(const unsigned char* data, std::size_t len)
 {
-    if (!data || len < kOutputHeaderBytes)
+    const std::optional<std::string_view> text = OutputBytes(data, len);
+    if (!text)
         return std::nullopt;
-    const unsigned char* begin = data + kOutputHeaderBytes;
-    const unsigned char* end = std::find(begin, data + len, '\0');
+    return OutputLines(*text);
+}
 
-    std::string text;
-    text.reserve(static_cast<std::size_t>(end - begin) + 16);
-    for (const unsigned char* p = begin; p != end; ++p) {
-        if (*p == '\n')
-            text += '\r';
-        text += static_cast<char>(*p);
-    }
-    if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
-        text.resize(text.size() - 2);
-    if (text.empty())
-        return std::string(kRconEmptyOutputLine);
-    return text;
+std::optional<std::string> RconOutputStream::Decode(const unsigned char* data, std::size_t len)
+{
+    const std::optional<std::string_view> bytes = OutputBytes(data, len);
+    if (!bytes)
+        return std::nullopt;
+    const std::string text = text_.Decode(*bytes);
+    if (text.empty() && !bytes->empty())
+        return std::nullopt;
+    return OutputLines(text);
 }

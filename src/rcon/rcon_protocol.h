@@ -1,4 +1,5 @@
 #pragma once
+#include "core/utf8.h"
 #include "query/protocol.h"
 
 #include <cstddef>
@@ -46,3 +47,16 @@ std::string RconEchoLine(std::string_view command);
 // one, since long output comes in several datagrams that each end mid-line. Nothing left shows
 // as "-Empty-". nullopt for a datagram of fewer than five bytes: it holds no output at all.
 std::optional<std::string> DecodeRconOutput(const unsigned char* data, std::size_t len);
+
+// One console's output datagrams as one text stream: each datagram shows what DecodeRconOutput
+// gives, in UTF-8 — valid UTF-8 as it is, anything else read as Latin-1 — with a character that
+// the size limit cut between two datagrams shown whole, with the second. A datagram that ends in
+// a line break holds nothing back, so the end of an output never waits for the next one.
+class RconOutputStream {
+public:
+    // nullopt also for a datagram whose text is nothing but the start of such a character.
+    std::optional<std::string> Decode(const unsigned char* data, std::size_t len);
+
+private:
+    Utf8Stream text_;
+};

@@ -1,7 +1,5 @@
 #include "rcon/rcon_socket.h"
 
-#include "rcon/rcon_protocol.h"
-
 #include <QPointer>
 
 CRconSocket::CRconSocket(QObject* parent) : CQueryUdpSocket(parent)
@@ -38,7 +36,7 @@ void CRconSocket::OnReadyRead()
                 continue;
             challenge_ = *challenge;
             Q_EMIT challengeAccepted();
-        } else if (std::optional<std::string> text = DecodeRconOutput(datagram.data(), datagram.size())) {
+        } else if (std::optional<std::string> text = output_.Decode(datagram.data(), datagram.size())) {
             Q_EMIT outputLines(*text);
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 #include "query/query_sockets.h"
+#include "rcon/rcon_protocol.h"
 
 #include <cstdint>
 #include <string>
@@ -33,11 +34,13 @@ Q_SIGNALS:
     // A challenge reply came while none was accepted (also one reading as 0, which leaves the
     // socket waiting).
     void challengeAccepted();
-    // One append's worth of text, its lines separated by "\r\n", as the server's bytes.
+    // One append's worth of text, its lines separated by "\r\n", in UTF-8: the server's output
+    // read as one stream (RconOutputStream), or the echo of a command.
     void outputLines(const std::string& text);
 
 private:
     void OnReadyRead();
 
     uint32_t challenge_ = 0;
+    RconOutputStream output_;
 };

@@ -16,7 +16,8 @@ int CReportModel::columnCount(const QModelIndex& parent) const
 
 QVariant CReportModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || !HasRow(index.row()))
+    // The tip is the whole text: what a narrow column cuts off can still be read.
+    if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) || !index.isValid() || !HasRow(index.row()))
         return {};
     return DisplayText(Text(index.row(), index.column()));
 }
@@ -65,7 +66,7 @@ bool CReportModel::SetText(int row, int column, std::string text)
         return true;
     cell = std::move(text);
     const QModelIndex changed = index(row, column);
-    Q_EMIT dataChanged(changed, changed, {Qt::DisplayRole});
+    Q_EMIT dataChanged(changed, changed, {Qt::DisplayRole, Qt::ToolTipRole});
     return true;
 }
 

@@ -3,11 +3,16 @@
 #include "settings/app_settings.h"
 #include "ui/display_text.h"
 
+#include <QHelpEvent>
 #include <QImage>
 #include <QItemSelectionModel>
 #include <QPainter>
+#include <QScreen>
 #include <QSignalBlocker>
+#include <QStringList>
 #include <QStyleOptionHeader>
+#include <QTextLayout>
+#include <QToolTip>
 
 #include <algorithm>
 #include <array>
@@ -21,9 +26,32 @@ static void InitSortImages()
 namespace {
 
 constexpr int kArrowMargin = 4;
+constexpr int kTipScreenMargin = 16; // pixels a tip keeps from each side of the screen
 
 int g_lastSortColumn = CSortListCtrl::kNoSortColumn;
 bool g_lastSortFlag = false;
+
+// text broken into lines no wider than width in font: between words where it can, inside a word
+// longer than a line where it must. Nothing is dropped: without the line breaks it is text again.
+QString BreakIntoLines(const QString& text, const QFont& font, int width)
+{
+    QStringList lines;
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        QTextLayout layout(paragraph, font);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            lines.append(paragraph.mid(line.textStart(), line.textLength()));
+        }
+        layout.endLayout();
+        if (paragraph.isEmpty())
+            lines.append(QString());
+    }
+    return lines.join(QLatin1Char('\n'));
+}
 
 } // namespace
 
@@ -182,6 +210,25 @@ QPixmap CReportListCtrl::SortImage(int image)
         return std::array<QImage, 2>{QImage(":/res/158.xpm"), QImage(":/res/157.xpm")};
     }();
     return image == 0 || image == 1 ? QPixmap::fromImage(images[image]) : QPixmap();
+}
+
+bool CReportListCtrl::viewportEvent(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QTreeView::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QModelIndex index = indexAt(help->pos());
+    const QString text = index.data(Qt::ToolTipRole).toString();
+    const QRect cell = visualRect(index);
+    // A cell that shows all of its text needs no tip. A long text is broken into lines that fit
+    // the screen: a name of thousands of characters on one line could not be read.
+    if (!text.isEmpty() && sizeHintForIndex(index).width() > cell.width()) {
+        const int width = screen()->availableGeometry().width() - 2 * kTipScreenMargin;
+        QToolTip::showText(help->globalPos(), BreakIntoLines(text, QToolTip::font(), width), viewport(), cell);
+    } else {
+        QToolTip::hideText();
+    }
+    return true;
 }
 
 void CReportListCtrl::OnColumnClick(int column)

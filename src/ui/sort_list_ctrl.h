@@ -34,7 +34,8 @@ private:
 
 // A report-style list with the calls of a Windows list control: rows of text cells, each with a
 // data pointer, one selected row, and sorting by clicking a column header (SortCompare on the
-// cell texts). The three lists below differ only in where they keep the sort column and flag.
+// cell texts). Info tips: resting the mouse on a cell too narrow for its text shows the whole
+// text. The three lists below differ only in where they keep the sort column and flag.
 class CReportListCtrl : public QTreeView {
     Q_OBJECT
 public:
@@ -90,6 +91,8 @@ Q_SIGNALS:
     void SelectedRowChanged(int row);
 
 protected:
+    // The info tip over a cut-off cell.
+    bool viewportEvent(QEvent* event) override;
     virtual void StoreSortState(int column, bool flag) = 0;
     // Sorts by column with the arrow on it; the selected row stays selected, silently.
     void SortAndShow(int column, bool ascending);

@@ -688,7 +688,7 @@ TEST_F(PlaylistPage, InfoTipShowsATruncatedPath)
     const QRect cell = list->visualRect(list->model()->index(0, 0));
     QHelpEvent help(QEvent::ToolTip, cell.center(), list->viewport()->mapToGlobal(cell.center()));
     QApplication::sendEvent(list->viewport(), &help);
-    EXPECT_EQ(QToolTip::text().toStdString(), "Invalid: " + deep);
+    EXPECT_EQ(QToolTip::text().remove('\n').toStdString(), "Invalid: " + deep); // in lines that fit the screen
     QToolTip::hideText();
 }
 

@@ -20,6 +20,7 @@
 #include <QTextBlock>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -176,6 +177,12 @@ TEST_F(RconConsole, OutputShowsAsTheServerMeantIt)
     peer.Send(RconOutputReply("Fran\xE7ois joined\n"));
     ASSERT_TRUE(WaitForLines(*console, 9));
     EXPECT_EQ(Shown(*console).back(), "Fran\xC3\xA7ois joined"); // shown as Latin-1
+
+    // A UTF-8 character cut between two datagrams comes whole with the second.
+    peer.Send(RconOutputReply("caf\xC3"));
+    peer.Send(RconOutputReply("\xA9 au lait\n"));
+    ASSERT_TRUE(WaitForLines(*console, 11));
+    EXPECT_EQ(Shown(*console).back(), "\xC3\xA9 au lait");
 }
 
 TEST_F(RconConsole, EnterBeforeTheChallengeIsRefusedAndKeepsTheCommand)
@@ -262,6 +269,58 @@ TEST_F(RconConsole, TheNewestLineStaysInView)
     const QRect where = pane->cursorRect(QTextCursor(last));
     EXPECT_TRUE(pane->viewport()->rect().contains(where)) << where.y() << " of " << pane->viewport()->height();
     EXPECT_GT(pane->verticalScrollBar()->value(), 0);
+}
+
+// New output goes at the end whatever the operator did in the pane.
+TEST_F(RconConsole, OutputGoesAfterTheLastLineAndTheOperatorKeepsTheirPlace)
+{
+    CCustomEdit* pane = console->output();
+    QScrollBar* bar = pane->verticalScrollBar();
+    using Keys = std::vector<std::pair<int, Qt::KeyboardModifiers>>; // key -1: the bar moved up
+    const struct {
+        Keys keys;
+        bool caretFollows; // to the new end
+        bool viewFollows;  // down to the new lines
+    } cases[] = {
+        {{}, true, true},
+        {{{Qt::Key_Up, Qt::ShiftModifier}, {Qt::Key_Up, Qt::ShiftModifier}}, false, true}, // two lines marked
+        {{{Qt::Key_Home, Qt::ControlModifier}}, false, false},
+        {{{Qt::Key_Home, Qt::ControlModifier}, {Qt::Key_Down, {}}, {Qt::Key_Right, Qt::ShiftModifier}}, false, false},
+        {{{-1, {}}}, true, false},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        pane->clear();
+        for (int n = 0; n < 100; ++n)
+            pane->AppendLine(QString("line %1").arg(n));
+        for (const auto& [key, modifiers] : cases[i].keys)
+            key < 0 ? bar->setValue(20) : QTest::keyClick(pane, Qt::Key(key), modifiers);
+        const std::array<int, 3> before{pane->textCursor().anchor(), pane->textCursor().position(), bar->value()};
+        pane->AppendLine("reply 1\r\nreply 2");
+
+        EXPECT_TRUE(pane->toPlainText().endsWith("line 99\nreply 1\nreply 2\n")) << i;
+        const int end = pane->document()->characterCount() - 1;
+        const std::array<int, 3> now{pane->textCursor().anchor(), pane->textCursor().position(), bar->value()};
+        EXPECT_EQ(now,
+                  (std::array<int, 3>{cases[i].caretFollows ? end : before[0], cases[i].caretFollows ? end : before[1],
+                                      cases[i].viewFollows ? bar->maximum() : before[2]}))
+            << i;
+    }
+}
+
+TEST_F(RconConsole, ThePaneKeepsTheNewestLinesOnly)
+{
+    CCustomEdit* pane = console->output();
+    for (int i = 0; i < CCustomEdit::kMaxLines + 250; ++i) {
+        pane->AppendLine(QString("line %1").arg(i));
+        if (i == 2000)
+            pane->verticalScrollBar()->setValue(1000); // reading line 1000 while the rest pours in
+    }
+    const Lines shown = Shown(*console);
+    EXPECT_EQ(shown.size(), static_cast<size_t>(CCustomEdit::kMaxLines));
+    EXPECT_EQ(shown.front(), "line 250");
+    EXPECT_EQ(shown.back(), "line " + std::to_string(CCustomEdit::kMaxLines + 249));
+    EXPECT_EQ(pane->document()->availableUndoSteps(), 0);
+    EXPECT_EQ(pane->cursorForPosition(QPoint(0, 0)).block().text(), "line 1000"); // in view until dropped itself
 }
 
 // ---- The password dialog ----

@@ -171,3 +171,19 @@ TEST(RconOutput, ShorterThanFiveBytesIsNoOutput)
     EXPECT_EQ(Output(Datagram{}), std::nullopt);
     EXPECT_EQ(DecodeRconOutput(nullptr, 0), std::nullopt);
 }
+
+// One console's datagrams in turn, shown in UTF-8 ("-": nothing shown).
+TEST(RconOutput, AConsolesDatagramsAreOneTextStream)
+{
+    RconOutputStream stream;
+    auto show = [&stream](const std::string& text) {
+        const Datagram d = OutputReply(text);
+        return stream.Decode(d.data(), d.size()).value_or("-");
+    };
+    EXPECT_EQ(show("a\ncaf\xC3"), "a\r\ncaf");
+    EXPECT_EQ(show("\xA9 au lait\n"), "\xC3\xA9 au lait");
+    EXPECT_EQ(show("\xE2"), "-"); // nothing but the start of a character
+    EXPECT_EQ(show("\x82\xAC\n"), "\xE2\x82\xAC");
+    EXPECT_EQ(show("caf\xE9\n"), "caf\xC3\xA9"); // a line break ends what waits: Latin-1
+    EXPECT_EQ(show("\n"), "-Empty-");
+}

@@ -2,13 +2,19 @@
 
 #include "settings/app_settings.h"
 
+#include <QApplication>
+#include <QFontMetrics>
+#include <QHelpEvent>
 #include <QImage>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -75,6 +81,17 @@ int ArrowPixelsAtRightOf(CReportListCtrl& list, int column)
             if (shot.pixelColor(x, y) == QColor(0x40, 0x40, 0x40))
                 ++dark;
     return dark;
+}
+
+// The tip that resting the mouse on a cell shows; empty when none shows.
+QString TipOver(CReportListCtrl& list, int row, int column)
+{
+    QToolTip::hideText(); // a tip from before goes only after a moment
+    QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000);
+    const QRect cell = list.visualRect(list.model()->index(row, column));
+    QHelpEvent help(QEvent::ToolTip, cell.center(), list.viewport()->mapToGlobal(cell.center()));
+    QApplication::sendEvent(list.viewport(), &help);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
 }
 
 class SortListTest : public ::testing::Test {
@@ -325,4 +342,29 @@ TEST_F(SortListTest, TenThousandRowsInsertAndSort)
         EXPECT_EQ(servers.GetItemTextStd(row, kName), "server " + std::to_string(i));
     }
     EXPECT_EQ(servers.GetItemTextStd(servers.GetSelectedRow(), kName), "server 1234");
+}
+
+TEST_F(SortListTest, ACellTooNarrowForItsTextShowsItWholeInATip)
+{
+    CSortListCtrl list;
+    Show(list);
+    const std::string longName = "Sable" + std::string(2995, 'w'); // 3,000 bytes
+    const std::string narrow = "A server name much too long for its column";
+    const std::tuple<int, int, std::string, std::string> cases[] = {
+        // row, column, the cell's text, the tip (empty: none)
+        {0, kName, "Bravo", ""},
+        {0, kAddress, "10.0.0.10:27015", ""},
+        {1, kName, narrow, narrow},
+        {3, kName, longName, longName},
+        {2, kPing, "Fran\xE7ois Lef\xE8vre", "Fran\xC3\xA7ois Lef\xC3\xA8vre"},
+        {4, kPing, "", ""},
+    };
+    const QFontMetrics tipFont(QToolTip::font());
+    for (const auto& [row, column, text, tip] : cases) {
+        list.SetItemText(row, column, text);
+        const QString shown = TipOver(list, row, column);
+        EXPECT_EQ(QString(shown).remove('\n').toStdString(), tip) << text.substr(0, 40);
+        for (const QString& line : shown.split('\n')) // a tip fits the screen
+            EXPECT_LE(tipFont.horizontalAdvance(line), list.screen()->availableGeometry().width());
+    }
 }

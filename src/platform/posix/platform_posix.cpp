@@ -8,6 +8,9 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <pwd.h>
 #include <sys/wait.h>
 #include <sys/resource.h>
@@ -204,6 +207,13 @@ void RaiseOpenFileLimit()
         limit.rlim_cur = wanted;
         ::setrlimit(RLIMIT_NOFILE, &limit);
     }
+}
+
+void ReturnFreedMemory()
+{
+#if defined(__GLIBC__)
+    ::malloc_trim(0);
+#endif
 }
 
 void OpenUrl(const std::string& url)

@@ -80,6 +80,8 @@ int64_t WaitForGameWindow(int64_t, int timeoutMs)
 
 void RaiseOpenFileLimit() {}
 
+void ReturnFreedMemory() {}
+
 void OpenUrl(const std::string& url)
 {
     ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
