@@ -463,7 +463,7 @@ void CPlaylistEditorDlg::ReloadPlaylist()
     connect(loader_, &CPlayListThread::linesRead, this, &CPlaylistEditorDlg::OnLinesRead);
     connect(loader_, &CPlayListThread::rowsLoaded, this, &CPlaylistEditorDlg::OnRowsLoaded);
     connect(loader_, &QThread::finished, this, &CPlaylistEditorDlg::OnLoaderFinished);
-    loader_->start(QThread::LowestPriority);
+    loader_->start();
 }
 
 void CPlaylistEditorDlg::ReloadPlaylistAfterChange()
