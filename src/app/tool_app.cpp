@@ -131,7 +131,7 @@ bool CToolApp::Start()
     engine_ = std::make_unique<CQueryEngine>(settings, store);
     consoles_ = std::make_unique<CRconConsoles>();
     loader_ = std::make_unique<CSettingsLoader>(settings);
-    audio_ = std::make_unique<AudioLibrary>();
+    audio_ = std::make_unique<AudioLibrary>(audioOutput);
     context_ = std::make_unique<PageContext>(PageContext {
         settings, store, *engine_, *loader_,
         [this](const QString& title, const QString& text) { ShowMessage(title, text); },
