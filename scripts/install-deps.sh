@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev
-  libmpg123-dev libid3-3.8.3-dev mpg123 lame
+  libmpg123-dev libtag1-dev mpg123 lame
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
   qstat

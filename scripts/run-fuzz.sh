@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Builds the reply decoders' libFuzzer targets with clang (build-fuzz, -DZNK_FUZZ=ON) and runs each
 # for a bounded time: FUZZ_SECONDS (default 60) per target. Optional arguments name the targets to
-# run (players rules info master_won master_steam ping_text). Crashing inputs are kept in
+# run (players rules info master_won master_steam ping_text tags). Crashing inputs are kept in
 # build-fuzz/fuzz-artifacts; the corpus grows in build-fuzz/fuzz-corpus and is reused next time.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${FUZZ_BUILD:-$root/build-fuzz}"
 seconds="${FUZZ_SECONDS:-60}"
-targets=(players rules info master_won master_steam ping_text)
+targets=(players rules info master_won master_steam ping_text tags)
 if [ $# -gt 0 ]; then
   targets=("$@")
 fi
@@ -47,6 +47,16 @@ seed ping_text answer '\x01\x02\x0335'
 mkdir -p "$corpus/master_won"
 { printf "${H}\x66\x0d\x00\x00\x00\x00"; for i in $(seq 700); do printf '\x0a\x00\x01\x02\x69\x87'; done; } > "$corpus/master_won/full"
 
+# The tag reader: an ID3v2.3 tag of compressed frames (the kind that once ended the program), one
+# of UTF-16 text with a genre by number, an ID3v1 tag; each before three silent MPEG 1 frames.
+frames() { for i in 1 2 3; do printf '\xff\xfb\x90\x00'; head -c 413 /dev/zero; done; }
+mkdir -p "$corpus/tags"
+{ printf 'ID3\x03\x00\x00\x00\x00\x00>TIT2\x00\x00\x00\x16\x00\x80\x00\x00\x00\x07x\x01\x01\x07\x00\xf8\xff\x00Packed\x07\xc7\x02ITCON\x00\x00\x00\x14\x00\x80\x00\x00\x00\x05x\x01\x01\x05\x00\xfa\xff\x00(17)\x01\xcf\x00\xba'
+  frames; } > "$corpus/tags/compressed"
+{ printf 'ID3\x03\x00\x00\x00\x00\x00&TIT2\x00\x00\x00\x0d\x00\x00\x01\xff\xfeT\x00h\x00\xe8\x00m\x00e\x00TCON\x00\x00\x00\x05\x00\x00\x00(17)'
+  frames; } > "$corpus/tags/utf16"
+{ frames; printf 'TAGTitle'; head -c 119 /dev/zero; printf '\x11'; } > "$corpus/tags/v1"
+
 failed=()
 printf '%-14s %8s %12s %10s %s\n' target seconds executions exec/s result
 for t in "${targets[@]}"; do
@@ -54,6 +64,9 @@ for t in "${targets[@]}"; do
            -artifact_prefix="$artifacts/$t-")
   if [ "$t" = info ]; then
     options+=(-dict="$root/fuzz/info.dict")
+  fi
+  if [ "$t" = tags ]; then
+    options+=(-dict="$root/fuzz/tags.dict")
   fi
   log="$logs/$t.log"
   start=$(date +%s)

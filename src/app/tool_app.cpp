@@ -137,7 +137,7 @@ bool CToolApp::Start()
     engine_ = std::make_unique<CQueryEngine>(settings, store);
     consoles_ = std::make_unique<CRconConsoles>();
     loader_ = std::make_unique<CSettingsLoader>(settings);
-    audio_ = std::make_unique<AudioLibrary>();
+    audio_ = std::make_unique<AudioLibrary>(audioOutput);
     fileNotice_ = std::make_unique<CFileSaveNotice>(
         [this](const QString& title, const QString& text) { ShowMessage(title, text); });
     const auto fileSaved = [notice = fileNotice_.get()](const std::string& path, bool saved) {

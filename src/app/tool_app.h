@@ -2,13 +2,13 @@
 #include "settings/app_settings.h"
 #include "settings/server_store.h"
 
+#include "music/audio_library.h"
 #include "ui/page_context.h"
 
 #include <QString>
 #include <functional>
 #include <memory>
 
-class AudioLibrary;
 class CMainDlg;
 class CQueryEngine;
 class CFileSaveNotice;
@@ -60,6 +60,10 @@ public:
 
     // Shows the first-run finder; true when the user chose a game. Tests may replace it.
     std::function<bool()> firstRunHandler;
+
+    // Where the audio library plays: the system's sound output. Tests that need no sound give a
+    // silent one before Start().
+    AudioOutput audioOutput = DefaultAudioOutput();
 
     AppSettings settings;
     ServerStore store;

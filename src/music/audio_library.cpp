@@ -28,6 +28,26 @@ uint32_t ToUint32(uint64_t value)
                                                         : static_cast<uint32_t>(value);
 }
 
+// The samples of a file of fileBytes taken for frames of its first frame's size throughout. Only
+// the audio counts: mpg123's own estimate takes the ID3v2 tag before it (cover art of a few
+// hundred kilobytes) for frames too.
+off_t QuickEstimate(mpg123_handle* handle, uintmax_t fileBytes)
+{
+    mpg123_frameinfo first = {};
+    const off_t audioStart = mpg123_framepos(handle);
+    if (mpg123_info(handle, &first) != MPG123_OK || first.framesize <= 0 || audioStart < 0 ||
+        fileBytes <= static_cast<uintmax_t>(audioStart))
+        return 0;
+    // An ID3v1 tag is the file's last 128 bytes.
+    constexpr uintmax_t kId3v1Bytes = 128;
+    mpg123_id3v1* v1 = nullptr;
+    mpg123_id3v2* v2 = nullptr;
+    uintmax_t audioBytes = fileBytes - static_cast<uintmax_t>(audioStart);
+    if (mpg123_id3(handle, &v1, &v2) == MPG123_OK && v1 && audioBytes > kId3v1Bytes)
+        audioBytes -= kId3v1Bytes;
+    return static_cast<off_t>(static_cast<double>(audioBytes) / first.framesize * mpg123_spf(handle));
+}
+
 } // namespace
 
 AudioOutput DefaultAudioOutput()
@@ -101,10 +121,13 @@ AudioLibrary::Stream* AudioLibrary::StreamOpen(const std::string& path, unsigned
     mpg123_handle* handle = mpg123_new(nullptr, nullptr);
     if (!handle)
         return nullptr;
-    long flags = MPG123_QUIET;
+    // The program never asks mpg123 what a tag says, and a tag of many frames takes it seconds
+    // to file away: ID3v2 tags are skipped unread.
+    long flags = MPG123_QUIET | MPG123_SKIP_ID3V2;
     const bool accurate = (mode & kModeAccurate) != 0;
     const bool playback = (mode & kModePlayback) == kModePlayback;
-    if (!accurate && !playback)
+    const bool quick = !accurate && !playback;
+    if (quick)
         flags |= MPG123_IGNORE_INFOFRAME; // the first-frame estimate, whatever the encoder wrote
     if (playback)
         flags |= MPG123_FORCE_STEREO;
@@ -126,21 +149,22 @@ AudioLibrary::Stream* AudioLibrary::StreamOpen(const std::string& path, unsigned
     long rate = 0;
     int channels = 0;
     int encoding = 0;
-    if (mpg123_open(handle, path.c_str()) != MPG123_OK ||
+    // Only a regular file: opening a pipe would wait for a writer for ever.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error) || mpg123_open(handle, path.c_str()) != MPG123_OK ||
         mpg123_getformat(handle, &rate, &channels, &encoding) != MPG123_OK || rate <= 0) {
         mpg123_delete(handle);
         return nullptr;
     }
     if (accurate)
         mpg123_scan(handle);
-    const off_t samples = mpg123_length(handle);
+    const auto size = std::filesystem::file_size(path, error);
+    const off_t samples = quick ? QuickEstimate(handle, error ? 0 : size) : mpg123_length(handle);
 
     auto* stream = new Stream;
     stream->handle = handle;
     stream->rate = rate;
     stream->lengthMs = samples > 0 ? ToUint32(static_cast<uint64_t>(samples) * 1000u / static_cast<uint64_t>(rate)) : 0;
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
     stream->lengthBytes = error ? 0 : ToUint32(size);
     if (playback)
         mpg123_seek(handle, 0, SEEK_SET);

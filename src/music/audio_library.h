@@ -54,10 +54,11 @@ public:
     // Stops and releases every stream; the library may be initialised again.
     void Close();
 
-    // A stream of the file: kModeQuick estimates the length from the first frame (an encoder's
-    // Xing/Info header ignored, nothing scanned); kModeAccurate scans every frame, so a
-    // variable-bitrate file's length is exact; kModePlayback opens it for playing. nullptr when
-    // the file cannot be opened as MPEG audio.
+    // A stream of the file: kModeQuick estimates the length from the first frame (the audio's
+    // bytes, tags left out, in frames of the first frame's size; an encoder's Xing/Info header
+    // ignored, nothing scanned); kModeAccurate scans every frame, so a variable-bitrate file's
+    // length is exact; kModePlayback opens it for playing. nullptr when the file cannot be opened
+    // as MPEG audio, or is no regular file.
     Stream* StreamOpen(const std::string& path, unsigned mode);
     // Playing time in milliseconds (0 for no stream).
     uint32_t StreamGetLengthMs(Stream* stream) const;

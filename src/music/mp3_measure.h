@@ -39,6 +39,6 @@ StreamTexts MeasureStream(AudioLibrary& audio, const std::string& path, bool acc
 std::string DetectVariableBitrate(AudioLibrary& audio, const std::string& path, const StreamTexts& accurate);
 std::string DetectVariableBitrate(AudioLibrary& audio, const std::string& path);
 
-// The text of id3lib's MPEG version value: -1 "Not MPEG", 0 "MPEG 2.5", 1 "MPEG Reserved",
-// 2 "MPEG 2.0", 3 "MPEG 1.0"; any other value gives "" (the field stays empty).
+// The text of an MPEG version value: -1 "Not MPEG", 0 "MPEG 2.5", 1 "MPEG Reserved", 2 "MPEG 2.0",
+// 3 "MPEG 1.0"; any other value gives "" (the field stays empty).
 std::string MpegVersionText(int version);

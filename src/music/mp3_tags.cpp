@@ -1,110 +1,160 @@
 #include "music/mp3_tags.h"
 
-#include <id3/misc_support.h>
-#include <id3/tag.h>
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2framefactory.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/mpegheader.h>
+#include <taglib/tbytevectorstream.h>
+#include <taglib/textidentificationframe.h>
+#include <taglib/tfilestream.h>
+#include <taglib/unknownframe.h>
+
+#include <filesystem>
 
 namespace {
 
-void AppendUtf8(std::string& out, uint32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+using namespace TagLib;
+
+// A frame's header type, which TagLib keeps for the frame classes and their factory.
+struct FrameAccess : ID3v2::Frame {
+    using Header = ID3v2::Frame::Header;
+};
+
+// How far past the ID3v2 tag the first audio frame is looked for: as far as the decoder looks
+// before it gives up on a file.
+constexpr unsigned kAudioSearchBytes = 64 * 1024;
+
+// TagLib rewrites some frames as it reads them: a genre "(17)" becomes "17", a year joins the
+// date frame of an ID3v2.3 tag. Kept as unknown frames instead, every frame stays as stored
+// (decompressed and resynchronised all the same; only the names of older versions change: TYER
+// becomes TDRC, TT2 TIT2), and no time goes into reading frames the window never shows.
+class RawFrameFactory : public ID3v2::FrameFactory {
+protected:
+    bool updateFrame(FrameAccess::Header* header) const override
+    {
+        FrameFactory::updateFrame(header);
+        return false;
     }
+};
+
+// Single-byte texts as their bytes, the others as UTF-8.
+std::string Stored(const String& text, String::Type encoding)
+{
+    return text.to8Bit(encoding != String::Latin1);
 }
 
-// The text of a frame's text field, single-byte or UTF-16; empty when it has none.
-std::string FieldText(const ID3_Frame* frame)
+// The n-th text of a raw text frame (its encoding byte, skip bytes, then texts each ended by a
+// terminator in that encoding); empty when it has none.
+std::string RawText(const ByteVector& data, unsigned skip, int n)
 {
+    if (data.isEmpty() || static_cast<unsigned char>(data[0]) > String::UTF8)
+        return {};
+    const auto encoding = static_cast<String::Type>(data[0]);
+    const ByteVector terminator = ID3v2::TextIdentificationFrame::textDelimiter(encoding);
+    unsigned begin = 1 + skip;
+    for (int i = 0; begin <= data.size(); ++i) {
+        const int found = data.find(terminator, begin, terminator.size());
+        const unsigned end = found < 0 ? data.size() : static_cast<unsigned>(found);
+        if (i == n)
+            return Stored(String(data.mid(begin, end - begin), encoding), encoding);
+        if (found < 0)
+            break;
+        begin = end + terminator.size();
+    }
+    return {};
+}
+
+std::string FrameText(const ID3v2::Tag& tag, const char* id)
+{
+    const ID3v2::FrameList& frames = tag.frameList(id);
+    const auto* frame = frames.isEmpty() ? nullptr : dynamic_cast<const ID3v2::UnknownFrame*>(frames.front());
     if (!frame)
         return {};
-    const ID3_Field* field = frame->GetField(ID3FN_TEXT);
-    if (!field)
-        return {};
-    const ID3_TextEnc encoding = field->GetEncoding();
-    if (ID3TE_IS_DOUBLE_BYTE_ENC(encoding)) {
-        const unicode_t* text = field->GetRawUnicodeText();
-        // Size() is the text's length in bytes here (two a unit); the buffer holds no more.
-        return text ? Utf16BigEndianBytesToUtf8(reinterpret_cast<const unsigned char*>(text), field->Size() / 2)
-                    : std::string();
+    // A comment: language (three bytes), description, then the text.
+    return std::string(id) == "COMM" ? RawText(frame->data(), 3, 1) : RawText(frame->data(), 0, 0);
+}
+
+void FillFromId3v1(Mp3Tags& tags, const ID3v1::Tag& v1)
+{
+    const auto fill = [](std::string& field, const std::string& value) {
+        if (field.empty())
+            field = value;
+    };
+    fill(tags.album, Stored(v1.album(), String::Latin1));
+    fill(tags.title, Stored(v1.title(), String::Latin1));
+    fill(tags.artist, Stored(v1.artist(), String::Latin1));
+    fill(tags.comment, Stored(v1.comment(), String::Latin1));
+    if (v1.year() != 0)
+        fill(tags.year, std::to_string(v1.year()));
+    if (v1.track() != 0)
+        fill(tags.track, std::to_string(v1.track()));
+    // 255 is "none".
+    if (v1.genreNumber() < 255)
+        fill(tags.genre, "(" + std::to_string(v1.genreNumber()) + ")");
+}
+
+// Reads only the head of the file (the ID3v2 tag and the search window after it) and its last 128
+// bytes (an ID3v1 tag): given the whole file, TagLib would search junk to its end, twice.
+Mp3Tags Read(IOStream& file)
+{
+    Mp3Tags tags;
+    if (!file.isOpen())
+        return tags;
+    file.seek(0);
+    ByteVector head = file.readBlock(ID3v2::Header::size());
+    const unsigned tagBytes =
+        head.startsWith(ID3v2::Header::fileIdentifier()) ? ID3v2::Header(head).completeTagSize() : 0;
+    file.seek(0);
+    head = file.readBlock(static_cast<unsigned long>(tagBytes) + kAudioSearchBytes);
+
+    RawFrameFactory factory;
+    ByteVectorStream headStream(head);
+    MPEG::File start(&headStream, &factory, false);
+    if (const ID3v2::Tag* v2 = start.ID3v2Tag()) {
+        tags.album = FrameText(*v2, "TALB");
+        tags.title = FrameText(*v2, "TIT2");
+        tags.artist = FrameText(*v2, "TPE1");
+        tags.year = FrameText(*v2, "TDRC");
+        tags.comment = FrameText(*v2, "COMM");
+        tags.genre = FrameText(*v2, "TCON");
+        tags.track = FrameText(*v2, "TRCK");
     }
-    const char* text = field->GetRawText();
-    return text ? std::string(text) : std::string();
+    if (const long offset = start.firstFrameOffset(); offset >= 0) {
+        const MPEG::Header header(&start, offset, false);
+        if (header.isValid()) {
+            tags.hasMpegHeader = true;
+            tags.mpegVersion = header.version() == MPEG::Header::Version1   ? 3
+                               : header.version() == MPEG::Header::Version2 ? 2
+                                                                            : 0;
+        }
+    }
+
+    constexpr long kId3v1Bytes = 128;
+    if (file.length() >= kId3v1Bytes) {
+        file.seek(-kId3v1Bytes, IOStream::End);
+        ByteVectorStream tailStream(file.readBlock(kId3v1Bytes));
+        MPEG::File end(&tailStream, &factory, false);
+        if (const ID3v1::Tag* v1 = end.ID3v1Tag())
+            FillFromId3v1(tags, *v1);
+    }
+    return tags;
 }
 
 } // namespace
 
-std::string Utf16BigEndianBytesToUtf8(const unsigned char* bytes, size_t units)
-{
-    std::string out;
-    for (size_t i = 0; i < units; ++i) {
-        uint32_t unit = (uint32_t(bytes[2 * i]) << 8) | bytes[2 * i + 1];
-        if (unit == 0)
-            break;
-        if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < units) {
-            const uint32_t low = (uint32_t(bytes[2 * i + 2]) << 8) | bytes[2 * i + 3];
-            if (low >= 0xDC00 && low < 0xE000) {
-                AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
-                ++i;
-                continue;
-            }
-        }
-        if (unit >= 0xD800 && unit < 0xE000)
-            unit = 0xFFFD;
-        AppendUtf8(out, unit);
-    }
-    return out;
-}
-
 Mp3Tags ReadMp3Tags(const std::string& path)
 {
-    Mp3Tags tags;
-    // Linked to every tag kind at once, id3lib merges an ID3v1 tag into the ID3v2 frames and
-    // spoils their UTF-16 text on the way (a title "Thème" comes out as "Thhme"). The ID3v2 tag
-    // is read on its own first; the other kinds fill only what it lacks.
-    ID3_Tag v2;
-    v2.Link(path.c_str(), ID3TT_ID3V2);
-    ID3_Tag all;
-    all.Link(path.c_str(), ID3TT_ALL);
-    auto frame = [&](ID3_FrameID id) -> const ID3_Frame* {
-        if (const ID3_Frame* f = v2.Find(id))
-            return f;
-        return all.Find(id);
-    };
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return {};
+    FileStream stream(path.c_str(), true);
+    return Read(stream);
+}
 
-    tags.album = FieldText(frame(ID3FID_ALBUM));
-    tags.title = FieldText(frame(ID3FID_TITLE));
-    tags.artist = FieldText(frame(ID3FID_LEADARTIST));
-    tags.year = FieldText(frame(ID3FID_YEAR));
-    tags.comment = FieldText(frame(ID3FID_COMMENT));
-    tags.track = FieldText(frame(ID3FID_TRACKNUM));
-
-    // id3lib's genre function turns a UTF-16 text into single bytes, garbling whatever is not
-    // Latin-1; such a frame is read as UTF-16 like the others.
-    const ID3_Tag& genreTag = v2.Find(ID3FID_CONTENTTYPE) ? v2 : all;
-    const ID3_Frame* genre = genreTag.Find(ID3FID_CONTENTTYPE);
-    const ID3_Field* genreField = genre ? genre->GetField(ID3FN_TEXT) : nullptr;
-    if (genreField && ID3TE_IS_DOUBLE_BYTE_ENC(genreField->GetEncoding())) {
-        tags.genre = FieldText(genre);
-    } else if (char* text = ID3_GetGenre(&genreTag)) {
-        tags.genre = text;
-        ID3_FreeString(text);
-    }
-
-    if (const Mp3_Headerinfo* header = all.GetMp3HeaderInfo()) {
-        tags.hasMpegHeader = true;
-        tags.mpegVersion = static_cast<int>(header->version);
-    }
-    return tags;
+Mp3Tags ReadMp3TagsFromBytes(const std::string& bytes)
+{
+    ByteVector data(bytes.data(), static_cast<unsigned>(bytes.size()));
+    ByteVectorStream stream(data);
+    return Read(stream);
 }

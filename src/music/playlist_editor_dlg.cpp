@@ -320,7 +320,8 @@ void CPlaylistEditorDlg::NavigateTo(const std::string& text)
         std::error_code kindError;
         if (it->is_directory(kindError))
             subfolders.push_back(name);
-        else if (EndsWithMp3(name))
+        // Regular files only: a pipe or a device named so would hold "Add" up for ever.
+        else if (EndsWithMp3(name) && it->is_regular_file(kindError))
             files.push_back(name);
     }
 #ifndef _WIN32
@@ -462,7 +463,7 @@ void CPlaylistEditorDlg::ReloadPlaylist()
     connect(loader_, &CPlayListThread::linesRead, this, &CPlaylistEditorDlg::OnLinesRead);
     connect(loader_, &CPlayListThread::rowsLoaded, this, &CPlaylistEditorDlg::OnRowsLoaded);
     connect(loader_, &QThread::finished, this, &CPlaylistEditorDlg::OnLoaderFinished);
-    loader_->start(QThread::LowestPriority);
+    loader_->start();
 }
 
 void CPlaylistEditorDlg::ReloadPlaylistAfterChange()

@@ -4,6 +4,7 @@
 #include "core/text_file.h"
 #include "music/mp3_measure.h"
 #include "music/playlist_file.h"
+#include "platform/platform.h"
 
 #include <chrono>
 
@@ -21,6 +22,7 @@ CPlayListThread::~CPlayListThread()
 
 void CPlayListThread::run()
 {
+    platform::LowerCurrentThreadPriority();
     std::vector<std::string> lines;
     ReadTextLines(input_.playlistPath, lines);
     Q_EMIT linesRead(lines);

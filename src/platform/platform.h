@@ -40,6 +40,11 @@ bool SetProcessPriority(int64_t pid, int priority);
 // The nice value used for a priority setting on POSIX.
 int NiceValueForPriority(int priority);
 
+// Lowers the calling thread, and only it, to the lowest normal priority: on Windows the thread
+// priority "lowest"; on Linux, where each thread has a nice value of its own, ten steps nicer (at
+// most 19, as below-normal processes run). Elsewhere nothing. A refusal is ignored; false then.
+bool LowerCurrentThreadPriority();
+
 // Waits (at most timeoutMs) for the game's window — class "Half-Life" or "Valve001" — and gives
 // the id of the process that owns it, 0 when none appeared. Elsewhere there is no such window
 // to wait for: the started process itself is returned at once.

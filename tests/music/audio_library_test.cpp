@@ -1,6 +1,7 @@
 #include "music/audio_library.h"
 #include "music/mp3_measure.h"
 
+#include "bytes_read.h"
 #include "mp3_writer.h"
 #include "test_support/work_dir.h"
 
@@ -203,9 +204,12 @@ TEST(AudioLibrary, NoSoundDeviceFailsQuietly)
 {
     TempDir dir;
     const std::string path = WriteFrames(dir, "a.mp3", mp3w::ConstantRate(128, 400));
-    // An output that cannot open, and the platform's own list on a machine that may have no
-    // device: nothing plays, nothing hangs, the player's calls still answer.
-    for (const AudioOutput& output : {AudioOutput {"no-such-output-module", ""}, DefaultAudioOutput()}) {
+    // An output that cannot open, and a list whose first module is missing (the silent one after
+    // it plays, as a sound device would: the system's own is left alone, its libraries keep
+    // caches for the whole process): nothing plays or everything does, nothing hangs, the
+    // player's calls still answer.
+    for (const AudioOutput& output :
+         {AudioOutput{"no-such-output-module", ""}, AudioOutput{"no-such-output-module,dummy", ""}}) {
         AudioLibrary audio(output);
         audio.Init(44100, 32, 0);
         AudioLibrary::Stream* stream = audio.StreamOpen(path, AudioLibrary::kModePlayback);
@@ -246,3 +250,40 @@ TEST(AudioLibrary, MeasuringOnAnotherThreadWhilePlaying)
     EXPECT_EQ(agreed, 20); // the accurate ones: 5.2 s; the quick ones are estimates
     out.audio.Close();
 }
+
+TEST(AudioLibrary, QuickEstimateLeavesTheTagsOut)
+{
+    // Four minutes at 128 kbit/s behind cover art: the art is no audio, so the estimate agrees
+    // with the count of every frame and the file is not taken for a varying rate.
+    TempDir dir;
+    AudioLibrary audio;
+    const std::string frames = mp3w::AudioFrames({.bitrates = mp3w::ConstantRate(128, 9188)});
+    const std::string path = dir.File("song.mp3");
+    for (const size_t art : {0, 300000, 1000000}) {
+        mp3w::WriteBytes(path, (art ? mp3w::Id3v2Tag({{"APIC", std::string(art, 'x')}}) : "") + frames +
+                                   mp3w::Id3v1Tag("Song", "", "", "", "", 0, 0));
+        const StreamTexts accurate = MeasureStream(audio, path, true);
+        EXPECT_EQ(accurate.length, "4:00") << art;
+        EXPECT_EQ(MeasureStream(audio, path, false), accurate) << art;
+        EXPECT_EQ(DetectVariableBitrate(audio, path, accurate), "No") << art;
+    }
+}
+
+#ifdef __linux__
+TEST(AudioLibrary, MeasuringLeavesTheTagUnread)
+{
+    // What the program never shows is never read: the decoder once filed away every frame of a
+    // tag, seconds for one of many frames. A quick measurement reads a few frames, an accurate
+    // one the audio.
+    TempDir dir;
+    AudioLibrary audio;
+    const std::string frames = mp3w::AudioFrames({.bitrates = mp3w::ConstantRate(128, 400)});
+    const std::string path = dir.File("tagged.mp3");
+    mp3w::WriteBytes(path, mp3w::Id3v2Tag({{"APIC", std::string(500000, 'x')}}) + frames);
+    for (const bool accurate : {false, true}) {
+        const uint64_t before = BytesReadSoFar();
+        EXPECT_EQ(MeasureStream(audio, path, accurate).length, "0:10");
+        EXPECT_LT(BytesReadSoFar() - before, (accurate ? frames.size() : 0) + 65536) << accurate;
+    }
+}
+#endif

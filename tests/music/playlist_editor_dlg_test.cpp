@@ -30,6 +30,9 @@
 #include <QToolTip>
 #include <filesystem>
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -285,6 +288,22 @@ TEST_F(PlaylistPage, BrowsingFoldersAndMp3Files)
     EXPECT_EQ(Items(page->folders()), (QStringList {QString::fromStdString(Music("nothing-here")), ".."}));
     EXPECT_EQ(page->mp3Files()->count(), 0);
 }
+
+#ifndef _WIN32
+TEST_F(PlaylistPage, OnlyRegularFilesAreListedAsMp3)
+{
+    // A pipe named like a song would hold "Add" up for ever; a link to a song is a song.
+    ASSERT_EQ(::mkfifo(Music("x.mp3").c_str(), 0600), 0);
+    std::filesystem::create_symlink(Music("a.mp3"), Music("link.mp3"));
+    std::filesystem::create_directory(Music("d.mp3"));
+    Build();
+    page->NavigateTo(Music());
+    EXPECT_EQ(Items(page->mp3Files()), (QStringList{"a.mp3", "b.mp3", "link.mp3", "short.mp3"}));
+    EXPECT_EQ(Items(page->folders()), (QStringList{QString::fromStdString(Music()), "..", "d.mp3", "rock"}));
+    Click(1083);
+    EXPECT_EQ(page->playlist()->GetItemCount(), 4);
+}
+#endif
 
 TEST_F(PlaylistPage, AddingMeasuresQuicklyAndAppendsLines)
 {

@@ -27,6 +27,9 @@ protected:
         app = std::make_unique<CToolApp>();
         app->messageHandler = [this](const QString&, const QString& text) { messages << text; };
         app->exitHandler = [](int) {};
+        // Nothing here needs sound: the system's output would load sound libraries whose
+        // configuration, cached for the whole process, is reported as leaked once they unload.
+        app->audioOutput = {"dummy", ""};
         ASSERT_TRUE(app->Start());
         main = app->mainWnd();
     }

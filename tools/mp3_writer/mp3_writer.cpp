@@ -1,5 +1,6 @@
 #include "mp3_writer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <numbers>
@@ -112,6 +113,30 @@ std::string EncodedText(const std::string& text, bool utf16)
     return out;
 }
 
+// A zlib stream of stored deflate blocks: what every inflater reads, with no compressor needed.
+std::string ZlibStream(const std::string& data)
+{
+    std::string out = "\x78\x01";
+    size_t at = 0;
+    do {
+        const size_t n = std::min<size_t>(data.size() - at, 0xFFFF);
+        out += static_cast<char>(at + n == data.size() ? 1 : 0); // the last block, or not; stored
+        for (const size_t v : {n, ~n})
+            out += {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)};
+        out.append(data, at, n);
+        at += n;
+    } while (at < data.size());
+    uint32_t a = 1;
+    uint32_t b = 0;
+    for (const unsigned char c : data) {
+        a = (a + c) % 65521;
+        b = (b + a) % 65521;
+    }
+    out += std::string(4, '\0');
+    PutBigEndian32(out, out.size() - 4, (b << 16) | a);
+    return out;
+}
+
 void Field(std::string& tag, const std::string& text, size_t room)
 {
     std::string field = text.substr(0, room);
@@ -202,11 +227,17 @@ std::string Id3v2Tag(const std::vector<TagFrame>& frames)
         } else {
             data = EncodedText(f.text, f.utf16);
         }
+        if (f.compressed) {
+            std::string size(4, '\0');
+            PutBigEndian32(size, 0, static_cast<uint32_t>(data.size()));
+            data = size + ZlibStream(data);
+        }
         std::string header = f.id.substr(0, 4);
         header.resize(4, ' ');
         header += std::string(4, '\0');
         PutBigEndian32(header, 4, static_cast<uint32_t>(data.size()));
-        header += std::string(2, '\0');
+        header += '\0';
+        header += static_cast<char>(f.compressed ? 0x80 : 0);
         body += header + data;
     }
     std::string tag = "ID3";

@@ -39,11 +39,13 @@ std::string Id3v1Tag(const std::string& title, const std::string& artist, const 
 
 // One ID3v2.3 text frame (T***) or comment frame (COMM). text is UTF-8; utf16 stores it with
 // encoding 1 (UTF-16 with a little-endian byte order mark, what encoders write), otherwise with
-// encoding 0 (ISO-8859-1: the UTF-8 code points below 256 as single bytes).
+// encoding 0 (ISO-8859-1: the UTF-8 code points below 256 as single bytes). compressed stores the
+// frame's data as a zlib stream behind its size (frame flag 0x0080).
 struct TagFrame {
     std::string id;
     std::string text;
     bool utf16 = false;
+    bool compressed = false;
 };
 std::string Id3v2Tag(const std::vector<TagFrame>& frames);
 

@@ -12,9 +12,10 @@
 #include <malloc.h>
 #endif
 #include <pwd.h>
-#include <sys/wait.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/time.h>
+#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -190,6 +191,22 @@ bool SetProcessPriority(int64_t pid, int priority)
     if (group > 0 && group != ::getpgrp())
         return ::setpriority(PRIO_PGRP, static_cast<id_t>(group), NiceValueForPriority(priority)) == 0;
     return ::setpriority(PRIO_PROCESS, static_cast<id_t>(pid), NiceValueForPriority(priority)) == 0;
+}
+
+bool LowerCurrentThreadPriority()
+{
+#ifdef __linux__
+    // A thread id reaches that one thread: Linux keeps the nice value per thread.
+    const auto thread = static_cast<id_t>(::syscall(SYS_gettid));
+    errno = 0;
+    const int nice = ::getpriority(PRIO_PROCESS, thread);
+    if (nice == -1 && errno != 0)
+        return false;
+    return ::setpriority(PRIO_PROCESS, thread, std::min(nice + 10, 19)) == 0;
+#else
+    // No per-thread nice value here (it would lower the whole process).
+    return false;
+#endif
 }
 
 int64_t WaitForGameWindow(int64_t startedPid, int)

@@ -62,6 +62,11 @@ bool SetProcessPriority(int64_t pid, int priority)
     return ok != FALSE;
 }
 
+bool LowerCurrentThreadPriority()
+{
+    return SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_LOWEST) != FALSE;
+}
+
 int64_t WaitForGameWindow(int64_t, int timeoutMs)
 {
     for (int waited = 0; waited <= timeoutMs; waited += 50) {
