@@ -454,6 +454,7 @@ void CCreateServerDlg::OnCreateServer()
     QListWidgetItem* chosen = maps_->currentItem();
     if (!chosen || !chosen->isSelected())
         chosen = maps_->item(0);
-    LaunchWithParameters(ctx_.settings,
-                         BuildServerArguments(ctx_.settings, chosen->text().toStdString(), password_->text().toStdString()));
+    const ServerCommand command =
+        BuildServerArguments(ctx_.settings, chosen->text().toStdString(), password_->text().toStdString());
+    LaunchWithParameters(ctx_.settings, command.parameters, command.arguments);
 }
