@@ -109,7 +109,7 @@ void CBotEditorDlg::CreateWidgets()
 
     chatFrame_ = SetControlId(MakeGroup(this, "Bots Chat", 4, 114, 160, 116), 1175);
     // The chat switch sits on the frame's title line, after its title.
-    const int titleEnd = 4 + 8 + (chatFrame_->fontMetrics().horizontalAdvance(chatFrame_->title()) * 4 + 5) / 6;
+    const int titleEnd = 4 + 8 + PixelsToDluX(chatFrame_->fontMetrics().horizontalAdvance(chatFrame_->title()));
     switches_[kBotSwitchCount - 1] =
         Place(SetControlId(new QCheckBox(this), kSwitchControls[kBotSwitchCount - 1].id), titleEnd + 2, 113, 12, 10);
     chatHelp_ = Place(MakeHelpToggle(this, 1064), 130, 111, 28, 13);
