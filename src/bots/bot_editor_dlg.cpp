@@ -407,6 +407,8 @@ void CBotEditorDlg::OnSelectionChanged()
         return;
     const BotLineFields fields = ParseBotLine(config_.lines()[index]);
     command_->setText(DisplayText(fields.command));
+    // A line too long for its field shows its start, where the command is, as a filled field does.
+    command_->setCursorPosition(0);
     if (fields.pause) {
         // A pause sits between bots: the bot being edited stays editable.
         pause_->setText(DisplayText(fields.pauseSeconds));
@@ -417,6 +419,7 @@ void CBotEditorDlg::OnSelectionChanged()
         team_->setText(DisplayText(fields.team));
         class_->setText(DisplayText(fields.playerClass));
         name_->setText(DisplayText(fields.name));
+        name_->setCursorPosition(0);
         botSkill_->setText(DisplayText(fields.skill));
     }
     editSuperBot_->setEnabled(fields.superBot);

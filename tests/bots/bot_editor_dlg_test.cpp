@@ -335,6 +335,9 @@ TEST_F(BotPage, SelectingALineFillsItsFieldsAndEditReplacesIt)
     EXPECT_EQ(Id<QLineEdit>(1051)->text(), "4");
     EXPECT_EQ(Id<QLineEdit>(1052)->text(), "Ash Vane");
     EXPECT_EQ(Id<QLineEdit>(1066)->text(), "3");
+    // A line longer than its field shows its start.
+    EXPECT_EQ(Id<QLineEdit>(1057)->cursorPosition(), 0);
+    EXPECT_EQ(Id<QLineEdit>(1052)->cursorPosition(), 0);
     EXPECT_TRUE(Id(1049)->isEnabled());
     EXPECT_FALSE(Id(1088)->isEnabled());
 
