@@ -43,8 +43,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
     setWindowIcon(AppIcon());
     setFixedSize(DluX(172), DluY(94));
 
-    auto* group = new QGroupBox("ZNK Tool", this);
-    group->setGeometry(DluRect(7, 7, 158, 60));
+    MakeGroup(this, "ZNK Tool", 7, 7, 158, 60);
 
     auto* version = new QLabel("Version 1.1", this);
     version->setAlignment(Qt::AlignCenter);

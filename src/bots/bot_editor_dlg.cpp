@@ -111,7 +111,7 @@ void CBotEditorDlg::CreateWidgets()
 
     chatFrame_ = SetControlId(MakeGroup(this, "Bots Chat", 4, 114, 160, 116), 1175);
     // The chat switch sits on the frame's title line, after its title.
-    const int titleEnd = 4 + 8 + (chatFrame_->fontMetrics().horizontalAdvance(chatFrame_->title()) * 4 + 5) / 6;
+    const int titleEnd = 4 + 8 + PixelsToDluX(chatFrame_->fontMetrics().horizontalAdvance(chatFrame_->title()));
     switches_[kBotSwitchCount - 1] =
         Place(SetControlId(new QCheckBox(this), kSwitchControls[kBotSwitchCount - 1].id), titleEnd + 2, 113, 12, 10);
     chatHelp_ = Place(MakeHelpToggle(this, 1064), 130, 111, 28, 13);
@@ -435,6 +435,8 @@ void CBotEditorDlg::OnSelectionChanged()
     // The fields keep the line's bytes: an 8-bit name written back unchanged stays as it was.
     const BotLineFields fields = ParseBotLine(config_.lines()[index]);
     SetFieldBytes(command_, fields.command);
+    // A line too long for its field shows its start, where the command is, as a filled field does.
+    command_->setCursorPosition(0);
     if (fields.pause) {
         // A pause sits between bots: the bot being edited stays editable.
         SetFieldBytes(pause_, fields.pauseSeconds);
@@ -445,6 +447,7 @@ void CBotEditorDlg::OnSelectionChanged()
         SetFieldBytes(team_, fields.team);
         SetFieldBytes(class_, fields.playerClass);
         SetFieldBytes(name_, fields.name);
+        name_->setCursorPosition(0);
         SetFieldBytes(botSkill_, fields.skill);
     }
     editSuperBot_->setEnabled(fields.superBot);

@@ -146,8 +146,7 @@ void CServerBrowserDlg::CreateWidgets()
 
     // Each group box comes before what it frames: siblings created later are drawn over it,
     // and the tab order follows the creation order.
-    auto* favGroup = new QGroupBox("Favorites", this);
-    favGroup->setGeometry(DluRect(kLeftX, kFavTop, kLeftW, kFavH));
+    auto* favGroup = MakeGroup(this, "Favorites", kLeftX, kFavTop, kLeftW, kFavH);
     favorites_ = new CFavListCtrl(ctx_.settings, this);
     SetUpList(favorites_, 1126,
               DluRect(kInnerX, kFavTop + kListTopInset, kInnerW, kFavButtonsY - kGap - (kFavTop + kListTopInset)));
@@ -160,8 +159,7 @@ void CServerBrowserDlg::CreateWidgets()
     PlaceLeft(connectFavorites_ = MakeButton(this, 1088, "Connect"), kConnectX, kFavButtonsY, kConnectW);
     PlaceLeft(rconFavorites_ = MakeButton(this, 1135, "RCON Control"), kRconX, kFavButtonsY, kRconW);
 
-    auto* srvGroup = new QGroupBox("Servers", this);
-    srvGroup->setGeometry(DluRect(kLeftX, kSrvTop, kLeftW, kSrvH));
+    auto* srvGroup = MakeGroup(this, "Servers", kLeftX, kSrvTop, kLeftW, kSrvH);
     servers_ = new CSrvListCtrl(ctx_.settings, this);
     SetUpList(servers_, 1128,
               DluRect(kInnerX, kSrvTop + kListTopInset, kInnerW, kSrvButtonsY - kGap - (kSrvTop + kListTopInset)));
@@ -207,15 +205,13 @@ void CServerBrowserDlg::CreateWidgets()
     percent_->setAlignment(Qt::AlignCenter);
     percent_->setGeometry(DluRect(kProgressX + kProgressW / 2 - kPercentW / 2, kBottomY, kPercentW, kButtonH));
 
-    auto* playersGroup = new QGroupBox("Players", this);
-    playersGroup->setGeometry(DluRect(kRightX, kFavTop, kRightW, kPlayersH));
+    auto* playersGroup = MakeGroup(this, "Players", kRightX, kFavTop, kRightW, kPlayersH);
     players_ = new CSortListCtrl(this);
     SetUpList(players_, 1120,
               DluRect(kRightX + 6, kFavTop + kListTopInset, kRightW - 12, kPlayersH - kListTopInset - 5));
     AddColumns(players_, kPlayerColumns, 4);
 
-    auto* rulesGroup = new QGroupBox("Rules", this);
-    rulesGroup->setGeometry(DluRect(kRightX, kRulesTop, kRightW, kRulesH));
+    auto* rulesGroup = MakeGroup(this, "Rules", kRightX, kRulesTop, kRightW, kRulesH);
     rules_ = new CSortListCtrl(this);
     SetUpList(rules_, 1079, DluRect(kRightX + 6, kRulesTop + kListTopInset, kRightW - 12, kRulesH - kListTopInset - 5));
     rules_->setContextMenuPolicy(Qt::DefaultContextMenu);

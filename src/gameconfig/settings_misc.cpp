@@ -136,8 +136,7 @@ void CSettingsMisc::CreateWidgets()
     resize(DluX(280), DluY(180));
 
     // Left: the client's options. Right: the launch switches, the game and the tool.
-    auto* client = Place(new QGroupBox("Client", this), 6, 2, 138, 124);
-    (void)client;
+    MakeGroup(this, "Client", 6, 2, 138, 124);
     Place(SetControlId(new QCheckBox("High Quality Models", this), IdHiModels), 12, 13, 126, 10);
     Place(SetControlId(new QCheckBox("Swoop Dust Trails", this), IdDustTrails), 12, 24, 126, 10);
     Place(SetControlId(new QCheckBox("3D Particle System Rocks", this), IdRocks), 12, 35, 126, 10);
@@ -153,7 +152,7 @@ void CSettingsMisc::CreateWidgets()
         Place(SetControlId(new QLineEdit(this), kTextOptions[i].id), 76, y, 62, 9);
     }
 
-    Place(new QGroupBox("Launch", this), 150, 2, 124, 52);
+    MakeGroup(this, "Launch", 150, 2, 124, 52);
     Place(SetControlId(new QCheckBox("Console", this), IdConsole), 156, 13, 56, 10);
     Place(SetControlId(new QCheckBox("32bpp", this), IdBpp32), 214, 13, 56, 10);
     Place(SetControlId(new QCheckBox("Numeric Ping", this), IdNumericPing), 156, 24, 70, 10);
@@ -161,12 +160,12 @@ void CSettingsMisc::CreateWidgets()
     for (const char* item : kPriorityItems)
         priority_->addItem(item);
 
-    Place(new QGroupBox("ZNK Tool", this), 150, 58, 124, 46);
+    MakeGroup(this, "ZNK Tool", 150, 58, 124, 46);
     mod_ = MakeList(this, IdMod, "MOD", 156, 70, 44, 70);
     Place(new QLabel("Timeout", this), 156, 87, 44, 10);
     timeout_ = Place(SetControlId(new QLineEdit(this), IdTimeout), 200, 86, 70, 12);
 
-    Place(new QGroupBox("Playlist Settings when Refreshing/Loading", this), 6, 130, 268, 44);
+    MakeGroup(this, "Playlist Settings when Refreshing/Loading", 6, 130, 268, 44);
     Place(SetControlId(new QCheckBox("Get Length/Bitrate", this), IdGetLength), 12, 142, 200, 10);
     Place(SetControlId(new QCheckBox("Detect VBR - slower but accurate with VBR mp3s", this), IdDetectVbr), 12, 156,
           250, 10);

@@ -58,7 +58,9 @@ CHLThread* JoinServer(const AppSettings& settings, ServerStore& store, const std
                          BuildJoinArguments(settings, address, password));
 }
 
-CHLThread* LaunchWithParameters(const AppSettings& settings, const std::string& parameters)
+CHLThread* LaunchWithParameters(const AppSettings& settings, const std::string& parameters,
+                                const std::vector<std::string>& arguments)
 {
-    return StartLauncher(settings, BuildServerParameters(settings, parameters), CHLThread::Executable::Server);
+    return StartLauncher(settings, BuildServerParameters(settings, parameters), CHLThread::Executable::Server,
+                         BuildServerLaunchArguments(settings, arguments));
 }

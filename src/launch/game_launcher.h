@@ -44,5 +44,7 @@ private:
 // box was cancelled).
 CHLThread* JoinServer(const AppSettings& settings, ServerStore& store, const std::string& address, QWidget* owner);
 // Starts the dedicated server or the client (as the "dedicated" setting says) with the server
-// parameters of the create-server page.
-CHLThread* LaunchWithParameters(const AppSettings& settings, const std::string& parameters);
+// parameters of the create-server page: the text where the program splits it itself (Windows),
+// the same as the list of arguments elsewhere.
+CHLThread* LaunchWithParameters(const AppSettings& settings, const std::string& parameters,
+                                const std::vector<std::string>& arguments);

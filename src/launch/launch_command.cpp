@@ -42,7 +42,24 @@ std::vector<std::string> BuildJoinArguments(const AppSettings& settings, const s
     return arguments;
 }
 
+namespace {
+
+std::string ServerBase(const AppSettings& settings)
+{
+    return "-game " + settings.modFolder + " " + settings.GetLaunchSwitches();
+}
+
+} // namespace
+
 std::string BuildServerParameters(const AppSettings& settings, const std::string& parameters)
 {
-    return "-game " + settings.modFolder + " " + settings.GetLaunchSwitches() + " " + parameters;
+    return ServerBase(settings) + " " + parameters;
+}
+
+std::vector<std::string> BuildServerLaunchArguments(const AppSettings& settings,
+                                                    const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> all = SplitWindowsCommandLine(ServerBase(settings));
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    return all;
 }

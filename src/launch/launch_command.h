@@ -22,3 +22,7 @@ std::vector<std::string> BuildJoinArguments(const AppSettings& settings, const s
                                             const std::optional<std::string>& password);
 // Parameters of a server launch: -game <mod> <switches> <parameters>.
 std::string BuildServerParameters(const AppSettings& settings, const std::string& parameters);
+// The same as an argument list: the settings' part split as the game would split it, then the
+// server's own arguments as they are.
+std::vector<std::string> BuildServerLaunchArguments(const AppSettings& settings,
+                                                    const std::vector<std::string>& arguments);

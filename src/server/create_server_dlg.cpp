@@ -147,15 +147,16 @@ void CCreateServerDlg::CreateWidgets()
         {{"Wish Limit", &wishLimit_}, {"Frag Limit", &fragLimit_}, {"Time Limit", &timeLimit_}}};
     const std::array<int, 3> limitIds = {1065, 1066, 1067};
     for (size_t i = 0; i < limits.size(); ++i) {
-        const int y = kMiddleY + 12 + static_cast<int>(i) * 15;
+        const int y = kMiddleY + 11 + static_cast<int>(i) * 13;
         MakeLabel(this, limits[i].first, kRightX + 6, y + 1, 50);
         *limits[i].second = MakeEdit(this, limitIds[i], kRightX + 58, y, 48);
     }
-    MakeLabel(this, "Falling Damage", kRightX + 5, kMiddleY + 58, 54);
-    fallingDamage_ = Place(SetControlId(new QComboBox(this), 1074), kRightX + 58, kMiddleY + 57, 48, 13);
+    MakeLabel(this, "Falling Damage", kRightX + 6, kMiddleY + 51, 52);
+    fallingDamage_ = Place(SetControlId(new QComboBox(this), 1074), kRightX + 58, kMiddleY + 50, 48, 13);
     fallingDamage_->addItems({"Normal", "Realistic"});
-    MakeLabel(this, "Game Mode", kRightX + 6, kMiddleY + 74, 52);
-    gameMode_ = Place(SetControlId(new QComboBox(this), 1075), kRightX + 58, kMiddleY + 73, 48, 13);
+    // The longest mode needs the group's whole width: its label goes above it.
+    MakeLabel(this, "Game Mode", kRightX + 6, kMiddleY + 65, 52);
+    gameMode_ = Place(SetControlId(new QComboBox(this), 1075), kRightX + 6, kMiddleY + 75, kRulesW - 12, 13);
     gameMode_->addItems({"Free Fighting", "Team Mode", "Capture the Starstones"});
 
     constexpr int kVarsX = kRightX + kRulesW + 4;
@@ -163,9 +164,9 @@ void CCreateServerDlg::CreateWidgets()
     MakeGroup(this, "Server Variables", kVarsX, kMiddleY, kVarsW, 92);
     for (size_t i = 0; i < kVariables.size(); ++i) {
         const int y = kMiddleY + 11 + static_cast<int>(i) * 11;
-        MakeLabel(this, kVariables[i].key, kVarsX + 5, y + 1, 78);
-        Place(SetControlId(new QLineEdit(this), kVariables[i].editId), kVarsX + 83, y, 20, 10);
-        Place(MakeButton(this, kVariables[i].defaultId, "Default"), kVarsX + 105, y, 27, 10);
+        MakeLabel(this, kVariables[i].key, kVarsX + 5, y + 1, 72);
+        Place(SetControlId(new QLineEdit(this), kVariables[i].editId), kVarsX + 78, y, 20, 10);
+        Place(MakeButton(this, kVariables[i].defaultId, "Default"), kVarsX + 100, y, 31, 10);
     }
 
     // ---- right, bottom: the switches and the button ----
@@ -490,6 +491,7 @@ void CCreateServerDlg::OnCreateServer()
     QListWidgetItem* chosen = maps_->currentItem();
     if (!chosen || !chosen->isSelected())
         chosen = maps_->item(0);
-    LaunchWithParameters(ctx_.settings,
-                         BuildServerArguments(ctx_.settings, EntryBytes(chosen), password_->text().toStdString()));
+    const ServerCommand command =
+        BuildServerArguments(ctx_.settings, EntryBytes(chosen), password_->text().toStdString());
+    LaunchWithParameters(ctx_.settings, command.parameters, command.arguments);
 }

@@ -3,10 +3,30 @@
 
 // Window layouts are given in dialog units, as the program's dialogs have always been laid out:
 // one horizontal unit is a quarter of the average character width and one vertical unit an
-// eighth of the character height of the dialog font (6 x 13 pixels at 8 points).
-inline int DluX(int x) { return (x * 6 + 2) / 4; }
-inline int DluY(int y) { return (y * 13 + 4) / 8; }
+// eighth of the character height of the dialog font. The dialog font is the application's font
+// when the window is built, so a layout grows with a wider or taller font and its texts keep
+// fitting (8-point MS Sans Serif gives 6 x 13 pixels, 8-point DejaVu Sans 7 x 13).
+struct DialogBaseUnits {
+    int x = 6;  // the average width of the letters A-Z and a-z, rounded
+    int y = 13; // the font's height
+};
+// The base units of the application's font (measured once a font).
+DialogBaseUnits DialogBase();
+
+inline int DluX(int x)
+{
+    return (x * DialogBase().x + 2) / 4;
+}
+inline int DluY(int y)
+{
+    return (y * DialogBase().y + 4) / 8;
+}
 inline QRect DluRect(int x, int y, int w, int h) { return QRect(DluX(x), DluY(y), DluX(w), DluY(h)); }
+// The horizontal dialog units that cover pixels (rounded up).
+inline int PixelsToDluX(int pixels)
+{
+    return (pixels * 4 + DialogBase().x - 1) / DialogBase().x;
+}
 
 class QGroupBox;
 class QLabel;

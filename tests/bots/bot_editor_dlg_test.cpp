@@ -335,6 +335,9 @@ TEST_F(BotPage, SelectingALineFillsItsFieldsAndEditReplacesIt)
     EXPECT_EQ(Id<QLineEdit>(1051)->text(), "4");
     EXPECT_EQ(Id<QLineEdit>(1052)->text(), "Ash Vane");
     EXPECT_EQ(Id<QLineEdit>(1066)->text(), "3");
+    // A line longer than its field shows its start.
+    EXPECT_EQ(Id<QLineEdit>(1057)->cursorPosition(), 0);
+    EXPECT_EQ(Id<QLineEdit>(1052)->cursorPosition(), 0);
     EXPECT_TRUE(Id(1049)->isEnabled());
     EXPECT_FALSE(Id(1088)->isEnabled());
 
@@ -468,6 +471,7 @@ TEST_F(BotPage, EditedLinesKeepTheirBytesAndStayOneLine)
     EXPECT_EQ(Id<QLineEdit>(1052)->text(), QString::fromLatin1("Jos\xE9"));
     Click(1049);
     EXPECT_EQ(ReadText(Mod("bot.cfg")), "addbot \"1\" \"3\" \"Jos\xE9\" \"2\"\r\n");
+    Id<QLineEdit>(1052)->end(false);
     Id<QLineEdit>(1052)->insert("\r\npause \"1\"");
     Click(1049);
     EXPECT_EQ(ReadText(Mod("bot.cfg")), "addbot \"1\" \"3\" \"Jos\xE9pause \"1\"\" \"2\"\r\n");

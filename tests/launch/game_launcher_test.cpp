@@ -88,7 +88,9 @@ TEST_F(Launcher, DedicatedLaunchStartsTheServerProgram)
 {
     settings.dedicated = true;
     settings.priority = -1;
-    ASSERT_TRUE(LaunchWithParameters(settings, "+maxplayers 8"));
+    // Where no C runtime splits a text, the list arrives as it is.
+    ASSERT_TRUE(LaunchWithParameters(settings, "+maxplayers 8 +hostname \"a \\\" b\"",
+                                     {"+maxplayers", "8", "+hostname", "a \" b"}));
     EXPECT_EQ(Launched(), std::string(kServerExeName) + " " + game() +
-                              "\n[-game]\n[znk]\n[-console]\n[+maxplayers]\n[8]\n");
+                              "\n[-game]\n[znk]\n[-console]\n[+maxplayers]\n[8]\n[+hostname]\n[a \" b]\n");
 }

@@ -263,6 +263,21 @@ TEST_F(CreateServerPage, CreateServerStartsTheRightProgramWithTheArguments)
                               "[dm1]\n[+exec]\n[server.cfg]\n[+sv_password]\n[secret]\n");
 }
 
+// Quotes and a trailing backslash stay inside their argument: they add no switch and swallow none.
+TEST_F(CreateServerPage, UserValuesArriveAsOneArgumentEach)
+{
+    WriteText(Mod("maps/q\"uote.bsp"), "x");
+    Build();
+    settings.serverName = R"(My "Srv" +rcon_password "evil\)";
+    settings.console = false;
+    settings.lan = false;
+    Click(1071);
+    EXPECT_EQ(Launched(), std::string(kClientExeName) + " " + dir.File("game") + "\n[-game]\n[znk]\n[-port]\n[" +
+                              std::to_string(settings.port) + "]\n[+hostname]\n[" + settings.serverName +
+                              "]\n[+maxplayers]\n[" + std::to_string(settings.maxPlayers) +
+                              "]\n[+map]\n[q\"uote]\n[+exec]\n[listenserver.cfg]\n");
+}
+
 TEST_F(CreateServerPage, WithoutMapsNothingStartsAndTheUserIsTold)
 {
     Build();

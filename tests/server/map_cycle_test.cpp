@@ -1,3 +1,4 @@
+#include "core/command_line.h"
 #include "core/lcg.h"
 #include "core/path.h"
 #include "server/map_cycle.h"
@@ -5,6 +6,7 @@
 #include "settings/app_settings.h"
 #include "test_support/work_dir.h"
 
+#include <array>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -120,13 +122,41 @@ TEST(ServerCommand, ArgumentsInTheirOrder)
     s.lan = true;
     s.serverName = "Test";
     s.maxPlayers = 16;
-    EXPECT_EQ(BuildServerArguments(s, "dm1", ""),
+    EXPECT_EQ(BuildServerArguments(s, "dm1", "").parameters,
               "-port 27015 +sv_lan 1 +hostname \"Test\" +maxplayers 16 +map \"dm1\" +exec listenserver.cfg");
     s.lan = false;
     s.dedicated = true;
-    EXPECT_EQ(BuildServerArguments(s, "dm1", "se\"cret"),
-              "-port 27015 +hostname \"Test\" +maxplayers 16 +map \"dm1\" +exec server.cfg +sv_password \"se\"cret\"");
+    s.serverName = R"(C:\My Server)";
+    EXPECT_EQ(
+        BuildServerArguments(s, "dm1", "se cret").parameters,
+        R"(-port 27015 +hostname "C:\My Server" +maxplayers 16 +map "dm1" +exec server.cfg +sv_password "se cret")");
     s.serverName.clear();
     s.port = 0;
-    EXPECT_EQ(BuildServerArguments(s, "", ""), "-port 0 +hostname \"\" +maxplayers 16 +map \"\" +exec server.cfg");
+    EXPECT_EQ(BuildServerArguments(s, "", "").parameters,
+              "-port 0 +hostname \"\" +maxplayers 16 +map \"\" +exec server.cfg");
+}
+
+// Whatever the user typed or named a map, each value stays one argument: in the list, and in the
+// text once the game's C runtime has split it.
+TEST(ServerCommand, UserValuesNeverBreakTheCommandLine)
+{
+    const std::array<std::array<const char*, 3>, 5> cases = {{{R"(My "Srv" +rcon_password "evil)", "dm1", "pw"},
+                                                              {R"(Srv" +rcon_password evil +sv_cheats 1 ")", "dm1", ""},
+                                                              {R"(Back\)", "dm1", "pw"},
+                                                              {"Srv", R"(q"uote)", ""},
+                                                              {R"(a\"b\\)", R"(x\y)", R"(p"w\)"}}};
+    for (const auto& [name, map, password] : cases) {
+        AppSettings s;
+        s.serverName = name;
+        const ServerCommand command = BuildServerArguments(s, map, password);
+        Entries expected{"-port",       std::to_string(s.port),
+                         "+hostname",   name,
+                         "+maxplayers", std::to_string(s.maxPlayers),
+                         "+map",        map,
+                         "+exec",       "listenserver.cfg"};
+        if (*password)
+            expected.insert(expected.end(), {"+sv_password", password});
+        EXPECT_EQ(command.arguments, expected) << name;
+        EXPECT_EQ(SplitWindowsCommandLine(command.parameters), expected) << command.parameters;
+    }
 }
