@@ -37,8 +37,8 @@ tsan:
 	TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp halt_on_error=1" \
 	$(MAKE) test BUILD=build-tsan CMAKE_FLAGS="-DZNK_SANITIZE=thread -DCMAKE_BUILD_TYPE=Debug"
 
-# Every decoder fed raw datagrams under libFuzzer with address and undefined-behaviour
-# sanitizers, FUZZ_SECONDS (default 60) each.
+# Every decoder of outside input (datagrams, the game's files, the program's own files) under
+# libFuzzer with address and undefined-behaviour sanitizers, FUZZ_SECONDS (default 60) each.
 fuzz:
 	@bash scripts/install-deps.sh fuzz
 	bash scripts/run-fuzz.sh

@@ -40,7 +40,8 @@ std::string Get(const std::map<std::string, std::string>& pairs, const std::stri
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    InfoReply out {"untouched", "", "", ""};
+    InfoReply out;
+    out.name = "untouched";
     const bool decoded = DecodeInfo(data, size, out);
     const bool hasWord = size >= 23 && std::memcmp(data + 4, "infostringresponse", 19) == 0;
     FUZZ_CHECK(decoded == hasWord);

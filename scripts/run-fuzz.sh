@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# Builds the reply decoders' libFuzzer targets with clang (build-fuzz, -DZNK_FUZZ=ON) and runs each
-# for a bounded time: FUZZ_SECONDS (default 60) per target. Optional arguments name the targets to
-# run (players rules info master_won master_steam ping_text tags). Crashing inputs are kept in
-# build-fuzz/fuzz-artifacts; the corpus grows in build-fuzz/fuzz-corpus and is reused next time.
+# Builds the libFuzzer targets of the decoders of outside input with clang (build-fuzz, -DZNK_FUZZ=ON)
+# and runs each for a bounded time: FUZZ_SECONDS (default 60) per target. Optional arguments name the
+# targets to run (those of `targets` below). Crashing inputs are kept in build-fuzz/fuzz-artifacts;
+# the corpus grows in build-fuzz/fuzz-corpus and is reused next time.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${FUZZ_BUILD:-$root/build-fuzz}"
 seconds="${FUZZ_SECONDS:-60}"
-targets=(players rules info master_won master_steam ping_text tags)
+# Server replies, then remote-console replies, the game's and the mod's files (bot.cfg, option
+# files, imported playlists, the logo clip) and the program's own files.
+targets=(players rules info master_won master_steam ping_text
+         rcon bot_cfg cvar playlist avi servers friends settings tags)
 if [ $# -gt 0 ]; then
   targets=("$@")
 fi
@@ -57,16 +60,62 @@ mkdir -p "$corpus/tags"
   frames; } > "$corpus/tags/utf16"
 { frames; printf 'TAGTitle'; head -c 119 /dev/zero; printf '\x11'; } > "$corpus/tags/v1"
 
+seed rcon challenge "${H}challenge rcon 3141592653\n\x00"
+seed rcon output "${H}lhostname: Zone Night\nmap: crossfire\nplayers: 3 active (16 max)\n\n\x00\x00"
+seed rcon part "${H}lfirst part of a long li"
+seed rcon empty "${H}l\x00\x00"
+seed bot_cfg both '# bots for the night\r\nbotdontshoot 1\r\nbot_chat_percent "25"\r\naddbot "1" "3" "Gordon Freeman" "2"\r\npause "5"\r\naddsbot "2" "1"\r\nbot_fill full_good\r\n\r\n\f"numbots"\t\t"4"\r\n"bot_skill"\t\t"2"\r\n"botmeleepercent"\t\t"70"\r\n'
+seed bot_cfg alone 'addbot "" "" "" ""\nobserver 1\rpause 3\n'
+seed cvar plain 'name "Gordon"\r\nsensitivity "3.5"\r\nbind "w" "+forward"\r\nbind "SPACE" "+jump"\r\n'
+seed cvar tabbed '"mp_timelimit"\t\t"30"\r\n"numbots"\t\t"4"\r\n"mp_friendlyfire"\t\t"0"'
+seed cvar words 'game "Zone  Night"\rgamedll "dlls\\znk.dll\nsay "one two" three  four "five\n'
+seed playlist m3u '\x00\xef\xbb\xbf#EXTM3U\r\n#EXTINF:187,Band - Song\r\n/music/one.mp3\r\nmp3/two.mp3\n\r\n'
+seed playlist pls '\x01[playlist]\r\nFile1=/music/one.mp3\r\nTitle1=one\r\nLength1=187\r\nFile3=two.mp3\r\nNumberOfEntries=3\r\nVersion=2\r\n'
+seed servers both '[10.0.0.1:27015]\r\nName=Zone Night\r\nMap=crossfire\r\nPing=35\r\nPlayers=3/16\r\nInfo=Capture mode|Dedicated//Linux Server|Password: No\r\n[10.0.0.2:27016]\r\nName=10.0.0.2:27016\r\nMap=\r\nPing=???\r\nPlayers=\r\nInfo=\f[Servers]\r\n1=10.0.0.1:27015\r\n2=10.0.0.3:27017\r\nTotal=3\r\n[Favorites]\r\n1=10.0.0.2:27016\r\nTotal=2\r\n'
+seed servers records '[10.0.0.1:27015]\nName=Zone\nPing=12-30-450\n\n[10.0.0.9:1]\nName=after the blank line\n'
+seed friends names 'Gordon\r\nAlyx\r\n\r\nbarney\r\nGORDON\r\n'
+seed friends bare 'one\rtwo\nthree'
+
+# znktool.conf: the texts at their widths, then flags and little-endian numbers.
+field() { printf '%s' "$1"; head -c $(( $2 - ${#1} )) /dev/zero; }
+mkdir -p "$corpus/settings"
+{ field /home/gordon/hl/hl.sh 300; field znk 20; field '-nojoy -noipx' 1000; field 192.0.2.10 100
+  printf '\x01\x00\x01\x00\x00\x01' # always on top, console, dust trails, 3D rocks, 32 bpp, numeric ping
+  printf '\x02\x00\x00\x00\x01\x00\x00\x00\x00\x00\x80\x3f\x00\x00\x00\x00' # fx, beam, time-out 1.0, priority
+  printf '\x01\x00\x00\x00\x01\x02\x00\x00\x00\x00\x00'  # sort columns and flags, WON master
+  field 'Zone Night' 200
+  printf '\x01\x00\x87\x69\x00\x00\x10\x00\x00\x00\x00\x01' # dedicated, LAN, port 27015, 16 players, MP3 flags
+} > "$corpus/settings/record"
+head -c 1420 "$corpus/settings/record" > "$corpus/settings/short"
+
+# The logo clip: a 2 x 2 palettised movie of two frames, stored as rows or BI_RLE8, the second
+# frame an empty chunk (a repeat).
+le32() { printf "\\\\x%02x\\\\x%02x\\\\x%02x\\\\x%02x" $(( $1 & 255 )) $(( ($1 >> 8) & 255 )) $(( ($1 >> 16) & 255 )) $(( $1 >> 24 )); }
+avi() { # compression, frame chunk id, frame bytes (printf format, 8 bytes)
+  printf "RIFF$(le32 248)AVI LIST$(le32 200)hdrl"
+  printf "avih$(le32 56)$(le32 100000)"; head -c 52 /dev/zero
+  printf "LIST$(le32 124)strlstrh$(le32 56)vids"; head -c 16 /dev/zero
+  printf "$(le32 1)$(le32 10)"; head -c 28 /dev/zero
+  printf "strf$(le32 48)$(le32 40)$(le32 2)$(le32 2)\\x01\\x00\\x08\\x00$(le32 $1)$(le32 8)"
+  printf "$(le32 0)$(le32 0)$(le32 2)$(le32 0)\\x00\\x00\\xff\\x00\\xff\\xff\\xff\\x00"
+  printf "LIST$(le32 28)movi$2$(le32 8)$3$2$(le32 0)"
+}
+mkdir -p "$corpus/avi"
+avi 0 00db '\x00\x01\x00\x00\x01\x00\x00\x00' > "$corpus/avi/rows"
+avi 1 00dc '\x02\x00\x00\x00\x02\x01\x00\x01' > "$corpus/avi/rle"
+
 failed=()
 printf '%-14s %8s %12s %10s %s\n' target seconds executions exec/s result
 for t in "${targets[@]}"; do
-  options=(-max_total_time="$seconds" -max_len=4300 -timeout=10 -print_final_stats=1
-           -artifact_prefix="$artifacts/$t-")
-  if [ "$t" = info ]; then
-    options+=(-dict="$root/fuzz/info.dict")
+  # Datagrams and small text files fit in 4300 bytes; a clip needs room for a few frames.
+  length=4300
+  if [ "$t" = avi ]; then
+    length=16384
   fi
-  if [ "$t" = tags ]; then
-    options+=(-dict="$root/fuzz/tags.dict")
+  options=(-max_total_time="$seconds" -max_len="$length" -timeout=10 -print_final_stats=1
+           -artifact_prefix="$artifacts/$t-")
+  if [ -f "$root/fuzz/$t.dict" ]; then
+    options+=(-dict="$root/fuzz/$t.dict")
   fi
   log="$logs/$t.log"
   start=$(date +%s)
