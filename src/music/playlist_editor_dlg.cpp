@@ -437,7 +437,14 @@ void CPlaylistEditorDlg::SavePlaylistFile()
         for (size_t i = loaderDelivered_; i < loaderLines_.size(); ++i)
             entries.push_back(loaderLines_[i]);
     }
-    ::SavePlaylistFile(PlaylistPath(), entries);
+    Saved(::SavePlaylistFile(PlaylistPath(), entries));
+}
+
+void CPlaylistEditorDlg::Saved(bool saved) const
+{
+    // Without its mod folder there is no game to save a playlist for: nothing to tell.
+    const std::string path = PlaylistPath();
+    ctx_.Saved(path, saved || !FolderExists(JoinPath(ctx_.settings.gameFolder, ctx_.settings.modFolder)));
 }
 
 void CPlaylistEditorDlg::ReloadPlaylist()
@@ -535,7 +542,7 @@ void CPlaylistEditorDlg::AddToPlaylist(const std::string& path)
 {
     const StreamTexts texts = MeasureStream(*audio_, path, false);
     playlist_->AppendEntry(path, texts.length, texts.bitrate);
-    AppendToPlaylistFile(PlaylistPath(), path);
+    Saved(AppendToPlaylistFile(PlaylistPath(), path));
 }
 
 void CPlaylistEditorDlg::AddSelected()
@@ -577,7 +584,7 @@ void CPlaylistEditorDlg::ClearPlaylist()
 {
     // A load still running would bring the old entries back.
     AbandonLoad();
-    ClearPlaylistFile(PlaylistPath());
+    Saved(ClearPlaylistFile(PlaylistPath()));
     playlist_->DeleteAllItems();
 }
 

@@ -82,6 +82,8 @@ public:
 
     // Rewrites playlist.txt from the list (and, while a load runs, the lines not yet loaded).
     void SavePlaylistFile();
+    // Tells the user once when the playlist file could not be written.
+    void Saved(bool saved) const;
 
     int selectionSource() const { return selectionSource_; }
     QComboBox* drives() const { return drives_; }

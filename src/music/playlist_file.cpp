@@ -70,7 +70,7 @@ bool SavePlaylistFile(const std::string& path, const std::vector<std::string>& e
     std::vector<std::string> lines;
     lines.reserve(entries.size());
     for (const std::string& entry : entries)
-        lines.push_back(WithoutInvalidMarker(entry));
+        lines.push_back(OneLine(WithoutInvalidMarker(entry)));
     MakePlaylistFolder(path);
     return WriteTextLines(path, lines, true);
 }
@@ -88,7 +88,8 @@ bool AppendToPlaylistFile(const std::string& path, const std::string& line)
         if (last != '\n' && last != '\r' && last != EOF)
             text = "\r\n";
     }
-    text += line + "\r\n";
+    // A file name with a line break in it stays one entry (one that names no file).
+    text += OneLine(line) + "\r\n";
     std::fseek(file, 0, SEEK_END);
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     return std::fclose(file) == 0 && written;
@@ -112,7 +113,7 @@ bool RemovePlaylistLine(const std::string& path, const std::string& text)
 bool ClearPlaylistFile(const std::string& path)
 {
     MakePlaylistFolder(path);
-    return WriteFileAtomic(path, std::string());
+    return WriteTextFile(path, std::string());
 }
 
 bool HasPlsExtension(const std::string& path)

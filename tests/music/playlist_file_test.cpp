@@ -221,3 +221,15 @@ TEST(PlsFields, LengthAndTitle)
     EXPECT_FALSE(HasPlsExtension("a.PLS"));
     EXPECT_FALSE(HasPlsExtension("a.pls.txt"));
 }
+
+// An editor's byte-order mark is not part of the first entry, and stays at the file's start.
+TEST_F(PlaylistFiles, AByteOrderMarkHidesNoEntryAndStays)
+{
+    const std::string bom = "\xEF\xBB\xBF";
+    WriteText(playlist, bom + Abs("a.mp3") + "\r\n" + Abs("b.mp3") + "\r\n");
+    ASSERT_TRUE(RemovePlaylistLine(playlist, Abs("a.mp3")));
+    ASSERT_TRUE(AppendToPlaylistFile(playlist, Abs("c\nd.mp3")));
+    EXPECT_EQ(ReadText(playlist), bom + Abs("b.mp3") + "\r\n" + Abs("c d.mp3") + "\r\n");
+    ASSERT_TRUE(ClearPlaylistFile(playlist));
+    EXPECT_EQ(ReadText(playlist), bom);
+}
