@@ -2,6 +2,7 @@
 
 #include "settings/app_settings.h"
 #include "core/path.h"
+#include "core/thread_handoff.h"
 #include "ui/control_id.h"
 #include "gameconfig/hl_scanner.h"
 #include "platform/platform.h"
@@ -50,10 +51,12 @@ CFindHLThread::~CFindHLThread()
 {
     stopRequested = true;
     wait();
+    MarkHandOffReceived(this);
 }
 
 void CFindHLThread::run()
 {
+    const HandOffAtExit handOff(this);
     // owner is only tested here, never dereferenced: QPointer's null test reads an atomic, and
     // a signal sent just as the dialog goes away is dropped with its connection.
     if (!owner.isNull())
@@ -224,4 +227,5 @@ void CFindHLDlg::StopAndWait(CFindHLThread& scanner)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     // The scan has ended its work; join the thread so that the QThread may be destroyed.
     scanner.wait();
+    MarkHandOffReceived(&scanner);
 }

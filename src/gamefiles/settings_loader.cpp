@@ -1,5 +1,7 @@
 #include "gamefiles/settings_loader.h"
 
+#include "core/thread_handoff.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <algorithm>
@@ -15,6 +17,7 @@ CSettingsLoader::~CSettingsLoader()
         // The steps only read files; nothing it sends is wanted any more.
         thread_->disconnect(this);
         thread_->wait();
+        MarkHandOffReceived(thread_);
         delete thread_;
     }
 }
@@ -49,6 +52,7 @@ void CSettingsLoader::OnRunEnded()
 {
     if (thread_) {
         thread_->wait();
+        MarkHandOffReceived(thread_);
         delete thread_;
         thread_ = nullptr;
     }
@@ -84,14 +88,16 @@ void CSettingsThread::run()
         LoaderApply apply = w.step ? w.step(input_) : LoaderApply();
         if (!apply)
             continue;
-        // The page is looked at on the window thread only: one gone by then gets nothing.
-        QMetaObject::invokeMethod(
-            receiver_, [owner = std::move(w.owner), apply = std::move(apply)] {
-                if (owner)
-                    apply();
-            },
-            Qt::QueuedConnection);
+        // The page is looked at on the window thread only: one gone by then gets nothing. What
+        // the step read crosses in the queued call.
+        QMetaObject::invokeMethod(receiver_, QueuedHandOff([owner = std::move(w.owner), apply = std::move(apply)] {
+                                      if (owner)
+                                          apply();
+                                  }),
+                                  Qt::QueuedConnection);
     }
     // Behind every result, in the receiver's queue.
     Q_EMIT runEnded();
+    // What the run left in this object is the window thread's once it has waited for the run.
+    MarkHandOffSent(this);
 }

@@ -2,6 +2,7 @@
 
 #include "ui/display_text.h"
 #include "core/path.h"
+#include "core/thread_handoff.h"
 #include "launch/launch_command.h"
 #include "platform/platform.h"
 #include "settings/server_store.h"
@@ -28,8 +29,21 @@ CHLThread::CHLThread(const AppSettings& settings, std::string commandLine, Execu
     setObjectName("CHLThread");
 }
 
+CHLThread::~CHLThread()
+{
+    // Reached through finished(): the run is over.
+    MarkHandOffReceived(this);
+}
+
+qint64 CHLThread::startedPid() const
+{
+    MarkHandOffReceived(this);
+    return pid_;
+}
+
 void CHLThread::run()
 {
+    const HandOffAtExit handOff(this);
     const std::string program = executable_ == Executable::Client
                                     ? settings_.gameFolder + kPathSeparator + settings_.exeName
                                     : settings_.GetExePath(true);

@@ -21,9 +21,11 @@ public:
     CHLThread(const AppSettings& settings, std::string commandLine, Executable executable,
               std::optional<std::vector<std::string>> arguments = std::nullopt);
 
+    ~CHLThread() override;
+
     const std::string& commandLine() const { return commandLine_; }
     // The process started (0 when it could not be), valid once the thread has finished.
-    qint64 startedPid() const { return pid_; }
+    qint64 startedPid() const;
 
     // How long the priority step waits for the game's window before it gives up.
     static constexpr int kWindowWaitMs = 60000;

@@ -492,18 +492,19 @@ void CPlaylistEditorDlg::AbandonLoad()
     loaderLines_.clear();
 }
 
-void CPlaylistEditorDlg::OnLinesRead(const std::vector<std::string>& lines)
+void CPlaylistEditorDlg::OnLinesRead()
 {
     if (sender() != loader_ || loaderAbandoned_)
         return;
-    loaderLines_ = lines;
+    loaderLines_ = loader_->TakeLines();
     loaderLinesKnown_ = true;
 }
 
-void CPlaylistEditorDlg::OnRowsLoaded(const std::vector<PlaylistRow>& rows)
+void CPlaylistEditorDlg::OnRowsLoaded()
 {
     if (sender() != loader_ || loaderAbandoned_)
         return;
+    const std::vector<PlaylistRow> rows = loader_->TakeRows();
     for (const PlaylistRow& row : rows)
         playlist_->AppendEntry(row.file, row.length, row.bitrate);
     loaderDelivered_ += rows.size();

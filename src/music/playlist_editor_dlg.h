@@ -111,8 +111,8 @@ private:
     void OnPlaylistClick();
     void OnPlaylistDoubleClick();
     void OnPlaylistRightClick();
-    void OnLinesRead(const std::vector<std::string>& lines);
-    void OnRowsLoaded(const std::vector<PlaylistRow>& rows);
+    void OnLinesRead();
+    void OnRowsLoaded();
     void OnLoaderFinished();
     // Stops the running load and drops whatever it still sends.
     void AbandonLoad();

@@ -2,11 +2,14 @@
 
 #include "core/path.h"
 #include "core/text_file.h"
+#include "core/thread_handoff.h"
 #include "music/mp3_measure.h"
 #include "music/playlist_file.h"
 #include "platform/platform.h"
 
 #include <chrono>
+#include <iterator>
+#include <utility>
 
 CPlayListThread::CPlayListThread(Input input, AudioLibrary& audio, QObject* parent)
     : QThread(parent), input_(std::move(input)), audio_(audio)
@@ -18,21 +21,44 @@ CPlayListThread::~CPlayListThread()
 {
     RequestStop();
     wait();
+    MarkHandOffReceived(this);
+}
+
+std::vector<std::string> CPlayListThread::TakeLines()
+{
+    const std::lock_guard lock(mutex_);
+    return std::exchange(lines_, {});
+}
+
+std::vector<PlaylistRow> CPlayListThread::TakeRows()
+{
+    const std::lock_guard lock(mutex_);
+    return std::exchange(rows_, {});
 }
 
 void CPlayListThread::run()
 {
+    const HandOffAtExit handOff(this);
     platform::LowerCurrentThreadPriority();
     std::vector<std::string> lines;
     ReadTextLines(input_.playlistPath, lines);
-    Q_EMIT linesRead(lines);
+    {
+        const std::lock_guard lock(mutex_);
+        lines_ = lines;
+    }
+    Q_EMIT linesRead();
 
     using Clock = std::chrono::steady_clock;
     std::vector<PlaylistRow> batch;
     auto lastSent = Clock::now();
     auto send = [&] {
-        if (!batch.empty())
-            Q_EMIT rowsLoaded(batch);
+        if (!batch.empty()) {
+            {
+                const std::lock_guard lock(mutex_);
+                rows_.insert(rows_.end(), std::make_move_iterator(batch.begin()), std::make_move_iterator(batch.end()));
+            }
+            Q_EMIT rowsLoaded();
+        }
         batch.clear();
         lastSent = Clock::now();
     };

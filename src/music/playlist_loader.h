@@ -1,6 +1,7 @@
 #pragma once
 #include <QThread>
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -15,9 +16,10 @@ struct PlaylistRow {
 };
 
 // CPlayListThread: loads playlist.txt for the Playlist Editor, resolving each line and measuring
-// each file, at the lowest priority. It never touches a widget: what it finds goes out as
-// signals, queued to the window thread, the lines first, then the entries in file order, a few
-// at a time so the window stays quick while thousands arrive.
+// each file, at the lowest priority. It never touches a widget: what it finds waits under its
+// lock, announced by signals queued to the window thread, the lines first, then the entries in
+// file order, a few at a time so the window stays quick while thousands arrive. The window
+// thread takes them with TakeLines() and TakeRows().
 class CPlayListThread : public QThread {
     Q_OBJECT
 public:
@@ -38,15 +40,20 @@ public:
     // The load stops after the entry it is on; what it sent so far stays sent.
     void RequestStop() { stop_ = true; }
 
+    // What the signals announced and no one has taken yet.
+    std::vector<std::string> TakeLines();
+    std::vector<PlaylistRow> TakeRows();
+
     // Most entries in one delivery, and the longest a found entry waits to be sent.
     static constexpr int kBatchRows = 64;
     static constexpr int kBatchMs = 15;
 
 Q_SIGNALS:
-    // The lines of playlist.txt as read (none when it is missing), before any entry.
-    void linesRead(const std::vector<std::string>& lines);
-    // The next entries, in file order.
-    void rowsLoaded(const std::vector<PlaylistRow>& rows);
+    // The lines of playlist.txt as read (none when it is missing) wait in TakeLines(), before
+    // any entry.
+    void linesRead();
+    // The next entries wait in TakeRows(), in file order.
+    void rowsLoaded();
 
 protected:
     void run() override;
@@ -55,4 +62,7 @@ private:
     const Input input_;
     AudioLibrary& audio_;
     std::atomic<bool> stop_ {false};
+    std::mutex mutex_;
+    std::vector<std::string> lines_; // guarded by mutex_
+    std::vector<PlaylistRow> rows_;  // guarded by mutex_
 };

@@ -1,6 +1,7 @@
 #include "query/resolve_thread.h"
 
 #include "core/address.h"
+#include "core/thread_handoff.h"
 
 #include <QHostInfo>
 
@@ -21,8 +22,15 @@ CResolveThread* CResolveThread::StartIfNeeded(const QString& text, QObject* rece
     return thread;
 }
 
+CResolveThread::~CResolveThread()
+{
+    // Reached through finished(): the run is over.
+    MarkHandOffReceived(this);
+}
+
 void CResolveThread::run()
 {
+    const HandOffAtExit handOff(this);
     // "host:27011" is a host and a port: the host is looked up and the port kept, so that the
     // master server is asked where the user said.
     const int colon = text_.indexOf(':');

@@ -10,6 +10,7 @@ class CResolveThread : public QThread {
     Q_OBJECT
 public:
     explicit CResolveThread(QString text, QObject* parent = nullptr);
+    ~CResolveThread() override;
 
     // Starts a lookup when the text is not already an address; nullptr when there is nothing
     // to look up. onResolved runs on receiver's (the window's) thread.

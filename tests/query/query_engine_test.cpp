@@ -9,6 +9,7 @@
 #include "query/protocol.h"
 #include "query/query_engine.h"
 #include "query/resolve_thread.h"
+#include "serving_thread.h"
 #include "sim_farm.h"
 
 #include <QHostInfo>
@@ -37,39 +38,30 @@ public:
 
     explicit ReplyingPeer(Answer answer) : answer_(std::move(answer))
     {
-        context_->moveToThread(&thread_);
-        thread_.start();
-        QMetaObject::invokeMethod(
-            context_,
+        thread_.Serve(
             [this] {
-                auto* socket = new QUdpSocket(context_);
-                socket->bind(QHostAddress::LocalHost, 0);
-                port_ = socket->localPort();
-                QObject::connect(socket, &QUdpSocket::readyRead, socket, [this, socket] {
-                    while (socket->hasPendingDatagrams()) {
-                        const QNetworkDatagram request = socket->receiveDatagram();
+                socket_ = new QUdpSocket;
+                socket_->bind(QHostAddress::LocalHost, 0);
+                port_ = socket_->localPort();
+                QObject::connect(socket_, &QUdpSocket::readyRead, socket_, [this] {
+                    while (socket_->hasPendingDatagrams()) {
+                        const QNetworkDatagram request = socket_->receiveDatagram();
                         for (const QByteArray& reply : answer_(request.data()))
-                            socket->writeDatagram(request.makeReply(reply));
+                            socket_->writeDatagram(request.makeReply(reply));
                     }
                 });
+                return true;
             },
-            Qt::BlockingQueuedConnection);
-    }
-
-    ~ReplyingPeer()
-    {
-        QMetaObject::invokeMethod(context_, [this] { delete context_; }, Qt::BlockingQueuedConnection);
-        thread_.quit();
-        thread_.wait();
+            [this] { delete socket_; });
     }
 
     std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
 
 private:
     Answer answer_;
-    QThread thread_;
-    QObject* context_ = new QObject;
+    QUdpSocket* socket_ = nullptr;
     quint16 port_ = 0;
+    sim::ServingThread thread_{"ReplyingPeer"}; // last: stopped before the rest goes
 };
 
 // The command word of a request: the text after FF FF FF FF.

@@ -1,9 +1,9 @@
 #include "sim_farm.h"
 
+#include "serving_thread.h"
+
 #include <QHostAddress>
-#include <QMetaObject>
 #include <QNetworkDatagram>
-#include <QThread>
 #include <QTimer>
 #include <QUdpSocket>
 #include <QtEndian>
@@ -476,15 +476,18 @@ bool SimFarm::StartInOwnThread(std::string* error)
             *error = "the farm is already running";
         return false;
     }
-    thread_ = std::make_unique<QThread>();
-    thread_->setObjectName("SimFarm");
-    context_ = new QObject;
-    context_->moveToThread(thread_.get());
-    thread_->start();
-    bool ok = false;
+    thread_ = std::make_unique<ServingThread>("SimFarm");
     std::string bindError;
-    QMetaObject::invokeMethod(
-        context_, [this, &ok, &bindError] { ok = BindAll(&bindError); }, Qt::BlockingQueuedConnection);
+    // The sockets and their parent are made, and closed, in the farm's thread.
+    const bool ok = thread_->Serve(
+        [this, &bindError] {
+            context_ = new QObject;
+            return BindAll(&bindError);
+        },
+        [this] {
+            CloseAll();
+            delete context_;
+        });
     if (!ok) {
         if (error)
             *error = bindError;
@@ -560,10 +563,7 @@ void SimFarm::Stop()
     if (!context_)
         return;
     if (thread_) {
-        QMetaObject::invokeMethod(context_, [this] { CloseAll(); }, Qt::BlockingQueuedConnection);
-        thread_->quit();
-        thread_->wait();
-        delete context_;
+        thread_->Stop();
         thread_.reset();
     } else {
         CloseAll();

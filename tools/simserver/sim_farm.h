@@ -13,7 +13,6 @@
 
 class QHostAddress;
 class QObject;
-class QThread;
 class QUdpSocket;
 
 // Game servers and master servers on 127.0.0.1, for tests, benchmarks and the demo.
@@ -25,6 +24,8 @@ class QUdpSocket;
 // Start() and Stop() belong to the thread that owns the farm object.
 
 namespace sim {
+
+class ServingThread;
 
 // Milliseconds of std::chrono::steady_clock, the clock of the record's timestamps.
 int64_t SteadyNowMs();
@@ -162,7 +163,7 @@ private:
     int maxInFlight_ = 0;  // guarded by mutex_
     RequestObserver observer_;
     QObject* context_ = nullptr;  // parent of the sockets, in the thread serving them
-    std::unique_ptr<QThread> thread_;
+    std::unique_ptr<ServingThread> thread_;
 };
 
 }  // namespace sim
