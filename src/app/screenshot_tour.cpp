@@ -166,6 +166,8 @@ void ScreenshotTour::ShootPlaylist(CMainDlg* main)
     if (page->viewers().count() == 0)
         return;
     CMP3InfoDlg* viewer = page->viewers().viewers().back();
+    for (int waited = 0; !viewer->filled() && waited < 5000; waited += 20)
+        Pump(20);
     Pump(100);
     Shoot(viewer, "mp3-info");
     viewer->close();

@@ -1,5 +1,6 @@
 #include "music/mp3_info_dlg.h"
 
+#include "core/thread_handoff.h"
 #include "music/mp3_measure.h"
 #include "music/mp3_tags.h"
 #include "ui/control_id.h"
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QThread>
 
 #include <algorithm>
 
@@ -35,6 +37,12 @@ constexpr int kLabelWidth = 38;
 
 } // namespace
 
+struct CMP3InfoDlg::Facts {
+    Mp3Tags tags;
+    StreamTexts accurate;
+    std::string vbr;
+};
+
 CMP3InfoDlg::CMP3InfoDlg(const std::string& path, AudioLibrary& audio, QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       path_(path)
@@ -43,9 +51,25 @@ CMP3InfoDlg::CMP3InfoDlg(const std::string& path, AudioLibrary& audio, QWidget* 
     setWindowTitle("Mp3 Info");
     setModal(false);
     CreateWidgets();
-    Fill(audio);
+    // What the thread found comes back queued to the window: gone by then, it gets nothing.
+    reader_ = QThread::create([this, path = path_, &audio] {
+        const HandOffAtExit handOff(this);
+        Facts facts = Read(path, audio);
+        QMetaObject::invokeMethod(this, QueuedHandOff([this, facts = std::move(facts)] { Fill(facts); }),
+                                  Qt::QueuedConnection);
+    });
+    reader_->setObjectName("CMp3InfoReader");
+    reader_->start(QThread::LowPriority);
     // However it closes (Close, Escape, the close box), the window goes.
     connect(this, &QDialog::finished, this, &QObject::deleteLater);
+}
+
+CMP3InfoDlg::~CMP3InfoDlg()
+{
+    // One file's reading: it ends on its own, and the audio library must not close under it.
+    reader_->wait();
+    MarkHandOffReceived(this);
+    delete reader_;
 }
 
 void CMP3InfoDlg::CreateWidgets()
@@ -69,21 +93,30 @@ QLineEdit* CMP3InfoDlg::field(int id) const
     return FindControl<QLineEdit>(this, id);
 }
 
-void CMP3InfoDlg::Fill(AudioLibrary& audio)
+CMP3InfoDlg::Facts CMP3InfoDlg::Read(const std::string& path, AudioLibrary& audio)
 {
-    const Mp3Tags tags = ReadMp3Tags(path_);
+    Facts facts;
+    facts.tags = ReadMp3Tags(path);
+    facts.accurate = MeasureStream(audio, path, true);
+    facts.vbr = DetectVariableBitrate(audio, path, facts.accurate);
+    return facts;
+}
+
+void CMP3InfoDlg::Fill(const Facts& facts)
+{
+    const Mp3Tags& tags = facts.tags;
     const std::pair<int, const std::string*> texts[] = {
         {IdAlbum, &tags.album}, {IdTitle, &tags.title}, {IdArtist, &tags.artist}, {IdYear, &tags.year},
         {IdComment, &tags.comment}, {IdGenre, &tags.genre}, {IdTrack, &tags.track}};
     for (const auto& [id, text] : texts)
         field(id)->setText(DisplayText(*text));
 
-    const StreamTexts accurate = MeasureStream(audio, path_, true);
-    field(IdLength)->setText(QString::fromStdString(accurate.length));
-    field(IdBitrate)->setText(QString::fromStdString(accurate.bitrate));
-    field(IdVbr)->setText(QString::fromStdString(DetectVariableBitrate(audio, path_, accurate)));
+    field(IdLength)->setText(QString::fromStdString(facts.accurate.length));
+    field(IdBitrate)->setText(QString::fromStdString(facts.accurate.bitrate));
+    field(IdVbr)->setText(QString::fromStdString(facts.vbr));
     // No MPEG header found at all: not MPEG, as far as anyone can tell.
     field(IdVersion)->setText(QString::fromStdString(MpegVersionText(tags.hasMpegHeader ? tags.mpegVersion : -1)));
+    filled_ = true;
 }
 
 CMp3InfoViewers::CMp3InfoViewers(QObject* parent) : QObject(parent) {}

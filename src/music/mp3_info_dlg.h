@@ -7,6 +7,7 @@
 
 class AudioLibrary;
 class QLineEdit;
+class QThread;
 
 // "Mp3 Info": the tags of one MP3 file beside its measured length and bitrate, whether its
 // bitrate varies, and its MPEG version. Only shows; nothing goes back to the file. A small tool
@@ -32,17 +33,27 @@ public:
         IdVbr = 1012,
     };
 
-    // Reads the file's tags and measures it; audio must outlive the window.
+    // Reads the file's tags and measures it on a thread of its own, filling the fields when it
+    // is done; audio must outlive the window. A large file or a huge tag never holds up the
+    // window, whatever it costs.
     CMP3InfoDlg(const std::string& path, AudioLibrary& audio, QWidget* parent);
+    // Waits for the reading still going.
+    ~CMP3InfoDlg() override;
 
     const std::string& path() const { return path_; }
     QLineEdit* field(int id) const;
+    // Whether the fields show what the file holds yet.
+    bool filled() const { return filled_; }
 
 private:
+    struct Facts;
     void CreateWidgets();
-    void Fill(AudioLibrary& audio);
+    static Facts Read(const std::string& path, AudioLibrary& audio);
+    void Fill(const Facts& facts);
 
     std::string path_;
+    QThread* reader_ = nullptr;
+    bool filled_ = false;
 };
 
 // The tag viewers open at a time. A viewer leaves the list when it closes; whatever is still

@@ -111,7 +111,8 @@ TEST_F(MusicInApp, TagViewerWorksWhileTheMainWindowIsModal)
         QTest::mouseClick(FindById<QPushButton>(Page(), 1108), Qt::LeftButton);
         if (Page()->viewers().count() == 1) {
             CMP3InfoDlg* viewer = Page()->viewers().viewers()[0];
-            title = viewer->field(CMP3InfoDlg::IdTitle)->text();
+            if (QTest::qWaitFor([viewer] { return viewer->filled(); }, 5000))
+                title = viewer->field(CMP3InfoDlg::IdTitle)->text();
             // Owned by the main window: a transient child of the modal window, which its modal loop
             // leaves usable (a window of no owner would be blocked on a desktop).
             owned = viewer->parentWidget() == main && viewer->windowHandle() &&

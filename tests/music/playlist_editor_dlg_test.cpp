@@ -662,6 +662,8 @@ TEST_F(PlaylistPage, TagViewersOpenSideBySide)
     ASSERT_EQ(page->viewers().count(), 2);
     CMP3InfoDlg* first = page->viewers().viewers()[0];
     CMP3InfoDlg* second = page->viewers().viewers()[1];
+    // Read off the window thread: the fields fill a moment later.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return first->filled() && second->filled(); }, 5000));
     EXPECT_EQ(first->windowTitle(), "Mp3 Info");
     EXPECT_TRUE(first->isVisible());
     EXPECT_FALSE(first->isModal());
