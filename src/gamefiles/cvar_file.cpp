@@ -85,13 +85,22 @@ std::string CvarFiles::Path(const std::string& file) const
     return JoinPath(modFolder_, file);
 }
 
-bool CvarFiles::Rewrite(const std::string& path, const std::string& before, const std::string& after) const
+bool CvarFiles::Rewrite(const std::string& path, const std::function<std::string(const std::string&)>& change) const
 {
-    // A write-back of the value just read changes nothing: the file (and its date) stay as they
-    // are, and a large file is not written again and again while the pages fill.
-    if (after == before)
+    // A missing file means the game is not where the settings say (or not installed yet); a
+    // file made here would hold one line and hide the game's defaults once it is.
+    if (!FileExists(path))
         return true;
-    const bool written = WriteFileAtomic(path, after);
+    std::string before;
+    bool written = ReadWholeFile(path, before);
+    if (written) {
+        // A write-back of the value just read changes nothing: the file (and its date) stay as
+        // they are, and a large file is not written again and again while the pages fill.
+        const std::string after = change(before);
+        if (after == before)
+            return true;
+        written = WriteFileAtomic(path, after);
+    }
     if (report_)
         report_(path, written);
     return written;
@@ -99,32 +108,23 @@ bool CvarFiles::Rewrite(const std::string& path, const std::string& before, cons
 
 bool CvarFiles::WriteCvar(const std::string& file, const std::string& key, const std::string& value, bool tabbed) const
 {
-    // A missing file means the game is not where the settings say (or not installed yet); a
-    // file made here would hold one line and hide the game's defaults once it is.
-    const std::string path = Path(file);
-    if (!FileExists(path))
-        return true;
-    std::string before;
-    if (!ReadWholeFile(path, before)) {
-        if (report_)
-            report_(path, false);
-        return false;
-    }
     const std::string newLine = key + Separator(tabbed) + '"' + OneLine(value) + '"';
-    bool replaced = false;
-    size_t lines = 0;
-    std::string after = Rewritten(before, lines, [&](std::string_view line) -> std::optional<std::string_view> {
-        if (replaced || !LineHasKey(line, key))
-            return line;
-        replaced = true;
-        return std::string_view(newLine);
+    return Rewrite(Path(file), [&](const std::string& before) {
+        bool replaced = false;
+        size_t lines = 0;
+        std::string after = Rewritten(before, lines, [&](std::string_view line) -> std::optional<std::string_view> {
+            if (replaced || !LineHasKey(line, key))
+                return line;
+            replaced = true;
+            return std::string_view(newLine);
+        });
+        if (!replaced) {
+            if (lines > 0)
+                after += "\r\n";
+            after += newLine;
+        }
+        return after;
     });
-    if (!replaced) {
-        if (lines > 0)
-            after += "\r\n";
-        after += newLine;
-    }
-    return Rewrite(path, before, after);
 }
 
 void CvarFiles::LoadCvarText(const std::string& file)
@@ -191,21 +191,14 @@ bool CvarFiles::RemoveLines(const std::string& file, const std::string& key) con
     // Names starting with the separator address the program's own files next to it.
     const std::string path = !file.empty() && file[0] == kPathSeparator ? JoinPath(workFolder_, file.substr(1))
                                                                         : Path(file);
-    if (!FileExists(path))
-        return true;
-    std::string before;
-    if (!ReadWholeFile(path, before)) {
-        if (report_)
-            report_(path, false);
-        return false;
-    }
-    size_t lines = 0;
-    const std::string after = Rewritten(before, lines, [&](std::string_view line) -> std::optional<std::string_view> {
-        if (LineHasKey(line, key))
-            return std::nullopt;
-        return line;
+    return Rewrite(path, [&](const std::string& before) {
+        size_t lines = 0;
+        return Rewritten(before, lines, [&](std::string_view line) -> std::optional<std::string_view> {
+            if (LineHasKey(line, key))
+                return std::nullopt;
+            return line;
+        });
     });
-    return Rewrite(path, before, after);
 }
 
 int RemoveStaleGameTempFiles(const std::string& modFolderPath)

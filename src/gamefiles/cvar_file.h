@@ -78,7 +78,9 @@ public:
     const std::string& modFolder() const { return modFolder_; }
 
 private:
-    bool Rewrite(const std::string& path, const std::string& before, const std::string& after) const;
+    // Rewrites an existing file with change(its text), unless that changes nothing; told to the
+    // report. A missing file stays missing (true).
+    bool Rewrite(const std::string& path, const std::function<std::string(const std::string&)>& change) const;
 
     std::string modFolder_;
     std::string workFolder_;
