@@ -30,7 +30,7 @@ std::vector<int> CyclingRates(const std::vector<int>& kbps, int frames);
 int SamplesPerFrame(Mpeg version);
 int FrameBytes(Mpeg version, int kbps, int sampleRate);
 
-// The audio frames (and the Xing frame first when asked). Empty when the spec is impossible.
+// The audio frames (and the Xing frame first when asked). Empty when the stream asked for is impossible.
 std::string AudioFrames(const StreamSpec& spec);
 
 // A 128-byte ID3v1.1 tag (fields cut to their room; track 0 leaves the v1.1 track byte out).
