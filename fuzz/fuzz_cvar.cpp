@@ -60,7 +60,7 @@ void CheckWrite(CvarFiles& files, const std::vector<std::string>& before, const 
     FUZZ_CHECK(ReadTextLines(files.Path(kFile), after));
     std::vector<std::string> expected = before;
     auto replaced =
-        std::find_if(expected.begin(), expected.end(), [&](const std::string& line) { return line.starts_with(key); });
+        std::find_if(expected.begin(), expected.end(), [&](const std::string& line) { return LineHasKey(line, key); });
     const std::string written = key + (tabbed ? "\t\t" : " ") + '"' + value + '"';
     if (replaced != expected.end())
         *replaced = written;

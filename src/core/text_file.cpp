@@ -62,7 +62,9 @@ bool WriteTextLines(const std::string& path, const std::vector<std::string>& lin
 
 bool WriteTextFile(const std::string& path, std::string text)
 {
-    if (!StartsWithBom(text) && FileStartsWithBom(path))
+    // Also before a first line that itself starts with those bytes: the mark the readers skip is
+    // this one, and the line reads back whole.
+    if (StartsWithBom(text) || FileStartsWithBom(path))
         text.insert(0, kUtf8Bom);
     return WriteFileAtomic(path, text);
 }

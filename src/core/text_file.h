@@ -56,6 +56,6 @@ bool ReadTextLines(const std::string& path, std::vector<std::string>& lines);
 bool WriteTextLines(const std::string& path, const std::vector<std::string>& lines, bool breakAfterLast = true);
 
 // Replaces the text of a file that may start with a byte-order mark, through WriteFileAtomic: a
-// file that starts with one keeps it (the editor that put it there expects it back), and text is
-// given without it. A text that already starts with one is written as it is.
+// file that starts with one keeps it (the editor that put it there expects it back); text is given
+// without it, as the readers give it, and reads back as it was given.
 bool WriteTextFile(const std::string& path, std::string text);

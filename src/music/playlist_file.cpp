@@ -139,8 +139,6 @@ bool ImportPlaylist(const std::string& chosenPath, const std::string& playlistPa
         std::string text;
         if (!ReadWholeFile(chosenPath, text))
             return false;
-        if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
-            text.erase(0, 3);
         for (std::string& line : SplitLines(text))
             if (line.empty() || line[0] != '#')
                 lines.push_back(std::move(line));
