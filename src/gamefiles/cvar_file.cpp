@@ -5,6 +5,7 @@
 #include "core/text_file.h"
 #include "settings/app_settings.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <optional>
@@ -149,17 +150,26 @@ void CvarFiles::LoadCvarText(const std::string& file)
 
 std::string CvarFiles::ReadCvar(const std::string& key, const std::string& def, bool tabbed) const
 {
-    // The prefix always ends in its separator, so the empty lines of the text never match, nor
-    // does a longer name that starts with the key.
-    const std::string prefix = key + Separator(tabbed);
+    // The key's line is the one WriteCvar would replace: a bare name (a question to the game, not
+    // a value) is passed over. Its value follows the style's separator; written with another one
+    // (a tab in config.cfg, one tab in game.cfg) it still reads, its blanks skipped: read as
+    // absent, the page's fill would write an empty value over it.
+    const std::string separator = Separator(tabbed);
+    const std::string_view text = loadedText_;
     size_t start = 0;
-    while (start < loadedText_.size()) {
-        size_t end = loadedText_.find('\n', start);
-        if (end == std::string::npos)
-            end = loadedText_.size();
-        if (end - start >= prefix.size() && loadedText_.compare(start, prefix.size(), prefix) == 0)
-            return WithoutQuotes(
-                std::string_view(loadedText_).substr(start + prefix.size(), end - start - prefix.size()));
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        const std::string_view line = text.substr(start, end - start);
+        if (line.size() > key.size() && LineHasKey(line, key)) {
+            std::string_view rest = line.substr(key.size());
+            if (rest.starts_with(separator))
+                rest.remove_prefix(separator.size());
+            else
+                rest.remove_prefix(std::min(rest.find_first_not_of(" \t"), rest.size()));
+            return WithoutQuotes(rest);
+        }
         start = end + 1;
     }
     return def;

@@ -60,9 +60,10 @@ public:
     // Loads the file's lines, joined with line feeds, as the loaded text. A missing or unreadable
     // file loads as an empty text: no value of the file read before may pass for one of this file.
     void LoadCvarText(const std::string& file);
-    // The value of the first line of the loaded text that starts with key + (two tabs if
-    // tabbed, else one space): the rest of the line with every double quote removed; def when
-    // no line does.
+    // The value of the first line of the loaded text that has the key and something after it:
+    // the rest of the line after key + (two tabs if tabbed, else one space), or after the key and
+    // its blanks and tabs when written with another separator, with every double quote removed;
+    // def when no line does.
     std::string ReadCvar(const std::string& key, const std::string& def, bool tabbed) const;
     // The same read straight from the file, the separator not checked: the first line that has
     // the key gives the rest after len(key) + (2 if tabbed else 1) characters, quotes removed.

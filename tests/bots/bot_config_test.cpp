@@ -98,8 +98,9 @@ TEST_F(BotConfigTest, LoadReadsTheOptionsWithTheirDefaults)
     BotConfigRead read = ReadBotConfig(files);
     ASSERT_TRUE(read.exists);
     EXPECT_EQ(read.skill, 4);
-    // A line with one tab is not read: the default is shown.
-    EXPECT_EQ(read.numbers, (std::array<std::string, 3>{"6", "80", "60"}));
+    // A line with one tab is the key's line too: its value is shown (and so written back as it
+    // was, not replaced by the default).
+    EXPECT_EQ(read.numbers, (std::array<std::string, 3>{"6", "40", "60"}));
     // On only for "1"; absent ones at their defaults.
     EXPECT_EQ(read.switches, (std::array<bool, 7>{false, true, false, false, true, false, true}));
     // The reader takes the key as written in lower case; an empty value stays empty.

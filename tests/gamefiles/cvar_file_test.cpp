@@ -77,23 +77,27 @@ TEST_F(CvarTest, LfAndCrLinesReadLikeCrLfAndAreRewrittenWithCrLf)
     }
 }
 
-TEST_F(CvarTest, ReadCvarNeedsTheExactSeparatorAfterTheKey)
+// The line a write replaces is the line a read takes its value from, whatever the separator:
+// read as absent, a tab-separated value would be written over with an empty one at every start.
+TEST_F(CvarTest, ReadCvarTakesTheKeysLineWhateverItsSeparator)
 {
     Put("game.cfg", "// rules\r\n\r\n\"mp_fraglimit\"\t\t\"25\"\r\n\"mp_timelimit\"\t\"30\"\r\n\"mp_fraglimit\"\t\t\"99\"\r\n");
     files.LoadCvarText("game.cfg");
     EXPECT_EQ(files.ReadCvar("\"mp_fraglimit\"", "d", true), "25");
-    EXPECT_EQ(files.ReadCvar("\"mp_timelimit\"", "d", true), "d");
-    EXPECT_EQ(files.ReadCvar("\"mp_fraglimit\"", "d", false), "d");
+    EXPECT_EQ(files.ReadCvar("\"mp_timelimit\"", "d", true), "30");
+    EXPECT_EQ(files.ReadCvar("\"mp_fraglimit\"", "d", false), "25");
 
-    // With or without quotes a plain value reads back bare; a tab hides it, a second space
-    // stays in front of the value.
+    // With or without quotes a plain value reads back bare; after the style's own separator a
+    // second space stays in front of the value; a bare name is no value.
     Put("config.cfg", "cl_himodels \"1\"\r\ncl_dusttrails 1\r\nrate\t\"9999\"\r\nname  \"Player\"\r\nsensitivity\r\n");
     files.LoadCvarText("config.cfg");
     EXPECT_EQ(files.ReadCvar("cl_himodels", "d", false), "1");
     EXPECT_EQ(files.ReadCvar("cl_dusttrails", "d", false), "1");
-    EXPECT_EQ(files.ReadCvar("rate", "d", false), "d");
+    EXPECT_EQ(files.ReadCvar("rate", "d", false), "9999");
     EXPECT_EQ(files.ReadCvar("name", "d", false), " Player");
     EXPECT_EQ(files.ReadCvar("sensitivity", "d", false), "d");
+    files.WriteCvar("config.cfg", "rate", files.ReadCvar("rate", "", false), false);
+    EXPECT_NE(Get("config.cfg").find("rate \"9999\""), std::string::npos);
 }
 
 TEST_F(CvarTest, LoadedTextIsTheLastFileLoadedAndBelongsToItsObject)
