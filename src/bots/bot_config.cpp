@@ -59,8 +59,8 @@ BotConfigRead ReadBotConfig(CvarFiles& files)
     const auto readGameConfig = [&](const char* key, const char* def) {
         return haveGameConfig ? files.ReadCvar(key, def, true) : std::string(def);
     };
-    const int position = ReadNumber(readGameConfig(kBotSkillKey, "")) - 1;
-    read.skill = position >= 0 && position < kBotSkillCount ? position : -1;
+    const int skill = ReadNumber(readGameConfig(kBotSkillKey, ""));
+    read.skill = skill >= 1 && skill <= kBotSkillCount ? skill - 1 : -1;
     for (int i = 0; i < kBotNumberCount; ++i)
         read.numbers[i] = readGameConfig(kBotNumbers[i].key, kBotNumbers[i].byDefault);
 

@@ -107,7 +107,7 @@ TEST_F(BotConfigTest, LoadReadsTheOptionsWithTheirDefaults)
     EXPECT_EQ(read.chat, (std::array<std::string, 7>{"10", "35", "", "80", "10", "10", "50"}));
 
     // A skill that names no choice chooses none.
-    for (const char* value : {"0", "6", "fast", ""}) {
+    for (const char* value : {"0", "6", "fast", "", "-2147483648"}) {
         Put("game.cfg", std::string("\"bot_skill\"\t\t\"") + value + "\"");
         EXPECT_EQ(ReadBotConfig(files).skill, -1) << value;
     }
