@@ -1,4 +1,4 @@
-#include "bots/bot_config.h"
+#include "bots/model/bot_config.h"
 #include "core/text_file.h"
 #include "fuzz_files.h"
 

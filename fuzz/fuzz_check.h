@@ -1,5 +1,5 @@
 #pragma once
-#include "query/protocol.h"
+#include "query/model/protocol.h"
 
 #include <cstdio>
 #include <cstdlib>

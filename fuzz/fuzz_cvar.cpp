@@ -1,6 +1,6 @@
 #include "core/text_file.h"
 #include "fuzz_files.h"
-#include "gamefiles/cvar_file.h"
+#include "gamefiles/model/cvar_file.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "core/file_io.h"
 #include "fuzz_files.h"
-#include "music/playlist_file.h"
+#include "music/model/playlist_file.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #include "fuzz_check.h"
-#include "rcon/rcon_protocol.h"
+#include "rcon/model/rcon_protocol.h"
 
 #include <charconv>
 

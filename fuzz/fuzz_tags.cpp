@@ -1,5 +1,5 @@
 #include "fuzz_check.h"
-#include "music/mp3_tags.h"
+#include "music/audio/mp3_tags.h"
 
 // The tag viewer's reader on any file at all: it answers (the sanitizers watch TagLib's memory
 // too), the same way twice, with texts cut at their terminators and a version the window knows.

@@ -2,7 +2,7 @@
 #include "settings/app_settings.h"
 #include "settings/server_store.h"
 
-#include "music/audio_library.h"
+#include "music/audio/audio_library.h"
 #include "ui/page_context.h"
 
 #include <QString>

@@ -1,5 +1,5 @@
 #pragma once
-#include "bots/bot_config.h"
+#include "bots/model/bot_config.h"
 #include "gamefiles/settings_loader.h"
 #include "ui/page_context.h"
 

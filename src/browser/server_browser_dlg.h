@@ -1,6 +1,6 @@
 #pragma once
-#include "query/protocol.h"
-#include "query/server_rows.h"
+#include "query/model/protocol.h"
+#include "query/model/server_rows.h"
 #include "ui/page_context.h"
 
 #include <QTimer>

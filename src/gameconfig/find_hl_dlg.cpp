@@ -1,11 +1,11 @@
 #include "gameconfig/find_hl_dlg.h"
 
-#include "settings/app_settings.h"
 #include "core/path.h"
 #include "core/thread_handoff.h"
-#include "ui/control_id.h"
-#include "gameconfig/hl_scanner.h"
+#include "gameconfig/model/hl_scanner.h"
 #include "platform/platform.h"
+#include "settings/app_settings.h"
+#include "ui/control_id.h"
 
 #include <QFontMetrics>
 #include <QHBoxLayout>

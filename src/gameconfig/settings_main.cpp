@@ -3,7 +3,7 @@
 #include "core/address.h"
 #include "core/numbers.h"
 #include "core/path.h"
-#include "gamefiles/cvar_file.h"
+#include "gamefiles/model/cvar_file.h"
 #include "gamefiles/settings_loader.h"
 #include "platform/platform.h"
 #include "query/resolve_thread.h"

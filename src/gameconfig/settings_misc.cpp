@@ -2,7 +2,7 @@
 
 #include "core/numbers.h"
 #include "core/path.h"
-#include "gamefiles/cvar_file.h"
+#include "gamefiles/model/cvar_file.h"
 #include "gamefiles/settings_loader.h"
 #include "settings/app_settings.h"
 #include "ui/control_id.h"

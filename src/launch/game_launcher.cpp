@@ -1,11 +1,11 @@
 #include "launch/game_launcher.h"
 
-#include "ui/display_text.h"
 #include "core/path.h"
 #include "core/thread_handoff.h"
-#include "launch/launch_command.h"
+#include "launch/model/launch_command.h"
 #include "platform/platform.h"
 #include "settings/server_store.h"
+#include "ui/display_text.h"
 #include "ui/input_box.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include "music/mp3_info_dlg.h"
 
 #include "core/thread_handoff.h"
-#include "music/mp3_measure.h"
-#include "music/mp3_tags.h"
+#include "music/audio/mp3_measure.h"
+#include "music/audio/mp3_tags.h"
 #include "ui/control_id.h"
 #include "ui/dialog_units.h"
 #include "ui/display_text.h"

@@ -2,9 +2,9 @@
 
 #include "core/lcg.h"
 #include "core/path.h"
+#include "music/audio/mp3_measure.h"
+#include "music/model/playlist_file.h"
 #include "music/mp3_info_dlg.h"
-#include "music/mp3_measure.h"
-#include "music/playlist_file.h"
 #include "music/playlist_list_ctrl.h"
 #include "platform/platform.h"
 #include "settings/app_settings.h"

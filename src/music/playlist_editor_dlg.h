@@ -1,5 +1,5 @@
 #pragma once
-#include "music/audio_library.h"
+#include "music/audio/audio_library.h"
 #include "music/playlist_loader.h"
 #include "ui/page_context.h"
 

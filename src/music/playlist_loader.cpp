@@ -3,8 +3,8 @@
 #include "core/path.h"
 #include "core/text_file.h"
 #include "core/thread_handoff.h"
-#include "music/mp3_measure.h"
-#include "music/playlist_file.h"
+#include "music/audio/mp3_measure.h"
+#include "music/model/playlist_file.h"
 #include "platform/platform.h"
 
 #include <chrono>

@@ -1,6 +1,6 @@
 #include "query/player_search.h"
 
-#include "query/protocol.h"
+#include "query/model/protocol.h"
 #include "query/query_sockets.h"
 #include "settings/app_settings.h"
 

@@ -3,7 +3,7 @@
 #include "core/address.h"
 #include "platform/platform.h"
 #include "query/master_lookup.h"
-#include "query/protocol.h"
+#include "query/model/protocol.h"
 #include "settings/app_settings.h"
 #include "settings/server_store.h"
 

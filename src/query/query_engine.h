@@ -1,9 +1,9 @@
 #pragma once
 #include "query/master_lookup.h"
-#include "settings/app_settings.h"
-#include "query/protocol.h"
+#include "query/model/protocol.h"
+#include "query/model/server_rows.h"
 #include "query/query_sockets.h"
-#include "query/server_rows.h"
+#include "settings/app_settings.h"
 
 #include <QDeadlineTimer>
 #include <QObject>

@@ -1,7 +1,7 @@
 #include "query/query_sockets.h"
 
 #include "core/address.h"
-#include "query/protocol.h"
+#include "query/model/protocol.h"
 
 #include <QHostAddress>
 #include <QNetworkProxy>

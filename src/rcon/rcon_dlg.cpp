@@ -1,7 +1,7 @@
 #include "rcon/rcon_dlg.h"
 
 #include "rcon/custom_edit.h"
-#include "rcon/rcon_protocol.h"
+#include "rcon/model/rcon_protocol.h"
 #include "rcon/rcon_socket.h"
 #include "ui/control_id.h"
 #include "ui/dialog_units.h"

@@ -1,6 +1,6 @@
 #pragma once
 #include "query/query_sockets.h"
-#include "rcon/rcon_protocol.h"
+#include "rcon/model/rcon_protocol.h"
 
 #include <cstdint>
 #include <string>

@@ -1,5 +1,5 @@
 #pragma once
-#include "query/protocol.h"
+#include "query/model/protocol.h"
 #include "settings/server_store.h"
 #include "ui/page_context.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "server/map_cycle.h"
+#include "server/model/map_cycle.h"
 #include "ui/page_context.h"
 
 #include <QWidget>

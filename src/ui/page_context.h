@@ -1,5 +1,5 @@
 #pragma once
-#include "gamefiles/cvar_file.h"
+#include "gamefiles/model/cvar_file.h"
 
 #include <QString>
 #include <functional>

@@ -1,5 +1,5 @@
 #include "gamefiles/settings_loader.h"
-#include "music/audio_library.h"
+#include "music/audio/audio_library.h"
 #include "music/mp3_info_dlg.h"
 #include "music/playlist_editor_dlg.h"
 #include "music/playlist_list_ctrl.h"

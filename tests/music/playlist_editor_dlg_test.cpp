@@ -2,7 +2,7 @@
 #include "core/path.h"
 #include "core/report_rows.h"
 #include "gamefiles/settings_loader.h"
-#include "music/audio_library.h"
+#include "music/audio/audio_library.h"
 #include "music/mp3_info_dlg.h"
 #include "music/playlist_editor_dlg.h"
 #include "music/playlist_list_ctrl.h"

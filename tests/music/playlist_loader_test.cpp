@@ -1,4 +1,4 @@
-#include "music/audio_library.h"
+#include "music/audio/audio_library.h"
 #include "music/playlist_loader.h"
 
 #include "core/thread_handoff.h"

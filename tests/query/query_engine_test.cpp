@@ -1,16 +1,16 @@
-#include "settings/server_store.h"
 #include "browser/server_browser_dlg.h"
-#include "settings/app_settings.h"
-#include "ui/sort_list_ctrl.h"
-#include "core/compare_texts.h"
 #include "core/address.h"
+#include "core/compare_texts.h"
 #include "gamefiles/settings_loader.h"
 #include "query/master_lookup.h"
-#include "query/protocol.h"
+#include "query/model/protocol.h"
 #include "query/query_engine.h"
 #include "query/resolve_thread.h"
 #include "serving_thread.h"
+#include "settings/app_settings.h"
+#include "settings/server_store.h"
 #include "sim_farm.h"
+#include "ui/sort_list_ctrl.h"
 
 #include <QHostInfo>
 #include <QListWidget>

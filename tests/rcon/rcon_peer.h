@@ -1,5 +1,5 @@
 #pragma once
-#include "rcon/rcon_protocol.h"
+#include "rcon/model/rcon_protocol.h"
 
 #include <QByteArray>
 #include <QNetworkDatagram>

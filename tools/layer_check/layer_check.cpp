@@ -2,7 +2,10 @@
 //
 // Reads SRC_DIR/layers.txt: one line per layer, lowest first, each naming the folders of that
 // layer (blank lines and lines starting with '#' are skipped). A line "only-in FOLDER TEXT..."
-// says that TEXT may appear in the sources of FOLDER alone.
+// says that TEXT may appear in the sources of FOLDER alone. A line "plain FOLDER..." says the
+// sources of those folders are plain C++: they include no Qt header and no header of the audio
+// libraries. A subsystem's model/ and audio/ folders are folders of their own ("bots/model"),
+// and "*/model" names every subsystem's model folder at once.
 //
 // Then every #include "folder/..." of every source under SRC_DIR is an edge between two
 // folders. An edge is wrong when it goes to a higher layer, or to a folder of the same layer
@@ -44,12 +47,38 @@ std::string Trim(const std::string& s)
     return s.substr(b, s.find_last_not_of(" \t\r") - b + 1);
 }
 
+bool IsInnerFolder(const std::string& name)
+{
+    return name == "model" || name == "audio";
+}
+
+// The folder a source or an include path belongs to: its first part, or its first two when the
+// second is a model/ or audio/ folder.
 std::string FolderOf(const fs::path& relative)
 {
-    auto it = relative.begin();
-    if (std::distance(relative.begin(), relative.end()) < 2)
+    const auto parts = std::distance(relative.begin(), relative.end());
+    if (parts < 2)
         return "."; // a file right in src/
-    return it->string();
+    auto it = relative.begin();
+    const std::string first = it->string();
+    const std::string second = (++it)->string();
+    return parts > 2 && IsInnerFolder(second) ? first + "/" + second : first;
+}
+
+// A rule's folder name matches a folder: itself, or "*/model" any subsystem's model folder.
+bool Matches(const std::string& pattern, const std::string& folder)
+{
+    if (pattern.rfind("*/", 0) == 0)
+        return folder.size() > pattern.size() - 1 &&
+               folder.compare(folder.size() - (pattern.size() - 1), std::string::npos, pattern, 1) == 0;
+    return pattern == folder;
+}
+
+// The headers plain C++ must not include: Qt's and the audio libraries'.
+bool IsForbiddenInPlain(const std::string& header)
+{
+    return (!header.empty() && header[0] == 'Q') || header.rfind("qt", 0) == 0 || header.rfind("mpg123", 0) == 0 ||
+           header.rfind("out123", 0) == 0 || header.rfind("taglib", 0) == 0 || header.rfind("fmod", 0) == 0;
 }
 
 } // namespace
@@ -67,6 +96,8 @@ int main(int argc, char** argv)
         return 2;
     }
     std::map<std::string, int> layer;
+    std::vector<std::pair<std::string, int>> patterns;
+    std::vector<std::string> plain;
     std::vector<OnlyIn> onlyIn;
     std::string line;
     int level = 0;
@@ -85,11 +116,34 @@ int main(int argc, char** argv)
             onlyIn.push_back(rule);
             continue;
         }
-        for (std::string folder = first; !folder.empty(); folder.clear(), words >> folder)
-            layer[folder] = level;
+        if (first == "plain") {
+            for (std::string folder; words >> folder;)
+                plain.push_back(folder);
+            continue;
+        }
+        for (std::string folder = first; !folder.empty(); folder.clear(), words >> folder) {
+            if (folder.rfind("*/", 0) == 0)
+                patterns.emplace_back(folder, level);
+            else
+                layer[folder] = level;
+        }
         ++level;
     }
     layer["."] = level;
+    // The folders named by a pattern get its layer, as they are met.
+    const auto known = [&](const std::string& folder) {
+        if (layer.count(folder))
+            return true;
+        for (const auto& [pattern, level] : patterns)
+            if (Matches(pattern, folder)) {
+                layer[folder] = level;
+                return true;
+            }
+        return false;
+    };
+    const auto isPlain = [&](const std::string& folder) {
+        return std::any_of(plain.begin(), plain.end(), [&](const std::string& p) { return Matches(p, folder); });
+    };
 
     std::vector<Include> includes;
     std::vector<std::string> problems;
@@ -99,7 +153,7 @@ int main(int argc, char** argv)
             continue;
         const fs::path relative = fs::relative(entry.path(), src);
         const std::string from = FolderOf(relative);
-        if (!layer.count(from)) {
+        if (!known(from)) {
             problems.push_back(relative.string() + ": folder '" + from + "' is in no layer of layers.txt");
             continue;
         }
@@ -113,15 +167,20 @@ int main(int argc, char** argv)
                     problems.push_back(relative.string() + ":" + std::to_string(number) + ": '" + rule.text +
                                        "' belongs to " + rule.folder + "/ alone");
             const std::string t = Trim(line);
+            if (t.rfind("#include <", 0) == 0 && isPlain(from)) {
+                const std::string header = t.substr(10, t.find('>') - 10);
+                if (IsForbiddenInPlain(header))
+                    problems.push_back(relative.string() + ":" + std::to_string(number) + ": " + from +
+                                       "/ is plain C++ and includes <" + header + ">");
+            }
             if (t.rfind("#include \"", 0) != 0)
                 continue;
             const size_t start = t.find('"') + 1;
             const std::string target = t.substr(start, t.find('"', start) - start);
-            const size_t slash = target.find('/');
-            if (slash == std::string::npos)
+            if (target.find('/') == std::string::npos)
                 continue;
-            const std::string to = target.substr(0, slash);
-            if (to == from || !layer.count(to))
+            const std::string to = FolderOf(fs::path(target));
+            if (to == from || !known(to))
                 continue;
             includes.push_back({relative.string(), number, from, to});
         }
