@@ -1,4 +1,4 @@
-#include "query/protocol.h"
+#include "query/model/protocol.h"
 
 #include <benchmark/benchmark.h>
 

@@ -7,9 +7,9 @@
 // seconds.
 
 #include "gamefiles/settings_loader.h"
-#include "music/audio_library.h"
-#include "music/mp3_measure.h"
-#include "music/mp3_tags.h"
+#include "music/audio/audio_library.h"
+#include "music/audio/mp3_measure.h"
+#include "music/audio/mp3_tags.h"
 #include "music/playlist_editor_dlg.h"
 #include "music/playlist_list_ctrl.h"
 #include "query/query_engine.h"
