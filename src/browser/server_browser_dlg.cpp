@@ -1,16 +1,16 @@
 #include "browser/server_browser_dlg.h"
 
+#include "core/address.h"
+#include "core/numbers.h"
+#include "query/query_engine.h"
+#include "settings/server_store.h"
 #include "ui/control_id.h"
 #include "ui/dialog_units.h"
-#include "launch/game_launcher.h"
-#include "ui/input_box.h"
-#include "ui/server_details.h"
-#include "settings/server_store.h"
-#include "ui/sort_list_ctrl.h"
 #include "ui/display_text.h"
-#include "core/numbers.h"
-#include "core/address.h"
-#include "query/query_engine.h"
+#include "ui/input_box.h"
+#include "ui/join_server.h"
+#include "ui/server_details.h"
+#include "ui/sort_list_ctrl.h"
 
 #include <QAction>
 #include <QApplication>
@@ -440,14 +440,14 @@ void CServerBrowserDlg::ConnectToSelected(const CReportListCtrl* list)
 {
     const std::string address = SelectedAddress(list);
     if (!address.empty())
-        JoinServer(ctx_.settings, ctx_.store, address, window());
+        JoinWithPassword(ctx_.settings, ctx_.store, address, window());
 }
 
 void CServerBrowserDlg::OnConnectAddress()
 {
     const std::string address = (ip_->text() + ":" + port_->text()).toStdString();
     if (IsValidAddress(address))
-        JoinServer(ctx_.settings, ctx_.store, NormalizeAddress(address), window());
+        JoinWithPassword(ctx_.settings, ctx_.store, NormalizeAddress(address), window());
 }
 
 void CServerBrowserDlg::OnCopy()

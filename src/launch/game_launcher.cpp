@@ -2,18 +2,13 @@
 
 #include "core/path.h"
 #include "core/thread_handoff.h"
-#include "launch/model/launch_command.h"
 #include "platform/platform.h"
-#include "settings/server_store.h"
-#include "ui/display_text.h"
-#include "ui/input_box.h"
 
 namespace {
 
-CHLThread* StartLauncher(const AppSettings& settings, std::string commandLine, CHLThread::Executable executable,
-                         std::optional<std::vector<std::string>> arguments = std::nullopt)
+CHLThread* StartLauncher(const AppSettings& settings, LaunchCommand command, CHLThread::Executable executable)
 {
-    auto* thread = new CHLThread(settings, std::move(commandLine), executable, std::move(arguments));
+    auto* thread = new CHLThread(settings, std::move(command), executable);
     QObject::connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     thread->start();
     return thread;
@@ -21,10 +16,8 @@ CHLThread* StartLauncher(const AppSettings& settings, std::string commandLine, C
 
 } // namespace
 
-CHLThread::CHLThread(const AppSettings& settings, std::string commandLine, Executable executable,
-                     std::optional<std::vector<std::string>> arguments)
-    : settings_(settings), commandLine_(std::move(commandLine)), arguments_(std::move(arguments)),
-      executable_(executable)
+CHLThread::CHLThread(const AppSettings& settings, LaunchCommand command, Executable executable)
+    : settings_(settings), command_(std::move(command)), executable_(executable)
 {
     setObjectName("CHLThread");
 }
@@ -47,7 +40,8 @@ void CHLThread::run()
     const std::string program = executable_ == Executable::Client
                                     ? settings_.gameFolder + kPathSeparator + settings_.exeName
                                     : settings_.GetExePath(true);
-    pid_ = platform::StartProgram(program, commandLine_, settings_.gameFolder, arguments_ ? &*arguments_ : nullptr);
+    // Windows hands the game the text; elsewhere the program gets the list as it is.
+    pid_ = platform::StartProgram(program, command_.parameters, settings_.gameFolder, &command_.arguments);
     if (settings_.priority == 0 || pid_ <= 0)
         return;
     // A dedicated server opens no game window; anything else gets a bounded wait for it.
@@ -57,24 +51,13 @@ void CHLThread::run()
         platform::SetProcessPriority(target, settings_.priority);
 }
 
-CHLThread* JoinServer(const AppSettings& settings, ServerStore& store, const std::string& address, QWidget* owner)
+CHLThread* JoinServer(const AppSettings& settings, const std::string& address,
+                      const std::optional<std::string>& password)
 {
-    const ServerRecord* record = store.FindOrCreateRecord(address);
-    std::optional<std::string> password;
-    if (IsPasswordProtected(*record)) {
-        CInputBox box(owner);
-        if (box.DoModal("Password", DisplayText(PasswordPrompt(record->name)), QString()) != CInputBox::IDOK)
-            return nullptr;
-        password = box.text.toStdString();
-    }
-    // The password travels as an argument of its own: no splitting can cut it at a quote.
-    return StartLauncher(settings, BuildJoinParameters(settings, address, password), CHLThread::Executable::Client,
-                         BuildJoinArguments(settings, address, password));
+    return StartLauncher(settings, JoinCommand(settings, address, password), CHLThread::Executable::Client);
 }
 
-CHLThread* LaunchWithParameters(const AppSettings& settings, const std::string& parameters,
-                                const std::vector<std::string>& arguments)
+CHLThread* LaunchWithParameters(const AppSettings& settings, const LaunchCommand& server)
 {
-    return StartLauncher(settings, BuildServerParameters(settings, parameters), CHLThread::Executable::Server,
-                         BuildServerLaunchArguments(settings, arguments));
+    return StartLauncher(settings, GameCommand(settings, server), CHLThread::Executable::Server);
 }

@@ -1,13 +1,10 @@
 #pragma once
+#include "launch/model/launch_command.h"
 #include "settings/app_settings.h"
-
-class ServerStore;
-class QWidget;
 
 #include <QThread>
 #include <optional>
 #include <string>
-#include <vector>
 
 // Starts the game client or server and then sets its priority, off the window thread so that
 // waiting for the game never freezes the window. Deletes itself when done.
@@ -17,13 +14,11 @@ public:
     enum class Executable { Client, Server };
 
     // The settings are copied now, on the window thread: the thread never reads the live record.
-    // arguments, when given, is the command line as a list (see platform::StartProgram).
-    CHLThread(const AppSettings& settings, std::string commandLine, Executable executable,
-              std::optional<std::vector<std::string>> arguments = std::nullopt);
+    CHLThread(const AppSettings& settings, LaunchCommand command, Executable executable);
 
     ~CHLThread() override;
 
-    const std::string& commandLine() const { return commandLine_; }
+    const LaunchCommand& command() const { return command_; }
     // The process started (0 when it could not be), valid once the thread has finished.
     qint64 startedPid() const;
 
@@ -35,18 +30,15 @@ protected:
 
 private:
     AppSettings settings_;
-    std::string commandLine_;
-    std::optional<std::vector<std::string>> arguments_;
+    LaunchCommand command_;
     Executable executable_;
     qint64 pid_ = 0;
 };
 
-// Joins a server with the game client, asking for the password first (a box over owner) when
-// the server's record says it has one. Returns the started launcher (nullptr when the password
-// box was cancelled).
-CHLThread* JoinServer(const AppSettings& settings, ServerStore& store, const std::string& address, QWidget* owner);
-// Starts the dedicated server or the client (as the "dedicated" setting says) with the server
-// parameters of the create-server page: the text where the program splits it itself (Windows),
-// the same as the list of arguments elsewhere.
-CHLThread* LaunchWithParameters(const AppSettings& settings, const std::string& parameters,
-                                const std::vector<std::string>& arguments);
+// Joins a server with the game client, with the password the caller asked for (none: the server
+// wants none). Returns the started launcher.
+CHLThread* JoinServer(const AppSettings& settings, const std::string& address,
+                      const std::optional<std::string>& password);
+// Starts the dedicated server or the client (as the "dedicated" setting says) with the server's
+// own arguments from the create-server page after the game's.
+CHLThread* LaunchWithParameters(const AppSettings& settings, const LaunchCommand& server);

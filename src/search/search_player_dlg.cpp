@@ -2,13 +2,13 @@
 
 #include "core/address.h"
 #include "core/text_match.h"
-#include "launch/game_launcher.h"
 #include "query/player_search.h"
 #include "query/query_engine.h"
 #include "ui/control_id.h"
 #include "ui/dialog_units.h"
 #include "ui/display_text.h"
 #include "ui/input_box.h"
+#include "ui/join_server.h"
 #include "ui/server_details.h"
 #include "ui/sort_list_ctrl.h"
 
@@ -375,7 +375,7 @@ void CSearchPlayerDlg::OnConnect()
 {
     const std::string server = SelectedServer();
     if (!server.empty())
-        JoinServer(ctx_.settings, ctx_.store, server, window());
+        JoinWithPassword(ctx_.settings, ctx_.store, server, window());
 }
 
 void CSearchPlayerDlg::OnAddResultToFriends()

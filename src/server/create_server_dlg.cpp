@@ -491,7 +491,7 @@ void CCreateServerDlg::OnCreateServer()
     QListWidgetItem* chosen = maps_->currentItem();
     if (!chosen || !chosen->isSelected())
         chosen = maps_->item(0);
-    const ServerCommand command =
+    const LaunchCommand command =
         BuildServerArguments(ctx_.settings, EntryBytes(chosen), password_->text().toStdString());
-    LaunchWithParameters(ctx_.settings, command.parameters, command.arguments);
+    LaunchWithParameters(ctx_.settings, command);
 }

@@ -3,6 +3,7 @@
 #include "settings/server_store.h"
 #include "test_support/widgets.h"
 #include "test_support/work_dir.h"
+#include "ui/join_server.h"
 
 #include <QTest>
 #include <QWidget>
@@ -41,7 +42,7 @@ protected:
     }
 
     std::string game() const { return settings.gameFolder; }
-    CHLThread* Join(const std::string& address) { return JoinServer(settings, store, address, &window); }
+    CHLThread* Join(const std::string& address) { return JoinWithPassword(settings, store, address, &window); }
 
     ScopedWorkDir dir;
     AppSettings settings;
@@ -89,8 +90,12 @@ TEST_F(Launcher, DedicatedLaunchStartsTheServerProgram)
     settings.dedicated = true;
     settings.priority = -1;
     // Where no C runtime splits a text, the list arrives as it is.
-    ASSERT_TRUE(LaunchWithParameters(settings, "+maxplayers 8 +hostname \"a \\\" b\"",
-                                     {"+maxplayers", "8", "+hostname", "a \" b"}));
+    LaunchCommand server;
+    server.Add("+maxplayers");
+    server.Add("8");
+    server.Add("+hostname");
+    server.AddQuoted("a \" b");
+    ASSERT_TRUE(LaunchWithParameters(settings, server));
     EXPECT_EQ(Launched(), std::string(kServerExeName) + " " + game() +
                               "\n[-game]\n[znk]\n[-console]\n[+maxplayers]\n[8]\n[+hostname]\n[a \" b]\n");
 }

@@ -13,53 +13,47 @@ std::string PasswordPrompt(const std::string& serverName)
     return "\"" + serverName + "\" is \"Passworded\"";
 }
 
-namespace {
-
-std::string JoinBase(const AppSettings& settings, const std::string& address)
+void LaunchCommand::Add(const std::string& argument)
 {
-    return "-game " + settings.modFolder + " " + settings.GetLaunchSwitches() + " +connect " + address;
+    arguments.push_back(argument);
+    if (!parameters.empty())
+        parameters += ' ';
+    parameters += QuoteWindowsArgument(argument);
 }
 
-} // namespace
-
-std::string BuildJoinParameters(const AppSettings& settings, const std::string& address,
-                                const std::optional<std::string>& password)
+void LaunchCommand::AddQuoted(const std::string& argument)
 {
-    std::string line = JoinBase(settings, address);
-    if (password)
-        line += " +password " + QuoteWindowsArgument(*password, true);
-    return line;
+    arguments.push_back(argument);
+    if (!parameters.empty())
+        parameters += ' ';
+    parameters += QuoteWindowsArgument(argument, true);
 }
 
-std::vector<std::string> BuildJoinArguments(const AppSettings& settings, const std::string& address,
-                                            const std::optional<std::string>& password)
+LaunchCommand GameCommand(const AppSettings& settings, const LaunchCommand& tail)
 {
-    std::vector<std::string> arguments = SplitWindowsCommandLine(JoinBase(settings, address));
+    // The text keeps the user's switches as typed, and the blank on either side even when there
+    // are none: "-game znk  +connect ...".
+    const std::string switches = settings.GetLaunchSwitches();
+    LaunchCommand command;
+    command.arguments = {"-game", settings.modFolder};
+    for (std::string& argument : SplitWindowsCommandLine(switches))
+        command.arguments.push_back(std::move(argument));
+    command.arguments.insert(command.arguments.end(), tail.arguments.begin(), tail.arguments.end());
+    command.parameters = "-game " + settings.modFolder + " " + switches;
+    if (!tail.parameters.empty())
+        command.parameters += " " + tail.parameters;
+    return command;
+}
+
+LaunchCommand JoinCommand(const AppSettings& settings, const std::string& address,
+                          const std::optional<std::string>& password)
+{
+    LaunchCommand tail;
+    tail.Add("+connect");
+    tail.Add(address);
     if (password) {
-        arguments.push_back("+password");
-        arguments.push_back(*password);
+        tail.Add("+password");
+        tail.AddQuoted(*password);
     }
-    return arguments;
-}
-
-namespace {
-
-std::string ServerBase(const AppSettings& settings)
-{
-    return "-game " + settings.modFolder + " " + settings.GetLaunchSwitches();
-}
-
-} // namespace
-
-std::string BuildServerParameters(const AppSettings& settings, const std::string& parameters)
-{
-    return ServerBase(settings) + " " + parameters;
-}
-
-std::vector<std::string> BuildServerLaunchArguments(const AppSettings& settings,
-                                                    const std::vector<std::string>& arguments)
-{
-    std::vector<std::string> all = SplitWindowsCommandLine(ServerBase(settings));
-    all.insert(all.end(), arguments.begin(), arguments.end());
-    return all;
+    return GameCommand(settings, tail);
 }

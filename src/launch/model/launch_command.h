@@ -10,19 +10,27 @@
 bool IsPasswordProtected(const ServerRecord& record);
 // The question of the password box: "<name>" is "Passworded".
 std::string PasswordPrompt(const std::string& serverName);
-// Parameters that join a server: -game <mod> <switches> +connect <address>[ +password "<pw>"].
-// The password is quoted by the C runtime's rules, so that the game's own argument split gives
-// it back whole, quotes and backslashes included; a password without either reads "<pw>".
-std::string BuildJoinParameters(const AppSettings& settings, const std::string& address,
-                                const std::optional<std::string>& password);
-// The same as the argument list a program is started with where no C runtime splits a string:
-// the settings' part split as the game would split it, then "+password" and the password as one
-// argument, exactly as typed.
-std::vector<std::string> BuildJoinArguments(const AppSettings& settings, const std::string& address,
-                                            const std::optional<std::string>& password);
-// Parameters of a server launch: -game <mod> <switches> <parameters>.
-std::string BuildServerParameters(const AppSettings& settings, const std::string& parameters);
-// The same as an argument list: the settings' part split as the game would split it, then the
-// server's own arguments as they are.
-std::vector<std::string> BuildServerLaunchArguments(const AppSettings& settings,
-                                                    const std::vector<std::string>& arguments);
+
+// How the game is started, twice over: the list of arguments it receives, and the one text that
+// Windows hands it and its C runtime splits into that same list. Both are built together, so that
+// neither is made by splitting or joining the other.
+struct LaunchCommand {
+    std::vector<std::string> arguments;
+    std::string parameters;
+
+    // One more argument; in the text as it is, or in double quotes where it needs them.
+    void Add(const std::string& argument);
+    // One more argument, in double quotes in the text whatever it holds (a name, a map, a
+    // password), quotes and the backslashes before them escaped.
+    void AddQuoted(const std::string& argument);
+};
+
+// What every start of the game begins with: -game <mod> <switches>, then the tail. The switches
+// are the user's own text (GetLaunchSwitches): in the parameters as typed, in the arguments as
+// the game splits them.
+LaunchCommand GameCommand(const AppSettings& settings, const LaunchCommand& tail);
+
+// Joining a server: -game <mod> <switches> +connect <address>[ +password "<pw>"]. The password
+// arrives as one argument, quotes and backslashes included.
+LaunchCommand JoinCommand(const AppSettings& settings, const std::string& address,
+                          const std::optional<std::string>& password);

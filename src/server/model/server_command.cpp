@@ -1,27 +1,23 @@
 #include "server/model/server_command.h"
 
-#include "core/command_line.h"
 #include "settings/app_settings.h"
 
 namespace {
 
-// Appends a switch and its value to both forms; a quoted value is always in quotes in the text.
-void Add(ServerCommand& command, const char* name, const std::string& value, bool quoted)
+void Add(LaunchCommand& command, const char* name, const std::string& value, bool quoted)
 {
-    command.arguments.push_back(name);
-    command.arguments.push_back(value);
-    if (!command.parameters.empty())
-        command.parameters += ' ';
-    command.parameters += name;
-    command.parameters += ' ';
-    command.parameters += QuoteWindowsArgument(value, quoted);
+    command.Add(name);
+    if (quoted)
+        command.AddQuoted(value);
+    else
+        command.Add(value);
 }
 
 } // namespace
 
-ServerCommand BuildServerArguments(const AppSettings& settings, const std::string& map, const std::string& password)
+LaunchCommand BuildServerArguments(const AppSettings& settings, const std::string& map, const std::string& password)
 {
-    ServerCommand command;
+    LaunchCommand command;
     Add(command, "-port", std::to_string(settings.port), false);
     if (settings.lan)
         Add(command, "+sv_lan", "1", false);

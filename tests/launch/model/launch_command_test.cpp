@@ -8,22 +8,26 @@ TEST(LaunchCommand, ParametersAsTheGameExpectsThem)
     AppSettings s;
     s.modFolder = "znk";
     s.console = true;
-    EXPECT_EQ(BuildJoinParameters(s, "10.0.0.1:27015", std::nullopt), "-game znk  -console +connect 10.0.0.1:27015");
-    EXPECT_EQ(BuildJoinParameters(s, "10.0.0.1:27015", std::string("se cret")),
+    EXPECT_EQ(JoinCommand(s, "10.0.0.1:27015", std::nullopt).parameters, "-game znk  -console +connect 10.0.0.1:27015");
+    EXPECT_EQ(JoinCommand(s, "10.0.0.1:27015", std::string("se cret")).parameters,
               "-game znk  -console +connect 10.0.0.1:27015 +password \"se cret\"");
     // Quotes and backslashes are escaped as the game's C runtime reads them back.
-    EXPECT_EQ(BuildJoinParameters(s, "10.0.0.1:27015", std::string("a\"b\\")),
+    EXPECT_EQ(JoinCommand(s, "10.0.0.1:27015", std::string("a\"b\\")).parameters,
               "-game znk  -console +connect 10.0.0.1:27015 +password \"a\\\"b\\\\\"");
-    EXPECT_EQ(SplitWindowsCommandLine(BuildJoinParameters(s, "1.2.3.4:27015", std::string("a\"b\\"))).back(), "a\"b\\");
+    EXPECT_EQ(SplitWindowsCommandLine(JoinCommand(s, "1.2.3.4:27015", std::string("a\"b\\")).parameters).back(),
+              "a\"b\\");
     EXPECT_EQ(
-        BuildJoinArguments(s, "10.0.0.1:27015", std::string("a\" b")),
+        JoinCommand(s, "10.0.0.1:27015", std::string("a\" b")).arguments,
         (std::vector<std::string>{"-game", "znk", "-console", "+connect", "10.0.0.1:27015", "+password", "a\" b"}));
-    EXPECT_EQ(BuildJoinParameters(s, "10.0.0.1:27015", std::string()),
+    EXPECT_EQ(JoinCommand(s, "10.0.0.1:27015", std::string()).parameters,
               "-game znk  -console +connect 10.0.0.1:27015 +password \"\"");
     s.console = false;
-    EXPECT_EQ(BuildJoinParameters(s, "10.0.0.1:27015", std::nullopt), "-game znk  +connect 10.0.0.1:27015");
+    EXPECT_EQ(JoinCommand(s, "10.0.0.1:27015", std::nullopt).parameters, "-game znk  +connect 10.0.0.1:27015");
     s.otherArguments = "-dev";
-    EXPECT_EQ(BuildServerParameters(s, "+maxplayers 8 +map dusk"), "-game znk -dev +maxplayers 8 +map dusk");
+    LaunchCommand server;
+    for (const char* argument : {"+maxplayers", "8", "+map", "dusk"})
+        server.Add(argument);
+    EXPECT_EQ(GameCommand(s, server).parameters, "-game znk -dev +maxplayers 8 +map dusk");
 
     ServerRecord r;
     r.info = "Capture|Dedicated//Linux Server|Password: Yes";

@@ -148,7 +148,7 @@ TEST(ServerCommand, UserValuesNeverBreakTheCommandLine)
     for (const auto& [name, map, password] : cases) {
         AppSettings s;
         s.serverName = name;
-        const ServerCommand command = BuildServerArguments(s, map, password);
+        const LaunchCommand command = BuildServerArguments(s, map, password);
         Entries expected{"-port",       std::to_string(s.port),
                          "+hostname",   name,
                          "+maxplayers", std::to_string(s.maxPlayers),
