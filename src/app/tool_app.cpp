@@ -22,8 +22,10 @@ namespace {
 CToolApp* g_app = nullptr;
 }
 
-CToolApp& theApp() { return *g_app; }
-bool HasApp() { return g_app != nullptr; }
+CToolApp& theApp()
+{
+    return *g_app;
+}
 
 CToolApp::CToolApp()
 {

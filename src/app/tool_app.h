@@ -35,19 +35,6 @@ public:
     // Saves znktool.conf, then the server lists and records. Timer 1 and shut-down call it.
     void SaveServers();
 
-    // The server and friends store (records live until exit).
-    ServerRecord* FindOrCreateRecord(const std::string& address) { return store.FindOrCreateRecord(address); }
-    ServerRecord* NewRecord() { return store.NewRecord(); }
-    void AddFavorite(const std::string& address, const std::string& name, const std::string& map,
-                     const std::string& ping, const std::string& players,
-                     const std::optional<std::string>& info = std::nullopt)
-    {
-        store.AddFavorite(address, name, map, ping, players, info);
-    }
-    void AddFriend(const std::string& name) { store.AddFriend(name); }
-    void RemoveFriend(const std::string& name) { store.RemoveFriend(name); }
-    void SaveFriends() { store.SaveFriends(); }
-
     // Ends the process at once with the given status (first run abandoned in a file dialog).
     // Tests replace it so that they keep running.
     std::function<void(int)> exitHandler;
@@ -101,4 +88,3 @@ private:
 
 // The one application object (created by main() or a test before anything else runs).
 CToolApp& theApp();
-bool HasApp();

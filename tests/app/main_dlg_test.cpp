@@ -331,8 +331,8 @@ TEST_F(MainWindowWithServers, StoresLoadAtStartAndTheTimerSavesThem)
     EXPECT_EQ(app->store.favoriteList[0]->name, "Kept");
     EXPECT_EQ(app->store.friends().Friends(), (std::vector<std::string> {"Ann", "Bob"}));
 
-    app->FindOrCreateRecord("5.6.7.8:27016")->name = "New";
-    app->store.serverList.push_back(app->FindOrCreateRecord("5.6.7.8:27016"));
+    app->store.FindOrCreateRecord("5.6.7.8:27016")->name = "New";
+    app->store.serverList.push_back(app->store.FindOrCreateRecord("5.6.7.8:27016"));
     QMetaObject::invokeMethod(main->saveTimer(), "timeout");
     EXPECT_EQ(ReadText(dir.File("Servers.ini")),
               "[Servers]\r\n1=5.6.7.8:27016\r\nTotal=2\r\n[Favorites]\r\n1=1.2.3.4:27015\r\nTotal=2\r\n");

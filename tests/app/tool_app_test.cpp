@@ -68,7 +68,7 @@ TEST(ToolApp, UnwritableServerFilesAreReportedOnceNotAtEverySave)
     QStringList messages;
     app.messageHandler = [&](const QString&, const QString& text) { messages << text; };
     ASSERT_TRUE(app.Start());
-    app.AddFavorite("1.2.3.4:27015", "n", "m", "1", "1/8");
+    app.store.AddFavorite("1.2.3.4:27015", "n", "m", "1", "1/8");
     for (int i = 0; i < 3; ++i)
         app.SaveServers();
     app.Shutdown();
