@@ -39,35 +39,30 @@ void CStaticLink::mouseReleaseEvent(QMouseEvent* event)
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
 {
     setObjectName("CAboutDlg");
+    CreateWidgets();
+    ConnectWidgets();
+}
+
+void CAboutDlg::CreateWidgets()
+{
     setWindowTitle("About ZNKTool");
     setWindowIcon(AppIcon());
     setFixedSize(DluX(172), DluY(94));
 
     MakeGroup(this, "ZNK Tool", 7, 7, 158, 60);
-
-    auto* version = new QLabel("Version 1.1", this);
-    version->setAlignment(Qt::AlignCenter);
-    version->setGeometry(DluRect(12, 20, 148, 10));
-
-    modSite_ = new CStaticLink(kModSiteUrl, this);
-    SetControlId(modSite_, 1170);
-    modSite_->setAlignment(Qt::AlignCenter);
-    modSite_->setGeometry(DluRect(12, 34, 148, 10));
-
-    auto* author = new CStaticLink(kAuthorUrl, this, false);
-    SetControlId(author, 1171);
-    author->setAlignment(Qt::AlignCenter);
-    author->setGeometry(DluRect(12, 48, 148, 10));
-    author_ = author;
-
-    auto* ok = new QPushButton("OK", this);
-    SetControlId(ok, 1);
-    ok->setDefault(true);
-    ok->setGeometry(DluRect(61, 73, 50, 14));
-
-    for (CStaticLink* link : {modSite_, author}) {
+    Place(new QLabel("Version 1.1", this), 12, 20, 148, 10)->setAlignment(Qt::AlignCenter);
+    modSite_ = Place(SetControlId(new CStaticLink(kModSiteUrl, this), IdModSite), 12, 34, 148, 10);
+    author_ = Place(SetControlId(new CStaticLink(kAuthorUrl, this, false), IdAuthor), 12, 48, 148, 10);
+    for (CStaticLink* link : {modSite_, author_}) {
+        link->setAlignment(Qt::AlignCenter);
         link->setStyleSheet("color: #0645ad;");
-        connect(link, &CStaticLink::clicked, this, [link] { platform::OpenUrl(link->url().toStdString()); });
     }
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    Place(MakeButton(this, IdOk, "OK"), 61, 73, 50, 14)->setDefault(true);
+}
+
+void CAboutDlg::ConnectWidgets()
+{
+    for (CStaticLink* link : {modSite_, author_})
+        connect(link, &CStaticLink::clicked, this, [link] { platform::OpenUrl(link->url().toStdString()); });
+    connect(FindControl<QPushButton>(this, IdOk), &QPushButton::clicked, this, &QDialog::accept);
 }

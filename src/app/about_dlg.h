@@ -30,6 +30,7 @@ class CAboutDlg : public QDialog {
 public:
     static constexpr const char* kModSiteUrl = "https://znk-mod.example.org/";
     static constexpr const char* kAuthorUrl = "https://home.example.net/znktool/";
+    enum ControlId { IdOk = 1, IdModSite = 1170, IdAuthor = 1171 };
 
     explicit CAboutDlg(QWidget* parent = nullptr);
 
@@ -37,6 +38,9 @@ public:
     QLabel* authorLink() const { return author_; }
 
 private:
+    void CreateWidgets();
+    void ConnectWidgets();
+
     CStaticLink* modSite_ = nullptr;
-    QLabel* author_ = nullptr;
+    CStaticLink* author_ = nullptr;
 };

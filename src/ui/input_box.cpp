@@ -8,35 +8,32 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-CInputBox::CInputBox(QWidget* parent)
-    : QDialog(parent)
+CInputBox::CInputBox(QWidget* parent) : QDialog(parent)
 {
     setObjectName("CInputBox");
+    CreateWidgets();
+    ConnectWidgets();
+}
+
+void CInputBox::CreateWidgets()
+{
     setWindowTitle("Dialog");
     setFixedSize(DluX(186), DluY(65));
 
-    prompt_ = new QLabel("Static", this);
+    prompt_ = Place(new QLabel("Static", this), 7, 7, 172, 16);
     prompt_->setObjectName("prompt");
-    prompt_->setGeometry(DluRect(7, 7, 172, 16));
     prompt_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     prompt_->setWordWrap(true);
-
-    edit_ = new QLineEdit(this);
-    SetControlId(edit_, 999);
-    edit_->setGeometry(DluRect(7, 28, 172, 12));
     // Its answer becomes a binding, a friend, a password: one line, whatever is pasted.
-    OneLineField(edit_);
+    edit_ = OneLineField(Place(SetControlId(new QLineEdit(this), IdEdit), 7, 28, 172, 12));
+    Place(MakeButton(this, IDOK, "Ok"), 55, 45, 36, 13)->setDefault(true);
+    Place(MakeButton(this, IDCANCEL, "Cancel"), 94, 45, 36, 13);
+}
 
-    auto* ok = new QPushButton("Ok", this);
-    SetControlId(ok, 1);
-    ok->setGeometry(DluRect(55, 45, 36, 13));
-    ok->setDefault(true);
-    auto* cancel = new QPushButton("Cancel", this);
-    SetControlId(cancel, 2);
-    cancel->setGeometry(DluRect(94, 45, 36, 13));
-
-    connect(ok, &QPushButton::clicked, this, [this] { done(IDOK); });
-    connect(cancel, &QPushButton::clicked, this, [this] { done(IDCANCEL); });
+void CInputBox::ConnectWidgets()
+{
+    connect(FindControl<QPushButton>(this, IDOK), &QPushButton::clicked, this, [this] { done(IDOK); });
+    connect(FindControl<QPushButton>(this, IDCANCEL), &QPushButton::clicked, this, [this] { done(IDCANCEL); });
 }
 
 int CInputBox::DoModal(QString title, QString prompt, QString initialText)

@@ -11,6 +11,8 @@ class CInputBox : public QDialog {
     Q_OBJECT
 public:
     enum Result { IDOK = 1, IDCANCEL = 2 };
+    // The answer's field; Ok and Cancel have the ids of their results.
+    enum ControlId { IdEdit = 999 };
 
     // parent: the window the box belongs to (pages pass their window), centred over it.
     explicit CInputBox(QWidget* parent = nullptr);
@@ -25,6 +27,9 @@ public:
     QLineEdit* edit() const { return edit_; }
 
 private:
+    void CreateWidgets();
+    void ConnectWidgets();
+
     QLabel* prompt_ = nullptr;
     QLineEdit* edit_ = nullptr;
 };
