@@ -119,11 +119,11 @@ void CMainDlg::CreateWidgets()
 
     logo_ = new CAnimateCtrl(client_);
     SetControlId(logo_, 1024);
-    logo_->setGeometry(DluRect(0, 0, 424, 60));
+    Place(logo_, 0, 0, 424, 60);
 
     tabs_ = new QTabBar(client_);
     SetControlId(tabs_, 1029);
-    tabs_->setGeometry(DluRect(0, 63, 423, 15));
+    Place(tabs_, 0, 63, 423, 15);
     tabs_->setExpanding(false);
     tabs_->setDrawBase(true);
 

@@ -94,6 +94,12 @@ CFindHLDlg::CFindHLDlg(AppSettings& settings, CFindHLThread& scanner, QWidget* p
     : QDialog(parent), settings_(settings), scanner_(scanner)
 {
     setObjectName(QStringLiteral("CFindHLDlg"));
+    CreateWidgets();
+    ConnectWidgets();
+}
+
+void CFindHLDlg::CreateWidgets()
+{
     setWindowTitle(QStringLiteral("Please select your Half-Life executable"));
     setModal(true);
 
@@ -128,7 +134,10 @@ CFindHLDlg::CFindHLDlg(AppSettings& settings, CFindHLThread& scanner, QWidget* p
     layout->addWidget(found_, 1);
     layout->addLayout(buttons);
     resize(520, 320);
+}
 
+void CFindHLDlg::ConnectWidgets()
+{
     connect(found_, &QListWidget::itemSelectionChanged, this, &CFindHLDlg::OnSelectionChanged);
     connect(found_, &QListWidget::itemDoubleClicked, this, &CFindHLDlg::OnItemDoubleClicked);
     connect(ok_, &QPushButton::clicked, this, &CFindHLDlg::ConfirmFoundExecutable);

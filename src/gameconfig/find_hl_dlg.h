@@ -104,6 +104,8 @@ private Q_SLOTS:
     void OnItemDoubleClicked(QListWidgetItem* item);
 
 private:
+    void CreateWidgets();
+    void ConnectWidgets();
     void InitDialog();
 
     AppSettings& settings_;

@@ -19,13 +19,19 @@ constexpr int kPageTopDlu = 20;
 CSettingsDlg::CSettingsDlg(const PageContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
 {
     setObjectName("CSettingsDlg");
+    CreateWidgets();
+    ConnectWidgets();
+}
+
+void CSettingsDlg::CreateWidgets()
+{
     setWindowTitle("Settings");
     setModal(false);
     setFixedSize(DluX(280), DluY(200));
 
     tabs_ = SetControlId(new QTabBar(this), 1029);
     // Wide enough for the three titles in any style: no scroll arrows.
-    tabs_->setGeometry(DluRect(6, 4, 200, 13));
+    Place(tabs_, 6, 4, 200, 13);
     tabs_->setExpanding(false);
     tabs_->setDrawBase(false);
     {
@@ -47,7 +53,10 @@ CSettingsDlg::CSettingsDlg(const PageContext& ctx, QWidget* parent) : QDialog(pa
     }
     current_ = main_;
     main_->show();
+}
 
+void CSettingsDlg::ConnectWidgets()
+{
     connect(tabs_, &QTabBar::currentChanged, this, &CSettingsDlg::ShowPage);
 }
 

@@ -42,6 +42,8 @@ protected:
     void reject() override;
 
 private:
+    void CreateWidgets();
+    void ConnectWidgets();
     const PageContext& ctx_;
     QTabBar* tabs_ = nullptr;
     CSettingsMain* main_ = nullptr;

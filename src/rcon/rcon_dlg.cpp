@@ -31,11 +31,11 @@ void CRconDlg::CreateWidgets()
 
     output_ = new CCustomEdit(this);
     SetControlId(output_, 1131);
-    output_->setGeometry(DluRect(0, 0, 376, 221));
+    Place(output_, 0, 0, 376, 221);
 
     input_ = new QLineEdit(this);
     SetControlId(input_, 999);
-    input_->setGeometry(DluRect(0, 221, 376, 12));
+    Place(input_, 0, 221, 376, 12);
     output_->SetInputLine(input_);
 
     socket_ = new CRconSocket(this);
