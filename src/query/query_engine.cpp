@@ -20,7 +20,7 @@ constexpr int kDatagramsPerWake = 64;
 
 CQueryEngine::CQueryEngine(AppSettings& settings, ServerStore& store, QObject* parent)
     : QObject(parent), settings_(settings), store_(store), detail_(std::make_unique<CDetailSocket>()),
-      master_(std::make_unique<CMasterSocket>()), search_(std::make_unique<CSearchInfoSocket>())
+      master_(std::make_unique<CMasterSocket>())
 {
     setObjectName("CQueryEngine");
     for (auto& socket : querySockets_) {
@@ -31,7 +31,6 @@ CQueryEngine::CQueryEngine(AppSettings& settings, ServerStore& store, QObject* p
     }
     connect(detail_.get(), &QUdpSocket::readyRead, this, &CQueryEngine::OnDetailReadyRead);
     connect(master_.get(), &QUdpSocket::readyRead, this, &CQueryEngine::OnMasterReadyRead);
-    connect(search_.get(), &QUdpSocket::readyRead, this, &CQueryEngine::OnSearchReadyRead);
     pingPhaseTimer_.setSingleShot(true);
     connect(&pingPhaseTimer_, &QTimer::timeout, this, &CQueryEngine::OnPingTimer);
     connect(&resortTimer_, &QTimer::timeout, this, &CQueryEngine::OnResortTimer);
@@ -413,50 +412,6 @@ void CQueryEngine::OnDetailReadyRead()
     }
 }
 
-// ---- player search details -----------------------------------------------------------------
-
-void CQueryEngine::QuerySearchInfo(const std::string& address)
-{
-    searchSendTime_ = SendTimeText(platform::UtcNow());
-    searchInfoDone_ = searchPingDone_ = false;
-    search_->Reconnect(address);
-    for (std::string_view command : {kInfoCommand, kRulesCommand, kPlayersCommand, kPingCommand})
-        search_->SendPacket(command);
-}
-
-void CQueryEngine::OnSearchReadyRead()
-{
-    for (int n = 0; n < kDatagramsPerWake && search_->hasPendingDatagrams(); ++n) {
-        const platform::ClockTime received = platform::UtcNow();
-        const std::vector<unsigned char> reply = search_->ReceiveOne();
-        search_->outstanding = false;
-        switch (ClassifyReply(reply.data(), reply.size())) {
-        case ReplyKind::Players:
-            Q_EMIT searchPlayersReceived(DecodePlayers(reply.data(), reply.size()));
-            break;
-        case ReplyKind::Rules:
-            Q_EMIT searchRulesReceived(DecodeRules(reply.data(), reply.size()));
-            break;
-        case ReplyKind::Info: {
-            InfoReply info;
-            if (!searchInfoDone_ && DecodeInfo(reply.data(), reply.size(), info)) {
-                searchInfoDone_ = true;
-                Q_EMIT searchInfoReceived(search_->PeerText(), info);
-            }
-            break;
-        }
-        case ReplyKind::Ping:
-            if (!searchPingDone_) {
-                searchPingDone_ = true;
-                Q_EMIT searchPingReceived(PingAfter(searchSendTime_, received));
-            }
-            break;
-        default:
-            break;
-        }
-    }
-}
-
 // ---- master server -------------------------------------------------------------------------
 
 void CQueryEngine::RequestMasterList()
@@ -527,5 +482,4 @@ void CQueryEngine::CloseAll()
         socket->Close();
     detail_->Close();
     master_->Close();
-    search_->Close();
 }

@@ -56,11 +56,6 @@ public:
     void KillRefreshTimers();
     void StartPingPhase(const std::vector<std::string>& addresses);
     void QuerySelected(const std::string& address);
-    // The player search page's details of one server: remembers the send time, then sends
-    // "infostring", "rules", "players" and "ping" on the search socket; the answers come as the
-    // search... signals.
-    void QuerySearchInfo(const std::string& address);
-    CSearchInfoSocket* searchSocket() const { return search_.get(); }
     // "Update": asks the master server for the list of the mod's servers.
     void RequestMasterList();
     bool SendMasterRequest(CQueryUdpSocket* socket, const std::string& gameDir);
@@ -122,13 +117,6 @@ Q_SIGNALS:
     void playersReceived(const std::vector<PlayerEntry>& players);
     void rulesReceived(const std::vector<std::pair<std::string, std::string>>& rules);
 
-    // ---- the player search page's details ----
-    void searchPlayersReceived(const std::vector<PlayerEntry>& players);
-    void searchRulesReceived(const std::vector<std::pair<std::string, std::string>>& rules);
-    void searchInfoReceived(const std::string& address, const InfoReply& info);
-    // The round trip of the search's "ping", in milliseconds as text.
-    void searchPingReceived(const std::string& ping);
-
     // The progress bar and its label: position, upper bound of the range, and "N%".
     void progressChanged(int pos, int upper, const QString& percent);
     // A master-list request went out (or was given up because the host was not found).
@@ -140,7 +128,6 @@ private:
     void OnDetailReadyRead();
     void OnPingReadyRead(CPingSocket* socket);
     void OnMasterReadyRead();
-    void OnSearchReadyRead();
     void OnPingTimer();
     void SendQueuedPings();
     void ArmPingTimer();
@@ -175,12 +162,6 @@ private:
     std::list<CPingSocket*> pingSockets_;
     std::unique_ptr<CDetailSocket> detail_;
     std::unique_ptr<CMasterSocket> master_;
-    std::unique_ptr<CSearchInfoSocket> search_;
-    std::string searchSendTime_; // "m-s-ms" of the last search details query
-    // The info and ping answers of the last search details query came: a copy of either (a
-    // server sending twice) would add its lines again.
-    bool searchInfoDone_ = false;
-    bool searchPingDone_ = false;
     static constexpr int kPingBatch = 32;
     std::deque<std::string> pingQueue_; // master-list entries not pinged yet
     std::unordered_set<std::string> pingAddresses_; // every address this ping phase has taken

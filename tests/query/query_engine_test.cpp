@@ -142,34 +142,6 @@ private:
     double longest_ = 0;
 };
 
-// What the engine tells the player search about one server.
-struct SearchAnswers {
-    explicit SearchAnswers(CQueryEngine& engine)
-    {
-        QObject::connect(&engine, &CQueryEngine::searchInfoReceived, &context,
-                         [this](const std::string& from, const InfoReply& reply) {
-                             address = from;
-                             info = reply;
-                             ++infos;
-                         });
-        QObject::connect(&engine, &CQueryEngine::searchPingReceived, &context,
-                         [this](const std::string& text) { ping = text; });
-        QObject::connect(&engine, &CQueryEngine::searchPlayersReceived, &context,
-                         [this](const std::vector<PlayerEntry>& list) { players = list; });
-        QObject::connect(&engine, &CQueryEngine::searchRulesReceived, &context,
-                         [this](const std::vector<std::pair<std::string, std::string>>& list) { rules = list; });
-    }
-    bool Complete() const { return infos > 0 && !ping.empty() && !players.empty() && !rules.empty(); }
-
-    QObject context;
-    std::string address;
-    InfoReply info;
-    int infos = 0;
-    std::string ping;
-    std::vector<PlayerEntry> players;
-    std::vector<std::pair<std::string, std::string>> rules;
-};
-
 // The engine on simulated servers with a 0.2 s time-out, and the browser page that shows what
 // it tells (the four lists a user sees).
 class Engine : public ::testing::Test {
@@ -727,43 +699,6 @@ TEST_F(Engine, SelectedServerFillsPlayersRulesAndItsRows)
     EXPECT_GE(servers.GetItemText(0, 2).toInt(), 25);
 }
 
-TEST_F(Engine, SearchDetailsFillTheSearchPanes)
-{
-    sim::GameServerConfig c;
-    c.hostname = "Pipe|in the name";
-    c.description = "Capture|mode";
-    c.type = 'l';
-    c.os = 'w';
-    c.password = true;
-    c.maxPlayers = 12;
-    c.players = {{"gamma", 7, 61.0f}};
-    c.rules = {{"mp_timelimit", "25"}};
-    sim::SimGameServer& s = farm.AddGameServer(c);
-    StartFarm();
-    SearchAnswers answers(engine);
-
-    engine.QuerySearchInfo(s.Address());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.Complete(); }, 3000));
-    EXPECT_EQ(answers.address, s.Address());
-    EXPECT_EQ(answers.info.name, "Pipe|in the name");
-    // The parts come decoded, not split again out of the joined line: a '|' of the
-    // description's own stays in it.
-    EXPECT_EQ(answers.info.description, "Capture|mode");
-    EXPECT_EQ(SearchInfoLines(answers.address, answers.info),
-              (std::vector<std::string> {"Ip: " + s.Address(), "Players: 1/12", "Map: dusk_canyon", "Capture|mode",
-                                         "Listen//Windows Server", "Password: Yes"}));
-    EXPECT_GE(std::stoi(answers.ping), 0);
-    ASSERT_EQ(answers.players.size(), 1u);
-    EXPECT_EQ(answers.players[0].time, "1:1");
-    ASSERT_EQ(answers.rules.size(), 1u);
-    EXPECT_EQ(answers.rules[0].second, "25");
-    // The order on the wire: infostring, rules, players, ping.
-    std::vector<std::string> words;
-    for (const auto& r : s.Record().requests)
-        words.push_back(r.request);
-    EXPECT_EQ(words, (std::vector<std::string> {"infostring", "rules", "players", "ping"}));
-}
-
 TEST_F(Engine, EightBitNamesShowAsLatin1AndAreKeptAsSent)
 {
     sim::GameServerConfig c;
@@ -796,14 +731,6 @@ TEST_F(Engine, EightBitNamesShowAsLatin1AndAreKeptAsSent)
     EXPECT_EQ(store.FindOrCreateRecord(s.Address())->name, c.hostname);
     EXPECT_EQ(servers.GetItemTextStd(0, 0), c.hostname);
     EXPECT_EQ(players.GetItemTextStd(0, 0), "J\xF6rg");
-
-    // The search gets the bytes as sent, for its page to show the same way.
-    SearchAnswers answers(engine);
-    engine.QuerySearchInfo(s.Address());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.Complete(); }, 3000));
-    EXPECT_EQ(answers.info.name, c.hostname);
-    EXPECT_EQ(answers.info.map, c.map);
-    EXPECT_EQ(answers.players[0].name, "J\xF6rg");
 }
 
 TEST_F(Engine, UnknownMasterHostShowsNothingAndSendsNothing)
