@@ -396,7 +396,7 @@ void CSearchPlayerDlg::OnAddResultToFavorites()
 {
     if (results_->GetSelectedRow() < 0)
         return;
-    ctx_.engine.AddServerByHand(ServerList::Favorites, SelectedServer());
+    ctx_.engine.refresh().AddServerByHand(ServerList::Favorites, SelectedServer());
 }
 
 void CSearchPlayerDlg::OnAddPlayerToFriends()
