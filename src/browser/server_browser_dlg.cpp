@@ -127,12 +127,6 @@ CServerBrowserDlg::CServerBrowserDlg(const PageContext& ctx, QWidget* parent) : 
     LoadLists();
 }
 
-CServerBrowserDlg::~CServerBrowserDlg()
-{
-    // The engine outlives the page at shut-down; it must not ask lists that are gone.
-    ctx_.engine.refresh().SetRowSource({});
-}
-
 void CServerBrowserDlg::CreateWidgets()
 {
     resize(DluX(424), DluY(232));
@@ -273,15 +267,6 @@ void CServerBrowserDlg::ConnectWidgets()
     connect(details, &CDetailQuery::playersReceived, this, &CServerBrowserDlg::OnPlayersReceived);
     connect(details, &CDetailQuery::rulesReceived, this, &CServerBrowserDlg::OnRulesReceived);
     connect(details, &CDetailQuery::serverRowsChanged, this, &CServerBrowserDlg::OnServerRowsChanged);
-    // A Refresh queues what the lists show, top to bottom.
-    refresh->SetRowSource([this](ServerList list) {
-        const CSrvListCtrl* ctrl = List(list);
-        std::vector<std::string> addresses;
-        addresses.reserve(static_cast<size_t>(ctrl->GetItemCount()));
-        for (int row = 0; row < ctrl->GetItemCount(); ++row)
-            addresses.push_back(ctrl->GetItemTextStd(row, kAddressColumn));
-        return addresses;
-    });
 }
 
 void CServerBrowserDlg::LoadLists()
@@ -377,13 +362,20 @@ void CServerBrowserDlg::OnUpdate()
 {
     ctx_.engine.refresh().RequestMasterList();
 }
+
+// A refresh running is interrupted first: the servers it lists again are refreshed with the rest.
 void CServerBrowserDlg::OnRefreshServers()
 {
-    ctx_.engine.refresh().RefreshServers();
+    CRefreshEngine& refresh = ctx_.engine.refresh();
+    refresh.Interrupt();
+    refresh.RefreshServers(ListedAddresses(servers_));
 }
+
 void CServerBrowserDlg::OnRefreshFavorites()
 {
-    ctx_.engine.refresh().RefreshFavorites();
+    CRefreshEngine& refresh = ctx_.engine.refresh();
+    refresh.Interrupt();
+    refresh.RefreshFavorites(ListedAddresses(favorites_));
 }
 
 void CServerBrowserDlg::OnAddIpServers() { AddIp(servers_); }
@@ -504,6 +496,15 @@ void CServerBrowserDlg::OnRemoveFriend()
 }
 
 // ---- selection -----------------------------------------------------------------------------
+
+std::vector<std::string> CServerBrowserDlg::ListedAddresses(const CReportListCtrl* list)
+{
+    std::vector<std::string> addresses;
+    addresses.reserve(static_cast<size_t>(list->GetItemCount()));
+    for (int row = 0; row < list->GetItemCount(); ++row)
+        addresses.push_back(list->GetItemTextStd(row, kAddressColumn));
+    return addresses;
+}
 
 std::string CServerBrowserDlg::SelectedAddress(const CReportListCtrl* list)
 {

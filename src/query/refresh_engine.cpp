@@ -56,11 +56,6 @@ std::string CRefreshEngine::TakeFirst(std::deque<std::string>& list)
     return entry.substr(0, entry.find('\n'));
 }
 
-std::vector<std::string> CRefreshEngine::RowAddresses(ServerList list) const
-{
-    return rowSource_ ? rowSource_(list) : std::vector<std::string>();
-}
-
 std::vector<ServerRecord*>& CRefreshEngine::ModeRecords()
 {
     return serversMode_ ? store_.serverList : store_.favoriteList;
@@ -195,33 +190,36 @@ void CRefreshEngine::OnResortTimer()
     Q_EMIT sortRequested(RefreshList());
 }
 
-void CRefreshEngine::InterruptAndQueue(bool serversMode)
+void CRefreshEngine::Interrupt()
 {
     CancelMasterLookup();
     KillRefreshTimers();
     StopPinging();
     AbortRefresh();
     master_->Close();
-    serversMode_ = serversMode;
-    pingPhaseTimer_.stop();
-    for (std::string& address : RowAddresses(RefreshList()))
-        pending_.push_back(std::move(address));
 }
 
-void CRefreshEngine::RefreshServers()
+void CRefreshEngine::InterruptAndQueue(bool serversMode, const std::vector<std::string>& listed)
 {
-    InterruptAndQueue(true);
+    Interrupt();
+    serversMode_ = serversMode;
+    pingPhaseTimer_.stop();
+    pending_.insert(pending_.end(), listed.begin(), listed.end());
+}
+
+void CRefreshEngine::RefreshServers(const std::vector<std::string>& listed)
+{
+    InterruptAndQueue(true, listed);
     Q_EMIT rowsCleared(ServerList::Servers);
     store_.serverList.clear();
     StartRefresh(true);
 }
 
-void CRefreshEngine::RefreshFavorites()
+void CRefreshEngine::RefreshFavorites(const std::vector<std::string>& listed)
 {
-    InterruptAndQueue(false);
-    const std::vector<std::string> servers = RowAddresses(ServerList::Servers);
-    if (!servers.empty() && servers.front().empty())
-        Q_EMIT rowsCleared(ServerList::Servers);
+    // A status line on top of the Servers list would go now; the interrupt has taken every one
+    // of them off already.
+    InterruptAndQueue(false, listed);
     KillRefreshTimers();
     Q_EMIT rowsCleared(ServerList::Favorites);
     store_.favoriteList.clear();

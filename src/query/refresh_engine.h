@@ -10,7 +10,6 @@
 #include <QTimer>
 #include <array>
 #include <deque>
-#include <functional>
 #include <list>
 #include <memory>
 #include <string>
@@ -26,8 +25,8 @@ struct ServerRecord;
 // its event sources.
 //
 // It holds no widgets: what the lists are to show goes out as signals carrying plain values,
-// and the browser page makes rows of them. The one thing the engine asks of the page is which
-// servers its lists show, top to bottom, for a Refresh (SetRowSource).
+// and the browser page makes rows of them. It never reads the rows back: a Refresh is given the
+// addresses its list shows.
 class CRefreshEngine : public QObject {
     Q_OBJECT
 public:
@@ -35,11 +34,6 @@ public:
 
     CRefreshEngine(AppSettings& settings, ServerStore& store, QObject* parent = nullptr);
     ~CRefreshEngine() override;
-
-    // The addresses of a list's rows as shown, top to bottom (status lines give ""). Without a
-    // source the lists count as empty.
-    using RowSource = std::function<std::vector<std::string>(ServerList)>;
-    void SetRowSource(RowSource source) { rowSource_ = std::move(source); }
 
     // A server the user names (Add Ip, or a found player's server added to the favourites): a
     // row of its address and "???" at the end of the list, re-sorted, and its record appended to
@@ -49,8 +43,15 @@ public:
     void StartInfoQuery(const std::string& address, CQuerySocket* socket);
     void NextQuery(CQuerySocket* socket);
     void StartRefresh(bool serversMode);
-    void RefreshServers();
-    void RefreshFavorites();
+    // What both Refresh buttons do first: stops an Update, its ping phase and a running
+    // refresh. Every server of an interrupted refresh is listed again, with its last values, so
+    // the list read after this holds it.
+    void Interrupt();
+    // The Refresh buttons, after Interrupt (which they run again, in case): the servers of the
+    // list, its addresses given as shown, top to bottom (a status line's ""), are queried anew
+    // into it.
+    void RefreshServers(const std::vector<std::string>& listed);
+    void RefreshFavorites(const std::vector<std::string>& listed);
     void AbortRefresh();
     void StopPinging();
     void KillRefreshTimers();
@@ -138,14 +139,12 @@ private:
                 const std::string& players, const std::string& address, bool resortNow);
     void AddModeRow(ServerRecord* record);
     void SetProgress(int pos, int upper, bool updateLabel = true);
-    std::vector<std::string> RowAddresses(ServerList list) const;
-    // What both Refresh buttons do first: stop everything, then queue that list's addresses.
-    void InterruptAndQueue(bool serversMode);
+    // Interrupt, then queue the list's addresses for a refresh in that mode.
+    void InterruptAndQueue(bool serversMode, const std::vector<std::string>& listed);
     static std::string TakeFirst(std::deque<std::string>& list);
 
     AppSettings& settings_;
     ServerStore& store_;
-    RowSource rowSource_;
 
     bool serversMode_ = true;
     std::deque<std::string> pending_;

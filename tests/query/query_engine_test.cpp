@@ -291,7 +291,7 @@ TEST_F(Engine, AtMostFiveQueriesInFlightAndEveryServerListedOnce)
         std::string ping;
         page.AddFavoriteRow({a, "", ping, "", a}, false);
     }
-    refresh.RefreshFavorites();
+    page.OnRefreshFavorites();
     EXPECT_EQ(refresh.pending().size(), 18u);
     EXPECT_EQ(refresh.progressUpper(), 23);
     EXPECT_EQ(refresh.percentText(), "0%");
@@ -354,7 +354,7 @@ TEST_F(Engine, RepeatedCutOrMisframedAnswersListEachServerOnceAndStopAtOneHundre
         page.AddFavoriteRow({r->name, "", r->ping, "", r->address}, false);
     }
     QSignalSpy progress(&refresh, &CRefreshEngine::progressChanged);
-    refresh.RefreshFavorites();
+    page.OnRefreshFavorites();
     ASSERT_TRUE(WaitForProgressEnd());
     // Copies arriving after the end change nothing either.
     QTest::qWait(300);
@@ -389,7 +389,7 @@ TEST_F(Engine, FloodOfRepeatedAnswersListsEachServerOnceWithoutHoldingTheWindow)
         page.AddFavoriteRow({peer->Address(), "", ping, "", peer->Address()}, false);
     }
     const LoopTurnWatch watch;
-    refresh.RefreshFavorites();
+    page.OnRefreshFavorites();
     ASSERT_TRUE(WaitForProgressEnd());
     // Every copy that reached the sockets is read (and dropped), a bounded number at a time.
     EXPECT_TRUE(QTest::qWaitFor(
@@ -423,7 +423,7 @@ TEST_F(Engine, FavoriteNoSocketCanReachStaysListedAsNotAnswering)
         page.AddFavoriteRow({r->name, "", r->ping, "", address}, false);
         store.favoriteList.push_back(r);
     }
-    refresh.RefreshFavorites();
+    page.OnRefreshFavorites();
     ASSERT_TRUE(WaitForProgressEnd());
     EXPECT_EQ(refresh.percentText(), "100%");
     ASSERT_EQ(favorites.GetItemCount(), 2);
@@ -451,14 +451,14 @@ TEST_F(Engine, RefreshDuringARefreshListsEveryServerAgainFirst)
         r->players = "1/8";
         page.AddFavoriteRow({r->name, r->map, r->ping, r->players, r->address}, false);
     }
-    refresh.RefreshFavorites();
+    page.OnRefreshFavorites();
     ASSERT_EQ(favorites.GetItemCount(), 0);
     ASSERT_EQ(refresh.pending().size(), 3u);
 
     // Interrupted: five in flight and three pending come back with their old values, then the
     // new refresh takes all eight again.
     QSignalSpy progress(&refresh, &CRefreshEngine::progressChanged);
-    refresh.RefreshFavorites();
+    page.OnRefreshFavorites();
     EXPECT_EQ(refresh.progressUpper(), 8);
     EXPECT_EQ(refresh.pending().size(), 3u);
     ASSERT_TRUE(WaitForProgressEnd());
@@ -478,7 +478,7 @@ TEST_F(Engine, UpdateDuringAFavoritesRefreshListsTheFavoritesAgain)
         r->name = "kept " + std::to_string(i);
         page.AddFavoriteRow({r->name, "", r->ping, "", r->address}, false);
     }
-    refresh.RefreshFavorites();
+    page.OnRefreshFavorites();
     ASSERT_EQ(favorites.GetItemCount(), 0);
     app.settings.masterServer = farm.Master(0).Address();
     refresh.RequestMasterList();
@@ -514,7 +514,7 @@ TEST_F(Engine, RefreshWhileTheMasterHostIsLookedUpCancelsTheUpdate)
 
     // The host name is looked up in the background; each Refresh comes before its answer.
     refresh.RequestMasterList();
-    refresh.RefreshFavorites();
+    page.OnRefreshFavorites();
     ASSERT_TRUE(WaitForProgressEnd());
     lookupHasAnswered();
     EXPECT_EQ(favorites.GetItemCount(), 3);
@@ -523,7 +523,7 @@ TEST_F(Engine, RefreshWhileTheMasterHostIsLookedUpCancelsTheUpdate)
     EXPECT_TRUE(master.Record().requests.empty());
 
     refresh.RequestMasterList();
-    refresh.RefreshServers();
+    page.OnRefreshServers();
     lookupHasAnswered();
     EXPECT_EQ(servers.GetItemCount(), 0) << servers.GetItemTextStd(0, 0);
     EXPECT_EQ(refresh.pingSocketCount(), 0);
@@ -769,14 +769,14 @@ TEST_F(Engine, TimeOutsStayWithinAMillisecondAndAMinuteWhateverTheSetting)
     app.settings.timeout = nan;
     std::string ping;
     page.AddFavoriteRow({"quiet", "", ping, "", quiet.Address()}, false);
-    refresh.RefreshFavorites();
+    page.OnRefreshFavorites();
     EXPECT_EQ(refresh.querySocket(0)->timeoutTimer.interval(), 1000);
     EXPECT_EQ(refresh.resortIntervalMs(), 333);
 
     // A time-out below zero still ends every query, and the list is not re-sorted every
     // millisecond meanwhile.
     app.settings.timeout = -1.0f;
-    refresh.RefreshFavorites();
+    page.OnRefreshFavorites();
     EXPECT_EQ(refresh.resortIntervalMs(), CRefreshEngine::kMinResortMs);
     ASSERT_TRUE(WaitForProgressEnd());
     ASSERT_EQ(favorites.GetItemCount(), 1);
