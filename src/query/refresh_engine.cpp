@@ -10,14 +10,12 @@
 namespace {
 
 constexpr int kResortDivisor = 3;
-// Datagrams one socket handler reads before it lets the window run again; the rest wait for the
-// next turn of the event loop, so a peer sending without pause cannot hold the window.
-constexpr int kDatagramsPerWake = 64;
+constexpr int kDatagramsPerWake = CQueryUdpSocket::kDatagramsPerWake;
 
 } // namespace
 
 CRefreshEngine::CRefreshEngine(AppSettings& settings, ServerStore& store, QObject* parent)
-    : QObject(parent), settings_(settings), store_(store), master_(std::make_unique<CMasterSocket>())
+    : QObject(parent), settings_(settings), store_(store), ping_(settings), master_(std::make_unique<CMasterSocket>())
 {
     setObjectName("CRefreshEngine");
     for (auto& socket : querySockets_) {
@@ -27,11 +25,12 @@ CRefreshEngine::CRefreshEngine(AppSettings& settings, ServerStore& store, QObjec
         connect(&s->timeoutTimer, &QTimer::timeout, this, [this, s] { OnQueryTimeout(s); });
     }
     connect(master_.get(), &QUdpSocket::readyRead, this, &CRefreshEngine::OnMasterReadyRead);
-    pingPhaseTimer_.setSingleShot(true);
-    connect(&pingPhaseTimer_, &QTimer::timeout, this, &CRefreshEngine::OnPingTimer);
+    // A server that answered its ping is queried once the phase is over, in the order the
+    // answers came.
+    connect(&ping_, &CPingPhase::answered, this,
+            [this](const std::string& address) { pending_.push_back(address + "\n"); });
+    connect(&ping_, &CPingPhase::ended, this, &CRefreshEngine::OnPingPhaseEnded);
     connect(&resortTimer_, &QTimer::timeout, this, &CRefreshEngine::OnResortTimer);
-    pingBatchTimer_.setSingleShot(true);
-    connect(&pingBatchTimer_, &QTimer::timeout, this, &CRefreshEngine::SendQueuedPings);
 }
 
 CRefreshEngine::~CRefreshEngine()
@@ -203,7 +202,6 @@ void CRefreshEngine::InterruptAndQueue(bool serversMode, const std::vector<std::
 {
     Interrupt();
     serversMode_ = serversMode;
-    pingPhaseTimer_.stop();
     pending_.insert(pending_.end(), listed.begin(), listed.end());
 }
 
@@ -242,16 +240,8 @@ void CRefreshEngine::AbortRefresh()
 
 void CRefreshEngine::StopPinging()
 {
-    for (CPingSocket* socket : pingSockets_) {
-        socket->Close();
-        socket->deleteLater();
-    }
-    pingSockets_.clear();
-    pingQueue_.clear();
-    pingAddresses_.clear();
+    ping_.Stop();
     masterPages_ = 0;
-    pingBatchTimer_.stop();
-    pingPhaseTimer_.stop();
     SetProgress(0, progressUpper_, false); // the bar goes back; the label keeps its text
 }
 
@@ -267,82 +257,11 @@ void CRefreshEngine::KillRefreshTimers()
 void CRefreshEngine::StartPingPhase(const std::vector<std::string>& addresses)
 {
     serversMode_ = true;
-    for (const std::string& address : addresses) {
-        if (static_cast<int>(pingAddresses_.size()) >= kMaxPingAddresses)
-            break;
-        if (pingAddresses_.insert(address).second)
-            pingQueue_.push_back(address);
-    }
-    // Each page gives the servers a time-out to answer in, as the first one did.
-    pingPhaseDeadline_ = QDeadlineTimer(TimeoutMs());
-    SendQueuedPings();
+    ping_.Add(addresses);
 }
 
-void CRefreshEngine::SendQueuedPings()
+void CRefreshEngine::OnPingPhaseEnded()
 {
-    // Sockets are opened a batch at a time, with the window's events in between, so that a
-    // full master list never freezes the window; and never more than kMaxPingSockets at once,
-    // so that a long list never runs out of file handles. Each ping waits its own time-out.
-    for (int i = 0; i < kPingBatch && !pingQueue_.empty() && pingSocketCount() < kMaxPingSockets; ++i) {
-        auto* socket = new CPingSocket(this);
-        pingSockets_.push_back(socket);
-        connect(socket, &QUdpSocket::readyRead, this, [this, socket] { OnPingReadyRead(socket); });
-        socket->deadline = QDeadlineTimer(TimeoutMs());
-        if (socket->Reconnect(pingQueue_.front()))
-            socket->SendPacket(kPingCommand);
-        pingQueue_.pop_front();
-        if (pingPhaseDeadline_.remainingTime() < socket->deadline.remainingTime())
-            pingPhaseDeadline_ = socket->deadline;
-    }
-    if (!pingQueue_.empty() && pingSocketCount() < kMaxPingSockets)
-        pingBatchTimer_.start(0);
-    ArmPingTimer();
-}
-
-void CRefreshEngine::ArmPingTimer()
-{
-    // Timer 1 wakes for the next ping to time out, and at the end for the end of the phase.
-    qint64 next = pingPhaseDeadline_.remainingTime();
-    for (const CPingSocket* socket : pingSockets_)
-        next = std::min(next, socket->deadline.remainingTime());
-    pingPhaseTimer_.start(static_cast<int>(std::max<qint64>(0, next)));
-}
-
-void CRefreshEngine::OnPingReadyRead(CPingSocket* socket)
-{
-    // Only the answer to "ping" ends a ping: anything before it is ignored, and a server that
-    // sends nothing else keeps its time-out.
-    for (int n = 0; n < kDatagramsPerWake && socket->hasPendingDatagrams(); ++n) {
-        const std::vector<unsigned char> reply = socket->ReceiveOne();
-        if (IsPingReply(reply.data(), reply.size())) {
-            pending_.push_back(socket->PeerText() + "\n");
-            EndPingSocket(socket);
-            SendQueuedPings();
-            return;
-        }
-    }
-}
-
-void CRefreshEngine::EndPingSocket(CPingSocket* socket)
-{
-    pingSockets_.remove(socket);
-    socket->Close();
-    socket->deleteLater();
-}
-
-void CRefreshEngine::OnPingTimer()
-{
-    // Servers that have not answered within their time-out are dropped.
-    std::vector<CPingSocket*> expired;
-    for (CPingSocket* socket : pingSockets_)
-        if (socket->deadline.hasExpired())
-            expired.push_back(socket);
-    for (CPingSocket* socket : expired)
-        EndPingSocket(socket);
-    if (!pingQueue_.empty() || !pingSockets_.empty() || !pingPhaseDeadline_.hasExpired()) {
-        SendQueuedPings();
-        return;
-    }
     // The end of the ping phase, and of what the master had to say for this Update: a page
     // coming later must not start another phase under the refresh.
     StopPinging();
@@ -410,12 +329,7 @@ void CRefreshEngine::CloseAll()
 {
     CancelMasterLookup();
     KillRefreshTimers();
-    pingPhaseTimer_.stop();
-    pingBatchTimer_.stop();
-    pingQueue_.clear();
-    for (CPingSocket* socket : pingSockets_)
-        delete socket;
-    pingSockets_.clear();
+    ping_.Stop();
     for (auto& socket : querySockets_)
         socket->Close();
     master_->Close();

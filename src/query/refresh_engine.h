@@ -2,18 +2,16 @@
 #include "query/master_lookup.h"
 #include "query/model/protocol.h"
 #include "query/model/server_rows.h"
+#include "query/ping_phase.h"
 #include "query/query_sockets.h"
 #include "settings/app_settings.h"
 
-#include <QDeadlineTimer>
 #include <QObject>
 #include <QTimer>
 #include <array>
 #include <deque>
-#include <list>
 #include <memory>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 class ServerStore;
@@ -77,21 +75,15 @@ public:
     int progressPos() const { return progressPos_; }
     int progressUpper() const { return progressUpper_; }
     QString percentText() const { return percentText_; }
-    int pingSocketCount() const { return static_cast<int>(pingSockets_.size()); }
-    // Distinct addresses the running ping phase has taken from the master's pages.
-    int pingAddressCount() const { return static_cast<int>(pingAddresses_.size()); }
-    bool pingPhaseTimerActive() const { return pingPhaseTimer_.isActive() || pingBatchTimer_.isActive(); }
+    const CPingPhase& pingPhase() const { return ping_; }
     bool resortTimerActive() const { return resortTimer_.isActive(); }
     int resortIntervalMs() const { return resortTimer_.interval(); }
     CQuerySocket* querySocket(int i) const { return querySockets_[i].get(); }
     CMasterSocket* masterSocket() const { return master_.get(); }
 
-    // Bounds of one Update, whatever a master sends: list pages taken, distinct addresses taken
-    // from them (a repeated one is dropped), and ping sockets open at once (the rest are sent
-    // as sockets free up, each with its full time-out). A page of 681 entries is the largest.
+    // List pages one Update takes, whatever a master sends (the ping phase bounds the
+    // addresses it takes from them). A page of 681 entries is the largest.
     static constexpr int kMaxMasterPages = 64;
-    static constexpr int kMaxPingAddresses = 8192;
-    static constexpr int kMaxPingSockets = 256;
 
     static constexpr const char* kPingingText = "Pinging Servers";
     static QString RequestingText(bool won);
@@ -118,12 +110,8 @@ Q_SIGNALS:
 private:
     void OnQueryReadyRead(CQuerySocket* socket);
     void OnQueryTimeout(CQuerySocket* socket);
-    void OnPingReadyRead(CPingSocket* socket);
     void OnMasterReadyRead();
-    void OnPingTimer();
-    void SendQueuedPings();
-    void ArmPingTimer();
-    void EndPingSocket(CPingSocket* socket);
+    void OnPingPhaseEnded();
     void OnResortTimer();
     void SendMasterTo(const std::string& host, int port);
     // Forgets a master host-name lookup still running: its answer must not send a request
@@ -149,16 +137,10 @@ private:
     bool serversMode_ = true;
     std::deque<std::string> pending_;
     std::array<std::unique_ptr<CQuerySocket>, kQuerySockets> querySockets_;
-    std::list<CPingSocket*> pingSockets_;
+    CPingPhase ping_;
     std::unique_ptr<CMasterSocket> master_;
-    static constexpr int kPingBatch = 32;
-    std::deque<std::string> pingQueue_;             // master-list entries not pinged yet
-    std::unordered_set<std::string> pingAddresses_; // every address this ping phase has taken
-    int masterPages_ = 0;                           // list pages this ping phase has taken
-    QDeadlineTimer pingPhaseDeadline_;              // a time-out after the last ping or page
-    QTimer pingBatchTimer_;
-    QTimer pingPhaseTimer_; // timer 1: the next ping deadline, and the end of the phase
-    QTimer resortTimer_;    // timer 2
+    int masterPages_ = 0; // list pages this ping phase has taken
+    QTimer resortTimer_;  // timer 2
     int progressPos_ = 0;
     int progressUpper_ = 0;
     QString percentText_ = "0%";

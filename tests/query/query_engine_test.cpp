@@ -231,12 +231,13 @@ TEST_F(Engine, UpdateAsksTheMasterPingsAndListsTheServersThatAnswer)
     EXPECT_EQ(servers.GetItemText(0, 0), "Requesting Servers list to Steam");
     EXPECT_EQ(servers.GetItemText(0, 4), "");
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return refresh.pingSocketCount() > 0 || refresh.pingPhaseTimerActive(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return refresh.pingPhase().socketCount() > 0 || refresh.pingPhase().timerActive(); }, 3000));
     ASSERT_EQ(master.Record().requests.size(), 1u);
     // Steam: '1', region FF, "0.0.0.0:0", NUL, "\gamedir\znk", NUL — 22 bytes plus the folder.
     EXPECT_EQ(master.Record().requests[0].request, "1\\xFF0.0.0.0:0\\x00\\x5Cgamedir\\x5Cznk\\x00");
     EXPECT_EQ(servers.GetItemText(0, 0), "Pinging Servers");
-    EXPECT_EQ(refresh.pingSocketCount(), 12);
+    EXPECT_EQ(refresh.pingPhase().socketCount(), 12);
 
     ASSERT_TRUE(WaitForProgressEnd());
     EXPECT_EQ(refresh.percentText(), "100%");
@@ -334,8 +335,8 @@ TEST_F(Engine, NoAnswerToAnyPingLeavesAnEmptyListAtZeroPercent)
     StartFarm();
     app.settings.masterServer = farm.Master(0).Address();
     refresh.RequestMasterList();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return refresh.pingPhaseTimerActive(); }, 3000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !refresh.pingPhaseTimerActive(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return refresh.pingPhase().timerActive(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !refresh.pingPhase().timerActive(); }, 3000));
     EXPECT_EQ(servers.GetItemCount(), 0);
     EXPECT_EQ(refresh.percentText(), "0%");
     EXPECT_TRUE(refresh.resortTimerActive());
@@ -526,7 +527,7 @@ TEST_F(Engine, RefreshWhileTheMasterHostIsLookedUpCancelsTheUpdate)
     page.OnRefreshServers();
     lookupHasAnswered();
     EXPECT_EQ(servers.GetItemCount(), 0) << servers.GetItemTextStd(0, 0);
-    EXPECT_EQ(refresh.pingSocketCount(), 0);
+    EXPECT_EQ(refresh.pingPhase().socketCount(), 0);
     EXPECT_EQ(favorites.GetItemCount(), 3);
     EXPECT_TRUE(master.Record().requests.empty());
 
@@ -565,8 +566,8 @@ TEST_F(Engine, MasterSendingPagesWithoutEndKeepsPingSocketsUnderTheCapAndThePhas
     });
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        mostOpen = std::max(mostOpen, refresh.pingSocketCount());
-        if (mostOpen > CRefreshEngine::kMaxPingSockets)
+        mostOpen = std::max(mostOpen, refresh.pingPhase().socketCount());
+        if (mostOpen > CPingPhase::kMaxSockets)
             flood.stop(); // failed already; spare the machine's file handles
     });
     watch.start(1);
@@ -578,15 +579,15 @@ TEST_F(Engine, MasterSendingPagesWithoutEndKeepsPingSocketsUnderTheCapAndThePhas
     // that answered, once.
     ASSERT_TRUE(WaitForProgressEnd(20000));
     EXPECT_GT(pagesSent, CRefreshEngine::kMaxMasterPages);
-    EXPECT_EQ(mostOpen, CRefreshEngine::kMaxPingSockets);
-    EXPECT_EQ(refresh.pingSocketCount(), 0);
-    EXPECT_FALSE(refresh.pingPhaseTimerActive());
+    EXPECT_EQ(mostOpen, CPingPhase::kMaxSockets);
+    EXPECT_EQ(refresh.pingPhase().socketCount(), 0);
+    EXPECT_FALSE(refresh.pingPhase().timerActive());
     ASSERT_EQ(servers.GetItemCount(), 1);
     EXPECT_EQ(servers.GetItemText(0, 0), "real");
     // Pages coming after the end start nothing.
     QTest::qWait(200);
     EXPECT_EQ(servers.GetItemCount(), 1);
-    EXPECT_EQ(refresh.pingSocketCount(), 0);
+    EXPECT_EQ(refresh.pingPhase().socketCount(), 0);
     flood.stop();
 }
 
@@ -607,23 +608,24 @@ TEST_F(Engine, OneUpdateTakesAtMostSoManyAddressesFromAMaster)
     });
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        mostTaken = std::max(mostTaken, refresh.pingAddressCount());
-        mostOpen = std::max(mostOpen, refresh.pingSocketCount());
+        mostTaken = std::max(mostTaken, refresh.pingPhase().addressCount());
+        mostOpen = std::max(mostOpen, refresh.pingPhase().socketCount());
     });
     watch.start(1);
     refresh.RequestMasterList();
     ASSERT_TRUE(QTest::qWaitFor([&] { return master.Asked(); }, 3000));
     flood.start(20);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return refresh.pingAddressCount() > 0; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return refresh.pingPhase().addressCount() > 0; }, 3000));
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
-            return !refresh.pingPhaseTimerActive() && refresh.pingSocketCount() == 0 && refresh.resortTimerActive();
+            return !refresh.pingPhase().timerActive() && refresh.pingPhase().socketCount() == 0 &&
+                   refresh.resortTimerActive();
         },
         20000));
     flood.stop();
     EXPECT_GT(pagesSent, 13);
-    EXPECT_EQ(mostTaken, CRefreshEngine::kMaxPingAddresses);
-    EXPECT_LE(mostOpen, CRefreshEngine::kMaxPingSockets);
+    EXPECT_EQ(mostTaken, CPingPhase::kMaxAddresses);
+    EXPECT_LE(mostOpen, CPingPhase::kMaxSockets);
     EXPECT_EQ(servers.GetItemCount(), 0);
 }
 
@@ -639,7 +641,7 @@ TEST_F(Engine, MasterDatagramWithoutTheListHeaderIsNoList)
         master.Send(PageMaster::Page({real.Port()}, QByteArray(header, 6)));
     QTest::qWait(200);
     EXPECT_EQ(servers.GetItemText(0, 0), "Requesting Servers list to Steam");
-    EXPECT_EQ(refresh.pingSocketCount(), 0);
+    EXPECT_EQ(refresh.pingPhase().socketCount(), 0);
     EXPECT_EQ(real.Record().requestCounts["ping"], 0);
 
     master.Send(PageMaster::Page({real.Port()}));
@@ -788,7 +790,7 @@ TEST_F(Engine, TimeOutsStayWithinAMillisecondAndAMinuteWhateverTheSetting)
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
             const bool statusShown = servers.GetItemCount() > 0 && servers.GetItemTextStd(0, 4).empty();
-            return farm.Master(0).Record().requests.size() == 1 && !statusShown && !refresh.pingPhaseTimerActive();
+            return farm.Master(0).Record().requests.size() == 1 && !statusShown && !refresh.pingPhase().timerActive();
         },
         5000))
         << servers.GetItemTextStd(0, 0);
