@@ -75,14 +75,14 @@ void BM_FullUpdate(benchmark::State& state)
         // A plain event loop, as the window runs: QTest's waiting helpers sleep between turns.
         QEventLoop loop;
         bool done = false;
-        auto finished = QObject::connect(&engine, &CQueryEngine::progressChanged, [&](int pos, int upper) {
+        auto finished = QObject::connect(&engine.refresh(), &CRefreshEngine::progressChanged, [&](int pos, int upper) {
             if (upper > 0 && pos == upper) {
                 done = true;
                 loop.quit();
             }
         });
         QTimer::singleShot(60000, &loop, &QEventLoop::quit);
-        engine.RequestMasterList();
+        engine.refresh().RequestMasterList();
         loop.exec();
         QObject::disconnect(finished);
         const double seconds = wall.nsecsElapsed() / 1e9;

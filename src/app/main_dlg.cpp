@@ -312,8 +312,8 @@ void CMainDlg::OnOK()
 
 void CMainDlg::reject()
 {
-    ctx_.engine.AbortRefresh();
-    ctx_.engine.StopPinging();
+    ctx_.engine.refresh().AbortRefresh();
+    ctx_.engine.refresh().StopPinging();
     QDialog::reject();
 }
 

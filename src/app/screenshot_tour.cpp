@@ -184,12 +184,13 @@ void ScreenshotTour::RefreshBrowser(CMainDlg* main)
     CQueryEngine* engine = theApp().engine();
     if (!update || !servers || !players || !engine)
         return;
+    const CRefreshEngine& refresh = engine->refresh();
     update->click();
     QElapsedTimer waited;
     waited.start();
     Pump(200);
     while (waited.elapsed() < 15000 &&
-           !(engine->progressUpper() > 0 && engine->progressPos() == engine->progressUpper()))
+           !(refresh.progressUpper() > 0 && refresh.progressPos() == refresh.progressUpper()))
         Pump(50);
     if (servers->GetItemCount() == 0)
         return;

@@ -127,12 +127,6 @@ CServerBrowserDlg::CServerBrowserDlg(const PageContext& ctx, QWidget* parent) : 
     LoadLists();
 }
 
-CServerBrowserDlg::~CServerBrowserDlg()
-{
-    // The engine outlives the page at shut-down; it must not ask lists that are gone.
-    ctx_.engine.SetRowSource({});
-}
-
 void CServerBrowserDlg::CreateWidgets()
 {
     resize(DluX(424), DluY(232));
@@ -258,28 +252,21 @@ void CServerBrowserDlg::ConnectWidgets()
         connect(list, &QWidget::customContextMenuRequested, this,
                 [this, list](const QPoint& pos) { OnListContextMenu(list, pos); });
 
-    CQueryEngine* engine = &ctx_.engine;
-    connect(engine, &CQueryEngine::progressChanged, this, &CServerBrowserDlg::OnProgressChanged);
-    connect(engine, &CQueryEngine::rowAdded, this, [this](ServerList list, const ServerRow& row, bool resortNow) {
-        AddRow(List(list), row, resortNow);
-    });
-    connect(engine, &CQueryEngine::rowsCleared, this, [this](ServerList list) { List(list)->DeleteAllItems(); });
-    connect(engine, &CQueryEngine::statusRowShown, this, [this](const QString& text) { servers_->InsertItem(0, text); });
-    connect(engine, &CQueryEngine::statusRowsRemoved, this, &CServerBrowserDlg::OnStatusRowsRemoved);
-    connect(engine, &CQueryEngine::serverRowsChanged, this, &CServerBrowserDlg::OnServerRowsChanged);
-    connect(engine, &CQueryEngine::sortRequested, this, [this](ServerList list) { List(list)->Sort(); });
-    connect(engine, &CQueryEngine::detailsRequested, this, &CServerBrowserDlg::OnDetailsRequested);
-    connect(engine, &CQueryEngine::playersReceived, this, &CServerBrowserDlg::OnPlayersReceived);
-    connect(engine, &CQueryEngine::rulesReceived, this, &CServerBrowserDlg::OnRulesReceived);
-    // A Refresh queues what the lists show, top to bottom.
-    engine->SetRowSource([this](ServerList list) {
-        const CSrvListCtrl* ctrl = List(list);
-        std::vector<std::string> addresses;
-        addresses.reserve(static_cast<size_t>(ctrl->GetItemCount()));
-        for (int row = 0; row < ctrl->GetItemCount(); ++row)
-            addresses.push_back(ctrl->GetItemTextStd(row, kAddressColumn));
-        return addresses;
-    });
+    CRefreshEngine* refresh = &ctx_.engine.refresh();
+    connect(refresh, &CRefreshEngine::progressChanged, this, &CServerBrowserDlg::OnProgressChanged);
+    connect(refresh, &CRefreshEngine::rowAdded, this,
+            [this](ServerList list, const ServerRow& row, bool resortNow) { AddRow(List(list), row, resortNow); });
+    connect(refresh, &CRefreshEngine::rowsCleared, this, [this](ServerList list) { List(list)->DeleteAllItems(); });
+    connect(refresh, &CRefreshEngine::statusRowShown, this,
+            [this](const QString& text) { servers_->InsertItem(0, text); });
+    connect(refresh, &CRefreshEngine::statusRowsRemoved, this, &CServerBrowserDlg::OnStatusRowsRemoved);
+    connect(refresh, &CRefreshEngine::serverRowsChanged, this, &CServerBrowserDlg::OnServerRowsChanged);
+    connect(refresh, &CRefreshEngine::sortRequested, this, [this](ServerList list) { List(list)->Sort(); });
+    CDetailQuery* details = &ctx_.engine.details();
+    connect(details, &CDetailQuery::detailsRequested, this, &CServerBrowserDlg::OnDetailsRequested);
+    connect(details, &CDetailQuery::playersReceived, this, &CServerBrowserDlg::OnPlayersReceived);
+    connect(details, &CDetailQuery::rulesReceived, this, &CServerBrowserDlg::OnRulesReceived);
+    connect(details, &CDetailQuery::serverRowsChanged, this, &CServerBrowserDlg::OnServerRowsChanged);
 }
 
 void CServerBrowserDlg::LoadLists()
@@ -299,8 +286,8 @@ void CServerBrowserDlg::LoadLists()
     }
     favorites_->Sort();
     servers_->Sort();
-    const CQueryEngine& engine = ctx_.engine;
-    OnProgressChanged(engine.progressPos(), engine.progressUpper(), engine.percentText());
+    const CRefreshEngine& refresh = ctx_.engine.refresh();
+    OnProgressChanged(refresh.progressPos(), refresh.progressUpper(), refresh.percentText());
 }
 
 // ---- rows ----------------------------------------------------------------------------------
@@ -371,9 +358,25 @@ void CServerBrowserDlg::OnRulesReceived(const std::vector<std::pair<std::string,
 
 // ---- buttons -------------------------------------------------------------------------------
 
-void CServerBrowserDlg::OnUpdate() { ctx_.engine.RequestMasterList(); }
-void CServerBrowserDlg::OnRefreshServers() { ctx_.engine.RefreshServers(); }
-void CServerBrowserDlg::OnRefreshFavorites() { ctx_.engine.RefreshFavorites(); }
+void CServerBrowserDlg::OnUpdate()
+{
+    ctx_.engine.refresh().RequestMasterList();
+}
+
+// A refresh running is interrupted first: the servers it lists again are refreshed with the rest.
+void CServerBrowserDlg::OnRefreshServers()
+{
+    CRefreshEngine& refresh = ctx_.engine.refresh();
+    refresh.Interrupt();
+    refresh.RefreshServers(ListedAddresses(servers_));
+}
+
+void CServerBrowserDlg::OnRefreshFavorites()
+{
+    CRefreshEngine& refresh = ctx_.engine.refresh();
+    refresh.Interrupt();
+    refresh.RefreshFavorites(ListedAddresses(favorites_));
+}
 
 void CServerBrowserDlg::OnAddIpServers() { AddIp(servers_); }
 void CServerBrowserDlg::OnAddIpFavorites() { AddIp(favorites_); }
@@ -387,8 +390,8 @@ void CServerBrowserDlg::AddIp(CSrvListCtrl* list)
     const std::string text = box.text.trimmed().toStdString();
     if (!IsValidAddress(text))
         return;
-    ctx_.engine.AddServerByHand(list == servers_ ? ServerList::Servers : ServerList::Favorites,
-                                NormalizeAddress(text));
+    ctx_.engine.refresh().AddServerByHand(list == servers_ ? ServerList::Servers : ServerList::Favorites,
+                                          NormalizeAddress(text));
 }
 
 void CServerBrowserDlg::OnAddToFavorites()
@@ -425,7 +428,7 @@ void CServerBrowserDlg::OnRemoveFavorite()
 
 void CServerBrowserDlg::OnClearFavorites()
 {
-    ctx_.engine.KillRefreshTimers();
+    ctx_.engine.refresh().KillRefreshTimers();
     {
         const QSignalBlocker quiet(favorites_);
         favorites_->DeleteAllItems();
@@ -494,6 +497,15 @@ void CServerBrowserDlg::OnRemoveFriend()
 
 // ---- selection -----------------------------------------------------------------------------
 
+std::vector<std::string> CServerBrowserDlg::ListedAddresses(const CReportListCtrl* list)
+{
+    std::vector<std::string> addresses;
+    addresses.reserve(static_cast<size_t>(list->GetItemCount()));
+    for (int row = 0; row < list->GetItemCount(); ++row)
+        addresses.push_back(list->GetItemTextStd(row, kAddressColumn));
+    return addresses;
+}
+
 std::string CServerBrowserDlg::SelectedAddress(const CReportListCtrl* list)
 {
     const int row = list->GetSelectedRow();
@@ -507,7 +519,7 @@ void CServerBrowserDlg::OnSelectServer(CReportListCtrl* list)
         return;
     ip_->setText(IpControlText(GetHost(address)));
     port_->setText(QString::number(GetPort(address)));
-    ctx_.engine.QuerySelected(address);
+    ctx_.engine.details().QuerySelected(address);
 }
 
 // A selection moved by a key is queried by the key timer alone, once the key has done its work.

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <string>
+#include <vector>
 
 class CReportListCtrl;
 class CSrvListCtrl;
@@ -19,14 +20,13 @@ class QPushButton;
 
 // The Server Browser tab: favourites and master-list servers with their players and rules.
 // The main window creates it once, hidden, and only shows or hides it. The query engine owns
-// the talking to servers; this page hands it its four lists and turns buttons, clicks, keys and
-// context-menu commands into engine calls and store changes.
+// the talking to servers; this page shows what it tells in its four lists and turns buttons,
+// clicks, keys and context-menu commands into engine calls and store changes.
 class CServerBrowserDlg : public QWidget {
     Q_OBJECT
 public:
     // ctx must outlive the page.
     explicit CServerBrowserDlg(const PageContext& ctx, QWidget* parent = nullptr);
-    ~CServerBrowserDlg() override;
 
     // The menu a right click over the list opens, its commands connected to the page's handlers;
     // nullptr when none opens there (no row selected, a status line on top, "Please Wait").
@@ -102,6 +102,8 @@ private:
     void ConnectToSelected(const CReportListCtrl* list);
     // The address column of the selected row; empty when none is selected.
     static std::string SelectedAddress(const CReportListCtrl* list);
+    // The address column of every row, top to bottom ("" for a status line).
+    static std::vector<std::string> ListedAddresses(const CReportListCtrl* list);
 
     const PageContext& ctx_;
     CFavListCtrl* favorites_ = nullptr;

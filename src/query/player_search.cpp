@@ -8,8 +8,7 @@
 
 namespace {
 
-// Datagrams one handler reads before the window runs again.
-constexpr int kDatagramsPerWake = 64;
+constexpr int kDatagramsPerWake = CQueryUdpSocket::kDatagramsPerWake;
 
 } // namespace
 

@@ -1,197 +1,26 @@
 #pragma once
-#include "query/master_lookup.h"
-#include "query/model/protocol.h"
-#include "query/model/server_rows.h"
-#include "query/query_sockets.h"
-#include "settings/app_settings.h"
+#include "query/detail_query.h"
+#include "query/refresh_engine.h"
 
-#include <QDeadlineTimer>
-#include <QObject>
-#include <QTimer>
-#include <array>
-#include <deque>
-#include <functional>
-#include <list>
-#include <memory>
-#include <string>
-#include <unordered_set>
-#include <vector>
-
+struct AppSettings;
 class ServerStore;
-struct ServerRecord;
 
-// Talks to the servers: refreshes the Servers or Favorites list five queries at a time, runs the
-// ping phase after a master list, fetches the selected server's details, and asks the master
-// server. Everything runs on the window thread; sockets and timers are its event sources.
-//
-// It holds no widgets: what the lists are to show goes out as signals carrying plain values,
-// and the browser page (the search page for its own details) makes rows of them. The one
-// thing the engine asks of the page is which servers its lists show, top to bottom, for a
-// Refresh (SetRowSource).
-class CQueryEngine : public QObject {
-    Q_OBJECT
+// What talks to the servers for the browser, made once by the application over its settings and
+// store: the refresh of the two lists (master list, ping phase, five queries in flight) and the
+// details of the selected server. The player search keeps its own queries beside its page.
+class CQueryEngine {
 public:
-    static constexpr int kQuerySockets = 5;
+    // settings and store must outlive the engine.
+    CQueryEngine(AppSettings& settings, ServerStore& store);
 
-    CQueryEngine(AppSettings& settings, ServerStore& store, QObject* parent = nullptr);
-    ~CQueryEngine() override;
+    CRefreshEngine& refresh() { return refresh_; }
+    const CRefreshEngine& refresh() const { return refresh_; }
+    CDetailQuery& details() { return details_; }
 
-    // The addresses of a list's rows as shown, top to bottom (status lines give ""). Without a
-    // source the lists count as empty.
-    using RowSource = std::function<std::vector<std::string>(ServerList)>;
-    void SetRowSource(RowSource source) { rowSource_ = std::move(source); }
-
-    // A server the user names (Add Ip, or a found player's server added to the favourites): a
-    // row of its address and "???" at the end of the list, re-sorted, and its record appended to
-    // the list's records with the same values.
-    void AddServerByHand(ServerList list, const std::string& address);
-
-    void StartInfoQuery(const std::string& address, CQuerySocket* socket);
-    void NextQuery(CQuerySocket* socket);
-    void StartRefresh(bool serversMode);
-    void RefreshServers();
-    void RefreshFavorites();
-    void AbortRefresh();
-    void StopPinging();
-    void KillRefreshTimers();
-    void StartPingPhase(const std::vector<std::string>& addresses);
-    void QuerySelected(const std::string& address);
-    // The player search page's details of one server: remembers the send time, then sends
-    // "infostring", "rules", "players" and "ping" on the search socket; the answers come as the
-    // search... signals.
-    void QuerySearchInfo(const std::string& address);
-    CSearchInfoSocket* searchSocket() const { return search_.get(); }
-    // "Update": asks the master server for the list of the mod's servers.
-    void RequestMasterList();
-    bool SendMasterRequest(CQueryUdpSocket* socket, const std::string& gameDir);
     // Closes every socket and stops every timer (shut-down).
     void CloseAll();
 
-    // The query time-out in whole milliseconds: the setting (seconds) held to kMinTimeoutMs ..
-    // kMaxTimeoutMs, kDefaultTimeoutMs when it is not a number. Every time-out timer uses it.
-    int TimeoutMs() const;
-    static constexpr int kMinTimeoutMs = AppSettings::kMinTimeoutMs;
-    static constexpr int kMaxTimeoutMs = AppSettings::kMaxTimeoutMs;
-    static constexpr int kDefaultTimeoutMs = AppSettings::kDefaultTimeoutMs;
-    // The running list is re-sorted every third of the time-out, but never more often than this.
-    static constexpr int kMinResortMs = 50;
-
-    // State, for the page and for tests.
-    bool serversMode() const { return serversMode_; }
-    const std::deque<std::string>& pending() const { return pending_; }
-    int progressPos() const { return progressPos_; }
-    int progressUpper() const { return progressUpper_; }
-    QString percentText() const { return percentText_; }
-    int pingSocketCount() const { return static_cast<int>(pingSockets_.size()); }
-    // Distinct addresses the running ping phase has taken from the master's pages.
-    int pingAddressCount() const { return static_cast<int>(pingAddresses_.size()); }
-    bool pingPhaseTimerActive() const { return pingPhaseTimer_.isActive() || pingBatchTimer_.isActive(); }
-    bool resortTimerActive() const { return resortTimer_.isActive(); }
-    int resortIntervalMs() const { return resortTimer_.interval(); }
-    CQuerySocket* querySocket(int i) const { return querySockets_[i].get(); }
-    CMasterSocket* masterSocket() const { return master_.get(); }
-    CDetailSocket* detailSocket() const { return detail_.get(); }
-
-    // Bounds of one Update, whatever a master sends: list pages taken, distinct addresses taken
-    // from them (a repeated one is dropped), and ping sockets open at once (the rest are sent
-    // as sockets free up, each with its full time-out). A page of 681 entries is the largest.
-    static constexpr int kMaxMasterPages = 64;
-    static constexpr int kMaxPingAddresses = 8192;
-    static constexpr int kMaxPingSockets = 256;
-
-    static constexpr const char* kPingingText = "Pinging Servers";
-    static QString RequestingText(bool won);
-
-Q_SIGNALS:
-    // ---- the Servers and Favorites lists ----
-    // A row at the end of a list; with resortNow the list is sorted again right after.
-    void rowAdded(ServerList list, const ServerRow& row, bool resortNow);
-    void rowsCleared(ServerList list);
-    // A status line on top of the Servers list (a row with no address).
-    void statusRowShown(const QString& text);
-    // Every status line of the Servers list goes.
-    void statusRowsRemoved();
-    // Every row of one server in list takes the columns change gives.
-    void serverRowsChanged(ServerList list, const std::string& address, const ServerRowChange& change);
-    // The list is sorted again by its column and direction.
-    void sortRequested(ServerList list);
-
-    // ---- the selected server's details ----
-    // Players and Rules wait for the answers ("Please Wait").
-    void detailsRequested();
-    void playersReceived(const std::vector<PlayerEntry>& players);
-    void rulesReceived(const std::vector<std::pair<std::string, std::string>>& rules);
-
-    // ---- the player search page's details ----
-    void searchPlayersReceived(const std::vector<PlayerEntry>& players);
-    void searchRulesReceived(const std::vector<std::pair<std::string, std::string>>& rules);
-    void searchInfoReceived(const std::string& address, const InfoReply& info);
-    // The round trip of the search's "ping", in milliseconds as text.
-    void searchPingReceived(const std::string& ping);
-
-    // The progress bar and its label: position, upper bound of the range, and "N%".
-    void progressChanged(int pos, int upper, const QString& percent);
-    // A master-list request went out (or was given up because the host was not found).
-    void masterRequestSent();
-
 private:
-    void OnQueryReadyRead(CQuerySocket* socket);
-    void OnQueryTimeout(CQuerySocket* socket);
-    void OnDetailReadyRead();
-    void OnPingReadyRead(CPingSocket* socket);
-    void OnMasterReadyRead();
-    void OnSearchReadyRead();
-    void OnPingTimer();
-    void SendQueuedPings();
-    void ArmPingTimer();
-    void EndPingSocket(CPingSocket* socket);
-    void OnResortTimer();
-    void SendMasterTo(const std::string& host, int port);
-    // Forgets a master host-name lookup still running: its answer must not send a request
-    // for an Update that a Refresh, an abort or a newer Update has replaced.
-    void CancelMasterLookup();
-
-    // The list of the current mode, and the other one.
-    ServerList RefreshList() const { return serversMode_ ? ServerList::Servers : ServerList::Favorites; }
-    ServerList OtherList() const { return serversMode_ ? ServerList::Favorites : ServerList::Servers; }
-    std::vector<ServerRecord*>& ModeRecords();
-    // A row of the given values; a ping still holding a send time goes out, and stays, as "???".
-    void AddRow(ServerList list, const std::string& name, const std::string& map, std::string& ping,
-                const std::string& players, const std::string& address, bool resortNow);
-    void AddModeRow(ServerRecord* record);
-    void SetProgress(int pos, int upper, bool updateLabel = true);
-    std::vector<std::string> RowAddresses(ServerList list) const;
-    // What both Refresh buttons do first: stop everything, then queue that list's addresses.
-    void InterruptAndQueue(bool serversMode);
-    static std::string TakeFirst(std::deque<std::string>& list);
-
-    AppSettings& settings_;
-    ServerStore& store_;
-    RowSource rowSource_;
-
-    bool serversMode_ = true;
-    std::deque<std::string> pending_;
-    std::array<std::unique_ptr<CQuerySocket>, kQuerySockets> querySockets_;
-    std::list<CPingSocket*> pingSockets_;
-    std::unique_ptr<CDetailSocket> detail_;
-    std::unique_ptr<CMasterSocket> master_;
-    std::unique_ptr<CSearchInfoSocket> search_;
-    std::string searchSendTime_; // "m-s-ms" of the last search details query
-    // The info and ping answers of the last search details query came: a copy of either (a
-    // server sending twice) would add its lines again.
-    bool searchInfoDone_ = false;
-    bool searchPingDone_ = false;
-    static constexpr int kPingBatch = 32;
-    std::deque<std::string> pingQueue_; // master-list entries not pinged yet
-    std::unordered_set<std::string> pingAddresses_; // every address this ping phase has taken
-    int masterPages_ = 0;                           // list pages this ping phase has taken
-    QDeadlineTimer pingPhaseDeadline_;              // a time-out after the last ping or page
-    QTimer pingBatchTimer_;
-    QTimer pingPhaseTimer_; // timer 1: the next ping deadline, and the end of the phase
-    QTimer resortTimer_;    // timer 2
-    int progressPos_ = 0;
-    int progressUpper_ = 0;
-    QString percentText_ = "0%";
-    // The master host-name lookup of the running Update; a Refresh, an abort or a newer Update cancels it.
-    CMasterLookup masterLookup_;
+    CRefreshEngine refresh_;
+    CDetailQuery details_;
 };

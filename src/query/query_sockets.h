@@ -13,6 +13,9 @@ class CQueryUdpSocket : public QUdpSocket {
     Q_OBJECT
 public:
     static constexpr qint64 kReceiveLimit = 4096;
+    // Datagrams one handler reads before it lets the window run again; the rest wait for the
+    // next turn of the event loop, so a peer sending without pause cannot hold the window.
+    static constexpr int kDatagramsPerWake = 64;
 
     explicit CQueryUdpSocket(QObject* parent = nullptr);
 

@@ -4,6 +4,7 @@
 #include "core/text_match.h"
 #include "query/player_search.h"
 #include "query/query_engine.h"
+#include "query/search_details.h"
 #include "ui/control_id.h"
 #include "ui/dialog_units.h"
 #include "ui/display_text.h"
@@ -98,7 +99,8 @@ bool SameLettersIgnoringCase(const std::string& a, const std::string& b)
 } // namespace
 
 CSearchPlayerDlg::CSearchPlayerDlg(const PageContext& ctx, QWidget* parent)
-    : QWidget(parent), ctx_(ctx), searchEngine_(std::make_unique<CPlayerSearch>(ctx.settings))
+    : QWidget(parent), ctx_(ctx), searchEngine_(std::make_unique<CPlayerSearch>(ctx.settings)),
+      details_(std::make_unique<CSearchDetailQuery>())
 {
     setObjectName("CSearchPlayerDlg");
     CreateWidgets();
@@ -207,11 +209,11 @@ void CSearchPlayerDlg::ConnectWidgets()
     connect(search, &CPlayerSearch::serversListed, this, &CSearchPlayerDlg::OnServersListed);
     connect(search, &CPlayerSearch::serverAnswered, this, &CSearchPlayerDlg::OnServerAnswered);
 
-    CQueryEngine* engine = &ctx_.engine;
-    connect(engine, &CQueryEngine::searchInfoReceived, this, &CSearchPlayerDlg::OnInfoReceived);
-    connect(engine, &CQueryEngine::searchPingReceived, this, &CSearchPlayerDlg::OnPingReceived);
-    connect(engine, &CQueryEngine::searchPlayersReceived, this, &CSearchPlayerDlg::OnPlayersReceived);
-    connect(engine, &CQueryEngine::searchRulesReceived, this, &CSearchPlayerDlg::OnRulesReceived);
+    CSearchDetailQuery* details = details_.get();
+    connect(details, &CSearchDetailQuery::infoReceived, this, &CSearchPlayerDlg::OnInfoReceived);
+    connect(details, &CSearchDetailQuery::pingReceived, this, &CSearchPlayerDlg::OnPingReceived);
+    connect(details, &CSearchDetailQuery::playersReceived, this, &CSearchPlayerDlg::OnPlayersReceived);
+    connect(details, &CSearchDetailQuery::rulesReceived, this, &CSearchPlayerDlg::OnRulesReceived);
 }
 
 void CSearchPlayerDlg::LoadControls()
@@ -290,7 +292,7 @@ void CSearchPlayerDlg::ShowServerDetails(const std::string& address)
     players_->InsertItem(0, kPleaseWait);
     info_->clear();
     info_->addItem(kPleaseWait);
-    ctx_.engine.QuerySearchInfo(address);
+    details_->Query(address);
 }
 
 void CSearchPlayerDlg::OnInfoReceived(const std::string& address, const InfoReply& info)
@@ -394,7 +396,7 @@ void CSearchPlayerDlg::OnAddResultToFavorites()
 {
     if (results_->GetSelectedRow() < 0)
         return;
-    ctx_.engine.AddServerByHand(ServerList::Favorites, SelectedServer());
+    ctx_.engine.refresh().AddServerByHand(ServerList::Favorites, SelectedServer());
 }
 
 void CSearchPlayerDlg::OnAddPlayerToFriends()

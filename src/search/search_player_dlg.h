@@ -10,6 +10,7 @@
 #include <vector>
 
 class CPlayerSearch;
+class CSearchDetailQuery;
 class CReportListCtrl;
 class CSortListCtrl;
 class QLineEdit;
@@ -65,6 +66,7 @@ public:
     CSortListCtrl* rules() const { return rules_; }
     QProgressBar* progressBar() const { return progress_; }
     CPlayerSearch& search() const { return *searchEngine_; }
+    CSearchDetailQuery& detailQuery() const { return *details_; }
     const QTimer& keyTimer() const { return keyTimer_; }
 
     static constexpr const char* kRequestingText = "Requesting Servers List";
@@ -85,7 +87,7 @@ private:
     void OnMasterRequested();
     void OnServersListed(const std::vector<std::string>& addresses);
     void OnServerAnswered(const std::string& address, const std::vector<std::string>& names);
-    // What the details socket tells.
+    // What the details query tells.
     void OnInfoReceived(const std::string& address, const InfoReply& info);
     void OnPingReceived(const std::string& ping);
     void OnPlayersReceived(const std::vector<PlayerEntry>& players);
@@ -104,6 +106,7 @@ private:
 
     const PageContext& ctx_;
     std::unique_ptr<CPlayerSearch> searchEngine_;
+    std::unique_ptr<CSearchDetailQuery> details_;
 
     QLineEdit* search_ = nullptr;
     QPushButton* searchButton_ = nullptr;

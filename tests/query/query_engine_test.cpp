@@ -142,34 +142,6 @@ private:
     double longest_ = 0;
 };
 
-// What the engine tells the player search about one server.
-struct SearchAnswers {
-    explicit SearchAnswers(CQueryEngine& engine)
-    {
-        QObject::connect(&engine, &CQueryEngine::searchInfoReceived, &context,
-                         [this](const std::string& from, const InfoReply& reply) {
-                             address = from;
-                             info = reply;
-                             ++infos;
-                         });
-        QObject::connect(&engine, &CQueryEngine::searchPingReceived, &context,
-                         [this](const std::string& text) { ping = text; });
-        QObject::connect(&engine, &CQueryEngine::searchPlayersReceived, &context,
-                         [this](const std::vector<PlayerEntry>& list) { players = list; });
-        QObject::connect(&engine, &CQueryEngine::searchRulesReceived, &context,
-                         [this](const std::vector<std::pair<std::string, std::string>>& list) { rules = list; });
-    }
-    bool Complete() const { return infos > 0 && !ping.empty() && !players.empty() && !rules.empty(); }
-
-    QObject context;
-    std::string address;
-    InfoReply info;
-    int infos = 0;
-    std::string ping;
-    std::vector<PlayerEntry> players;
-    std::vector<std::pair<std::string, std::string>> rules;
-};
-
 // The engine on simulated servers with a 0.2 s time-out, and the browser page that shows what
 // it tells (the four lists a user sees).
 class Engine : public ::testing::Test {
@@ -220,7 +192,8 @@ protected:
 
     bool WaitForProgressEnd(int ms = 5000)
     {
-        return QTest::qWaitFor([&] { return engine.progressUpper() > 0 && engine.progressPos() == engine.progressUpper(); }, ms);
+        return QTest::qWaitFor(
+            [&] { return refresh.progressUpper() > 0 && refresh.progressPos() == refresh.progressUpper(); }, ms);
     }
 
     struct {
@@ -228,6 +201,7 @@ protected:
     } app;
     ServerStore store;
     CQueryEngine engine {app.settings, store};
+    CRefreshEngine& refresh = engine.refresh();
     CSettingsLoader loader {app.settings};
     PageContext context {app.settings, store, engine, loader, {}, {}};
     CServerBrowserDlg page {context};
@@ -251,23 +225,24 @@ TEST_F(Engine, UpdateAsksTheMasterPingsAndListsTheServersThatAnswer)
     app.settings.masterServer = master.Address();
     app.settings.wonMaster = false;
 
-    QSignalSpy progress(&engine, &CQueryEngine::progressChanged);
-    engine.RequestMasterList();
+    QSignalSpy progress(&refresh, &CRefreshEngine::progressChanged);
+    refresh.RequestMasterList();
     ASSERT_EQ(servers.GetItemCount(), 1);
     EXPECT_EQ(servers.GetItemText(0, 0), "Requesting Servers list to Steam");
     EXPECT_EQ(servers.GetItemText(0, 4), "");
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.pingSocketCount() > 0 || engine.pingPhaseTimerActive(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return refresh.pingPhase().socketCount() > 0 || refresh.pingPhase().timerActive(); }, 3000));
     ASSERT_EQ(master.Record().requests.size(), 1u);
     // Steam: '1', region FF, "0.0.0.0:0", NUL, "\gamedir\znk", NUL — 22 bytes plus the folder.
     EXPECT_EQ(master.Record().requests[0].request, "1\\xFF0.0.0.0:0\\x00\\x5Cgamedir\\x5Cznk\\x00");
     EXPECT_EQ(servers.GetItemText(0, 0), "Pinging Servers");
-    EXPECT_EQ(engine.pingSocketCount(), 12);
+    EXPECT_EQ(refresh.pingPhase().socketCount(), 12);
 
     ASSERT_TRUE(WaitForProgressEnd());
-    EXPECT_EQ(engine.percentText(), "100%");
-    EXPECT_EQ(engine.progressUpper(), 10);
-    EXPECT_FALSE(engine.resortTimerActive());
+    EXPECT_EQ(refresh.percentText(), "100%");
+    EXPECT_EQ(refresh.progressUpper(), 10);
+    EXPECT_FALSE(refresh.resortTimerActive());
     ASSERT_EQ(servers.GetItemCount(), 10);
     const auto names = Column(servers, 0);
     EXPECT_EQ(std::count(names.begin(), names.end(), "srv13"), 0);
@@ -297,12 +272,12 @@ TEST_F(Engine, ServersAreQueuedInTheOrderTheirPingsCameBack)
     AddMaster(sim::SimMasterFlavour::Steam);
     StartFarm();
     app.settings.masterServer = farm.Master(0).Address();
-    engine.RequestMasterList();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.pending().size() == 4; }, 3000));
+    refresh.RequestMasterList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return refresh.pending().size() == 4; }, 3000));
     std::vector<std::string> expected;
     for (const char* label : {"d0", "d80", "d160", "d240"})
         expected.push_back(farm.FindGameServer(label)->Address() + "\n");
-    EXPECT_EQ(std::vector<std::string>(engine.pending().begin(), engine.pending().end()), expected);
+    EXPECT_EQ(std::vector<std::string>(refresh.pending().begin(), refresh.pending().end()), expected);
     ASSERT_TRUE(WaitForProgressEnd());
     EXPECT_EQ(servers.GetItemCount(), 4);
 }
@@ -317,10 +292,10 @@ TEST_F(Engine, AtMostFiveQueriesInFlightAndEveryServerListedOnce)
         std::string ping;
         page.AddFavoriteRow({a, "", ping, "", a}, false);
     }
-    engine.RefreshFavorites();
-    EXPECT_EQ(engine.pending().size(), 18u);
-    EXPECT_EQ(engine.progressUpper(), 23);
-    EXPECT_EQ(engine.percentText(), "0%");
+    page.OnRefreshFavorites();
+    EXPECT_EQ(refresh.pending().size(), 18u);
+    EXPECT_EQ(refresh.progressUpper(), 23);
+    EXPECT_EQ(refresh.percentText(), "0%");
     ASSERT_TRUE(WaitForProgressEnd());
     EXPECT_EQ(favorites.GetItemCount(), 23);
     EXPECT_EQ(store.favoriteList.size(), 23u);
@@ -338,7 +313,7 @@ TEST_F(Engine, ServerThatOnlyAnswersPingIsListedWithItsLastNameAndUnknowns)
     app.settings.masterServer = farm.Master(0).Address();
     app.settings.wonMaster = true;
 
-    engine.RequestMasterList();
+    refresh.RequestMasterList();
     EXPECT_EQ(servers.GetItemText(0, 0), "Requesting Servers list to WON");
     ASSERT_TRUE(QTest::qWaitFor([&] { return farm.Master(0).Record().requests.size() == 1; }, 3000));
     // WON: '1', four zero bytes, "\gamedir\znk", NUL — 15 bytes plus the folder.
@@ -359,12 +334,12 @@ TEST_F(Engine, NoAnswerToAnyPingLeavesAnEmptyListAtZeroPercent)
     AddMaster(sim::SimMasterFlavour::Steam);
     StartFarm();
     app.settings.masterServer = farm.Master(0).Address();
-    engine.RequestMasterList();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.pingPhaseTimerActive(); }, 3000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !engine.pingPhaseTimerActive(); }, 3000));
+    refresh.RequestMasterList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return refresh.pingPhase().timerActive(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !refresh.pingPhase().timerActive(); }, 3000));
     EXPECT_EQ(servers.GetItemCount(), 0);
-    EXPECT_EQ(engine.percentText(), "0%");
-    EXPECT_TRUE(engine.resortTimerActive());
+    EXPECT_EQ(refresh.percentText(), "0%");
+    EXPECT_TRUE(refresh.resortTimerActive());
 }
 
 TEST_F(Engine, RepeatedCutOrMisframedAnswersListEachServerOnceAndStopAtOneHundredPercent)
@@ -379,14 +354,14 @@ TEST_F(Engine, RepeatedCutOrMisframedAnswersListEachServerOnceAndStopAtOneHundre
         r->name = "old " + farm.GameServer(i).Label();
         page.AddFavoriteRow({r->name, "", r->ping, "", r->address}, false);
     }
-    QSignalSpy progress(&engine, &CQueryEngine::progressChanged);
-    engine.RefreshFavorites();
+    QSignalSpy progress(&refresh, &CRefreshEngine::progressChanged);
+    page.OnRefreshFavorites();
     ASSERT_TRUE(WaitForProgressEnd());
     // Copies arriving after the end change nothing either.
     QTest::qWait(300);
-    EXPECT_EQ(engine.progressPos(), 4);
-    EXPECT_EQ(engine.progressUpper(), 4);
-    EXPECT_EQ(engine.percentText(), "100%");
+    EXPECT_EQ(refresh.progressPos(), 4);
+    EXPECT_EQ(refresh.progressUpper(), 4);
+    EXPECT_EQ(refresh.percentText(), "100%");
     for (const QList<QVariant>& step : progress)
         EXPECT_LE(step.at(0).toInt(), step.at(1).toInt());
 
@@ -415,13 +390,13 @@ TEST_F(Engine, FloodOfRepeatedAnswersListsEachServerOnceWithoutHoldingTheWindow)
         page.AddFavoriteRow({peer->Address(), "", ping, "", peer->Address()}, false);
     }
     const LoopTurnWatch watch;
-    engine.RefreshFavorites();
+    page.OnRefreshFavorites();
     ASSERT_TRUE(WaitForProgressEnd());
     // Every copy that reached the sockets is read (and dropped), a bounded number at a time.
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
             for (int i = 0; i < 3; ++i)
-                if (engine.querySocket(i)->hasPendingDatagrams())
+                if (refresh.querySocket(i)->hasPendingDatagrams())
                     return false;
             return true;
         },
@@ -433,7 +408,7 @@ TEST_F(Engine, FloodOfRepeatedAnswersListsEachServerOnceWithoutHoldingTheWindow)
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string> {"flood 0", "flood 1", "flood 2"}));
     EXPECT_EQ(store.favoriteList.size(), 3u);
-    EXPECT_EQ(engine.percentText(), "100%");
+    EXPECT_EQ(refresh.percentText(), "100%");
     EXPECT_LT(watch.LongestMs(), 100.0);
 }
 
@@ -449,9 +424,9 @@ TEST_F(Engine, FavoriteNoSocketCanReachStaysListedAsNotAnswering)
         page.AddFavoriteRow({r->name, "", r->ping, "", address}, false);
         store.favoriteList.push_back(r);
     }
-    engine.RefreshFavorites();
+    page.OnRefreshFavorites();
     ASSERT_TRUE(WaitForProgressEnd());
-    EXPECT_EQ(engine.percentText(), "100%");
+    EXPECT_EQ(refresh.percentText(), "100%");
     ASSERT_EQ(favorites.GetItemCount(), 2);
     const int row = favorites.GetItemTextStd(0, 4) == typo ? 0 : 1;
     EXPECT_EQ(favorites.GetItemText(row, 0), "Typed by hand");
@@ -477,16 +452,16 @@ TEST_F(Engine, RefreshDuringARefreshListsEveryServerAgainFirst)
         r->players = "1/8";
         page.AddFavoriteRow({r->name, r->map, r->ping, r->players, r->address}, false);
     }
-    engine.RefreshFavorites();
+    page.OnRefreshFavorites();
     ASSERT_EQ(favorites.GetItemCount(), 0);
-    ASSERT_EQ(engine.pending().size(), 3u);
+    ASSERT_EQ(refresh.pending().size(), 3u);
 
     // Interrupted: five in flight and three pending come back with their old values, then the
     // new refresh takes all eight again.
-    QSignalSpy progress(&engine, &CQueryEngine::progressChanged);
-    engine.RefreshFavorites();
-    EXPECT_EQ(engine.progressUpper(), 8);
-    EXPECT_EQ(engine.pending().size(), 3u);
+    QSignalSpy progress(&refresh, &CRefreshEngine::progressChanged);
+    page.OnRefreshFavorites();
+    EXPECT_EQ(refresh.progressUpper(), 8);
+    EXPECT_EQ(refresh.pending().size(), 3u);
     ASSERT_TRUE(WaitForProgressEnd());
     EXPECT_EQ(favorites.GetItemCount(), 8);
     for (const std::string& name : Column(favorites, 0))
@@ -504,10 +479,10 @@ TEST_F(Engine, UpdateDuringAFavoritesRefreshListsTheFavoritesAgain)
         r->name = "kept " + std::to_string(i);
         page.AddFavoriteRow({r->name, "", r->ping, "", r->address}, false);
     }
-    engine.RefreshFavorites();
+    page.OnRefreshFavorites();
     ASSERT_EQ(favorites.GetItemCount(), 0);
     app.settings.masterServer = farm.Master(0).Address();
-    engine.RequestMasterList();
+    refresh.RequestMasterList();
     ASSERT_EQ(favorites.GetItemCount(), 7);
     EXPECT_EQ(store.favoriteList.size(), 7u);
     // The five in flight had a send time only: they show "???" as their ping.
@@ -539,8 +514,8 @@ TEST_F(Engine, RefreshWhileTheMasterHostIsLookedUpCancelsTheUpdate)
     };
 
     // The host name is looked up in the background; each Refresh comes before its answer.
-    engine.RequestMasterList();
-    engine.RefreshFavorites();
+    refresh.RequestMasterList();
+    page.OnRefreshFavorites();
     ASSERT_TRUE(WaitForProgressEnd());
     lookupHasAnswered();
     EXPECT_EQ(favorites.GetItemCount(), 3);
@@ -548,17 +523,17 @@ TEST_F(Engine, RefreshWhileTheMasterHostIsLookedUpCancelsTheUpdate)
     EXPECT_EQ(servers.GetItemCount(), 0);
     EXPECT_TRUE(master.Record().requests.empty());
 
-    engine.RequestMasterList();
-    engine.RefreshServers();
+    refresh.RequestMasterList();
+    page.OnRefreshServers();
     lookupHasAnswered();
     EXPECT_EQ(servers.GetItemCount(), 0) << servers.GetItemTextStd(0, 0);
-    EXPECT_EQ(engine.pingSocketCount(), 0);
+    EXPECT_EQ(refresh.pingPhase().socketCount(), 0);
     EXPECT_EQ(favorites.GetItemCount(), 3);
     EXPECT_TRUE(master.Record().requests.empty());
 
     // A newer Update replaces an older one: one request goes out.
-    engine.RequestMasterList();
-    engine.RequestMasterList();
+    refresh.RequestMasterList();
+    refresh.RequestMasterList();
     lookupHasAnswered();
     EXPECT_EQ(master.Record().requests.size(), 1u);
 }
@@ -591,28 +566,28 @@ TEST_F(Engine, MasterSendingPagesWithoutEndKeepsPingSocketsUnderTheCapAndThePhas
     });
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        mostOpen = std::max(mostOpen, engine.pingSocketCount());
-        if (mostOpen > CQueryEngine::kMaxPingSockets)
+        mostOpen = std::max(mostOpen, refresh.pingPhase().socketCount());
+        if (mostOpen > CPingPhase::kMaxSockets)
             flood.stop(); // failed already; spare the machine's file handles
     });
     watch.start(1);
-    engine.RequestMasterList();
+    refresh.RequestMasterList();
     ASSERT_TRUE(QTest::qWaitFor([&] { return master.Asked(); }, 3000));
     flood.start(20);
 
     // The phase ends although pages keep coming, and the refresh after it lists the server
     // that answered, once.
     ASSERT_TRUE(WaitForProgressEnd(20000));
-    EXPECT_GT(pagesSent, CQueryEngine::kMaxMasterPages);
-    EXPECT_EQ(mostOpen, CQueryEngine::kMaxPingSockets);
-    EXPECT_EQ(engine.pingSocketCount(), 0);
-    EXPECT_FALSE(engine.pingPhaseTimerActive());
+    EXPECT_GT(pagesSent, CRefreshEngine::kMaxMasterPages);
+    EXPECT_EQ(mostOpen, CPingPhase::kMaxSockets);
+    EXPECT_EQ(refresh.pingPhase().socketCount(), 0);
+    EXPECT_FALSE(refresh.pingPhase().timerActive());
     ASSERT_EQ(servers.GetItemCount(), 1);
     EXPECT_EQ(servers.GetItemText(0, 0), "real");
     // Pages coming after the end start nothing.
     QTest::qWait(200);
     EXPECT_EQ(servers.GetItemCount(), 1);
-    EXPECT_EQ(engine.pingSocketCount(), 0);
+    EXPECT_EQ(refresh.pingPhase().socketCount(), 0);
     flood.stop();
 }
 
@@ -633,21 +608,24 @@ TEST_F(Engine, OneUpdateTakesAtMostSoManyAddressesFromAMaster)
     });
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        mostTaken = std::max(mostTaken, engine.pingAddressCount());
-        mostOpen = std::max(mostOpen, engine.pingSocketCount());
+        mostTaken = std::max(mostTaken, refresh.pingPhase().addressCount());
+        mostOpen = std::max(mostOpen, refresh.pingPhase().socketCount());
     });
     watch.start(1);
-    engine.RequestMasterList();
+    refresh.RequestMasterList();
     ASSERT_TRUE(QTest::qWaitFor([&] { return master.Asked(); }, 3000));
     flood.start(20);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.pingAddressCount() > 0; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return refresh.pingPhase().addressCount() > 0; }, 3000));
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return !engine.pingPhaseTimerActive() && engine.pingSocketCount() == 0 && engine.resortTimerActive(); },
+        [&] {
+            return !refresh.pingPhase().timerActive() && refresh.pingPhase().socketCount() == 0 &&
+                   refresh.resortTimerActive();
+        },
         20000));
     flood.stop();
     EXPECT_GT(pagesSent, 13);
-    EXPECT_EQ(mostTaken, CQueryEngine::kMaxPingAddresses);
-    EXPECT_LE(mostOpen, CQueryEngine::kMaxPingSockets);
+    EXPECT_EQ(mostTaken, CPingPhase::kMaxAddresses);
+    EXPECT_LE(mostOpen, CPingPhase::kMaxSockets);
     EXPECT_EQ(servers.GetItemCount(), 0);
 }
 
@@ -657,13 +635,13 @@ TEST_F(Engine, MasterDatagramWithoutTheListHeaderIsNoList)
     StartFarm();
     PageMaster master;
     app.settings.masterServer = master.Address();
-    engine.RequestMasterList();
+    refresh.RequestMasterList();
     ASSERT_TRUE(QTest::qWaitFor([&] { return master.Asked(); }, 3000));
     for (const char* header : {"\xFF\xFF\xFF\xFF\x67\x0A", "\xFE\xFF\xFF\xFF\x66\x0A", "\x31\xFF\xFF\xFF\x66\x0A"})
         master.Send(PageMaster::Page({real.Port()}, QByteArray(header, 6)));
     QTest::qWait(200);
     EXPECT_EQ(servers.GetItemText(0, 0), "Requesting Servers list to Steam");
-    EXPECT_EQ(engine.pingSocketCount(), 0);
+    EXPECT_EQ(refresh.pingPhase().socketCount(), 0);
     EXPECT_EQ(real.Record().requestCounts["ping"], 0);
 
     master.Send(PageMaster::Page({real.Port()}));
@@ -691,7 +669,7 @@ TEST_F(Engine, OnlyTheAnswerToPingEndsAPing)
     sim::SimMaster& master = farm.AddMaster(m);
     StartFarm();
     app.settings.masterServer = master.Address();
-    engine.RequestMasterList();
+    refresh.RequestMasterList();
     ASSERT_TRUE(WaitForProgressEnd());
     ASSERT_EQ(servers.GetItemCount(), 1);
     EXPECT_EQ(servers.GetItemText(0, 0), "late but there");
@@ -704,7 +682,7 @@ TEST_F(Engine, SelectedServerFillsPlayersRulesAndItsRows)
     StartFarm();
     std::string ping;
     page.AddServerRow({"?", "?", ping, "?", s.Address()}, false);
-    engine.QuerySelected(s.Address());
+    engine.details().QuerySelected(s.Address());
     ASSERT_EQ(players.GetItemCount(), 1);
     EXPECT_EQ(players.GetItemText(0, 0), "Please Wait");
     EXPECT_EQ(rules.GetItemText(0, 0), "Please Wait");
@@ -727,43 +705,6 @@ TEST_F(Engine, SelectedServerFillsPlayersRulesAndItsRows)
     EXPECT_GE(servers.GetItemText(0, 2).toInt(), 25);
 }
 
-TEST_F(Engine, SearchDetailsFillTheSearchPanes)
-{
-    sim::GameServerConfig c;
-    c.hostname = "Pipe|in the name";
-    c.description = "Capture|mode";
-    c.type = 'l';
-    c.os = 'w';
-    c.password = true;
-    c.maxPlayers = 12;
-    c.players = {{"gamma", 7, 61.0f}};
-    c.rules = {{"mp_timelimit", "25"}};
-    sim::SimGameServer& s = farm.AddGameServer(c);
-    StartFarm();
-    SearchAnswers answers(engine);
-
-    engine.QuerySearchInfo(s.Address());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.Complete(); }, 3000));
-    EXPECT_EQ(answers.address, s.Address());
-    EXPECT_EQ(answers.info.name, "Pipe|in the name");
-    // The parts come decoded, not split again out of the joined line: a '|' of the
-    // description's own stays in it.
-    EXPECT_EQ(answers.info.description, "Capture|mode");
-    EXPECT_EQ(SearchInfoLines(answers.address, answers.info),
-              (std::vector<std::string> {"Ip: " + s.Address(), "Players: 1/12", "Map: dusk_canyon", "Capture|mode",
-                                         "Listen//Windows Server", "Password: Yes"}));
-    EXPECT_GE(std::stoi(answers.ping), 0);
-    ASSERT_EQ(answers.players.size(), 1u);
-    EXPECT_EQ(answers.players[0].time, "1:1");
-    ASSERT_EQ(answers.rules.size(), 1u);
-    EXPECT_EQ(answers.rules[0].second, "25");
-    // The order on the wire: infostring, rules, players, ping.
-    std::vector<std::string> words;
-    for (const auto& r : s.Record().requests)
-        words.push_back(r.request);
-    EXPECT_EQ(words, (std::vector<std::string> {"infostring", "rules", "players", "ping"}));
-}
-
 TEST_F(Engine, EightBitNamesShowAsLatin1AndAreKeptAsSent)
 {
     sim::GameServerConfig c;
@@ -780,7 +721,7 @@ TEST_F(Engine, EightBitNamesShowAsLatin1AndAreKeptAsSent)
 
     std::string ping;
     page.AddServerRow({s.Address(), "", ping, "", s.Address()}, false);
-    engine.QuerySelected(s.Address());
+    engine.details().QuerySelected(s.Address());
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
             return players.GetItemCount() == 2 && rules.GetItemCount() == 1 && servers.GetItemTextStd(0, 1) == c.map;
@@ -796,23 +737,15 @@ TEST_F(Engine, EightBitNamesShowAsLatin1AndAreKeptAsSent)
     EXPECT_EQ(store.FindOrCreateRecord(s.Address())->name, c.hostname);
     EXPECT_EQ(servers.GetItemTextStd(0, 0), c.hostname);
     EXPECT_EQ(players.GetItemTextStd(0, 0), "J\xF6rg");
-
-    // The search gets the bytes as sent, for its page to show the same way.
-    SearchAnswers answers(engine);
-    engine.QuerySearchInfo(s.Address());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.Complete(); }, 3000));
-    EXPECT_EQ(answers.info.name, c.hostname);
-    EXPECT_EQ(answers.info.map, c.map);
-    EXPECT_EQ(answers.players[0].name, "J\xF6rg");
 }
 
 TEST_F(Engine, UnknownMasterHostShowsNothingAndSendsNothing)
 {
-    QSignalSpy done(&engine, &CQueryEngine::masterRequestSent);
+    QSignalSpy done(&refresh, &CRefreshEngine::masterRequestSent);
     app.settings.masterServer = "no-such-master.invalid";
     std::string ping;
     page.AddServerRow({"old", "", ping, "", "1.2.3.4:27015"}, false);
-    engine.RequestMasterList();
+    refresh.RequestMasterList();
     ASSERT_TRUE(done.wait(10000));
     EXPECT_EQ(servers.GetItemCount(), 0);
 }
@@ -826,7 +759,7 @@ TEST_F(Engine, TimeOutsStayWithinAMillisecondAndAMinuteWhateverTheSetting)
                                                       {-inf, 1000}};
     for (const auto& [seconds, ms] : cases) {
         app.settings.timeout = seconds;
-        EXPECT_EQ(engine.TimeoutMs(), ms) << seconds;
+        EXPECT_EQ(refresh.TimeoutMs(), ms) << seconds;
     }
     // The setting keeps what the user typed.
     EXPECT_TRUE(std::isinf(app.settings.timeout));
@@ -838,26 +771,26 @@ TEST_F(Engine, TimeOutsStayWithinAMillisecondAndAMinuteWhateverTheSetting)
     app.settings.timeout = nan;
     std::string ping;
     page.AddFavoriteRow({"quiet", "", ping, "", quiet.Address()}, false);
-    engine.RefreshFavorites();
-    EXPECT_EQ(engine.querySocket(0)->timeoutTimer.interval(), 1000);
-    EXPECT_EQ(engine.resortIntervalMs(), 333);
+    page.OnRefreshFavorites();
+    EXPECT_EQ(refresh.querySocket(0)->timeoutTimer.interval(), 1000);
+    EXPECT_EQ(refresh.resortIntervalMs(), 333);
 
     // A time-out below zero still ends every query, and the list is not re-sorted every
     // millisecond meanwhile.
     app.settings.timeout = -1.0f;
-    engine.RefreshFavorites();
-    EXPECT_EQ(engine.resortIntervalMs(), CQueryEngine::kMinResortMs);
+    page.OnRefreshFavorites();
+    EXPECT_EQ(refresh.resortIntervalMs(), CRefreshEngine::kMinResortMs);
     ASSERT_TRUE(WaitForProgressEnd());
     ASSERT_EQ(favorites.GetItemCount(), 1);
     EXPECT_EQ(favorites.GetItemText(0, 2), "???");
 
     // ... and so does the ping phase of an Update.
     app.settings.masterServer = farm.Master(0).Address();
-    engine.RequestMasterList();
+    refresh.RequestMasterList();
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
             const bool statusShown = servers.GetItemCount() > 0 && servers.GetItemTextStd(0, 4).empty();
-            return farm.Master(0).Record().requests.size() == 1 && !statusShown && !engine.pingPhaseTimerActive();
+            return farm.Master(0).Record().requests.size() == 1 && !statusShown && !refresh.pingPhase().timerActive();
         },
         5000))
         << servers.GetItemTextStd(0, 0);

@@ -1,0 +1,336 @@
+#include "query/refresh_engine.h"
+
+#include "core/address.h"
+#include "platform/platform.h"
+#include "query/master_lookup.h"
+#include "query/model/protocol.h"
+#include "settings/app_settings.h"
+#include "settings/server_store.h"
+
+namespace {
+
+constexpr int kResortDivisor = 3;
+constexpr int kDatagramsPerWake = CQueryUdpSocket::kDatagramsPerWake;
+
+} // namespace
+
+CRefreshEngine::CRefreshEngine(AppSettings& settings, ServerStore& store, QObject* parent)
+    : QObject(parent), settings_(settings), store_(store), ping_(settings), master_(std::make_unique<CMasterSocket>())
+{
+    setObjectName("CRefreshEngine");
+    for (auto& socket : querySockets_) {
+        socket = std::make_unique<CQuerySocket>();
+        CQuerySocket* s = socket.get();
+        connect(s, &QUdpSocket::readyRead, this, [this, s] { OnQueryReadyRead(s); });
+        connect(&s->timeoutTimer, &QTimer::timeout, this, [this, s] { OnQueryTimeout(s); });
+    }
+    connect(master_.get(), &QUdpSocket::readyRead, this, &CRefreshEngine::OnMasterReadyRead);
+    // A server that answered its ping is queried once the phase is over, in the order the
+    // answers came.
+    connect(&ping_, &CPingPhase::answered, this,
+            [this](const std::string& address) { pending_.push_back(address + "\n"); });
+    connect(&ping_, &CPingPhase::ended, this, &CRefreshEngine::OnPingPhaseEnded);
+    connect(&resortTimer_, &QTimer::timeout, this, &CRefreshEngine::OnResortTimer);
+}
+
+CRefreshEngine::~CRefreshEngine()
+{
+    CloseAll();
+}
+
+int CRefreshEngine::TimeoutMs() const
+{
+    return settings_.TimeoutMs();
+}
+
+QString CRefreshEngine::RequestingText(bool won)
+{
+    return won ? "Requesting Servers list to WON" : "Requesting Servers list to Steam";
+}
+
+std::string CRefreshEngine::TakeFirst(std::deque<std::string>& list)
+{
+    std::string entry = std::move(list.front());
+    list.pop_front();
+    return entry.substr(0, entry.find('\n'));
+}
+
+std::vector<ServerRecord*>& CRefreshEngine::ModeRecords()
+{
+    return serversMode_ ? store_.serverList : store_.favoriteList;
+}
+
+// ---- rows ----------------------------------------------------------------------------------
+
+void CRefreshEngine::AddRow(ServerList list, const std::string& name, const std::string& map, std::string& ping,
+                            const std::string& players, const std::string& address, bool resortNow)
+{
+    SettlePing(ping);
+    Q_EMIT rowAdded(list, ServerRow{name, map, ping, players, address}, resortNow);
+}
+
+void CRefreshEngine::AddServerByHand(ServerList list, const std::string& address)
+{
+    Q_EMIT rowAdded(list, ServerRow{address, "???", "???", "???", address}, true);
+    ServerRecord* record = store_.FindOrCreateRecord(address);
+    (list == ServerList::Servers ? store_.serverList : store_.favoriteList).push_back(record);
+    record->address = record->name = address;
+    record->map = record->ping = record->players = "???";
+}
+
+void CRefreshEngine::AddModeRow(ServerRecord* record)
+{
+    AddRow(RefreshList(), record->name, record->map, record->ping, record->players, record->address, true);
+    ModeRecords().push_back(record);
+}
+
+void CRefreshEngine::SetProgress(int pos, int upper, bool updateLabel)
+{
+    progressPos_ = pos;
+    progressUpper_ = upper;
+    if (updateLabel)
+        percentText_ = QString("%1%").arg(upper > 0 ? pos * 100 / upper : 0);
+    Q_EMIT progressChanged(pos, upper, percentText_);
+}
+
+// ---- refresh -------------------------------------------------------------------------------
+
+void CRefreshEngine::StartInfoQuery(const std::string& address, CQuerySocket* socket)
+{
+    const platform::ClockTime sent = platform::UtcNow();
+    // A server the socket cannot be connected to is still waited for: its time-out lists it as
+    // not answering instead of letting it drop out of the list and the store.
+    socket->Reconnect(address);
+    socket->outstanding = true;
+    socket->SendPacket(kInfoCommand);
+    StampSendTime(*store_.FindOrCreateRecord(address), sent);
+    socket->timeoutTimer.start(TimeoutMs());
+}
+
+void CRefreshEngine::NextQuery(CQuerySocket* socket)
+{
+    if (!pending_.empty())
+        StartInfoQuery(TakeFirst(pending_), socket);
+    SetProgress(progressPos_ + 1, progressUpper_);
+    if (progressUpper_ > 0 && progressPos_ * 100 / progressUpper_ == 100) {
+        resortTimer_.stop();
+        Q_EMIT sortRequested(RefreshList());
+    }
+}
+
+void CRefreshEngine::StartRefresh(bool serversMode)
+{
+    serversMode_ = serversMode;
+    resortTimer_.start(std::max(kMinResortMs, TimeoutMs() / kResortDivisor));
+    Q_EMIT rowsCleared(RefreshList());
+    SetProgress(0, static_cast<int>(pending_.size()));
+    for (auto& socket : querySockets_) {
+        if (pending_.empty())
+            break;
+        StartInfoQuery(TakeFirst(pending_), socket.get());
+    }
+}
+
+void CRefreshEngine::OnQueryReadyRead(CQuerySocket* socket)
+{
+    for (int n = 0; n < kDatagramsPerWake && socket->hasPendingDatagrams(); ++n) {
+        const platform::ClockTime received = platform::UtcNow();
+        const std::vector<unsigned char> reply = socket->ReceiveOne();
+        // The query ended with its answer: a second copy of it (or a flood of them) must not
+        // list the server again nor count again towards 100 %.
+        if (!socket->outstanding)
+            continue;
+        // Only the info answer ends a refresh query; anything else leaves it waiting.
+        if (ClassifyReply(reply.data(), reply.size()) != ReplyKind::Info)
+            continue;
+        InfoReply info;
+        if (!DecodeInfo(reply.data(), reply.size(), info))
+            continue;
+        socket->outstanding = false;
+        socket->timeoutTimer.stop();
+
+        const std::string address = socket->PeerText();
+        ServerRecord* record = store_.FindOrCreateRecord(address);
+        ComputePing(*record, received);
+        std::string ping = record->ping;
+        AddRow(RefreshList(), info.name, info.map, ping, info.players, address, false);
+        ModeRecords().push_back(record);
+        record->address = address;
+        record->name = info.name;
+        record->map = info.map;
+        record->ping = ping;
+        record->players = info.players;
+        Q_EMIT serverRowsChanged(OtherList(), address, ServerRowChange{info.name, info.map, ping, info.players});
+        NextQuery(socket);
+        record->info = info.info;
+        // The socket now waits for another server: what is still queued is not for us.
+        if (socket->PeerText() != address)
+            break;
+    }
+}
+
+void CRefreshEngine::OnQueryTimeout(CQuerySocket* socket)
+{
+    const std::string address = socket->Target();
+    if (!address.empty() && socket->outstanding) {
+        ServerRecord* record = store_.FindOrCreateRecord(address);
+        std::string unknown = "???";
+        AddRow(RefreshList(), record->name, "???", unknown, "???", address, true);
+        ModeRecords().push_back(record);
+        record->map = record->ping = record->players = "???";
+    }
+    socket->Close();
+    socket->timeoutTimer.stop();
+    NextQuery(socket);
+}
+
+void CRefreshEngine::OnResortTimer()
+{
+    Q_EMIT sortRequested(RefreshList());
+}
+
+void CRefreshEngine::Interrupt()
+{
+    CancelMasterLookup();
+    KillRefreshTimers();
+    StopPinging();
+    AbortRefresh();
+    master_->Close();
+}
+
+void CRefreshEngine::InterruptAndQueue(bool serversMode, const std::vector<std::string>& listed)
+{
+    Interrupt();
+    serversMode_ = serversMode;
+    pending_.insert(pending_.end(), listed.begin(), listed.end());
+}
+
+void CRefreshEngine::RefreshServers(const std::vector<std::string>& listed)
+{
+    InterruptAndQueue(true, listed);
+    Q_EMIT rowsCleared(ServerList::Servers);
+    store_.serverList.clear();
+    StartRefresh(true);
+}
+
+void CRefreshEngine::RefreshFavorites(const std::vector<std::string>& listed)
+{
+    // A status line on top of the Servers list would go now; the interrupt has taken every one
+    // of them off already.
+    InterruptAndQueue(false, listed);
+    KillRefreshTimers();
+    Q_EMIT rowsCleared(ServerList::Favorites);
+    store_.favoriteList.clear();
+    StartRefresh(false);
+}
+
+void CRefreshEngine::AbortRefresh()
+{
+    CancelMasterLookup();
+    Q_EMIT statusRowsRemoved();
+    for (auto& socket : querySockets_) {
+        const std::string address = socket->Target();
+        socket->Close();
+        if (!address.empty() && socket->outstanding)
+            AddModeRow(store_.FindOrCreateRecord(address));
+    }
+    while (!pending_.empty())
+        AddModeRow(store_.FindOrCreateRecord(TakeFirst(pending_)));
+}
+
+void CRefreshEngine::StopPinging()
+{
+    ping_.Stop();
+    masterPages_ = 0;
+    SetProgress(0, progressUpper_, false); // the bar goes back; the label keeps its text
+}
+
+void CRefreshEngine::KillRefreshTimers()
+{
+    resortTimer_.stop();
+    for (auto& socket : querySockets_)
+        socket->timeoutTimer.stop();
+}
+
+// ---- ping phase ----------------------------------------------------------------------------
+
+void CRefreshEngine::StartPingPhase(const std::vector<std::string>& addresses)
+{
+    serversMode_ = true;
+    ping_.Add(addresses);
+}
+
+void CRefreshEngine::OnPingPhaseEnded()
+{
+    // The end of the ping phase, and of what the master had to say for this Update: a page
+    // coming later must not start another phase under the refresh.
+    StopPinging();
+    master_->Close();
+    StartRefresh(true);
+}
+
+// ---- master server -------------------------------------------------------------------------
+
+void CRefreshEngine::RequestMasterList()
+{
+    CancelMasterLookup();
+    KillRefreshTimers();
+    if (!serversMode_)
+        AbortRefresh();
+    for (auto& socket : querySockets_)
+        socket->Close();
+    Q_EMIT rowsCleared(ServerList::Servers);
+    store_.serverList.clear();
+    pending_.clear();
+    StopPinging();
+
+    masterLookup_.Start(
+        MasterServerText(settings_), [this](const std::string& host, int port) { SendMasterTo(host, port); },
+        [this] { Q_EMIT masterRequestSent(); });
+}
+
+void CRefreshEngine::CancelMasterLookup()
+{
+    masterLookup_.Cancel();
+}
+
+void CRefreshEngine::SendMasterTo(const std::string& host, int port)
+{
+    if (master_->Reconnect(host + ":" + std::to_string(port)))
+        SendMasterRequest(master_.get(), settings_.modFolder);
+    Q_EMIT statusRowShown(RequestingText(settings_.wonMaster));
+    Q_EMIT masterRequestSent();
+}
+
+bool CRefreshEngine::SendMasterRequest(CQueryUdpSocket* socket, const std::string& gameDir)
+{
+    return socket->SendBytes(
+        BuildMasterRequest(settings_.wonMaster ? MasterFlavour::Won : MasterFlavour::Steam, gameDir));
+}
+
+void CRefreshEngine::OnMasterReadyRead()
+{
+    for (int n = 0; n < kDatagramsPerWake && master_->hasPendingDatagrams(); ++n) {
+        const std::vector<unsigned char> reply = master_->ReceiveOne();
+        // Anything but a list page is no list; and however many pages a master sends, one
+        // Update takes only so many.
+        if (!IsMasterReply(reply.data(), reply.size()) || masterPages_ >= kMaxMasterPages)
+            continue;
+        ++masterPages_;
+        const std::vector<std::string> addresses = DecodeMasterList(
+            settings_.wonMaster ? MasterFlavour::Won : MasterFlavour::Steam, reply.data(), reply.size());
+        Q_EMIT rowsCleared(ServerList::Servers);
+        Q_EMIT statusRowShown(kPingingText);
+        StartPingPhase(addresses);
+    }
+}
+
+void CRefreshEngine::CloseAll()
+{
+    CancelMasterLookup();
+    KillRefreshTimers();
+    ping_.Stop();
+    for (auto& socket : querySockets_)
+        socket->Close();
+    master_->Close();
+}
