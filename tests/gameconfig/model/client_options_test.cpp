@@ -38,6 +38,11 @@ const MiscCase kMiscCases[] = {
     {"NoConfigFile", std::nullopt, true, true, 1, 5, false, true, true, 3, 4, std::nullopt},
 };
 
+void PrintTo(const MiscCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class MiscFill : public ::testing::TestWithParam<MiscCase> {};
 
 } // namespace
