@@ -109,17 +109,14 @@ TEST(ClientOptions, EachChangeWritesItsOneLine)
     }
 }
 
-TEST(ClientOptions, ReadsTheNameTheLibraryAndTheBindLines)
+TEST(ClientOptions, ReadsTheNameAndTheBindLines)
 {
     TempDir mod;
     WriteText(mod.File("config.cfg"),
               "name\t\"Orlen\"\r\nbind \"w\" \"+forward\"\r\nbindtoggle x\r\nBind \"a\" \"b\"\r\n"
               "bind \"F1\" \"say hi; wave\"\r\nbind q slot1\r\n");
     CvarFiles files(mod.Path(), mod.Path());
-    EXPECT_EQ(ReadGameLibrary(files), "");
     LoadClientConfig(files);
     EXPECT_EQ(ReadPlayerName(files), "Orlen");
     EXPECT_EQ(ReadBinds(files), (std::vector<Binding>{{"w", "+forward"}, {"F1", "say hi; wave"}, {"q", "slot1"}}));
-    EXPECT_EQ(TimeoutFromText(" 0.5s"), 0.5f);
-    EXPECT_EQ(TimeoutFromText("nan"), 1.0f);
 }
