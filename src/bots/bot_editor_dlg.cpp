@@ -2,7 +2,7 @@
 
 #include "bots/bot_help_dlgs.h"
 #include "core/path.h"
-#include "gameconfig/settings_main.h"
+#include "gameconfig/model/client_options.h"
 #include "ui/control_id.h"
 #include "ui/dialog_units.h"
 #include "ui/display_text.h"
@@ -21,7 +21,6 @@
 
 namespace {
 
-const char* const kLibList = "liblist.gam";
 const char* const kSkillNames[kBotSkillCount] = {"Best", "Good", "Medium", "Weak", "Bad"};
 
 // The controls of the option tables, in the order of kBotSwitches, kBotChatOptions, kBotNumbers.
@@ -519,8 +518,8 @@ void CBotEditorDlg::OnDetectBots()
 void CBotEditorDlg::OnActivateBots()
 {
     // What the settings page's "Bots" button does; its game library field follows the signal.
-    ctx_.GameFiles().WriteCvar(kLibList, "gamedll", CSettingsMain::kBotLibrary, false);
-    Q_EMIT gameLibraryActivated(CSettingsMain::kBotLibrary);
+    WriteGameLibrary(ctx_.GameFiles(), kBotGameLibrary);
+    Q_EMIT gameLibraryActivated(kBotGameLibrary);
 }
 
 void CBotEditorDlg::OnHelpToggled(CBotHelpDlg* window)

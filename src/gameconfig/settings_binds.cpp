@@ -1,8 +1,6 @@
 #include "gameconfig/settings_binds.h"
 
-#include "core/file_io.h"
 #include "core/text_file.h"
-#include "gamefiles/model/cvar_file.h"
 #include "gamefiles/settings_loader.h"
 #include "settings/app_settings.h"
 #include "ui/control_id.h"
@@ -21,20 +19,7 @@
 
 namespace {
 
-const char* const kConfig = "config.cfg";
 constexpr int kKeyDelayMs = 1;
-
-std::string WithoutQuotes(std::string text)
-{
-    std::erase(text, '"');
-    return text;
-}
-
-// The start of a binding's line in config.cfg: bind "key".
-std::string BindKey(const std::string& key)
-{
-    return "bind \"" + key + "\"";
-}
 
 } // namespace
 
@@ -85,7 +70,7 @@ void CSettingsBinds::ConnectWidgets()
 void CSettingsBinds::AddLoaderStep()
 {
     ctx_.loader.AddStep(CSettingsLoader::Binds, this, [this](LoaderInput& in) -> LoaderApply {
-        return [this, binds = ReadBindings(in.files.Path(kConfig))] { ShowBinds(binds); };
+        return [this, binds = ReadBinds(in.files)] { ShowBinds(binds); };
     });
 }
 
@@ -97,25 +82,9 @@ bool CSettingsBinds::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-std::vector<CSettingsBinds::Binding> CSettingsBinds::ReadBindings(const std::string& path)
-{
-    // Only the bind lines are kept: config.cfg can be large, and the rest is not this page's.
-    std::string text;
-    ReadWholeFile(path, text);
-    std::vector<Binding> binds;
-    ForEachLine(text, [&binds](std::string_view line) {
-        if (line.starts_with("bind ")) {
-            const std::string whole(line);
-            binds.push_back({WithoutQuotes(GetWord(whole, 2)), WithoutQuotes(GetWord(whole, 3))});
-        }
-        return true;
-    });
-    return binds;
-}
-
 void CSettingsBinds::LoadBinds()
 {
-    ShowBinds(ReadBindings(CvarFiles::ForSettings(ctx_.settings).Path(kConfig)));
+    ShowBinds(ReadBinds(CvarFiles::ForSettings(ctx_.settings)));
 }
 
 void CSettingsBinds::ShowBinds(const std::vector<Binding>& binds)
@@ -143,7 +112,7 @@ void CSettingsBinds::UpdateSelectedBind()
     if (key_->text().isEmpty())
         return;
     const std::string command = FieldBytes(command_);
-    ctx_.GameFiles().WriteCvar(kConfig, BindKey(shownKey_), command, false);
+    WriteBind(ctx_.GameFiles(), shownKey_, command);
     const int row = list_->GetSelectedRow();
     if (row >= 0)
         list_->SetItemText(row, 1, command);
@@ -164,7 +133,7 @@ void CSettingsBinds::AddBind()
     list_->SetItemText(row, 1, command);
     list_->SelectRow(row);
     list_->EnsureVisible(row);
-    ctx_.GameFiles().WriteCvar(kConfig, BindKey(keyBytes), command, false);
+    WriteBind(ctx_.GameFiles(), keyBytes, command);
 }
 
 void CSettingsBinds::DeleteBind()
@@ -172,7 +141,7 @@ void CSettingsBinds::DeleteBind()
     const int row = list_->GetSelectedRow();
     if (row < 0)
         return;
-    ctx_.GameFiles().RemoveLines(kConfig, BindKey(list_->GetItemTextStd(row, 0)));
+    RemoveBind(ctx_.GameFiles(), list_->GetItemTextStd(row, 0));
     {
         const QSignalBlocker quiet(list_);
         list_->DeleteItem(row);

@@ -1,4 +1,5 @@
 #pragma once
+#include "gameconfig/model/client_options.h"
 #include "ui/page_context.h"
 
 #include <QTimer>
@@ -37,12 +38,6 @@ private:
     void CreateWidgets();
     void ConnectWidgets();
     void AddLoaderStep();
-    struct Binding {
-        std::string key;
-        std::string command;
-    };
-    // The bindings of a config.cfg, in the file's order.
-    static std::vector<Binding> ReadBindings(const std::string& path);
     void ShowBinds(const std::vector<Binding>& binds);
     void UpdateSelectedBind();
 

@@ -3,7 +3,6 @@
 #include "core/address.h"
 #include "core/numbers.h"
 #include "core/path.h"
-#include "gamefiles/model/cvar_file.h"
 #include "gamefiles/settings_loader.h"
 #include "platform/platform.h"
 #include "query/resolve_thread.h"
@@ -27,8 +26,6 @@ const char* const CSettingsMain::kResolutions[8] = {"400   *  300", "512   *  38
 
 namespace {
 
-const char* const kConfig = "config.cfg";
-const char* const kLibList = "liblist.gam";
 const char* const kWidthValue = "EngineModeW";
 const char* const kHeightValue = "EngineModeH";
 const char* const kWindowedValue = "EngineModeWindowed";
@@ -138,7 +135,7 @@ void CSettingsMain::AddLoaderSteps()
 {
     CSettingsLoader& loader = ctx_.loader;
     loader.AddStep(CSettingsLoader::LoadConfigText, this, [](LoaderInput& in) -> LoaderApply {
-        in.files.LoadCvarText(kConfig);
+        LoadClientConfig(in.files);
         return {};
     });
     loader.AddStep(CSettingsLoader::GameLocation, this, [this](LoaderInput& in) -> LoaderApply {
@@ -150,19 +147,19 @@ void CSettingsMain::AddLoaderSteps()
     // read, not to those of the settings now: a run that a new game location overtook must not
     // put the old game's values into the new game's files.
     loader.AddStep(CSettingsLoader::PlayerName, this, [this](LoaderInput& in) -> LoaderApply {
-        const std::string name = in.files.ReadCvar("name", "", false);
+        const std::string name = ReadPlayerName(in.files);
         return [this, name, files = in.files.Writer()] {
             const QSignalBlocker quiet(playerName_);
             SetFieldBytes(playerName_, name);
-            files.WriteCvar(kConfig, "name", name, false);
+            WritePlayerName(files, name);
         };
     });
     loader.AddStep(CSettingsLoader::GameLibrary, this, [this](LoaderInput& in) -> LoaderApply {
-        const std::string library = in.files.ReadCvarFromFile(kLibList, "gamedll", "", false);
+        const std::string library = ReadGameLibrary(in.files);
         return [this, library, files = in.files.Writer()] {
             const QSignalBlocker quiet(gameLibrary_);
             SetFieldBytes(gameLibrary_, library);
-            files.WriteCvar(kLibList, "gamedll", library, false);
+            WriteGameLibrary(files, library);
         };
     });
 }
@@ -204,7 +201,7 @@ void CSettingsMain::OnOtherArgumentsChanged(const QString& text)
 
 void CSettingsMain::OnPlayerNameChanged()
 {
-    ctx_.GameFiles().WriteCvar(kConfig, "name", FieldBytes(playerName_), false);
+    WritePlayerName(ctx_.GameFiles(), FieldBytes(playerName_));
 }
 
 void CSettingsMain::OnResolutionChosen(int index)
@@ -229,14 +226,14 @@ void CSettingsMain::OnFullScreenClicked(bool checked)
 
 void CSettingsMain::OnGameLibraryChanged()
 {
-    ctx_.GameFiles().WriteCvar(kLibList, "gamedll", FieldBytes(gameLibrary_), false);
+    WriteGameLibrary(ctx_.GameFiles(), FieldBytes(gameLibrary_));
 }
 
 void CSettingsMain::SetGameLibrary(const char* path)
 {
     // The field's own handler writes it too: the file is written twice, as the buttons always did.
     gameLibrary_->setText(path);
-    ctx_.GameFiles().WriteCvar(kLibList, "gamedll", path, false);
+    WriteGameLibrary(ctx_.GameFiles(), path);
 }
 
 // ---- the master server -----------------------------------------------------------------------

@@ -1,4 +1,5 @@
 #pragma once
+#include "gameconfig/model/client_options.h"
 #include "ui/page_context.h"
 
 #include <QWidget>
@@ -20,9 +21,9 @@ class CSettingsMain : public QWidget {
 public:
     // The eight resolutions offered, as the list shows them.
     static const char* const kResolutions[8];
-    static constexpr const char* kZnkLibrary = "dlls\\hl.dll";
-    static constexpr const char* kBotLibrary = "dlls\\znk_bot.dll";
-    static constexpr const char* kMetamodLibrary = "addons\\metamod\\dlls\\metamod.dll";
+    static constexpr const char* kZnkLibrary = kZnkGameLibrary;
+    static constexpr const char* kBotLibrary = kBotGameLibrary;
+    static constexpr const char* kMetamodLibrary = kMetamodGameLibrary;
 
     // ctx must outlive the page. The page gives the settings loader its steps (the game
     // location, the player name and the game library).

@@ -1,8 +1,6 @@
 #include "gameconfig/settings_misc.h"
 
-#include "core/numbers.h"
-#include "core/path.h"
-#include "gamefiles/model/cvar_file.h"
+#include "gameconfig/model/client_options.h"
 #include "gamefiles/settings_loader.h"
 #include "settings/app_settings.h"
 #include "ui/control_id.h"
@@ -16,16 +14,9 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 
-#include <algorithm>
 #include <array>
-#include <charconv>
-#include <cmath>
-#include <filesystem>
-#include <limits>
 
 namespace {
-
-const char* const kConfig = "config.cfg";
 
 enum Id {
     IdConsole = 1131,
@@ -43,78 +34,22 @@ enum Id {
     IdDetectVbr = 1176,
 };
 
-// The five options that are config.cfg text as typed.
-struct TextOption {
+// The fields of the options that are config.cfg text as typed, in the order of kClientTextKeys.
+struct TextField {
     int id;
     const char* label;
-    const char* key;
 };
-constexpr std::array<TextOption, 5> kTextOptions = {{{1134, "FPS Max", "fps_max"},
-                                                      {1135, "Net Graph", "net_graph"},
-                                                      {1136, "Sensitivity", "sensitivity"},
-                                                      {1137, "MP3 Volume", "MP3Volume"},
-                                                      {1138, "Mp. Decals Limit", "mp_decals"}}};
+constexpr std::array<TextField, kClientTextCount> kTextFields = {
+    {{1134, "FPS Max"}, {1135, "Net Graph"}, {1136, "Sensitivity"}, {1137, "MP3 Volume"}, {1138, "Mp. Decals Limit"}}};
 
-const char* const kFxItems[] = {"High", "Medium", "Low", "No FX"};
-const char* const kBeamItems[] = {"Best", "High", "Medium", "Low", "Crappy"};
+const char* const kFxItems[kFxQualityCount] = {"High", "Medium", "Low", "No FX"};
+const char* const kBeamItems[kBeamQualityCount] = {"Best", "High", "Medium", "Low", "Crappy"};
 const char* const kPriorityItems[] = {"Low", "Below Normal", "Normal", "Above Normal", "High", "Real Time"};
-
-// What step 5 of the loader found in config.cfg.
-struct MiscValues {
-    std::string hiModels, dustTrails, rocks, fx, beam;
-    std::array<std::string, 5> texts;
-};
 
 QComboBox* MakeList(QWidget* parent, int id, const char* label, int x, int y, int labelW, int listW)
 {
     Place(new QLabel(label, parent), x, y + 1, labelW, 10);
     return Place(SetControlId(new QComboBox(parent), id), x + labelW, y, listW, 13);
-}
-
-// The mod folders of a game: its sub-folders holding a liblist.gam, in alphabetical order
-// whatever the letter case (the folder's own order is the disk's, which no one can read).
-std::vector<std::string> ModFolders(const std::string& gameFolder)
-{
-    std::vector<std::string> mods;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(gameFolder, error), end; !error && it != end; it.increment(error)) {
-        std::error_code kind;
-        if (it->is_directory(kind) && std::filesystem::is_regular_file(it->path() / "liblist.gam", kind))
-            mods.push_back(it->path().filename().string());
-    }
-    const auto lower = [](std::string text) {
-        for (char& c : text)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        return text;
-    };
-    std::sort(mods.begin(), mods.end(), [&lower](const std::string& a, const std::string& b) {
-        const std::string la = lower(a);
-        const std::string lb = lower(b);
-        return la != lb ? la < lb : a < b;
-    });
-    return mods;
-}
-
-// Timeout's text as a number: its leading number part (blanks and a sign before it allowed), 0
-// when there is none. Not through the C library: the user's locale must not turn "0.5" into 0.
-// "nan", "inf" and numbers too large for the stored float are no time-out either: saved, they
-// would make every query wait for ever or never.
-double LeadingNumber(const std::string& text)
-{
-    size_t at = text.find_first_not_of(" \t");
-    if (at == std::string::npos)
-        return 0.0;
-    bool negative = false;
-    if (text[at] == '+' || text[at] == '-') {
-        negative = text[at] == '-';
-        ++at;
-    }
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(text.data() + at, text.data() + text.size(), value);
-    if (error != std::errc() || !std::isfinite(value) || value > std::numeric_limits<float>::max())
-        return 0.0;
-    return negative ? -value : value;
 }
 
 } // namespace
@@ -146,10 +81,10 @@ void CSettingsMisc::CreateWidgets()
     beamQuality_ = MakeList(this, IdBeamQuality, "Beam Quality", 12, 62, 52, 72);
     for (const char* item : kBeamItems)
         beamQuality_->addItem(item);
-    for (size_t i = 0; i < kTextOptions.size(); ++i) {
+    for (size_t i = 0; i < kTextFields.size(); ++i) {
         const int y = 77 + static_cast<int>(i) * 9;
-        Place(new QLabel(kTextOptions[i].label, this), 12, y + 1, 62, 9);
-        Place(SetControlId(new QLineEdit(this), kTextOptions[i].id), 76, y, 62, 9);
+        Place(new QLabel(kTextFields[i].label, this), 12, y + 1, 62, 9);
+        Place(SetControlId(new QLineEdit(this), kTextFields[i].id), 76, y, 62, 9);
     }
 
     MakeGroup(this, "Launch", 150, 2, 124, 52);
@@ -180,24 +115,22 @@ void CSettingsMisc::ConnectWidgets()
     connect(check(IdNumericPing), &QCheckBox::clicked, this, [&s](bool on) { s.numericPing = on; });
     connect(check(IdDustTrails), &QCheckBox::clicked, this, [this, &s](bool on) {
         s.dustTrails = on;
-        WriteConfig("cl_dusttrails", on ? "1" : "0");
+        WriteClientSwitch(ctx_.GameFiles(), ClientSwitch::DustTrails, on);
     });
     connect(check(IdRocks), &QCheckBox::clicked, this, [this, &s](bool on) {
         s.rocks3d = on;
-        WriteConfig("cl_3drocks", on ? "1" : "0");
+        WriteClientSwitch(ctx_.GameFiles(), ClientSwitch::Rocks3d, on);
     });
-    connect(check(IdHiModels), &QCheckBox::clicked, this, [this](bool on) { WriteConfig("cl_himodels", on ? "1" : "0"); });
-    for (const TextOption& option : kTextOptions)
-        connect(edit(option.id), &QLineEdit::textChanged, this,
-                [this, key = option.key, field = edit(option.id)] { WriteConfig(key, FieldBytes(field)); });
-    connect(fxQuality_, &QComboBox::activated, this, [this, &s](int index) {
-        WriteConfig("cl_fxquality", std::to_string(3 - index));
-        s.fxQuality = 4 - index;
-    });
-    connect(beamQuality_, &QComboBox::activated, this, [this, &s](int index) {
-        WriteConfig("cl_beamquality", std::to_string(index));
-        s.beamQuality = index + 1;
-    });
+    connect(check(IdHiModels), &QCheckBox::clicked, this,
+            [this](bool on) { WriteClientSwitch(ctx_.GameFiles(), ClientSwitch::HiModels, on); });
+    for (int i = 0; i < kClientTextCount; ++i)
+        connect(edit(kTextFields[i].id), &QLineEdit::textChanged, this, [this, i, field = edit(kTextFields[i].id)] {
+            WriteClientText(ctx_.GameFiles(), i, FieldBytes(field));
+        });
+    connect(fxQuality_, &QComboBox::activated, this,
+            [this, &s](int index) { s.fxQuality = WriteFxQuality(ctx_.GameFiles(), index); });
+    connect(beamQuality_, &QComboBox::activated, this,
+            [this, &s](int index) { s.beamQuality = WriteBeamQuality(ctx_.GameFiles(), index); });
     connect(priority_, &QComboBox::activated, this, [&s](int index) { s.priority = index - 2; });
     connect(mod_, &QComboBox::activated, this, &CSettingsMisc::OnModChosen);
     connect(timeout_, &QLineEdit::textChanged, this, &CSettingsMisc::OnTimeoutChanged);
@@ -229,7 +162,7 @@ void CSettingsMisc::AddLoaderSteps()
 {
     CSettingsLoader& loader = ctx_.loader;
     loader.AddStep(CSettingsLoader::ModList, this, [this](LoaderInput& in) -> LoaderApply {
-        return [this, mods = ModFolders(in.settings.gameFolder), current = in.settings.modFolder] {
+        return [this, mods = ListModFolders(in.settings.gameFolder), current = in.settings.modFolder] {
             const QSignalBlocker quiet(mod_);
             mod_->clear();
             for (const std::string& m : mods)
@@ -238,54 +171,22 @@ void CSettingsMisc::AddLoaderSteps()
         };
     });
     loader.AddStep(CSettingsLoader::MiscOptions, this, [this](LoaderInput& in) -> LoaderApply {
-        // config.cfg is the loaded text already (the first step).
-        MiscValues v;
-        v.hiModels = in.files.ReadCvar("cl_himodels", "", false);
-        v.dustTrails = in.files.ReadCvar("cl_dusttrails", "", false);
-        v.rocks = in.files.ReadCvar("cl_3drocks", "", false);
-        for (size_t i = 0; i < kTextOptions.size(); ++i)
-            v.texts[i] = in.files.ReadCvar(kTextOptions[i].key, "", false);
-        v.fx = in.files.ReadCvar("cl_fxquality", "", false);
-        v.beam = in.files.ReadCvar("cl_beamquality", "", false);
-        // What the settings hold and the file lacks goes back into the file: to the files this
-        // run read, from the settings as the run found them.
-        return [this, v = std::move(v), files = in.files.Writer(), s = in.settings] {
-            check(IdHiModels)->setChecked(v.hiModels == "1");
-            for (const auto& [id, value, stored, key] :
-                 {std::tuple {IdDustTrails, v.dustTrails, s.dustTrails, "cl_dusttrails"},
-                  std::tuple {IdRocks, v.rocks, s.rocks3d, "cl_3drocks"}}) {
-                if (value == "1") {
-                    check(id)->setChecked(true);
-                } else if (stored) {
-                    files.WriteCvar(kConfig, key, "1", false);
-                    check(id)->setChecked(true);
-                } else {
-                    check(id)->setChecked(false);
-                }
-            }
-            // The edits write their text back, as typing would: a missing variable is appended.
-            for (size_t i = 0; i < kTextOptions.size(); ++i) {
-                QLineEdit* field = edit(kTextOptions[i].id);
+        // config.cfg is the loaded text already (the first step). What the settings hold and the
+        // file lacks goes back into the file: to the files this run read, from the settings as
+        // the run found them.
+        return [this, v = ReadMiscOptionValues(in.files, in.settings), files = in.files.Writer()] {
+            check(IdHiModels)->setChecked(v.hiModels);
+            check(IdDustTrails)->setChecked(v.dustTrails);
+            check(IdRocks)->setChecked(v.rocks3d);
+            for (size_t i = 0; i < kTextFields.size(); ++i) {
+                QLineEdit* field = edit(kTextFields[i].id);
                 const QSignalBlocker quiet(field);
                 SetFieldBytes(field, v.texts[i]);
-                files.WriteCvar(kConfig, kTextOptions[i].key, v.texts[i], false);
             }
-            if (v.fx.empty()) {
-                if (s.fxQuality != 0)
-                    files.WriteCvar(kConfig, "cl_fxquality", std::to_string(s.fxQuality - 1), false);
-                fxQuality_->setCurrentIndex(s.fxQuality >= 1 && s.fxQuality <= 4 ? 4 - s.fxQuality : 0);
-            } else {
-                const int c = ReadNumber(v.fx);
-                fxQuality_->setCurrentIndex(c >= 0 && c <= 3 ? 3 - c : -1);
-            }
-            if (v.beam.empty()) {
-                if (s.beamQuality != 0)
-                    files.WriteCvar(kConfig, "cl_beamquality", std::to_string(s.beamQuality - 1), false);
-                beamQuality_->setCurrentIndex(s.beamQuality >= 1 && s.beamQuality <= 5 ? s.beamQuality - 1 : 0);
-            } else {
-                const int c = ReadNumber(v.beam);
-                beamQuality_->setCurrentIndex(c >= 0 && c <= 4 ? c : -1);
-            }
+            fxQuality_->setCurrentIndex(v.fxPosition);
+            beamQuality_->setCurrentIndex(v.beamPosition);
+            // The edits write their text back, as typing would: a missing variable is appended.
+            WriteMiscFill(files, v);
         };
     });
     loader.AddStep(CSettingsLoader::SelectMod, this, [this](LoaderInput& in) -> LoaderApply {
@@ -317,8 +218,7 @@ void CSettingsMisc::OnModChosen(int index)
 
 void CSettingsMisc::OnTimeoutChanged(const QString& text)
 {
-    const double seconds = LeadingNumber(text.toStdString());
-    ctx_.settings.timeout = seconds == 0.0 ? 1.0f : static_cast<float>(seconds);
+    ctx_.settings.timeout = TimeoutFromText(text.toStdString());
 }
 
 void CSettingsMisc::OnGetLengthClicked(bool checked)
@@ -326,9 +226,4 @@ void CSettingsMisc::OnGetLengthClicked(bool checked)
     // The VBR box keeps its check: it only does nothing while lengths are not measured.
     check(IdDetectVbr)->setEnabled(checked);
     ctx_.settings.skipTrackInfo = !checked;
-}
-
-void CSettingsMisc::WriteConfig(const char* key, const std::string& value) const
-{
-    ctx_.GameFiles().WriteCvar(kConfig, key, value, false);
 }

@@ -35,7 +35,6 @@ private:
     void OnModChosen(int index);
     void OnTimeoutChanged(const QString& text);
     void OnGetLengthClicked(bool checked);
-    void WriteConfig(const char* key, const std::string& value) const;
 
     const PageContext& ctx_;
     QComboBox* fxQuality_ = nullptr;

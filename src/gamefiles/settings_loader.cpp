@@ -3,7 +3,6 @@
 #include "core/thread_handoff.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <algorithm>
 
 CSettingsLoader::CSettingsLoader(const AppSettings& settings, QObject* parent) : QObject(parent), settings_(settings)
@@ -30,10 +29,12 @@ void CSettingsLoader::AddStep(int order, QObject* owner, LoaderStep step)
 
 void CSettingsLoader::Start()
 {
-    if (thread_) {
-        again_ = true;
-        return;
-    }
+    if (gate_.Request())
+        Run();
+}
+
+void CSettingsLoader::Run()
+{
     std::vector<CSettingsThread::Work> work;
     for (const Entry& e : steps_)
         if (e.owner)
@@ -56,24 +57,19 @@ void CSettingsLoader::OnRunEnded()
         delete thread_;
         thread_ = nullptr;
     }
+    const bool again = gate_.Ended();
     Q_EMIT finished();
-    if (again_) {
-        again_ = false;
-        Start();
-    }
+    if (again)
+        Run();
 }
 
 bool CSettingsLoader::WaitUntilIdle(int timeoutMs)
 {
-    const QDeadlineTimer deadline(timeoutMs);
-    while (thread_ || again_) {
-        if (deadline.hasExpired())
-            return false;
+    return gate_.WaitUntilIdle(timeoutMs, [this] {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         if (thread_)
             thread_->wait(5);
-    }
-    return true;
+    });
 }
 
 CSettingsThread::CSettingsThread(LoaderInput input, std::vector<Work> work, QObject* receiver)

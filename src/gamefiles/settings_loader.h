@@ -1,4 +1,5 @@
 #pragma once
+#include "core/restart_gate.h"
 #include "gamefiles/model/cvar_file.h"
 #include "settings/app_settings.h"
 
@@ -62,7 +63,8 @@ public:
 
     // StartSettingsThread: starts a run, or, while one runs, asks for one more after it.
     void Start();
-    bool running() const { return thread_ != nullptr; }
+    // A run going, or one due to follow it.
+    bool running() const { return gate_.running(); }
     // Waits (running the window's events) until no run is going or asked for; false on time-out.
     bool WaitUntilIdle(int timeoutMs);
 
@@ -77,12 +79,13 @@ private:
         LoaderStep step;
     };
 
+    void Run();
     void OnRunEnded();
 
     const AppSettings& settings_;
     std::vector<Entry> steps_;
+    RestartGate gate_;
     CSettingsThread* thread_ = nullptr;
-    bool again_ = false;
     CvarFiles::WriteReport report_;
 };
 

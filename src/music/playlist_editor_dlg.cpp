@@ -15,8 +15,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -28,6 +26,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 
 namespace {
 
@@ -149,6 +148,7 @@ CPlaylistEditorDlg::CPlaylistEditorDlg(const PageContext& ctx, QWidget* parent)
         ownAudio_ = std::make_unique<AudioLibrary>();
         audio_ = ownAudio_.get();
     }
+    loader_ = std::make_unique<CPlaylistLoader>(*audio_, [this] { return BeginLoad(); });
     CreateWidgets();
     ConnectWidgets();
     LoadControls();
@@ -158,8 +158,7 @@ CPlaylistEditorDlg::~CPlaylistEditorDlg()
 {
     viewers_->CloseAll();
     // The load measures with the audio library, which may go before long: it ends here.
-    delete loader_;
-    loader_ = nullptr;
+    loader_.reset();
     if (stream_)
         audio_->StreamClose(stream_);
 }
@@ -227,6 +226,10 @@ void CPlaylistEditorDlg::ConnectWidgets()
     connect(playlist_, &CPlayListCtrl::listClicked, this, &CPlaylistEditorDlg::OnPlaylistClick);
     connect(playlist_, &CPlayListCtrl::listDoubleClicked, this, &CPlaylistEditorDlg::OnPlaylistDoubleClick);
     connect(playlist_, &CPlayListCtrl::listRightClicked, this, &CPlaylistEditorDlg::OnPlaylistRightClick);
+    connect(loader_.get(), &CPlaylistLoader::rowsLoaded, this, [this](const std::vector<PlaylistRow>& rows) {
+        for (const PlaylistRow& row : rows)
+            playlist_->AppendEntry(row.file, row.length, row.bitrate);
+    });
     // After the list has sorted itself (its own handler is connected first).
     connect(playlist_->header(), &QHeaderView::sectionClicked, this, [this] { SavePlaylistFile(); });
 
@@ -424,19 +427,12 @@ std::string CPlaylistEditorDlg::PlaylistPath() const
 
 void CPlaylistEditorDlg::SavePlaylistFile()
 {
-    // A load given up for a file that changed under the list (an import): the list is about to
-    // show the new file, and writing the old entries now would undo the change.
-    if (loader_ && loaderAbandoned_ && reloadAgain_)
+    // While a load runs the file holds more than the list shows, or is about to be shown anew.
+    const std::optional<std::vector<std::string>> toCome = loader_->LinesStillToCome();
+    if (!toCome)
         return;
     std::vector<std::string> entries = playlist_->FileTexts();
-    if (loader_ && !loaderAbandoned_) {
-        // Before the load has read the file the list holds none of it: writing now would empty
-        // it. Afterwards the lines it has not shown yet go after the entries.
-        if (!loaderLinesKnown_)
-            return;
-        for (size_t i = loaderDelivered_; i < loaderLines_.size(); ++i)
-            entries.push_back(loaderLines_[i]);
-    }
+    entries.insert(entries.end(), toCome->begin(), toCome->end());
     Saved(::SavePlaylistFile(PlaylistPath(), entries));
 }
 
@@ -447,94 +443,19 @@ void CPlaylistEditorDlg::Saved(bool saved) const
     ctx_.Saved(path, saved || !FolderExists(JoinPath(ctx_.settings.gameFolder, ctx_.settings.modFolder)));
 }
 
-void CPlaylistEditorDlg::ReloadPlaylist()
+CPlaylistLoader::Input CPlaylistEditorDlg::BeginLoad()
 {
-    if (loader_)
-        return;
     playlist_->ClearSortIndicator();
     playlist_->DeleteAllItems();
     playlistGroup_->setTitle(DisplayText(PlaylistPath()));
 
-    CPlayListThread::Input input;
+    CPlaylistLoader::Input input;
     input.playlistPath = PlaylistPath();
     input.gameFolder = ctx_.settings.gameFolder;
     input.modFolder = ctx_.settings.modFolder;
     input.measure = !ctx_.settings.skipTrackInfo;
     input.accurate = ctx_.settings.detectVbr;
-    loader_ = new CPlayListThread(std::move(input), *audio_);
-    ++loadsStarted_;
-    loaderLinesKnown_ = false;
-    loaderAbandoned_ = false;
-    loaderLines_.clear();
-    loaderDelivered_ = 0;
-    connect(loader_, &CPlayListThread::linesRead, this, &CPlaylistEditorDlg::OnLinesRead);
-    connect(loader_, &CPlayListThread::rowsLoaded, this, &CPlaylistEditorDlg::OnRowsLoaded);
-    connect(loader_, &QThread::finished, this, &CPlaylistEditorDlg::OnLoaderFinished);
-    loader_->start();
-}
-
-void CPlaylistEditorDlg::ReloadPlaylistAfterChange()
-{
-    if (!loader_) {
-        ReloadPlaylist();
-        return;
-    }
-    AbandonLoad();
-    reloadAgain_ = true;
-}
-
-void CPlaylistEditorDlg::AbandonLoad()
-{
-    if (!loader_)
-        return;
-    loader_->RequestStop();
-    loaderAbandoned_ = true;
-    loaderLines_.clear();
-}
-
-void CPlaylistEditorDlg::OnLinesRead()
-{
-    if (sender() != loader_ || loaderAbandoned_)
-        return;
-    loaderLines_ = loader_->TakeLines();
-    loaderLinesKnown_ = true;
-}
-
-void CPlaylistEditorDlg::OnRowsLoaded()
-{
-    if (sender() != loader_ || loaderAbandoned_)
-        return;
-    const std::vector<PlaylistRow> rows = loader_->TakeRows();
-    for (const PlaylistRow& row : rows)
-        playlist_->AppendEntry(row.file, row.length, row.bitrate);
-    loaderDelivered_ += rows.size();
-}
-
-void CPlaylistEditorDlg::OnLoaderFinished()
-{
-    if (sender() != loader_)
-        return;
-    loader_->wait();
-    loader_->deleteLater();
-    loader_ = nullptr;
-    loaderLines_.clear();
-    if (reloadAgain_) {
-        reloadAgain_ = false;
-        ReloadPlaylist();
-    }
-}
-
-bool CPlaylistEditorDlg::WaitUntilLoaded(int timeoutMs)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    while (loader_ || reloadAgain_) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        if (loader_)
-            loader_->wait(5);
-    }
-    return true;
+    return input;
 }
 
 // ---- the buttons ----
@@ -584,7 +505,7 @@ void CPlaylistEditorDlg::RemoveAllOfFolder()
 void CPlaylistEditorDlg::ClearPlaylist()
 {
     // A load still running would bring the old entries back.
-    AbandonLoad();
+    loader_->Abandon();
     Saved(ClearPlaylistFile(PlaylistPath()));
     playlist_->DeleteAllItems();
 }

@@ -40,16 +40,16 @@ public:
     // playlist.txt of the current game and mod.
     std::string PlaylistPath() const;
     // Loads the playlist anew on the loader thread; nothing while a load runs (it completes).
-    void ReloadPlaylist();
+    void ReloadPlaylist() { loader_->Load(); }
     // The same after playlist.txt or the game changed under the list (an import, a new game
     // location): a load still running is stopped and one more follows it, so the list never
     // keeps showing a file that is gone.
-    void ReloadPlaylistAfterChange();
-    bool loading() const { return loader_ != nullptr; }
+    void ReloadPlaylistAfterChange() { loader_->LoadAfterChange(); }
+    bool loading() const { return loader_->loading(); }
     // How many loads have started since the page was made.
-    int loadsStarted() const { return loadsStarted_; }
+    int loadsStarted() const { return loader_->loadsStarted(); }
     // Runs the window's events until no load runs or is due; false on time-out.
-    bool WaitUntilLoaded(int timeoutMs);
+    bool WaitUntilLoaded(int timeoutMs) { return loader_->WaitUntilLoaded(timeoutMs); }
 
     // The buttons and the playlist's header.
     void AddToPlaylist(const std::string& path);
@@ -111,11 +111,8 @@ private:
     void OnPlaylistClick();
     void OnPlaylistDoubleClick();
     void OnPlaylistRightClick();
-    void OnLinesRead();
-    void OnRowsLoaded();
-    void OnLoaderFinished();
-    // Stops the running load and drops whatever it still sends.
-    void AbandonLoad();
+    // A load starts: the list emptied for it, and what it loads.
+    CPlaylistLoader::Input BeginLoad();
 
     // The selected MP3 item's full path, or "" when none is selected.
     std::string SelectedMp3Path() const;
@@ -132,15 +129,7 @@ private:
     AudioLibrary* audio_ = nullptr;
     std::unique_ptr<CMp3InfoViewers> viewers_;
 
-    CPlayListThread* loader_ = nullptr;
-    // What the running load read and how much of it the list shows, so a rewrite of the file
-    // during the load keeps the lines still to come.
-    bool loaderLinesKnown_ = false;
-    bool loaderAbandoned_ = false;
-    std::vector<std::string> loaderLines_;
-    size_t loaderDelivered_ = 0;
-    bool reloadAgain_ = false;
-    int loadsStarted_ = 0;
+    std::unique_ptr<CPlaylistLoader> loader_;
 
     AudioLibrary::Stream* stream_ = nullptr;
     std::string currentFolder_;

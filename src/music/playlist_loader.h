@@ -1,7 +1,11 @@
 #pragma once
+#include "core/restart_gate.h"
+
 #include <QThread>
 #include <atomic>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,4 +69,60 @@ private:
     std::mutex mutex_;
     std::vector<std::string> lines_; // guarded by mutex_
     std::vector<PlaylistRow> rows_;  // guarded by mutex_
+};
+
+// The Playlist Editor's loads: one CPlayListThread at a time, what it finds handed on in file
+// order, and what a rewrite of playlist.txt during a load must keep. Lives on the window thread.
+class CPlaylistLoader : public QObject {
+    Q_OBJECT
+public:
+    using Input = CPlayListThread::Input;
+
+    // begin runs on the window thread as each load starts, before its thread does: it readies
+    // the list for the rows to come and gives the load's input. audio must outlive the loader.
+    CPlaylistLoader(AudioLibrary& audio, std::function<Input()> begin, QObject* parent = nullptr);
+    // A load still going is stopped and waited for: it measures with the audio library.
+    ~CPlaylistLoader() override;
+
+    // A load, unless one runs: that one completes, and nothing follows it.
+    void Load();
+    // After playlist.txt or the game changed under the list: a load still running is given up
+    // and one more follows it, so the list never keeps showing a file that is gone.
+    void LoadAfterChange();
+    // Stops the running load and drops whatever it still sends.
+    void Abandon();
+
+    bool loading() const { return thread_ != nullptr; }
+    // How many loads have started.
+    int loadsStarted() const { return loadsStarted_; }
+    // Runs the window's events until no load runs or is due; false on time-out.
+    bool WaitUntilLoaded(int timeoutMs);
+
+    // What a rewrite of playlist.txt must put after the entries the list shows now: the lines
+    // the running load has read and not handed on yet (none when no load runs). Nothing at all
+    // while no rewrite may be made: before the load has read the file the list holds none of
+    // it, and a load given up for a changed file is about to show the new one.
+    std::optional<std::vector<std::string>> LinesStillToCome() const;
+
+Q_SIGNALS:
+    // The next entries of the running load, in file order.
+    void rowsLoaded(const std::vector<PlaylistRow>& rows);
+
+private:
+    void StartLoad();
+    void OnLinesRead();
+    void OnRowsLoaded();
+    void OnFinished();
+
+    AudioLibrary& audio_;
+    std::function<Input()> begin_;
+    RestartGate gate_;
+    CPlayListThread* thread_ = nullptr;
+    // What the running load read and how much of it went out, so a rewrite of the file during
+    // the load keeps the lines still to come.
+    bool linesKnown_ = false;
+    bool abandoned_ = false;
+    std::vector<std::string> lines_;
+    size_t delivered_ = 0;
+    int loadsStarted_ = 0;
 };

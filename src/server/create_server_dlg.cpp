@@ -25,48 +25,31 @@
 #include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 
-const std::array<CCreateServerDlg::Switch, 8> CCreateServerDlg::kSwitches = {{
-    {1097, "Gain PL after dying", "\"mp_plcatchup\""},
-    {1098, "Allow MultiPS in FFA", "\"mp_multipleps\""},
-    {1099, "Realistic Good/Evil teams", "\"mp_realteams\""},
-    {1100, "Footsteps", "\"mp_footsteps\""},
-    {1101, "Friendly Fire", "\"mp_friendlyfire\""},
-    {1102, "Force Respawn", "\"mp_forcerespawn\""},
-    {1103, "Lock Models", "\"mp_lockmodels\""},
-    {1104, "Low Ping Server Physics", "\"sv_sendvelocity\""},
+const std::array<CCreateServerDlg::Switch, kServerSwitchCount> CCreateServerDlg::kSwitches = {{
+    {1097, "Gain PL after dying"},
+    {1098, "Allow MultiPS in FFA"},
+    {1099, "Realistic Good/Evil teams"},
+    {1100, "Footsteps"},
+    {1101, "Friendly Fire"},
+    {1102, "Force Respawn"},
+    {1103, "Lock Models"},
+    {1104, "Low Ping Server Physics"},
 }};
 
-const std::array<CCreateServerDlg::Variable, 7> CCreateServerDlg::kVariables = {{
-    {1096, 1038, "mp_melee", "1.0"},
-    {1090, 1032, "mp_dbrespawntime", "30"},
-    {1091, 1033, "mp_laydowntime", "1.5"},
-    {1092, 1034, "mp_nomeleehittime", "2.0"},
-    {1093, 1035, "mp_allowsensubeans", "1.0"},
-    {1094, 1036, "sv_gravity", "800"},
-    {1095, 1037, "sv_accelerate", "10"},
+const std::array<CCreateServerDlg::Variable, kServerVariableCount> CCreateServerDlg::kVariables = {{
+    {1096, 1038},
+    {1090, 1032},
+    {1091, 1033},
+    {1092, 1034},
+    {1093, 1035},
+    {1094, 1036},
+    {1095, 1037},
 }};
 
 namespace {
 
-const char* const kGameCfg = "game.cfg";
-const char* const kListenCfg = "listenserver.cfg";
-const char* const kServerCfg = "server.cfg";
 const char* const kMapCycle = "mapcycle.txt";
-const char* const kWishLimit = "\"mp_wishlimit\"";
-const char* const kFragLimit = "\"mp_fraglimit\"";
-const char* const kTimeLimit = "\"mp_timelimit\"";
-const char* const kFallDamage = "\"mp_falldamage\"";
-const char* const kGameMode = "\"mp_gamemode\"";
 const char* const kNoMaps = "The mod has no maps to start a server on: its maps folder holds no .bsp file.";
-
-// What the loader read for the page, on its thread.
-struct CreateServerValues {
-    std::vector<std::string> maps;
-    std::vector<std::string> cycle;
-    std::string wish, frag, time, fallDamage, gameMode;
-    std::array<std::string, 8> switches;
-    std::array<std::string, 7> variables;
-};
 
 QLineEdit* MakeEdit(QWidget* parent, int id, int x, int y, int w)
 {
@@ -164,7 +147,7 @@ void CCreateServerDlg::CreateWidgets()
     MakeGroup(this, "Server Variables", kVarsX, kMiddleY, kVarsW, 92);
     for (size_t i = 0; i < kVariables.size(); ++i) {
         const int y = kMiddleY + 11 + static_cast<int>(i) * 11;
-        MakeLabel(this, kVariables[i].key, kVarsX + 5, y + 1, 72);
+        MakeLabel(this, kServerVariables[i].key, kVarsX + 5, y + 1, 72);
         Place(SetControlId(new QLineEdit(this), kVariables[i].editId), kVarsX + 78, y, 20, 10);
         Place(MakeButton(this, kVariables[i].defaultId, "Default"), kVarsX + 100, y, 31, 10);
     }
@@ -199,25 +182,28 @@ void CCreateServerDlg::ConnectWidgets()
     connect(internet_, &QRadioButton::clicked, this, [this] { ctx_.settings.lan = false; });
 
     // The game rules: edits on every change, the lists on a confirmed choice, the boxes on a click.
-    for (const auto& [edit, key] : {std::pair {wishLimit_, kWishLimit}, std::pair {fragLimit_, kFragLimit},
-                                    std::pair {timeLimit_, kTimeLimit}})
+    for (const auto& [edit, rule] :
+         {std::pair{wishLimit_, GameRule::WishLimit}, std::pair{fragLimit_, GameRule::FragLimit},
+          std::pair{timeLimit_, GameRule::TimeLimit}})
         connect(edit, &QLineEdit::textChanged, this,
-                [this, key = key, edit = edit] { WriteRule(key, FieldBytes(edit)); });
+                [this, rule = rule, edit = edit] { WriteGameRule(ctx_.GameFiles(), rule, FieldBytes(edit)); });
     connect(fallingDamage_, &QComboBox::activated, this,
-            [this](int index) { WriteRule(kFallDamage, std::to_string(index)); });
-    connect(gameMode_, &QComboBox::activated, this, [this](int index) { WriteRule(kGameMode, std::to_string(index)); });
-    for (const Switch& s : kSwitches)
-        connect(check(s.id), &QCheckBox::clicked, this, [this, key = s.key](bool checked) { WriteRule(key, checked ? "1" : "0"); });
+            [this](int index) { WriteGameRule(ctx_.GameFiles(), GameRule::FallingDamage, index); });
+    connect(gameMode_, &QComboBox::activated, this,
+            [this](int index) { WriteGameRule(ctx_.GameFiles(), GameRule::GameMode, index); });
+    for (int i = 0; i < kServerSwitchCount; ++i)
+        connect(check(kSwitches[i].id), &QCheckBox::clicked, this,
+                [this, i](bool checked) { WriteServerSwitch(ctx_.GameFiles(), i, checked); });
 
     // The server variables: both files, the listen server's first.
-    for (const Variable& v : kVariables) {
-        QLineEdit* field = edit(v.editId);
+    for (int i = 0; i < kServerVariableCount; ++i) {
+        QLineEdit* field = edit(kVariables[i].editId);
         connect(field, &QLineEdit::textChanged, this,
-                [this, key = v.key, field] { WriteVariable(key, FieldBytes(field)); });
-        connect(FindControl<QPushButton>(this, v.defaultId), &QPushButton::clicked, this, [this, field, v] {
+                [this, i, field] { WriteServerVariable(ctx_.GameFiles(), i, FieldBytes(field)); });
+        connect(FindControl<QPushButton>(this, kVariables[i].defaultId), &QPushButton::clicked, this, [this, field, i] {
             // The field's handler writes it too: the default goes to each file twice.
-            field->setText(v.defaultValue);
-            WriteVariable(v.key, v.defaultValue);
+            field->setText(kServerVariables[i].defaultValue);
+            WriteServerVariable(ctx_.GameFiles(), i, kServerVariables[i].defaultValue);
         });
     }
 
@@ -258,50 +244,30 @@ void CCreateServerDlg::LoadControls()
 void CCreateServerDlg::AddLoaderStep()
 {
     ctx_.loader.AddStep(CSettingsLoader::CreateServer, this, [this](LoaderInput& in) -> LoaderApply {
-        CreateServerValues v;
-        v.maps = ::ListMaps(JoinPath(in.files.modFolder(), "maps"));
-        v.cycle = ::LoadMapCycle(in.files.Path(kMapCycle));
-        in.files.LoadCvarText(kGameCfg);
-        v.wish = in.files.ReadCvar(kWishLimit, "", true);
-        v.frag = in.files.ReadCvar(kFragLimit, "", true);
-        v.time = in.files.ReadCvar(kTimeLimit, "", true);
-        v.fallDamage = in.files.ReadCvar(kFallDamage, "", true);
-        v.gameMode = in.files.ReadCvar(kGameMode, "", true);
-        for (size_t i = 0; i < kSwitches.size(); ++i)
-            v.switches[i] = in.files.ReadCvar(kSwitches[i].key, "", true);
-        // Both server files get the same values; with no listenserver.cfg, server.cfg tells them
-        // (read as empty, the defaults would be written over the server's own values).
-        in.files.LoadCvarText(FileExists(in.files.Path(kListenCfg)) ? kListenCfg : kServerCfg);
-        for (size_t i = 0; i < kVariables.size(); ++i) {
-            v.variables[i] = in.files.ReadCvar(kVariables[i].key, "", false);
-            if (v.variables[i].empty())
-                v.variables[i] = kVariables[i].defaultValue;
-        }
-        return [this, v = std::move(v), files = in.files.Writer()] {
-            ShowMaps(v.maps);
-            ShowCycle(v.cycle, -1);
-            // Filled edits write their values back, as typing would: the limits to game.cfg,
-            // the variables to both server files — to the files this run read. The lists and
-            // the boxes are only shown.
-            const std::array<std::tuple<QLineEdit*, const char*, const std::string*>, 3> limits = {
-                {{wishLimit_, kWishLimit, &v.wish}, {fragLimit_, kFragLimit, &v.frag}, {timeLimit_, kTimeLimit, &v.time}}};
-            for (const auto& [field, key, value] : limits) {
+        std::vector<std::string> maps = ::ListMaps(JoinPath(in.files.modFolder(), "maps"));
+        std::vector<std::string> cycle = ::LoadMapCycle(in.files.Path(kMapCycle));
+        CreateServerValues v = ReadCreateServerValues(in.files);
+        return [this, maps = std::move(maps), cycle = std::move(cycle), v = std::move(v), files = in.files.Writer()] {
+            ShowMaps(maps);
+            ShowCycle(cycle, -1);
+            for (const auto& [field, value] : {std::pair{wishLimit_, &v.wishLimit}, std::pair{fragLimit_, &v.fragLimit},
+                                               std::pair{timeLimit_, &v.timeLimit}}) {
                 const QSignalBlocker quiet(field);
                 SetFieldBytes(field, *value);
-                files.WriteCvar(kGameCfg, key, *value, true);
             }
-            fallingDamage_->setCurrentIndex(v.fallDamage == "0" ? 0 : 1);
-            const int mode = ReadNumber(v.gameMode);
-            gameMode_->setCurrentIndex(mode >= 0 && mode <= 2 ? mode : 0);
-            for (size_t i = 0; i < kSwitches.size(); ++i)
-                check(kSwitches[i].id)->setChecked(v.switches[i] != "0");
-            for (size_t i = 0; i < kVariables.size(); ++i) {
+            fallingDamage_->setCurrentIndex(v.fallingDamage);
+            gameMode_->setCurrentIndex(v.gameMode);
+            for (int i = 0; i < kServerSwitchCount; ++i)
+                check(kSwitches[i].id)->setChecked(v.switches[i]);
+            for (int i = 0; i < kServerVariableCount; ++i) {
                 QLineEdit* field = edit(kVariables[i].editId);
                 const QSignalBlocker quiet(field);
                 SetFieldBytes(field, v.variables[i]);
-                files.WriteCvar(kListenCfg, kVariables[i].key, v.variables[i], false);
-                files.WriteCvar(kServerCfg, kVariables[i].key, v.variables[i], false);
             }
+            // Filled edits write their values back, as typing would: the limits to game.cfg, the
+            // variables to both server files — to the files this run read. The lists and the
+            // boxes are only shown.
+            WriteCreateServerFill(files, v);
         };
     });
 }
@@ -316,18 +282,6 @@ std::string CCreateServerDlg::ModFile(const char* name) const
 std::string CCreateServerDlg::MapCyclePath() const
 {
     return ModFile(kMapCycle);
-}
-
-void CCreateServerDlg::WriteRule(const char* key, const std::string& value) const
-{
-    ctx_.GameFiles().WriteCvar(kGameCfg, key, value, true);
-}
-
-void CCreateServerDlg::WriteVariable(const char* key, const std::string& value) const
-{
-    const CvarFiles files = ctx_.GameFiles();
-    files.WriteCvar(kListenCfg, key, value, false);
-    files.WriteCvar(kServerCfg, key, value, false);
 }
 
 // ---- maps and map cycle ----------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #pragma once
 #include "server/model/map_cycle.h"
+#include "server/model/server_options.h"
 #include "ui/page_context.h"
 
 #include <QWidget>
@@ -23,21 +24,19 @@ class QRadioButton;
 class CCreateServerDlg : public QWidget {
     Q_OBJECT
 public:
-    // A game rule of game.cfg shown as a check box.
+    // The check boxes of game.cfg's switches, in the order of kServerSwitchKeys.
     struct Switch {
         int id;
         const char* label;
-        const char* key; // with its double quotes, as game.cfg spells it
     };
-    static const std::array<Switch, 8> kSwitches;
-    // A server variable of listenserver.cfg and server.cfg, with its default.
+    static const std::array<Switch, kServerSwitchCount> kSwitches;
+    // The fields of the server variables and their "Default" buttons, in the order of
+    // kServerVariables.
     struct Variable {
         int editId;
         int defaultId;
-        const char* key;
-        const char* defaultValue;
     };
-    static const std::array<Variable, 7> kVariables;
+    static const std::array<Variable, kServerVariableCount> kVariables;
 
     // ctx must outlive the page. The page gives the settings loader its step (maps, map cycle,
     // game rules, server variables).
@@ -82,9 +81,6 @@ private:
     void OnMove(MapMove move);
     void OnSort();
     void OnRandomize();
-
-    void WriteRule(const char* key, const std::string& value) const;
-    void WriteVariable(const char* key, const std::string& value) const;
 
     const PageContext& ctx_;
     QListWidget* maps_ = nullptr;
