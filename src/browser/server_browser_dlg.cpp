@@ -140,7 +140,7 @@ void CServerBrowserDlg::CreateWidgets()
 
     // Each group box comes before what it frames: siblings created later are drawn over it,
     // and the tab order follows the creation order.
-    auto* favGroup = MakeGroup(this, "Favorites", kLeftX, kFavTop, kLeftW, kFavH);
+    MakeGroup(this, "Favorites", kLeftX, kFavTop, kLeftW, kFavH);
     favorites_ = new CFavListCtrl(ctx_.settings, this);
     SetUpList(favorites_, 1126,
               DluRect(kInnerX, kFavTop + kListTopInset, kInnerW, kFavButtonsY - kGap - (kFavTop + kListTopInset)));
@@ -153,7 +153,7 @@ void CServerBrowserDlg::CreateWidgets()
     PlaceLeft(connectFavorites_ = MakeButton(this, 1088, "Connect"), kConnectX, kFavButtonsY, kConnectW);
     PlaceLeft(rconFavorites_ = MakeButton(this, 1135, "RCON Control"), kRconX, kFavButtonsY, kRconW);
 
-    auto* srvGroup = MakeGroup(this, "Servers", kLeftX, kSrvTop, kLeftW, kSrvH);
+    MakeGroup(this, "Servers", kLeftX, kSrvTop, kLeftW, kSrvH);
     servers_ = new CSrvListCtrl(ctx_.settings, this);
     SetUpList(servers_, 1128,
               DluRect(kInnerX, kSrvTop + kListTopInset, kInnerW, kSrvButtonsY - kGap - (kSrvTop + kListTopInset)));
@@ -199,13 +199,13 @@ void CServerBrowserDlg::CreateWidgets()
     percent_->setAlignment(Qt::AlignCenter);
     percent_->setGeometry(DluRect(kProgressX + kProgressW / 2 - kPercentW / 2, kBottomY, kPercentW, kButtonH));
 
-    auto* playersGroup = MakeGroup(this, "Players", kRightX, kFavTop, kRightW, kPlayersH);
+    MakeGroup(this, "Players", kRightX, kFavTop, kRightW, kPlayersH);
     players_ = new CSortListCtrl(this);
     SetUpList(players_, 1120,
               DluRect(kRightX + 6, kFavTop + kListTopInset, kRightW - 12, kPlayersH - kListTopInset - 5));
     AddColumns(players_, kPlayerColumns, 4);
 
-    auto* rulesGroup = MakeGroup(this, "Rules", kRightX, kRulesTop, kRightW, kRulesH);
+    MakeGroup(this, "Rules", kRightX, kRulesTop, kRightW, kRulesH);
     rules_ = new CSortListCtrl(this);
     SetUpList(rules_, 1079, DluRect(kRightX + 6, kRulesTop + kListTopInset, kRightW - 12, kRulesH - kListTopInset - 5));
     rules_->setContextMenuPolicy(Qt::DefaultContextMenu);
