@@ -43,10 +43,6 @@ constexpr int kPortDigits = 5;
 
 const char* const kAddIpPrompt = "Please type the IP to add";
 
-struct ColumnInfo {
-    const char* title;
-    int width;
-};
 constexpr ColumnInfo kServerColumns[] = {{"Name", 202}, {"Map", 100}, {"Ping", 40}, {"Players", 50}, {"Ip", 130}};
 constexpr ColumnInfo kPlayerColumns[] = {{"Name", 129}, {"Score", 50}, {"Play Time", 60}, {"Id", 30}};
 constexpr ColumnInfo kRuleColumns[] = {{"Name", 137}, {"Value", 42}};
@@ -80,21 +76,6 @@ constexpr int kRightW = 424 - 4 - kRightX;
 constexpr int kPlayersH = 110;
 constexpr int kRulesTop = kFavTop + kPlayersH + 2;
 constexpr int kRulesH = kSrvTop + kSrvH - kRulesTop;
-
-void AddColumns(CReportListCtrl* list, const ColumnInfo* columns, int count)
-{
-    for (int i = 0; i < count; ++i)
-        list->InsertColumn(i, columns[i].title, columns[i].width);
-}
-
-void SetUpList(CReportListCtrl* list, int id, const QRect& dlu)
-{
-    SetControlId(list, id);
-    list->setGeometry(dlu);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->header()->setSectionsMovable(true);
-    list->setContextMenuPolicy(Qt::CustomContextMenu);
-}
 
 // Places one button of a row; returns where the next one goes.
 int PlaceLeft(QPushButton* b, int x, int y, int w)
@@ -142,9 +123,10 @@ void CServerBrowserDlg::CreateWidgets()
     // and the tab order follows the creation order.
     MakeGroup(this, "Favorites", kLeftX, kFavTop, kLeftW, kFavH);
     favorites_ = new CFavListCtrl(ctx_.settings, this);
-    SetUpList(favorites_, 1126,
-              DluRect(kInnerX, kFavTop + kListTopInset, kInnerW, kFavButtonsY - kGap - (kFavTop + kListTopInset)));
-    AddColumns(favorites_, kServerColumns, 5);
+    SetUpReportList(
+        favorites_, 1126,
+        DluRect(kInnerX, kFavTop + kListTopInset, kInnerW, kFavButtonsY - kGap - (kFavTop + kListTopInset)));
+    AddColumns(favorites_, kServerColumns);
     int x = kInnerX;
     x = PlaceLeft(refreshFavorites_ = MakeButton(this, 1129, "Refresh"), x, kFavButtonsY, 36);
     x = PlaceLeft(addIpFavorites_ = MakeButton(this, 1086, "Add Ip"), x, kFavButtonsY, 32);
@@ -155,9 +137,10 @@ void CServerBrowserDlg::CreateWidgets()
 
     MakeGroup(this, "Servers", kLeftX, kSrvTop, kLeftW, kSrvH);
     servers_ = new CSrvListCtrl(ctx_.settings, this);
-    SetUpList(servers_, 1128,
-              DluRect(kInnerX, kSrvTop + kListTopInset, kInnerW, kSrvButtonsY - kGap - (kSrvTop + kListTopInset)));
-    AddColumns(servers_, kServerColumns, 5);
+    SetUpReportList(
+        servers_, 1128,
+        DluRect(kInnerX, kSrvTop + kListTopInset, kInnerW, kSrvButtonsY - kGap - (kSrvTop + kListTopInset)));
+    AddColumns(servers_, kServerColumns);
     x = kInnerX;
     x = PlaceLeft(update_ = MakeButton(this, 1133, "Update"), x, kSrvButtonsY, 34);
     x = PlaceLeft(refreshServers_ = MakeButton(this, 1132, "Refresh"), x, kSrvButtonsY, 36);
@@ -201,15 +184,16 @@ void CServerBrowserDlg::CreateWidgets()
 
     MakeGroup(this, "Players", kRightX, kFavTop, kRightW, kPlayersH);
     players_ = new CSortListCtrl(this);
-    SetUpList(players_, 1120,
-              DluRect(kRightX + 6, kFavTop + kListTopInset, kRightW - 12, kPlayersH - kListTopInset - 5));
-    AddColumns(players_, kPlayerColumns, 4);
+    SetUpReportList(players_, 1120,
+                    DluRect(kRightX + 6, kFavTop + kListTopInset, kRightW - 12, kPlayersH - kListTopInset - 5));
+    AddColumns(players_, kPlayerColumns);
 
     MakeGroup(this, "Rules", kRightX, kRulesTop, kRightW, kRulesH);
     rules_ = new CSortListCtrl(this);
-    SetUpList(rules_, 1079, DluRect(kRightX + 6, kRulesTop + kListTopInset, kRightW - 12, kRulesH - kListTopInset - 5));
+    SetUpReportList(rules_, 1079,
+                    DluRect(kRightX + 6, kRulesTop + kListTopInset, kRightW - 12, kRulesH - kListTopInset - 5));
     rules_->setContextMenuPolicy(Qt::DefaultContextMenu);
-    AddColumns(rules_, kRuleColumns, 2);
+    AddColumns(rules_, kRuleColumns);
 
     favoritesKeyTimer_.setObjectName("timer3");
     favoritesKeyTimer_.setSingleShot(true);

@@ -37,10 +37,6 @@ constexpr int kKeyDelayMs = 1;
 const char* const kPleaseWait = "Please Wait";
 const char* const kAddFriendPrompt = "Please type the name of the player to add";
 
-struct ColumnInfo {
-    const char* title;
-    int width;
-};
 constexpr ColumnInfo kResultColumns[] = {{"Name", CSearchPlayerDlg::kNameWidth}, {"Server", 142}};
 constexpr ColumnInfo kPlayerColumns[] = {{"Name", 150}, {"Score", 55}, {"Play Time", 70}, {"Id", 30}};
 constexpr ColumnInfo kRuleColumns[] = {{"Name", 127}, {"Value", kRuleValueWidth}};
@@ -58,19 +54,10 @@ constexpr int kButtonH = 14;
 constexpr int kLowerY = 128;
 constexpr int kLowerH = 232 - 2 - kLowerY;
 
-void AddColumns(CReportListCtrl* list, const ColumnInfo* columns, int count)
-{
-    for (int i = 0; i < count; ++i)
-        list->InsertColumn(i, columns[i].title, columns[i].width);
-}
-
 CSortListCtrl* MakeList(QWidget* parent, int id, const QRect& dlu)
 {
-    auto* list = SetControlId(new CSortListCtrl(parent), id);
-    list->setGeometry(dlu);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->header()->setSectionsMovable(true);
-    list->setContextMenuPolicy(Qt::CustomContextMenu);
+    auto* list = new CSortListCtrl(parent);
+    SetUpReportList(list, id, dlu);
     return list;
 }
 
@@ -131,7 +118,7 @@ void CSearchPlayerDlg::CreateWidgets()
     results_ = MakeList(this, 1121,
                         DluRect(kLeftX + kInset, kResultsY + kTitle, kLeftW - 2 * kInset,
                                 kResultButtonsY - 3 - (kResultsY + kTitle)));
-    AddColumns(results_, kResultColumns, 2);
+    AddColumns(results_, kResultColumns);
     addToFriends_ = MakeButton(this, 1127, "Add to Friends");
     addToFriends_->setGeometry(DluRect(kLeftX + kInset, kResultButtonsY, 58, kButtonH));
     addToFavorites_ = MakeButton(this, 1126, "Add to Favorites");
@@ -157,14 +144,14 @@ void CSearchPlayerDlg::CreateWidgets()
     MakeGroup(this, "Players", kLeftX, kLowerY, kPlayersW, kLowerH);
     players_ = MakeList(this, 1120,
                         DluRect(kLeftX + kInset, kLowerY + kTitle, kPlayersW - 2 * kInset, kLowerH - kTitle - 5));
-    AddColumns(players_, kPlayerColumns, 4);
+    AddColumns(players_, kPlayerColumns);
 
     constexpr int kRulesX = kLeftX + kPlayersW + 4;
     constexpr int kRulesW = 136;
     MakeGroup(this, "Rules", kRulesX, kLowerY, kRulesW, kLowerH);
     rules_ = MakeList(this, 1079, DluRect(kRulesX + kInset, kLowerY + kTitle, kRulesW - 2 * kInset, kLowerH - kTitle - 5));
     rules_->setContextMenuPolicy(Qt::DefaultContextMenu);
-    AddColumns(rules_, kRuleColumns, 2);
+    AddColumns(rules_, kRuleColumns);
 
     constexpr int kFriendsX = kRulesX + kRulesW + 4;
     constexpr int kFriendsW = 424 - 4 - kFriendsX;

@@ -1,6 +1,7 @@
 #include "ui/sort_list_ctrl.h"
 
 #include "settings/app_settings.h"
+#include "ui/control_id.h"
 #include "ui/display_text.h"
 
 #include <QHelpEvent>
@@ -297,4 +298,13 @@ void CFavListCtrl::StoreSortState(int column, bool flag)
 {
     settings_.favoriteSortColumn = column;
     settings_.favoriteSortFlag = flag;
+}
+
+void SetUpReportList(CReportListCtrl* list, int id, const QRect& dlu)
+{
+    SetControlId(list, id);
+    list->setGeometry(dlu);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->header()->setSectionsMovable(true);
+    list->setContextMenuPolicy(Qt::CustomContextMenu);
 }

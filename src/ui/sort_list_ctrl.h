@@ -162,3 +162,19 @@ public:
 protected:
     void StoreSortState(int column, bool flag) override;
 };
+
+// One column of a report list: its title and its width in pixels.
+struct ColumnInfo {
+    const char* title;
+    int width;
+};
+
+// A report list as the pages show one: placed at dlu (dialog units) under the control id, one
+// row selected at a time, columns the user can drag, and the page's own menu on a right click.
+void SetUpReportList(CReportListCtrl* list, int id, const QRect& dlu);
+
+template <size_t N> void AddColumns(CReportListCtrl* list, const ColumnInfo (&columns)[N])
+{
+    for (size_t i = 0; i < N; ++i)
+        list->InsertColumn(static_cast<int>(i), columns[i].title, columns[i].width);
+}

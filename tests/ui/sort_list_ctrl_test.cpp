@@ -87,7 +87,7 @@ int ArrowPixelsAtRightOf(CReportListCtrl& list, int column)
 QString TipOver(CReportListCtrl& list, int row, int column)
 {
     QToolTip::hideText(); // a tip from before goes only after a moment
-    QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000);
+    (void)QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000);
     const QRect cell = list.visualRect(list.model()->index(row, column));
     QHelpEvent help(QEvent::ToolTip, cell.center(), list.viewport()->mapToGlobal(cell.center()));
     QApplication::sendEvent(list.viewport(), &help);
