@@ -61,23 +61,6 @@ int RowOf(const CReportListCtrl* list, const std::string& address)
     return -1;
 }
 
-void ClickRow(CReportListCtrl* list, int row)
-{
-    const QModelIndex index = list->model()->index(row, 0);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualRect(index).center());
-}
-
-// A menu as the user reads it: "-" for a separator, "(text)" for a line that cannot be chosen.
-Texts MenuLines(const QMenu* menu)
-{
-    Texts lines;
-    for (const QAction* a : menu->actions()) {
-        const std::string text = a->text().toStdString();
-        lines.push_back(a->isSeparator() ? "-" : a->isEnabled() ? text : "(" + text + ")");
-    }
-    return lines;
-}
-
 QAction* Command(const std::unique_ptr<QMenu>& menu, int id)
 {
     return FindById<QAction>(menu.get(), id);

@@ -36,7 +36,7 @@
 
 namespace {
 
-using Rows = std::vector<std::vector<std::string>>;
+using Cells = std::vector<std::vector<std::string>>;
 
 // The page alone over a game in a fresh working folder ("game", mod "znk", mp3/playlist.txt)
 // and a music folder beside it. The audio library "plays" into a raw PCM file.
@@ -85,9 +85,9 @@ protected:
         ASSERT_TRUE(page->WaitUntilLoaded(10000));
     }
 
-    Rows Shown() const
+    Cells Shown() const
     {
-        Rows rows;
+        Cells rows;
         CPlayListCtrl* list = page->playlist();
         for (int r = 0; r < list->GetItemCount(); ++r)
             rows.push_back({list->GetItemTextStd(r, 0), list->GetItemTextStd(r, 1), list->GetItemTextStd(r, 2)});
@@ -230,7 +230,7 @@ TEST_F(PlaylistPage, LoadResolvesMeasuresAndMarksMissingFiles)
     WriteText(Playlist(), Music("a.mp3") + "\r\n../../music//b.mp3\r\nmp3/gone.mp3\r\n" + Music("rock/c.mp3") + "\r\n");
     Build();
     const std::string relative = JoinPath(dir.File("game"), "znk", "../../music/b.mp3");
-    EXPECT_EQ(Shown(), (Rows {{Music("a.mp3"), "0:10", "128"},
+    EXPECT_EQ(Shown(), (Cells{{Music("a.mp3"), "0:10", "128"},
                               {relative, "0:08", "128"}, // the quick estimate of the varying rate
                               {"Invalid: " + ModFile("mp3/gone.mp3"), "???", "???"},
                               {Music("rock/c.mp3"), "0:05", "64"}}));
@@ -245,7 +245,7 @@ TEST_F(PlaylistPage, LoadResolvesMeasuresAndMarksMissingFiles)
     settings.skipTrackInfo = true;
     Click(1100);
     ASSERT_TRUE(page->WaitUntilLoaded(5000));
-    EXPECT_EQ(Shown(), (Rows {{Music("a.mp3"), "???", "???"},
+    EXPECT_EQ(Shown(), (Cells{{Music("a.mp3"), "???", "???"},
                               {relative, "???", "???"},
                               {"Invalid: " + ModFile("mp3/gone.mp3"), "???", "???"},
                               {Music("rock/c.mp3"), "???", "???"}}));
@@ -322,7 +322,7 @@ TEST_F(PlaylistPage, AddingMeasuresQuicklyAndAppendsLines)
     QTest::mouseClick(mp3->viewport(), Qt::LeftButton, {}, first);
     QTest::mouseDClick(mp3->viewport(), Qt::LeftButton, {}, first);
     Click(1083);
-    EXPECT_EQ(Shown(), (Rows {{"Invalid: " + ModFile("mp3/old.mp3"), "???", "???"},
+    EXPECT_EQ(Shown(), (Cells{{"Invalid: " + ModFile("mp3/old.mp3"), "???", "???"},
                               {Music("b.mp3"), "0:08", "128"},
                               {Music("a.mp3"), "0:10", "128"},
                               {Music("a.mp3"), "0:10", "128"},

@@ -40,35 +40,6 @@ Texts ListBoxLines(const QListWidget* box)
     return lines;
 }
 
-// Every row as the view shows it, cells joined by " | ".
-Texts Rows(const CReportListCtrl* list)
-{
-    Texts rows;
-    for (int r = 0; r < list->GetItemCount(); ++r) {
-        std::string row;
-        for (int c = 0; c < list->GetColumnCount(); ++c)
-            row += (c ? " | " : "") + list->GetItemTextStd(r, c);
-        rows.push_back(row);
-    }
-    return rows;
-}
-
-Texts MenuLines(const QMenu* menu)
-{
-    Texts lines;
-    for (const QAction* a : menu->actions()) {
-        const std::string text = a->text().toStdString();
-        lines.push_back(a->isSeparator() ? "-" : a->isEnabled() ? text : "(" + text + ")");
-    }
-    return lines;
-}
-
-void ClickRow(CReportListCtrl* list, int row)
-{
-    const QModelIndex index = list->model()->index(row, 0);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualRect(index).center());
-}
-
 // The search page (and the browser page beside it, whose Favorites the search adds to) over a
 // context in a fresh working folder, against simulated servers on 127.0.0.1.
 class SearchPage : public ::testing::Test {

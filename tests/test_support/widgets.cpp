@@ -1,11 +1,19 @@
 #include "test_support/widgets.h"
 
+#include "ui/sort_list_ctrl.h"
+
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <gtest/gtest.h>
 
 void WhenModalShows(QObject& scope, const QString& name, const std::function<void(QWidget&)>& action,
                     const std::function<bool(QWidget&)>& ready)
@@ -42,4 +50,78 @@ void AnswerInputBox(QObject& scope, const QString& typed, bool ok, InputBoxSeen*
         if (auto* button = FindById<QPushButton>(&box, ok ? 1 : 2))
             QTest::mouseClick(button, Qt::LeftButton);
     });
+}
+
+void Click(const QObject* window, int id)
+{
+    auto* button = FindById<QAbstractButton>(window, id);
+    ASSERT_TRUE(button) << "no button " << id;
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void Tick(QAbstractButton* box)
+{
+    ASSERT_TRUE(box);
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+}
+
+void Choose(QComboBox* combo, int index)
+{
+    ASSERT_TRUE(combo);
+    combo->setCurrentIndex(index);
+    Q_EMIT combo->activated(index);
+}
+
+void ClickRow(CReportListCtrl* list, int row)
+{
+    ASSERT_TRUE(list);
+    const QModelIndex index = list->model()->index(row, 0);
+    ASSERT_TRUE(index.isValid()) << "no row " << row;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualRect(index).center());
+}
+
+void ClickRow(QListWidget* list, int row)
+{
+    ASSERT_TRUE(list);
+    QListWidgetItem* item = list->item(row);
+    ASSERT_TRUE(item) << "no row " << row;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+}
+
+std::vector<std::string> Rows(const CReportListCtrl* list)
+{
+    std::vector<std::string> rows;
+    for (int r = 0; r < list->GetItemCount(); ++r) {
+        std::string row;
+        for (int c = 0; c < list->GetColumnCount(); ++c)
+            row += (c ? " | " : "") + list->GetItemTextStd(r, c);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::vector<std::string> Rows(const QListWidget* list)
+{
+    std::vector<std::string> rows;
+    for (int r = 0; r < list->count(); ++r)
+        rows.push_back(list->item(r)->text().toStdString());
+    return rows;
+}
+
+std::vector<std::string> MenuLines(const QMenu* menu)
+{
+    std::vector<std::string> lines;
+    for (const QAction* a : menu->actions()) {
+        const std::string text = a->text().toStdString();
+        lines.push_back(a->isSeparator() ? "-" : a->isEnabled() ? text : "(" + text + ")");
+    }
+    return lines;
+}
+
+void PickMenuLine(QMenu* menu, int id)
+{
+    auto* line = FindById<QAction>(menu, id);
+    ASSERT_TRUE(line) << "no menu line " << id;
+    ASSERT_TRUE(line->isEnabled()) << line->text().toStdString();
+    line->trigger();
 }

@@ -2,7 +2,15 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <string>
+#include <vector>
 
+class CReportListCtrl;
+class QAbstractButton;
+class QAction;
+class QComboBox;
+class QListWidget;
+class QMenu;
 class QWidget;
 
 // Helpers of the tests that build windows.
@@ -30,3 +38,24 @@ struct InputBoxSeen {
 // Answers the next input box: replaces its text with typed (when typed is not null) and presses
 // Ok (ok) or Cancel. seen, when given, receives what the box showed.
 void AnswerInputBox(QObject& scope, const QString& typed, bool ok, InputBoxSeen* seen = nullptr);
+
+// ---- what a user does with the controls ----
+
+// A mouse click on the button with that id in window (a failure when there is none).
+void Click(const QObject* window, int id);
+// A click on the box itself, where a user clicks (a wide check box takes no click past its text).
+void Tick(QAbstractButton* box);
+// The user's confirmed choice of a combo box line.
+void Choose(QComboBox* combo, int index);
+// A click on the row, as the user selects it.
+void ClickRow(CReportListCtrl* list, int row);
+void ClickRow(QListWidget* list, int row);
+
+// A list's rows as the user reads them, columns joined with " | ".
+std::vector<std::string> Rows(const CReportListCtrl* list);
+std::vector<std::string> Rows(const QListWidget* list);
+
+// A menu as the user reads it: "-" for a separator, "(text)" for a line that cannot be chosen.
+std::vector<std::string> MenuLines(const QMenu* menu);
+// Chooses the line with that id (a failure when there is none or it cannot be chosen).
+void PickMenuLine(QMenu* menu, int id);
