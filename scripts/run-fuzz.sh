@@ -10,7 +10,7 @@ build="${FUZZ_BUILD:-$root/build-fuzz}"
 seconds="${FUZZ_SECONDS:-60}"
 # Server replies, then remote-console replies, the game's and the mod's files (bot.cfg, option
 # files, imported playlists, the logo clip) and the program's own files.
-targets=(players rules info master_won master_steam ping_text
+targets=(players rules info a2s_info split master_won master_steam ping_text
          rcon bot_cfg cvar playlist avi servers friends settings tags)
 if [ $# -gt 0 ]; then
   targets=("$@")
@@ -39,6 +39,10 @@ seed players two "${H}D\x02\x01Gordon\x00\x07\x00\x00\x00\x66\x66\xfb\x42\xc8Aly
 seed players none "${H}D\x00"
 seed rules two "${H}E\x02\x00mp_timelimit\x0030\x00sv_gravity\x00800\x00"
 seed rules negative "${H}E\xff\xffa\x001\x00"
+seed a2s_info source "${H}I\x30Harbour Night\x00dock_2\x00znk\x00ZNK Team Play\x00\x46\x00\x0b\x10\x03dl\x01\x011.1.2.2\x00\x80\x87\x69"
+seed a2s_info goldsrc "${H}m127.0.0.1:27015\x00Quarry Old\x00pit\x00znk\x00ZNK Team Play\x00\x02\x0c\x2fLw\x00\x01http://mod.example\x00http://dl.example\x00\x00\x01\x00\x00\x00\x00\x10\x00\x00\x00\x01\x01\x02"
+seed a2s_info challenge "${H}A\x78\x56\x34\x12"
+seed split three "\x0e\x00\xfe\xff\xff\xff\x07\x00\x00\x00\x13\xff\xff\xff\xff\x45\x0b\x00\xfe\xff\xff\xff\x07\x00\x00\x00\x03a\x00\x0b\x00\xfe\xff\xff\xff\x07\x00\x00\x00\x231\x00"
 seed info full "${H}infostringresponse\x00\\\\protocol\\\\46\\\\hostname\\\\Zone Night\\\\map\\\\crossfire\\\\description\\\\Capture mode\\\\players\\\\7\\\\max\\\\16\\\\type\\\\d\\\\os\\\\l\\\\password\\\\0\x00"
 seed info runs "${H}infostringresponse\x00\\\\\\\\hostname\\\\\\\\map\\\\x\\\\max"
 seed master_won two "${H}\x66\x0d\x00\x00\x00\x01\xc0\xa8\x01\x02\x69\x87\x0a\x00\x00\x01\x69\x88\x00\x00\x00\x00\x00\x00"
