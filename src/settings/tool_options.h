@@ -1,0 +1,36 @@
+#pragma once
+#include <map>
+#include <string>
+#include <vector>
+
+// How the program asks servers for their state.
+enum class QueryDialect {
+    Automatic, // the classic words, and the A2S info request beside them until a server answers one
+    Classic,   // only the classic words ("ping", "players", "rules", "infostring")
+    A2s,       // only the A2S requests of today's servers
+};
+
+// The program's own options, beside znktool.conf (whose bytes the game's tools share and which
+// stay as they are): a file of their own in the working folder. A missing file, or a value that
+// cannot be read, gives the default of that value and nothing else is lost.
+struct ToolOptions {
+    static constexpr const char* kFileName = "Options.ini";
+    static constexpr int kDefaultQueriesAtOnce = 5;
+    static constexpr int kMaxQueriesAtOnce = 64;
+
+    QueryDialect dialect = QueryDialect::Automatic;
+    // Servers queried at once during a refresh, 1..kMaxQueriesAtOnce.
+    int queriesAtOnce = kDefaultQueriesAtOnce;
+    // Where Find LAN Servers sends ("a.b.c.d" each); empty: every interface's broadcast address.
+    std::vector<std::string> lanTargets;
+    // The dialect each favourite was last heard in (Classic or A2s), by address.
+    std::map<std::string, QueryDialect> favoriteDialects;
+
+    // False when the file exists but cannot be read (the options stay at their defaults).
+    bool Load(const std::string& path);
+    // Through a safe write; false leaves the file as it was.
+    bool Save(const std::string& path) const;
+};
+
+// "Automatic", "Classic", "A2S": the file's words for a dialect.
+const char* DialectWord(QueryDialect dialect);

@@ -1,0 +1,62 @@
+#include "settings/tool_options.h"
+
+#include "test_support/work_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ToolOptions, MissingFileGivesTheDefaultsAndARoundTripKeepsEverything)
+{
+    ScopedWorkDir dir;
+    const std::string path = dir.File(ToolOptions::kFileName);
+    ToolOptions options;
+    options.queriesAtOnce = 9;
+    ASSERT_TRUE(options.Load(path));
+    EXPECT_EQ(options.dialect, QueryDialect::Automatic);
+    EXPECT_EQ(options.queriesAtOnce, 5);
+    EXPECT_TRUE(options.lanTargets.empty());
+
+    options.dialect = QueryDialect::A2s;
+    options.queriesAtOnce = 32;
+    options.lanTargets = {"127.0.0.1", "127.0.0.2"};
+    options.favoriteDialects = {{"127.0.0.1:27015", QueryDialect::Classic}, {"127.0.0.1:27016", QueryDialect::A2s}};
+    ASSERT_TRUE(options.Save(path));
+    EXPECT_EQ(ReadText(path), "[Query]\r\nDialect=A2S\r\nQueriesAtOnce=32\r\nLanTargets=127.0.0.1,127.0.0.2\r\n"
+                              "[Dialects]\r\n127.0.0.1:27015=Classic\r\n127.0.0.1:27016=A2S\r\n");
+    ToolOptions back;
+    ASSERT_TRUE(back.Load(path));
+    EXPECT_EQ(back.dialect, QueryDialect::A2s);
+    EXPECT_EQ(back.queriesAtOnce, 32);
+    EXPECT_EQ(back.lanTargets, options.lanTargets);
+    EXPECT_EQ(back.favoriteDialects, options.favoriteDialects);
+}
+
+TEST(ToolOptions, ADamagedValueFallsBackAloneAndForeignLinesStay)
+{
+    ScopedWorkDir dir;
+    const std::string path = dir.File(ToolOptions::kFileName);
+    struct Case {
+        const char* text;
+        QueryDialect dialect;
+        int atOnce;
+    };
+    for (const Case& c : {Case{"Dialect=Spoken\r\nQueriesAtOnce=12", QueryDialect::Automatic, 12},
+                          Case{"Dialect=Classic\r\nQueriesAtOnce=0", QueryDialect::Classic, 5},
+                          Case{"Dialect=A2S\r\nQueriesAtOnce=65", QueryDialect::A2s, 5},
+                          Case{"Dialect=A2S\r\nQueriesAtOnce=-3", QueryDialect::A2s, 5}}) {
+        WriteText(path, std::string("[Query]\r\n") + c.text +
+                            "\r\nLanTargets= 127.0.0.9 ,,\r\n[Dialects]\r\n"
+                            "127.0.0.1:1=Mumble\r\n127.0.0.1:2=A2S\r\n[Later]\r\nKept=1\r\n");
+        ToolOptions options;
+        ASSERT_TRUE(options.Load(path));
+        EXPECT_EQ(options.dialect, c.dialect) << c.text;
+        EXPECT_EQ(options.queriesAtOnce, c.atOnce) << c.text;
+        EXPECT_EQ(options.lanTargets, std::vector<std::string>{"127.0.0.9"});
+        EXPECT_EQ(options.favoriteDialects.size(), 1u);
+        ASSERT_TRUE(options.Save(path));
+        EXPECT_NE(ReadText(path).find("[Later]\r\nKept=1\r\n"), std::string::npos);
+    }
+}
+
+} // namespace
