@@ -1,0 +1,65 @@
+#pragma once
+#include "query/model/a2s.h"
+#include "query/model/protocol.h"
+#include "settings/tool_options.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// What one socket asks one server, in the dialect the server speaks, and what each reply means.
+// Sockets and timers are the caller's; this only decides bytes.
+
+enum class Ask { Info, Players, Rules };
+inline constexpr std::size_t kAskKinds = 3;
+
+// The dialect a server has answered in; Unknown until it answered an info request.
+enum class ServerDialect { Unknown, Classic, A2s };
+
+// The challenges a server handed out, per request kind; a new one replaces the old.
+using Challenges = std::array<std::optional<int32_t>, kAskKinds>;
+
+class ServerExchange {
+public:
+    // A challenge is answered by a re-send at most this many times per request.
+    static constexpr int kMaxChallengeResends = 3;
+
+    // asks: what to ask (each once). setting: the user's choice of dialect; known: what the
+    // server answered in before. In Automatic, a server of unknown dialect is asked both ways.
+    ServerExchange(std::vector<Ask> asks, QueryDialect setting, ServerDialect known, Challenges challenges = {});
+
+    // The requests to send, the first time and at each retry: those not answered yet.
+    std::vector<Datagram> Requests() const;
+
+    struct Answer {
+        Ask ask;
+        ReplyKind kind; // the classic kind of the reply: Info, Players or Rules
+        Datagram reply; // the reply to decode (an 'I' or 'm' reply for an A2S info)
+    };
+    // Reads one reply. A challenge for an outstanding A2S request puts the re-sends into send
+    // (nothing more after kMaxChallengeResends); a reply to an ask is returned, again if the
+    // server repeats it. Anything else is ignored.
+    std::optional<Answer> Take(const unsigned char* data, std::size_t len, std::vector<Datagram>& send);
+
+    bool Answered(Ask ask) const { return answered_[Index(ask)]; }
+    bool AllAnswered() const;
+    // What the server answered its info in (Unknown until then, or what the caller knew).
+    ServerDialect Dialect() const { return dialect_; }
+    const Challenges& ChallengesHeld() const { return challenges_; }
+
+private:
+    static std::size_t Index(Ask ask) { return static_cast<std::size_t>(ask); }
+    bool Asked(Ask ask) const;
+    bool SendsClassic() const;
+    bool SendsA2s() const;
+    Datagram A2sRequest(Ask ask) const;
+
+    std::vector<Ask> asks_;
+    QueryDialect setting_;
+    ServerDialect dialect_;
+    Challenges challenges_;
+    std::array<bool, kAskKinds> answered_{};
+    std::array<int, kAskKinds> resends_{};
+};
