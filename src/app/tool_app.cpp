@@ -133,6 +133,10 @@ bool CToolApp::Start()
                                    settings.unreadable ? "read" : "written");
     }
 
+    if (!settings.options.Load(OptionsPath()))
+        settingsProblem += QString("%1The options file\n%2\ncannot be read. ZNK Tool goes on with the default options.")
+                               .arg(settingsProblem.isEmpty() ? "" : "\n\n", QString::fromStdString(OptionsPath()));
+
     // The stores are loaded before the window is built: its pages show them from the start.
     store.SetWorkFolder(settings.workFolder);
     store.Load();
@@ -179,7 +183,20 @@ void CToolApp::SaveServers()
     settings.Save(false);
     // An unwritable server file is left as it was; the lists stay in memory for the next try.
     const bool storeSaved = store.Save();
+    SaveOptions();
     ReportUnwritable(settings.lastSaveFailed, !storeSaved);
+}
+
+std::string CToolApp::OptionsPath() const
+{
+    return JoinPath(settings.workFolder, ToolOptions::kFileName);
+}
+
+void CToolApp::SaveOptions()
+{
+    // Written once there is something of the user's to keep: a first start leaves no file.
+    if (FileExists(OptionsPath()) || !settings.options.serverDialects.empty())
+        settings.options.Save(OptionsPath(), store.FavoriteAddresses());
 }
 
 void CToolApp::Shutdown()

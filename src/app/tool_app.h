@@ -34,6 +34,9 @@ public:
 
     // Saves znktool.conf, then the server lists and records. Timer 1 and shut-down call it.
     void SaveServers();
+    // The program's own options file, beside znktool.conf.
+    std::string OptionsPath() const;
+    void SaveOptions();
 
     // Ends the process at once with the given status (first run abandoned in a file dialog).
     // Tests replace it so that they keep running.

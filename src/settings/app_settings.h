@@ -1,4 +1,6 @@
 #pragma once
+#include "settings/tool_options.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -16,10 +18,12 @@ struct AppSettings {
     // The WON-era host name offered for the WON flavour (reserved .invalid domain).
     static constexpr const char* kDefaultWonMaster = "master.znk-tool.invalid";
 
-    // Not stored.
+    // Not stored in znktool.conf.
     std::string workFolder;
     std::string settingsPath;
     std::string loadedText;
+    // The program's own options, kept in their own file (ToolOptions::kFileName) beside this one.
+    ToolOptions options;
 
     // Stored (in file order).
     std::string gameFolder;

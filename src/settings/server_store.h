@@ -77,6 +77,14 @@ public:
     // Forgets every list and record (shut-down).
     void Clear();
 
+    std::vector<std::string> FavoriteAddresses() const
+    {
+        std::vector<std::string> addresses;
+        for (const ServerRecord* record : favoriteList)
+            addresses.push_back(record->address);
+        return addresses;
+    }
+
     // Records in creation order. A deque never moves its elements when it grows, so a record
     // pointer handed out stays valid until Clear().
     std::deque<ServerRecord> records;

@@ -3,6 +3,8 @@
 #include "core/path.h"
 #include "core/profile_file.h"
 
+#include <set>
+
 namespace {
 
 constexpr const char* kQuerySection = "Query";
@@ -19,7 +21,9 @@ bool ReadDialect(const std::string& word, QueryDialect& out)
     return false;
 }
 
-std::vector<std::string> SplitCommas(const std::string& text)
+} // namespace
+
+std::vector<std::string> SplitTargets(const std::string& text)
 {
     std::vector<std::string> parts;
     std::string part;
@@ -35,7 +39,13 @@ std::vector<std::string> SplitCommas(const std::string& text)
     return parts;
 }
 
-} // namespace
+std::string JoinTargets(const std::vector<std::string>& targets)
+{
+    std::string text;
+    for (const std::string& t : targets)
+        text += (text.empty() ? "" : ",") + t;
+    return text;
+}
 
 const char* DialectWord(QueryDialect dialect)
 {
@@ -61,29 +71,30 @@ bool ToolOptions::Load(const std::string& path)
     const int atOnce = file.GetInt(kQuerySection, "QueriesAtOnce", kDefaultQueriesAtOnce);
     if (atOnce >= 1 && atOnce <= kMaxQueriesAtOnce)
         queriesAtOnce = atOnce;
-    lanTargets = SplitCommas(file.GetString(kQuerySection, "LanTargets"));
+    lanTargets = SplitTargets(file.GetString(kQuerySection, "LanTargets"));
     for (const std::string& address : file.GetKeys(kDialectsSection)) {
         QueryDialect d = QueryDialect::Automatic;
         if (ReadDialect(file.GetString(kDialectsSection, address), d) && d != QueryDialect::Automatic)
-            favoriteDialects[address] = d;
+            serverDialects[address] = d;
     }
     return true;
 }
 
-bool ToolOptions::Save(const std::string& path) const
+bool ToolOptions::Save(const std::string& path, const std::vector<std::string>& keepDialectsOf) const
 {
     // Keeps what a later version (or the user) put into the file beside these values.
     ProfileFile file;
     file.Load(path);
     file.WriteString(kQuerySection, "Dialect", DialectWord(dialect));
     file.WriteInt(kQuerySection, "QueriesAtOnce", queriesAtOnce);
-    std::string targets;
-    for (const std::string& t : lanTargets)
-        targets += (targets.empty() ? "" : ",") + t;
-    file.WriteString(kQuerySection, "LanTargets", targets);
+    file.WriteString(kQuerySection, "LanTargets", JoinTargets(lanTargets));
     std::vector<std::string> lines;
-    for (const auto& [address, d] : favoriteDialects)
-        lines.push_back(address + "=" + DialectWord(d));
+    std::set<std::string> written;
+    for (const std::string& address : keepDialectsOf) {
+        const auto it = serverDialects.find(address);
+        if (it != serverDialects.end() && it->second != QueryDialect::Automatic && written.insert(address).second)
+            lines.push_back(address + "=" + DialectWord(it->second));
+    }
     file.DeleteSection(kDialectsSection);
     if (!lines.empty())
         file.WriteSection(kDialectsSection, lines);

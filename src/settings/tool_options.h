@@ -23,14 +23,21 @@ struct ToolOptions {
     int queriesAtOnce = kDefaultQueriesAtOnce;
     // Where Find LAN Servers sends ("a.b.c.d" each); empty: every interface's broadcast address.
     std::vector<std::string> lanTargets;
-    // The dialect each favourite was last heard in (Classic or A2s), by address.
-    std::map<std::string, QueryDialect> favoriteDialects;
+    // The dialect each server was heard in (Classic or A2s), by address: every server this
+    // session, the favourites across sessions.
+    std::map<std::string, QueryDialect> serverDialects;
 
     // False when the file exists but cannot be read (the options stay at their defaults).
     bool Load(const std::string& path);
-    // Through a safe write; false leaves the file as it was.
-    bool Save(const std::string& path) const;
+    // Through a safe write, with the dialects of the servers listed in keepDialectsOf (the
+    // favourites); false leaves the file as it was.
+    bool Save(const std::string& path, const std::vector<std::string>& keepDialectsOf = {}) const;
 };
+
+// The LAN targets as the file and the Options window write them: "a,b"; reading drops blanks
+// and empty entries.
+std::string JoinTargets(const std::vector<std::string>& targets);
+std::vector<std::string> SplitTargets(const std::string& text);
 
 // "Automatic", "Classic", "A2S": the file's words for a dialect.
 const char* DialectWord(QueryDialect dialect);

@@ -20,16 +20,20 @@ TEST(ToolOptions, MissingFileGivesTheDefaultsAndARoundTripKeepsEverything)
     options.dialect = QueryDialect::A2s;
     options.queriesAtOnce = 32;
     options.lanTargets = {"127.0.0.1", "127.0.0.2"};
-    options.favoriteDialects = {{"127.0.0.1:27015", QueryDialect::Classic}, {"127.0.0.1:27016", QueryDialect::A2s}};
-    ASSERT_TRUE(options.Save(path));
+    options.serverDialects = {{"127.0.0.1:27015", QueryDialect::Classic},
+                              {"127.0.0.1:27016", QueryDialect::A2s},
+                              {"127.0.0.1:27017", QueryDialect::A2s}};
+    // Only the favourites' dialects are kept, each once.
+    ASSERT_TRUE(options.Save(path, {"127.0.0.1:27016", "127.0.0.1:27015", "127.0.0.1:27016", "127.0.0.1:9"}));
     EXPECT_EQ(ReadText(path), "[Query]\r\nDialect=A2S\r\nQueriesAtOnce=32\r\nLanTargets=127.0.0.1,127.0.0.2\r\n"
-                              "[Dialects]\r\n127.0.0.1:27015=Classic\r\n127.0.0.1:27016=A2S\r\n");
+                              "[Dialects]\r\n127.0.0.1:27016=A2S\r\n127.0.0.1:27015=Classic\r\n");
     ToolOptions back;
     ASSERT_TRUE(back.Load(path));
     EXPECT_EQ(back.dialect, QueryDialect::A2s);
     EXPECT_EQ(back.queriesAtOnce, 32);
     EXPECT_EQ(back.lanTargets, options.lanTargets);
-    EXPECT_EQ(back.favoriteDialects, options.favoriteDialects);
+    options.serverDialects.erase("127.0.0.1:27017");
+    EXPECT_EQ(back.serverDialects, options.serverDialects);
 }
 
 TEST(ToolOptions, ADamagedValueFallsBackAloneAndForeignLinesStay)
@@ -53,7 +57,7 @@ TEST(ToolOptions, ADamagedValueFallsBackAloneAndForeignLinesStay)
         EXPECT_EQ(options.dialect, c.dialect) << c.text;
         EXPECT_EQ(options.queriesAtOnce, c.atOnce) << c.text;
         EXPECT_EQ(options.lanTargets, std::vector<std::string>{"127.0.0.9"});
-        EXPECT_EQ(options.favoriteDialects.size(), 1u);
+        EXPECT_EQ(options.serverDialects.size(), 1u);
         ASSERT_TRUE(options.Save(path));
         EXPECT_NE(ReadText(path).find("[Later]\r\nKept=1\r\n"), std::string::npos);
     }

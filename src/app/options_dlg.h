@@ -1,0 +1,33 @@
+#pragma once
+#include "settings/tool_options.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QLineEdit;
+class QSpinBox;
+
+// "Options": the program's own options (Options.ini), never the game's or znktool.conf. Edits a
+// copy; the caller takes options() when the user chose OK.
+class COptionsDlg : public QDialog {
+    Q_OBJECT
+public:
+    enum ControlId { IdOk = 1, IdCancel = 2, IdDialect = 2001, IdQueriesAtOnce = 2002, IdLanTargets = 2003 };
+    // The dialect choice's lines, in the order of QueryDialect.
+    static constexpr const char* kDialectTexts[] = {"Automatic", "Classic only", "A2S only"};
+
+    explicit COptionsDlg(const ToolOptions& options, QWidget* parent = nullptr);
+
+    // What the controls show, read into the options the window was given.
+    ToolOptions options() const;
+
+private:
+    void CreateWidgets();
+    void ConnectWidgets();
+    void LoadControls();
+
+    ToolOptions options_;
+    QComboBox* dialect_ = nullptr;
+    QSpinBox* queriesAtOnce_ = nullptr;
+    QLineEdit* lanTargets_ = nullptr;
+};
