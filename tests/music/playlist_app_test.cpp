@@ -120,7 +120,7 @@ TEST_F(MusicInApp, TagViewerWorksWhileTheMainWindowIsModal)
             // leaves usable (a window of no owner would be blocked on a desktop).
             owned = viewer->parentWidget() == main && viewer->windowHandle() &&
                     viewer->windowHandle()->transientParent() == main->windowHandle();
-            QPushButton* close = FindById<QPushButton>(viewer, 1);
+            QPushButton* close = FindById<QPushButton>(viewer, CMP3InfoDlg::IdClose);
             QTest::mouseClick(viewer->windowHandle(), Qt::LeftButton, {}, close->mapTo(viewer, close->rect().center()));
             closedByClick = Page()->viewers().count() == 0;
         }
