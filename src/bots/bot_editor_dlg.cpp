@@ -29,26 +29,35 @@ struct SwitchControl {
     const char* text;
 };
 constexpr SwitchControl kSwitchControls[kBotSwitchCount] = {
-    {1034, "Bots don't shoot"},
-    {1035, "Observer"},
-    {1036, "Follow Mode"},
-    {1039, "Bots do Combos"},
-    {1041, "Bots use Discs"},
-    {1042, "Auto Pilot"},
-    {1043, ""},
+    {CBotEditorDlg::IdDontShoot, "Bots don't shoot"},
+    {CBotEditorDlg::IdObserver, "Observer"},
+    {CBotEditorDlg::IdFollowMode, "Follow Mode"},
+    {CBotEditorDlg::IdDoCombos, "Bots do Combos"},
+    {CBotEditorDlg::IdUseDiscs, "Bots use Discs"},
+    {CBotEditorDlg::IdAutoPilot, "Auto Pilot"},
+    {CBotEditorDlg::IdBotChat, ""},
 };
 struct FieldControl {
     int id;
     const char* label;
 };
 constexpr FieldControl kChatControls[kBotChatCount] = {
-    {1026, "Chat Percent"},      {1027, "Taunt Percent"},     {1028, "Whine Percent"},      {1029, "Chat Tag Percent"},
-    {1030, "Chat Drop Percent"}, {1031, "Chat Swap Percent"}, {1032, "Chat Lower Percent"},
+    {CBotEditorDlg::IdChatPercent, "Chat Percent"},
+    {CBotEditorDlg::IdTauntPercent, "Taunt Percent"},
+    {CBotEditorDlg::IdWhinePercent, "Whine Percent"},
+    {CBotEditorDlg::IdChatTagPercent, "Chat Tag Percent"},
+    {CBotEditorDlg::IdChatDropPercent, "Chat Drop Percent"},
+    {CBotEditorDlg::IdChatSwapPercent, "Chat Swap Percent"},
+    {CBotEditorDlg::IdChatLowerPercent, "Chat Lower Percent"},
 };
-constexpr FieldControl kNumberControls[kBotNumberCount] = {
-    {1089, "Number of Bots"}, {1037, "Melee Percent"}, {1038, "Teleport Percent"}};
-constexpr FieldControl kFillControls[kBotFillCount] = {
-    {1058, "Full"}, {1059, "Half Good"}, {1060, "Full Good"}, {1061, "Half Evil"}, {1062, "Full Evil"}};
+constexpr FieldControl kNumberControls[kBotNumberCount] = {{CBotEditorDlg::IdNumberOfBots, "Number of Bots"},
+                                                           {CBotEditorDlg::IdMeleePercent, "Melee Percent"},
+                                                           {CBotEditorDlg::IdTeleportPercent, "Teleport Percent"}};
+constexpr FieldControl kFillControls[kBotFillCount] = {{CBotEditorDlg::IdFillFull, "Full"},
+                                                       {CBotEditorDlg::IdFillHalfGood, "Half Good"},
+                                                       {CBotEditorDlg::IdFillFullGood, "Full Good"},
+                                                       {CBotEditorDlg::IdFillHalfEvil, "Half Evil"},
+                                                       {CBotEditorDlg::IdFillFullEvil, "Full Evil"}};
 
 QLineEdit* MakeDigitsField(QWidget* parent, int id)
 {
@@ -93,10 +102,10 @@ void CBotEditorDlg::CreateWidgets()
 
     MakeGroup(this, "Options", 4, 2, 160, 108);
     MakeLabel(this, "Bot Skill", 10, 14, 66);
-    skill_ = Place(SetControlId(new QComboBox(this), 1033), 78, 12, 48, 13);
+    skill_ = Place(SetControlId(new QComboBox(this), IdSkill), 78, 12, 48, 13);
     for (const char* name : kSkillNames)
         skill_->addItem(name);
-    miscHelp_ = Place(MakeHelpToggle(this, 1063), 130, 12, 28, 13);
+    miscHelp_ = Place(MakeHelpToggle(this, IdMiscHelp), 130, 12, 28, 13);
     constexpr int kNumberRows[kBotNumberCount] = {28, 80, 94};
     for (int i = 0; i < kBotNumberCount; ++i) {
         MakeLabel(this, kNumberControls[i].label, 10, kNumberRows[i] + 1, 66);
@@ -108,12 +117,12 @@ void CBotEditorDlg::CreateWidgets()
                              column == 0 ? 10 : 86, 43 + (i % 3) * 11, column == 0 ? 74 : 76, 10);
     }
 
-    chatFrame_ = SetControlId(MakeGroup(this, "Bots Chat", 4, 114, 160, 116), 1175);
+    chatFrame_ = SetControlId(MakeGroup(this, "Bots Chat", 4, 114, 160, 116), IdChatFrame);
     // The chat switch sits on the frame's title line, after its title.
     const int titleEnd = 4 + 8 + PixelsToDluX(chatFrame_->fontMetrics().horizontalAdvance(chatFrame_->title()));
     switches_[kBotSwitchCount - 1] =
         Place(SetControlId(new QCheckBox(this), kSwitchControls[kBotSwitchCount - 1].id), titleEnd + 2, 113, 12, 10);
-    chatHelp_ = Place(MakeHelpToggle(this, 1064), 130, 111, 28, 13);
+    chatHelp_ = Place(MakeHelpToggle(this, IdChatHelp), 130, 111, 28, 13);
     for (int i = 0; i < kBotChatCount; ++i) {
         MakeLabel(this, kChatControls[i].label, 10, 127 + i * 14, 82);
         chat_[i] = Place(SetControlId(new QLineEdit(this), kChatControls[i].id), 96, 126 + i * 14, 40, 12);
@@ -121,51 +130,51 @@ void CBotEditorDlg::CreateWidgets()
     // Drawn over the frame's border it sits on.
     chatHelp_->raise();
 
-    listFrame_ = SetControlId(MakeGroup(this, QString(), 168, 2, 180, 128), 1044);
-    list_ = Place(SetControlId(new QListWidget(this), 1000), 174, 13, 126, 112);
+    listFrame_ = SetControlId(MakeGroup(this, QString(), 168, 2, 180, 128), IdListFrame);
+    list_ = Place(SetControlId(new QListWidget(this), IdList), 174, 13, 126, 112);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    top_ = Place(MakeButton(this, 1008, "Top"), 304, 13, 38, 14);
-    up_ = Place(MakeButton(this, 1010, "Up"), 304, 29, 38, 14);
-    down_ = Place(MakeButton(this, 1011, "Down"), 304, 45, 38, 14);
-    bottom_ = Place(MakeButton(this, 1085, "Bottom"), 304, 61, 38, 14);
-    remove_ = Place(MakeButton(this, 1013, "Remove"), 304, 85, 38, 14);
-    clear_ = Place(MakeButton(this, 1009, "Clear"), 304, 101, 38, 14);
+    top_ = Place(MakeButton(this, IdTop, "Top"), 304, 13, 38, 14);
+    up_ = Place(MakeButton(this, IdUp, "Up"), 304, 29, 38, 14);
+    down_ = Place(MakeButton(this, IdDown, "Down"), 304, 45, 38, 14);
+    bottom_ = Place(MakeButton(this, IdBottom, "Bottom"), 304, 61, 38, 14);
+    remove_ = Place(MakeButton(this, IdRemove, "Remove"), 304, 85, 38, 14);
+    clear_ = Place(MakeButton(this, IdClear, "Clear"), 304, 101, 38, 14);
 
-    detect_ = Place(MakeButton(this, 1046, "Detect Bots"), 352, 3, 68, 14);
-    status_ = Place(SetControlId(new QLabel(this), 1047), 352, 19, 68, 9);
+    detect_ = Place(MakeButton(this, IdDetectBots, "Detect Bots"), 352, 3, 68, 14);
+    status_ = Place(SetControlId(new QLabel(this), IdStatus), 352, 19, 68, 9);
     status_->setAlignment(Qt::AlignCenter);
-    activate_ = Place(MakeButton(this, 1040, "Activate Bots"), 352, 30, 68, 14);
+    activate_ = Place(MakeButton(this, IdActivateBots, "Activate Bots"), 352, 30, 68, 14);
     MakeGroup(this, "Team Fill", 352, 48, 68, 82);
     for (int i = 0; i < kBotFillCount; ++i)
         fills_[i] = Place(SetControlId(new QRadioButton(kFillControls[i].label, this), kFillControls[i].id), 358,
                           58 + i * 11, 58, 10);
-    addFill_ = Place(MakeButton(this, 1053, "Add Fill"), 358, 113, 56, 13);
+    addFill_ = Place(MakeButton(this, IdAddFill, "Add Fill"), 358, 113, 56, 13);
 
-    pause_ = Place(SetControlId(new QLineEdit(this), 1056), 168, 135, 34, 12);
-    addPause_ = Place(MakeButton(this, 1054, "Add Pause (s)"), 204, 134, 58, 14);
-    command_ = Place(SetControlId(new QLineEdit(this), 1057), 266, 135, 96, 12);
-    addCommand_ = Place(MakeButton(this, 1055, "Add Command"), 364, 134, 56, 14);
+    pause_ = Place(SetControlId(new QLineEdit(this), IdPause), 168, 135, 34, 12);
+    addPause_ = Place(MakeButton(this, IdAddPause, "Add Pause (s)"), 204, 134, 58, 14);
+    command_ = Place(SetControlId(new QLineEdit(this), IdCommand), 266, 135, 96, 12);
+    addCommand_ = Place(MakeButton(this, IdAddCommand, "Add Command"), 364, 134, 56, 14);
 
     MakeGroup(this, "Bot", 168, 152, 146, 78);
     MakeLabel(this, "Team", 174, 164, 22);
-    team_ = Place(SetControlId(new QLineEdit(this), 1050), 198, 163, 24, 12);
+    team_ = Place(SetControlId(new QLineEdit(this), IdTeam), 198, 163, 24, 12);
     MakeLabel(this, "Class", 226, 164, 22);
-    class_ = Place(SetControlId(new QLineEdit(this), 1051), 250, 163, 24, 12);
-    classHelp_ = Place(MakeHelpToggle(this, 1065), 280, 162, 28, 13);
+    class_ = Place(SetControlId(new QLineEdit(this), IdClass), 250, 163, 24, 12);
+    classHelp_ = Place(MakeHelpToggle(this, IdClassHelp), 280, 162, 28, 13);
     MakeLabel(this, "Name", 174, 179, 22);
-    name_ = Place(SetControlId(new QLineEdit(this), 1052), 198, 178, 110, 12);
+    name_ = Place(SetControlId(new QLineEdit(this), IdName), 198, 178, 110, 12);
     MakeLabel(this, "Skill", 174, 194, 22);
-    botSkill_ = Place(SetControlId(new QLineEdit(this), 1066), 198, 193, 24, 12);
-    addBot_ = Place(MakeButton(this, 1048, "Add Bot"), 174, 211, 64, 14);
-    editBot_ = Place(MakeButton(this, 1049, "Edit Bot"), 244, 211, 64, 14);
+    botSkill_ = Place(SetControlId(new QLineEdit(this), IdBotSkill), 198, 193, 24, 12);
+    addBot_ = Place(MakeButton(this, IdAddBot, "Add Bot"), 174, 211, 64, 14);
+    editBot_ = Place(MakeButton(this, IdEditBot, "Edit Bot"), 244, 211, 64, 14);
 
     MakeGroup(this, "Super Bot", 318, 152, 102, 78);
     MakeLabel(this, "Type", 324, 164, 22);
-    superType_ = Place(SetControlId(new QLineEdit(this), 1067), 348, 163, 24, 12);
+    superType_ = Place(SetControlId(new QLineEdit(this), IdSuperType), 348, 163, 24, 12);
     MakeLabel(this, "Class", 324, 179, 22);
-    superClass_ = Place(SetControlId(new QLineEdit(this), 1068), 348, 178, 24, 12);
-    addSuperBot_ = Place(MakeButton(this, 1087, "Add\nSuper Bot"), 374, 162, 42, 29);
-    editSuperBot_ = Place(MakeButton(this, 1088, "Edit Bot"), 324, 211, 90, 14);
+    superClass_ = Place(SetControlId(new QLineEdit(this), IdSuperClass), 348, 178, 24, 12);
+    addSuperBot_ = Place(MakeButton(this, IdAddSuperBot, "Add\nSuper Bot"), 374, 162, 42, 29);
+    editSuperBot_ = Place(MakeButton(this, IdEditSuperBot, "Edit Bot"), 324, 211, 90, 14);
     // A long bot.cfg lays out fast: every entry is one line of text.
     list_->setUniformItemSizes(true);
     OneLineFields(this);

@@ -31,6 +31,69 @@ struct BotHelpWindows {
 class CBotEditorDlg : public QWidget {
     Q_OBJECT
 public:
+    // Controls; their objectName is "id" + the number.
+    enum ControlId {
+        // The options.
+        IdSkill = 1033,
+        IdNumberOfBots = 1089,
+        IdMeleePercent = 1037,
+        IdTeleportPercent = 1038,
+        IdDontShoot = 1034,
+        IdObserver = 1035,
+        IdFollowMode = 1036,
+        IdDoCombos = 1039,
+        IdUseDiscs = 1041,
+        IdAutoPilot = 1042,
+        IdMiscHelp = 1063,
+        // The chat frame, its switch and its percentages.
+        IdChatFrame = 1175,
+        IdBotChat = 1043,
+        IdChatHelp = 1064,
+        IdChatPercent = 1026,
+        IdTauntPercent = 1027,
+        IdWhinePercent = 1028,
+        IdChatTagPercent = 1029,
+        IdChatDropPercent = 1030,
+        IdChatSwapPercent = 1031,
+        IdChatLowerPercent = 1032,
+        // bot.cfg's list and its buttons.
+        IdListFrame = 1044,
+        IdList = 1000,
+        IdTop = 1008,
+        IdUp = 1010,
+        IdDown = 1011,
+        IdBottom = 1085,
+        IdRemove = 1013,
+        IdClear = 1009,
+        // Detection, activation and the team fills.
+        IdDetectBots = 1046,
+        IdStatus = 1047,
+        IdActivateBots = 1040,
+        IdFillFull = 1058,
+        IdFillHalfGood = 1059,
+        IdFillFullGood = 1060,
+        IdFillHalfEvil = 1061,
+        IdFillFullEvil = 1062,
+        IdAddFill = 1053,
+        // The pause and command lines.
+        IdPause = 1056,
+        IdAddPause = 1054,
+        IdCommand = 1057,
+        IdAddCommand = 1055,
+        // The bot and the super bot.
+        IdTeam = 1050,
+        IdClass = 1051,
+        IdName = 1052,
+        IdBotSkill = 1066,
+        IdClassHelp = 1065,
+        IdAddBot = 1048,
+        IdEditBot = 1049,
+        IdSuperType = 1067,
+        IdSuperClass = 1068,
+        IdAddSuperBot = 1087,
+        IdEditSuperBot = 1088,
+    };
+
     // ctx must outlive the page, and so must the help windows. The page gives the settings loader
     // its step (the bot list).
     CBotEditorDlg(const PageContext& ctx, BotHelpWindows help, QWidget* parent = nullptr);
@@ -39,8 +102,6 @@ public:
     void LoadBotConfig();
 
     QListWidget* list() const { return list_; }
-    QGroupBox* listFrame() const { return listFrame_; }
-    QLabel* status() const { return status_; }
     const BotConfig& config() const { return config_; }
 
 Q_SIGNALS:

@@ -151,7 +151,7 @@ CBotHelpDlg::CBotHelpDlg(const char* className, const QString& title, int textId
     field_->setTabStopDistance(DluX(32));
     FitFont(field_, text_);
 
-    ok_ = MakeButton(this, 1, "OK");
+    ok_ = MakeButton(this, IdOk, "OK");
     ok_->setDefault(true);
     ok_->setGeometry(DluRect((widthDlu - kButtonW) / 2, heightDlu - kMargin - kButtonH, kButtonW, kButtonH));
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
@@ -171,14 +171,16 @@ void CBotHelpDlg::done(int result)
 }
 
 CBotClassDlg::CBotClassDlg(QWidget* parent)
-    : CBotHelpDlg("CBotClassDlg", "Bot Help : Teamclass", 1012, kText, 313, 222, parent)
+    : CBotHelpDlg("CBotClassDlg", "Bot Help : Teamclass", IdClassText, kText, 313, 222, parent)
 {
 }
 
-CBotMiscDlg::CBotMiscDlg(QWidget* parent) : CBotHelpDlg("CBotMiscDlg", "Bot Help : Misc", 1011, kText, 304, 227, parent)
+CBotMiscDlg::CBotMiscDlg(QWidget* parent)
+    : CBotHelpDlg("CBotMiscDlg", "Bot Help : Misc", IdMiscText, kText, 304, 227, parent)
 {
 }
 
-CBotChatDlg::CBotChatDlg(QWidget* parent) : CBotHelpDlg("CBotChatDlg", "Bot Help : Chat", 1010, kText, 295, 231, parent)
+CBotChatDlg::CBotChatDlg(QWidget* parent)
+    : CBotHelpDlg("CBotChatDlg", "Bot Help : Chat", IdChatText, kText, 295, 231, parent)
 {
 }

@@ -12,9 +12,11 @@ class QPushButton;
 class CBotHelpDlg : public QDialog {
     Q_OBJECT
 public:
+    // Controls; their objectName is "id" + the number. Each window's text has an id of its own.
+    enum ControlId { IdOk = 1, IdChatText = 1010, IdMiscText = 1011, IdClassText = 1012 };
+
     // The text exactly as the window shows it (CR LF line ends, tabs before continuation lines).
     const char* text() const { return text_; }
-    QPlainTextEdit* textField() const { return field_; }
 
     // Shows the window with its text filled in afresh.
     void Open();

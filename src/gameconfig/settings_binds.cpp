@@ -34,22 +34,22 @@ CSettingsBinds::CSettingsBinds(const PageContext& ctx, QWidget* parent) : QWidge
 void CSettingsBinds::CreateWidgets()
 {
     resize(DluX(280), DluY(180));
-    list_ = SetControlId(new CSortListCtrl(this), 1145);
+    list_ = SetControlId(new CSortListCtrl(this), IdList);
     list_->setGeometry(DluRect(6, 4, 190, 168));
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->header()->setSectionsMovable(true);
     list_->InsertColumn(0, "Key", 89);
     list_->InsertColumn(1, "Value", 180);
 
-    key_ = SetControlId(new QLabel(this), 1141);
+    key_ = SetControlId(new QLabel(this), IdKey);
     key_->setAlignment(Qt::AlignCenter);
     key_->setFrameShape(QFrame::StyledPanel);
     key_->setGeometry(DluRect(202, 4, 72, 12));
-    command_ = SetControlId(new QLineEdit(this), 1140);
+    command_ = SetControlId(new QLineEdit(this), IdCommand);
     command_->setGeometry(DluRect(202, 20, 72, 12));
-    MakeButton(this, 1142, "Add")->setGeometry(DluRect(202, 38, 34, 14));
-    MakeButton(this, 1143, "Del")->setGeometry(DluRect(240, 38, 34, 14));
-    MakeButton(this, 1100, "Refresh")->setGeometry(DluRect(202, 158, 72, 14));
+    MakeButton(this, IdAdd, "Add")->setGeometry(DluRect(202, 38, 34, 14));
+    MakeButton(this, IdDelete, "Del")->setGeometry(DluRect(240, 38, 34, 14));
+    MakeButton(this, IdRefresh, "Refresh")->setGeometry(DluRect(202, 158, 72, 14));
 
     keyTimer_.setObjectName("timer1");
     keyTimer_.setSingleShot(true);
@@ -58,9 +58,9 @@ void CSettingsBinds::CreateWidgets()
 
 void CSettingsBinds::ConnectWidgets()
 {
-    connect(FindControl<QPushButton>(this, 1100), &QPushButton::clicked, this, &CSettingsBinds::LoadBinds);
-    connect(FindControl<QPushButton>(this, 1142), &QPushButton::clicked, this, &CSettingsBinds::AddBind);
-    connect(FindControl<QPushButton>(this, 1143), &QPushButton::clicked, this, &CSettingsBinds::DeleteBind);
+    connect(FindControl<QPushButton>(this, IdRefresh), &QPushButton::clicked, this, &CSettingsBinds::LoadBinds);
+    connect(FindControl<QPushButton>(this, IdAdd), &QPushButton::clicked, this, &CSettingsBinds::AddBind);
+    connect(FindControl<QPushButton>(this, IdDelete), &QPushButton::clicked, this, &CSettingsBinds::DeleteBind);
     connect(list_, &QAbstractItemView::clicked, this, &CSettingsBinds::ShowSelectedBind);
     connect(command_, &QLineEdit::textChanged, this, &CSettingsBinds::UpdateSelectedBind);
     connect(&keyTimer_, &QTimer::timeout, this, &CSettingsBinds::ShowSelectedBind);

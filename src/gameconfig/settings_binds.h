@@ -16,6 +16,9 @@ class QLineEdit;
 class CSettingsBinds : public QWidget {
     Q_OBJECT
 public:
+    // Controls; their objectName is "id" + the number.
+    enum ControlId { IdCommand = 1140, IdKey = 1141, IdAdd = 1142, IdDelete = 1143, IdList = 1145, IdRefresh = 1100 };
+
     // ctx must outlive the page. The page gives the settings loader its step (the bindings).
     explicit CSettingsBinds(const PageContext& ctx, QWidget* parent = nullptr);
 
@@ -27,8 +30,6 @@ public:
     void DeleteBind();
 
     CSortListCtrl* list() const { return list_; }
-    QLabel* keyLabel() const { return key_; }
-    QLineEdit* command() const { return command_; }
     const QTimer& keyTimer() const { return keyTimer_; }
 
 protected:

@@ -29,7 +29,7 @@ void CSettingsDlg::CreateWidgets()
     setModal(false);
     setFixedSize(DluX(280), DluY(200));
 
-    tabs_ = SetControlId(new QTabBar(this), 1029);
+    tabs_ = SetControlId(new QTabBar(this), IdTabs);
     // Wide enough for the three titles in any style: no scroll arrows.
     Place(tabs_, 6, 4, 200, 13);
     tabs_->setExpanding(false);

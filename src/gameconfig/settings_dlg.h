@@ -15,6 +15,8 @@ class CSettingsDlg : public QDialog {
     Q_OBJECT
 public:
     enum PageIndex { MainPage = 0, MiscPage, BindsPage, PageCount };
+    // Controls; their objectName is "id" + the number.
+    enum ControlId { IdTabs = 1029 };
 
     // ctx must outlive the window.
     explicit CSettingsDlg(const PageContext& ctx, QWidget* parent = nullptr);

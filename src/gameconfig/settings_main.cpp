@@ -46,35 +46,35 @@ void CSettingsMain::CreateWidgets()
     resize(DluX(280), DluY(180));
 
     MakeLabel(this, "Half-Life location", 8, 6, 120);
-    location_ = Place(SetControlId(new QLineEdit(this), 1026), 8, 16, 196, 12);
-    browse_ = Place(MakeButton(this, 1009, "Browse"), 208, 15, 34, 14);
-    ok_ = Place(MakeButton(this, 1008, "Ok"), 246, 15, 26, 14);
+    location_ = Place(SetControlId(new QLineEdit(this), IdLocation), 8, 16, 196, 12);
+    browse_ = Place(MakeButton(this, IdBrowse, "Browse"), 208, 15, 34, 14);
+    ok_ = Place(MakeButton(this, IdOk, "Ok"), 246, 15, 26, 14);
 
     MakeLabel(this, "Other Arguments", 8, 34, 120);
-    otherArguments_ = Place(SetControlId(new QLineEdit(this), 1028), 8, 44, 264, 12);
+    otherArguments_ = Place(SetControlId(new QLineEdit(this), IdOtherArguments), 8, 44, 264, 12);
 
     MakeLabel(this, "Player Name", 8, 62, 80);
-    playerName_ = Place(SetControlId(new QLineEdit(this), 1052), 8, 72, 120, 12);
+    playerName_ = Place(SetControlId(new QLineEdit(this), IdPlayerName), 8, 72, 120, 12);
     MakeLabel(this, "Resolution", 136, 62, 60);
-    resolution_ = Place(SetControlId(new QComboBox(this), 1171), 136, 71, 74, 13);
-    fullScreen_ = Place(SetControlId(new QCheckBox("FullScreen", this), 1172), 216, 72, 56, 11);
+    resolution_ = Place(SetControlId(new QComboBox(this), IdResolution), 136, 71, 74, 13);
+    fullScreen_ = Place(SetControlId(new QCheckBox("FullScreen", this), IdFullScreen), 216, 72, 56, 11);
 
     MakeLabel(this, "GameDLL", 8, 90, 80);
-    gameLibrary_ = Place(SetControlId(new QLineEdit(this), 1162), 8, 100, 138, 12);
-    znk_ = Place(MakeButton(this, 1159, "ZNK"), 150, 99, 36, 14);
-    bots_ = Place(MakeButton(this, 1160, "Bots"), 190, 99, 36, 14);
-    metamod_ = Place(MakeButton(this, 1161, "Metamod"), 230, 99, 42, 14);
+    gameLibrary_ = Place(SetControlId(new QLineEdit(this), IdGameLibrary), 8, 100, 138, 12);
+    znk_ = Place(MakeButton(this, IdZnkLibrary, "ZNK"), 150, 99, 36, 14);
+    bots_ = Place(MakeButton(this, IdBotLibrary, "Bots"), 190, 99, 36, 14);
+    metamod_ = Place(MakeButton(this, IdMetamodLibrary, "Metamod"), 230, 99, 42, 14);
 
     MakeLabel(this, "Master Server", 8, 118, 80);
-    masterServer_ = Place(SetControlId(new QLineEdit(this), 1029), 8, 128, 138, 12);
-    resolveIp_ = Place(MakeButton(this, 1011, "Resolve Ip"), 150, 127, 46, 14);
-    steam_ = Place(SetControlId(new QRadioButton("Steam", this), 1155), 200, 128, 38, 11);
-    won_ = Place(SetControlId(new QRadioButton("WON", this), 1154), 240, 128, 34, 11);
+    masterServer_ = Place(SetControlId(new QLineEdit(this), IdMasterServer), 8, 128, 138, 12);
+    resolveIp_ = Place(MakeButton(this, IdResolveIp, "Resolve Ip"), 150, 127, 46, 14);
+    steam_ = Place(SetControlId(new QRadioButton("Steam", this), IdSteam), 200, 128, 38, 11);
+    won_ = Place(SetControlId(new QRadioButton("WON", this), IdWon), 240, 128, 34, 11);
     auto* types = new QButtonGroup(this);
     types->addButton(steam_);
     types->addButton(won_);
-    steamDefault_ = Place(MakeButton(this, 1012, "Steam Default"), 150, 145, 58, 14);
-    wonDefault_ = Place(MakeButton(this, 1010, "WON Default"), 214, 145, 58, 14);
+    steamDefault_ = Place(MakeButton(this, IdSteamDefault, "Steam Default"), 150, 145, 58, 14);
+    wonDefault_ = Place(MakeButton(this, IdWonDefault, "WON Default"), 214, 145, 58, 14);
     OneLineFields(this);
 }
 

@@ -24,6 +24,26 @@ public:
     static constexpr const char* kZnkLibrary = kZnkGameLibrary;
     static constexpr const char* kBotLibrary = kBotGameLibrary;
     static constexpr const char* kMetamodLibrary = kMetamodGameLibrary;
+    // Controls; their objectName is "id" + the number.
+    enum ControlId {
+        IdLocation = 1026,
+        IdBrowse = 1009,
+        IdOk = 1008,
+        IdOtherArguments = 1028,
+        IdPlayerName = 1052,
+        IdResolution = 1171,
+        IdFullScreen = 1172,
+        IdGameLibrary = 1162,
+        IdZnkLibrary = 1159,
+        IdBotLibrary = 1160,
+        IdMetamodLibrary = 1161,
+        IdMasterServer = 1029,
+        IdResolveIp = 1011,
+        IdSteam = 1155,
+        IdWon = 1154,
+        IdSteamDefault = 1012,
+        IdWonDefault = 1010,
+    };
 
     // ctx must outlive the page. The page gives the settings loader its steps (the game
     // location, the player name and the game library).
@@ -33,15 +53,8 @@ public:
     void OnLocationOk();
     bool LocationHasFocus() const;
 
-    QLineEdit* location() const { return location_; }
-    QLineEdit* otherArguments() const { return otherArguments_; }
     QLineEdit* playerName() const { return playerName_; }
-    QComboBox* resolution() const { return resolution_; }
-    QCheckBox* fullScreen() const { return fullScreen_; }
     QLineEdit* gameLibrary() const { return gameLibrary_; }
-    QLineEdit* masterServer() const { return masterServer_; }
-    QRadioButton* steam() const { return steam_; }
-    QRadioButton* won() const { return won_; }
 
 private:
     void CreateWidgets();

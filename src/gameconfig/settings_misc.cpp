@@ -18,29 +18,16 @@
 
 namespace {
 
-enum Id {
-    IdConsole = 1131,
-    IdBpp32 = 1045,
-    IdDustTrails = 1043,
-    IdNumericPing = 1044,
-    IdHiModels = 1132,
-    IdRocks = 1133,
-    IdFxQuality = 1144,
-    IdBeamQuality = 1104,
-    IdMod = 1105,
-    IdPriority = 1106,
-    IdTimeout = 1146,
-    IdGetLength = 1177,
-    IdDetectVbr = 1176,
-};
-
 // The fields of the options that are config.cfg text as typed, in the order of kClientTextKeys.
 struct TextField {
     int id;
     const char* label;
 };
-constexpr std::array<TextField, kClientTextCount> kTextFields = {
-    {{1134, "FPS Max"}, {1135, "Net Graph"}, {1136, "Sensitivity"}, {1137, "MP3 Volume"}, {1138, "Mp. Decals Limit"}}};
+constexpr std::array<TextField, kClientTextCount> kTextFields = {{{CSettingsMisc::IdFpsMax, "FPS Max"},
+                                                                  {CSettingsMisc::IdNetGraph, "Net Graph"},
+                                                                  {CSettingsMisc::IdSensitivity, "Sensitivity"},
+                                                                  {CSettingsMisc::IdMp3Volume, "MP3 Volume"},
+                                                                  {CSettingsMisc::IdDecalsLimit, "Mp. Decals Limit"}}};
 
 const char* const kFxItems[kFxQualityCount] = {"High", "Medium", "Low", "No FX"};
 const char* const kBeamItems[kBeamQualityCount] = {"Best", "High", "Medium", "Low", "Crappy"};

@@ -13,19 +13,40 @@ class QLineEdit;
 class CSettingsMisc : public QWidget {
     Q_OBJECT
 public:
+    // Controls; their objectName is "id" + the number.
+    enum ControlId {
+        IdConsole = 1131,
+        IdBpp32 = 1045,
+        IdDustTrails = 1043,
+        IdNumericPing = 1044,
+        IdHiModels = 1132,
+        IdRocks = 1133,
+        IdFxQuality = 1144,
+        IdBeamQuality = 1104,
+        IdMod = 1105,
+        IdPriority = 1106,
+        IdTimeout = 1146,
+        IdGetLength = 1177,
+        IdDetectVbr = 1176,
+        // config.cfg's text options, in the order of kClientTextKeys.
+        IdFpsMax = 1134,
+        IdNetGraph = 1135,
+        IdSensitivity = 1136,
+        IdMp3Volume = 1137,
+        IdDecalsLimit = 1138,
+    };
+
     // ctx must outlive the page. The page gives the settings loader its steps (the mod list, the
     // options of config.cfg, the mod selected again at the end).
     explicit CSettingsMisc(const PageContext& ctx, QWidget* parent = nullptr);
 
-    QCheckBox* check(int id) const;
     QLineEdit* edit(int id) const;
     QComboBox* fxQuality() const { return fxQuality_; }
     QComboBox* beamQuality() const { return beamQuality_; }
     QComboBox* mod() const { return mod_; }
-    QComboBox* priority() const { return priority_; }
-    QLineEdit* timeout() const { return timeout_; }
 
 private:
+    QCheckBox* check(int id) const;
     void CreateWidgets();
     void ConnectWidgets();
     void LoadControls();

@@ -41,12 +41,12 @@ public:
     ~CMP3InfoDlg() override;
 
     const std::string& path() const { return path_; }
-    QLineEdit* field(int id) const;
     // Whether the fields show what the file holds yet.
     bool filled() const { return filled_; }
 
 private:
     struct Facts;
+    QLineEdit* field(int id) const;
     void CreateWidgets();
     static Facts Read(const std::string& path, AudioLibrary& audio);
     void Fill(const Facts& facts);

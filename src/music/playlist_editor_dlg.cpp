@@ -168,25 +168,28 @@ void CPlaylistEditorDlg::CreateWidgets()
     resize(DluX(424), DluY(232));
 
     Place(new QLabel("Disks", this), kLeftX + 2, 4, 22, 9);
-    drives_ = Place(SetControlId(new QComboBox(this), 1103), kLeftX + 26, 2, kLeftW - 26, 13);
+    drives_ = Place(SetControlId(new QComboBox(this), IdDrives), kLeftX + 26, 2, kLeftW - 26, 13);
 
     constexpr int kFoldersY = 18;
     constexpr int kFoldersH = 96;
     MakeGroup(this, "Directories", kLeftX, kFoldersY, kLeftW, kFoldersH);
-    folders_ = MakeListBox(this, 1104, kLeftX + kInset, kFoldersY + kTitle, kLeftW - 2 * kInset, kFoldersH - kTitle - 5);
+    folders_ =
+        MakeListBox(this, IdFolders, kLeftX + kInset, kFoldersY + kTitle, kLeftW - 2 * kInset, kFoldersH - kTitle - 5);
 
     constexpr int kMp3Y = kFoldersY + kFoldersH + 2;
     constexpr int kMp3H = 232 - 2 - kMp3Y;
     constexpr int kAddY = kMp3Y + kMp3H - kButtonH - 5;
     MakeGroup(this, "Mp3", kLeftX, kMp3Y, kLeftW, kMp3H);
-    mp3Files_ = MakeListBox(this, 1079, kLeftX + kInset, kMp3Y + kTitle, kLeftW - 2 * kInset, kAddY - 3 - (kMp3Y + kTitle));
-    add_ = Place(MakeButton(this, 1082, "Add"), kLeftX + kInset, kAddY, kButtonW, kButtonH);
-    addAll_ = Place(MakeButton(this, 1083, "Add All"), kLeftX + kInset + kButtonW + kButtonGap, kAddY, kButtonW, kButtonH);
+    mp3Files_ = MakeListBox(this, IdMp3Files, kLeftX + kInset, kMp3Y + kTitle, kLeftW - 2 * kInset,
+                            kAddY - 3 - (kMp3Y + kTitle));
+    add_ = Place(MakeButton(this, IdAdd, "Add"), kLeftX + kInset, kAddY, kButtonW, kButtonH);
+    addAll_ = Place(MakeButton(this, IdAddAll, "Add All"), kLeftX + kInset + kButtonW + kButtonGap, kAddY, kButtonW,
+                    kButtonH);
 
     constexpr int kListH = 232 - 2 - 3 * (kButtonH + kButtonGap) - 2;
-    playlistGroup_ = SetControlId(MakeGroup(this, QString(), kRightX, 2, kRightW, kListH), 1099);
-    playlist_ = Place(SetControlId(new CPlayListCtrl(this), 1098), kRightX + kInset, 2 + kTitle, kRightW - 2 * kInset,
-                      kListH - kTitle - 5);
+    playlistGroup_ = SetControlId(MakeGroup(this, QString(), kRightX, 2, kRightW, kListH), IdPlaylistGroup);
+    playlist_ = Place(SetControlId(new CPlayListCtrl(this), IdPlaylist), kRightX + kInset, 2 + kTitle,
+                      kRightW - 2 * kInset, kListH - kTitle - 5);
     playlist_->setToolTipDuration(-1);
     playlist_->setContextMenuPolicy(Qt::PreventContextMenu);
 
@@ -196,11 +199,20 @@ void CPlaylistEditorDlg::CreateWidgets()
         const char* text;
     };
     const ButtonPlace rows[3][5] = {
-        {{&remove_, 1013, "Remove"}, {&removeAll_, 1087, "Remove All"}, {&clear_, 1009, "Clear"},
-         {&randomize_, 1102, "Randomize"}, {&refresh_, 1100, "Refresh"}},
-        {{&top_, 1008, "Top"}, {&up_, 1010, "Up"}, {&down_, 1011, "Down"}, {&bottom_, 1085, "Bottom"},
-         {&getTag_, 1108, "Get Mp3 Tag"}},
-        {{&play_, 1105, "Play"}, {&pause_, 1056, "Pause"}, {&stop_, 1057, "Stop"}, {nullptr, 0, nullptr},
+        {{&remove_, IdRemove, "Remove"},
+         {&removeAll_, IdRemoveAll, "Remove All"},
+         {&clear_, IdClear, "Clear"},
+         {&randomize_, IdRandomize, "Randomize"},
+         {&refresh_, IdRefresh, "Refresh"}},
+        {{&top_, IdTop, "Top"},
+         {&up_, IdUp, "Up"},
+         {&down_, IdDown, "Down"},
+         {&bottom_, IdBottom, "Bottom"},
+         {&getTag_, IdGetMp3Tag, "Get Mp3 Tag"}},
+        {{&play_, IdPlay, "Play"},
+         {&pause_, IdPause, "Pause"},
+         {&stop_, IdStop, "Stop"},
+         {nullptr, 0, nullptr},
          {nullptr, 0, nullptr}},
     };
     for (int r = 0; r < 3; ++r) {
@@ -213,7 +225,7 @@ void CPlaylistEditorDlg::CreateWidgets()
         }
     }
     const int repeatY = 2 + kListH + 2 + 2 * (kButtonH + kButtonGap);
-    repeat_ = Place(SetControlId(new QCheckBox("Repeat", this), 1106), kRightX + 3 * (kButtonW + kButtonGap) + 4,
+    repeat_ = Place(SetControlId(new QCheckBox("Repeat", this), IdRepeat), kRightX + 3 * (kButtonW + kButtonGap) + 4,
                     repeatY + 2, kButtonW, 10);
 }
 

@@ -28,6 +28,33 @@ public:
     enum SelectionSource { NoSource = 0, Mp3Source = 1, PlaylistSource = 2 };
     // The player's channel of the audio library.
     static constexpr int kPlayerChannel = 15;
+    // Controls; their objectName is "id" + the number.
+    enum ControlId {
+        // The browser.
+        IdDrives = 1103,
+        IdFolders = 1104,
+        IdMp3Files = 1079,
+        IdAdd = 1082,
+        IdAddAll = 1083,
+        // The playlist and its buttons.
+        IdPlaylistGroup = 1099,
+        IdPlaylist = 1098,
+        IdRemove = 1013,
+        IdRemoveAll = 1087,
+        IdClear = 1009,
+        IdRandomize = 1102,
+        IdRefresh = 1100,
+        IdTop = 1008,
+        IdUp = 1010,
+        IdDown = 1011,
+        IdBottom = 1085,
+        IdGetMp3Tag = 1108,
+        // The player.
+        IdPlay = 1105,
+        IdPause = 1056,
+        IdStop = 1057,
+        IdRepeat = 1106,
+    };
 
     // ctx must outlive the page. ctx.audio plays and measures; without one the page keeps its own.
     explicit CPlaylistEditorDlg(const PageContext& ctx, QWidget* parent = nullptr);
@@ -86,13 +113,7 @@ public:
     void Saved(bool saved) const;
 
     int selectionSource() const { return selectionSource_; }
-    QComboBox* drives() const { return drives_; }
-    QListWidget* folders() const { return folders_; }
-    QListWidget* mp3Files() const { return mp3Files_; }
     CPlayListCtrl* playlist() const { return playlist_; }
-    QGroupBox* playlistGroup() const { return playlistGroup_; }
-    QPushButton* pauseButton() const { return pause_; }
-    QCheckBox* repeatBox() const { return repeat_; }
     CMp3InfoViewers& viewers() const { return *viewers_; }
     AudioLibrary& audio() const { return *audio_; }
 

@@ -26,24 +26,24 @@
 #include <QSignalBlocker>
 
 const std::array<CCreateServerDlg::Switch, kServerSwitchCount> CCreateServerDlg::kSwitches = {{
-    {1097, "Gain PL after dying"},
-    {1098, "Allow MultiPS in FFA"},
-    {1099, "Realistic Good/Evil teams"},
-    {1100, "Footsteps"},
-    {1101, "Friendly Fire"},
-    {1102, "Force Respawn"},
-    {1103, "Lock Models"},
-    {1104, "Low Ping Server Physics"},
+    {IdGainPlAfterDying, "Gain PL after dying"},
+    {IdMultiPsInFfa, "Allow MultiPS in FFA"},
+    {IdRealisticTeams, "Realistic Good/Evil teams"},
+    {IdFootsteps, "Footsteps"},
+    {IdFriendlyFire, "Friendly Fire"},
+    {IdForceRespawn, "Force Respawn"},
+    {IdLockModels, "Lock Models"},
+    {IdLowPingPhysics, "Low Ping Server Physics"},
 }};
 
 const std::array<CCreateServerDlg::Variable, kServerVariableCount> CCreateServerDlg::kVariables = {{
-    {1096, 1038},
-    {1090, 1032},
-    {1091, 1033},
-    {1092, 1034},
-    {1093, 1035},
-    {1094, 1036},
-    {1095, 1037},
+    {IdMelee, IdMeleeDefault},
+    {IdDbRespawnTime, IdDbRespawnTimeDefault},
+    {IdLayDownTime, IdLayDownTimeDefault},
+    {IdNoMeleeHitTime, IdNoMeleeHitTimeDefault},
+    {IdAllowSensuBeans, IdAllowSensuBeansDefault},
+    {IdGravity, IdGravityDefault},
+    {IdAccelerate, IdAccelerateDefault},
 }};
 
 namespace {
@@ -76,22 +76,22 @@ void CCreateServerDlg::CreateWidgets()
 
     // ---- left: the maps and the map cycle ----
     MakeGroup(this, "Maps", 4, 2, 72, 228);
-    maps_ = Place(SetControlId(new QListWidget(this), 1077), 9, 13, 62, 162);
-    Place(MakeButton(this, 1079, "Refresh"), 9, 180, 62, 14);
-    Place(MakeButton(this, 1082, "Add"), 9, 196, 62, 14);
-    Place(MakeButton(this, 1083, "Add All"), 9, 212, 62, 14);
+    maps_ = Place(SetControlId(new QListWidget(this), IdMaps), 9, 13, 62, 162);
+    Place(MakeButton(this, IdRefreshMaps, "Refresh"), 9, 180, 62, 14);
+    Place(MakeButton(this, IdAddMap, "Add"), 9, 196, 62, 14);
+    Place(MakeButton(this, IdAddAllMaps, "Add All"), 9, 212, 62, 14);
 
     MakeGroup(this, "MapCycle", 80, 2, 84, 228);
-    cycle_ = Place(SetControlId(new QListWidget(this), 1078), 85, 13, 74, 130);
-    const std::array<std::pair<int, const char*>, 9> cycleButtons = {{{1080, "Refresh"},
-                                                                     {1013, "Remove"},
-                                                                     {1009, "Clear"},
-                                                                     {1086, "Sort"},
-                                                                     {1008, "Top"},
-                                                                     {1010, "Up"},
-                                                                     {1011, "Down"},
-                                                                     {1085, "Bottom"},
-                                                                     {1081, "Randomize"}}};
+    cycle_ = Place(SetControlId(new QListWidget(this), IdMapCycle), 85, 13, 74, 130);
+    const std::array<std::pair<int, const char*>, 9> cycleButtons = {{{IdRefreshCycle, "Refresh"},
+                                                                      {IdRemove, "Remove"},
+                                                                      {IdClear, "Clear"},
+                                                                      {IdSort, "Sort"},
+                                                                      {IdTop, "Top"},
+                                                                      {IdUp, "Up"},
+                                                                      {IdDown, "Down"},
+                                                                      {IdBottom, "Bottom"},
+                                                                      {IdRandomize, "Randomize"}}};
     for (size_t i = 0; i < cycleButtons.size(); ++i) {
         const int col = static_cast<int>(i % 2);
         const int row = static_cast<int>(i / 2);
@@ -105,19 +105,19 @@ void CCreateServerDlg::CreateWidgets()
     constexpr int kRightW = 424 - 4 - kRightX;
     MakeGroup(this, "Server", kRightX, 2, kRightW, 58);
     MakeLabel(this, "Server Name", kRightX + 6, 13, 50);
-    serverName_ = MakeEdit(this, 1026, kRightX + 58, 12, 100);
-    dedicated_ = Place(SetControlId(new QCheckBox("Dedicated Server", this), 1068), kRightX + 164, 13, 76, 11);
+    serverName_ = MakeEdit(this, IdServerName, kRightX + 58, 12, 100);
+    dedicated_ = Place(SetControlId(new QCheckBox("Dedicated Server", this), IdDedicated), kRightX + 164, 13, 76, 11);
     MakeLabel(this, "Port", kRightX + 6, 29, 20);
-    port_ = MakeEdit(this, 1076, kRightX + 28, 28, 28);
+    port_ = MakeEdit(this, IdPort, kRightX + 28, 28, 28);
     MakeLabel(this, "Max Players", kRightX + 62, 29, 44);
-    maxPlayers_ = MakeEdit(this, 1073, kRightX + 108, 28, 20);
-    lan_ = Place(SetControlId(new QRadioButton("LAN", this), 1069), kRightX + 140, 29, 30, 11);
-    internet_ = Place(SetControlId(new QRadioButton("Internet", this), 1070), kRightX + 176, 29, 50, 11);
+    maxPlayers_ = MakeEdit(this, IdMaxPlayers, kRightX + 108, 28, 20);
+    lan_ = Place(SetControlId(new QRadioButton("LAN", this), IdLan), kRightX + 140, 29, 30, 11);
+    internet_ = Place(SetControlId(new QRadioButton("Internet", this), IdInternet), kRightX + 176, 29, 50, 11);
     auto* network = new QButtonGroup(this);
     network->addButton(lan_);
     network->addButton(internet_);
     MakeLabel(this, "Password", kRightX + 6, 45, 40);
-    password_ = MakeEdit(this, 1072, kRightX + 58, 44, 112);
+    password_ = MakeEdit(this, IdPassword, kRightX + 58, 44, 112);
     const auto digitsOnly = new QRegularExpressionValidator(QRegularExpression("[0-9]*"), this);
     port_->setValidator(digitsOnly);
     maxPlayers_->setValidator(digitsOnly);
@@ -128,18 +128,18 @@ void CCreateServerDlg::CreateWidgets()
     MakeGroup(this, "Game Rules", kRightX, kMiddleY, kRulesW, 92);
     const std::array<std::pair<const char*, QLineEdit**>, 3> limits = {
         {{"Wish Limit", &wishLimit_}, {"Frag Limit", &fragLimit_}, {"Time Limit", &timeLimit_}}};
-    const std::array<int, 3> limitIds = {1065, 1066, 1067};
+    const std::array<int, 3> limitIds = {IdWishLimit, IdFragLimit, IdTimeLimit};
     for (size_t i = 0; i < limits.size(); ++i) {
         const int y = kMiddleY + 11 + static_cast<int>(i) * 13;
         MakeLabel(this, limits[i].first, kRightX + 6, y + 1, 50);
         *limits[i].second = MakeEdit(this, limitIds[i], kRightX + 58, y, 48);
     }
     MakeLabel(this, "Falling Damage", kRightX + 6, kMiddleY + 51, 52);
-    fallingDamage_ = Place(SetControlId(new QComboBox(this), 1074), kRightX + 58, kMiddleY + 50, 48, 13);
+    fallingDamage_ = Place(SetControlId(new QComboBox(this), IdFallingDamage), kRightX + 58, kMiddleY + 50, 48, 13);
     fallingDamage_->addItems({"Normal", "Realistic"});
     // The longest mode needs the group's whole width: its label goes above it.
     MakeLabel(this, "Game Mode", kRightX + 6, kMiddleY + 65, 52);
-    gameMode_ = Place(SetControlId(new QComboBox(this), 1075), kRightX + 6, kMiddleY + 75, kRulesW - 12, 13);
+    gameMode_ = Place(SetControlId(new QComboBox(this), IdGameMode), kRightX + 6, kMiddleY + 75, kRulesW - 12, 13);
     gameMode_->addItems({"Free Fighting", "Team Mode", "Capture the Starstones"});
 
     constexpr int kVarsX = kRightX + kRulesW + 4;
@@ -161,7 +161,7 @@ void CCreateServerDlg::CreateWidgets()
         Place(SetControlId(new QCheckBox(kSwitches[i].label, this), kSwitches[i].id), kRightX + 6 + col * 120,
               kSwitchesY + 11 + row * 10, 116, 10);
     }
-    createServer_ = Place(MakeButton(this, 1071, "Create Server"), kRightX, 212, kRightW, 18);
+    createServer_ = Place(MakeButton(this, IdCreateServer, "Create Server"), kRightX, 212, kRightW, 18);
     // A long map cycle lays out fast: every entry is one line of text.
     maps_->setUniformItemSizes(true);
     cycle_->setUniformItemSizes(true);
@@ -208,19 +208,20 @@ void CCreateServerDlg::ConnectWidgets()
     }
 
     // The maps and the map cycle.
-    connect(FindControl<QPushButton>(this, 1079), &QPushButton::clicked, this, &CCreateServerDlg::ListMaps);
-    connect(FindControl<QPushButton>(this, 1080), &QPushButton::clicked, this, &CCreateServerDlg::LoadMapCycle);
-    connect(FindControl<QPushButton>(this, 1082), &QPushButton::clicked, this, &CCreateServerDlg::OnAddMap);
+    connect(FindControl<QPushButton>(this, IdRefreshMaps), &QPushButton::clicked, this, &CCreateServerDlg::ListMaps);
+    connect(FindControl<QPushButton>(this, IdRefreshCycle), &QPushButton::clicked, this,
+            &CCreateServerDlg::LoadMapCycle);
+    connect(FindControl<QPushButton>(this, IdAddMap), &QPushButton::clicked, this, &CCreateServerDlg::OnAddMap);
     connect(maps_, &QListWidget::itemDoubleClicked, this, &CCreateServerDlg::OnAddMap);
-    connect(FindControl<QPushButton>(this, 1083), &QPushButton::clicked, this, &CCreateServerDlg::OnAddAllMaps);
-    connect(FindControl<QPushButton>(this, 1013), &QPushButton::clicked, this, &CCreateServerDlg::OnRemoveEntry);
-    connect(FindControl<QPushButton>(this, 1009), &QPushButton::clicked, this, &CCreateServerDlg::OnClearCycle);
-    connect(FindControl<QPushButton>(this, 1008), &QPushButton::clicked, this, [this] { OnMove(MapMove::Top); });
-    connect(FindControl<QPushButton>(this, 1010), &QPushButton::clicked, this, [this] { OnMove(MapMove::Up); });
-    connect(FindControl<QPushButton>(this, 1011), &QPushButton::clicked, this, [this] { OnMove(MapMove::Down); });
-    connect(FindControl<QPushButton>(this, 1085), &QPushButton::clicked, this, [this] { OnMove(MapMove::Bottom); });
-    connect(FindControl<QPushButton>(this, 1086), &QPushButton::clicked, this, &CCreateServerDlg::OnSort);
-    connect(FindControl<QPushButton>(this, 1081), &QPushButton::clicked, this, &CCreateServerDlg::OnRandomize);
+    connect(FindControl<QPushButton>(this, IdAddAllMaps), &QPushButton::clicked, this, &CCreateServerDlg::OnAddAllMaps);
+    connect(FindControl<QPushButton>(this, IdRemove), &QPushButton::clicked, this, &CCreateServerDlg::OnRemoveEntry);
+    connect(FindControl<QPushButton>(this, IdClear), &QPushButton::clicked, this, &CCreateServerDlg::OnClearCycle);
+    connect(FindControl<QPushButton>(this, IdTop), &QPushButton::clicked, this, [this] { OnMove(MapMove::Top); });
+    connect(FindControl<QPushButton>(this, IdUp), &QPushButton::clicked, this, [this] { OnMove(MapMove::Up); });
+    connect(FindControl<QPushButton>(this, IdDown), &QPushButton::clicked, this, [this] { OnMove(MapMove::Down); });
+    connect(FindControl<QPushButton>(this, IdBottom), &QPushButton::clicked, this, [this] { OnMove(MapMove::Bottom); });
+    connect(FindControl<QPushButton>(this, IdSort), &QPushButton::clicked, this, &CCreateServerDlg::OnSort);
+    connect(FindControl<QPushButton>(this, IdRandomize), &QPushButton::clicked, this, &CCreateServerDlg::OnRandomize);
 
     connect(createServer_, &QPushButton::clicked, this, &CCreateServerDlg::OnCreateServer);
 }

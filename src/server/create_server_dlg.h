@@ -24,6 +24,64 @@ class QRadioButton;
 class CCreateServerDlg : public QWidget {
     Q_OBJECT
 public:
+    // Controls; their objectName is "id" + the number.
+    enum ControlId {
+        // The maps and the map cycle.
+        IdMaps = 1077,
+        IdMapCycle = 1078,
+        IdRefreshMaps = 1079,
+        IdRefreshCycle = 1080,
+        IdRandomize = 1081,
+        IdAddMap = 1082,
+        IdAddAllMaps = 1083,
+        IdRemove = 1013,
+        IdClear = 1009,
+        IdSort = 1086,
+        IdTop = 1008,
+        IdUp = 1010,
+        IdDown = 1011,
+        IdBottom = 1085,
+        // The server.
+        IdServerName = 1026,
+        IdDedicated = 1068,
+        IdLan = 1069,
+        IdInternet = 1070,
+        IdCreateServer = 1071,
+        IdPassword = 1072,
+        IdMaxPlayers = 1073,
+        IdPort = 1076,
+        // The game rules.
+        IdWishLimit = 1065,
+        IdFragLimit = 1066,
+        IdTimeLimit = 1067,
+        IdFallingDamage = 1074,
+        IdGameMode = 1075,
+        // The server variables and their "Default" buttons.
+        IdMelee = 1096,
+        IdDbRespawnTime = 1090,
+        IdLayDownTime = 1091,
+        IdNoMeleeHitTime = 1092,
+        IdAllowSensuBeans = 1093,
+        IdGravity = 1094,
+        IdAccelerate = 1095,
+        IdMeleeDefault = 1038,
+        IdDbRespawnTimeDefault = 1032,
+        IdLayDownTimeDefault = 1033,
+        IdNoMeleeHitTimeDefault = 1034,
+        IdAllowSensuBeansDefault = 1035,
+        IdGravityDefault = 1036,
+        IdAccelerateDefault = 1037,
+        // The switches of game.cfg.
+        IdGainPlAfterDying = 1097,
+        IdMultiPsInFfa = 1098,
+        IdRealisticTeams = 1099,
+        IdFootsteps = 1100,
+        IdFriendlyFire = 1101,
+        IdForceRespawn = 1102,
+        IdLockModels = 1103,
+        IdLowPingPhysics = 1104,
+    };
+
     // The check boxes of game.cfg's switches, in the order of kServerSwitchKeys.
     struct Switch {
         int id;
@@ -51,12 +109,11 @@ public:
 
     QListWidget* maps() const { return maps_; }
     QListWidget* mapCycle() const { return cycle_; }
-    QComboBox* fallingDamage() const { return fallingDamage_; }
     QComboBox* gameMode() const { return gameMode_; }
     QLineEdit* edit(int id) const;
-    QCheckBox* check(int id) const;
 
 private:
+    QCheckBox* check(int id) const;
     void CreateWidgets();
     void ConnectWidgets();
     void LoadControls();

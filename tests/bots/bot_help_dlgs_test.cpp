@@ -16,7 +16,9 @@ TEST(BotHelp, WindowsAndTheirTexts)
     CBotMiscDlg misc;
     CBotChatDlg chat;
     const std::vector<std::tuple<CBotHelpDlg*, QString, int>> windows = {
-        {&teamClass, "Bot Help : Teamclass", 1012}, {&misc, "Bot Help : Misc", 1011}, {&chat, "Bot Help : Chat", 1010}};
+        {&teamClass, "Bot Help : Teamclass", CBotHelpDlg::IdClassText},
+        {&misc, "Bot Help : Misc", CBotHelpDlg::IdMiscText},
+        {&chat, "Bot Help : Chat", CBotHelpDlg::IdChatText}};
     for (const auto& [window, title, textId] : windows) {
         EXPECT_EQ(window->windowTitle(), title);
         EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
@@ -28,7 +30,7 @@ TEST(BotHelp, WindowsAndTheirTexts)
         window->Open();
         // Shown line by line as the text has them.
         EXPECT_EQ(field->toPlainText(), QString::fromLatin1(window->text()).replace("\r\n", "\n"));
-        auto* ok = FindById<QPushButton>(window, 1);
+        auto* ok = FindById<QPushButton>(window, CBotHelpDlg::IdOk);
         ASSERT_TRUE(ok);
         EXPECT_EQ(ok->text(), "OK");
         EXPECT_NEAR(ok->geometry().center().x(), window->width() / 2, 2);

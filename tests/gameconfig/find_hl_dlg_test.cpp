@@ -30,8 +30,8 @@ struct Controls {
 
 Controls ControlsOf(QWidget& d)
 {
-    return {d.findChild<QLabel*>("id1118"), d.findChild<QListWidget*>("id1000"), d.findChild<QPushButton*>("id1"),
-            d.findChild<QPushButton*>("id1167")};
+    return {FindById<QLabel>(&d, CFindHLDlg::IdStatus), FindById<QListWidget>(&d, CFindHLDlg::IdFoundList),
+            FindById<QPushButton>(&d, CFindHLDlg::IdOk), FindById<QPushButton>(&d, CFindHLDlg::IdBrowse)};
 }
 
 QPoint RowCenter(const QListWidget& list, int row) { return list.visualItemRect(list.item(row)).center(); }
@@ -174,7 +174,7 @@ TEST_F(FindHLDlgTest, BrowseClosesWithItsResultOnceAFileIsChosen)
     QTest::mouseClick(ControlsOf(dlg).browse, Qt::LeftButton);
 
     EXPECT_TRUE(exits.empty());
-    EXPECT_EQ(dlg.result(), 1167);
+    EXPECT_EQ(dlg.result(), CFindHLDlg::ResultBrowse);
     EXPECT_EQ(settings.gameFolder, At("elsewhere"));
 }
 

@@ -1,14 +1,4 @@
 #include "gameconfig/settings_fixture.h"
-#include "gameconfig/settings_dlg.h"
-#include "gameconfig/settings_main.h"
-#include "gamefiles/settings_loader.h"
-#include "platform/platform.h"
-#include "query/query_engine.h"
-#include "settings/app_settings.h"
-#include "settings/server_store.h"
-#include "test_support/widgets.h"
-#include "test_support/work_dir.h"
-#include "ui/page_context.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -21,13 +11,12 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-
 TEST_F(SettingsPage, WindowTabsAndControls)
 {
     Build();
     EXPECT_EQ(window->objectName(), "CSettingsDlg");
     EXPECT_EQ(window->windowTitle(), "Settings");
-    QTabBar* tabs = FindById<QTabBar>(window.get(), 1029);
+    QTabBar* tabs = FindById<QTabBar>(window.get(), CSettingsDlg::IdTabs);
     ASSERT_TRUE(tabs);
     ASSERT_EQ(tabs->count(), 3);
     EXPECT_EQ(tabs->tabText(0), "Main Settings");
@@ -40,28 +29,34 @@ TEST_F(SettingsPage, WindowTabsAndControls)
     tabs->setCurrentIndex(0);
     EXPECT_TRUE(page->isVisible());
 
-    const std::vector<std::pair<int, QString>> buttons = {{1009, "Browse"}, {1008, "Ok"},         {1159, "ZNK"},
-                                                          {1160, "Bots"},   {1161, "Metamod"},    {1011, "Resolve Ip"},
-                                                          {1012, "Steam Default"}, {1010, "WON Default"}};
+    const std::vector<std::pair<int, QString>> buttons = {{Main::IdBrowse, "Browse"},
+                                                          {Main::IdOk, "Ok"},
+                                                          {Main::IdZnkLibrary, "ZNK"},
+                                                          {Main::IdBotLibrary, "Bots"},
+                                                          {Main::IdMetamodLibrary, "Metamod"},
+                                                          {Main::IdResolveIp, "Resolve Ip"},
+                                                          {Main::IdSteamDefault, "Steam Default"},
+                                                          {Main::IdWonDefault, "WON Default"}};
     for (const auto& [id, text] : buttons) {
         auto* b = FindById<QPushButton>(page, id);
         ASSERT_TRUE(b) << id;
         EXPECT_EQ(b->text(), text);
     }
-    for (int id : {1026, 1028, 1052, 1162, 1029})
+    for (int id :
+         {Main::IdLocation, Main::IdOtherArguments, Main::IdPlayerName, Main::IdGameLibrary, Main::IdMasterServer})
         EXPECT_TRUE(FindById<QLineEdit>(page, id)) << id;
-    QComboBox* resolution = FindById<QComboBox>(page, 1171);
+    QComboBox* resolution = OnMain<QComboBox>(Main::IdResolution);
     ASSERT_TRUE(resolution);
     QStringList items;
     for (int i = 0; i < resolution->count(); ++i)
         items << resolution->itemText(i);
     EXPECT_EQ(items, (QStringList {"400   *  300", "512   *  384", "640   *  480", "800   *  600", "1024 *  768",
                                    "1152 *  864", "1280 *  960", "1600 * 1200"}));
-    EXPECT_TRUE(FindById<QCheckBox>(page, 1172));
+    EXPECT_TRUE(OnMain<QCheckBox>(Main::IdFullScreen));
     // What the record holds.
-    EXPECT_EQ(page->otherArguments()->text(), "-dev");
-    EXPECT_EQ(page->masterServer()->text(), AppSettings::kDefaultMasterServer);
-    EXPECT_TRUE(page->steam()->isChecked());
+    EXPECT_EQ(OnMain<QLineEdit>(Main::IdOtherArguments)->text(), "-dev");
+    EXPECT_EQ(OnMain<QLineEdit>(Main::IdMasterServer)->text(), AppSettings::kDefaultMasterServer);
+    EXPECT_TRUE(OnMain<QRadioButton>(Main::IdSteam)->isChecked());
     for (QWidget* w : page->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
         EXPECT_TRUE(page->rect().contains(w->geometry())) << w->objectName().toStdString();
 }
@@ -72,10 +67,10 @@ TEST_F(SettingsPage, LoaderFillsThePageAndWritesNameAndLibraryBack)
     WriteText(Mod("liblist.gam"), "game \"ZNK\"\r\ngamedll\t\"dlls\\hl.dll\"\r\n");
     Build();
     Load();
-    EXPECT_EQ(page->location()->text().toStdString(), JoinPath(dir.File("game"), "hl.sh"));
-    EXPECT_EQ(page->playerName()->text(), "Wanderer");
+    EXPECT_EQ(OnMain<QLineEdit>(Main::IdLocation)->text().toStdString(), JoinPath(dir.File("game"), "hl.sh"));
+    EXPECT_EQ(OnMain<QLineEdit>(Main::IdPlayerName)->text(), "Wanderer");
     // The separator after the name is not checked here: one character of it is skipped.
-    EXPECT_EQ(page->gameLibrary()->text(), "dlls\\hl.dll");
+    EXPECT_EQ(OnMain<QLineEdit>(Main::IdGameLibrary)->text(), "dlls\\hl.dll");
     // Read and written back, in the plain style, without a final line break.
     EXPECT_EQ(ReadText(Mod("config.cfg")),
               "cl_himodels \"1\"\r\nname \"Wanderer\"\r\nname \"Second\"" + kMiscTextsAppended);
@@ -84,7 +79,7 @@ TEST_F(SettingsPage, LoaderFillsThePageAndWritesNameAndLibraryBack)
     // A config without a name gets an empty name line.
     WriteText(Mod("config.cfg"), "cl_himodels \"1\"");
     Load();
-    EXPECT_EQ(page->playerName()->text(), "");
+    EXPECT_EQ(OnMain<QLineEdit>(Main::IdPlayerName)->text(), "");
     EXPECT_EQ(ReadText(Mod("config.cfg")), "cl_himodels \"1\"\r\nname \"\"" + kMiscTextsAppended);
 }
 
@@ -104,17 +99,18 @@ TEST_F(SettingsPage, ARequestWhileTheLoaderRunsIsFollowedByOneMoreRun)
     loader.Start();
     ASSERT_TRUE(loader.WaitUntilIdle(5000));
     EXPECT_EQ(runs, 2);
-    EXPECT_EQ(page->playerName()->text(), "Moved");
+    EXPECT_EQ(OnMain<QLineEdit>(Main::IdPlayerName)->text(), "Moved");
 }
 
 TEST_F(SettingsPage, TypingANameRewritesConfigAtEveryKey)
 {
     WriteText(Mod("config.cfg"), "name \"Old\"\r\nsensitivity \"3\"\r\n");
     Build();
-    page->playerName()->clear();
+    OnMain<QLineEdit>(Main::IdPlayerName)->clear();
     std::vector<std::string> seen;
-    QObject::connect(page->playerName(), &QLineEdit::textChanged, [&] { seen.push_back(ReadText(Mod("config.cfg"))); });
-    QTest::keyClicks(page->playerName(), "Nyxia");
+    QObject::connect(OnMain<QLineEdit>(Main::IdPlayerName), &QLineEdit::textChanged,
+                     [&] { seen.push_back(ReadText(Mod("config.cfg"))); });
+    QTest::keyClicks(OnMain<QLineEdit>(Main::IdPlayerName), "Nyxia");
     ASSERT_EQ(seen.size(), 5u);
     // The handler that writes runs before this one: each key finds its own text on disk.
     EXPECT_EQ(seen[0], "name \"N\"\r\nsensitivity \"3\"");
@@ -128,19 +124,19 @@ TEST_F(SettingsPage, ResolutionAndFullScreenUseTheGamesRegistryValues)
               kRegistryHeader + "EngineModeW=1024\r\nEngineModeH=600\r\nEngineModeWindowed=0\r\n");
     Build();
     // The width decides: 1024 is shown with its own height.
-    EXPECT_EQ(page->resolution()->currentText(), "1024 *  768");
-    EXPECT_TRUE(page->fullScreen()->isChecked());
+    EXPECT_EQ(OnMain<QComboBox>(Main::IdResolution)->currentText(), "1024 *  768");
+    EXPECT_TRUE(OnMain<QCheckBox>(Main::IdFullScreen)->isChecked());
 
-    page->resolution()->showPopup();
-    QTest::keyClick(page->resolution()->view(), Qt::Key_Down);
-    QTest::keyClick(page->resolution()->view(), Qt::Key_Return);
-    EXPECT_EQ(page->resolution()->currentText(), "1152 *  864");
+    OnMain<QComboBox>(Main::IdResolution)->showPopup();
+    QTest::keyClick(OnMain<QComboBox>(Main::IdResolution)->view(), Qt::Key_Down);
+    QTest::keyClick(OnMain<QComboBox>(Main::IdResolution)->view(), Qt::Key_Return);
+    EXPECT_EQ(OnMain<QComboBox>(Main::IdResolution)->currentText(), "1152 *  864");
     uint32_t w = 0, h = 0, windowed = 9;
     ASSERT_TRUE(platform::ReadGameRegistryDword(dir.Path(), "EngineModeW", w));
     ASSERT_TRUE(platform::ReadGameRegistryDword(dir.Path(), "EngineModeH", h));
     EXPECT_EQ(w, 1152u);
     EXPECT_EQ(h, 864u);
-    QTest::mouseClick(page->fullScreen(), Qt::LeftButton);
+    QTest::mouseClick(OnMain<QCheckBox>(Main::IdFullScreen), Qt::LeftButton);
     ASSERT_TRUE(platform::ReadGameRegistryDword(dir.Path(), "EngineModeWindowed", windowed));
     EXPECT_EQ(windowed, 1u);
 }
@@ -148,19 +144,19 @@ TEST_F(SettingsPage, ResolutionAndFullScreenUseTheGamesRegistryValues)
 TEST_F(SettingsPage, WithoutTheRegistryKeyNothingIsShownOrWritten)
 {
     Build();
-    EXPECT_EQ(page->resolution()->currentIndex(), -1);
-    EXPECT_FALSE(page->fullScreen()->isChecked());
-    page->resolution()->showPopup();
-    QTest::keyClick(page->resolution()->view(), Qt::Key_Down);
-    QTest::keyClick(page->resolution()->view(), Qt::Key_Return);
-    QTest::mouseClick(page->fullScreen(), Qt::LeftButton);
+    EXPECT_EQ(OnMain<QComboBox>(Main::IdResolution)->currentIndex(), -1);
+    EXPECT_FALSE(OnMain<QCheckBox>(Main::IdFullScreen)->isChecked());
+    OnMain<QComboBox>(Main::IdResolution)->showPopup();
+    QTest::keyClick(OnMain<QComboBox>(Main::IdResolution)->view(), Qt::Key_Down);
+    QTest::keyClick(OnMain<QComboBox>(Main::IdResolution)->view(), Qt::Key_Return);
+    QTest::mouseClick(OnMain<QCheckBox>(Main::IdFullScreen), Qt::LeftButton);
     EXPECT_FALSE(FileExists(dir.File("registry.ini")));
 
     // A registry file without the game's key is not given one either.
     WriteText(dir.File("registry.ini"), "[Other]\r\nx=1\r\n");
-    page->resolution()->showPopup();
-    QTest::keyClick(page->resolution()->view(), Qt::Key_Down);
-    QTest::keyClick(page->resolution()->view(), Qt::Key_Return);
+    OnMain<QComboBox>(Main::IdResolution)->showPopup();
+    QTest::keyClick(OnMain<QComboBox>(Main::IdResolution)->view(), Qt::Key_Down);
+    QTest::keyClick(OnMain<QComboBox>(Main::IdResolution)->view(), Qt::Key_Return);
     EXPECT_EQ(ReadText(dir.File("registry.ini")), "[Other]\r\nx=1\r\n");
 }
 
@@ -168,47 +164,48 @@ TEST_F(SettingsPage, LibraryButtonsAndFieldWriteLiblist)
 {
     WriteText(Mod("liblist.gam"), "game \"ZNK\"\r\ngamedll \"dlls\\hl.dll\"");
     Build();
-    QTest::mouseClick(FindById<QPushButton>(page, 1160), Qt::LeftButton);
-    EXPECT_EQ(page->gameLibrary()->text(), "dlls\\znk_bot.dll");
+    Click(page, Main::IdBotLibrary);
+    EXPECT_EQ(OnMain<QLineEdit>(Main::IdGameLibrary)->text(), "dlls\\znk_bot.dll");
     EXPECT_EQ(ReadText(Mod("liblist.gam")), "game \"ZNK\"\r\ngamedll \"dlls\\znk_bot.dll\"");
-    QTest::mouseClick(FindById<QPushButton>(page, 1161), Qt::LeftButton);
+    Click(page, Main::IdMetamodLibrary);
     EXPECT_EQ(ReadText(Mod("liblist.gam")), "game \"ZNK\"\r\ngamedll \"addons\\metamod\\dlls\\metamod.dll\"");
-    QTest::mouseClick(FindById<QPushButton>(page, 1159), Qt::LeftButton);
+    Click(page, Main::IdZnkLibrary);
     EXPECT_EQ(ReadText(Mod("liblist.gam")), "game \"ZNK\"\r\ngamedll \"dlls\\hl.dll\"");
-    page->gameLibrary()->setText("dlls\\x.dll");
+    OnMain<QLineEdit>(Main::IdGameLibrary)->setText("dlls\\x.dll");
     EXPECT_EQ(ReadText(Mod("liblist.gam")), "game \"ZNK\"\r\ngamedll \"dlls\\x.dll\"");
 }
 
 TEST_F(SettingsPage, MasterServerFieldTypeAndDefaults)
 {
     Build();
-    page->masterServer()->setText(" 10.1.2.3 : 27011 ");
+    OnMain<QLineEdit>(Main::IdMasterServer)->setText(" 10.1.2.3 : 27011 ");
     EXPECT_EQ(settings.masterServer, "10.1.2.3:27011");
-    QTest::mouseClick(page->won(), Qt::LeftButton);
+    QTest::mouseClick(OnMain<QRadioButton>(Main::IdWon), Qt::LeftButton);
     EXPECT_TRUE(settings.wonMaster);
-    QTest::mouseClick(page->steam(), Qt::LeftButton);
+    QTest::mouseClick(OnMain<QRadioButton>(Main::IdSteam), Qt::LeftButton);
     EXPECT_FALSE(settings.wonMaster);
 
-    QTest::mouseClick(FindById<QPushButton>(page, 1010), Qt::LeftButton);
-    EXPECT_EQ(page->masterServer()->text(), AppSettings::kDefaultWonMaster);
+    Click(page, Main::IdWonDefault);
+    EXPECT_EQ(OnMain<QLineEdit>(Main::IdMasterServer)->text(), AppSettings::kDefaultWonMaster);
     EXPECT_EQ(settings.masterServer, AppSettings::kDefaultWonMaster);
     EXPECT_TRUE(settings.wonMaster);
-    EXPECT_TRUE(page->won()->isChecked());
-    QTest::mouseClick(FindById<QPushButton>(page, 1012), Qt::LeftButton);
+    EXPECT_TRUE(OnMain<QRadioButton>(Main::IdWon)->isChecked());
+    Click(page, Main::IdSteamDefault);
     EXPECT_EQ(settings.masterServer, AppSettings::kDefaultMasterServer);
     EXPECT_FALSE(settings.wonMaster);
-    EXPECT_TRUE(page->steam()->isChecked());
+    EXPECT_TRUE(OnMain<QRadioButton>(Main::IdSteam)->isChecked());
 
-    page->otherArguments()->setText("-dev -nojoy");
+    OnMain<QLineEdit>(Main::IdOtherArguments)->setText("-dev -nojoy");
     EXPECT_EQ(settings.otherArguments, "-dev -nojoy");
 }
 
 TEST_F(SettingsPage, ResolveIpTurnsAHostIntoItsAddressAndKeepsThePort)
 {
     Build();
-    page->masterServer()->setText("localhost:27011");
-    QTest::mouseClick(FindById<QPushButton>(page, 1011), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return page->masterServer()->text() == "127.0.0.1:27011"; }, 5000));
+    OnMain<QLineEdit>(Main::IdMasterServer)->setText("localhost:27011");
+    Click(page, Main::IdResolveIp);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return OnMain<QLineEdit>(Main::IdMasterServer)->text() == "127.0.0.1:27011"; }, 5000));
     EXPECT_EQ(settings.masterServer, "127.0.0.1:27011");
 }
 
@@ -219,14 +216,14 @@ TEST_F(SettingsPage, EnterAppliesTheLocationOnlyFromItsField)
     std::filesystem::create_directories(JoinPath(other, "znk"));
     WriteText(JoinPath(other, "hl.sh"), "#!/bin/sh\n");
 
-    page->location()->setText(QString::fromStdString(JoinPath(other, "hl.sh")));
-    page->otherArguments()->setFocus();
-    QTest::keyClick(page->otherArguments(), Qt::Key_Return);
+    OnMain<QLineEdit>(Main::IdLocation)->setText(QString::fromStdString(JoinPath(other, "hl.sh")));
+    OnMain<QLineEdit>(Main::IdOtherArguments)->setFocus();
+    QTest::keyClick(OnMain<QLineEdit>(Main::IdOtherArguments), Qt::Key_Return);
     EXPECT_EQ(locationChanges, 0);
     EXPECT_TRUE(window->isVisible());
 
-    page->location()->setFocus();
-    QTest::keyClick(page->location(), Qt::Key_Return);
+    OnMain<QLineEdit>(Main::IdLocation)->setFocus();
+    QTest::keyClick(OnMain<QLineEdit>(Main::IdLocation), Qt::Key_Return);
     EXPECT_EQ(locationChanges, 1);
     EXPECT_EQ(settings.gameFolder, other);
     EXPECT_EQ(settings.modFolder, "znk");
@@ -234,12 +231,13 @@ TEST_F(SettingsPage, EnterAppliesTheLocationOnlyFromItsField)
     ASSERT_TRUE(loader.WaitUntilIdle(5000));
 
     // A file that is not there: said, and nothing changes.
-    page->location()->setText(QString::fromStdString(dir.File("nowhere/hl.sh")));
-    QTest::mouseClick(FindById<QPushButton>(page, 1008), Qt::LeftButton);
+    OnMain<QLineEdit>(Main::IdLocation)->setText(QString::fromStdString(dir.File("nowhere/hl.sh")));
+    Click(page, Main::IdOk);
     EXPECT_EQ(locationChanges, 1);
     EXPECT_EQ(settings.gameFolder, other);
+    EXPECT_EQ(titles, QStringList{""});
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_EQ(messages[0].toStdString(), "|Can't open " + dir.File("nowhere/hl.sh") + " !");
+    EXPECT_EQ(messages[0].toStdString(), "Can't open " + dir.File("nowhere/hl.sh") + " !");
 
     // Escape and the close box only hide the window.
     QTest::keyClick(window.get(), Qt::Key_Escape);

@@ -21,6 +21,8 @@
 
 namespace {
 
+using P = CPlaylistEditorDlg;
+
 // The whole program over a game whose mod has a playlist of one tagged file.
 class MusicInApp : public StartedApp {
 protected:
@@ -37,10 +39,11 @@ protected:
     static std::string Playlist(const std::string& game) { return JoinPath(game, "znk", "mp3", "playlist.txt"); }
 
     CPlaylistEditorDlg* Page() const { return main->playlistEditor(); }
+    CPlayListCtrl* PlaylistView() const { return FindById<CPlayListCtrl>(Page(), P::IdPlaylist); }
     QAction* Command(int id) const { return main->menuBar()->findChild<QAction*>(QStringLiteral("id%1").arg(id)); }
     void ClickEntry(int row) const
     {
-        CPlayListCtrl* list = Page()->playlist();
+        CPlayListCtrl* list = PlaylistView();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(row, 0)).center());
     }
 
@@ -74,8 +77,8 @@ TEST_F(MusicInApp, FileMenuLoadsAndSavesPlaylists)
     load->trigger();
     ASSERT_TRUE(Page()->WaitUntilLoaded(5000));
     EXPECT_EQ(ReadText(Playlist(app->settings.gameFolder)), song + "\r\nmp3/none.mp3\r\n");
-    ASSERT_EQ(Page()->playlist()->GetItemCount(), 2);
-    EXPECT_EQ(Page()->playlist()->GetItemTextStd(1, 0),
+    ASSERT_EQ(PlaylistView()->GetItemCount(), 2);
+    EXPECT_EQ(PlaylistView()->GetItemTextStd(1, 0),
               "Invalid: " + JoinPath(app->settings.gameFolder, "znk", "mp3/none.mp3"));
 
     const std::string copy = dir.File("copy.txt");
@@ -87,15 +90,15 @@ TEST_F(MusicInApp, FileMenuLoadsAndSavesPlaylists)
 TEST_F(MusicInApp, NewGameLocationReloadsThePlaylist)
 {
     ASSERT_TRUE(Page()->WaitUntilLoaded(5000));
-    ASSERT_EQ(Page()->playlist()->GetItemCount(), 1);
+    ASSERT_EQ(PlaylistView()->GetItemCount(), 1);
     const std::string other = dir.File("other");
     std::filesystem::create_directories(JoinPath(other, "znk", "mp3"));
     WriteText(Playlist(other), "mp3/a.mp3\r\nmp3/b.mp3\r\n");
     app->settings.SetGamePath(JoinPath(other, kClientExeName));
     app->settings.gameLocationChanged();
     ASSERT_TRUE(Page()->WaitUntilLoaded(5000));
-    EXPECT_EQ(Page()->playlist()->GetItemCount(), 2);
-    EXPECT_EQ(Page()->playlistGroup()->title().toStdString(), Playlist(other));
+    EXPECT_EQ(PlaylistView()->GetItemCount(), 2);
+    EXPECT_EQ(FindById<QGroupBox>(Page(), P::IdPlaylistGroup)->title().toStdString(), Playlist(other));
     ASSERT_TRUE(app->loader()->WaitUntilIdle(5000));
 }
 
@@ -108,16 +111,16 @@ TEST_F(MusicInApp, TagViewerWorksWhileTheMainWindowIsModal)
     QString title;
     QTimer::singleShot(0, main, [&] {
         ClickEntry(0);
-        QTest::mouseClick(FindById<QPushButton>(Page(), 1108), Qt::LeftButton);
+        Click(Page(), P::IdGetMp3Tag);
         if (Page()->viewers().count() == 1) {
             CMP3InfoDlg* viewer = Page()->viewers().viewers()[0];
             if (QTest::qWaitFor([viewer] { return viewer->filled(); }, 5000))
-                title = viewer->field(CMP3InfoDlg::IdTitle)->text();
+                title = FindById<QLineEdit>(viewer, CMP3InfoDlg::IdTitle)->text();
             // Owned by the main window: a transient child of the modal window, which its modal loop
             // leaves usable (a window of no owner would be blocked on a desktop).
             owned = viewer->parentWidget() == main && viewer->windowHandle() &&
                     viewer->windowHandle()->transientParent() == main->windowHandle();
-            QPushButton* close = FindById<QPushButton>(viewer, 1);
+            QPushButton* close = FindById<QPushButton>(viewer, CMP3InfoDlg::IdClose);
             QTest::mouseClick(viewer->windowHandle(), Qt::LeftButton, {}, close->mapTo(viewer, close->rect().center()));
             closedByClick = Page()->viewers().count() == 0;
         }
@@ -133,8 +136,8 @@ TEST_F(MusicInApp, ShutDownClosesTheAudioLibraryLast)
 {
     ASSERT_TRUE(Page()->WaitUntilLoaded(5000));
     ClickEntry(0);
-    QTest::mouseClick(FindById<QPushButton>(Page(), 1105), Qt::LeftButton);
-    QTest::mouseClick(FindById<QPushButton>(Page(), 1108), Qt::LeftButton);
+    Click(Page(), P::IdPlay);
+    Click(Page(), P::IdGetMp3Tag);
     AudioLibrary* audio = app->audio();
     ASSERT_TRUE(audio);
     EXPECT_EQ(audio->StreamCount(), 1);

@@ -1,18 +1,13 @@
 #include "core/lcg.h"
 #include "core/path.h"
 #include "core/report_rows.h"
-#include "gamefiles/settings_loader.h"
 #include "music/audio/audio_library.h"
 #include "music/mp3_info_dlg.h"
 #include "music/playlist_editor_dlg.h"
 #include "music/playlist_list_ctrl.h"
 #include "platform/platform.h"
-#include "query/query_engine.h"
-#include "settings/app_settings.h"
-#include "settings/server_store.h"
+#include "test_support/page_parts.h"
 #include "test_support/widgets.h"
-#include "test_support/work_dir.h"
-#include "ui/page_context.h"
 
 #include "mp3_writer.h"
 
@@ -37,16 +32,16 @@
 namespace {
 
 using Cells = std::vector<std::vector<std::string>>;
+using P = CPlaylistEditorDlg;
+using Texts = std::vector<std::string>;
 
 // The page alone over a game in a fresh working folder ("game", mod "znk", mp3/playlist.txt)
 // and a music folder beside it. The audio library "plays" into a raw PCM file.
-class PlaylistPage : public ::testing::Test {
+class PlaylistPage : public ::testing::Test, protected PageParts {
 protected:
     void SetUp() override
     {
-        settings.workFolder = dir.Path();
-        settings.SetGamePath(JoinPath(dir.File("game"), kClientExeName));
-        settings.SetFirstRunDefaults();
+        context.audio = &audio;
         std::filesystem::create_directories(JoinPath(dir.File("game"), "znk", "mp3"));
         std::filesystem::create_directories(Music("rock"));
         // 10.4 s at 128 kbit/s; 10.4 s averaging 96 kbit/s that starts at 128; 5.2 s at 64.
@@ -80,7 +75,7 @@ protected:
 
     void Build()
     {
-        page = std::make_unique<CPlaylistEditorDlg>(*context);
+        page = std::make_unique<CPlaylistEditorDlg>(context);
         page->show();
         ASSERT_TRUE(page->WaitUntilLoaded(10000));
     }
@@ -88,31 +83,29 @@ protected:
     Cells Shown() const
     {
         Cells rows;
-        CPlayListCtrl* list = page->playlist();
+        CPlayListCtrl* list = PlaylistView();
         for (int r = 0; r < list->GetItemCount(); ++r)
             rows.push_back({list->GetItemTextStd(r, 0), list->GetItemTextStd(r, 1), list->GetItemTextStd(r, 2)});
         return rows;
     }
-    std::vector<std::string> ShownFiles() const { return page->playlist()->FileTexts(); }
+    std::vector<std::string> ShownFiles() const { return PlaylistView()->FileTexts(); }
     std::string SelectedText() const
     {
-        const int row = page->playlist()->GetSelectedRow();
-        return row < 0 ? std::string() : page->playlist()->GetItemTextStd(row, 0);
+        const int row = PlaylistView()->GetSelectedRow();
+        return row < 0 ? std::string() : PlaylistView()->GetItemTextStd(row, 0);
     }
-    QStringList Items(QListWidget* list) const
-    {
-        QStringList items;
-        for (int i = 0; i < list->count(); ++i)
-            items << list->item(i)->text();
-        return items;
-    }
+    CPlayListCtrl* PlaylistView() const { return FindById<CPlayListCtrl>(page.get(), P::IdPlaylist); }
+    QComboBox* Drives() const { return FindById<QComboBox>(page.get(), P::IdDrives); }
+    QListWidget* Folders() const { return FindById<QListWidget>(page.get(), P::IdFolders); }
+    QListWidget* Mp3Files() const { return FindById<QListWidget>(page.get(), P::IdMp3Files); }
+    QCheckBox* Repeat() const { return FindById<QCheckBox>(page.get(), P::IdRepeat); }
     QPushButton* Button(int id) const { return FindById<QPushButton>(page.get(), id); }
-    void Click(int id) const { QTest::mouseClick(Button(id), Qt::LeftButton); }
+    void Click(int id) const { ::Click(page.get(), id); }
     // A click on an entry, as the user gives it: it selects the entry and makes the playlist
     // the list Play and "Get Mp3 Tag" take their file from.
     void ClickEntry(int row, Qt::MouseButton button = Qt::LeftButton) const
     {
-        CPlayListCtrl* list = page->playlist();
+        CPlayListCtrl* list = PlaylistView();
         const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
         QTest::mouseClick(list->viewport(), button, {}, at);
     }
@@ -120,21 +113,21 @@ protected:
     // the second half only).
     void DoubleClickEntry(int row) const
     {
-        CPlayListCtrl* list = page->playlist();
+        CPlayListCtrl* list = PlaylistView();
         const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     }
     void ClickMp3(const QString& name) const
     {
-        QListWidget* list = page->mp3Files();
+        QListWidget* list = Mp3Files();
         const QList<QListWidgetItem*> found = list->findItems(name, Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1) << name.toStdString();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found.first()).center());
     }
     void DoubleClickFolder(const QString& text) const
     {
-        QListWidget* list = page->folders();
+        QListWidget* list = Folders();
         const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1) << text.toStdString();
         const QPoint at = list->visualItemRect(found.first()).center();
@@ -142,15 +135,8 @@ protected:
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     }
 
-    ScopedWorkDir dir;
-    AppSettings settings;
-    ServerStore store {dir.Path()};
-    CQueryEngine engine {settings, store};
-    CSettingsLoader loader {settings};
     std::string played = dir.File("played.raw");
-    AudioLibrary audio {AudioOutput {"raw", played}};
-    std::unique_ptr<PageContext> context = std::make_unique<PageContext>(
-        PageContext {settings, store, engine, loader, [](const QString&, const QString&) {}, {}, &audio});
+    AudioLibrary audio{AudioOutput{"raw", played}};
     std::unique_ptr<CPlaylistEditorDlg> page;
 };
 
@@ -183,21 +169,25 @@ TEST_F(PlaylistPage, ControlsAndTheFirstDrive)
 {
     Build();
     EXPECT_EQ(page->objectName(), "CPlaylistEditorDlg");
-    const std::vector<std::pair<int, QString>> buttons = {
-        {1082, "Add"},    {1083, "Add All"}, {1013, "Remove"},   {1087, "Remove All"}, {1009, "Clear"},
-        {1102, "Randomize"}, {1100, "Refresh"}, {1008, "Top"},  {1010, "Up"},         {1011, "Down"},
-        {1085, "Bottom"}, {1108, "Get Mp3 Tag"}, {1105, "Play"}, {1056, "Pause"},      {1057, "Stop"}};
+    const std::vector<std::pair<int, QString>> buttons = {{P::IdAdd, "Add"},         {P::IdAddAll, "Add All"},
+                                                          {P::IdRemove, "Remove"},   {P::IdRemoveAll, "Remove All"},
+                                                          {P::IdClear, "Clear"},     {P::IdRandomize, "Randomize"},
+                                                          {P::IdRefresh, "Refresh"}, {P::IdTop, "Top"},
+                                                          {P::IdUp, "Up"},           {P::IdDown, "Down"},
+                                                          {P::IdBottom, "Bottom"},   {P::IdGetMp3Tag, "Get Mp3 Tag"},
+                                                          {P::IdPlay, "Play"},       {P::IdPause, "Pause"},
+                                                          {P::IdStop, "Stop"}};
     for (const auto& [id, text] : buttons) {
         ASSERT_TRUE(Button(id)) << id;
         EXPECT_EQ(Button(id)->text(), text);
     }
-    EXPECT_EQ(FindById<QCheckBox>(page.get(), 1106)->text(), "Repeat");
-    EXPECT_TRUE(FindById<QComboBox>(page.get(), 1103));
-    EXPECT_TRUE(FindById<QListWidget>(page.get(), 1104));
-    EXPECT_TRUE(FindById<QListWidget>(page.get(), 1079));
-    EXPECT_TRUE(FindById<CPlayListCtrl>(page.get(), 1098));
-    EXPECT_EQ(FindById<QGroupBox>(page.get(), 1099)->title().toStdString(), Playlist());
-    CPlayListCtrl* list = page->playlist();
+    EXPECT_EQ(Repeat()->text(), "Repeat");
+    EXPECT_TRUE(FindById<QComboBox>(page.get(), P::IdDrives));
+    EXPECT_TRUE(FindById<QListWidget>(page.get(), P::IdFolders));
+    EXPECT_TRUE(FindById<QListWidget>(page.get(), P::IdMp3Files));
+    EXPECT_TRUE(FindById<CPlayListCtrl>(page.get(), P::IdPlaylist));
+    EXPECT_EQ(FindById<QGroupBox>(page.get(), P::IdPlaylistGroup)->title().toStdString(), Playlist());
+    CPlayListCtrl* list = PlaylistView();
     ASSERT_EQ(list->GetColumnCount(), 3);
     const QStringList titles = {"File", "Length", "Bitrate"};
     const int widths[] = {212, 60, 70};
@@ -210,15 +200,14 @@ TEST_F(PlaylistPage, ControlsAndTheFirstDrive)
 
     // The drives, and the first one browsed (the home folder on POSIX).
     const std::vector<std::string> roots = platform::DriveRoots();
-    ASSERT_EQ(page->drives()->count(), static_cast<int>(roots.size()));
-    EXPECT_EQ(page->drives()->currentIndex(), 0);
+    ASSERT_EQ(Drives()->count(), static_cast<int>(roots.size()));
+    EXPECT_EQ(Drives()->currentIndex(), 0);
     std::string first = roots.front();
     while (first.size() > 1 && first.back() == kPathSeparator)
         first.pop_back();
     EXPECT_EQ(page->currentFolder(), first);
     // Choosing another drive browses it.
-    page->drives()->setCurrentIndex(roots.size() - 1);
-    Q_EMIT page->drives()->activated(roots.size() - 1);
+    Choose(Drives(), static_cast<int>(roots.size()) - 1);
     std::string last = roots.back();
     while (last.size() > 1 && last.back() == kPathSeparator)
         last.pop_back();
@@ -237,13 +226,13 @@ TEST_F(PlaylistPage, LoadResolvesMeasuresAndMarksMissingFiles)
 
     // "Detect VBR": every frame counted.
     settings.detectVbr = true;
-    Click(1100);
+    Click(P::IdRefresh);
     ASSERT_TRUE(page->WaitUntilLoaded(5000));
     EXPECT_EQ(Shown()[1], (std::vector<std::string> {relative, "0:10", "96"}));
 
     // "Get Length/Bitrate" off: nothing measured, missing files still marked.
     settings.skipTrackInfo = true;
-    Click(1100);
+    Click(P::IdRefresh);
     ASSERT_TRUE(page->WaitUntilLoaded(5000));
     EXPECT_EQ(Shown(), (Cells{{Music("a.mp3"), "???", "???"},
                               {relative, "???", "???"},
@@ -258,35 +247,35 @@ TEST_F(PlaylistPage, BrowsingFoldersAndMp3Files)
 {
     Build();
     page->NavigateTo(Music());
-    EXPECT_EQ(Items(page->folders()), (QStringList {QString::fromStdString(Music()), "..", "rock"}));
-    EXPECT_EQ(Items(page->mp3Files()), (QStringList {"a.mp3", "b.mp3", "short.mp3"}));
+    EXPECT_EQ(Rows(Folders()), (Texts{Music(), "..", "rock"}));
+    EXPECT_EQ(Rows(Mp3Files()), (Texts{"a.mp3", "b.mp3", "short.mp3"}));
 
     DoubleClickFolder("rock");
     EXPECT_EQ(page->currentFolder(), Music("rock"));
-    EXPECT_EQ(Items(page->mp3Files()), QStringList {"c.mp3"});
+    EXPECT_EQ(Rows(Mp3Files()), Texts{"c.mp3"});
     // ".." goes up one level.
     DoubleClickFolder("..");
     EXPECT_EQ(page->currentFolder(), Music());
     // The first item names the folder itself.
     DoubleClickFolder(QString::fromStdString(Music()));
     EXPECT_EQ(page->currentFolder(), Music());
-    EXPECT_EQ(Items(page->folders()).size(), 3);
+    EXPECT_EQ(Rows(Folders()).size(), 3u);
 
 #ifndef _WIN32
     // The bare root has no "..".
     page->NavigateTo("/");
     EXPECT_EQ(page->currentFolder(), "/");
-    ASSERT_GE(page->folders()->count(), 1);
-    EXPECT_EQ(page->folders()->item(0)->text(), "/");
-    EXPECT_TRUE(page->folders()->findItems("..", Qt::MatchExactly).isEmpty());
-    EXPECT_FALSE(page->folders()->findItems("tmp", Qt::MatchExactly).isEmpty());
+    ASSERT_GE(Folders()->count(), 1);
+    EXPECT_EQ(Folders()->item(0)->text(), "/");
+    EXPECT_TRUE(Folders()->findItems("..", Qt::MatchExactly).isEmpty());
+    EXPECT_FALSE(Folders()->findItems("tmp", Qt::MatchExactly).isEmpty());
     page->NavigateTo("/tmp/..\n");
     EXPECT_EQ(page->currentFolder(), "/");
 #endif
     // A folder that cannot be listed shows only its navigation items.
     page->NavigateTo(Music("nothing-here"));
-    EXPECT_EQ(Items(page->folders()), (QStringList {QString::fromStdString(Music("nothing-here")), ".."}));
-    EXPECT_EQ(page->mp3Files()->count(), 0);
+    EXPECT_EQ(Rows(Folders()), (Texts{Music("nothing-here"), ".."}));
+    EXPECT_EQ(Mp3Files()->count(), 0);
 }
 
 #ifndef _WIN32
@@ -298,10 +287,10 @@ TEST_F(PlaylistPage, OnlyRegularFilesAreListedAsMp3)
     std::filesystem::create_directory(Music("d.mp3"));
     Build();
     page->NavigateTo(Music());
-    EXPECT_EQ(Items(page->mp3Files()), (QStringList{"a.mp3", "b.mp3", "link.mp3", "short.mp3"}));
-    EXPECT_EQ(Items(page->folders()), (QStringList{QString::fromStdString(Music()), "..", "d.mp3", "rock"}));
-    Click(1083);
-    EXPECT_EQ(page->playlist()->GetItemCount(), 4);
+    EXPECT_EQ(Rows(Mp3Files()), (Texts{"a.mp3", "b.mp3", "link.mp3", "short.mp3"}));
+    EXPECT_EQ(Rows(Folders()), (Texts{Music(), "..", "d.mp3", "rock"}));
+    Click(P::IdAddAll);
+    EXPECT_EQ(PlaylistView()->GetItemCount(), 4);
 }
 #endif
 
@@ -311,17 +300,17 @@ TEST_F(PlaylistPage, AddingMeasuresQuicklyAndAppendsLines)
     WriteText(Playlist(), "mp3/old.mp3");
     Build();
     page->NavigateTo(Music());
-    Click(1082); // nothing selected: nothing
-    EXPECT_EQ(page->playlist()->GetItemCount(), 1);
+    Click(P::IdAdd); // nothing selected: nothing
+    EXPECT_EQ(PlaylistView()->GetItemCount(), 1);
 
     ClickMp3("b.mp3");
     EXPECT_EQ(page->selectionSource(), CPlaylistEditorDlg::Mp3Source);
-    Click(1082);
-    QListWidget* mp3 = page->mp3Files();
+    Click(P::IdAdd);
+    QListWidget* mp3 = Mp3Files();
     const QPoint first = mp3->visualItemRect(mp3->item(0)).center();
     QTest::mouseClick(mp3->viewport(), Qt::LeftButton, {}, first);
     QTest::mouseDClick(mp3->viewport(), Qt::LeftButton, {}, first);
-    Click(1083);
+    Click(P::IdAddAll);
     EXPECT_EQ(Shown(), (Cells{{"Invalid: " + ModFile("mp3/old.mp3"), "???", "???"},
                               {Music("b.mp3"), "0:08", "128"},
                               {Music("a.mp3"), "0:10", "128"},
@@ -340,24 +329,24 @@ TEST_F(PlaylistPage, RemovingEntries)
     WriteText(Playlist(), original);
     Build();
     // Nothing selected: neither the list nor the file changes.
-    Click(1013);
-    EXPECT_EQ(page->playlist()->GetItemCount(), 5);
+    Click(P::IdRemove);
+    EXPECT_EQ(PlaylistView()->GetItemCount(), 5);
     EXPECT_EQ(ReadText(Playlist()), original);
 
     // A relative line's entry goes from the list; its line, which no full path begins, stays.
     ClickEntry(1);
-    Click(1013);
-    EXPECT_EQ(page->playlist()->GetItemCount(), 4);
+    Click(P::IdRemove);
+    EXPECT_EQ(PlaylistView()->GetItemCount(), 4);
     EXPECT_EQ(ReadText(Playlist()), original);
     // A missing file's entry finds its line without the marker.
     ClickEntry(3);
     ASSERT_EQ(SelectedText(), "Invalid: " + Music("gone.mp3"));
-    Click(1013);
+    Click(P::IdRemove);
     EXPECT_EQ(ReadText(Playlist()), Lines({Music("a.mp3"), "../../music/b.mp3", Music("rock/c.mp3"), Music("b.mp3")}));
 
     // "Remove All" of the music folder keeps the entries of other folders.
     page->NavigateTo(Music());
-    Click(1087);
+    Click(P::IdRemoveAll);
     EXPECT_EQ(ShownFiles(), std::vector<std::string> {Music("rock/c.mp3")});
     EXPECT_EQ(ReadText(Playlist()), Lines({"../../music/b.mp3", Music("rock/c.mp3")}));
 }
@@ -366,18 +355,18 @@ TEST_F(PlaylistPage, SortingByLengthKeepsUnknownLast)
 {
     WriteText(Playlist(), Lines({"mp3/gone.mp3", Music("a.mp3"), Music("rock/c.mp3"), Music("b.mp3")}));
     Build();
-    QHeaderView* header = page->playlist()->header();
+    QHeaderView* header = PlaylistView()->header();
     const QPoint length(header->sectionViewportPosition(1) + 5, header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, length);
     EXPECT_EQ(ShownFiles(), (std::vector<std::string> {Music("rock/c.mp3"), Music("b.mp3"), Music("a.mp3"),
                                                        "Invalid: " + ModFile("mp3/gone.mp3")}));
-    EXPECT_EQ(page->playlist()->GetHeaderImage(1), 0);
+    EXPECT_EQ(PlaylistView()->GetHeaderImage(1), 0);
     EXPECT_EQ(ReadText(Playlist()),
               Lines({Music("rock/c.mp3"), Music("b.mp3"), Music("a.mp3"), ModFile("mp3/gone.mp3")}));
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, length);
     EXPECT_EQ(ShownFiles(), (std::vector<std::string> {Music("a.mp3"), Music("b.mp3"), Music("rock/c.mp3"),
                                                        "Invalid: " + ModFile("mp3/gone.mp3")}));
-    EXPECT_EQ(page->playlist()->GetHeaderImage(1), 1);
+    EXPECT_EQ(PlaylistView()->GetHeaderImage(1), 1);
     EXPECT_EQ(ReadText(Playlist()),
               Lines({Music("a.mp3"), Music("b.mp3"), Music("rock/c.mp3"), ModFile("mp3/gone.mp3")}));
 }
@@ -390,7 +379,7 @@ TEST_F(PlaylistPage, ShuffleFollowsTheSharedSequence)
     WriteText(Playlist(), Lines(lines));
     Build();
     page->SortByColumn(0);
-    ASSERT_EQ(page->playlist()->GetHeaderImage(0), 0);
+    ASSERT_EQ(PlaylistView()->GetHeaderImage(0), 0);
 
     const std::vector<std::string> before = ShownFiles();
 
@@ -407,12 +396,12 @@ TEST_F(PlaylistPage, ShuffleFollowsTheSharedSequence)
         saved.push_back(before[i].substr(9));
     }
 
-    Click(1102);
+    Click(P::IdRandomize);
     EXPECT_EQ(ShownFiles(), expected);
     EXPECT_NE(expected, before);
     EXPECT_EQ(ProgramRandom().state, copy.state);
-    EXPECT_EQ(page->playlist()->GetHeaderImage(0), -1);
-    EXPECT_EQ(page->playlist()->SortColumn(), CSortListCtrl::kNoSortColumn);
+    EXPECT_EQ(PlaylistView()->GetHeaderImage(0), -1);
+    EXPECT_EQ(PlaylistView()->SortColumn(), CSortListCtrl::kNoSortColumn);
     EXPECT_EQ(ReadText(Playlist()), Lines(saved));
 }
 
@@ -424,27 +413,27 @@ TEST_F(PlaylistPage, MovesFollowTheirTable)
         std::string out;
         for (const std::string& f : ShownFiles())
             out += f.substr(f.size() - 5, 1);
-        return out + "@" + std::to_string(page->playlist()->GetSelectedRow());
+        return out + "@" + std::to_string(PlaylistView()->GetSelectedRow());
     };
     // No selection: no move, no rewrite.
     const std::string before = ReadText(Playlist());
-    for (int id : {1008, 1010, 1011, 1085})
+    for (int id : {P::IdTop, P::IdUp, P::IdDown, P::IdBottom})
         Click(id);
     EXPECT_EQ(order(), "0123@-1");
     EXPECT_EQ(ReadText(Playlist()), before);
 
     ClickEntry(2);
-    Click(1008); // Top
+    Click(P::IdTop); // Top
     EXPECT_EQ(order(), "2013@0");
-    Click(1010); // Up at the first: nothing
+    Click(P::IdUp); // Up at the first: nothing
     EXPECT_EQ(order(), "2013@0");
-    Click(1011); // Down
+    Click(P::IdDown); // Down
     EXPECT_EQ(order(), "0213@1");
-    Click(1085); // Bottom
+    Click(P::IdBottom); // Bottom
     EXPECT_EQ(order(), "0132@3");
-    Click(1011); // Down at the last: nothing
+    Click(P::IdDown); // Down at the last: nothing
     EXPECT_EQ(order(), "0132@3");
-    Click(1010); // Up
+    Click(P::IdUp); // Up
     EXPECT_EQ(order(), "0123@2");
     EXPECT_EQ(ReadText(Playlist()), Lines({ModFile("mp3/0.mp3"), ModFile("mp3/1.mp3"), ModFile("mp3/2.mp3"),
                                            ModFile("mp3/3.mp3")}));
@@ -455,9 +444,9 @@ TEST_F(PlaylistPage, ClearEmptiesListFileAndSortArrow)
     WriteText(Playlist(), Lines({Music("a.mp3"), Music("b.mp3")}));
     Build();
     page->SortByColumn(1);
-    Click(1009);
-    EXPECT_EQ(page->playlist()->GetItemCount(), 0);
-    EXPECT_EQ(page->playlist()->GetHeaderImage(1), -1);
+    Click(P::IdClear);
+    EXPECT_EQ(PlaylistView()->GetItemCount(), 0);
+    EXPECT_EQ(PlaylistView()->GetHeaderImage(1), -1);
     EXPECT_EQ(ReadText(Playlist()), "");
 }
 
@@ -473,13 +462,13 @@ TEST_F(PlaylistPage, ReloadWhileLoadingStartsNoSecondLoad)
     const int loads = page->loadsStarted();
     page->ReloadPlaylist();
     ASSERT_TRUE(page->loading());
-    Click(1100);
-    Click(1100);
+    Click(P::IdRefresh);
+    Click(P::IdRefresh);
     EXPECT_TRUE(page->loading());
     EXPECT_EQ(page->loadsStarted(), loads + 1);
     ASSERT_TRUE(page->WaitUntilLoaded(20000));
     EXPECT_EQ(page->loadsStarted(), loads + 1);
-    ASSERT_EQ(page->playlist()->GetItemCount(), 300);
+    ASSERT_EQ(PlaylistView()->GetItemCount(), 300);
     for (int i = 0; i < 300; ++i)
         ASSERT_EQ(ShownFiles()[i], lines[i]) << i;
 }
@@ -496,15 +485,15 @@ TEST_F(PlaylistPage, RewritesDuringALoadKeepTheLinesStillToCome)
     // A sort before the load has read the file must not write the empty list over it.
     page->SortByColumn(0);
     EXPECT_EQ(ReadText(Playlist()), Lines(lines));
-    ASSERT_TRUE(QTest::qWaitFor([this] { return page->playlist()->GetItemCount() > 0; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return PlaylistView()->GetItemCount() > 0; }, 10000));
     // A move while entries are still coming: the file keeps them all.
     ClickEntry(0);
-    Click(1085);
+    Click(P::IdBottom);
     const std::string written = ReadText(Playlist());
     EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 300);
     EXPECT_TRUE(page->loading()) << "the load ended too soon to tell";
     ASSERT_TRUE(page->WaitUntilLoaded(20000));
-    EXPECT_EQ(page->playlist()->GetItemCount(), 300);
+    EXPECT_EQ(PlaylistView()->GetItemCount(), 300);
 }
 
 TEST_F(PlaylistPage, ImportDuringALoadShowsTheImportedFile)
@@ -555,53 +544,53 @@ TEST_F(PlaylistPage, PlayerFollowsTheSelection)
     WriteText(Playlist(), Lines({Music("a.mp3"), "mp3/gone.mp3", Music("short.mp3")}));
     Build();
     // Nothing selected: nothing plays, Pause and Stop do nothing.
-    Click(1105);
+    Click(P::IdPlay);
     EXPECT_EQ(page->stream(), nullptr);
-    Click(1057);
-    Click(1056);
-    EXPECT_EQ(page->pauseButton()->text(), "Pause");
+    Click(P::IdStop);
+    Click(P::IdPause);
+    EXPECT_EQ(Button(P::IdPause)->text(), "Pause");
 
     ClickEntry(0);
     EXPECT_EQ(page->selectionSource(), CPlaylistEditorDlg::PlaylistSource);
-    Click(1105);
+    Click(P::IdPlay);
     AudioLibrary::Stream* first = page->stream();
     ASSERT_NE(first, nullptr);
     EXPECT_FALSE(audio.StreamFinished(first));
-    Click(1056);
-    EXPECT_EQ(page->pauseButton()->text(), "<->");
+    Click(P::IdPause);
+    EXPECT_EQ(Button(P::IdPause)->text(), "<->");
     EXPECT_TRUE(audio.GetPaused(CPlaylistEditorDlg::kPlayerChannel));
-    Click(1056);
-    EXPECT_EQ(page->pauseButton()->text(), "Pause");
+    Click(P::IdPause);
+    EXPECT_EQ(Button(P::IdPause)->text(), "Pause");
     EXPECT_FALSE(audio.GetPaused(CPlaylistEditorDlg::kPlayerChannel));
 
     // An entry whose file is missing: the current stream plays on.
     ClickEntry(1);
-    Click(1105);
+    Click(P::IdPlay);
     EXPECT_EQ(page->stream(), first);
     EXPECT_FALSE(audio.StreamFinished(first));
     // Nothing selected anywhere: the same.
-    page->playlist()->SelectRow(-1);
-    page->mp3Files()->clearSelection();
-    Click(1105);
+    PlaylistView()->SelectRow(-1);
+    Mp3Files()->clearSelection();
+    Click(P::IdPlay);
     EXPECT_EQ(page->stream(), first);
 
     // Paused, then another file: the first stream goes, the new one plays, the button says Pause.
-    Click(1056);
-    ASSERT_EQ(page->pauseButton()->text(), "<->");
+    Click(P::IdPause);
+    ASSERT_EQ(Button(P::IdPause)->text(), "<->");
     DoubleClickEntry(2);
     AudioLibrary::Stream* second = page->stream();
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(audio.StreamCount(), 1); // the first one closed
     EXPECT_FALSE(audio.StreamFinished(second));
-    EXPECT_EQ(page->pauseButton()->text(), "Pause");
+    EXPECT_EQ(Button(P::IdPause)->text(), "Pause");
     EXPECT_FALSE(audio.GetPaused(CPlaylistEditorDlg::kPlayerChannel));
 
     // Stop, then Pause: nothing, and the button keeps its text.
-    Click(1057);
+    Click(P::IdStop);
     EXPECT_EQ(page->stream(), nullptr);
     EXPECT_EQ(audio.StreamCount(), 0);
-    Click(1056);
-    EXPECT_EQ(page->pauseButton()->text(), "Pause");
+    Click(P::IdPause);
+    EXPECT_EQ(Button(P::IdPause)->text(), "Pause");
 }
 
 TEST_F(PlaylistPage, RepeatAppliesToThePlayingFileWithoutRestart)
@@ -609,26 +598,26 @@ TEST_F(PlaylistPage, RepeatAppliesToThePlayingFileWithoutRestart)
     Build();
     page->NavigateTo(Music());
     ClickMp3("short.mp3");
-    Click(1105);
+    Click(P::IdPlay);
     AudioLibrary::Stream* stream = page->stream();
     ASSERT_NE(stream, nullptr);
-    QTest::mouseClick(page->repeatBox(), Qt::LeftButton);
-    ASSERT_TRUE(page->repeatBox()->isChecked());
+    QTest::mouseClick(Repeat(), Qt::LeftButton);
+    ASSERT_TRUE(Repeat()->isChecked());
     ASSERT_TRUE(QTest::qWaitFor([&] { return audio.StreamEndsReached(stream) >= 2; }, 5000));
     EXPECT_EQ(page->stream(), stream);
     EXPECT_FALSE(audio.StreamFinished(stream));
     // Off again: the pass under way is the last.
-    QTest::mouseClick(page->repeatBox(), Qt::LeftButton);
+    QTest::mouseClick(Repeat(), Qt::LeftButton);
     ASSERT_TRUE(QTest::qWaitFor([&] { return audio.StreamFinished(stream); }, 5000));
     const uintmax_t onePass = 12u * 1152u * 4u;
     EXPECT_EQ(std::filesystem::file_size(played), onePass * audio.StreamEndsReached(stream));
     // Finished, it stays the page's stream until the next Play or Stop.
     EXPECT_EQ(page->stream(), stream);
     // Checked before Play: the new stream repeats from the start.
-    QTest::mouseClick(page->repeatBox(), Qt::LeftButton);
-    Click(1105);
+    QTest::mouseClick(Repeat(), Qt::LeftButton);
+    Click(P::IdPlay);
     ASSERT_TRUE(QTest::qWaitFor([&] { return audio.StreamEndsReached(page->stream()) >= 2; }, 5000));
-    Click(1057);
+    Click(P::IdStop);
 }
 
 TEST_F(PlaylistPage, RightClickShowsTheEntryInTheBrowser)
@@ -637,8 +626,8 @@ TEST_F(PlaylistPage, RightClickShowsTheEntryInTheBrowser)
     Build();
     ClickEntry(0, Qt::RightButton);
     EXPECT_EQ(page->currentFolder(), Music("rock"));
-    ASSERT_EQ(page->mp3Files()->selectedItems().size(), 1);
-    EXPECT_EQ(page->mp3Files()->selectedItems().first()->text(), "c.mp3");
+    ASSERT_EQ(Mp3Files()->selectedItems().size(), 1);
+    EXPECT_EQ(Mp3Files()->selectedItems().first()->text(), "c.mp3");
     EXPECT_EQ(page->selectionSource(), CPlaylistEditorDlg::PlaylistSource);
 }
 
@@ -650,15 +639,15 @@ TEST_F(PlaylistPage, TagViewersOpenSideBySide)
     WriteText(Playlist(), Lines({tagged, "mp3/gone.mp3", Music("b.mp3")}));
     Build();
     // Nothing selected, or a missing file: no viewer.
-    Click(1108);
+    Click(P::IdGetMp3Tag);
     ClickEntry(1);
-    Click(1108);
+    Click(P::IdGetMp3Tag);
     EXPECT_EQ(page->viewers().count(), 0);
 
     ClickEntry(0);
-    Click(1108);
+    Click(P::IdGetMp3Tag);
     ClickEntry(2);
-    Click(1108);
+    Click(P::IdGetMp3Tag);
     ASSERT_EQ(page->viewers().count(), 2);
     CMP3InfoDlg* first = page->viewers().viewers()[0];
     CMP3InfoDlg* second = page->viewers().viewers()[1];
@@ -668,21 +657,21 @@ TEST_F(PlaylistPage, TagViewersOpenSideBySide)
     EXPECT_TRUE(first->isVisible());
     EXPECT_FALSE(first->isModal());
     EXPECT_TRUE(first->windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_EQ(first->field(CMP3InfoDlg::IdTitle)->text(), QString("Überschall ☄"));
-    EXPECT_EQ(first->field(CMP3InfoDlg::IdArtist)->text(), "ZNK");
-    EXPECT_EQ(first->field(CMP3InfoDlg::IdGenre)->text(), "(17)");
-    EXPECT_EQ(first->field(CMP3InfoDlg::IdAlbum)->text(), "");
-    EXPECT_EQ(first->field(CMP3InfoDlg::IdLength)->text(), "0:10");
-    EXPECT_EQ(first->field(CMP3InfoDlg::IdBitrate)->text(), "128");
-    EXPECT_EQ(first->field(CMP3InfoDlg::IdVbr)->text(), "No");
-    EXPECT_EQ(first->field(CMP3InfoDlg::IdVersion)->text(), "MPEG 1.0");
-    EXPECT_TRUE(first->field(CMP3InfoDlg::IdTitle)->isReadOnly());
-    EXPECT_EQ(second->field(CMP3InfoDlg::IdBitrate)->text(), "96");
-    EXPECT_EQ(second->field(CMP3InfoDlg::IdVbr)->text(), "Yes");
+    EXPECT_EQ(FindById<QLineEdit>(first, CMP3InfoDlg::IdTitle)->text(), QString("Überschall ☄"));
+    EXPECT_EQ(FindById<QLineEdit>(first, CMP3InfoDlg::IdArtist)->text(), "ZNK");
+    EXPECT_EQ(FindById<QLineEdit>(first, CMP3InfoDlg::IdGenre)->text(), "(17)");
+    EXPECT_EQ(FindById<QLineEdit>(first, CMP3InfoDlg::IdAlbum)->text(), "");
+    EXPECT_EQ(FindById<QLineEdit>(first, CMP3InfoDlg::IdLength)->text(), "0:10");
+    EXPECT_EQ(FindById<QLineEdit>(first, CMP3InfoDlg::IdBitrate)->text(), "128");
+    EXPECT_EQ(FindById<QLineEdit>(first, CMP3InfoDlg::IdVbr)->text(), "No");
+    EXPECT_EQ(FindById<QLineEdit>(first, CMP3InfoDlg::IdVersion)->text(), "MPEG 1.0");
+    EXPECT_TRUE(FindById<QLineEdit>(first, CMP3InfoDlg::IdTitle)->isReadOnly());
+    EXPECT_EQ(FindById<QLineEdit>(second, CMP3InfoDlg::IdBitrate)->text(), "96");
+    EXPECT_EQ(FindById<QLineEdit>(second, CMP3InfoDlg::IdVbr)->text(), "Yes");
 
     // Closing one leaves the other; Close, Escape and the close box all close.
     QPointer<CMP3InfoDlg> gone = first;
-    QTest::mouseClick(FindById<QPushButton>(first, 1), Qt::LeftButton);
+    QTest::mouseClick(FindById<QPushButton>(first, CMP3InfoDlg::IdClose), Qt::LeftButton);
     EXPECT_EQ(page->viewers().count(), 1);
     EXPECT_EQ(page->viewers().viewers()[0], second);
     ASSERT_TRUE(QTest::qWaitFor([&] { return gone.isNull(); }, 2000));
@@ -693,7 +682,7 @@ TEST_F(PlaylistPage, TagViewersOpenSideBySide)
     // The file list works as well, and the window closed by its close box goes too.
     page->NavigateTo(Music());
     ClickMp3("a.mp3");
-    Click(1108);
+    Click(P::IdGetMp3Tag);
     ASSERT_EQ(page->viewers().count(), 1);
     EXPECT_EQ(page->viewers().viewers()[0]->path(), Music("a.mp3"));
     page->viewers().viewers()[0]->close();
@@ -705,7 +694,7 @@ TEST_F(PlaylistPage, InfoTipShowsATruncatedPath)
     const std::string deep = JoinPath(Music(), std::string(120, 'x') + ".mp3");
     WriteText(Playlist(), Lines({deep}));
     Build();
-    CPlayListCtrl* list = page->playlist();
+    CPlayListCtrl* list = PlaylistView();
     const QRect cell = list->visualRect(list->model()->index(0, 0));
     QHelpEvent help(QEvent::ToolTip, cell.center(), list->viewport()->mapToGlobal(cell.center()));
     QApplication::sendEvent(list->viewport(), &help);
@@ -726,7 +715,7 @@ TEST_F(PlaylistPage, SelectionSourceFollowsTheLastList)
     ClickMp3("a.mp3");
     EXPECT_EQ(page->selectionSource(), CPlaylistEditorDlg::Mp3Source);
     // A click beside the entries, with an entry selected: the playlist.
-    CPlayListCtrl* list = page->playlist();
+    CPlayListCtrl* list = PlaylistView();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(5, list->viewport()->height() - 5));
     EXPECT_EQ(page->selectionSource(),
               list->GetSelectedRow() >= 0 ? CPlaylistEditorDlg::PlaylistSource : CPlaylistEditorDlg::Mp3Source);

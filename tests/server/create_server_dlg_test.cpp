@@ -1,14 +1,9 @@
 #include "core/lcg.h"
 #include "core/path.h"
-#include "gamefiles/settings_loader.h"
-#include "query/query_engine.h"
 #include "server/create_server_dlg.h"
-#include "settings/app_settings.h"
-#include "settings/server_store.h"
+#include "test_support/page_parts.h"
 #include "test_support/widgets.h"
-#include "test_support/work_dir.h"
 #include "ui/file_notice.h"
-#include "ui/page_context.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -25,25 +20,14 @@
 namespace {
 
 using Lines = std::vector<std::string>;
-
-Lines Items(const QListWidget* list)
-{
-    Lines items;
-    for (int i = 0; i < list->count(); ++i)
-        items.push_back(list->item(i)->text().toStdString());
-    return items;
-}
+using Page = CCreateServerDlg;
 
 // The page alone over a game in a fresh working folder whose client and server write down how
 // they were started.
-class CreateServerPage : public ::testing::Test {
+class CreateServerPage : public ::testing::Test, protected PageParts {
 protected:
     void SetUp() override
     {
-        settings.workFolder = dir.Path();
-        settings.SetGamePath(JoinPath(dir.File("game"), kClientExeName));
-        settings.SetFirstRunDefaults();
-        settings.ApplyDefaults();
         std::filesystem::create_directories(Mod("maps"));
         for (const char* program : {kClientExeName, kServerExeName}) {
             const std::string path = JoinPath(dir.File("game"), program);
@@ -55,21 +39,18 @@ protected:
 
     void Build()
     {
-        page = std::make_unique<CCreateServerDlg>(*context);
+        page = std::make_unique<CCreateServerDlg>(context);
         page->show();
         loader.Start();
         ASSERT_TRUE(loader.WaitUntilIdle(5000));
     }
 
-    std::string Mod(const std::string& file) const { return JoinPath(dir.File("game"), "znk", file); }
-    void Click(int id) { QTest::mouseClick(FindById<QPushButton>(page.get(), id), Qt::LeftButton); }
-    // On the box itself, where a user clicks (a wide check box takes no click past its text).
-    static void Tick(QAbstractButton* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2)); }
-    void Choose(QComboBox* combo, int index)
-    {
-        combo->setCurrentIndex(index);
-        Q_EMIT combo->activated(index); // the user's confirmed choice
-    }
+    void Click(int id) { ::Click(page.get(), id); }
+    QLineEdit* Edit(int id) const { return FindById<QLineEdit>(page.get(), id); }
+    QCheckBox* Check(int id) const { return FindById<QCheckBox>(page.get(), id); }
+    QComboBox* Combo(int id) const { return FindById<QComboBox>(page.get(), id); }
+    QListWidget* Maps() const { return FindById<QListWidget>(page.get(), Page::IdMaps); }
+    QListWidget* Cycle() const { return FindById<QListWidget>(page.get(), Page::IdMapCycle); }
     std::string Launched()
     {
         const std::string path = JoinPath(dir.File("game"), "launch.txt");
@@ -80,14 +61,6 @@ protected:
         return text;
     }
 
-    ScopedWorkDir dir;
-    AppSettings settings;
-    ServerStore store {dir.Path()};
-    CQueryEngine engine {settings, store};
-    CSettingsLoader loader {settings};
-    QStringList messages;
-    std::unique_ptr<PageContext> context = std::make_unique<PageContext>(PageContext {
-        settings, store, engine, loader, [this](const QString&, const QString& text) { messages << text; }, {}});
     std::unique_ptr<CCreateServerDlg> page;
 };
 
@@ -100,17 +73,17 @@ TEST_F(CreateServerPage, AFreshModShowsTheDefaultsAndWritesOnlyTheVariables)
     WriteText(Mod("server.cfg"), "hostname \"x\"\r\nsv_gravity \"600\"\r\n");
     std::filesystem::remove(Mod("game.cfg"));
     Build();
-    for (int id : {1065, 1066, 1067})
-        EXPECT_EQ(page->edit(id)->text(), "") << id;
-    EXPECT_EQ(page->fallingDamage()->currentText(), "Realistic");
-    EXPECT_EQ(page->gameMode()->currentText(), "Free Fighting");
+    for (int id : {Page::IdWishLimit, Page::IdFragLimit, Page::IdTimeLimit})
+        EXPECT_EQ(Edit(id)->text(), "") << id;
+    EXPECT_EQ(Combo(Page::IdFallingDamage)->currentText(), "Realistic");
+    EXPECT_EQ(Combo(Page::IdGameMode)->currentText(), "Free Fighting");
     for (const auto& s : CCreateServerDlg::kSwitches)
-        EXPECT_TRUE(page->check(s.id)->isChecked()) << s.label;
+        EXPECT_TRUE(Check(s.id)->isChecked()) << s.label;
     // No game.cfg: nothing is made.
     EXPECT_FALSE(FileExists(Mod("game.cfg")));
     // The variables come from listenserver.cfg, or their defaults, and go to both files.
-    EXPECT_EQ(page->edit(1096)->text(), "2.5");
-    EXPECT_EQ(page->edit(1094)->text(), "800");
+    EXPECT_EQ(Edit(Page::IdMelee)->text(), "2.5");
+    EXPECT_EQ(Edit(Page::IdGravity)->text(), "800");
     const std::string listen = ReadText(Mod("listenserver.cfg"));
     EXPECT_EQ(listen, "mp_melee \"2.5\"\r\nmp_dbrespawntime \"30\"\r\nmp_laydowntime \"1.5\"\r\nmp_nomeleehittime \"2.0\"\r\n"
                       "mp_allowsensubeans \"1.0\"\r\nsv_gravity \"800\"\r\nsv_accelerate \"10\"");
@@ -125,21 +98,21 @@ TEST_F(CreateServerPage, GameRulesShowWhatGameCfgSaysAndWriteOnChange)
                              "\"mp_gamemode\"\t\t\"7\"\r\n\"mp_footsteps\"\t\t\"0\"\r\n";
     WriteText(Mod("game.cfg"), game);
     Build();
-    EXPECT_EQ(page->edit(1065)->text(), "5");
-    EXPECT_EQ(page->edit(1066)->text(), "30");
-    EXPECT_EQ(page->fallingDamage()->currentText(), "Normal");
-    EXPECT_EQ(page->gameMode()->currentText(), "Free Fighting"); // 7 is no mode
-    EXPECT_FALSE(page->check(1100)->isChecked());
-    EXPECT_TRUE(page->check(1101)->isChecked());
+    EXPECT_EQ(Edit(Page::IdWishLimit)->text(), "5");
+    EXPECT_EQ(Edit(Page::IdFragLimit)->text(), "30");
+    EXPECT_EQ(Combo(Page::IdFallingDamage)->currentText(), "Normal");
+    EXPECT_EQ(Combo(Page::IdGameMode)->currentText(), "Free Fighting"); // 7 is no mode
+    EXPECT_FALSE(Check(Page::IdFootsteps)->isChecked());
+    EXPECT_TRUE(Check(Page::IdFriendlyFire)->isChecked());
     // The limits were written back (the absent time limit appended empty); the mode stays 7.
     EXPECT_EQ(ReadText(Mod("game.cfg")), "\"mp_wishlimit\"\t\t\"5\"\r\n\"mp_fraglimit\"\t\t\"30\"\r\n\"mp_falldamage\"\t\t\"0\"\r\n"
                                          "\"mp_gamemode\"\t\t\"7\"\r\n\"mp_footsteps\"\t\t\"0\"\r\n\"mp_timelimit\"\t\t\"\"");
 
-    Choose(page->gameMode(), 2);
-    page->fallingDamage()->setCurrentIndex(1); // moved by code, not chosen: nothing written
-    Tick(page->check(1100));
-    Tick(page->check(1104));
-    page->edit(1067)->setText("25");
+    Choose(Combo(Page::IdGameMode), 2);
+    Combo(Page::IdFallingDamage)->setCurrentIndex(1); // moved by code, not chosen: nothing written
+    Tick(Check(Page::IdFootsteps));
+    Tick(Check(Page::IdLowPingPhysics));
+    Edit(Page::IdTimeLimit)->setText("25");
     const std::string now = ReadText(Mod("game.cfg"));
     EXPECT_NE(now.find("\"mp_gamemode\"\t\t\"2\""), std::string::npos);
     EXPECT_NE(now.find("\"mp_falldamage\"\t\t\"0\""), std::string::npos);
@@ -151,29 +124,29 @@ TEST_F(CreateServerPage, GameRulesShowWhatGameCfgSaysAndWriteOnChange)
 TEST_F(CreateServerPage, ServerSettingsGoToTheSettingsAsTyped)
 {
     Build();
-    QLineEdit* port = page->edit(1076);
+    QLineEdit* port = Edit(Page::IdPort);
     port->clear();
     std::vector<int> stored;
     QObject::connect(port, &QLineEdit::textChanged, [&] { stored.push_back(settings.port); });
     QTest::keyClicks(port, "27015");
     EXPECT_EQ(stored, (std::vector<int> {2, 27, 270, 2701, 27015}));
-    QTest::keyClicks(page->edit(1073), "x"); // digits only
-    page->edit(1073)->setText("12");
+    QTest::keyClicks(Edit(Page::IdMaxPlayers), "x"); // digits only
+    Edit(Page::IdMaxPlayers)->setText("12");
     EXPECT_EQ(settings.maxPlayers, 12);
-    page->edit(1026)->setText("My Server");
+    Edit(Page::IdServerName)->setText("My Server");
     EXPECT_EQ(settings.serverName, "My Server");
-    Tick(FindById<QRadioButton>(page.get(), 1070));
+    Tick(FindById<QRadioButton>(page.get(), Page::IdInternet));
     EXPECT_FALSE(settings.lan);
-    Tick(FindById<QRadioButton>(page.get(), 1069));
+    Tick(FindById<QRadioButton>(page.get(), Page::IdLan));
     EXPECT_TRUE(settings.lan);
-    EXPECT_FALSE(FindById<QRadioButton>(page.get(), 1070)->isChecked());
-    Tick(FindById<QCheckBox>(page.get(), 1068));
+    EXPECT_FALSE(FindById<QRadioButton>(page.get(), Page::IdInternet)->isChecked());
+    Tick(FindById<QCheckBox>(page.get(), Page::IdDedicated));
     EXPECT_TRUE(settings.dedicated);
 
     // A Default button: the field and both files.
-    page->edit(1094)->setText("300");
-    Click(1036);
-    EXPECT_EQ(page->edit(1094)->text(), "800");
+    Edit(Page::IdGravity)->setText("300");
+    Click(Page::IdGravityDefault);
+    EXPECT_EQ(Edit(Page::IdGravity)->text(), "800");
     EXPECT_EQ(ReadText(Mod("listenserver.cfg")), "");
 }
 
@@ -184,59 +157,59 @@ TEST_F(CreateServerPage, MapsAndMapCycleEditing)
     std::filesystem::create_directory(Mod("maps/old.bsp"));
     WriteText(Mod("mapcycle.txt"), "a\r\n\r\nb\r\n");
     Build();
-    Lines maps = Items(page->maps());
+    Lines maps = Rows(Maps());
     std::sort(maps.begin(), maps.end());
     EXPECT_EQ(maps, (Lines {"ctf_y", "de_x"}));
-    EXPECT_EQ(page->maps()->currentRow(), 0);
-    EXPECT_EQ(Items(page->mapCycle()), (Lines {"a", "", "b"}));
+    EXPECT_EQ(Maps()->currentRow(), 0);
+    EXPECT_EQ(Rows(Cycle()), (Lines{"a", "", "b"}));
 
     // Add twice: two lines more.
-    const std::string first = page->maps()->item(0)->text().toStdString();
-    Click(1082);
-    Click(1082);
+    const std::string first = Maps()->item(0)->text().toStdString();
+    Click(Page::IdAddMap);
+    Click(Page::IdAddMap);
     EXPECT_EQ(ReadText(Mod("mapcycle.txt")), "a\r\n\r\nb\r\n" + first + "\r\n" + first + "\r\n");
-    EXPECT_EQ(page->mapCycle()->count(), 5);
+    EXPECT_EQ(Cycle()->count(), 5);
 
     // Up on the first and Down on the last write nothing.
     WriteText(Mod("mapcycle.txt"), "untouched");
-    page->mapCycle()->setCurrentRow(0);
-    Click(1010);
-    page->mapCycle()->setCurrentRow(4);
-    Click(1011);
-    Click(1085);
+    Cycle()->setCurrentRow(0);
+    Click(Page::IdUp);
+    Cycle()->setCurrentRow(4);
+    Click(Page::IdDown);
+    Click(Page::IdBottom);
     EXPECT_EQ(ReadText(Mod("mapcycle.txt")), "untouched");
     // A move writes the whole cycle, the empty entry included, and keeps the entry selected.
-    page->mapCycle()->setCurrentRow(2);
-    Click(1008);
+    Cycle()->setCurrentRow(2);
+    Click(Page::IdTop);
     EXPECT_EQ(ReadText(Mod("mapcycle.txt")), "b\r\na\r\n\r\n" + first + "\r\n" + first + "\r\n");
-    EXPECT_EQ(page->mapCycle()->currentRow(), 0);
-    page->mapCycle()->setCurrentRow(3);
-    Click(1010);
-    EXPECT_EQ(page->mapCycle()->currentRow(), 2);
-    EXPECT_EQ(Items(page->mapCycle()), (Lines {"b", "a", first, "", first}));
+    EXPECT_EQ(Cycle()->currentRow(), 0);
+    Cycle()->setCurrentRow(3);
+    Click(Page::IdUp);
+    EXPECT_EQ(Cycle()->currentRow(), 2);
+    EXPECT_EQ(Rows(Cycle()), (Lines{"b", "a", first, "", first}));
 
     // Remove, Sort, Randomize, Clear.
-    page->mapCycle()->setCurrentRow(3);
-    Click(1013);
-    EXPECT_EQ(page->mapCycle()->currentRow(), -1);
-    Click(1013); // nothing selected
-    EXPECT_EQ(Items(page->mapCycle()), (Lines {"b", "a", first, first}));
-    page->mapCycle()->clear();
+    Cycle()->setCurrentRow(3);
+    Click(Page::IdRemove);
+    EXPECT_EQ(Cycle()->currentRow(), -1);
+    Click(Page::IdRemove); // nothing selected
+    EXPECT_EQ(Rows(Cycle()), (Lines{"b", "a", first, first}));
+    Cycle()->clear();
     for (const char* e : {"b", "A", "a2"})
-        page->mapCycle()->addItem(e);
+        Cycle()->addItem(e);
     for (int i = 0; i < 3; ++i)
-        page->mapCycle()->item(i)->setData(Qt::UserRole, page->mapCycle()->item(i)->text().toUtf8());
-    Click(1086);
+        Cycle()->item(i)->setData(Qt::UserRole, Cycle()->item(i)->text().toUtf8());
+    Click(Page::IdSort);
     EXPECT_EQ(ReadText(Mod("mapcycle.txt")), "A\r\na2\r\nb\r\n");
     Lcg& random = ProgramRandom();
     const uint32_t saved = random.state;
-    Click(1081);
+    Click(Page::IdRandomize);
     EXPECT_NE(random.state, saved); // drawn from the program's one sequence
-    Lines shuffled = Items(page->mapCycle());
+    Lines shuffled = Rows(Cycle());
     std::sort(shuffled.begin(), shuffled.end());
     EXPECT_EQ(shuffled, (Lines {"A", "a2", "b"}));
-    Click(1009);
-    EXPECT_EQ(page->mapCycle()->count(), 0);
+    Click(Page::IdClear);
+    EXPECT_EQ(Cycle()->count(), 0);
     EXPECT_EQ(ReadText(Mod("mapcycle.txt")), "");
 }
 
@@ -249,15 +222,15 @@ TEST_F(CreateServerPage, CreateServerStartsTheRightProgramWithTheArguments)
     settings.maxPlayers = 16;
     settings.lan = true;
     settings.console = false;
-    Click(1071);
+    Click(Page::IdCreateServer);
     EXPECT_EQ(Launched(), std::string(kClientExeName) + " " + dir.File("game") +
                               "\n[-game]\n[znk]\n[-port]\n[27015]\n[+sv_lan]\n[1]\n[+hostname]\n[Test]\n[+maxplayers]\n"
                               "[16]\n[+map]\n[dm1]\n[+exec]\n[listenserver.cfg]\n");
 
     settings.dedicated = true;
     settings.lan = false;
-    page->edit(1072)->setText("secret");
-    Click(1071);
+    Edit(Page::IdPassword)->setText("secret");
+    Click(Page::IdCreateServer);
     EXPECT_EQ(Launched(), std::string(kServerExeName) + " " + dir.File("game") +
                               "\n[-game]\n[znk]\n[-port]\n[27015]\n[+hostname]\n[Test]\n[+maxplayers]\n[16]\n[+map]\n"
                               "[dm1]\n[+exec]\n[server.cfg]\n[+sv_password]\n[secret]\n");
@@ -271,7 +244,7 @@ TEST_F(CreateServerPage, UserValuesArriveAsOneArgumentEach)
     settings.serverName = R"(My "Srv" +rcon_password "evil\)";
     settings.console = false;
     settings.lan = false;
-    Click(1071);
+    Click(Page::IdCreateServer);
     EXPECT_EQ(Launched(), std::string(kClientExeName) + " " + dir.File("game") + "\n[-game]\n[znk]\n[-port]\n[" +
                               std::to_string(settings.port) + "]\n[+hostname]\n[" + settings.serverName +
                               "]\n[+maxplayers]\n[" + std::to_string(settings.maxPlayers) +
@@ -281,7 +254,7 @@ TEST_F(CreateServerPage, UserValuesArriveAsOneArgumentEach)
 TEST_F(CreateServerPage, WithoutMapsNothingStartsAndTheUserIsTold)
 {
     Build();
-    Click(1071);
+    Click(Page::IdCreateServer);
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains("no maps"));
     QTest::qWait(300);
@@ -293,13 +266,13 @@ TEST_F(CreateServerPage, MapNamesKeepTheirBytes)
 {
     WriteText(Mod("maps/caf\xE9.bsp"), "x");
     Build();
-    ASSERT_EQ(page->maps()->count(), 1);
-    EXPECT_EQ(page->maps()->item(0)->text(), QString::fromLatin1("caf\xE9"));
-    Click(1083); // Add All
-    Click(1082); // Add
+    ASSERT_EQ(Maps()->count(), 1);
+    EXPECT_EQ(Maps()->item(0)->text(), QString::fromLatin1("caf\xE9"));
+    Click(Page::IdAddAllMaps);
+    Click(Page::IdAddMap);
     EXPECT_EQ(ReadText(Mod("mapcycle.txt")), "caf\xE9\r\ncaf\xE9\r\n");
     settings.console = false;
-    Click(1071);
+    Click(Page::IdCreateServer);
     EXPECT_NE(Launched().find("[+map]\n[caf\xE9]\n"), std::string::npos);
 }
 
@@ -310,9 +283,9 @@ TEST_F(CreateServerPage, AMissingListenServerCfgLeavesServerCfgAlone)
     WriteText(Mod("server.cfg"), server);
     WriteText(Mod("game.cfg"), "\"mp_fraglimit\"\t\t\"30\"");
     Build();
-    EXPECT_EQ(page->edit(1096)->text(), "2.5");
-    EXPECT_EQ(page->edit(1094)->text(), "600");
-    EXPECT_EQ(page->edit(1090)->text(), "30"); // a default, appended
+    EXPECT_EQ(Edit(Page::IdMelee)->text(), "2.5");
+    EXPECT_EQ(Edit(Page::IdGravity)->text(), "600");
+    EXPECT_EQ(Edit(Page::IdDbRespawnTime)->text(), "30"); // a default, appended
     EXPECT_EQ(ReadText(Mod("server.cfg")).substr(0, server.size()), server);
 }
 
@@ -321,16 +294,16 @@ TEST_F(CreateServerPage, AReadOnlyMapCycleIsToldOnce)
 {
     WriteText(Mod("mapcycle.txt"), "dm1\r\ndm2\r\ndm3\r\n");
     ::chmod(Mod("mapcycle.txt").c_str(), 0444);
-    CFileSaveNotice notice([this](const QString&, const QString& text) { messages << text; });
-    context->fileSaved = [&notice](const std::string& path, bool saved) { notice.Report(path, saved); };
+    CFileSaveNotice notice(context.message);
+    context.fileSaved = [&notice](const std::string& path, bool saved) { notice.Report(path, saved); };
     Build();
-    page->mapCycle()->setCurrentRow(0);
-    Click(1013);
-    page->mapCycle()->setCurrentRow(0);
-    Click(1013);
-    Click(1009);
+    Cycle()->setCurrentRow(0);
+    Click(Page::IdRemove);
+    Cycle()->setCurrentRow(0);
+    Click(Page::IdRemove);
+    Click(Page::IdClear);
     QTest::qWait(50);
-    EXPECT_EQ(page->mapCycle()->count(), 0);
+    EXPECT_EQ(Cycle()->count(), 0);
     EXPECT_EQ(ReadText(Mod("mapcycle.txt")), "dm1\r\ndm2\r\ndm3\r\n");
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains("mapcycle.txt") && messages[0].contains("read-only"));
