@@ -127,18 +127,20 @@ protected:
 TEST_F(MainWindowWithLocalMaster, EnterSearchesOnTheSearchPageAndOnlyThere)
 {
     CSearchPlayerDlg* search = main->searchPlayer();
-    search->searchEdit()->setText("Sable");
+    auto* text = FindById<QLineEdit>(search, CSearchPlayerDlg::IdSearchText);
+    auto* serversLeft = FindById<QListWidget>(search, CSearchPlayerDlg::IdServersLeft);
+    text->setText("Sable");
     QTest::keyClick(main, Qt::Key_Return);
-    EXPECT_EQ(search->serversLeft()->count(), 0);
+    EXPECT_EQ(serversLeft->count(), 0);
     EXPECT_FALSE(master.hasPendingDatagrams());
 
     Command(main, 32775)->trigger();
     // Typed into the search field, as a user does: the field passes Enter on to the window.
-    search->searchEdit()->setFocus();
-    QTest::keyClick(search->searchEdit(), Qt::Key_Return);
+    text->setFocus();
+    QTest::keyClick(text, Qt::Key_Return);
     EXPECT_TRUE(main->isVisible());
-    ASSERT_EQ(search->serversLeft()->count(), 1);
-    EXPECT_EQ(search->serversLeft()->item(0)->text(), "Requesting Servers List");
+    ASSERT_EQ(serversLeft->count(), 1);
+    EXPECT_EQ(serversLeft->item(0)->text(), "Requesting Servers List");
     EXPECT_TRUE(QTest::qWaitFor([&] { return master.hasPendingDatagrams(); }, 2000));
 }
 
