@@ -45,6 +45,11 @@ void Pump(int ms)
     loop.exec();
 }
 
+QTabBar* Tabs(const CMainDlg* main)
+{
+    return FindControl<QTabBar>(main, CMainDlg::IdTabs);
+}
+
 QString FileSafe(QString text)
 {
     text = text.toLower();
@@ -169,7 +174,7 @@ void ScreenshotTour::ShootPlaylist(CMainDlg* main)
     page->NavigateTo(JoinPath(s.gameFolder, s.modFolder, "mp3"));
     if (page->playlist()->GetItemCount() == 0)
         return;
-    main->tabs()->setCurrentIndex(CMainDlg::PlaylistEditor);
+    Tabs(main)->setCurrentIndex(CMainDlg::PlaylistEditor);
     Pump(50);
     ClickFirstRow(page->playlist());
     if (auto* tag = page->findChild<QPushButton*>("id1108"))
@@ -182,7 +187,7 @@ void ScreenshotTour::ShootPlaylist(CMainDlg* main)
     Pump(100);
     Shoot(viewer, "mp3-info");
     viewer->close();
-    main->tabs()->setCurrentIndex(CMainDlg::ServerBrowser);
+    Tabs(main)->setCurrentIndex(CMainDlg::ServerBrowser);
     Pump(50);
 }
 
@@ -216,7 +221,7 @@ void ScreenshotTour::RefreshBrowser(CMainDlg* main)
 // below shows it), and the tab's three help windows opened by their toggles.
 void ScreenshotTour::ShootBots(CMainDlg* main)
 {
-    main->tabs()->setCurrentIndex(CMainDlg::BotEditor);
+    Tabs(main)->setCurrentIndex(CMainDlg::BotEditor);
     Pump(100);
     CBotEditorDlg* page = main->botEditor();
     QListWidget* list = page->list();
@@ -254,11 +259,11 @@ void ScreenshotTour::Run()
     ShootPlaylist(main);
 
     for (int i = 0; i < CMainDlg::PageCount; ++i) {
-        main->tabs()->setCurrentIndex(i);
+        Tabs(main)->setCurrentIndex(i);
         Pump(100);
-        Shoot(main, QString("tab%1-%2").arg(i).arg(FileSafe(main->tabs()->tabText(i))));
+        Shoot(main, QString("tab%1-%2").arg(i).arg(FileSafe(Tabs(main)->tabText(i))));
     }
-    main->tabs()->setCurrentIndex(CMainDlg::ServerBrowser);
+    Tabs(main)->setCurrentIndex(CMainDlg::ServerBrowser);
 
     // The settings window, page by page, as the loader filled them from the game's files.
     CSettingsDlg* settings = main->settingsDlg();
