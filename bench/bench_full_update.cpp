@@ -7,9 +7,10 @@
 #include "query/query_engine.h"
 #include "settings/app_settings.h"
 #include "settings/server_store.h"
+#include "sim_farm.h"
+#include "ui/control_id.h"
 #include "ui/page_context.h"
 #include "ui/sort_list_ctrl.h"
-#include "sim_farm.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -55,7 +56,7 @@ void BM_FullUpdate(benchmark::State& state)
     CSettingsLoader loader(settings);
     const PageContext context {settings, store, engine, loader, {}, {}};
     CServerBrowserDlg page(context);
-    const CSrvListCtrl& servers = *page.servers();
+    const CSrvListCtrl& servers = *FindControl<CSrvListCtrl>(&page, CServerBrowserDlg::IdServers);
 
     double worstStallMs = 0;
     for (auto _ : state) {

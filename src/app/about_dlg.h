@@ -34,9 +34,6 @@ public:
 
     explicit CAboutDlg(QWidget* parent = nullptr);
 
-    CStaticLink* modSiteLink() const { return modSite_; }
-    QLabel* authorLink() const { return author_; }
-
 private:
     void CreateWidgets();
     void ConnectWidgets();

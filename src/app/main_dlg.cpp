@@ -41,8 +41,9 @@ struct PageInfo {
     int commandId;
 };
 constexpr PageInfo kPages[CMainDlg::PageCount] = {
-    {"Server Browser", 32774}, {"Search Player", 32775}, {"Playlist Editor", 32776},
-    {"Create Server", 32777},  {"ZNK Bots 3.0", 32801},
+    {"Server Browser", CMainDlg::IdShowServerBrowser},   {"Search Player", CMainDlg::IdShowSearchPlayer},
+    {"Playlist Editor", CMainDlg::IdShowPlaylistEditor}, {"Create Server", CMainDlg::IdShowCreateServer},
+    {"ZNK Bots 3.0", CMainDlg::IdShowBotEditor},
 };
 
 } // namespace
@@ -118,11 +119,11 @@ void CMainDlg::CreateWidgets()
     client_->setObjectName("client");
 
     logo_ = new CAnimateCtrl(client_);
-    SetControlId(logo_, 1024);
+    SetControlId(logo_, IdLogo);
     Place(logo_, 0, 0, 424, 60);
 
     tabs_ = new QTabBar(client_);
-    SetControlId(tabs_, 1029);
+    SetControlId(tabs_, IdTabs);
     Place(tabs_, 0, 63, 423, 15);
     tabs_->setExpanding(false);
     tabs_->setDrawBase(true);
@@ -158,19 +159,19 @@ void CMainDlg::CreateWidgets()
 void CMainDlg::CreateMenus()
 {
     menuBar_ = new QMenuBar(this);
-    SetControlId(menuBar_, 134);
+    SetControlId(menuBar_, IdMenuBar);
     menuBar_->setNativeMenuBar(false);
 
     QMenu* file = menuBar_->addMenu("&File");
-    connect(AddCommand(file, 32803, "Load Playlist from ..."), &QAction::triggered, playlistEditor_,
+    connect(AddCommand(file, IdLoadPlaylist, "Load Playlist from ..."), &QAction::triggered, playlistEditor_,
             &CPlaylistEditorDlg::ImportPlaylist);
-    connect(AddCommand(file, 32802, "Save Playlist as ..."), &QAction::triggered, playlistEditor_,
+    connect(AddCommand(file, IdSavePlaylist, "Save Playlist as ..."), &QAction::triggered, playlistEditor_,
             &CPlaylistEditorDlg::ExportPlaylist);
     file->addSeparator();
-    connect(AddCommand(file, 32781, "Exit"), &QAction::triggered, this, &CMainDlg::OnExit);
+    connect(AddCommand(file, IdExit, "Exit"), &QAction::triggered, this, &CMainDlg::OnExit);
 
     QMenu* edit = menuBar_->addMenu("&Edit");
-    settingsAction_ = AddCommand(edit, 32780, "Settings");
+    settingsAction_ = AddCommand(edit, IdSettings, "Settings");
     settingsAction_->setCheckable(true);
     connect(settingsAction_, &QAction::triggered, this, &CMainDlg::OnSettings);
     edit->addSeparator();
@@ -182,13 +183,13 @@ void CMainDlg::CreateMenus()
     // No extensible system menu here: Always On Top closes the Edit menu, the second About the
     // Help menu.
     edit->addSeparator();
-    alwaysOnTopAction_ = AddCommand(edit, 17, "Always On Top");
+    alwaysOnTopAction_ = AddCommand(edit, IdAlwaysOnTop, "Always On Top");
     alwaysOnTopAction_->setCheckable(true);
     connect(alwaysOnTopAction_, &QAction::triggered, this, &CMainDlg::ToggleAlwaysOnTop);
 
     QMenu* help = menuBar_->addMenu("&Help");
-    connect(AddCommand(help, 32788, "About"), &QAction::triggered, this, &CMainDlg::OnAbout);
-    connect(AddCommand(help, 16, "&About ZNKTool..."), &QAction::triggered, this, &CMainDlg::OnSystemAbout);
+    connect(AddCommand(help, IdAbout, "About"), &QAction::triggered, this, &CMainDlg::OnAbout);
+    connect(AddCommand(help, IdSystemAbout, "&About ZNKTool..."), &QAction::triggered, this, &CMainDlg::OnSystemAbout);
 }
 
 void CMainDlg::ConnectWidgets()

@@ -28,6 +28,24 @@ class CMainDlg : public QDialog {
 public:
     // Tab order is fixed; these are the tab indexes.
     enum Page { ServerBrowser = 0, SearchPlayer, PlaylistEditor, CreateServer, BotEditor, PageCount };
+    // The window's controls, then its menu commands (the Edit menu's page lines in tab order).
+    enum ControlId {
+        IdMenuBar = 134,
+        IdLogo = 1024,
+        IdTabs = 1029,
+        IdSystemAbout = 16,
+        IdAlwaysOnTop = 17,
+        IdShowServerBrowser = 32774,
+        IdShowSearchPlayer = 32775,
+        IdShowPlaylistEditor = 32776,
+        IdShowCreateServer = 32777,
+        IdSettings = 32780,
+        IdExit = 32781,
+        IdAbout = 32788,
+        IdShowBotEditor = 32801,
+        IdSavePlaylist = 32802,
+        IdLoadPlaylist = 32803,
+    };
 
     // The pages are built over ctx, which must outlive the window.
     explicit CMainDlg(const PageContext& ctx, QWidget* parent = nullptr);
@@ -42,12 +60,9 @@ public:
     QWidget* page(int index) const;
     QWidget* currentPage() const { return currentPage_; }
     int indexOf(QWidget* page) const;
-    QTabBar* tabs() const { return tabs_; }
     QMenuBar* menuBar() const { return menuBar_; }
-    CAnimateCtrl* logo() const { return logo_; }
     QTimer* saveTimer() const { return saveTimer_; }
     CAboutDlg* aboutBox() const { return about_; }
-    QAction* alwaysOnTopAction() const { return alwaysOnTopAction_; }
 
     CSettingsDlg* settingsDlg() const { return settings_; }
     CServerBrowserDlg* serverBrowser() const { return serverBrowser_; }

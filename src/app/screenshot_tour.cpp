@@ -1,22 +1,25 @@
 #include "app/screenshot_tour.h"
 
 #include "app/about_dlg.h"
-#include "ui/input_box.h"
 #include "app/main_dlg.h"
 #include "app/tool_app.h"
 #include "bots/bot_editor_dlg.h"
 #include "bots/bot_help_dlgs.h"
+#include "browser/server_browser_dlg.h"
+#include "core/path.h"
 #include "gameconfig/find_hl_dlg.h"
 #include "gameconfig/settings_dlg.h"
-#include "core/path.h"
 #include "music/mp3_info_dlg.h"
 #include "music/playlist_editor_dlg.h"
 #include "music/playlist_list_ctrl.h"
-#include "ui/sort_list_ctrl.h"
 #include "query/query_engine.h"
 #include "rcon/rcon_consoles.h"
 #include "rcon/rcon_dlg.h"
+#include "rcon/rcon_input.h"
 #include "search/search_player_dlg.h"
+#include "ui/control_id.h"
+#include "ui/input_box.h"
+#include "ui/sort_list_ctrl.h"
 
 #include <QApplication>
 #include <QDir>
@@ -40,6 +43,11 @@ void Pump(int ms)
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+QTabBar* Tabs(const CMainDlg* main)
+{
+    return FindControl<QTabBar>(main, CMainDlg::IdTabs);
 }
 
 QString FileSafe(QString text)
@@ -86,8 +94,14 @@ void ScreenshotTour::ClickFirstRow(CReportListCtrl* list)
 void ScreenshotTour::SearchPlayers(CMainDlg* main)
 {
     CSearchPlayerDlg* page = main->searchPlayer();
-    page->searchEdit()->setText("sable");
-    if (auto* search = page->findChild<QPushButton*>("id1115"))
+    auto* text = FindControl<QLineEdit>(page, CSearchPlayerDlg::IdSearchText);
+    auto* serversLeft = FindControl<QListWidget>(page, CSearchPlayerDlg::IdServersLeft);
+    auto* results = FindControl<CReportListCtrl>(page, CSearchPlayerDlg::IdResults);
+    auto* info = FindControl<QListWidget>(page, CSearchPlayerDlg::IdInfo);
+    if (!text || !serversLeft || !results || !info)
+        return;
+    text->setText("sable");
+    if (auto* search = FindControl<QPushButton>(page, CSearchPlayerDlg::IdSearch))
         search->click();
     // Done when every server that answers has answered: the list stops shrinking.
     QElapsedTimer waited;
@@ -95,24 +109,24 @@ void ScreenshotTour::SearchPlayers(CMainDlg* main)
     int left = -1;
     for (int still = 0; waited.elapsed() < 8000 && still < 10; ++still) {
         Pump(50);
-        if (page->serversLeft()->count() != left || page->results()->GetItemCount() == 0) {
-            left = page->serversLeft()->count();
+        if (serversLeft->count() != left || results->GetItemCount() == 0) {
+            left = serversLeft->count();
             still = 0;
         }
     }
-    if (page->results()->GetItemCount() == 0)
+    if (results->GetItemCount() == 0)
         return;
-    ClickFirstRow(page->results());
+    ClickFirstRow(results);
     waited.restart();
-    while (waited.elapsed() < 3000 && page->info()->count() < 8)
+    while (waited.elapsed() < 3000 && info->count() < 8)
         Pump(50);
 }
 
 // "RCON Control" on the first server, the demo password, and one command.
 void ScreenshotTour::ShootConsole(CMainDlg* main)
 {
-    auto* servers = main->findChild<CReportListCtrl*>("id1128");
-    auto* rcon = main->findChild<QPushButton*>("id1090");
+    auto* servers = FindControl<CReportListCtrl>(main, CServerBrowserDlg::IdServers);
+    auto* rcon = FindControl<QPushButton>(main, CServerBrowserDlg::IdRconServers);
     CRconConsoles* consoles = theApp().consoles();
     if (!servers || !rcon || !consoles || servers->GetItemCount() == 0)
         return;
@@ -124,9 +138,9 @@ void ScreenshotTour::ShootConsole(CMainDlg* main)
         if (!box || box->objectName() != "CRconInput")
             return;
         answer.stop();
-        if (auto* password = box->findChild<QLineEdit*>("id999"))
+        if (auto* password = FindControl<QLineEdit>(box, CRconInput::IdPassword))
             password->setText("demo");
-        if (auto* connect = box->findChild<QPushButton*>("id1"))
+        if (auto* connect = FindControl<QPushButton>(box, CRconInput::IdConnect))
             connect->click();
     });
     answer.start(20);
@@ -139,8 +153,10 @@ void ScreenshotTour::ShootConsole(CMainDlg* main)
     waited.start();
     while (waited.elapsed() < 3000 && !console->connected())
         Pump(50);
-    console->input()->setFocus();
-    console->input()->setText("status");
+    if (auto* input = FindControl<QLineEdit>(console, CRconDlg::IdInput)) {
+        input->setFocus();
+        input->setText("status");
+    }
     console->OnOK();
     Pump(300);
     Shoot(console, "rcon-console");
@@ -158,7 +174,7 @@ void ScreenshotTour::ShootPlaylist(CMainDlg* main)
     page->NavigateTo(JoinPath(s.gameFolder, s.modFolder, "mp3"));
     if (page->playlist()->GetItemCount() == 0)
         return;
-    main->tabs()->setCurrentIndex(CMainDlg::PlaylistEditor);
+    Tabs(main)->setCurrentIndex(CMainDlg::PlaylistEditor);
     Pump(50);
     ClickFirstRow(page->playlist());
     if (auto* tag = page->findChild<QPushButton*>("id1108"))
@@ -171,16 +187,16 @@ void ScreenshotTour::ShootPlaylist(CMainDlg* main)
     Pump(100);
     Shoot(viewer, "mp3-info");
     viewer->close();
-    main->tabs()->setCurrentIndex(CMainDlg::ServerBrowser);
+    Tabs(main)->setCurrentIndex(CMainDlg::ServerBrowser);
     Pump(50);
 }
 
 // "Update" on the server browser, as a user would press it, then the first server selected.
 void ScreenshotTour::RefreshBrowser(CMainDlg* main)
 {
-    auto* update = main->findChild<QPushButton*>("id1133");
-    auto* servers = main->findChild<CReportListCtrl*>("id1128");
-    auto* players = main->findChild<CReportListCtrl*>("id1120");
+    auto* update = FindControl<QPushButton>(main, CServerBrowserDlg::IdUpdate);
+    auto* servers = FindControl<CReportListCtrl>(main, CServerBrowserDlg::IdServers);
+    auto* players = FindControl<CReportListCtrl>(main, CServerBrowserDlg::IdPlayers);
     CQueryEngine* engine = theApp().engine();
     if (!update || !servers || !players || !engine)
         return;
@@ -205,7 +221,7 @@ void ScreenshotTour::RefreshBrowser(CMainDlg* main)
 // below shows it), and the tab's three help windows opened by their toggles.
 void ScreenshotTour::ShootBots(CMainDlg* main)
 {
-    main->tabs()->setCurrentIndex(CMainDlg::BotEditor);
+    Tabs(main)->setCurrentIndex(CMainDlg::BotEditor);
     Pump(100);
     CBotEditorDlg* page = main->botEditor();
     QListWidget* list = page->list();
@@ -243,11 +259,11 @@ void ScreenshotTour::Run()
     ShootPlaylist(main);
 
     for (int i = 0; i < CMainDlg::PageCount; ++i) {
-        main->tabs()->setCurrentIndex(i);
+        Tabs(main)->setCurrentIndex(i);
         Pump(100);
-        Shoot(main, QString("tab%1-%2").arg(i).arg(FileSafe(main->tabs()->tabText(i))));
+        Shoot(main, QString("tab%1-%2").arg(i).arg(FileSafe(Tabs(main)->tabText(i))));
     }
-    main->tabs()->setCurrentIndex(CMainDlg::ServerBrowser);
+    Tabs(main)->setCurrentIndex(CMainDlg::ServerBrowser);
 
     // The settings window, page by page, as the loader filled them from the game's files.
     CSettingsDlg* settings = main->settingsDlg();
@@ -282,7 +298,7 @@ void ScreenshotTour::Run()
         scanner.roots = {theApp().settings.workFolder};
         CFindHLDlg finder(theApp().settings, scanner, main);
         finder.show();
-        auto* status = finder.findChild<QLabel*>("id1118");
+        auto* status = FindControl<QLabel>(&finder, CFindHLDlg::IdStatus);
         for (int i = 0; i < 100 && status && status->text() != "Done"; ++i)
             Pump(30);
         Shoot(&finder, "finder");

@@ -124,35 +124,35 @@ void CServerBrowserDlg::CreateWidgets()
     MakeGroup(this, "Favorites", kLeftX, kFavTop, kLeftW, kFavH);
     favorites_ = new CFavListCtrl(ctx_.settings, this);
     SetUpReportList(
-        favorites_, 1126,
+        favorites_, IdFavorites,
         DluRect(kInnerX, kFavTop + kListTopInset, kInnerW, kFavButtonsY - kGap - (kFavTop + kListTopInset)));
     AddColumns(favorites_, kServerColumns);
     int x = kInnerX;
-    x = PlaceLeft(refreshFavorites_ = MakeButton(this, 1129, "Refresh"), x, kFavButtonsY, 36);
-    x = PlaceLeft(addIpFavorites_ = MakeButton(this, 1086, "Add Ip"), x, kFavButtonsY, 32);
-    x = PlaceLeft(removeFavorite_ = MakeButton(this, 1131, "Remove"), x, kFavButtonsY, 38);
-    PlaceLeft(clearFavorites_ = MakeButton(this, 1130, "Clear"), x, kFavButtonsY, 32);
-    PlaceLeft(connectFavorites_ = MakeButton(this, 1088, "Connect"), kConnectX, kFavButtonsY, kConnectW);
-    PlaceLeft(rconFavorites_ = MakeButton(this, 1135, "RCON Control"), kRconX, kFavButtonsY, kRconW);
+    x = PlaceLeft(refreshFavorites_ = MakeButton(this, IdRefreshFavorites, "Refresh"), x, kFavButtonsY, 36);
+    x = PlaceLeft(addIpFavorites_ = MakeButton(this, IdAddIpFavorites, "Add Ip"), x, kFavButtonsY, 32);
+    x = PlaceLeft(removeFavorite_ = MakeButton(this, IdRemoveFavorite, "Remove"), x, kFavButtonsY, 38);
+    PlaceLeft(clearFavorites_ = MakeButton(this, IdClearFavorites, "Clear"), x, kFavButtonsY, 32);
+    PlaceLeft(connectFavorites_ = MakeButton(this, IdConnectFavorites, "Connect"), kConnectX, kFavButtonsY, kConnectW);
+    PlaceLeft(rconFavorites_ = MakeButton(this, IdRconFavorites, "RCON Control"), kRconX, kFavButtonsY, kRconW);
 
     MakeGroup(this, "Servers", kLeftX, kSrvTop, kLeftW, kSrvH);
     servers_ = new CSrvListCtrl(ctx_.settings, this);
     SetUpReportList(
-        servers_, 1128,
+        servers_, IdServers,
         DluRect(kInnerX, kSrvTop + kListTopInset, kInnerW, kSrvButtonsY - kGap - (kSrvTop + kListTopInset)));
     AddColumns(servers_, kServerColumns);
     x = kInnerX;
-    x = PlaceLeft(update_ = MakeButton(this, 1133, "Update"), x, kSrvButtonsY, 34);
-    x = PlaceLeft(refreshServers_ = MakeButton(this, 1132, "Refresh"), x, kSrvButtonsY, 36);
-    x = PlaceLeft(addIpServers_ = MakeButton(this, 1091, "Add Ip"), x, kSrvButtonsY, 32);
-    PlaceLeft(addToFavorites_ = MakeButton(this, 1092, "Add to Fav."), x, kSrvButtonsY, 48);
-    PlaceLeft(connectServers_ = MakeButton(this, 1089, "Connect"), kConnectX, kSrvButtonsY, kConnectW);
-    PlaceLeft(rconServers_ = MakeButton(this, 1090, "RCON Control"), kRconX, kSrvButtonsY, kRconW);
+    x = PlaceLeft(update_ = MakeButton(this, IdUpdate, "Update"), x, kSrvButtonsY, 34);
+    x = PlaceLeft(refreshServers_ = MakeButton(this, IdRefreshServers, "Refresh"), x, kSrvButtonsY, 36);
+    x = PlaceLeft(addIpServers_ = MakeButton(this, IdAddIpServers, "Add Ip"), x, kSrvButtonsY, 32);
+    PlaceLeft(addToFavorites_ = MakeButton(this, IdAddToFavorites, "Add to Fav."), x, kSrvButtonsY, 48);
+    PlaceLeft(connectServers_ = MakeButton(this, IdConnectServers, "Connect"), kConnectX, kSrvButtonsY, kConnectW);
+    PlaceLeft(rconServers_ = MakeButton(this, IdRconServers, "RCON Control"), kRconX, kSrvButtonsY, kRconW);
 
     // The address entry: an IP address control, a port, and what can be done with them.
     const QString octet = "(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])";
     ip_ = new QLineEdit(this);
-    SetControlId(ip_, 1122);
+    SetControlId(ip_, IdIp);
     ip_->setGeometry(DluRect(kLeftX, kBottomY, 68, kButtonH));
     ip_->setValidator(new QRegularExpressionValidator(QRegularExpression(QString("%1(\\.%1){3}").arg(octet)), ip_));
     ip_->setMaxLength(15);
@@ -161,36 +161,36 @@ void CServerBrowserDlg::CreateWidgets()
     colon->setAlignment(Qt::AlignCenter);
     colon->setGeometry(DluRect(kLeftX + 68, kBottomY, 6, kButtonH));
     port_ = new QLineEdit(this);
-    SetControlId(port_, 1076);
+    SetControlId(port_, IdPort);
     port_->setGeometry(DluRect(kLeftX + 74, kBottomY, 30, kButtonH));
     port_->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), port_));
     port_->setMaxLength(kPortDigits);
     x = kLeftX + 74 + 30 + 4;
-    x = PlaceLeft(connectAddress_ = MakeButton(this, 1125, "Connect"), x, kBottomY, 38);
-    x = PlaceLeft(copy_ = MakeButton(this, 1008, "Copy"), x, kBottomY, 34);
-    PlaceLeft(paste_ = MakeButton(this, 1124, "Paste"), x, kBottomY, 34);
+    x = PlaceLeft(connectAddress_ = MakeButton(this, IdConnectAddress, "Connect"), x, kBottomY, 38);
+    x = PlaceLeft(copy_ = MakeButton(this, IdCopy, "Copy"), x, kBottomY, 34);
+    PlaceLeft(paste_ = MakeButton(this, IdPaste, "Paste"), x, kBottomY, 34);
 
     // The bar runs from the top of the Favorites list to the bottom of the Servers buttons.
     constexpr int kBarTop = kFavTop + kListTopInset;
     progress_ = new QProgressBar(this);
-    SetControlId(progress_, 1114);
+    SetControlId(progress_, IdProgress);
     progress_->setOrientation(Qt::Vertical);
     progress_->setTextVisible(false);
     progress_->setGeometry(DluRect(kProgressX, kBarTop, kProgressW, kSrvButtonsY + kButtonH - kBarTop));
     percent_ = new QLabel(this);
-    SetControlId(percent_, 1118);
+    SetControlId(percent_, IdPercent);
     percent_->setAlignment(Qt::AlignCenter);
     percent_->setGeometry(DluRect(kProgressX + kProgressW / 2 - kPercentW / 2, kBottomY, kPercentW, kButtonH));
 
     MakeGroup(this, "Players", kRightX, kFavTop, kRightW, kPlayersH);
     players_ = new CSortListCtrl(this);
-    SetUpReportList(players_, 1120,
+    SetUpReportList(players_, IdPlayers,
                     DluRect(kRightX + 6, kFavTop + kListTopInset, kRightW - 12, kPlayersH - kListTopInset - 5));
     AddColumns(players_, kPlayerColumns);
 
     MakeGroup(this, "Rules", kRightX, kRulesTop, kRightW, kRulesH);
     rules_ = new CSortListCtrl(this);
-    SetUpReportList(rules_, 1079,
+    SetUpReportList(rules_, IdRules,
                     DluRect(kRightX + 6, kRulesTop + kListTopInset, kRightW - 12, kRulesH - kListTopInset - 5));
     rules_->setContextMenuPolicy(Qt::DefaultContextMenu);
     AddColumns(rules_, kRuleColumns);
@@ -546,7 +546,8 @@ QMenu* CServerBrowserDlg::BuildContextMenu(CReportListCtrl* list)
         // "Please Wait" has no id: there is no player to befriend yet.
         if (players_->GetItemText(0, kPlayerIdColumn).isEmpty())
             return nullptr;
-        return FriendsMenu(this, 2152, 2153, [this] { OnAddFriend(); }, [this] { OnRemoveFriend(); });
+        return FriendsMenu(
+            this, IdAddFriend, IdRemoveFriend, [this] { OnAddFriend(); }, [this] { OnRemoveFriend(); });
     }
     if (list != favorites_ && list != servers_)
         return nullptr;
@@ -557,17 +558,20 @@ QMenu* CServerBrowserDlg::BuildContextMenu(CReportListCtrl* list)
     auto* menu = new QMenu(this);
     QAction* rcon = nullptr;
     if (list == favorites_) {
-        connect(AddCommand(menu, 1088, "Connect"), &QAction::triggered, this, &CServerBrowserDlg::OnConnectFavorites);
+        connect(AddCommand(menu, IdConnectFavorites, "Connect"), &QAction::triggered, this,
+                &CServerBrowserDlg::OnConnectFavorites);
         menu->addSeparator();
-        rcon = AddCommand(menu, 1135, "RCON Control");
+        rcon = AddCommand(menu, IdRconFavorites, "RCON Control");
         connect(rcon, &QAction::triggered, this, [this] { OnRconControl(favorites_); });
-        connect(AddCommand(menu, 1131, "Remove"), &QAction::triggered, this, &CServerBrowserDlg::OnRemoveFavorite);
+        connect(AddCommand(menu, IdRemoveFavorite, "Remove"), &QAction::triggered, this,
+                &CServerBrowserDlg::OnRemoveFavorite);
     } else {
-        connect(AddCommand(menu, 1089, "Connect"), &QAction::triggered, this, &CServerBrowserDlg::OnConnectServers);
+        connect(AddCommand(menu, IdConnectServers, "Connect"), &QAction::triggered, this,
+                &CServerBrowserDlg::OnConnectServers);
         menu->addSeparator();
-        rcon = AddCommand(menu, 1090, "RCON Control");
+        rcon = AddCommand(menu, IdRconServers, "RCON Control");
         connect(rcon, &QAction::triggered, this, [this] { OnRconControl(servers_); });
-        connect(AddCommand(menu, 1092, "Add to Favorites"), &QAction::triggered, this,
+        connect(AddCommand(menu, IdAddToFavorites, "Add to Favorites"), &QAction::triggered, this,
                 &CServerBrowserDlg::OnAddToFavorites);
     }
     menu->addSeparator();

@@ -26,6 +26,35 @@ class CServerBrowserDlg : public QWidget {
     Q_OBJECT
 public:
     // ctx must outlive the page.
+    enum ControlId {
+        IdCopy = 1008,
+        IdPort = 1076,
+        IdRules = 1079,
+        IdAddIpFavorites = 1086,
+        IdConnectFavorites = 1088,
+        IdConnectServers = 1089,
+        IdRconServers = 1090,
+        IdAddIpServers = 1091,
+        IdAddToFavorites = 1092,
+        IdProgress = 1114,
+        IdPercent = 1118,
+        IdPlayers = 1120,
+        IdIp = 1122,
+        IdPaste = 1124,
+        IdConnectAddress = 1125,
+        IdFavorites = 1126,
+        IdServers = 1128,
+        IdRefreshFavorites = 1129,
+        IdClearFavorites = 1130,
+        IdRemoveFavorite = 1131,
+        IdRefreshServers = 1132,
+        IdUpdate = 1133,
+        IdRconFavorites = 1135,
+        // Commands of the Players list's menu.
+        IdAddFriend = 2152,
+        IdRemoveFriend = 2153,
+    };
+
     explicit CServerBrowserDlg(const PageContext& ctx, QWidget* parent = nullptr);
 
     // The menu a right click over the list opens, its commands connected to the page's handlers;
@@ -33,14 +62,6 @@ public:
     // The caller owns it.
     QMenu* BuildContextMenu(CReportListCtrl* list);
 
-    CFavListCtrl* favorites() const { return favorites_; }
-    CSrvListCtrl* servers() const { return servers_; }
-    CSortListCtrl* players() const { return players_; }
-    CSortListCtrl* rules() const { return rules_; }
-    QProgressBar* progressBar() const { return progress_; }
-    QLabel* percentLabel() const { return percent_; }
-    QLineEdit* ipEdit() const { return ip_; }
-    QLineEdit* portEdit() const { return port_; }
     // Timer 3 (Favorites) and timer 4 (Servers): the query after a key press in the list.
     const QTimer& favoritesKeyTimer() const { return favoritesKeyTimer_; }
     const QTimer& serversKeyTimer() const { return serversKeyTimer_; }

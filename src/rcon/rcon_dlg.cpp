@@ -30,11 +30,11 @@ void CRconDlg::CreateWidgets()
     setFixedSize(DluX(376), DluY(233));
 
     output_ = new CCustomEdit(this);
-    SetControlId(output_, 1131);
+    SetControlId(output_, IdOutput);
     Place(output_, 0, 0, 376, 221);
 
     input_ = new QLineEdit(this);
-    SetControlId(input_, 999);
+    SetControlId(input_, IdInput);
     Place(input_, 0, 221, 376, 12);
     output_->SetInputLine(input_);
 

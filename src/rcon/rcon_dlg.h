@@ -15,6 +15,8 @@ class CRconDlg : public QDialog {
 public:
     // A console titled "RCON Control: <address>", owned by owner; it talks to no one until
     // Connect(). password is kept in memory only.
+    enum ControlId { IdInput = 999, IdOutput = 1131 };
+
     CRconDlg(const std::string& address, std::string password, QWidget* owner = nullptr);
     ~CRconDlg() override;
 
@@ -27,8 +29,6 @@ public:
     uint32_t challenge() const;
     bool connected() const { return challenge() != 0; }
 
-    CCustomEdit* output() const { return output_; }
-    QLineEdit* input() const { return input_; }
     CRconSocket* socket() const { return socket_; }
 
     // Enter: sends the input line as a command — only when the keyboard is in the input line

@@ -26,11 +26,11 @@ void CRconInput::CreateWidgets()
     label->setGeometry(DluRect(7, 9, 32, 8));
 
     edit_ = new QLineEdit(this);
-    SetControlId(edit_, 999);
+    SetControlId(edit_, IdPassword);
     edit_->setGeometry(DluRect(42, 7, 132, 12));
 
     connect_ = new QPushButton("Connect", this);
-    SetControlId(connect_, 1);
+    SetControlId(connect_, IdConnect);
     connect_->setGeometry(DluRect(180, 6, 44, 14));
     connect_->setDefault(true);
     connect_->setEnabled(false);

@@ -10,6 +10,8 @@ class QPushButton;
 class CRconInput : public QDialog {
     Q_OBJECT
 public:
+    enum ControlId { IdConnect = 1, IdPassword = 999 };
+
     explicit CRconInput(QWidget* parent = nullptr);
 
     // Shows the dialog modally; true when it was closed with Connect, password then holding the
@@ -17,9 +19,6 @@ public:
     bool DoModal();
 
     QString password;
-
-    QLineEdit* edit() const { return edit_; }
-    QPushButton* connectButton() const { return connect_; }
 
 private:
     void CreateWidgets();

@@ -106,50 +106,51 @@ void CSearchPlayerDlg::CreateWidgets()
     resize(DluX(424), DluY(232));
 
     // Each group box comes before what it frames (drawn under it; tab order follows creation).
-    search_ = SetControlId(new QLineEdit(this), 1052);
+    search_ = SetControlId(new QLineEdit(this), IdSearchText);
     search_->setGeometry(DluRect(kLeftX, 2, kLeftW - 40, 13));
-    searchButton_ = MakeButton(this, 1115, "Search");
+    searchButton_ = MakeButton(this, IdSearch, "Search");
     searchButton_->setGeometry(DluRect(kLeftX + kLeftW - 36, 1, 36, kButtonH + 1));
 
     constexpr int kResultsY = 18;
     constexpr int kResultsH = kLowerY - 2 - kResultsY;
     constexpr int kResultButtonsY = kResultsY + kResultsH - kButtonH - 4;
     MakeGroup(this, "Results", kLeftX, kResultsY, kLeftW, kResultsH);
-    results_ = MakeList(this, 1121,
-                        DluRect(kLeftX + kInset, kResultsY + kTitle, kLeftW - 2 * kInset,
-                                kResultButtonsY - 3 - (kResultsY + kTitle)));
+    results_ = MakeList(
+        this, IdResults,
+        DluRect(kLeftX + kInset, kResultsY + kTitle, kLeftW - 2 * kInset, kResultButtonsY - 3 - (kResultsY + kTitle)));
     AddColumns(results_, kResultColumns);
-    addToFriends_ = MakeButton(this, 1127, "Add to Friends");
+    addToFriends_ = MakeButton(this, IdAddToFriends, "Add to Friends");
     addToFriends_->setGeometry(DluRect(kLeftX + kInset, kResultButtonsY, 58, kButtonH));
-    addToFavorites_ = MakeButton(this, 1126, "Add to Favorites");
+    addToFavorites_ = MakeButton(this, IdAddToFavorites, "Add to Favorites");
     addToFavorites_->setGeometry(DluRect(kLeftX + kInset + 61, kResultButtonsY, 64, kButtonH));
-    connect_ = MakeButton(this, 1125, "Connect");
+    connect_ = MakeButton(this, IdConnect, "Connect");
     connect_->setGeometry(DluRect(kLeftX + kLeftW - kInset - 40, kResultButtonsY, 40, kButtonH));
 
     constexpr int kInfoH = 64;
     MakeGroup(this, "Info", kRightX, 2, kRightW, kInfoH);
-    info_ = MakeListBox(this, 1149, DluRect(kRightX + kInset, 2 + kTitle, kRightW - 2 * kInset, kInfoH - kTitle - 5));
+    info_ = MakeListBox(this, IdInfo, DluRect(kRightX + kInset, 2 + kTitle, kRightW - 2 * kInset, kInfoH - kTitle - 5));
 
     constexpr int kLeftTop = 2 + kInfoH + 2;
     constexpr int kLeftH = kLowerY - 2 - kLeftTop;
     MakeGroup(this, "Servers Left", kRightX, kLeftTop, kRightW, kLeftH);
-    serversLeft_ = MakeListBox(this, 1151,
-                               DluRect(kRightX + kInset, kLeftTop + kTitle, kRightW - 2 * kInset, kLeftH - kTitle - 15));
+    serversLeft_ = MakeListBox(
+        this, IdServersLeft, DluRect(kRightX + kInset, kLeftTop + kTitle, kRightW - 2 * kInset, kLeftH - kTitle - 15));
     serversLeft_->setSortingEnabled(true);
-    progress_ = SetControlId(new QProgressBar(this), 1114);
+    progress_ = SetControlId(new QProgressBar(this), IdProgress);
     progress_->setTextVisible(false);
     progress_->setGeometry(DluRect(kRightX + kInset, kLeftTop + kLeftH - 12, kRightW - 2 * kInset, 7));
 
     constexpr int kPlayersW = 214;
     MakeGroup(this, "Players", kLeftX, kLowerY, kPlayersW, kLowerH);
-    players_ = MakeList(this, 1120,
+    players_ = MakeList(this, IdPlayers,
                         DluRect(kLeftX + kInset, kLowerY + kTitle, kPlayersW - 2 * kInset, kLowerH - kTitle - 5));
     AddColumns(players_, kPlayerColumns);
 
     constexpr int kRulesX = kLeftX + kPlayersW + 4;
     constexpr int kRulesW = 136;
     MakeGroup(this, "Rules", kRulesX, kLowerY, kRulesW, kLowerH);
-    rules_ = MakeList(this, 1079, DluRect(kRulesX + kInset, kLowerY + kTitle, kRulesW - 2 * kInset, kLowerH - kTitle - 5));
+    rules_ = MakeList(this, IdRules,
+                      DluRect(kRulesX + kInset, kLowerY + kTitle, kRulesW - 2 * kInset, kLowerH - kTitle - 5));
     rules_->setContextMenuPolicy(Qt::DefaultContextMenu);
     AddColumns(rules_, kRuleColumns);
 
@@ -158,12 +159,13 @@ void CSearchPlayerDlg::CreateWidgets()
     constexpr int kFriendButtonW = kFriendsW - 8;
     MakeGroup(this, "Friends", kFriendsX, kLowerY, kFriendsW, kLowerH);
     const int buttonsY = kLowerY + kLowerH - 5 - 3 * kButtonH - 4;
-    friends_ = MakeListBox(this, 1119, DluRect(kFriendsX + 4, kLowerY + kTitle, kFriendButtonW, buttonsY - 3 - (kLowerY + kTitle)));
-    addFriend_ = MakeButton(this, 1082, "Add");
+    friends_ = MakeListBox(this, IdFriends,
+                           DluRect(kFriendsX + 4, kLowerY + kTitle, kFriendButtonW, buttonsY - 3 - (kLowerY + kTitle)));
+    addFriend_ = MakeButton(this, IdAddFriend, "Add");
     addFriend_->setGeometry(DluRect(kFriendsX + 4, buttonsY, kFriendButtonW, kButtonH));
-    removeFriend_ = MakeButton(this, 1013, "Remove");
+    removeFriend_ = MakeButton(this, IdRemoveFriend, "Remove");
     removeFriend_->setGeometry(DluRect(kFriendsX + 4, buttonsY + kButtonH + 2, kFriendButtonW, kButtonH));
-    clearFriends_ = MakeButton(this, 1009, "Clear");
+    clearFriends_ = MakeButton(this, IdClearFriends, "Clear");
     clearFriends_->setGeometry(DluRect(kFriendsX + 4, buttonsY + 2 * (kButtonH + 2), kFriendButtonW, kButtonH));
 
     keyTimer_.setObjectName("timer1");
@@ -481,22 +483,24 @@ QMenu* CSearchPlayerDlg::BuildContextMenu(CReportListCtrl* list)
         // "Please Wait" has no id: there is no player yet.
         if (players_->GetItemText(0, kPlayerIdColumn).isEmpty())
             return nullptr;
-        return FriendsMenu(this, 2154, 2155, [this] { OnAddPlayerToFriends(); }, [this] { OnRemovePlayerFromFriends(); });
+        return FriendsMenu(
+            this, IdPlayerAddFriend, IdPlayerRemoveFriend, [this] { OnAddPlayerToFriends(); },
+            [this] { OnRemovePlayerFromFriends(); });
     }
     if (list != results_ || results_->GetItemText(0, kServerColumn).isEmpty())
         return nullptr;
     auto* menu = new QMenu(this);
     AddInfoLine(menu, results_->GetItemText(row, kServerColumn));
     menu->addSeparator();
-    connect(AddCommand(menu, 1125, "Connect"), &QAction::triggered, this, &CSearchPlayerDlg::OnConnect);
-    connect(AddCommand(menu, 1126, "Add to Favorites"), &QAction::triggered, this,
+    connect(AddCommand(menu, IdConnect, "Connect"), &QAction::triggered, this, &CSearchPlayerDlg::OnConnect);
+    connect(AddCommand(menu, IdAddToFavorites, "Add to Favorites"), &QAction::triggered, this,
             &CSearchPlayerDlg::OnAddResultToFavorites);
     menu->addSeparator();
     AddInfoLine(menu, results_->GetItemText(row, kNameColumn));
     menu->addSeparator();
-    connect(AddCommand(menu, 2156, "Add to Friends List"), &QAction::triggered, this,
+    connect(AddCommand(menu, IdResultAddFriend, "Add to Friends List"), &QAction::triggered, this,
             &CSearchPlayerDlg::OnAddResultToFriends);
-    connect(AddCommand(menu, 2157, "Remove from Friends List"), &QAction::triggered, this,
+    connect(AddCommand(menu, IdResultRemoveFriend, "Remove from Friends List"), &QAction::triggered, this,
             &CSearchPlayerDlg::OnRemoveResultFromFriends);
     return menu;
 }

@@ -28,6 +28,29 @@ class CSearchPlayerDlg : public QWidget, public FriendsList {
     Q_OBJECT
 public:
     // ctx must outlive the page.
+    enum ControlId {
+        IdClearFriends = 1009,
+        IdRemoveFriend = 1013,
+        IdSearchText = 1052,
+        IdRules = 1079,
+        IdAddFriend = 1082,
+        IdProgress = 1114,
+        IdSearch = 1115,
+        IdFriends = 1119,
+        IdPlayers = 1120,
+        IdResults = 1121,
+        IdConnect = 1125,
+        IdAddToFavorites = 1126,
+        IdAddToFriends = 1127,
+        IdInfo = 1149,
+        IdServersLeft = 1151,
+        // Commands of the Players list's menu, then of the Results list's own friends lines.
+        IdPlayerAddFriend = 2154,
+        IdPlayerRemoveFriend = 2155,
+        IdResultAddFriend = 2156,
+        IdResultRemoveFriend = 2157,
+    };
+
     explicit CSearchPlayerDlg(const PageContext& ctx, QWidget* parent = nullptr);
     ~CSearchPlayerDlg() override;
 
@@ -57,14 +80,6 @@ public:
     void OnRemovePlayerFromFriends();
     void OnRemoveResultFromFriends();
 
-    QLineEdit* searchEdit() const { return search_; }
-    QListWidget* serversLeft() const { return serversLeft_; }
-    QListWidget* info() const { return info_; }
-    QListWidget* friendsList() const { return friends_; }
-    CSortListCtrl* results() const { return results_; }
-    CSortListCtrl* players() const { return players_; }
-    CSortListCtrl* rules() const { return rules_; }
-    QProgressBar* progressBar() const { return progress_; }
     CPlayerSearch& search() const { return *searchEngine_; }
     CSearchDetailQuery& detailQuery() const { return *details_; }
     const QTimer& keyTimer() const { return keyTimer_; }

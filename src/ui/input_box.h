@@ -24,7 +24,6 @@ public:
     QString text;
 
     QLabel* promptLabel() const { return prompt_; }
-    QLineEdit* edit() const { return edit_; }
 
 private:
     void CreateWidgets();

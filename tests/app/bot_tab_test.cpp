@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTest>
 #include <filesystem>
 
@@ -35,7 +36,7 @@ TEST_F(BotTab, TheLoaderFillsTheTabAndItsHelpWindowsBelongToTheMainWindow)
     ASSERT_EQ(page->list()->count(), 1);
     EXPECT_EQ(page->list()->item(0)->text(), "addbot \"1\" \"2\" \"Imbrel\" \"3\"");
 
-    main->tabs()->setCurrentIndex(CMainDlg::BotEditor);
+    FindById<QTabBar>(main, CMainDlg::IdTabs)->setCurrentIndex(CMainDlg::BotEditor);
     QTest::mouseClick(FindById<QPushButton>(page, 1065), Qt::LeftButton);
     EXPECT_TRUE(main->botClassHelp()->isVisible());
     EXPECT_EQ(main->botClassHelp()->parentWidget(), main);

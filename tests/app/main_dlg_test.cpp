@@ -29,10 +29,20 @@ QAction* Command(QWidget* w, int id)
     return FindById<QAction>(w, id);
 }
 
+QTabBar* Tabs(const CMainDlg* main)
+{
+    return FindById<QTabBar>(main, CMainDlg::IdTabs);
+}
+CAnimateCtrl* Logo(const CMainDlg* main)
+{
+    return FindById<CAnimateCtrl>(main, CMainDlg::IdLogo);
+}
+
 std::vector<int> CheckedPageItems(CMainDlg* main)
 {
     std::vector<int> ids;
-    for (int id : {32774, 32775, 32776, 32777, 32801})
+    for (int id : {CMainDlg::IdShowServerBrowser, CMainDlg::IdShowSearchPlayer, CMainDlg::IdShowPlaylistEditor,
+                   CMainDlg::IdShowCreateServer, CMainDlg::IdShowBotEditor})
         if (Command(main, id)->isChecked())
             ids.push_back(id);
     return ids;
@@ -46,13 +56,13 @@ TEST_F(MainWindow, TabsMenusAndPagesAreInTheirPlaces)
 {
     EXPECT_EQ(main->objectName(), "CMainDlg");
     EXPECT_EQ(main->windowTitle(), "ZNK Tool");
-    QTabBar* tabs = main->findChild<QTabBar*>("id1029");
+    QTabBar* tabs = FindById<QTabBar>(main, CMainDlg::IdTabs);
     ASSERT_TRUE(tabs);
     const QStringList texts = {"Server Browser", "Search Player", "Playlist Editor", "Create Server", "ZNK Bots 3.0"};
     ASSERT_EQ(tabs->count(), 5);
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(tabs->tabText(i), texts[i]);
-    EXPECT_TRUE(main->findChild<CAnimateCtrl*>("id1024"));
+    EXPECT_TRUE(FindById<CAnimateCtrl>(main, CMainDlg::IdLogo));
 
     const char* classes[] = {"CServerBrowserDlg", "CSearchPlayerDlg", "CPlaylistEditorDlg", "CCreateServerDlg",
                              "CBotEditorDlg"};
@@ -61,13 +71,20 @@ TEST_F(MainWindow, TabsMenusAndPagesAreInTheirPlaces)
         EXPECT_EQ(main->page(i)->isVisible(), i == 0) << classes[i];
     }
     EXPECT_FALSE(main->settingsDlg()->isVisible());
-    EXPECT_EQ(CheckedPageItems(main), std::vector<int>{32774});
+    EXPECT_EQ(CheckedPageItems(main), std::vector<int>{CMainDlg::IdShowServerBrowser});
 
-    const std::vector<std::pair<int, QString>> commands = {
-        {32803, "Load Playlist from ..."}, {32802, "Save Playlist as ..."}, {32781, "Exit"},
-        {32780, "Settings"}, {32774, "Server Browser"}, {32775, "Search Player"}, {32776, "Playlist Editor"},
-        {32777, "Create Server"}, {32801, "ZNK Bots 3.0"}, {17, "Always On Top"}, {32788, "About"},
-        {16, "&About ZNKTool..."}};
+    const std::vector<std::pair<int, QString>> commands = {{CMainDlg::IdLoadPlaylist, "Load Playlist from ..."},
+                                                           {CMainDlg::IdSavePlaylist, "Save Playlist as ..."},
+                                                           {CMainDlg::IdExit, "Exit"},
+                                                           {CMainDlg::IdSettings, "Settings"},
+                                                           {CMainDlg::IdShowServerBrowser, "Server Browser"},
+                                                           {CMainDlg::IdShowSearchPlayer, "Search Player"},
+                                                           {CMainDlg::IdShowPlaylistEditor, "Playlist Editor"},
+                                                           {CMainDlg::IdShowCreateServer, "Create Server"},
+                                                           {CMainDlg::IdShowBotEditor, "ZNK Bots 3.0"},
+                                                           {CMainDlg::IdAlwaysOnTop, "Always On Top"},
+                                                           {CMainDlg::IdAbout, "About"},
+                                                           {CMainDlg::IdSystemAbout, "&About ZNKTool..."}};
     for (const auto& [id, text] : commands) {
         QAction* a = Command(main, id);
         ASSERT_TRUE(a) << id;
@@ -77,23 +94,23 @@ TEST_F(MainWindow, TabsMenusAndPagesAreInTheirPlaces)
 
 TEST_F(MainWindow, EditMenuSwitchesPagesAndMovesTheCheckMark)
 {
-    Command(main, 32775)->trigger();
-    EXPECT_EQ(main->tabs()->currentIndex(), 1);
+    Command(main, CMainDlg::IdShowSearchPlayer)->trigger();
+    EXPECT_EQ(Tabs(main)->currentIndex(), 1);
     EXPECT_EQ(main->currentPage(), main->searchPlayer());
     EXPECT_TRUE(main->searchPlayer()->isVisible());
     EXPECT_FALSE(main->serverBrowser()->isVisible());
-    EXPECT_EQ(CheckedPageItems(main), std::vector<int>{32775});
+    EXPECT_EQ(CheckedPageItems(main), std::vector<int>{CMainDlg::IdShowSearchPlayer});
 
     // The page already shown: nothing changes, the check mark stays.
-    Command(main, 32775)->trigger();
-    EXPECT_EQ(CheckedPageItems(main), std::vector<int>{32775});
+    Command(main, CMainDlg::IdShowSearchPlayer)->trigger();
+    EXPECT_EQ(CheckedPageItems(main), std::vector<int>{CMainDlg::IdShowSearchPlayer});
     EXPECT_TRUE(main->searchPlayer()->isVisible());
 
     // Clicking a tab does the same as the menu.
-    QTabBar* tabs = main->tabs();
+    QTabBar* tabs = Tabs(main);
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(4).center());
     EXPECT_EQ(main->currentPage(), main->botEditor());
-    EXPECT_EQ(CheckedPageItems(main), std::vector<int>{32801});
+    EXPECT_EQ(CheckedPageItems(main), std::vector<int>{CMainDlg::IdShowBotEditor});
     int visible = 0;
     for (int i = 0; i < CMainDlg::PageCount; ++i)
         visible += main->page(i)->isVisible();
@@ -107,7 +124,7 @@ TEST_F(MainWindow, EnterNeverClosesEscapeDoes)
     EXPECT_TRUE(main->isVisible());
     EXPECT_EQ(main->currentPage(), main->serverBrowser());
 
-    Command(main, 32775)->trigger();
+    Command(main, CMainDlg::IdShowSearchPlayer)->trigger();
     QTest::keyClick(main, Qt::Key_Return);
     EXPECT_TRUE(main->isVisible());
 
@@ -127,25 +144,27 @@ protected:
 TEST_F(MainWindowWithLocalMaster, EnterSearchesOnTheSearchPageAndOnlyThere)
 {
     CSearchPlayerDlg* search = main->searchPlayer();
-    search->searchEdit()->setText("Sable");
+    auto* text = FindById<QLineEdit>(search, CSearchPlayerDlg::IdSearchText);
+    auto* serversLeft = FindById<QListWidget>(search, CSearchPlayerDlg::IdServersLeft);
+    text->setText("Sable");
     QTest::keyClick(main, Qt::Key_Return);
-    EXPECT_EQ(search->serversLeft()->count(), 0);
+    EXPECT_EQ(serversLeft->count(), 0);
     EXPECT_FALSE(master.hasPendingDatagrams());
 
-    Command(main, 32775)->trigger();
+    Command(main, CMainDlg::IdShowSearchPlayer)->trigger();
     // Typed into the search field, as a user does: the field passes Enter on to the window.
-    search->searchEdit()->setFocus();
-    QTest::keyClick(search->searchEdit(), Qt::Key_Return);
+    text->setFocus();
+    QTest::keyClick(text, Qt::Key_Return);
     EXPECT_TRUE(main->isVisible());
-    ASSERT_EQ(search->serversLeft()->count(), 1);
-    EXPECT_EQ(search->serversLeft()->item(0)->text(), "Requesting Servers List");
+    ASSERT_EQ(serversLeft->count(), 1);
+    EXPECT_EQ(serversLeft->item(0)->text(), "Requesting Servers List");
     EXPECT_TRUE(QTest::qWaitFor([&] { return master.hasPendingDatagrams(); }, 2000));
 }
 
 TEST_F(MainWindow, ExitEndsTheWindowAndShutdownSaves)
 {
-    Command(main, 17)->trigger(); // always on top, saved at exit
-    Command(main, 32781)->trigger();
+    Command(main, CMainDlg::IdAlwaysOnTop)->trigger(); // always on top, saved at exit
+    Command(main, CMainDlg::IdExit)->trigger();
     EXPECT_FALSE(main->isVisible());
     EXPECT_EQ(main->result(), 0);
     app->Shutdown();
@@ -167,7 +186,7 @@ TEST_F(MainWindow, TimerSavesEveryFifteenSeconds)
 
 TEST_F(MainWindow, SettingsCommandShowsAndHidesTheSettingsWindowAndItsCheckFollows)
 {
-    QAction* settings = Command(main, 32780);
+    QAction* settings = Command(main, CMainDlg::IdSettings);
     settings->trigger();
     EXPECT_TRUE(main->settingsDlg()->isVisible());
     EXPECT_TRUE(settings->isChecked());
@@ -191,17 +210,17 @@ TEST_F(MainWindow, AboutBoxShowsVersionAndTwoAddresses)
         ASSERT_TRUE(box);
         seen = true;
         EXPECT_EQ(box->windowTitle(), "About ZNKTool");
-        auto* link = box->findChild<CStaticLink*>("id1170");
-        auto* home = box->findChild<QLabel*>("id1171");
+        auto* link = FindById<CStaticLink>(box, CAboutDlg::IdModSite);
+        auto* home = FindById<QLabel>(box, CAboutDlg::IdAuthor);
         ASSERT_TRUE(link && home);
         EXPECT_TRUE(link->text().startsWith("http"));
         EXPECT_TRUE(home->text().startsWith("http"));
         EXPECT_NE(link->text(), home->text());
         QTest::mouseMove(link, link->rect().center());
         EXPECT_EQ(link->cursor().shape(), Qt::CrossCursor);
-        QTest::mouseClick(box->findChild<QPushButton*>("id1"), Qt::LeftButton);
+        QTest::mouseClick(FindById<QPushButton>(box, CAboutDlg::IdOk), Qt::LeftButton);
     });
-    Command(main, 32788)->trigger();
+    Command(main, CMainDlg::IdAbout)->trigger();
     EXPECT_TRUE(seen);
 }
 
@@ -211,7 +230,7 @@ class MainWindowOnTop : public StartedApp {
 
 TEST_F(MainWindowOnTop, StartsTopmostAndTogglesBack)
 {
-    QAction* onTop = Command(main, 17);
+    QAction* onTop = Command(main, CMainDlg::IdAlwaysOnTop);
     EXPECT_TRUE(main->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(onTop->isChecked());
     onTop->trigger();
@@ -229,7 +248,7 @@ TEST_F(MainWindowOnTop, StartsTopmostAndTogglesBack)
 // leave the window hidden, and the saved byte follows each change.
 TEST_F(MainWindow, AlwaysOnTopInTheRunningLoopKeepsTheWindowOpen)
 {
-    QAction* onTop = Command(main, 17);
+    QAction* onTop = Command(main, CMainDlg::IdAlwaysOnTop);
     struct Seen {
         bool visible;
         bool topmost;
@@ -291,12 +310,12 @@ class MainWindowWithLogo : public StartedApp {
 
 TEST_F(MainWindowWithLogo, LogoPlaysFromTheModFolder)
 {
-    EXPECT_TRUE(main->logo()->isPlaying());
-    EXPECT_EQ(main->logo()->frameCount(), 3);
+    EXPECT_TRUE(Logo(main)->isPlaying());
+    EXPECT_EQ(Logo(main)->frameCount(), 3);
     // A game location without the file leaves an empty strip and says nothing.
     app->settings.modFolder = "othermod";
     main->ReloadLogo();
-    EXPECT_FALSE(main->logo()->isPlaying());
+    EXPECT_FALSE(Logo(main)->isPlaying());
     EXPECT_TRUE(messages.isEmpty());
 }
 

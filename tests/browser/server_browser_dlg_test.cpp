@@ -2,6 +2,7 @@
 #include "gamefiles/settings_loader.h"
 #include "settings/app_settings.h"
 #include "settings/server_store.h"
+#include "test_support/page_parts.h"
 #include "test_support/widgets.h"
 #include "test_support/work_dir.h"
 #include "ui/page_context.h"
@@ -38,19 +39,14 @@ namespace {
 constexpr int kAddress = 4;
 using Texts = std::vector<std::string>;
 
-// Every row as the view shows it, cells joined by " | " (or one column's cells).
-Texts Rows(const QAbstractItemView* view, int onlyColumn = -1)
+// One column's cells as the view shows them.
+Texts Column(const QAbstractItemView* view, int column)
 {
-    Texts rows;
+    Texts cells;
     const QAbstractItemModel* m = view->model();
-    for (int r = 0; r < m->rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < m->columnCount(); ++c)
-            if (onlyColumn < 0 || c == onlyColumn)
-                cells << m->data(m->index(r, c)).toString();
-        rows.push_back(cells.join(" | ").toStdString());
-    }
-    return rows;
+    for (int r = 0; r < m->rowCount(); ++r)
+        cells.push_back(m->data(m->index(r, column)).toString().toStdString());
+    return cells;
 }
 
 int RowOf(const CReportListCtrl* list, const std::string& address)
@@ -86,51 +82,36 @@ void WriteStore(const std::string& folder, const std::vector<Texts>& records, co
     WriteText(JoinPath(folder, ServerStore::kServersFile), lists);
 }
 
-// The page alone, as the main window would build it: over a context whose settings, store and
-// game folder live in a fresh working folder (no started program). Messages are collected.
-class BrowserPage : public ::testing::Test {
+// The page alone, as the main window would build it: over the parts of a fresh working folder
+// (no started program). Messages are collected.
+class BrowserPage : public ::testing::Test, public PageParts {
 protected:
+    using Page = CServerBrowserDlg;
+
     // Called before the store is loaded and the page built: files and settings of the test.
     virtual void Prepare(AppSettings&) {}
 
     void SetUp() override
     {
-        settings.workFolder = dir.Path();
-        settings.settingsPath = dir.File(AppSettings::kFileName);
-        settings.SetGamePath(JoinPath(dir.File("game"), kClientExeName));
-        settings.SetFirstRunDefaults();
-        settings.ApplyDefaults();
         Prepare(settings);
-        store_.Load();
-        store_.LoadFriends();
-        engine = std::make_unique<CQueryEngine>(settings, store_);
-        context = std::make_unique<PageContext>(PageContext {
-            settings, store_, *engine, loader, [this](const QString&, const QString& text) { messages << text; },
-            [this](const std::string& address) { consolesOpened.push_back(address); }});
+        store.Load();
+        store.LoadFriends();
         window.resize(900, 700);
-        page_ = new CServerBrowserDlg(*context, &window);
+        page_ = new CServerBrowserDlg(context, &window);
         window.show();
     }
 
     void TearDown() override
     {
         delete page_;
-        engine.reset();
+        engine.CloseAll();
     }
 
     // What the program saves every 15 seconds and at exit.
-    void SaveServers() { store_.Save(); }
+    void SaveServers() { store.Save(); }
 
-    ScopedWorkDir dir;
-    AppSettings settings;
-    ServerStore store_ {dir.Path()};
-    std::unique_ptr<CQueryEngine> engine;
-    CSettingsLoader loader {settings};
-    std::unique_ptr<PageContext> context;
     QWidget window;
     CServerBrowserDlg* page_ = nullptr;
-    QStringList messages;
-    std::vector<std::string> consolesOpened; // what the RCON commands asked to open
 
     CServerBrowserDlg* page() const { return page_; }
     template <class T>
@@ -138,16 +119,15 @@ protected:
     {
         return FindById<T>(page(), id);
     }
-    void Click(int id)
-    {
-        auto* b = Find<QPushButton>(id);
-        ASSERT_TRUE(b) << id;
-        QTest::mouseClick(b, Qt::LeftButton);
-    }
-    ServerStore& store() { return store_; }
-    ServerRecord* Record(const std::string& address) { return store_.FindOrCreateRecord(address); }
-    std::string ip() const { return page()->ipEdit()->text().toStdString(); }
-    std::string port() const { return page()->portEdit()->text().toStdString(); }
+    CFavListCtrl* Favorites() const { return Find<CFavListCtrl>(Page::IdFavorites); }
+    CSrvListCtrl* Servers() const { return Find<CSrvListCtrl>(Page::IdServers); }
+    CSortListCtrl* Players() const { return Find<CSortListCtrl>(Page::IdPlayers); }
+    CSortListCtrl* Rules() const { return Find<CSortListCtrl>(Page::IdRules); }
+    QLineEdit* IpEdit() const { return Find<QLineEdit>(Page::IdIp); }
+    QLineEdit* PortEdit() const { return Find<QLineEdit>(Page::IdPort); }
+    ServerRecord* Record(const std::string& address) { return store.FindOrCreateRecord(address); }
+    std::string ip() const { return IpEdit()->text().toStdString(); }
+    std::string port() const { return PortEdit()->text().toStdString(); }
     std::unique_ptr<QMenu> MenuOver(CReportListCtrl* list, int row)
     {
         list->SelectRow(row);
@@ -188,10 +168,21 @@ using BrowserLayout = BrowserPage;
 TEST_F(BrowserLayout, ControlsColumnsAndStartValues)
 {
     EXPECT_EQ(page()->objectName(), "CServerBrowserDlg");
-    const std::map<int, QString> buttons = {
-        {1133, "Update"},       {1132, "Refresh"},      {1129, "Refresh"}, {1091, "Add Ip"},  {1086, "Add Ip"},
-        {1092, "Add to Fav."},  {1131, "Remove"},       {1130, "Clear"},   {1088, "Connect"}, {1089, "Connect"},
-        {1135, "RCON Control"}, {1090, "RCON Control"}, {1125, "Connect"}, {1008, "Copy"},    {1124, "Paste"}};
+    const std::map<int, QString> buttons = {{Page::IdUpdate, "Update"},
+                                            {Page::IdRefreshServers, "Refresh"},
+                                            {Page::IdRefreshFavorites, "Refresh"},
+                                            {Page::IdAddIpServers, "Add Ip"},
+                                            {Page::IdAddIpFavorites, "Add Ip"},
+                                            {Page::IdAddToFavorites, "Add to Fav."},
+                                            {Page::IdRemoveFavorite, "Remove"},
+                                            {Page::IdClearFavorites, "Clear"},
+                                            {Page::IdConnectFavorites, "Connect"},
+                                            {Page::IdConnectServers, "Connect"},
+                                            {Page::IdRconFavorites, "RCON Control"},
+                                            {Page::IdRconServers, "RCON Control"},
+                                            {Page::IdConnectAddress, "Connect"},
+                                            {Page::IdCopy, "Copy"},
+                                            {Page::IdPaste, "Paste"}};
     for (const auto& [id, text] : buttons) {
         auto* b = Find<QPushButton>(id);
         ASSERT_TRUE(b) << id;
@@ -201,10 +192,10 @@ TEST_F(BrowserLayout, ControlsColumnsAndStartValues)
     }
 
     const Texts serverColumns = {"Name/202", "Map/100", "Ping/40", "Players/50", "Ip/130"};
-    const std::map<int, Texts> lists = {{1126, serverColumns},
-                                        {1128, serverColumns},
-                                        {1120, {"Name/129", "Score/50", "Play Time/60", "Id/30"}},
-                                        {1079, {"Name/137", "Value/42"}}};
+    const std::map<int, Texts> lists = {{Page::IdFavorites, serverColumns},
+                                        {Page::IdServers, serverColumns},
+                                        {Page::IdPlayers, {"Name/129", "Score/50", "Play Time/60", "Id/30"}},
+                                        {Page::IdRules, {"Name/137", "Value/42"}}};
     for (const auto& [id, columns] : lists) {
         auto* list = Find<CReportListCtrl>(id);
         ASSERT_TRUE(list) << id;
@@ -216,15 +207,15 @@ TEST_F(BrowserLayout, ControlsColumnsAndStartValues)
         EXPECT_TRUE(list->header()->sectionsMovable()) << id;
     }
 
-    EXPECT_EQ(Find<QLineEdit>(1122)->text(), "0.0.0.0");
-    EXPECT_EQ(Find<QLineEdit>(1076)->text(), "27015");
-    auto* bar = Find<QProgressBar>(1114);
+    EXPECT_EQ(Find<QLineEdit>(Page::IdIp)->text(), "0.0.0.0");
+    EXPECT_EQ(Find<QLineEdit>(Page::IdPort)->text(), "27015");
+    auto* bar = Find<QProgressBar>(Page::IdProgress);
     EXPECT_EQ(bar->orientation(), Qt::Vertical);
     EXPECT_FALSE(bar->isTextVisible());
     // Empty, not the busy indicator a 0..0 range would make of it.
     EXPECT_GT(bar->maximum(), bar->minimum());
     EXPECT_EQ(bar->value(), bar->minimum());
-    EXPECT_EQ(Find<QLabel>(1118)->text(), "0%");
+    EXPECT_EQ(Find<QLabel>(Page::IdPercent)->text(), "0%");
 }
 
 TEST_F(BrowserLayout, ControlsSitInsideThePageAndTheirGroupsWithoutOverlapping)
@@ -244,10 +235,15 @@ TEST_F(BrowserLayout, ControlsSitInsideThePageAndTheirGroupsWithoutOverlapping)
             EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry()))
                 << controls[i]->objectName().toStdString() << " / " << controls[j]->objectName().toStdString();
     }
-    const std::map<QString, std::vector<int>> members = {{"Favorites", {1126, 1129, 1086, 1131, 1130, 1088, 1135}},
-                                                         {"Servers", {1128, 1133, 1132, 1091, 1092, 1089, 1090}},
-                                                         {"Players", {1120}},
-                                                         {"Rules", {1079}}};
+    const std::map<QString, std::vector<int>> members = {
+        {"Favorites",
+         {Page::IdFavorites, Page::IdRefreshFavorites, Page::IdAddIpFavorites, Page::IdRemoveFavorite,
+          Page::IdClearFavorites, Page::IdConnectFavorites, Page::IdRconFavorites}},
+        {"Servers",
+         {Page::IdServers, Page::IdUpdate, Page::IdRefreshServers, Page::IdAddIpServers, Page::IdAddToFavorites,
+          Page::IdConnectServers, Page::IdRconServers}},
+        {"Players", {Page::IdPlayers}},
+        {"Rules", {Page::IdRules}}};
     for (const auto& [title, ids] : members)
         for (int id : ids)
             EXPECT_TRUE(groups[title].contains(Find<QWidget>(id)->geometry())) << id;
@@ -255,11 +251,10 @@ TEST_F(BrowserLayout, ControlsSitInsideThePageAndTheirGroupsWithoutOverlapping)
 
 TEST_F(StoredBrowser, StoredListsShowSortedAndAnOldSendTimeBecomesUnknown)
 {
-    EXPECT_EQ(Rows(page()->servers()),
-              (Texts{"127.0.0.1:40003 | ??? | ??? | ??? | 127.0.0.1:40003", kAlphaRow, kBravoRow}));
-    EXPECT_EQ(Rows(page()->favorites()), (Texts{kBravoRow, kBravoRow, kAlphaRow}));
-    EXPECT_EQ(page()->servers()->GetHeaderImage(0), 0);
-    EXPECT_EQ(page()->favorites()->GetHeaderImage(0), 1);
+    EXPECT_EQ(Rows(Servers()), (Texts{"127.0.0.1:40003 | ??? | ??? | ??? | 127.0.0.1:40003", kAlphaRow, kBravoRow}));
+    EXPECT_EQ(Rows(Favorites()), (Texts{kBravoRow, kBravoRow, kAlphaRow}));
+    EXPECT_EQ(Servers()->GetHeaderImage(0), 0);
+    EXPECT_EQ(Favorites()->GetHeaderImage(0), 1);
     // A send time left from the last run is no ping: it is saved as "???" too.
     EXPECT_EQ(Record(kBravo)->ping, "???");
 }
@@ -270,67 +265,68 @@ TEST_F(StoredBrowser, AddIpListsEachAddedAddressAndIgnoresBadTextAndCancel)
 {
     InputBoxSeen seen{"not asked", {}, "not asked"};
     AnswerInputBox(*page(), "192.168.1.20:27016", true, &seen);
-    Click(1091);
+    Click(page(), Page::IdAddIpServers);
     EXPECT_EQ(seen.title, "");
     EXPECT_EQ(seen.prompt, "Please type the IP to add");
     EXPECT_EQ(seen.text, "");
     AnswerInputBox(*page(), "192.168.1.20:27016", true);
-    Click(1091);
-    const Texts rows = Rows(page()->servers());
+    Click(page(), Page::IdAddIpServers);
+    const Texts rows = Rows(Servers());
     EXPECT_EQ(rows.size(), 5u);
     EXPECT_EQ(std::count(rows.begin(), rows.end(), "192.168.1.20:27016 | ??? | ??? | ??? | 192.168.1.20:27016"), 2);
     ServerRecord* added = Record("192.168.1.20:27016");
-    EXPECT_EQ(store().serverList, (std::vector<ServerRecord*>{Record(kNameless), Record(kAlpha), Record(kBravo), added, added}));
+    EXPECT_EQ(store.serverList,
+              (std::vector<ServerRecord*>{Record(kNameless), Record(kAlpha), Record(kBravo), added, added}));
     EXPECT_EQ(added->name + added->map + added->ping + added->players, "192.168.1.20:27016?????????");
 
     // The default port is filled in; the spaces of a pasted text do not stay.
     AnswerInputBox(*page(), " 192.168.1.21 ", true);
-    Click(1086);
-    EXPECT_EQ(Rows(page()->favorites()).back(), "192.168.1.21:27015 | ??? | ??? | ??? | 192.168.1.21:27015");
-    EXPECT_EQ(store().favoriteList.back()->address, "192.168.1.21:27015");
+    Click(page(), Page::IdAddIpFavorites);
+    EXPECT_EQ(Rows(Favorites()).back(), "192.168.1.21:27015 | ??? | ??? | ??? | 192.168.1.21:27015");
+    EXPECT_EQ(store.favoriteList.back()->address, "192.168.1.21:27015");
     // A letter O for the last zero passes the check; what is kept is the address it was read as.
     AnswerInputBox(*page(), "192.168.1.1O", true);
-    Click(1086);
-    EXPECT_EQ(Rows(page()->favorites()).back(), "192.168.1.1:27015 | ??? | ??? | ??? | 192.168.1.1:27015");
-    EXPECT_EQ(store().favoriteList.back()->address, "192.168.1.1:27015");
-    EXPECT_EQ(store().favoriteList.back(), Record("192.168.1.1:27015"));
+    Click(page(), Page::IdAddIpFavorites);
+    EXPECT_EQ(Rows(Favorites()).back(), "192.168.1.1:27015 | ??? | ??? | ??? | 192.168.1.1:27015");
+    EXPECT_EQ(store.favoriteList.back()->address, "192.168.1.1:27015");
+    EXPECT_EQ(store.favoriteList.back(), Record("192.168.1.1:27015"));
 
-    const size_t records = store().records.size();
+    const size_t records = store.records.size();
     for (const char* typed : {"192.168.1", "server.example.com", "10.0.0.0", "10.0.0.5:70000"}) {
         AnswerInputBox(*page(), typed, true);
-        Click(1091);
+        Click(page(), Page::IdAddIpServers);
     }
     AnswerInputBox(*page(), "10.0.0.9:27015", false);
-    Click(1086);
-    EXPECT_EQ(Rows(page()->servers()), rows);
-    EXPECT_EQ(store().serverList.size(), 5u);
-    EXPECT_EQ(store().favoriteList.size(), 5u);
-    EXPECT_EQ(store().records.size(), records);
+    Click(page(), Page::IdAddIpFavorites);
+    EXPECT_EQ(Rows(Servers()), rows);
+    EXPECT_EQ(store.serverList.size(), 5u);
+    EXPECT_EQ(store.favoriteList.size(), 5u);
+    EXPECT_EQ(store.records.size(), records);
 }
 
 TEST_F(StoredBrowser, AddToFavoritesRemoveAndClear)
 {
-    Click(1092); // nothing selected
-    page()->servers()->SelectRow(RowOf(page()->servers(), kAlpha));
-    Click(1092);
-    EXPECT_EQ(Rows(page()->favorites()), (Texts{kBravoRow, kBravoRow, kAlphaRow, kAlphaRow}));
-    EXPECT_EQ(store().favoriteList.size(), 4u);
-    EXPECT_EQ(store().favoriteList.back(), Record(kAlpha));
+    Click(page(), Page::IdAddToFavorites); // nothing selected
+    Servers()->SelectRow(RowOf(Servers(), kAlpha));
+    Click(page(), Page::IdAddToFavorites);
+    EXPECT_EQ(Rows(Favorites()), (Texts{kBravoRow, kBravoRow, kAlphaRow, kAlphaRow}));
+    EXPECT_EQ(store.favoriteList.size(), 4u);
+    EXPECT_EQ(store.favoriteList.back(), Record(kAlpha));
     EXPECT_EQ(Record(kAlpha)->info, "Capture the Flag|Dedicated//Linux Server|Password: No");
 
     // One row goes, so one entry goes: the first of that server.
     ServerRecord* bravo = Record(kBravo);
-    page()->favorites()->SelectRow(RowOf(page()->favorites(), kBravo));
-    Click(1131);
-    Click(1131); // nothing selected any more
-    EXPECT_EQ(Rows(page()->favorites()), (Texts{kBravoRow, kAlphaRow, kAlphaRow}));
-    EXPECT_EQ(store().favoriteList, (std::vector<ServerRecord*>{Record(kAlpha), bravo, Record(kAlpha)}));
+    Favorites()->SelectRow(RowOf(Favorites(), kBravo));
+    Click(page(), Page::IdRemoveFavorite);
+    Click(page(), Page::IdRemoveFavorite); // nothing selected any more
+    EXPECT_EQ(Rows(Favorites()), (Texts{kBravoRow, kAlphaRow, kAlphaRow}));
+    EXPECT_EQ(store.favoriteList, (std::vector<ServerRecord*>{Record(kAlpha), bravo, Record(kAlpha)}));
     EXPECT_EQ(Record(kBravo), bravo);
 
-    Click(1130);
-    EXPECT_EQ(page()->favorites()->GetItemCount(), 0);
-    EXPECT_TRUE(store().favoriteList.empty());
-    EXPECT_EQ(store().records.size(), 3u);
+    Click(page(), Page::IdClearFavorites);
+    EXPECT_EQ(Favorites()->GetItemCount(), 0);
+    EXPECT_TRUE(store.favoriteList.empty());
+    EXPECT_EQ(store.records.size(), 3u);
     SaveServers();
     EXPECT_NE(ReadText(dir.File(ServerStore::kServersFile)).find("[Favorites]\r\nTotal=1"), std::string::npos);
 }
@@ -338,41 +334,41 @@ TEST_F(StoredBrowser, AddToFavoritesRemoveAndClear)
 TEST_F(BrowserPage, AddressEntryPasteAndCopy)
 {
     QApplication::clipboard()->setText("1.2.3.4");
-    Click(1124);
+    Click(page(), Page::IdPaste);
     EXPECT_EQ(ip() + " " + port(), "1.2.3.4 27015");
     QApplication::clipboard()->setText("5.6.7.8:27020\n");
-    Click(1124);
+    Click(page(), Page::IdPaste);
     EXPECT_EQ(ip() + " " + port(), "5.6.7.8 27020");
     for (const char* junk : {"hello", "1.2.3", "1.2.3.4:0", ""}) {
         QApplication::clipboard()->setText(junk);
-        Click(1124);
+        Click(page(), Page::IdPaste);
         EXPECT_EQ(ip() + " " + port(), "5.6.7.8 27020") << junk;
     }
 
     // Typing: an IP control takes dotted octets only, the port digits only.
-    page()->ipEdit()->clear();
-    QTest::keyClicks(page()->ipEdit(), "300.1x.255.2556");
-    page()->portEdit()->clear();
-    QTest::keyClicks(page()->portEdit(), "27a0:1655");
+    IpEdit()->clear();
+    QTest::keyClicks(IpEdit(), "300.1x.255.2556");
+    PortEdit()->clear();
+    QTest::keyClicks(PortEdit(), "27a0:1655");
     QApplication::clipboard()->clear();
-    Click(1008);
+    Click(page(), Page::IdCopy);
     EXPECT_EQ(QApplication::clipboard()->text(), "30.1.255.255:27016");
 }
 
 TEST_F(StoredBrowser, ServerAndFavoriteMenusNameTheServerOnceAndListItsInfo)
 {
-    CSrvListCtrl* servers = page()->servers();
+    CSrvListCtrl* servers = Servers();
     EXPECT_EQ(MenuOver(servers, -1), nullptr);
     auto menu = MenuOver(servers, RowOf(servers, kNameless));
     EXPECT_EQ(MenuLines(menu.get()), (Texts{"Connect", "-", "RCON Control", "Add to Favorites", "-", "(127.0.0.1:40003)"}));
-    EXPECT_TRUE(Command(menu, 1089) && Command(menu, 1090));
+    EXPECT_TRUE(Command(menu, Page::IdConnectServers) && Command(menu, Page::IdRconServers));
 
     menu = MenuOver(servers, RowOf(servers, kAlpha));
     EXPECT_EQ(MenuLines(menu.get()), (Texts{"Connect", "-", "RCON Control", "Add to Favorites", "-", "(Alpha)",
                                             "(127.0.0.1:40001)", "-", "(Capture the Flag)", "(Dedicated//Linux Server)",
                                             "(Password: No)"}));
-    Command(menu, 1092)->trigger();
-    EXPECT_EQ(store().favoriteList.back(), Record(kAlpha));
+    PickMenuLine(menu.get(), Page::IdAddToFavorites);
+    EXPECT_EQ(store.favoriteList.back(), Record(kAlpha));
 
     // A name is shown as it is, not as a menu mnemonic.
     servers->SetItemText(RowOf(servers, kAlpha), 0, "Tom & Jerry");
@@ -381,32 +377,32 @@ TEST_F(StoredBrowser, ServerAndFavoriteMenusNameTheServerOnceAndListItsInfo)
     servers->InsertItem(0, "Pinging Servers");
     EXPECT_EQ(MenuOver(servers, 2), nullptr);
 
-    CFavListCtrl* favorites = page()->favorites();
+    CFavListCtrl* favorites = Favorites();
     menu = MenuOver(favorites, RowOf(favorites, kBravo));
     EXPECT_EQ(MenuLines(menu.get()), (Texts{"Connect", "-", "RCON Control", "Remove", "-", "(Bravo)", "(127.0.0.1:40002)"}));
-    EXPECT_TRUE(Command(menu, 1088) && Command(menu, 1135));
-    Command(menu, 1131)->trigger();
-    EXPECT_EQ(Rows(favorites, 0), (Texts{"Bravo", "Alpha", "Alpha"}));
-    page()->rules()->InsertItem(0, "sv_gravity");
-    EXPECT_EQ(MenuOver(page()->rules(), 0), nullptr);
+    EXPECT_TRUE(Command(menu, Page::IdConnectFavorites) && Command(menu, Page::IdRconFavorites));
+    PickMenuLine(menu.get(), Page::IdRemoveFavorite);
+    EXPECT_EQ(Column(favorites, 0), (Texts{"Bravo", "Alpha", "Alpha"}));
+    Rules()->InsertItem(0, "sv_gravity");
+    EXPECT_EQ(MenuOver(Rules(), 0), nullptr);
 }
 
 TEST_F(StoredBrowser, RconControlOpensAConsoleOnTheSelectedServer)
 {
-    Click(1090);
-    Click(1135);
+    Click(page(), Page::IdRconServers);
+    Click(page(), Page::IdRconFavorites);
     EXPECT_TRUE(consolesOpened.empty()); // nothing selected
-    page()->servers()->SelectRow(RowOf(page()->servers(), kAlpha));
-    Click(1090);
-    page()->favorites()->SelectRow(RowOf(page()->favorites(), kBravo));
-    Click(1135);
-    Command(MenuOver(page()->favorites(), RowOf(page()->favorites(), kAlpha)), 1135)->trigger();
+    Servers()->SelectRow(RowOf(Servers(), kAlpha));
+    Click(page(), Page::IdRconServers);
+    Favorites()->SelectRow(RowOf(Favorites(), kBravo));
+    Click(page(), Page::IdRconFavorites);
+    PickMenuLine(MenuOver(Favorites(), RowOf(Favorites(), kAlpha)).get(), Page::IdRconFavorites);
     EXPECT_EQ(consolesOpened, (std::vector<std::string> {kAlpha, kBravo, kAlpha}));
 }
 
 TEST_F(BrowserPage, PlayerMenuWritesTheFriendsFileButNotOverPleaseWait)
 {
-    CSortListCtrl* players = page()->players();
+    CSortListCtrl* players = Players();
     players->InsertItem(0, "Please Wait");
     EXPECT_EQ(MenuOver(players, 0), nullptr);
 
@@ -418,11 +414,11 @@ TEST_F(BrowserPage, PlayerMenuWritesTheFriendsFileButNotOverPleaseWait)
     for (int row : {0, 1}) {
         auto menu = MenuOver(players, row);
         EXPECT_EQ(MenuLines(menu.get()), (Texts{"Add to Friends List", "Remove from Friends List"}));
-        Command(menu, 2152)->trigger();
+        PickMenuLine(menu.get(), Page::IdAddFriend);
     }
     const std::string friends = dir.File(ServerStore::kFriendsFile);
     EXPECT_EQ(ReadText(friends), "Gordon\r\nAlyx");
-    Command(MenuOver(players, 0), 2153)->trigger();
+    PickMenuLine(MenuOver(players, 0).get(), Page::IdRemoveFriend);
     EXPECT_EQ(ReadText(friends), "Alyx\r\n");
 }
 
@@ -460,31 +456,31 @@ protected:
 
 TEST_F(JoinFromBrowser, ConnectAndDoubleClickJoinTheSelectedServerOrTheTypedAddress)
 {
-    Click(1088);
-    Click(1089);
+    Click(page(), Page::IdConnectFavorites);
+    Click(page(), Page::IdConnectServers);
     EXPECT_EQ(Joined(300), "nothing");
-    page()->favorites()->SelectRow(RowOf(page()->favorites(), kAlpha));
-    Click(1088);
+    Favorites()->SelectRow(RowOf(Favorites(), kAlpha));
+    Click(page(), Page::IdConnectFavorites);
     EXPECT_EQ(Joined(), kAlpha);
-    page()->servers()->SelectRow(RowOf(page()->servers(), kNameless));
-    Click(1089);
+    Servers()->SelectRow(RowOf(Servers(), kNameless));
+    Click(page(), Page::IdConnectServers);
     EXPECT_EQ(Joined(), kNameless);
 
-    page()->ipEdit()->setText("10.9.8.7");
-    page()->portEdit()->setText("27020");
-    Click(1125);
+    IpEdit()->setText("10.9.8.7");
+    PortEdit()->setText("27020");
+    Click(page(), Page::IdConnectAddress);
     EXPECT_EQ(Joined(), "10.9.8.7:27020");
     // The server joined, and the record made for it, have the port as a number.
-    page()->portEdit()->setText("08080");
-    Click(1125);
+    PortEdit()->setText("08080");
+    Click(page(), Page::IdConnectAddress);
     EXPECT_EQ(Joined(), "10.9.8.7:8080");
-    EXPECT_EQ(store().records.back().address, "10.9.8.7:8080");
-    page()->ipEdit()->setText("0.0.0.0");
-    Click(1125);
+    EXPECT_EQ(store.records.back().address, "10.9.8.7:8080");
+    IpEdit()->setText("0.0.0.0");
+    Click(page(), Page::IdConnectAddress);
     EXPECT_EQ(Joined(300), "nothing");
 
     // A double click: its first click selects the row, the second joins.
-    CSrvListCtrl* servers = page()->servers();
+    CSrvListCtrl* servers = Servers();
     const QPoint at = servers->visualRect(servers->model()->index(RowOf(servers, kBravo), 0)).center();
     QTest::mouseClick(servers->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     QTest::mouseDClick(servers->viewport(), Qt::LeftButton, Qt::NoModifier, at);
@@ -535,8 +531,11 @@ protected:
     int Asked(int i, const char* request) { return server(i).Record().requestCounts[request]; }
     bool PlayersShown()
     {
-        return QTest::qWaitFor([&] { return Rows(page()->players()) == Texts{"Gordon | 12 | 2:5 | 1", "Alyx | -3 | 0:59 | 2"}; },
-                               2000);
+        return QTest::qWaitFor(
+            [&] {
+                return Rows(Players()) == Texts{"Gordon | 12 | 2:5 | 1", "Alyx | -3 | 0:59 | 2"};
+            },
+            2000);
     }
 
     sim::SimFarm farm;
@@ -546,16 +545,20 @@ protected:
 
 TEST_F(SimBrowser, ClickedServerShowsPleaseWaitThenItsPlayersAndRules)
 {
-    CSrvListCtrl* servers = page()->servers();
+    CSrvListCtrl* servers = Servers();
     ClickRow(servers, RowOf(servers, server(1).Address()));
     EXPECT_EQ(ip() + ":" + port(), server(1).Address());
-    EXPECT_EQ(Rows(page()->players(), 0), Texts{"Please Wait"});
-    EXPECT_EQ(Rows(page()->rules(), 0), Texts{"Please Wait"});
-    EXPECT_EQ(MenuOver(page()->players(), 0), nullptr);
+    EXPECT_EQ(Column(Players(), 0), Texts{"Please Wait"});
+    EXPECT_EQ(Column(Rules(), 0), Texts{"Please Wait"});
+    EXPECT_EQ(MenuOver(Players(), 0), nullptr);
 
-    EXPECT_TRUE(PlayersShown()) << ::testing::PrintToString(Rows(page()->players()));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return Rows(page()->rules()) == Texts{"mp_timelimit | 30", "sv_gravity | 800"}; }, 2000))
-        << ::testing::PrintToString(Rows(page()->rules()));
+    EXPECT_TRUE(PlayersShown()) << ::testing::PrintToString(Rows(Players()));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return Rows(Rules()) == Texts{"mp_timelimit | 30", "sv_gravity | 800"};
+        },
+        2000))
+        << ::testing::PrintToString(Rows(Rules()));
     EXPECT_TRUE(QTest::qWaitFor([&] { return servers->GetItemText(RowOf(servers, server(1).Address()), 0) == "Bravo Sim"; }, 2000));
     EXPECT_EQ(Asked(0, "players"), 0);
 }
@@ -563,7 +566,7 @@ TEST_F(SimBrowser, ClickedServerShowsPleaseWaitThenItsPlayersAndRules)
 TEST_F(SimBrowser, LeftClickAsksEvenTheSelectedServerAgainRightClickNeverAsks)
 {
     for (CReportListCtrl* list :
-         {static_cast<CReportListCtrl*>(page()->servers()), static_cast<CReportListCtrl*>(page()->favorites())}) {
+         {static_cast<CReportListCtrl*>(Servers()), static_cast<CReportListCtrl*>(Favorites())}) {
         SCOPED_TRACE(list->objectName().toStdString());
         farm.ResetRecords();
         const int first = RowOf(list, server(0).Address()), second = RowOf(list, server(1).Address());
@@ -571,7 +574,7 @@ TEST_F(SimBrowser, LeftClickAsksEvenTheSelectedServerAgainRightClickNeverAsks)
         ASSERT_TRUE(PlayersShown());
         // The same row again: the server is asked again, its details shown afresh.
         ClickRow(list, first);
-        EXPECT_EQ(Rows(page()->players(), 0), Texts{"Please Wait"});
+        EXPECT_EQ(Column(Players(), 0), Texts{"Please Wait"});
         EXPECT_TRUE(QTest::qWaitFor([&] { return Asked(0, "players") == 2; }, 2000));
         EXPECT_TRUE(PlayersShown());
 
@@ -608,8 +611,8 @@ TEST_F(SimBrowser, ArrowKeyQueriesTheNewlySelectedServerAfterTheKeyTimer)
         int fromRow, toRow;
         Qt::Key key;
     };
-    for (const Case& c : {Case{page()->servers(), &page()->serversKeyTimer(), 0, 1, Qt::Key_Down},
-                          Case{page()->favorites(), &page()->favoritesKeyTimer(), 1, 0, Qt::Key_Up}}) {
+    for (const Case& c : {Case{Servers(), &page()->serversKeyTimer(), 0, 1, Qt::Key_Down},
+                          Case{Favorites(), &page()->favoritesKeyTimer(), 1, 0, Qt::Key_Up}}) {
         SCOPED_TRACE(c.list->objectName().toStdString());
         const int from = ServerAt(c.list, c.fromRow), to = ServerAt(c.list, c.toRow);
         ASSERT_NE(from, to);
@@ -633,27 +636,27 @@ TEST_F(SimBrowser, ArrowKeyQueriesTheNewlySelectedServerAfterTheKeyTimer)
 
 TEST_F(SimBrowser, RefreshAndUpdateFillTheListsAndTheProgressDisplay)
 {
-    Click(1129);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return page()->percentLabel()->text() == "100%"; }, 3000));
-    EXPECT_EQ(page()->progressBar()->maximum(), 2);
-    EXPECT_EQ(page()->progressBar()->value(), 2);
-    Texts names = Rows(page()->favorites(), 0);
+    Click(page(), Page::IdRefreshFavorites);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Find<QLabel>(Page::IdPercent)->text() == "100%"; }, 3000));
+    EXPECT_EQ(Find<QProgressBar>(Page::IdProgress)->maximum(), 2);
+    EXPECT_EQ(Find<QProgressBar>(Page::IdProgress)->value(), 2);
+    Texts names = Column(Favorites(), 0);
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (Texts{"Alpha Sim", "Bravo Sim"}));
 
     // Only the master's answer can bring the rows back.
-    page()->servers()->DeleteAllItems();
-    Click(1133);
+    Servers()->DeleteAllItems();
+    Click(page(), Page::IdUpdate);
     Texts expected = {server(0).Address(), server(1).Address()};
     std::sort(expected.begin(), expected.end());
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
-            Texts addresses = Rows(page()->servers(), kAddress);
+            Texts addresses = Column(Servers(), kAddress);
             std::sort(addresses.begin(), addresses.end());
             return addresses == expected;
         },
         4000))
-        << ::testing::PrintToString(Rows(page()->servers()));
+        << ::testing::PrintToString(Rows(Servers()));
     EXPECT_GE(farm.Master(0).Record().datagramsReceived, 1);
 }
 
@@ -691,12 +694,12 @@ protected:
 TEST_F(EightBitBrowser, NamesShowAsLatin1WhileTheBytesSentAreKept)
 {
     const std::string address = farm.GameServer(0).Address();
-    CSrvListCtrl* servers = page()->servers();
+    CSrvListCtrl* servers = Servers();
     ClickRow(servers, 0);
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return page()->players()->GetItemCount() == 2 && Record(address)->name == kName; }, 3000));
-    EXPECT_EQ(Rows(servers, 0), Texts{"Caf\u00e9 Fran\u00e7oise"});
-    Texts players = Rows(page()->players(), 0);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return Players()->GetItemCount() == 2 && Record(address)->name == kName; }, 3000));
+    EXPECT_EQ(Column(servers, 0), Texts{"Caf\u00e9 Fran\u00e7oise"});
+    Texts players = Column(Players(), 0);
     std::sort(players.begin(), players.end());
     EXPECT_EQ(players, (Texts{"J\u00f6rg", "Zo\u00eb"}));
 
@@ -708,10 +711,10 @@ TEST_F(EightBitBrowser, NamesShowAsLatin1WhileTheBytesSentAreKept)
                      "(Dedicated//Linux Server)", "(Password: No)"}));
 
     // A friend is written down with the name's own bytes, as the search compares them.
-    CSortListCtrl* list = page()->players();
+    CSortListCtrl* list = Players();
     const int jorg = list->GetItemTextStd(0, 0) == "J\xF6rg" ? 0 : 1;
     ASSERT_EQ(list->GetItemTextStd(jorg, 0), "J\xF6rg");
-    Command(MenuOver(list, jorg), 2152)->trigger();
+    PickMenuLine(MenuOver(list, jorg).get(), Page::IdAddFriend);
     EXPECT_EQ(ReadText(dir.File(ServerStore::kFriendsFile)), "J\xF6rg");
     SaveServers();
     EXPECT_NE(ReadText(dir.File(ServerStore::kRecordsFile)).find(std::string("Name=") + kName + "\r\n"),

@@ -10,6 +10,7 @@
 #include "settings/app_settings.h"
 #include "settings/server_store.h"
 #include "sim_farm.h"
+#include "test_support/widgets.h"
 #include "ui/sort_list_ctrl.h"
 
 #include <QHostInfo>
@@ -205,10 +206,10 @@ protected:
     CSettingsLoader loader {app.settings};
     PageContext context {app.settings, store, engine, loader, {}, {}};
     CServerBrowserDlg page {context};
-    CSrvListCtrl& servers = *page.servers();
-    CFavListCtrl& favorites = *page.favorites();
-    CSortListCtrl& players = *page.players();
-    CSortListCtrl& rules = *page.rules();
+    CSrvListCtrl& servers = *FindById<CSrvListCtrl>(&page, CServerBrowserDlg::IdServers);
+    CFavListCtrl& favorites = *FindById<CFavListCtrl>(&page, CServerBrowserDlg::IdFavorites);
+    CSortListCtrl& players = *FindById<CSortListCtrl>(&page, CServerBrowserDlg::IdPlayers);
+    CSortListCtrl& rules = *FindById<CSortListCtrl>(&page, CServerBrowserDlg::IdRules);
     sim::SimFarm farm;
 };
 

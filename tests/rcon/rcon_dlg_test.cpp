@@ -28,10 +28,19 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
+CCustomEdit* Pane(const CRconDlg& console)
+{
+    return FindById<CCustomEdit>(&console, CRconDlg::IdOutput);
+}
+QLineEdit* Input(const CRconDlg& console)
+{
+    return FindById<QLineEdit>(&console, CRconDlg::IdInput);
+}
+
 // The lines the pane shows (UTF-8), without the empty one after the last line break.
 Lines Shown(const CRconDlg& console)
 {
-    QStringList lines = console.output()->toPlainText().split('\n');
+    QStringList lines = Pane(console)->toPlainText().split('\n');
     if (!lines.isEmpty() && lines.back().isEmpty())
         lines.removeLast();
     Lines out;
@@ -48,18 +57,18 @@ bool WaitForLines(const CRconDlg& console, size_t count)
 // Types text into the input line and presses Enter there, as the operator does.
 void Type(CRconDlg& console, const QString& text)
 {
-    console.input()->setFocus();
-    QTest::keyClicks(console.input(), text);
-    QTest::keyClick(console.input(), Qt::Key_Return);
+    Input(console)->setFocus();
+    QTest::keyClicks(Input(console), text);
+    QTest::keyClick(Input(console), Qt::Key_Return);
 }
 
 // Answers the next password dialog: types password, then Connect (or Escape).
 void AnswerPassword(QObject& scope, const QString& password, bool connect)
 {
     WhenModalShows(scope, "CRconInput", [=](QWidget& box) {
-        QTest::keyClicks(FindById<QLineEdit>(&box, 999), password);
+        QTest::keyClicks(FindById<QLineEdit>(&box, CRconInput::IdPassword), password);
         if (connect)
-            QTest::mouseClick(FindById<QPushButton>(&box, 1), Qt::LeftButton);
+            QTest::mouseClick(FindById<QPushButton>(&box, CRconInput::IdConnect), Qt::LeftButton);
         else
             QTest::keyClick(&box, Qt::Key_Escape);
     });
@@ -112,10 +121,9 @@ TEST_F(RconConsole, WindowAndPane)
     EXPECT_EQ(console->size(), QSize(DluX(376), DluY(233)));
     EXPECT_EQ(console->minimumSize(), console->maximumSize());
 
-    CCustomEdit* pane = FindById<CCustomEdit>(console, 1131);
-    auto* input = FindById<QLineEdit>(console, 999);
-    ASSERT_EQ(pane, console->output());
-    ASSERT_EQ(input, console->input());
+    CCustomEdit* pane = FindById<CCustomEdit>(console, CRconDlg::IdOutput);
+    auto* input = FindById<QLineEdit>(console, CRconDlg::IdInput);
+    ASSERT_TRUE(pane && input);
     EXPECT_EQ(pane->geometry(), DluRect(0, 0, 376, 221));
     EXPECT_EQ(input->geometry(), DluRect(0, 221, 376, 12));
     EXPECT_EQ(pane->lineWrapMode(), QPlainTextEdit::NoWrap);
@@ -136,8 +144,8 @@ TEST_F(RconConsole, NoControlHasTheKeyboardWhenItOpens)
 {
     console->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(console));
-    EXPECT_NE(QApplication::focusWidget(), console->output());
-    EXPECT_NE(QApplication::focusWidget(), console->input());
+    EXPECT_NE(QApplication::focusWidget(), Pane(*console));
+    EXPECT_NE(QApplication::focusWidget(), Input(*console));
 }
 
 TEST_F(RconConsole, ChallengeThenCommandDatagramByteForByte)
@@ -150,7 +158,7 @@ TEST_F(RconConsole, ChallengeThenCommandDatagramByteForByte)
     // The password's own quote goes inside the quotes as typed; nothing is escaped.
     EXPECT_EQ(peer.Next(), RconBytes(std::string("\xFF\xFF\xFF\xFFrcon 3000000000 \"pa\"ss\" say \"hi\" all") +
                                      std::string(1, '\0')));
-    EXPECT_EQ(console->input()->text(), "");
+    EXPECT_EQ(Input(*console)->text(), "");
     EXPECT_EQ(Shown(*console), (Lines{"\\\\ Challenge Accepted //", "-> say \"hi\" all"}));
 }
 
@@ -189,21 +197,21 @@ TEST_F(RconConsole, EnterBeforeTheChallengeIsRefusedAndKeepsTheCommand)
 {
     Type(*console, "status");
     EXPECT_EQ(Shown(*console), Lines{"<< Can't send: Not connected >>"});
-    EXPECT_EQ(console->input()->text(), "status");
+    EXPECT_EQ(Input(*console)->text(), "status");
 
     // An empty line or the keyboard elsewhere: Enter does nothing at all.
     Accept();
-    console->input()->clear();
+    Input(*console)->clear();
     Type(*console, "");
     console->setFocus();
-    console->input()->setText("users");
+    Input(*console)->setText("users");
     QTest::keyClick(console, Qt::Key_Return);
     EXPECT_TRUE(console->isVisible());
-    EXPECT_EQ(console->input()->text(), "users");
+    EXPECT_EQ(Input(*console)->text(), "users");
 
     // Nothing went out for any of that: the next datagram is the command sent now.
-    console->input()->setFocus();
-    QTest::keyClick(console->input(), Qt::Key_Return);
+    Input(*console)->setFocus();
+    QTest::keyClick(Input(*console), Qt::Key_Return);
     EXPECT_EQ(peer.Next(), RconBytes(BuildRconCommand(3000000000u, "pa\"ss", "users")));
     EXPECT_EQ(Shown(*console), (Lines{"<< Can't send: Not connected >>", "\\\\ Challenge Accepted //", "-> users"}));
 }
@@ -211,26 +219,26 @@ TEST_F(RconConsole, EnterBeforeTheChallengeIsRefusedAndKeepsTheCommand)
 TEST_F(RconConsole, EnterInThePaneDoesNothingButItsReleaseGoesToTheInputLine)
 {
     Accept();
-    console->input()->setText("status");
-    CCustomEdit* pane = console->output();
+    Input(*console)->setText("status");
+    CCustomEdit* pane = Pane(*console);
     const QString before = pane->toPlainText();
     pane->setFocus();
     QTest::keyPress(pane, Qt::Key_Return);
     EXPECT_EQ(pane->toPlainText(), before);
-    EXPECT_EQ(console->input()->text(), "status");
+    EXPECT_EQ(Input(*console)->text(), "status");
     EXPECT_EQ(console->focusWidget(), pane);
     QTest::keyRelease(pane, Qt::Key_Return);
-    EXPECT_EQ(console->focusWidget(), console->input());
+    EXPECT_EQ(console->focusWidget(), Input(*console));
 
     // The Enter that counts: the command goes once, echoed once.
-    QTest::keyClick(console->input(), Qt::Key_Return);
+    QTest::keyClick(Input(*console), Qt::Key_Return);
     EXPECT_EQ(peer.Next(), RconBytes(BuildRconCommand(3000000000u, "pa\"ss", "status")));
     EXPECT_EQ(Shown(*console), (Lines{"\\\\ Challenge Accepted //", "-> status"}));
 }
 
 TEST_F(RconConsole, MouseSelectionIsCopiedAndEveryClickReturnsToTheInputLine)
 {
-    CCustomEdit* pane = console->output();
+    CCustomEdit* pane = Pane(*console);
     pane->AppendLine("alpha beta");
     pane->AppendLine("gamma");
     const int end = pane->document()->characterCount() - 1;
@@ -243,7 +251,7 @@ TEST_F(RconConsole, MouseSelectionIsCopiedAndEveryClickReturnsToTheInputLine)
     EXPECT_EQ(QApplication::clipboard()->text(), "alpha");
     EXPECT_FALSE(pane->textCursor().hasSelection());
     EXPECT_EQ(pane->textCursor().position(), end);
-    EXPECT_EQ(console->focusWidget(), console->input());
+    EXPECT_EQ(console->focusWidget(), Input(*console));
 
     // A plain click copies nothing, and still ends at the end with the input line.
     QApplication::clipboard()->setText("before");
@@ -251,7 +259,7 @@ TEST_F(RconConsole, MouseSelectionIsCopiedAndEveryClickReturnsToTheInputLine)
     QTest::mouseClick(pane->viewport(), Qt::LeftButton, {}, PointAt(pane, 13));
     EXPECT_EQ(QApplication::clipboard()->text(), "before");
     EXPECT_EQ(pane->textCursor().position(), end);
-    EXPECT_EQ(console->focusWidget(), console->input());
+    EXPECT_EQ(console->focusWidget(), Input(*console));
 
     // The next line goes after the others, not where the click was.
     pane->AppendLine("delta");
@@ -260,7 +268,7 @@ TEST_F(RconConsole, MouseSelectionIsCopiedAndEveryClickReturnsToTheInputLine)
 
 TEST_F(RconConsole, TheNewestLineStaysInView)
 {
-    CCustomEdit* pane = console->output();
+    CCustomEdit* pane = Pane(*console);
     for (int i = 0; i < 200; ++i)
         pane->AppendLine(QString("line %1").arg(i));
     QApplication::processEvents();
@@ -274,7 +282,7 @@ TEST_F(RconConsole, TheNewestLineStaysInView)
 // New output goes at the end whatever the operator did in the pane.
 TEST_F(RconConsole, OutputGoesAfterTheLastLineAndTheOperatorKeepsTheirPlace)
 {
-    CCustomEdit* pane = console->output();
+    CCustomEdit* pane = Pane(*console);
     QScrollBar* bar = pane->verticalScrollBar();
     using Keys = std::vector<std::pair<int, Qt::KeyboardModifiers>>; // key -1: the bar moved up
     const struct {
@@ -309,7 +317,7 @@ TEST_F(RconConsole, OutputGoesAfterTheLastLineAndTheOperatorKeepsTheirPlace)
 
 TEST_F(RconConsole, ThePaneKeepsTheNewestLinesOnly)
 {
-    CCustomEdit* pane = console->output();
+    CCustomEdit* pane = Pane(*console);
     for (int i = 0; i < CCustomEdit::kMaxLines + 250; ++i) {
         pane->AppendLine(QString("line %1").arg(i));
         if (i == 2000)
@@ -338,8 +346,8 @@ TEST(RconInputDialog, ConnectOnlyWithAPassword)
     bool disabledAtFirst = false, enabledByOneCharacter = false, disabledWhenEmptied = false;
     bool enterIgnoredWhenEmpty = false;
     WhenModalShows(owner, "CRconInput", [&](QWidget& box) {
-        auto* edit = FindById<QLineEdit>(&box, 999);
-        auto* connect = FindById<QPushButton>(&box, 1);
+        auto* edit = FindById<QLineEdit>(&box, CRconInput::IdPassword);
+        auto* connect = FindById<QPushButton>(&box, CRconInput::IdConnect);
         disabledAtFirst = !connect->isEnabled() && connect->text() == "Connect" && connect->isDefault();
         QTest::keyClick(edit, Qt::Key_S);
         enabledByOneCharacter = connect->isEnabled();

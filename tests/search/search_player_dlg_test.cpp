@@ -7,6 +7,7 @@
 #include "settings/app_settings.h"
 #include "settings/server_store.h"
 #include "sim_farm.h"
+#include "test_support/page_parts.h"
 #include "test_support/widgets.h"
 #include "test_support/work_dir.h"
 #include "ui/page_context.h"
@@ -32,18 +33,12 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-Texts ListBoxLines(const QListWidget* box)
-{
-    Texts lines;
-    for (int i = 0; i < box->count(); ++i)
-        lines.push_back(box->item(i)->text().toStdString());
-    return lines;
-}
-
 // The search page (and the browser page beside it, whose Favorites the search adds to) over a
 // context in a fresh working folder, against simulated servers on 127.0.0.1.
-class SearchPage : public ::testing::Test {
+class SearchPage : public ::testing::Test, public PageParts {
 protected:
+    using Page = CSearchPlayerDlg;
+
     // The farm of the test; the fixture starts it and builds the pages in Build().
     sim::SimGameServer& AddServer(const std::string& name, std::vector<sim::SimPlayer> players, int delayMs = 0)
     {
@@ -67,14 +62,11 @@ protected:
         ASSERT_TRUE(farm.StartInOwnThread(&error)) << error;
         if (withMaster)
             settings.masterServer = farm.Master(0).Address();
-        settings.workFolder = dir.Path();
         settings.modFolder = "znk";
         settings.timeout = 0.3f;
-        engine = std::make_unique<CQueryEngine>(settings, store);
-        context = std::make_unique<PageContext>(PageContext {settings, store, *engine, loader, {}, {}});
         window.resize(1300, 420);
-        browser = new CServerBrowserDlg(*context, &window);
-        page = new CSearchPlayerDlg(*context, &window);
+        browser = new CServerBrowserDlg(context, &window);
+        page = new CSearchPlayerDlg(context, &window);
         page->move(640, 0);
         window.show();
     }
@@ -83,21 +75,29 @@ protected:
     {
         delete page;
         delete browser;
-        engine.reset();
+        engine.CloseAll();
     }
 
     void Search(const QString& text)
     {
-        page->searchEdit()->setText(text);
-        QTest::mouseClick(FindById<QPushButton>(page, 1115), Qt::LeftButton);
+        SearchText()->setText(text);
+        Click(page, Page::IdSearch);
     }
+
+    QLineEdit* SearchText() const { return FindById<QLineEdit>(page, Page::IdSearchText); }
+    QListWidget* ServersLeft() const { return FindById<QListWidget>(page, Page::IdServersLeft); }
+    QListWidget* Info() const { return FindById<QListWidget>(page, Page::IdInfo); }
+    QListWidget* Friends() const { return FindById<QListWidget>(page, Page::IdFriends); }
+    CSortListCtrl* Results() const { return FindById<CSortListCtrl>(page, Page::IdResults); }
+    CSortListCtrl* Players() const { return FindById<CSortListCtrl>(page, Page::IdPlayers); }
+    CSortListCtrl* Rules() const { return FindById<CSortListCtrl>(page, Page::IdRules); }
 
     // Until every server of the master's list answered (the silent ones aside).
     bool WaitForServersLeft(int left, int ms = 5000)
     {
         return QTest::qWaitFor(
             [&] {
-                const QListWidget* box = page->serversLeft();
+                const QListWidget* box = ServersLeft();
                 return box->count() == left && (left > 0 || box->count() == 0) &&
                        !(box->count() == 1 && box->item(0)->text() == CSearchPlayerDlg::kRequestingText);
             },
@@ -106,18 +106,12 @@ protected:
 
     Texts SortedRows() const
     {
-        Texts rows = Rows(page->results());
+        Texts rows = Rows(Results());
         std::sort(rows.begin(), rows.end());
         return rows;
     }
 
-    ScopedWorkDir dir;
     sim::SimFarm farm;
-    AppSettings settings;
-    ServerStore store {dir.Path()};
-    std::unique_ptr<CQueryEngine> engine;
-    CSettingsLoader loader {settings};
-    std::unique_ptr<PageContext> context;
     QWidget window;
     CServerBrowserDlg* browser = nullptr;
     CSearchPlayerDlg* page = nullptr;
@@ -129,14 +123,19 @@ TEST_F(SearchPage, ControlsAndColumnsAsTheyOpen)
 {
     Build(false);
     EXPECT_EQ(page->objectName(), "CSearchPlayerDlg");
-    for (const auto& [id, text] : std::vector<std::pair<int, QString>> {{1115, "Search"}, {1127, "Add to Friends"},
-                                                                        {1126, "Add to Favorites"}, {1125, "Connect"},
-                                                                        {1082, "Add"}, {1013, "Remove"}, {1009, "Clear"}}) {
+    for (const auto& [id, text] : std::vector<std::pair<int, QString>>{{Page::IdSearch, "Search"},
+                                                                       {Page::IdAddToFriends, "Add to Friends"},
+                                                                       {Page::IdAddToFavorites, "Add to Favorites"},
+                                                                       {Page::IdConnect, "Connect"},
+                                                                       {Page::IdAddFriend, "Add"},
+                                                                       {Page::IdRemoveFriend, "Remove"},
+                                                                       {Page::IdClearFriends, "Clear"}}) {
         auto* b = FindById<QPushButton>(page, id);
         ASSERT_TRUE(b) << id;
         EXPECT_EQ(b->text(), text) << id;
     }
-    for (int id : {1052, 1151, 1149, 1114, 1121, 1119, 1120, 1079})
+    for (int id : {Page::IdSearchText, Page::IdServersLeft, Page::IdInfo, Page::IdProgress, Page::IdResults,
+                   Page::IdFriends, Page::IdPlayers, Page::IdRules})
         EXPECT_TRUE(FindById<QWidget>(page, id)) << id;
     auto columns = [](const CReportListCtrl* list) {
         Texts shown;
@@ -145,9 +144,9 @@ TEST_F(SearchPage, ControlsAndColumnsAsTheyOpen)
                             std::to_string(list->columnWidth(c)));
         return shown;
     };
-    EXPECT_EQ(columns(page->results()), (Texts {"Name/190", "Server/142"}));
-    EXPECT_EQ(columns(page->players()), (Texts {"Name/150", "Score/55", "Play Time/70", "Id/30"}));
-    EXPECT_EQ(columns(page->rules()), (Texts {"Name/127", "Value/67"}));
+    EXPECT_EQ(columns(Results()), (Texts{"Name/190", "Server/142"}));
+    EXPECT_EQ(columns(Players()), (Texts{"Name/150", "Score/55", "Play Time/70", "Id/30"}));
+    EXPECT_EQ(columns(Rules()), (Texts{"Name/127", "Value/67"}));
     // Every control inside the page.
     for (QWidget* w : page->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
         EXPECT_TRUE(page->rect().contains(w->geometry())) << w->objectName().toStdString();
@@ -166,9 +165,9 @@ TEST_F(SearchPage, FindsEveryPlayerWhoseNameHoldsTheTextLetterCaseAside)
     EXPECT_EQ(SortedRows(), (Texts {"Abba | " + two.Address(), "Grab | " + two.Address(), "ab | " + one.Address(),
                                     "cAb | " + two.Address(), "xABy | " + one.Address()}));
     // The server that never answers is still waited for.
-    EXPECT_EQ(ListBoxLines(page->serversLeft()), Texts {quiet.Address()});
-    EXPECT_EQ(page->progressBar()->maximum(), 3);
-    EXPECT_EQ(page->progressBar()->value(), 2);
+    EXPECT_EQ(Rows(ServersLeft()), Texts{quiet.Address()});
+    EXPECT_EQ(FindById<QProgressBar>(page, Page::IdProgress)->maximum(), 3);
+    EXPECT_EQ(FindById<QProgressBar>(page, Page::IdProgress)->value(), 2);
     // One "players" each, nothing more: no details were asked.
     for (const sim::SimGameServer* s : {&one, &two}) {
         const auto requests = s->Record().requests;
@@ -177,9 +176,9 @@ TEST_F(SearchPage, FindsEveryPlayerWhoseNameHoldsTheTextLetterCaseAside)
     }
 
     // Empty text: nothing happens.
-    page->searchEdit()->clear();
-    QTest::mouseClick(FindById<QPushButton>(page, 1115), Qt::LeftButton);
-    EXPECT_EQ(page->results()->GetItemCount(), 5);
+    SearchText()->clear();
+    Click(page, Page::IdSearch);
+    EXPECT_EQ(Results()->GetItemCount(), 5);
 }
 
 TEST_F(SearchPage, NameColumnNarrowsAtTheTenthRowAndANewSearchWidensIt)
@@ -191,15 +190,15 @@ TEST_F(SearchPage, NameColumnNarrowsAtTheTenthRowAndANewSearchWidensIt)
     Build();
     Search("sable1");
     ASSERT_TRUE(WaitForServersLeft(0));
-    EXPECT_EQ(page->results()->GetItemCount(), 3); // Sable1, Sable10, Sable11
-    EXPECT_EQ(page->results()->columnWidth(0), 190);
+    EXPECT_EQ(Results()->GetItemCount(), 3); // Sable1, Sable10, Sable11
+    EXPECT_EQ(Results()->columnWidth(0), 190);
     Search("SABLE");
     ASSERT_TRUE(WaitForServersLeft(0));
-    EXPECT_EQ(page->results()->GetItemCount(), 12);
-    EXPECT_EQ(page->results()->columnWidth(0), 173);
+    EXPECT_EQ(Results()->GetItemCount(), 12);
+    EXPECT_EQ(Results()->columnWidth(0), 173);
     Search("sable2");
-    EXPECT_EQ(page->results()->columnWidth(0), 190);
-    EXPECT_EQ(page->results()->GetItemCount(), 0);
+    EXPECT_EQ(Results()->columnWidth(0), 190);
+    EXPECT_EQ(Results()->GetItemCount(), 0);
 }
 
 TEST_F(SearchPage, TextChangedDuringTheSearchFiltersTheLaterAnswers)
@@ -209,7 +208,7 @@ TEST_F(SearchPage, TextChangedDuringTheSearchFiltersTheLaterAnswers)
     Build();
     Search("moss");
     ASSERT_TRUE(WaitForServersLeft(1));
-    page->searchEdit()->setText("fenn");
+    SearchText()->setText("fenn");
     ASSERT_TRUE(WaitForServersLeft(0));
     EXPECT_EQ(SortedRows(), (Texts {"Fenn | " + farm.GameServer(1).Address(), "Moss | " + farm.GameServer(0).Address()}));
 }
@@ -221,35 +220,35 @@ TEST_F(SearchPage, DetailsOfAResultOrAListedServerButNotOfTheRequestLine)
     Build();
 
     // "Requesting Servers List" is no server.
-    page->serversLeft()->addItem(CSearchPlayerDlg::kRequestingText);
-    page->serversLeft()->setCurrentRow(0);
-    EXPECT_TRUE(page->info()->count() == 0);
-    page->serversLeft()->clear();
+    ServersLeft()->addItem(CSearchPlayerDlg::kRequestingText);
+    ServersLeft()->setCurrentRow(0);
+    EXPECT_TRUE(Info()->count() == 0);
+    ServersLeft()->clear();
 
     Search("pike");
     ASSERT_TRUE(WaitForServersLeft(0));
-    ASSERT_EQ(Rows(page->results()), Texts {"Pike | " + s.Address()});
-    ClickRow(page->results(), 0);
-    EXPECT_EQ(ListBoxLines(page->info()), Texts {"Please Wait"});
-    EXPECT_EQ(page->players()->GetItemText(0, 0), "Please Wait");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return page->info()->count() == 8 && page->players()->GetItemCount() == 2; }, 3000));
+    ASSERT_EQ(Rows(Results()), Texts{"Pike | " + s.Address()});
+    ClickRow(Results(), 0);
+    EXPECT_EQ(Rows(Info()), Texts{"Please Wait"});
+    EXPECT_EQ(Players()->GetItemText(0, 0), "Please Wait");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Info()->count() == 8 && Players()->GetItemCount() == 2; }, 3000));
     QTest::qWait(100); // the copies arrive meanwhile
-    Texts info = ListBoxLines(page->info());
+    Texts info = Rows(Info());
     ASSERT_EQ(info.size(), 8u);
     EXPECT_EQ(info[1].rfind("Ping: ", 0), 0u) << info[1];
     info.erase(info.begin() + 1);
     EXPECT_EQ(info, (Texts {"Detail Server", "Ip: " + s.Address(), "Players: 2/16", "Map: dusk_canyon", "ZNK",
                             "Dedicated//Linux Server", "Password: No"}));
-    EXPECT_EQ(Rows(page->players()), (Texts {"Pike | 7 | 1:1 | 1", "Orrin | 2 | 0:5 | 2"}));
-    EXPECT_EQ(Rows(page->rules()), Texts {"mp_timelimit | 30"});
-    EXPECT_EQ(page->rules()->columnWidth(1), 50);
+    EXPECT_EQ(Rows(Players()), (Texts{"Pike | 7 | 1:1 | 1", "Orrin | 2 | 0:5 | 2"}));
+    EXPECT_EQ(Rows(Rules()), Texts{"mp_timelimit | 30"});
+    EXPECT_EQ(Rules()->columnWidth(1), 50);
 
     // A listed server picked in "Servers Left" shows its details too.
-    page->serversLeft()->addItem(QString::fromStdString(s.Address()));
-    page->serversLeft()->setCurrentRow(0);
-    EXPECT_EQ(ListBoxLines(page->info()), Texts {"Please Wait"});
-    EXPECT_EQ(page->rules()->columnWidth(1), 67);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return page->info()->count() == 8; }, 3000));
+    ServersLeft()->addItem(QString::fromStdString(s.Address()));
+    ServersLeft()->setCurrentRow(0);
+    EXPECT_EQ(Rows(Info()), Texts{"Please Wait"});
+    EXPECT_EQ(Rules()->columnWidth(1), 67);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Info()->count() == 8; }, 3000));
 }
 
 TEST_F(SearchPage, ResultMenuAndButtonsJoinFavouriteAndBefriend)
@@ -258,32 +257,34 @@ TEST_F(SearchPage, ResultMenuAndButtonsJoinFavouriteAndBefriend)
     Build();
     Search("lark");
     ASSERT_TRUE(WaitForServersLeft(0));
-    page->results()->SelectRow(0);
-    std::unique_ptr<QMenu> menu(page->BuildContextMenu(page->results()));
+    Results()->SelectRow(0);
+    std::unique_ptr<QMenu> menu(page->BuildContextMenu(Results()));
     ASSERT_TRUE(menu);
     EXPECT_EQ(MenuLines(menu.get()), (Texts {"(" + s.Address() + ")", "-", "Connect", "Add to Favorites", "-", "(Lark)",
                                              "-", "Add to Friends List", "Remove from Friends List"}));
-    EXPECT_TRUE(FindById<QAction>(menu.get(), 2156) && FindById<QAction>(menu.get(), 2157));
+    EXPECT_TRUE(FindById<QAction>(menu.get(), Page::IdResultAddFriend) &&
+                FindById<QAction>(menu.get(), Page::IdResultRemoveFriend));
 
     // Twice to the favourites: two rows in the browser's Favorites, two entries in the store.
-    FindById<QAction>(menu.get(), 1126)->trigger();
-    QTest::mouseClick(FindById<QPushButton>(page, 1126), Qt::LeftButton);
-    ASSERT_EQ(browser->favorites()->GetItemCount(), 2);
-    EXPECT_EQ(Rows(browser->favorites())[0], s.Address() + " | ??? | ??? | ??? | " + s.Address());
+    PickMenuLine(menu.get(), Page::IdAddToFavorites);
+    Click(page, Page::IdAddToFavorites);
+    ASSERT_EQ(FindById<CFavListCtrl>(browser, CServerBrowserDlg::IdFavorites)->GetItemCount(), 2);
+    EXPECT_EQ(Rows(FindById<CFavListCtrl>(browser, CServerBrowserDlg::IdFavorites))[0],
+              s.Address() + " | ??? | ??? | ??? | " + s.Address());
     EXPECT_EQ(store.favoriteList.size(), 2u);
     EXPECT_EQ(store.favoriteList[0]->address, s.Address());
 
-    FindById<QAction>(menu.get(), 2156)->trigger();
-    EXPECT_EQ(ListBoxLines(page->friendsList()), Texts {"Lark"});
-    FindById<QAction>(menu.get(), 2157)->trigger();
-    EXPECT_TRUE(page->friendsList()->count() == 0);
+    PickMenuLine(menu.get(), Page::IdResultAddFriend);
+    EXPECT_EQ(Rows(Friends()), Texts{"Lark"});
+    PickMenuLine(menu.get(), Page::IdResultRemoveFriend);
+    EXPECT_TRUE(Friends()->count() == 0);
 
     // No menu without a selection, nor over the Players pane's "Please Wait".
-    page->results()->SelectRow(-1);
-    EXPECT_EQ(page->BuildContextMenu(page->results()), nullptr);
+    Results()->SelectRow(-1);
+    EXPECT_EQ(page->BuildContextMenu(Results()), nullptr);
     page->ShowServerDetails(s.Address());
-    page->players()->SelectRow(0);
-    EXPECT_EQ(page->BuildContextMenu(page->players()), nullptr);
+    Players()->SelectRow(0);
+    EXPECT_EQ(page->BuildContextMenu(Players()), nullptr);
 }
 
 TEST_F(SearchPage, FriendsListIsFriendsTxtAndPickingOneSearchesForIt)
@@ -291,42 +292,42 @@ TEST_F(SearchPage, FriendsListIsFriendsTxtAndPickingOneSearchesForIt)
     WriteText(dir.File("Friends.txt"), "Nyx\r\n\r\nJuniper");
     AddServer("friends", {{"Juniper", 1, 10}, {"Nyx", 2, 10}});
     Build();
-    EXPECT_EQ(ListBoxLines(page->friendsList()), (Texts {"Nyx", "Juniper"}));
+    EXPECT_EQ(Rows(Friends()), (Texts{"Nyx", "Juniper"}));
 
     // Picking a friend searches for that friend.
-    page->friendsList()->setCurrentRow(1);
-    EXPECT_EQ(page->searchEdit()->text(), "Juniper");
+    Friends()->setCurrentRow(1);
+    EXPECT_EQ(SearchText()->text(), "Juniper");
     ASSERT_TRUE(WaitForServersLeft(0));
-    EXPECT_EQ(Rows(page->results()), Texts {"Juniper | " + farm.GameServer(0).Address()});
+    EXPECT_EQ(Rows(Results()), Texts{"Juniper | " + farm.GameServer(0).Address()});
 
     // Add, twice: two entries, each a line of the file.
     for (int i = 0; i < 2; ++i) {
         AnswerInputBox(*page, "Birch", true);
-        QTest::mouseClick(FindById<QPushButton>(page, 1082), Qt::LeftButton);
+        Click(page, Page::IdAddFriend);
     }
-    EXPECT_EQ(ListBoxLines(page->friendsList()), (Texts {"Nyx", "Juniper", "Birch", "Birch"}));
+    EXPECT_EQ(Rows(Friends()), (Texts{"Nyx", "Juniper", "Birch", "Birch"}));
     EXPECT_EQ(ReadText(dir.File("Friends.txt")), "Nyx\r\n\r\nJuniper\r\nBirch\r\nBirch");
     InputBoxSeen seen;
     AnswerInputBox(*page, "Nobody", false, &seen);
-    QTest::mouseClick(FindById<QPushButton>(page, 1082), Qt::LeftButton);
+    Click(page, Page::IdAddFriend);
     EXPECT_EQ(seen.title, "Friends");
     EXPECT_EQ(seen.prompt, "Please type the name of the player to add");
-    EXPECT_EQ(page->friendsList()->count(), 4);
+    EXPECT_EQ(Friends()->count(), 4);
 
     // Remove rewrites the file from the list; it starts no search.
-    page->searchEdit()->setText("unchanged");
+    SearchText()->setText("unchanged");
     {
-        const QSignalBlocker quiet(page->friendsList());
-        page->friendsList()->setCurrentRow(0);
+        const QSignalBlocker quiet(Friends());
+        Friends()->setCurrentRow(0);
     }
-    QTest::mouseClick(FindById<QPushButton>(page, 1013), Qt::LeftButton);
-    EXPECT_EQ(ListBoxLines(page->friendsList()), (Texts {"Juniper", "Birch", "Birch"}));
+    Click(page, Page::IdRemoveFriend);
+    EXPECT_EQ(Rows(Friends()), (Texts{"Juniper", "Birch", "Birch"}));
     EXPECT_EQ(ReadText(dir.File("Friends.txt")), "Juniper\r\nBirch\r\nBirch\r\n");
-    EXPECT_EQ(page->searchEdit()->text(), "unchanged");
+    EXPECT_EQ(SearchText()->text(), "unchanged");
 
     // Clear empties both.
-    QTest::mouseClick(FindById<QPushButton>(page, 1009), Qt::LeftButton);
-    EXPECT_EQ(page->friendsList()->count(), 0);
+    Click(page, Page::IdClearFriends);
+    EXPECT_EQ(Friends()->count(), 0);
     EXPECT_EQ(ReadText(dir.File("Friends.txt")), "");
     EXPECT_TRUE(FileExists(dir.File("Friends.txt")));
 }
@@ -339,16 +340,16 @@ TEST_F(SearchPage, AMasterNamedWithAPortIsLookedUpAndAnUnknownOneEndsSilently)
     settings.masterServer = "localhost:" + std::to_string(farm.Master(0).Port());
     Search("xan");
     // The name is looked up first: nothing is asked before it is found.
-    EXPECT_EQ(page->serversLeft()->count(), 0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return page->results()->GetItemCount() == 1; }, 5000));
-    EXPECT_EQ(page->serversLeft()->count(), 0);
+    EXPECT_EQ(ServersLeft()->count(), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Results()->GetItemCount() == 1; }, 5000));
+    EXPECT_EQ(ServersLeft()->count(), 0);
 
     settings.masterServer = "no-such-master.invalid";
     Search("xan");
-    EXPECT_EQ(page->results()->GetItemCount(), 0);
+    EXPECT_EQ(Results()->GetItemCount(), 0);
     QTest::qWait(1500); // the lookup fails meanwhile
-    EXPECT_EQ(page->serversLeft()->count(), 0);
-    EXPECT_EQ(page->results()->GetItemCount(), 0);
+    EXPECT_EQ(ServersLeft()->count(), 0);
+    EXPECT_EQ(Results()->GetItemCount(), 0);
 }
 
 TEST(PlayerSearch, AFloodOfListPagesNeverOpensMoreSocketsThanTheBound)

@@ -33,7 +33,7 @@ TEST_F(InputBox, ShowsTitlePromptAndInitialTextAndReturnsOk)
     EXPECT_EQ(seen.title, "Add");
     EXPECT_EQ(seen.prompt, "Please type the IP to add");
     EXPECT_EQ(seen.text, "1.2.3.4");
-    EXPECT_EQ(focus, FindById<QLineEdit>(&box, 999));
+    EXPECT_EQ(focus, FindById<QLineEdit>(&box, CInputBox::IdEdit));
     EXPECT_EQ(box.text, "10.0.0.7:27016");
 }
 
@@ -55,7 +55,7 @@ TEST_F(InputBox, EscapeIsCancelAndEmptyOkIsNotValidated)
     EXPECT_EQ(box.text, "x");
 
     QTimer::singleShot(0, [] {
-        auto* edit = QApplication::activeModalWidget()->findChild<QLineEdit*>("id999");
+        auto* edit = FindById<QLineEdit>(QApplication::activeModalWidget(), CInputBox::IdEdit);
         edit->clear();
         QTest::keyClick(edit, Qt::Key_Return);
     });
