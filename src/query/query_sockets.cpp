@@ -5,6 +5,7 @@
 
 #include <QHostAddress>
 #include <QNetworkProxy>
+#include <chrono>
 
 CQueryUdpSocket::CQueryUdpSocket(QObject* parent) : QUdpSocket(parent)
 {
@@ -36,6 +37,7 @@ bool CQueryUdpSocket::Reconnect(const std::string& address)
 void CQueryUdpSocket::Close()
 {
     abort();
+    joiner_.Clear();
     peer_.clear();
     target_.clear();
 }
@@ -63,10 +65,22 @@ std::vector<unsigned char> CQueryUdpSocket::ReceiveOne()
     std::vector<unsigned char> buffer(kReceiveLimit, 0);
     const qint64 n = readDatagram(reinterpret_cast<char*>(buffer.data()), kReceiveLimit);
     buffer.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    return buffer;
+    if (!IsSplitPiece(buffer.data(), buffer.size()))
+        return buffer;
+    const int64_t now =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    joiner_.DropExpired(now, splitWaitMs);
+    return joiner_.Add(peer_, buffer.data(), buffer.size(), now).value_or(std::vector<unsigned char>{});
 }
 
 CQuerySocket::CQuerySocket(QObject* parent) : CQueryUdpSocket(parent)
 {
     timeoutTimer.setSingleShot(true);
+}
+
+void CQueryUdpSocket::SendAll(const std::vector<std::vector<unsigned char>>& datagrams)
+{
+    for (const auto& d : datagrams)
+        SendBytes(d);
 }

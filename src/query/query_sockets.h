@@ -1,7 +1,11 @@
 #pragma once
+#include "query/model/a2s.h"
+#include "query/model/exchange.h"
+
 #include <QDeadlineTimer>
 #include <QTimer>
 #include <QUdpSocket>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,19 +29,24 @@ public:
     // FF FF FF FF, the text and its NUL, as one datagram.
     bool SendPacket(std::string_view text);
     bool SendBytes(const std::vector<unsigned char>& bytes);
+    void SendAll(const std::vector<std::vector<unsigned char>>& datagrams);
     // The peer as "a.b.c.d:port", "" when not connected.
     std::string PeerText() const;
     // The address last given to Reconnect, kept when the connection could not be made (a text
     // no socket can reach); "" after Close.
     const std::string& Target() const { return target_; }
-    // One received datagram, at most 4096 bytes of it.
+    // One received datagram, at most 4096 bytes of it. The pieces of a split reply are held
+    // back (an empty datagram stands for each) until the last one comes: that one gives the
+    // whole reply. Sets not completed within splitWaitMs are dropped.
     std::vector<unsigned char> ReceiveOne();
 
     bool outstanding = false;
+    int splitWaitMs = 5000;
 
 private:
     std::string peer_;
     std::string target_;
+    SplitJoiner joiner_;
 };
 
 class CDetailSocket : public CQueryUdpSocket {
@@ -46,12 +55,18 @@ public:
     using CQueryUdpSocket::CQueryUdpSocket;
 };
 
-// One of the five refresh sockets; its time-out timer is its identity.
+// One of the refresh sockets (five at once unless the user chose more); its time-out timer is
+// its identity.
 class CQuerySocket : public CQueryUdpSocket {
     Q_OBJECT
 public:
     explicit CQuerySocket(QObject* parent = nullptr);
     QTimer timeoutTimer;
+    // What the socket asks its server now, and the re-sends of what is unanswered, at a third
+    // and two thirds of the time-out.
+    std::optional<ServerExchange> exchange;
+    QTimer resendTimer;
+    int resendsLeft = 0;
 };
 
 // One ping of the ping phase; it waits for its 'j' until its own deadline.

@@ -18,12 +18,7 @@ CRefreshEngine::CRefreshEngine(AppSettings& settings, ServerStore& store, QObjec
     : QObject(parent), settings_(settings), store_(store), ping_(settings), master_(std::make_unique<CMasterSocket>())
 {
     setObjectName("CRefreshEngine");
-    for (auto& socket : querySockets_) {
-        socket = std::make_unique<CQuerySocket>();
-        CQuerySocket* s = socket.get();
-        connect(s, &QUdpSocket::readyRead, this, [this, s] { OnQueryReadyRead(s); });
-        connect(&s->timeoutTimer, &QTimer::timeout, this, [this, s] { OnQueryTimeout(s); });
-    }
+    MakeQuerySockets(kQuerySockets);
     connect(master_.get(), &QUdpSocket::readyRead, this, &CRefreshEngine::OnMasterReadyRead);
     // A server that answered its ping is queried once the phase is over, in the order the
     // answers came.
@@ -36,6 +31,18 @@ CRefreshEngine::CRefreshEngine(AppSettings& settings, ServerStore& store, QObjec
 CRefreshEngine::~CRefreshEngine()
 {
     CloseAll();
+}
+
+void CRefreshEngine::MakeQuerySockets(int count)
+{
+    while (static_cast<int>(querySockets_.size()) < count) {
+        auto socket = std::make_unique<CQuerySocket>();
+        CQuerySocket* s = socket.get();
+        connect(s, &QUdpSocket::readyRead, this, [this, s] { OnQueryReadyRead(s); });
+        connect(&s->timeoutTimer, &QTimer::timeout, this, [this, s] { OnQueryTimeout(s); });
+        connect(&s->resendTimer, &QTimer::timeout, this, [this, s] { OnResendTimer(s); });
+        querySockets_.push_back(std::move(socket));
+    }
 }
 
 int CRefreshEngine::TimeoutMs() const
@@ -102,9 +109,29 @@ void CRefreshEngine::StartInfoQuery(const std::string& address, CQuerySocket* so
     // not answering instead of letting it drop out of the list and the store.
     socket->Reconnect(address);
     socket->outstanding = true;
-    socket->SendPacket(kInfoCommand);
+    socket->splitWaitMs = TimeoutMs();
+    const ToolOptions& options = settings_.options;
+    socket->exchange.emplace(std::vector<Ask>{Ask::Info}, options.dialect, KnownDialect(options, address),
+                             challenges_[address]);
+    socket->SendAll(socket->exchange->Requests());
     StampSendTime(*store_.FindOrCreateRecord(address), sent);
     socket->timeoutTimer.start(TimeoutMs());
+    socket->resendsLeft = options.dialect == QueryDialect::Classic ? 0 : kResends;
+    if (socket->resendsLeft > 0)
+        socket->resendTimer.start(std::max(1, TimeoutMs() / (kResends + 1)));
+}
+
+void CRefreshEngine::OnResendTimer(CQuerySocket* socket)
+{
+    if (!socket->outstanding || !socket->exchange || socket->resendsLeft <= 0) {
+        socket->resendTimer.stop();
+        return;
+    }
+    // The ping is the round trip of the request that was answered: the last one sent.
+    StampSendTime(*store_.FindOrCreateRecord(socket->Target()));
+    socket->SendAll(socket->exchange->Requests());
+    if (--socket->resendsLeft <= 0)
+        socket->resendTimer.stop();
 }
 
 void CRefreshEngine::NextQuery(CQuerySocket* socket)
@@ -124,11 +151,10 @@ void CRefreshEngine::StartRefresh(bool serversMode)
     resortTimer_.start(std::max(kMinResortMs, TimeoutMs() / kResortDivisor));
     Q_EMIT rowsCleared(RefreshList());
     SetProgress(0, static_cast<int>(pending_.size()));
-    for (auto& socket : querySockets_) {
-        if (pending_.empty())
-            break;
-        StartInfoQuery(TakeFirst(pending_), socket.get());
-    }
+    const int atOnce = std::clamp(settings_.options.queriesAtOnce, 1, ToolOptions::kMaxQueriesAtOnce);
+    MakeQuerySockets(atOnce);
+    for (int i = 0; i < atOnce && !pending_.empty(); ++i)
+        StartInfoQuery(TakeFirst(pending_), querySockets_[static_cast<size_t>(i)].get());
 }
 
 void CRefreshEngine::OnQueryReadyRead(CQuerySocket* socket)
@@ -140,33 +166,49 @@ void CRefreshEngine::OnQueryReadyRead(CQuerySocket* socket)
         // list the server again nor count again towards 100 %.
         if (!socket->outstanding)
             continue;
-        // Only the info answer ends a refresh query; anything else leaves it waiting.
-        if (ClassifyReply(reply.data(), reply.size()) != ReplyKind::Info)
+        if (!socket->exchange)
             continue;
+        // Only the info answer ends a refresh query; a challenge is answered, anything else
+        // leaves it waiting.
+        std::vector<std::vector<unsigned char>> resend;
+        const auto answer = socket->exchange->Take(reply.data(), reply.size(), resend);
+        if (!resend.empty()) {
+            challenges_[socket->PeerText()] = socket->exchange->ChallengesHeld();
+            StampSendTime(*store_.FindOrCreateRecord(socket->PeerText()));
+            socket->SendAll(resend);
+        }
         InfoReply info;
-        if (!DecodeInfo(reply.data(), reply.size(), info))
+        if (!answer || !(DecodeInfo(answer->reply.data(), answer->reply.size(), info) ||
+                         DecodeA2sInfo(answer->reply.data(), answer->reply.size(), info)))
             continue;
         socket->outstanding = false;
         socket->timeoutTimer.stop();
-
+        socket->resendTimer.stop();
         const std::string address = socket->PeerText();
-        ServerRecord* record = store_.FindOrCreateRecord(address);
-        ComputePing(*record, received);
-        std::string ping = record->ping;
-        AddRow(RefreshList(), info.name, info.map, ping, info.players, address, false);
-        ModeRecords().push_back(record);
-        record->address = address;
-        record->name = info.name;
-        record->map = info.map;
-        record->ping = ping;
-        record->players = info.players;
-        Q_EMIT serverRowsChanged(OtherList(), address, ServerRowChange{info.name, info.map, ping, info.players});
-        NextQuery(socket);
-        record->info = info.info;
+        RememberDialect(settings_.options, address, socket->exchange->Dialect());
+        ListAnswer(socket, info, received);
         // The socket now waits for another server: what is still queued is not for us.
         if (socket->PeerText() != address)
             break;
     }
+}
+
+void CRefreshEngine::ListAnswer(CQuerySocket* socket, const InfoReply& info, const platform::ClockTime& received)
+{
+    const std::string address = socket->PeerText();
+    ServerRecord* record = store_.FindOrCreateRecord(address);
+    ComputePing(*record, received);
+    std::string ping = record->ping;
+    AddRow(RefreshList(), info.name, info.map, ping, info.players, address, false);
+    ModeRecords().push_back(record);
+    record->address = address;
+    record->name = info.name;
+    record->map = info.map;
+    record->ping = ping;
+    record->players = info.players;
+    Q_EMIT serverRowsChanged(OtherList(), address, ServerRowChange{info.name, info.map, ping, info.players});
+    NextQuery(socket);
+    record->info = info.info;
 }
 
 void CRefreshEngine::OnQueryTimeout(CQuerySocket* socket)
@@ -181,6 +223,7 @@ void CRefreshEngine::OnQueryTimeout(CQuerySocket* socket)
     }
     socket->Close();
     socket->timeoutTimer.stop();
+    socket->resendTimer.stop();
     NextQuery(socket);
 }
 
@@ -248,8 +291,10 @@ void CRefreshEngine::StopPinging()
 void CRefreshEngine::KillRefreshTimers()
 {
     resortTimer_.stop();
-    for (auto& socket : querySockets_)
+    for (auto& socket : querySockets_) {
         socket->timeoutTimer.stop();
+        socket->resendTimer.stop();
+    }
 }
 
 // ---- ping phase ----------------------------------------------------------------------------

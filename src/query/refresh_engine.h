@@ -1,5 +1,6 @@
 #pragma once
 #include "query/master_lookup.h"
+#include "query/model/exchange.h"
 #include "query/model/protocol.h"
 #include "query/model/server_rows.h"
 #include "query/ping_phase.h"
@@ -8,8 +9,8 @@
 
 #include <QObject>
 #include <QTimer>
-#include <array>
 #include <deque>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,7 +29,11 @@ struct ServerRecord;
 class CRefreshEngine : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kQuerySockets = 5;
+    // Servers queried at once unless the options say otherwise.
+    static constexpr int kQuerySockets = ToolOptions::kDefaultQueriesAtOnce;
+    // Re-sends of an unanswered query within its time-out (never in the classic dialect alone,
+    // whose wire stays as it always was).
+    static constexpr int kResends = 2;
 
     CRefreshEngine(AppSettings& settings, ServerStore& store, QObject* parent = nullptr);
     ~CRefreshEngine() override;
@@ -78,7 +83,8 @@ public:
     const CPingPhase& pingPhase() const { return ping_; }
     bool resortTimerActive() const { return resortTimer_.isActive(); }
     int resortIntervalMs() const { return resortTimer_.interval(); }
-    CQuerySocket* querySocket(int i) const { return querySockets_[i].get(); }
+    CQuerySocket* querySocket(int i) const { return querySockets_[static_cast<size_t>(i)].get(); }
+    int querySocketCount() const { return static_cast<int>(querySockets_.size()); }
     CMasterSocket* masterSocket() const { return master_.get(); }
 
     // List pages one Update takes, whatever a master sends (the ping phase bounds the
@@ -110,6 +116,11 @@ Q_SIGNALS:
 private:
     void OnQueryReadyRead(CQuerySocket* socket);
     void OnQueryTimeout(CQuerySocket* socket);
+    void OnResendTimer(CQuerySocket* socket);
+    // The refresh sockets, at least count of them.
+    void MakeQuerySockets(int count);
+    // Lists the server of an info reply the socket's query took.
+    void ListAnswer(CQuerySocket* socket, const InfoReply& info, const platform::ClockTime& received);
     void OnMasterReadyRead();
     void OnPingPhaseEnded();
     void OnResortTimer();
@@ -136,7 +147,8 @@ private:
 
     bool serversMode_ = true;
     std::deque<std::string> pending_;
-    std::array<std::unique_ptr<CQuerySocket>, kQuerySockets> querySockets_;
+    std::vector<std::unique_ptr<CQuerySocket>> querySockets_;
+    std::map<std::string, Challenges> challenges_; // what each server handed out lately
     CPingPhase ping_;
     std::unique_ptr<CMasterSocket> master_;
     int masterPages_ = 0; // list pages this ping phase has taken

@@ -18,6 +18,24 @@ std::string_view ClassicWord(Ask ask)
 
 } // namespace
 
+ServerDialect KnownDialect(const ToolOptions& options, const std::string& address)
+{
+    const auto it = options.serverDialects.find(address);
+    if (it == options.serverDialects.end())
+        return ServerDialect::Unknown;
+    return it->second == QueryDialect::Classic ? ServerDialect::Classic
+           : it->second == QueryDialect::A2s   ? ServerDialect::A2s
+                                               : ServerDialect::Unknown;
+}
+
+void RememberDialect(ToolOptions& options, const std::string& address, ServerDialect dialect)
+{
+    if (dialect == ServerDialect::Classic)
+        options.serverDialects[address] = QueryDialect::Classic;
+    else if (dialect == ServerDialect::A2s)
+        options.serverDialects[address] = QueryDialect::A2s;
+}
+
 ServerExchange::ServerExchange(std::vector<Ask> asks, QueryDialect setting, ServerDialect known, Challenges challenges)
     : asks_(std::move(asks)), setting_(setting), challenges_(challenges)
 {

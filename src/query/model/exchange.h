@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 // What one socket asks one server, in the dialect the server speaks, and what each reply means.
@@ -20,6 +21,10 @@ enum class ServerDialect { Unknown, Classic, A2s };
 
 // The challenges a server handed out, per request kind; a new one replaces the old.
 using Challenges = std::array<std::optional<int32_t>, kAskKinds>;
+
+// What the options remember of the server's dialect, and remembering what it answered in.
+ServerDialect KnownDialect(const ToolOptions& options, const std::string& address);
+void RememberDialect(ToolOptions& options, const std::string& address, ServerDialect dialect);
 
 class ServerExchange {
 public:
