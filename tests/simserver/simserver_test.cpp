@@ -721,6 +721,167 @@ TEST(SimFarmLifeCycle, PendingDelayedAnswersAreDroppedOnStop)
     EXPECT_FALSE(client.Receive(400).has_value());
 }
 
+// --- Today's dialect ---------------------------------------------------------------------------
+
+namespace {
+
+const QByteArray kRight = Raw({0x44, 0x33, 0x22, 0x11}), kWrong = Raw({0x45, 0x33, 0x22, 0x11});
+const QByteArray kAsk = Raw({0xFF, 0xFF, 0xFF, 0xFF});
+
+QByteArray A2sInfo(const QByteArray& challenge = {})
+{
+    return Header() + Str("T") + Z("Source Engine Query") + challenge;
+}
+
+// Dusk Canyon as a server of today: ping and A2S only, challenge 0x11223344, one bot.
+GameServerConfig DuskToday(void (*tweak)(GameServerConfig&) = [](GameServerConfig&) {})
+{
+    GameServerConfig c = DuskCanyon();
+    c.answersClassic = false;
+    c.answersA2s = c.a2sChallenge = true;
+    c.a2sChallengeValue = 0x11223344;
+    c.bots = 1;
+    tweak(c);
+    return c;
+}
+
+const QByteArray kDuskPlayers = Header() + Raw({'D', 2, 1}) + Z("Alice") +
+                                Raw({12, 0, 0, 0, 0x00, 0xC0, 0x98, 0x43, 2}) + Z("Bob Two") +
+                                Raw({0xFD, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x74, 0x42});
+const QByteArray kDuskRules = Header() + Raw({'E', 2, 0}) + Z("mp_timelimit") + Z("30") + Z("sv_gravity") + Z("800");
+
+} // namespace
+
+TEST(SimToday, EachRequestGetsWhatItsDialectAndChallengeSwitchesSay)
+{
+    const QByteArray challenge = Header() + Str("A") + kRight, i = Header() + Str("I");
+    auto off = [](GameServerConfig& c) { c.a2sChallenge = false; };
+    auto noPlaceholder = [](GameServerConfig& c) { c.a2sChallenge = c.a2sPlaceholderChallenge = false; };
+    auto classic = [](GameServerConfig& c) {
+        c.answersClassic = true;
+        c.answersA2s = false;
+    };
+    const struct {
+        GameServerConfig server;
+        QByteArray request, reply; // reply empty: none; 'I' alone: the reply starts so
+    } cases[] = {
+        {DuskToday(), Header() + Z("ping"), Raw({0xFF, 0xFF, 0xFF, 0xFF, 0x6A, 0x00})},
+        {DuskToday(), Header() + Z("players"), {}},
+        {DuskToday(), Header() + Z("infostring"), {}},
+        {DuskToday(), A2sInfo(), challenge},
+        {DuskToday(), A2sInfo(kWrong), challenge},
+        {DuskToday(), Header() + Str("U") + kAsk, challenge},
+        {DuskToday(), Header() + Str("U") + kRight, kDuskPlayers},
+        {DuskToday(), Header() + Str("V") + kRight, kDuskRules},
+        {DuskToday(off), A2sInfo(), i},
+        {DuskToday(off), Header() + Str("U") + kAsk, challenge},
+        {DuskToday(off), Header() + Str("U") + kWrong, kDuskPlayers},
+        {DuskToday(noPlaceholder), Header() + Str("V") + kAsk, kDuskRules},
+        {DuskToday(classic), A2sInfo(), {}},
+        {DuskToday(classic), Header() + Z("players"), kDuskPlayers},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.request.toHex().toStdString());
+        SimFarm farm;
+        SimGameServer& gs = farm.AddGameServer(c.server);
+        ASSERT_TRUE(farm.Start());
+        Client client;
+        client.Send(gs.Port(), c.request);
+        QByteArray got = client.Receive(c.reply.isEmpty() ? kSilenceMs : kReplyWaitMs).value_or("none");
+        EXPECT_EQ(c.reply == i ? got.left(5) : got, c.reply.isEmpty() ? "none" : c.reply);
+    }
+}
+
+TEST(SimToday, InfoRepliesAreIOrMOrBothInTheirLayouts)
+{
+    for (const SimInfoKind kind : {SimInfoKind::Source, SimInfoKind::GoldSrc, SimInfoKind::GoldSrcThenSource}) {
+        SimFarm farm;
+        GameServerConfig config = DuskToday();
+        config.a2sInfoKind = kind;
+        SimGameServer& gs = farm.AddGameServer(config);
+        ASSERT_TRUE(farm.Start());
+        const int port = gs.Port();
+        const QByteArray i = Header() + Str("I") + Raw({48}) + Z("Dusk Canyon Public") + Z("dusk_canyon") + Z("znk") +
+                             Z("ZNK") + Raw({70, 0, 2, 12, 1, 'd', 'l', 0, 0}) + Z("1.1.2.7/Stdio") +
+                             Raw({0x80, port & 0xFF, port >> 8});
+        const QByteArray m = Header() + Str("m") + Z(gs.Address().c_str()) + Z("Dusk Canyon Public") +
+                             Z("dusk_canyon") + Z("znk") + Z("ZNK") + Raw({2, 12, 48, 'D', 'l', 0, 1}) + Z("") + Z("") +
+                             Z("") + Raw({1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1});
+        Client client;
+        client.Send(gs.Port(), A2sInfo(kRight));
+        const QList<QByteArray> expected = kind == SimInfoKind::Source    ? QList<QByteArray>{i}
+                                           : kind == SimInfoKind::GoldSrc ? QList<QByteArray>{m}
+                                                                          : QList<QByteArray>{m, i};
+        EXPECT_EQ(client.ReceiveAll(), expected);
+        EXPECT_EQ(gs.Record().requestCounts.at("A2S_INFO"), 1);
+    }
+}
+
+TEST(SimToday, SplitRulesArriveLastPieceFirstAndJoinIntoTheReply)
+{
+    for (const bool a2s : {false, true}) {
+        SimFarm farm;
+        GameServerConfig config = a2s ? DuskToday() : DuskCanyon();
+        config.rulesPieces = 3;
+        SimGameServer& gs = farm.AddGameServer(config);
+        ASSERT_TRUE(farm.Start());
+        Client client;
+        client.Send(gs.Port(), a2s ? Header() + Str("V") + kRight : Header() + Z("rules"));
+        const QList<QByteArray> pieces = client.ReceiveAll();
+        ASSERT_EQ(pieces.size(), 3);
+        QByteArray joined[3];
+        for (const QByteArray& p : pieces) {
+            ASSERT_GT(p.size(), 9);
+            EXPECT_EQ(p.left(8), Raw({0xFE, 0xFF, 0xFF, 0xFF}) + pieces[0].mid(4, 4)); // one request id
+            EXPECT_EQ(p[8] & 0x0F, 3);
+            joined[(p[8] >> 4) & 0x0F] = p.mid(9);
+        }
+        EXPECT_EQ(pieces[0][8] >> 4, 2);
+        EXPECT_EQ(joined[0] + joined[1] + joined[2], kDuskRules);
+    }
+}
+
+TEST(SimToday, LossyServersAndMastersDropOnlyTheFirstOfEachRequest)
+{
+    SimFarm farm;
+    SimGameServer& gs = farm.AddGameServer(DuskToday([](GameServerConfig& c) {
+        c.a2sChallenge = false;
+        c.behaviour.lossy = true;
+    }));
+    SimMaster& master = farm.AddMaster(MasterConfig{.listAllGameServers = true, .behaviour = {.lossy = true}});
+    ASSERT_TRUE(farm.Start());
+    Client client;
+    for (const auto& [port, request] : {std::pair{gs.Port(), Header() + Z("ping")}, std::pair{gs.Port(), A2sInfo()},
+                                        std::pair{master.Port(), Str("1\xFF") + Z("0.0.0.0:0")}}) {
+        client.Send(port, request);
+        EXPECT_FALSE(client.Receive(kSilenceMs).has_value()) << request.toHex().toStdString();
+        EXPECT_FALSE(client.Ask(port, request).isEmpty()) << request.toHex().toStdString();
+    }
+}
+
+TEST(SimToday, SteamMasterAnswersOnePagePerQueryRecordsTheSeedsAndLimitsQueries)
+{
+    SimFarm farm;
+    for (int i = 0; i < 5; ++i)
+        farm.AddGameServer(GameServerConfig{});
+    SimMaster& m = farm.AddMaster(MasterConfig{.listAllGameServers = true, .pageSize = 2, .maxRequestsPerMinute = 3});
+    ASSERT_TRUE(farm.Start());
+    Client client;
+    std::vector<std::string> seeds{"0.0.0.0:0"};
+    for (size_t page = 0; page < 3; ++page) {
+        const QByteArray reply = client.Ask(m.Port(), Str("1\xFF") + Z(seeds.back().c_str()) + Z("\\gamedir\\znk"));
+        ASSERT_EQ(reply.size(), 6 + 2 * 6); // 2 + 2 + 1 entries and the terminator
+        EXPECT_EQ(reply.right(6),
+                  page < 2 ? Entry(127, 0, 0, 1, farm.GameServer(page * 2 + 1).Port()) : Raw({0, 0, 0, 0, 0, 0}));
+        if (page < 2)
+            seeds.push_back(farm.GameServer(page * 2 + 1).Address());
+    }
+    EXPECT_EQ(m.Record().seeds, seeds);
+    EXPECT_EQ(seeds.size(), 3u);
+    client.Send(m.Port(), Str("1\xFF") + Z("0.0.0.0:0")); // a fourth within the minute
+    EXPECT_FALSE(client.Receive(kSilenceMs).has_value());
+}
+
 // --- Configuration file -------------------------------------------------------------------
 
 TEST(SimConfig, ReadsServersMastersAndSwitches)
@@ -834,6 +995,9 @@ TEST(SimConfig, MistakesNameTheirLine)
         {"[server]\nlabel = a\n[server]\nlabel = a\n", "'a' used twice"},
         {"[server\n", "line 1: unterminated"},
         {"[server]\njust words\n", "line 2: expected key = value"},
+        {"[server]\ndialects = gamespy\n", "line 2: dialects"},
+        {"[server]\ninfo_reply = C\n", "line 2: info_reply"},
+        {"[server]\nrules_pieces = 16\n", "line 2: rules_pieces"},
     };
     for (const Case& c : cases) {
         SimFarmConfig config;
@@ -898,6 +1062,37 @@ TEST(SimConfig, DemoFarmIsWhatTheDemoNeeds)
     EXPECT_EQ(pingOnly, 1);
     EXPECT_EQ(passworded, 1);
     EXPECT_GE(withPlayers, 20);
+}
+
+TEST(SimConfig, TodaysKeysAndTheTodaysDemoFarm)
+{
+    SimFarmConfig c, classic;
+    std::string error;
+    ASSERT_TRUE(ParseFarmConfig("[server]\ndialects = Classic, A2S\na2s_placeholder_challenge = no\nlossy = yes\n"
+                                "a2s_challenge_value = -5\n[master]\nmax_requests_per_minute = 30\n",
+                                c));
+    const GameServerConfig both = c.servers[0];
+    EXPECT_TRUE(both.answersClassic && both.answersA2s && both.behaviour.lossy && !both.a2sPlaceholderChallenge);
+    EXPECT_EQ(both.a2sChallengeValue + c.masters[0].maxRequestsPerMinute, -5 + 30);
+
+    // The same farm as demo.ini, but half of it servers of today.
+    ASSERT_TRUE(LoadFarmConfigFile(SIMSERVER_SOURCE_DIR "/demo.ini", classic, &error)) << error;
+    ASSERT_TRUE(LoadFarmConfigFile(SIMSERVER_SOURCE_DIR "/demo-today.ini", c, &error)) << error;
+    ASSERT_EQ(c.servers.size(), classic.servers.size());
+    int a2sOnly = 0, withChallenge = 0, m = 0, split = 0;
+    for (size_t i = 0; i < c.servers.size(); ++i) {
+        const GameServerConfig& s = c.servers[i];
+        EXPECT_EQ(s.hostname + s.map + std::to_string(s.port),
+                  classic.servers[i].hostname + classic.servers[i].map + std::to_string(classic.servers[i].port));
+        a2sOnly += s.answersA2s && !s.answersClassic;
+        withChallenge += s.a2sChallenge;
+        m += s.a2sInfoKind != SimInfoKind::Source;
+        split += s.rulesPieces == 3;
+    }
+    EXPECT_EQ(a2sOnly, 15);
+    EXPECT_EQ(withChallenge, 13);
+    EXPECT_EQ(m, 2); // 'm', and 'm' then 'I'
+    EXPECT_EQ(split, 1);
 }
 
 // --- The executable ------------------------------------------------------------------------

@@ -110,6 +110,9 @@ bool ParseBehaviourKey(const std::string& key, const std::string& value, SimBeha
     } else if (key == "duplicate") {
         if (!ParseBool(value, b.duplicate))
             problem = "duplicate must be yes or no";
+    } else if (key == "lossy") {
+        if (!ParseBool(value, b.lossy))
+            problem = "lossy must be yes or no";
     } else {
         return false;
     }
@@ -177,6 +180,46 @@ void ParseServerKey(const std::string& key, const std::string& value, GameServer
     } else if (key == "rcon_challenge") {
         if (!ParseNumber(value, s.rconChallenge))
             problem = "rcon_challenge must be a non-negative number";
+    } else if (key == "bots") {
+        if (!ParseNumber(value, s.bots) || s.bots < 0 || s.bots > 255)
+            problem = "bots must be 0..255";
+    } else if (key == "dialects") {
+        std::string v = Lower(value);
+        std::replace(v.begin(), v.end(), ',', ' ');
+        std::istringstream words(v);
+        s.answersClassic = s.answersA2s = false;
+        for (std::string w; words >> w;) {
+            if (w == "classic")
+                s.answersClassic = true;
+            else if (w == "a2s")
+                s.answersA2s = true;
+            else
+                problem = "dialects must be classic, a2s or both";
+        }
+        if (!s.answersClassic && !s.answersA2s)
+            problem = "dialects must be classic, a2s or both";
+    } else if (key == "a2s_challenge") {
+        if (!ParseBool(value, s.a2sChallenge))
+            problem = "a2s_challenge must be yes or no";
+    } else if (key == "a2s_placeholder_challenge") {
+        if (!ParseBool(value, s.a2sPlaceholderChallenge))
+            problem = "a2s_placeholder_challenge must be yes or no";
+    } else if (key == "a2s_challenge_value") {
+        if (!ParseNumber(value, s.a2sChallengeValue) || s.a2sChallengeValue == 0 || s.a2sChallengeValue == -1)
+            problem = "a2s_challenge_value must be a 32-bit number other than 0 and -1";
+    } else if (key == "info_reply") {
+        const std::string v = Lower(value);
+        if (v == "i")
+            s.a2sInfoKind = SimInfoKind::Source;
+        else if (v == "m")
+            s.a2sInfoKind = SimInfoKind::GoldSrc;
+        else if (v == "m+i" || v == "m i" || v == "m,i")
+            s.a2sInfoKind = SimInfoKind::GoldSrcThenSource;
+        else
+            problem = "info_reply must be I, m or m+I";
+    } else if (key == "rules_pieces") {
+        if (!ParseNumber(value, s.rulesPieces) || s.rulesPieces < 1 || s.rulesPieces > 15)
+            problem = "rules_pieces must be 1..15";
     } else if (key == "player") {
         SimPlayer p;
         if (!ParsePlayer(value, p))
@@ -236,6 +279,9 @@ void ParseMasterKey(const std::string& key, const std::string& value, MasterConf
     } else if (key == "page_size") {
         if (!ParseNumber(value, m.pageSize) || m.pageSize < 2 || m.pageSize > 10000)
             problem = "page_size must be 2..10000";
+    } else if (key == "max_requests_per_minute") {
+        if (!ParseNumber(value, m.maxRequestsPerMinute) || m.maxRequestsPerMinute < 0)
+            problem = "max_requests_per_minute must be a count (0: no limit)";
     } else {
         problem = "unknown key '" + key + "' in [master]";
     }

@@ -28,7 +28,15 @@ struct SimBehaviour {
     bool wrongHeader = false;  // FE FF FF FF instead of FF FF FF FF
     int truncateAfter = 0;     // > 0: cut every reply datagram after this many bytes
     bool duplicate = false;    // send every reply datagram twice
+    // Leave the first datagram of each request unanswered, per peer: a game server the first
+    // "ping", the first A2S_INFO, ... (by request kind), a master the first of each distinct
+    // query. The same request sent again is answered.
+    bool lossy = false;
 };
+
+// What today's servers send for A2S_INFO: 'I', or the older 'm' (some servers and add-ons
+// still do), or both, 'm' first.
+enum class SimInfoKind { Source, GoldSrc, GoldSrcThenSource };
 
 struct GameServerConfig {
     std::string label{};  // for config references and the record; empty: "server<N>"
@@ -46,6 +54,27 @@ struct GameServerConfig {
     std::string rconPassword{};  // empty: every rcon command gets "Bad rcon_password."
     // Real servers hand out challenges above 2^31; clients that parse them as int break.
     uint64_t rconChallenge = 3000000000ULL;
+    // How many of the players are bots; today's info replies report it.
+    int bots = 0;
+
+    // The query dialects it answers. Classic: "players", "rules", "infostring", "details" and
+    // "info"; A2S: A2S_INFO, A2S_PLAYER and A2S_RULES. "ping" and rcon are always answered, so
+    // a server of today is answersClassic = false, answersA2s = true.
+    bool answersClassic = true;
+    bool answersA2s = false;
+    // A2S_INFO, A2S_PLAYER and A2S_RULES all want the server's challenge; anything else gets
+    // 'A' and the challenge.
+    bool a2sChallenge = false;
+    // Without a2sChallenge, A2S_PLAYER and A2S_RULES asking with FF FF FF FF still get 'A' first,
+    // as real servers do; false answers them at once.
+    bool a2sPlaceholderChallenge = true;
+    // 0: one per server and client, made from both ports (never FF FF FF FF).
+    int32_t a2sChallengeValue = 0;
+    SimInfoKind a2sInfoKind = SimInfoKind::Source;
+    // 2..15: the rules reply, classic or A2S, comes in this many split datagrams, last first.
+    // 1: one datagram.
+    int rulesPieces = 1;
+
     SimBehaviour behaviour{};
 };
 
@@ -71,6 +100,9 @@ struct MasterConfig {
     std::vector<MasterEntry> entries{};
     // Six-byte entries per datagram, the Steam terminator included; longer lists are paged.
     int pageSize = 681;
+    // > 0: a query is ignored when its sender's address sent more than this many within the
+    // last minute, this one included, like the Steam master. 0: no limit.
+    int maxRequestsPerMinute = 0;
     SimBehaviour behaviour{};
 };
 

@@ -66,6 +66,30 @@ std::vector<std::string> Words(const std::string& text, size_t max)
     return words;
 }
 
+// Today's requests: 'T' "Source Engine Query" NUL [challenge], 'U' / 'V' [challenge]. The
+// kind byte, or 0 when the datagram is none of them.
+char A2sKind(const QByteArray& d)
+{
+    static const QByteArray kInfo("TSource Engine Query\0", 21);
+    if (!HasHeader(d) || d.size() < 5)
+        return 0;
+    if (d.mid(4, kInfo.size()) == kInfo)
+        return 'T';
+    return d[4] == 'U' || d[4] == 'V' ? d[4] : 0;
+}
+
+const char* A2sName(char kind)
+{
+    return kind == 'T' ? "A2S_INFO" : kind == 'U' ? "A2S_PLAYER" : "A2S_RULES";
+}
+
+// The challenge a request carries; FF FF FF FF (asking for one) when it carries none.
+int32_t A2sChallengeOf(char kind, const QByteArray& d)
+{
+    const qsizetype at = kind == 'T' ? 25 : 5;
+    return d.size() >= at + 4 ? qFromLittleEndian<int32_t>(d.constData() + at) : -1;
+}
+
 std::string PeerText(const QHostAddress& peer, uint16_t port)
 {
     return peer.toString().toStdString() + ":" + std::to_string(port);
@@ -160,14 +184,17 @@ void SimGameServer::OnReadyRead()
 void SimGameServer::Handle(const QByteArray& datagram, const QHostAddress& peer, uint16_t peerPort)
 {
     const bool header = HasHeader(datagram);
+    const char a2s = A2sKind(datagram);
     const std::string text = header ? CommandText(datagram) : std::string();
     const std::vector<std::string> words = Words(text, 2);
-    const std::string word = !header ? "(no header)" : words.empty() ? "" : words[0];
+    const std::string word = !header ? "(no header)" : a2s ? A2sName(a2s) : words.empty() ? "" : words[0];
 
     ReceivedRequest request;
     request.timeMs = SteadyNowMs();
-    request.request = header ? Escape(text.data(), static_cast<qsizetype>(text.size()))
-                             : Escape(datagram.constData(), datagram.size());
+    // Today's requests whole, challenge bytes included.
+    request.request = !header ? Escape(datagram.constData(), datagram.size())
+                      : a2s   ? Escape(datagram.constData() + 4, datagram.size() - 4)
+                              : Escape(text.data(), static_cast<qsizetype>(text.size()));
     request.peer = PeerText(peer, peerPort);
     SimBehaviour b;
     uint16_t ownPort = 0;
@@ -179,10 +206,17 @@ void SimGameServer::Handle(const QByteArray& datagram, const QHostAddress& peer,
 
     QList<QByteArray> replies;
     bool infostring = false;
+    const bool classic = config_.answersClassic;
     if (header && !b.silent && (!b.pingOnly || word == "ping")) {
         const std::string address = LoopbackAddress(ownPort);
-        if (word == "ping") {
+        if (a2s) {
+            if (config_.answersA2s)
+                replies = A2sAnswer(a2s, datagram, ownPort, peerPort, infostring);
+        } else if (word == "ping") {
             replies.append(PingReply());
+        } else if (!classic && (word == "infostring" || word == "details" || word == "info" || word == "players" ||
+                                word == "rules")) {
+            // Today's servers hand these to the game library, which answers nothing.
         } else if (word == "infostring") {
             replies.append(InfostringReply(config_));
             infostring = true;
@@ -193,7 +227,7 @@ void SimGameServer::Handle(const QByteArray& datagram, const QHostAddress& peer,
         } else if (word == "players") {
             replies.append(PlayersReply(config_));
         } else if (word == "rules") {
-            replies.append(RulesReply(config_));
+            replies = RulesAnswer();
         } else if (word == "challenge" && words.size() > 1 && words[1] == "rcon") {
             replies.append(RconChallengeReply(config_.rconChallenge));
         } else if (word == "rcon") {
@@ -204,6 +238,10 @@ void SimGameServer::Handle(const QByteArray& datagram, const QHostAddress& peer,
     {
         // One update, so a reader in another thread never sees a request half recorded.
         std::lock_guard lock(farm_.mutex_);
+        if (b.lossy && !replies.isEmpty() && lossySeen_.insert(word + " " + request.peer).second) {
+            replies.clear();
+            infostring = false;
+        }
         record_.requests.push_back(request);
         record_.requestCounts[word]++;
         record_.datagramsReceived++;
@@ -227,6 +265,43 @@ void SimGameServer::Handle(const QByteArray& datagram, const QHostAddress& peer,
     } else {
         Send(replies, peer, peerPort, infostring);
     }
+}
+
+QList<QByteArray> SimGameServer::A2sAnswer(char kind, const QByteArray& datagram, uint16_t ownPort, uint16_t peerPort,
+                                           bool& info)
+{
+    int32_t expected = config_.a2sChallengeValue;
+    if (expected == 0) {
+        // Each client of each server gets its own, as from a real one.
+        const uint32_t mixed = ((uint32_t{ownPort} << 16) | peerPort) * 2654435761u;
+        expected = static_cast<int32_t>(mixed == 0 || mixed == 0xFFFFFFFFu ? 0x5EED5EEDu : mixed);
+    }
+    const int32_t got = A2sChallengeOf(kind, datagram);
+    const bool placeholder = kind != 'T' && config_.a2sPlaceholderChallenge && got == -1;
+    if ((config_.a2sChallenge && got != expected) || placeholder)
+        return {ChallengeReply(expected)};
+    if (kind == 'U')
+        return {PlayersReply(config_)};
+    if (kind == 'V')
+        return RulesAnswer();
+    info = true;
+    QList<QByteArray> out;
+    if (config_.a2sInfoKind != SimInfoKind::Source)
+        out.append(DetailsReply(config_, LoopbackAddress(ownPort), DetailsStyle::Today));
+    if (config_.a2sInfoKind != SimInfoKind::GoldSrc)
+        out.append(SourceInfoReply(config_, ownPort));
+    return out;
+}
+
+QList<QByteArray> SimGameServer::RulesAnswer()
+{
+    const QByteArray reply = RulesReply(config_);
+    if (config_.rulesPieces < 2)
+        return {reply};
+    // Out of order, the way they can arrive: the last piece first.
+    QList<QByteArray> pieces = SplitReply(reply, splitId_++, config_.rulesPieces);
+    pieces.prepend(pieces.takeLast());
+    return pieces;
 }
 
 QList<QByteArray> SimGameServer::RconAnswer(const std::string& text, uint16_t ownPort) const
@@ -346,30 +421,50 @@ void SimMaster::OnReadyRead()
 void SimMaster::Handle(const QByteArray& datagram, const QHostAddress& peer, uint16_t peerPort)
 {
     const bool query = !datagram.isEmpty() && datagram[0] == '1';
+    const bool steam = config_.flavour == SimMasterFlavour::Steam;
     ReceivedRequest request;
     request.timeMs = SteadyNowMs();
     request.request = Escape(datagram.constData(), datagram.size());
     request.peer = PeerText(peer, peerPort);
     SimBehaviour b;
     QList<MasterAddress> list;
+    bool answer = false;
     {
         std::lock_guard lock(farm_.mutex_);
         b = behaviour_;
         list = list_;
-        const bool answer = query && !b.silent && !b.pingOnly;
+        answer = query && !b.silent && !b.pingOnly;
+        if (answer && config_.maxRequestsPerMinute > 0) {
+            std::vector<int64_t>& recent = recentByHost_[peer.toString().toStdString()];
+            std::erase_if(recent, [&](int64_t t) { return t <= request.timeMs - 60000; });
+            recent.push_back(request.timeMs);
+            answer = static_cast<int>(recent.size()) <= config_.maxRequestsPerMinute;
+        }
+        if (answer && b.lossy && lossySeen_.insert(request.request + " " + request.peer).second)
+            answer = false;
         record_.requests.push_back(request);
         record_.requestCounts[query ? "1" : Escape(datagram.constData(), std::min<qsizetype>(1, datagram.size()))]++;
+        if (query) {
+            if (steam) {
+                record_.seeds.push_back(datagram.size() > 2 ? datagram.mid(2).split('\0').first().toStdString() : "");
+            } else {
+                char batch[4] = {0, 0, 0, 0};
+                std::memcpy(batch, datagram.constData() + 1,
+                            static_cast<size_t>(std::min<qsizetype>(4, datagram.size() - 1)));
+                record_.seeds.push_back(std::to_string(qFromLittleEndian<uint32_t>(batch)));
+            }
+        }
         record_.datagramsReceived++;
         if (!answer)
             record_.ignored++;
     }
     if (farm_.observer_)
         farm_.observer_(config_.label, request);
-    if (!query || b.silent || b.pingOnly)
+    if (!answer)
         return;
 
     QByteArray reply;
-    if (config_.flavour == SimMasterFlavour::Steam) {
+    if (steam) {
         // '1', region byte, "a.b.c.d:port" NUL (the last address of the previous page), filter.
         MasterAddress seed;
         if (datagram.size() > 2) {
@@ -599,8 +694,13 @@ void SimFarm::ResetRecords()
         s->record_.infostringInFlight = inFlight;
         s->record_.maxInfostringInFlight = inFlight;
     }
-    for (auto& m : masters_)
+    for (auto& s : servers_)
+        s->lossySeen_.clear();
+    for (auto& m : masters_) {
         m->record_ = ServerRecord{};
+        m->lossySeen_.clear();
+        m->recentByHost_.clear();
+    }
     maxInFlight_ = inFlight_;
 }
 

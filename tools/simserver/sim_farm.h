@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -40,15 +41,20 @@ struct ReceivedRequest {
 
 struct ServerRecord {
     std::vector<ReceivedRequest> requests;
-    // By first word ("ping", "infostring", "rcon", "challenge", ...); masters count "1";
-    // datagrams without the FF FF FF FF header count as "(no header)".
+    // By first word ("ping", "infostring", "rcon", "challenge", ...), today's requests as
+    // "A2S_INFO", "A2S_PLAYER" and "A2S_RULES"; masters count "1"; datagrams without the
+    // FF FF FF FF header count as "(no header)".
     std::map<std::string, int> requestCounts;
+    // Masters: the seed of each list query in order, as sent (Steam "a.b.c.d:port", the first
+    // "0.0.0.0:0"; WON the batch number).
+    std::vector<std::string> seeds;
     int datagramsReceived = 0;
     int datagramsSent = 0;  // duplicates and every rcon part included
     int answered = 0;       // requests answered, each once
     int ignored = 0;        // requests left unanswered: silent, ping-only, unknown
-    // An "infostring" query is in flight from its arrival until its answer is sent; queries
-    // the server will never answer (silent, ping-only) are not counted.
+    // An "infostring" query, or an A2S_INFO answered with the info, is in flight from its
+    // arrival until its answer is sent; queries the server will not answer (silent, ping-only,
+    // lossy) and A2S_INFO answered with a challenge are not counted.
     int infostringInFlight = 0;
     int maxInfostringInFlight = 0;
 };
@@ -74,6 +80,8 @@ private:
     void OnReadyRead();
     void Handle(const QByteArray& datagram, const QHostAddress& peer, uint16_t peerPort);
     QList<QByteArray> RconAnswer(const std::string& text, uint16_t ownPort) const;
+    QList<QByteArray> A2sAnswer(char kind, const QByteArray& datagram, uint16_t ownPort, uint16_t peerPort, bool& info);
+    QList<QByteArray> RulesAnswer();
     void Send(const QList<QByteArray>& replies, const QHostAddress& peer, uint16_t peerPort, bool infostring);
 
     SimFarm& farm_;
@@ -81,6 +89,8 @@ private:
     SimBehaviour behaviour_;  // guarded by the farm's mutex
     ServerRecord record_;     // guarded by the farm's mutex
     uint16_t port_ = 0;       // guarded by the farm's mutex
+    std::set<std::string> lossySeen_; // request kind and peer; guarded by the farm's mutex
+    int32_t splitId_ = 0x51D0;        // the farm's thread only
     QUdpSocket* socket_ = nullptr;
 };
 
@@ -110,6 +120,8 @@ private:
     ServerRecord record_;        // guarded by the farm's mutex
     uint16_t port_ = 0;          // guarded by the farm's mutex
     QList<MasterAddress> list_;  // guarded by the farm's mutex
+    std::set<std::string> lossySeen_;                          // guarded by the farm's mutex
+    std::map<std::string, std::vector<int64_t>> recentByHost_; // guarded by the farm's mutex
     QUdpSocket* socket_ = nullptr;
 };
 
@@ -143,7 +155,9 @@ public:
     // Across all servers of the farm.
     int InfostringInFlight() const;
     int MaxInfostringInFlight() const;
-    void ResetRecords();  // every server's and master's record, and the farm's maximum
+    // Every server's and master's record, the farm's maximum, and what the lossy and
+    // rate-limit switches remember.
+    void ResetRecords();
 
     // Told about every datagram a server or master receives, in the farm's thread, after it
     // is recorded. Set before Start().

@@ -143,10 +143,13 @@ QByteArray InfoReply(const GameServerConfig& s, const std::string& address)
     return ServerSummary('C', s, address);
 }
 
-QByteArray DetailsReply(const GameServerConfig& s, const std::string& address)
+QByteArray DetailsReply(const GameServerConfig& s, const std::string& address, DetailsStyle style)
 {
+    const bool today = style == DetailsStyle::Today;
     QByteArray out = ServerSummary('m', s, address);
-    out.append(s.type);
+    if (today)
+        out[out.size() - 1] = static_cast<char>(48);
+    out.append(today ? static_cast<char>(std::toupper(static_cast<unsigned char>(s.type))) : s.type);
     out.append(s.os);
     out.append(static_cast<char>(s.password ? 1 : 0));
     // A modification: info URL, download URL, an empty string, version, size, server-only,
@@ -160,6 +163,54 @@ QByteArray DetailsReply(const GameServerConfig& s, const std::string& address)
     out.append(static_cast<char>(0));
     out.append(static_cast<char>(1));
     out.append(static_cast<char>(0));  // not secure
+    if (today)
+        out.append(static_cast<char>(s.bots));
+    return out;
+}
+
+QByteArray SourceInfoReply(const GameServerConfig& s, uint16_t gamePort)
+{
+    QByteArray out = Header('I');
+    out.append(static_cast<char>(48));
+    AppendString(out, s.hostname);
+    AppendString(out, s.map);
+    AppendString(out, s.gamedir);
+    AppendString(out, s.description);
+    AppendInt16(out, 70);
+    out.append(static_cast<char>(std::min<size_t>(s.players.size(), 255)));
+    out.append(static_cast<char>(s.maxPlayers));
+    out.append(static_cast<char>(s.bots));
+    out.append(s.type);
+    out.append(s.os);
+    out.append(static_cast<char>(s.password ? 1 : 0));
+    out.append(static_cast<char>(0)); // not secure
+    AppendString(out, "1.1.2.7/Stdio");
+    out.append(static_cast<char>(0x80));
+    AppendInt16(out, static_cast<int16_t>(gamePort));
+    return out;
+}
+
+QByteArray ChallengeReply(int32_t challenge)
+{
+    QByteArray out = Header('A');
+    AppendInt32(out, challenge);
+    return out;
+}
+
+QList<QByteArray> SplitReply(const QByteArray& reply, int32_t id, int pieces)
+{
+    const qsizetype needed = (reply.size() + kSplitPayloadBytes - 1) / kSplitPayloadBytes;
+    const qsizetype count = std::clamp<qsizetype>(std::max<qsizetype>(pieces, needed), 1,
+                                                  std::min<qsizetype>(15, std::max<qsizetype>(reply.size(), 1)));
+    QList<QByteArray> out;
+    for (qsizetype i = 0; i < count; ++i) {
+        QByteArray d("\xFE\xFF\xFF\xFF", 4);
+        AppendInt32(d, id);
+        d.append(static_cast<char>((i << 4) | count));
+        const qsizetype begin = i * reply.size() / count;
+        d.append(reply.mid(begin, (i + 1) * reply.size() / count - begin));
+        out.append(d);
+    }
     return out;
 }
 

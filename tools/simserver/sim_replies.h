@@ -20,7 +20,21 @@ QByteArray RulesReply(const GameServerConfig& s);
 QByteArray InfostringReply(const GameServerConfig& s);
 // Older queries qstat and clients of the era used: "info" ('C') and "details" ('m').
 QByteArray InfoReply(const GameServerConfig& s, const std::string& address);
-QByteArray DetailsReply(const GameServerConfig& s, const std::string& address);
+// The "details" reply; Today is the 'm' today's servers send for A2S_INFO: protocol 48, the
+// server type upper case, and a bots byte at the end.
+enum class DetailsStyle { Classic, Today };
+QByteArray DetailsReply(const GameServerConfig& s, const std::string& address,
+                        DetailsStyle style = DetailsStyle::Classic);
+
+// Today's dialect. 'I': protocol 48, strings name, map, folder, game, int16 app id 70, players
+// (bots included), max, bots, type, os, password, VAC, version, then the extra-data flag 0x80
+// and the game port.
+QByteArray SourceInfoReply(const GameServerConfig& s, uint16_t gamePort);
+QByteArray ChallengeReply(int32_t challenge); // 'A'
+// One reply cut into `pieces` split datagrams (FE FF FF FF, int32 id, number << 4 | count,
+// payload), in order; more pieces when one would exceed kSplitPayloadBytes, at most 15.
+inline constexpr int kSplitPayloadBytes = 1391;
+QList<QByteArray> SplitReply(const QByteArray& reply, int32_t id, int pieces);
 QByteArray RconChallengeReply(uint64_t challenge);
 QList<QByteArray> RconReplies(const std::string& text);
 
