@@ -77,7 +77,7 @@ void BM_BotChatKeystroke(benchmark::State& state)
     CBotEditorDlg page(game.context, BotHelpWindows{});
     page.show();
     game.Load();
-    QLineEdit* chat = FindControl<QLineEdit>(&page, 1026);
+    QLineEdit* chat = FindControl<QLineEdit>(&page, CBotEditorDlg::IdChatPercent);
     int i = 0;
     for (auto _ : state)
         chat->setText(QString::number(10 + (++i % 50)));
@@ -94,9 +94,9 @@ void BM_MapCycleAddAll(benchmark::State& state)
     page.show();
     game.Load();
     for (auto _ : state) {
-        FindControl<QPushButton>(&page, 1083)->click();
+        FindControl<QPushButton>(&page, CCreateServerDlg::IdAddAllMaps)->click();
         state.PauseTiming();
-        FindControl<QPushButton>(&page, 1009)->click();
+        FindControl<QPushButton>(&page, CCreateServerDlg::IdClear)->click();
         state.ResumeTiming();
     }
 }
@@ -113,9 +113,9 @@ void BM_MapCycleMoveALongEntry(benchmark::State& state)
     page.show();
     game.Load();
     for (auto _ : state) {
-        page.mapCycle()->setCurrentRow(0);
-        FindControl<QPushButton>(&page, 1011)->click(); // Down
-        FindControl<QPushButton>(&page, 1010)->click(); // Up
+        FindControl<QListWidget>(&page, CCreateServerDlg::IdMapCycle)->setCurrentRow(0);
+        FindControl<QPushButton>(&page, CCreateServerDlg::IdDown)->click();
+        FindControl<QPushButton>(&page, CCreateServerDlg::IdUp)->click();
     }
     state.SetLabel("two moves");
 }

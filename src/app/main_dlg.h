@@ -60,7 +60,6 @@ public:
     QWidget* page(int index) const;
     QWidget* currentPage() const { return currentPage_; }
     int indexOf(QWidget* page) const;
-    QMenuBar* menuBar() const { return menuBar_; }
     QTimer* saveTimer() const { return saveTimer_; }
     CAboutDlg* aboutBox() const { return about_; }
 

@@ -172,12 +172,12 @@ void ScreenshotTour::ShootPlaylist(CMainDlg* main)
     page->WaitUntilLoaded(15000);
     const AppSettings& s = theApp().settings;
     page->NavigateTo(JoinPath(s.gameFolder, s.modFolder, "mp3"));
-    if (page->playlist()->GetItemCount() == 0)
+    if (FindControl<CPlayListCtrl>(page, CPlaylistEditorDlg::IdPlaylist)->GetItemCount() == 0)
         return;
     Tabs(main)->setCurrentIndex(CMainDlg::PlaylistEditor);
     Pump(50);
-    ClickFirstRow(page->playlist());
-    if (auto* tag = page->findChild<QPushButton*>("id1108"))
+    ClickFirstRow(FindControl<CPlayListCtrl>(page, CPlaylistEditorDlg::IdPlaylist));
+    if (auto* tag = FindControl<QPushButton>(page, CPlaylistEditorDlg::IdGetMp3Tag))
         tag->click();
     if (page->viewers().count() == 0)
         return;
@@ -224,7 +224,7 @@ void ScreenshotTour::ShootBots(CMainDlg* main)
     Tabs(main)->setCurrentIndex(CMainDlg::BotEditor);
     Pump(100);
     CBotEditorDlg* page = main->botEditor();
-    QListWidget* list = page->list();
+    QListWidget* list = FindControl<QListWidget>(page, CBotEditorDlg::IdList);
     if (list->count() > 3) {
         list->setFocus();
         const QPoint at = list->visualItemRect(list->item(3)).center();
@@ -234,10 +234,11 @@ void ScreenshotTour::ShootBots(CMainDlg* main)
             QApplication::sendEvent(list->viewport(), &click);
         }
     }
-    const std::pair<int, CBotHelpDlg*> helps[] = {
-        {1065, main->botClassHelp()}, {1063, main->botMiscHelp()}, {1064, main->botChatHelp()}};
+    const std::pair<int, CBotHelpDlg*> helps[] = {{CBotEditorDlg::IdClassHelp, main->botClassHelp()},
+                                                  {CBotEditorDlg::IdMiscHelp, main->botMiscHelp()},
+                                                  {CBotEditorDlg::IdChatHelp, main->botChatHelp()}};
     for (const auto& [id, window] : helps) {
-        auto* toggle = page->findChild<QPushButton*>(QString("id%1").arg(id));
+        auto* toggle = FindControl<QPushButton>(page, id);
         if (!toggle)
             continue;
         toggle->click();
@@ -270,11 +271,11 @@ void ScreenshotTour::Run()
     settings->show();
     const char* const pageNames[CSettingsDlg::PageCount] = {"settings-main", "settings-misc", "settings-binds"};
     for (int i = 0; i < CSettingsDlg::PageCount; ++i) {
-        settings->tabs()->setCurrentIndex(i);
+        FindControl<QTabBar>(settings, CSettingsDlg::IdTabs)->setCurrentIndex(i);
         Pump(100);
         Shoot(settings, pageNames[i]);
     }
-    settings->tabs()->setCurrentIndex(CSettingsDlg::MainPage);
+    FindControl<QTabBar>(settings, CSettingsDlg::IdTabs)->setCurrentIndex(CSettingsDlg::MainPage);
     settings->hide();
 
     CAboutDlg about(main);

@@ -101,7 +101,6 @@ public:
     // LoadBotConfig: reads the bot files of the settings' game now and fills the page.
     void LoadBotConfig();
 
-    QListWidget* list() const { return list_; }
     const BotConfig& config() const { return config_; }
 
 Q_SIGNALS:

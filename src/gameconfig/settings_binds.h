@@ -29,7 +29,6 @@ public:
     void AddBind();
     void DeleteBind();
 
-    CSortListCtrl* list() const { return list_; }
     const QTimer& keyTimer() const { return keyTimer_; }
 
 protected:

@@ -26,7 +26,6 @@ public:
     void ToggleSettings();
     void ShowPage(int index);
 
-    QTabBar* tabs() const { return tabs_; }
     CSettingsMain* mainPage() const { return main_; }
     CSettingsMisc* miscPage() const { return misc_; }
     CSettingsBinds* bindsPage() const { return binds_; }

@@ -53,7 +53,6 @@ public:
     void OnLocationOk();
     bool LocationHasFocus() const;
 
-    QLineEdit* playerName() const { return playerName_; }
     QLineEdit* gameLibrary() const { return gameLibrary_; }
 
 private:

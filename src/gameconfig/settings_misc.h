@@ -40,12 +40,8 @@ public:
     // options of config.cfg, the mod selected again at the end).
     explicit CSettingsMisc(const PageContext& ctx, QWidget* parent = nullptr);
 
-    QLineEdit* edit(int id) const;
-    QComboBox* fxQuality() const { return fxQuality_; }
-    QComboBox* beamQuality() const { return beamQuality_; }
-    QComboBox* mod() const { return mod_; }
-
 private:
+    QLineEdit* edit(int id) const;
     QCheckBox* check(int id) const;
     void CreateWidgets();
     void ConnectWidgets();

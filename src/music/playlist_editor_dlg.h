@@ -113,7 +113,6 @@ public:
     void Saved(bool saved) const;
 
     int selectionSource() const { return selectionSource_; }
-    CPlayListCtrl* playlist() const { return playlist_; }
     CMp3InfoViewers& viewers() const { return *viewers_; }
     AudioLibrary& audio() const { return *audio_; }
 

@@ -107,12 +107,8 @@ public:
     // "Create Server": starts the server with the page's settings and the chosen map.
     void OnCreateServer();
 
-    QListWidget* maps() const { return maps_; }
-    QListWidget* mapCycle() const { return cycle_; }
-    QComboBox* gameMode() const { return gameMode_; }
-    QLineEdit* edit(int id) const;
-
 private:
+    QLineEdit* edit(int id) const;
     QCheckBox* check(int id) const;
     void CreateWidgets();
     void ConnectWidgets();

@@ -33,24 +33,25 @@ TEST_F(BotTab, TheLoaderFillsTheTabAndItsHelpWindowsBelongToTheMainWindow)
 {
     ASSERT_TRUE(app->loader()->WaitUntilIdle(5000));
     CBotEditorDlg* page = main->botEditor();
-    ASSERT_EQ(page->list()->count(), 1);
-    EXPECT_EQ(page->list()->item(0)->text(), "addbot \"1\" \"2\" \"Imbrel\" \"3\"");
+    ASSERT_EQ(FindById<QListWidget>(page, CBotEditorDlg::IdList)->count(), 1);
+    EXPECT_EQ(FindById<QListWidget>(page, CBotEditorDlg::IdList)->item(0)->text(),
+              "addbot \"1\" \"2\" \"Imbrel\" \"3\"");
 
     FindById<QTabBar>(main, CMainDlg::IdTabs)->setCurrentIndex(CMainDlg::BotEditor);
-    QTest::mouseClick(FindById<QPushButton>(page, 1065), Qt::LeftButton);
+    QTest::mouseClick(FindById<QPushButton>(page, CBotEditorDlg::IdClassHelp), Qt::LeftButton);
     EXPECT_TRUE(main->botClassHelp()->isVisible());
     EXPECT_EQ(main->botClassHelp()->parentWidget(), main);
     QTest::mouseClick(FindById<QPushButton>(main->botClassHelp(), 1), Qt::LeftButton);
     EXPECT_FALSE(main->botClassHelp()->isVisible());
-    EXPECT_FALSE(FindById<QPushButton>(page, 1065)->isChecked());
+    EXPECT_FALSE(FindById<QPushButton>(page, CBotEditorDlg::IdClassHelp)->isChecked());
 }
 
 TEST_F(BotTab, ActivateBotsIsTheSettingsPagesBotsButton)
 {
     ASSERT_TRUE(app->loader()->WaitUntilIdle(5000));
-    QLineEdit* library = main->settingsDlg()->mainPage()->gameLibrary();
+    QLineEdit* library = FindById<QLineEdit>(main->settingsDlg()->mainPage(), CSettingsMain::IdGameLibrary);
     EXPECT_EQ(library->text(), "dlls\\hl.dll");
-    QTest::mouseClick(FindById<QPushButton>(main->botEditor(), 1040), Qt::LeftButton);
+    QTest::mouseClick(FindById<QPushButton>(main->botEditor(), CBotEditorDlg::IdActivateBots), Qt::LeftButton);
     EXPECT_EQ(library->text(), "dlls\\znk_bot.dll");
     EXPECT_EQ(ReadText(Mod("liblist.gam")), "game \"ZNK\"\r\ngamedll \"dlls\\znk_bot.dll\"");
 }

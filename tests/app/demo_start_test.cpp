@@ -38,18 +38,18 @@ TEST_F(DemoStart, PagesShowTheFilesAndOnlyTheDescribedWriteBacksChangeThem)
 {
     ASSERT_TRUE(app->loader()->WaitUntilIdle(10000));
     CSettingsDlg* settings = main->settingsDlg();
-    EXPECT_EQ(settings->mainPage()->playerName()->text(), "Wanderer");
-    EXPECT_EQ(settings->mainPage()->gameLibrary()->text(), "dlls\\hl.dll");
-    EXPECT_EQ(settings->miscPage()->fxQuality()->currentText(), "Medium");
-    EXPECT_EQ(settings->miscPage()->beamQuality()->currentText(), "High");
-    EXPECT_EQ(settings->miscPage()->mod()->currentText(), "znk");
-    EXPECT_EQ(settings->miscPage()->edit(1136)->text(), "3.5");
-    EXPECT_EQ(settings->bindsPage()->list()->GetItemCount(), 11);
+    EXPECT_EQ(FindById<QLineEdit>(settings->mainPage(), CSettingsMain::IdPlayerName)->text(), "Wanderer");
+    EXPECT_EQ(FindById<QLineEdit>(settings->mainPage(), CSettingsMain::IdGameLibrary)->text(), "dlls\\hl.dll");
+    EXPECT_EQ(FindById<QComboBox>(settings->miscPage(), CSettingsMisc::IdFxQuality)->currentText(), "Medium");
+    EXPECT_EQ(FindById<QComboBox>(settings->miscPage(), CSettingsMisc::IdBeamQuality)->currentText(), "High");
+    EXPECT_EQ(FindById<QComboBox>(settings->miscPage(), CSettingsMisc::IdMod)->currentText(), "znk");
+    EXPECT_EQ(FindById<QLineEdit>(settings->miscPage(), CSettingsMisc::IdSensitivity)->text(), "3.5");
+    EXPECT_EQ(FindById<CReportListCtrl>(settings->bindsPage(), CSettingsBinds::IdList)->GetItemCount(), 11);
     CCreateServerDlg* server = main->createServer();
-    EXPECT_EQ(server->maps()->count(), 8);
-    EXPECT_EQ(server->mapCycle()->count(), 4);
-    EXPECT_EQ(server->edit(1066)->text(), "30");
-    EXPECT_EQ(server->gameMode()->currentText(), "Team Mode");
+    EXPECT_EQ(FindById<QListWidget>(server, CCreateServerDlg::IdMaps)->count(), 8);
+    EXPECT_EQ(FindById<QListWidget>(server, CCreateServerDlg::IdMapCycle)->count(), 4);
+    EXPECT_EQ(FindById<QLineEdit>(server, CCreateServerDlg::IdFragLimit)->text(), "30");
+    EXPECT_EQ(FindById<QComboBox>(server, CCreateServerDlg::IdGameMode)->currentText(), "Team Mode");
 
     // Read and written back as they were.
     for (const char* same : {"config.cfg", "liblist.gam", "game.cfg", "mapcycle.txt", "bot.cfg"})

@@ -1,6 +1,8 @@
 #include "app/about_dlg.h"
+#include "bots/bot_editor_dlg.h"
 #include "gamefiles/settings_loader.h"
 #include "test_support/started_app.h"
+#include "ui/control_id.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -40,8 +42,8 @@ QStringList Faults(QWidget* window)
         // The chat switch and its help button sit on their frame's title line on purpose.
         for (QWidget* framed : w->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
             if (!qobject_cast<QGroupBox*>(framed) && w->geometry().contains(framed->geometry().center()) &&
-                framed->y() <= w->y() + line + 1 && framed->objectName() != "id1043" &&
-                framed->objectName() != "id1064")
+                framed->y() <= w->y() + line + 1 && framed->objectName() != ControlName(CBotEditorDlg::IdBotChat) &&
+                framed->objectName() != ControlName(CBotEditorDlg::IdChatHelp))
                 faults << framed->objectName() + " on the frame of " + box->title();
     }
     return faults;

@@ -40,7 +40,7 @@ protected:
 
     CPlaylistEditorDlg* Page() const { return main->playlistEditor(); }
     CPlayListCtrl* PlaylistView() const { return FindById<CPlayListCtrl>(Page(), P::IdPlaylist); }
-    QAction* Command(int id) const { return main->menuBar()->findChild<QAction*>(QStringLiteral("id%1").arg(id)); }
+    QAction* Command(int id) const { return FindById<QAction>(main, id); }
     void ClickEntry(int row) const
     {
         CPlayListCtrl* list = PlaylistView();

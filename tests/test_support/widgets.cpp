@@ -1,5 +1,6 @@
 #include "test_support/widgets.h"
 
+#include "ui/input_box.h"
 #include "ui/sort_list_ctrl.h"
 
 #include <QAbstractButton>
@@ -33,7 +34,7 @@ void WhenModalShows(QObject& scope, const QString& name, const std::function<voi
 void AnswerInputBox(QObject& scope, const QString& typed, bool ok, InputBoxSeen* seen)
 {
     WhenModalShows(scope, "CInputBox", [=](QWidget& box) {
-        auto* edit = FindById<QLineEdit>(&box, 999);
+        auto* edit = FindById<QLineEdit>(&box, CInputBox::IdEdit);
         if (seen) {
             seen->title = box.windowTitle();
             if (auto* prompt = box.findChild<QLabel*>("prompt"))
