@@ -27,9 +27,9 @@ const char* const kTitles[kColumns] = {"Name", "Map", "Ping", "Players", "Addres
 // "???" in its ping and player columns; names mix case, clan tags, digits and Latin-1 bytes.
 std::vector<ReportRow> MakeServers()
 {
-    static const char* const kWords[] = {"Rocket", "arena", "[ZNK]", "Crossfire", "fun", "24/7", "Clan", "public",
+    static const char* const kWords[] = {"Rocket", "arena", "[ZNK]", "Quarryway", "fun", "24/7", "Clan", "public",
                                          "NoobZone", "ultra", "Frag", "#1", "server", "\xe9lite", "Team", "old school"};
-    static const char* const kMaps[] = {"crossfire", "stalkyard", "bounce", "datacore", "snark_pit", "boot_camp",
+    static const char* const kMaps[] = {"quarryway", "millyard", "spring", "relaycore", "marsh_pit", "drill_yard",
                                         "lambda_bunker", "frenzy", "gasworks", "rapidcore", "subtransit", "undertow"};
     std::mt19937 random(2024);
     std::vector<ReportRow> rows(kRows);

@@ -35,7 +35,7 @@ seed() { # target, file name, printf format of the bytes
   printf "$3" > "$corpus/$1/$2"
 }
 H='\xff\xff\xff\xff'
-seed players two "${H}D\x02\x01Gordon\x00\x07\x00\x00\x00\x66\x66\xfb\x42\xc8Alyx\x00\xfd\xff\xff\xff\x9a\x99\x6f\x42"
+seed players two "${H}D\x02\x01Tamsin\x00\x07\x00\x00\x00\x66\x66\xfb\x42\xc8Mira\x00\xfd\xff\xff\xff\x9a\x99\x6f\x42"
 seed players none "${H}D\x00"
 seed rules two "${H}E\x02\x00mp_timelimit\x0030\x00sv_gravity\x00800\x00"
 seed rules negative "${H}E\xff\xffa\x001\x00"
@@ -43,7 +43,7 @@ seed a2s_info source "${H}I\x30Harbour Night\x00dock_2\x00znk\x00ZNK Team Play\x
 seed a2s_info goldsrc "${H}m127.0.0.1:27015\x00Quarry Old\x00pit\x00znk\x00ZNK Team Play\x00\x02\x0c\x2fLw\x00\x01http://mod.example\x00http://dl.example\x00\x00\x01\x00\x00\x00\x00\x10\x00\x00\x00\x01\x01\x02"
 seed a2s_info challenge "${H}A\x78\x56\x34\x12"
 seed split three "\x0e\x00\xfe\xff\xff\xff\x07\x00\x00\x00\x13\xff\xff\xff\xff\x45\x0b\x00\xfe\xff\xff\xff\x07\x00\x00\x00\x03a\x00\x0b\x00\xfe\xff\xff\xff\x07\x00\x00\x00\x231\x00"
-seed info full "${H}infostringresponse\x00\\\\protocol\\\\46\\\\hostname\\\\Zone Night\\\\map\\\\crossfire\\\\description\\\\Capture mode\\\\players\\\\7\\\\max\\\\16\\\\type\\\\d\\\\os\\\\l\\\\password\\\\0\x00"
+seed info full "${H}infostringresponse\x00\\\\protocol\\\\46\\\\hostname\\\\Zone Night\\\\map\\\\quarryway\\\\description\\\\Capture mode\\\\players\\\\7\\\\max\\\\16\\\\type\\\\d\\\\os\\\\l\\\\password\\\\0\x00"
 seed info runs "${H}infostringresponse\x00\\\\\\\\hostname\\\\\\\\map\\\\x\\\\max"
 seed master_won two "${H}\x66\x0d\x00\x00\x00\x01\xc0\xa8\x01\x02\x69\x87\x0a\x00\x00\x01\x69\x88\x00\x00\x00\x00\x00\x00"
 seed master_steam two "${H}\x66\x0a\xc0\xa8\x01\x02\x69\x87\x0a\x00\x00\x01\x69\x88\x00\x00\x00\x00\x00\x00"
@@ -65,25 +65,25 @@ mkdir -p "$corpus/tags"
 { frames; printf 'TAGTitle'; head -c 119 /dev/zero; printf '\x11'; } > "$corpus/tags/v1"
 
 seed rcon challenge "${H}challenge rcon 3141592653\n\x00"
-seed rcon output "${H}lhostname: Zone Night\nmap: crossfire\nplayers: 3 active (16 max)\n\n\x00\x00"
+seed rcon output "${H}lhostname: Zone Night\nmap: quarryway\nplayers: 3 active (16 max)\n\n\x00\x00"
 seed rcon part "${H}lfirst part of a long li"
 seed rcon empty "${H}l\x00\x00"
-seed bot_cfg both '# bots for the night\r\nbotdontshoot 1\r\nbot_chat_percent "25"\r\naddbot "1" "3" "Gordon Freeman" "2"\r\npause "5"\r\naddsbot "2" "1"\r\nbot_fill full_good\r\n\r\n\f"numbots"\t\t"4"\r\n"bot_skill"\t\t"2"\r\n"botmeleepercent"\t\t"70"\r\n'
+seed bot_cfg both '# bots for the night\r\nbotdontshoot 1\r\nbot_chat_percent "25"\r\naddbot "1" "3" "Tamsin Okoro" "2"\r\npause "5"\r\naddsbot "2" "1"\r\nbot_fill full_good\r\n\r\n\f"numbots"\t\t"4"\r\n"bot_skill"\t\t"2"\r\n"botmeleepercent"\t\t"70"\r\n'
 seed bot_cfg alone 'addbot "" "" "" ""\nobserver 1\rpause 3\n'
-seed cvar plain 'name "Gordon"\r\nsensitivity "3.5"\r\nbind "w" "+forward"\r\nbind "SPACE" "+jump"\r\n'
+seed cvar plain 'name "Tamsin"\r\nsensitivity "3.5"\r\nbind "w" "+forward"\r\nbind "SPACE" "+jump"\r\n'
 seed cvar tabbed '"mp_timelimit"\t\t"30"\r\n"numbots"\t\t"4"\r\n"mp_friendlyfire"\t\t"0"'
 seed cvar words 'game "Zone  Night"\rgamedll "dlls\\znk.dll\nsay "one two" three  four "five\n'
 seed playlist m3u '\x00\xef\xbb\xbf#EXTM3U\r\n#EXTINF:187,Band - Song\r\n/music/one.mp3\r\nmp3/two.mp3\n\r\n'
 seed playlist pls '\x01[playlist]\r\nFile1=/music/one.mp3\r\nTitle1=one\r\nLength1=187\r\nFile3=two.mp3\r\nNumberOfEntries=3\r\nVersion=2\r\n'
-seed servers both '[10.0.0.1:27015]\r\nName=Zone Night\r\nMap=crossfire\r\nPing=35\r\nPlayers=3/16\r\nInfo=Capture mode|Dedicated//Linux Server|Password: No\r\n[10.0.0.2:27016]\r\nName=10.0.0.2:27016\r\nMap=\r\nPing=???\r\nPlayers=\r\nInfo=\f[Servers]\r\n1=10.0.0.1:27015\r\n2=10.0.0.3:27017\r\nTotal=3\r\n[Favorites]\r\n1=10.0.0.2:27016\r\nTotal=2\r\n'
+seed servers both '[10.0.0.1:27015]\r\nName=Zone Night\r\nMap=quarryway\r\nPing=35\r\nPlayers=3/16\r\nInfo=Capture mode|Dedicated//Linux Server|Password: No\r\n[10.0.0.2:27016]\r\nName=10.0.0.2:27016\r\nMap=\r\nPing=???\r\nPlayers=\r\nInfo=\f[Servers]\r\n1=10.0.0.1:27015\r\n2=10.0.0.3:27017\r\nTotal=3\r\n[Favorites]\r\n1=10.0.0.2:27016\r\nTotal=2\r\n'
 seed servers records '[10.0.0.1:27015]\nName=Zone\nPing=12-30-450\n\n[10.0.0.9:1]\nName=after the blank line\n'
-seed friends names 'Gordon\r\nAlyx\r\n\r\nbarney\r\nGORDON\r\n'
+seed friends names 'Tamsin\r\nMira\r\n\r\ncorvin\r\nTAMSIN\r\n'
 seed friends bare 'one\rtwo\nthree'
 
 # znktool.conf: the texts at their widths, then flags and little-endian numbers.
 field() { printf '%s' "$1"; head -c $(( $2 - ${#1} )) /dev/zero; }
 mkdir -p "$corpus/settings"
-{ field /home/gordon/hl/hl.sh 300; field znk 20; field '-nojoy -noipx' 1000; field 192.0.2.10 100
+{ field /home/tamsin/hl/hl.sh 300; field znk 20; field '-nojoy -noipx' 1000; field 192.0.2.10 100
   printf '\x01\x00\x01\x00\x00\x01' # always on top, console, dust trails, 3D rocks, 32 bpp, numeric ping
   printf '\x02\x00\x00\x00\x01\x00\x00\x00\x00\x00\x80\x3f\x00\x00\x00\x00' # fx, beam, time-out 1.0, priority
   printf '\x01\x00\x00\x00\x01\x02\x00\x00\x00\x00\x00'  # sort columns and flags, WON master

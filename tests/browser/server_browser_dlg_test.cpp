@@ -142,8 +142,8 @@ protected:
     static constexpr const char* kAlpha = "127.0.0.1:40001";
     static constexpr const char* kBravo = "127.0.0.1:40002";
     static constexpr const char* kNameless = "127.0.0.1:40003";
-    static constexpr const char* kAlphaRow = "Alpha | crossfire | 45 | 3/16 | 127.0.0.1:40001";
-    static constexpr const char* kBravoRow = "Bravo | bounce | ??? | 0/8 | 127.0.0.1:40002";
+    static constexpr const char* kAlphaRow = "Alpha | quarryway | 45 | 3/16 | 127.0.0.1:40001";
+    static constexpr const char* kBravoRow = "Bravo | spring | ??? | 0/8 | 127.0.0.1:40002";
 
     void Prepare(AppSettings& s) override
     {
@@ -152,8 +152,8 @@ protected:
         s.favoriteSortColumn = 0;
         s.favoriteSortFlag = false;
         WriteStore(dir.Path(),
-                   {{kAlpha, "Alpha", "crossfire", "45", "3/16", "Capture the Flag|Dedicated//Linux Server|Password: No"},
-                    {kBravo, "Bravo", "bounce", "12-30-500", "0/8", ""},
+                   {{kAlpha, "Alpha", "quarryway", "45", "3/16", "Capture the Flag|Dedicated//Linux Server|Password: No"},
+                    {kBravo, "Bravo", "spring", "12-30-500", "0/8", ""},
                     {kNameless, kNameless, "???", "???", "???", ""}},
                    {kNameless, kAlpha, kBravo}, {kBravo, kAlpha, kBravo});
     }
@@ -407,7 +407,7 @@ TEST_F(BrowserPage, PlayerMenuWritesTheFriendsFileButNotOverPleaseWait)
     EXPECT_EQ(MenuOver(players, 0), nullptr);
 
     players->DeleteAllItems();
-    for (const char* name : {"Gordon", "Alyx"}) {
+    for (const char* name : {"Tamsin", "Mira"}) {
         const int row = players->InsertItem(players->GetItemCount(), name);
         players->SetItemText(row, 3, std::to_string(row + 1));
     }
@@ -417,9 +417,9 @@ TEST_F(BrowserPage, PlayerMenuWritesTheFriendsFileButNotOverPleaseWait)
         PickMenuLine(menu.get(), Page::IdAddFriend);
     }
     const std::string friends = dir.File(ServerStore::kFriendsFile);
-    EXPECT_EQ(ReadText(friends), "Gordon\r\nAlyx");
+    EXPECT_EQ(ReadText(friends), "Tamsin\r\nMira");
     PickMenuLine(MenuOver(players, 0).get(), Page::IdRemoveFriend);
-    EXPECT_EQ(ReadText(friends), "Alyx\r\n");
+    EXPECT_EQ(ReadText(friends), "Mira\r\n");
 }
 
 // ---- joining --------------------------------------------------------------------------------
@@ -501,7 +501,7 @@ protected:
             sim::GameServerConfig c;
             c.hostname = name;
             c.maxPlayers = 12;
-            c.players = {{"Gordon", 12, 125.7f}, {"Alyx", -3, 59.9f}};
+            c.players = {{"Tamsin", 12, 125.7f}, {"Mira", -3, 59.9f}};
             c.rules = {{"mp_timelimit", "30"}, {"sv_gravity", "800"}};
             farm.AddGameServer(c);
         }
@@ -533,7 +533,7 @@ protected:
     {
         return QTest::qWaitFor(
             [&] {
-                return Rows(Players()) == Texts{"Gordon | 12 | 2:5 | 1", "Alyx | -3 | 0:59 | 2"};
+                return Rows(Players()) == Texts{"Tamsin | 12 | 2:5 | 1", "Mira | -3 | 0:59 | 2"};
             },
             2000);
     }

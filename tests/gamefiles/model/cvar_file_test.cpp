@@ -125,13 +125,13 @@ TEST_F(CvarTest, LoadedTextIsTheLastFileLoadedAndBelongsToItsObject)
 
 TEST_F(CvarTest, ReadFromFileSkipsTheSeparatorUnchecked)
 {
-    Put("config.cfg", "cl_himodels \"1\"\r\nrate 9999\r\nname  \"Player\"\r\nfps_max\t\t\"72\"\r\nmodel\t\"gordon\"\r\n"
+    Put("config.cfg", "cl_himodels \"1\"\r\nrate 9999\r\nname  \"Player\"\r\nfps_max\t\t\"72\"\r\nmodel\t\"tamsin\"\r\n"
                       "sensitivity\r\nname \"second\"\r\n");
     EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "cl_himodels", "d", false), "1");
     EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "rate", "d", false), "9999");
     EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "name", "d", false), " Player");
     EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "fps_max", "d", false), "\t72");
-    EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "model", "d", false), "gordon");
+    EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "model", "d", false), "tamsin");
     EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "sensitivity", "d", false), "");
     EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "cl_", "d", false), "d");
     EXPECT_EQ(files.ReadCvarFromFile("config.cfg", "volume", "d", false), "d");

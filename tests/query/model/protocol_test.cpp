@@ -125,24 +125,24 @@ TEST(ProtocolPlayers, EntriesWithTheirDisplayTexts)
     const Datagram reply = Raw("\xFF\xFF\xFF\xFF"
                                "D\x02"
                                "\x01"
-                               "Gordon\0"
+                               "Tamsin\0"
                                "\x07\x00\x00\x00"
                                "\x66\x66\xFB\x42" // 7, 125.7 s
                                "\xC8"
-                               "Alyx\0"
+                               "Mira\0"
                                "\xFD\xFF\xFF\xFF"
                                "\x9A\x99\x6F\x42"); // -3, 59.9 s
     const std::vector<PlayerEntry> players = Players(reply);
     ASSERT_EQ(players.size(), 2u);
     EXPECT_EQ(players[0].id, "1");
-    EXPECT_EQ(players[0].name, "Gordon");
+    EXPECT_EQ(players[0].name, "Tamsin");
     EXPECT_EQ(players[0].score, "7");
     EXPECT_EQ(players[0].time, "2:5");
     EXPECT_EQ(players[0].index, 1);
     EXPECT_EQ(players[0].scoreValue, 7);
     EXPECT_FLOAT_EQ(players[0].seconds, 125.7f);
     EXPECT_EQ(players[1].id, "200");
-    EXPECT_EQ(players[1].name, "Alyx");
+    EXPECT_EQ(players[1].name, "Mira");
     EXPECT_EQ(players[1].score, "-3");
     EXPECT_EQ(players[1].scoreValue, -3);
     EXPECT_EQ(players[1].time, "0:59");
@@ -300,10 +300,10 @@ TEST(ProtocolRules, CutOffPairIsDroppedAndEndsTheList)
 
 TEST(ProtocolInfo, DedicatedLinuxServerWithoutPassword)
 {
-    const InfoReply info = Info("\\protocol\\46\\hostname\\Zone Night\\map\\crossfire\\description\\Capture mode"
+    const InfoReply info = Info("\\protocol\\46\\hostname\\Zone Night\\map\\quarryway\\description\\Capture mode"
                                 "\\players\\7\\max\\16\\lan\\0\\type\\d\\os\\l\\password\\0\\modversion\\1.1");
     EXPECT_EQ(info.name, "Zone Night");
-    EXPECT_EQ(info.map, "crossfire");
+    EXPECT_EQ(info.map, "quarryway");
     EXPECT_EQ(info.players, "7/16");
     EXPECT_EQ(info.info, "Capture mode|Dedicated//Linux Server|Password: No");
     EXPECT_EQ(info.description, "Capture mode");
@@ -342,20 +342,20 @@ TEST(ProtocolInfo, EmptyValuesKeepTheirPlace)
     EXPECT_EQ(info.name, "Zone");
     EXPECT_EQ(info.map, "");
     EXPECT_EQ(info.info, "Capture mode|Dedicated// Server|Password: ");
-    const InfoReply nameless = Info("\\hostname\\\\map\\crossfire");
+    const InfoReply nameless = Info("\\hostname\\\\map\\quarryway");
     EXPECT_EQ(nameless.name, "");
-    EXPECT_EQ(nameless.map, "crossfire");
+    EXPECT_EQ(nameless.map, "quarryway");
     EXPECT_EQ(Info("\\hostname\\\\map\\\\players\\\\max\\16").players, "/16");
     // A text without its leading backslash, or with one after its last value, reads the same.
-    EXPECT_EQ(Info("hostname\\Zone\\map\\crossfire\\").map, "crossfire");
-    EXPECT_EQ(Info("hostname\\Zone\\map\\crossfire\\").name, "Zone");
+    EXPECT_EQ(Info("hostname\\Zone\\map\\quarryway\\").map, "quarryway");
+    EXPECT_EQ(Info("hostname\\Zone\\map\\quarryway\\").name, "Zone");
 }
 
 TEST(ProtocolInfo, AbsentKeysLeaveTheirPartsEmpty)
 {
-    const InfoReply info = Info("\\map\\crossfire");
+    const InfoReply info = Info("\\map\\quarryway");
     EXPECT_EQ(info.name, "");
-    EXPECT_EQ(info.map, "crossfire");
+    EXPECT_EQ(info.map, "quarryway");
     EXPECT_EQ(info.players, "/");
     EXPECT_EQ(info.info, "|// Server|Password: ");
     EXPECT_EQ(Info("").info, "|// Server|Password: ");
@@ -370,22 +370,22 @@ TEST(ProtocolInfo, KeysAreExactAndTheLastOneWins)
 
 TEST(ProtocolInfo, MissingLastValueIsEmpty)
 {
-    EXPECT_EQ(Info("\\map\\crossfire\\hostname").name, "");
-    EXPECT_EQ(Info("\\map\\crossfire\\hostname\\").name, "");
+    EXPECT_EQ(Info("\\map\\quarryway\\hostname").name, "");
+    EXPECT_EQ(Info("\\map\\quarryway\\hostname\\").name, "");
     EXPECT_EQ(Info("\\hostname\\Zone\\map").map, "");
 }
 
 TEST(ProtocolInfo, TextEndsAtItsNulOrAtTheLastByte)
 {
-    Datagram d = InfoWith("\\hostname\\Zone\\map\\crossfire");
+    Datagram d = InfoWith("\\hostname\\Zone\\map\\quarryway");
     d.insert(d.end(), {'\\', 'm', 'a', 'x', '\\', '9', 0});
     InfoReply out;
     ASSERT_TRUE(DecodeInfo(d.data(), d.size(), out));
     EXPECT_EQ(out.players, "/");
 
-    const Datagram unterminated = Cut(InfoWith("\\hostname\\Zone\\map\\crossfire"), 23 + 25);
+    const Datagram unterminated = Cut(InfoWith("\\hostname\\Zone\\map\\quarryway"), 23 + 25);
     ASSERT_TRUE(DecodeInfo(unterminated.data(), unterminated.size(), out));
-    EXPECT_EQ(out.map, "crossf");
+    EXPECT_EQ(out.map, "quarry");
 }
 
 TEST(ProtocolInfo, WrongWordIsRefusedAndLeavesOutAlone)
@@ -394,7 +394,7 @@ TEST(ProtocolInfo, WrongWordIsRefusedAndLeavesOutAlone)
     out.name = out.map = out.players = out.description = out.info = "keep";
     const Datagram wrong = Raw("\xFF\xFF\xFF\xFFinfostringresponsX\0\\hostname\\Zone\0");
     EXPECT_FALSE(DecodeInfo(wrong.data(), wrong.size(), out));
-    const Datagram shortWord = Raw("\xFF\xFF\xFF\xFFinfostring\0\\hostname\\Zone\\map\\crossfire\0");
+    const Datagram shortWord = Raw("\xFF\xFF\xFF\xFFinfostring\0\\hostname\\Zone\\map\\quarryway\0");
     EXPECT_FALSE(DecodeInfo(shortWord.data(), shortWord.size(), out));
     const Datagram noNul = Raw("\xFF\xFF\xFF\xFFinfostringresponse");
     EXPECT_FALSE(DecodeInfo(noNul.data(), noNul.size(), out));
