@@ -1,9 +1,7 @@
 #include "app/main_dlg.h"
 
 #include "app/about_dlg.h"
-#include "ui/control_id.h"
-#include "ui/dialog_units.h"
-#include "ui/logo_animation.h"
+#include "app/options_dlg.h"
 #include "app/tool_app.h"
 #include "bots/bot_editor_dlg.h"
 #include "bots/bot_help_dlgs.h"
@@ -15,6 +13,10 @@
 #include "query/query_engine.h"
 #include "search/search_player_dlg.h"
 #include "server/create_server_dlg.h"
+#include "settings/server_store.h"
+#include "ui/control_id.h"
+#include "ui/dialog_units.h"
+#include "ui/logo_animation.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -186,6 +188,8 @@ void CMainDlg::CreateMenus()
     alwaysOnTopAction_ = AddCommand(edit, IdAlwaysOnTop, "Always On Top");
     alwaysOnTopAction_->setCheckable(true);
     connect(alwaysOnTopAction_, &QAction::triggered, this, &CMainDlg::ToggleAlwaysOnTop);
+    edit->addSeparator();
+    connect(AddCommand(edit, IdOptions, "Options..."), &QAction::triggered, this, &CMainDlg::OnOptions);
 
     QMenu* help = menuBar_->addMenu("&Help");
     connect(AddCommand(help, IdAbout, "About"), &QAction::triggered, this, &CMainDlg::OnAbout);
@@ -277,6 +281,19 @@ void CMainDlg::OnSettings()
     // The check mark follows the window, however it was shown or hidden.
     settingsAction_->setChecked(settings_->isVisible());
     settings_->ToggleSettings();
+}
+
+void CMainDlg::OnOptions()
+{
+    COptionsDlg dialog(ctx_.settings.options, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    ctx_.settings.options = dialog.options();
+    const std::string path = JoinPath(ctx_.settings.workFolder, ToolOptions::kFileName);
+    if (!ctx_.settings.options.Save(path, ctx_.store.FavoriteAddresses()))
+        ctx_.message("ZNK Tool", QString("The options file\n%1\ncannot be written. The options chosen hold until "
+                                         "ZNK Tool ends.")
+                                     .arg(QString::fromStdString(path)));
 }
 
 void CMainDlg::OnAbout()

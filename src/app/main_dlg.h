@@ -45,6 +45,7 @@ public:
         IdShowBotEditor = 32801,
         IdSavePlaylist = 32802,
         IdLoadPlaylist = 32803,
+        IdOptions = 2000,
     };
 
     // The pages are built over ctx, which must outlive the window.
@@ -89,6 +90,8 @@ private:
     void OnTabChanged(int index);
     void OnEditMenuPage(int index);
     void OnAbout();
+    // "Options...": the program's own options, saved to their file when the user chose OK.
+    void OnOptions();
     void OnSystemAbout();
     void OnExit();
     void OnSettings();

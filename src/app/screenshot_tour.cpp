@@ -2,6 +2,7 @@
 
 #include "app/about_dlg.h"
 #include "app/main_dlg.h"
+#include "app/options_dlg.h"
 #include "app/tool_app.h"
 #include "bots/bot_editor_dlg.h"
 #include "bots/bot_help_dlgs.h"
@@ -277,6 +278,12 @@ void ScreenshotTour::Run()
     }
     FindControl<QTabBar>(settings, CSettingsDlg::IdTabs)->setCurrentIndex(CSettingsDlg::MainPage);
     settings->hide();
+
+    COptionsDlg options(theApp().settings.options, main);
+    options.show();
+    Pump(50);
+    Shoot(&options, "options");
+    options.hide();
 
     CAboutDlg about(main);
     about.show();

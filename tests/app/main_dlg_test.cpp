@@ -1,6 +1,5 @@
 #include "app/about_dlg.h"
-#include "ui/logo_animation.h"
-#include "test_support/started_app.h"
+#include "app/options_dlg.h"
 #include "avi_writer.h"
 #include "bots/bot_editor_dlg.h"
 #include "browser/server_browser_dlg.h"
@@ -8,19 +7,23 @@
 #include "music/playlist_editor_dlg.h"
 #include "search/search_player_dlg.h"
 #include "server/create_server_dlg.h"
+#include "test_support/started_app.h"
+#include "ui/logo_animation.h"
 
+#include "core/file_io.h"
 #include <QAction>
-#include <QPushButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QUdpSocket>
 #include <QWindow>
 #include <filesystem>
-#include "core/file_io.h"
 
 namespace {
 
@@ -222,6 +225,34 @@ TEST_F(MainWindow, AboutBoxShowsVersionAndTwoAddresses)
     });
     Command(main, CMainDlg::IdAbout)->trigger();
     EXPECT_TRUE(seen);
+}
+
+TEST_F(MainWindow, OptionsGoToTheirOwnFileAndCancelChangesNothing)
+{
+    const std::string conf = dir.File("znktool.conf");
+    const std::string options = dir.File(ToolOptions::kFileName);
+    app->SaveServers();
+    const auto confBefore = ReadAllBytes(conf);
+    struct Step {
+        bool ok;
+        int dialect;
+        int atOnce;
+        const char* targets;
+    };
+    for (const Step& step : {Step{false, 1, 9, "127.0.0.3"}, Step{true, 2, 12, " 127.0.0.2 ,127.0.0.3,"}}) {
+        WhenModalShows(*main, "COptionsDlg", [&](QWidget& box) {
+            Choose(FindById<QComboBox>(&box, COptionsDlg::IdDialect), step.dialect);
+            FindById<QSpinBox>(&box, COptionsDlg::IdQueriesAtOnce)->setValue(step.atOnce);
+            FindById<QLineEdit>(&box, COptionsDlg::IdLanTargets)->setText(step.targets);
+            Click(&box, step.ok ? COptionsDlg::IdOk : COptionsDlg::IdCancel);
+        });
+        Command(main, CMainDlg::IdOptions)->trigger();
+        EXPECT_EQ(FileExists(options), step.ok);
+    }
+    EXPECT_EQ(ReadText(options), "[Query]\r\nDialect=A2S\r\nQueriesAtOnce=12\r\nLanTargets=127.0.0.2,127.0.0.3\r\n");
+    EXPECT_EQ(app->settings.options.dialect, QueryDialect::A2s);
+    app->SaveServers(); // the periodic save leaves the shared settings file as it was
+    EXPECT_EQ(ReadAllBytes(conf), confBefore);
 }
 
 class MainWindowOnTop : public StartedApp {
