@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test screenshots asan tsan fuzz bench clean
+.PHONY: all deps configure build run test screenshots asan tsan fuzz bench format-check clean
 
 all: build
 
@@ -25,6 +25,10 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# Every C++ file as .clang-format makes it (also a test of `make test` where clang-format 14 is).
+format-check:
+	@bash scripts/format-check.sh
 
 screenshots: build
 	@SCREENSHOTS=1 bash scripts/run-demo.sh $(BUILD)

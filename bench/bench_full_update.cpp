@@ -54,7 +54,7 @@ void BM_FullUpdate(benchmark::State& state)
     CQueryEngine engine(settings, store);
     // The browser page shows what the engine tells, as in the program.
     CSettingsLoader loader(settings);
-    const PageContext context {settings, store, engine, loader, {}, {}};
+    const PageContext context{settings, store, engine, loader, {}, {}};
     CServerBrowserDlg page(context);
     const CSrvListCtrl& servers = *FindControl<CSrvListCtrl>(&page, CServerBrowserDlg::IdServers);
 
@@ -98,7 +98,7 @@ void BM_FullUpdate(benchmark::State& state)
     // The protocol's own floor: the ping phase lasts one time-out, then the servers are queried
     // five at a time, one latency per round.
     const double floorSeconds = 1.0 + std::ceil(kServers / 5.0) * kLatencyMs / 1000.0;
-    rusage usage {};
+    rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     state.counters["floor_s"] = floorSeconds;
     state.counters["longest_stall_ms"] = worstStallMs;

@@ -7,7 +7,8 @@ namespace {
 // A master reply filled to the last whole entry of a 4096-byte datagram: 681 addresses.
 Datagram FullReply(MasterFlavour flavour)
 {
-    Datagram reply = {0xFF, 0xFF, 0xFF, 0xFF, 0x66, static_cast<unsigned char>(flavour == MasterFlavour::Won ? 0x0D : 0x0A)};
+    Datagram reply = {0xFF, 0xFF, 0xFF,
+                      0xFF, 0x66, static_cast<unsigned char>(flavour == MasterFlavour::Won ? 0x0D : 0x0A)};
     if (flavour == MasterFlavour::Won)
         reply.insert(reply.end(), 4, 0);
     for (int i = 0; i < kMaxMasterEntries; ++i) {
@@ -32,8 +33,14 @@ void DecodeFullReply(benchmark::State& state, MasterFlavour flavour)
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(reply.size()));
 }
 
-void BM_DecodeMasterListSteam(benchmark::State& state) { DecodeFullReply(state, MasterFlavour::Steam); }
-void BM_DecodeMasterListWon(benchmark::State& state) { DecodeFullReply(state, MasterFlavour::Won); }
+void BM_DecodeMasterListSteam(benchmark::State& state)
+{
+    DecodeFullReply(state, MasterFlavour::Steam);
+}
+void BM_DecodeMasterListWon(benchmark::State& state)
+{
+    DecodeFullReply(state, MasterFlavour::Won);
+}
 
 } // namespace
 

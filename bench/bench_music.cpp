@@ -158,7 +158,7 @@ void BM_PlaylistLoad(benchmark::State& state)
     CQueryEngine engine(settings, store);
     CSettingsLoader loader(settings);
     AudioLibrary audio({"dummy", ""});
-    const PageContext context {settings, store, engine, loader, {}, {}, &audio};
+    const PageContext context{settings, store, engine, loader, {}, {}, &audio};
     CPlaylistEditorDlg page(context);
     page.show();
     page.WaitUntilLoaded(600000);

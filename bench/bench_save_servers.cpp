@@ -11,9 +11,8 @@ namespace {
 void FillStore(ServerStore& store, int count)
 {
     for (int i = 0; i < count; ++i) {
-        const std::string address =
-            "10." + std::to_string(i / 65536) + "." + std::to_string(i / 256 % 256) + "." + std::to_string(i % 256 + 1) +
-            ":" + std::to_string(27015 + i % 7);
+        const std::string address = "10." + std::to_string(i / 65536) + "." + std::to_string(i / 256 % 256) + "." +
+                                    std::to_string(i % 256 + 1) + ":" + std::to_string(27015 + i % 7);
         ServerRecord* r = store.FindOrCreateRecord(address);
         r->name = "Server number " + std::to_string(i) + " | all welcome";
         r->map = "dusk_canyon";

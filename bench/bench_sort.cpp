@@ -1,10 +1,10 @@
 // Sorting a full server list: 10,000 rows by each column, as the plain row sort and as the server
 // list control does it on a header click (model reordering, selection and view updates included).
 
-#include "settings/app_settings.h"
-#include "core/report_rows.h"
-#include "ui/sort_list_ctrl.h"
 #include "core/compare_texts.h"
+#include "core/report_rows.h"
+#include "settings/app_settings.h"
+#include "ui/sort_list_ctrl.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -27,10 +27,12 @@ const char* const kTitles[kColumns] = {"Name", "Map", "Ping", "Players", "Addres
 // "???" in its ping and player columns; names mix case, clan tags, digits and Latin-1 bytes.
 std::vector<ReportRow> MakeServers()
 {
-    static const char* const kWords[] = {"Rocket", "arena", "[ZNK]", "Quarryway", "fun", "24/7", "Clan", "public",
-                                         "NoobZone", "ultra", "Frag", "#1", "server", "\xe9lite", "Team", "old school"};
-    static const char* const kMaps[] = {"quarryway", "millyard", "spring", "relaycore", "marsh_pit", "drill_yard",
-                                        "lambda_bunker", "frenzy", "gasworks", "rapidcore", "subtransit", "undertow"};
+    static const char* const kWords[] = {"Rocket", "arena",    "[ZNK]",    "Quarryway", "fun",  "24/7",
+                                         "Clan",   "public",   "NoobZone", "ultra",     "Frag", "#1",
+                                         "server", "\xe9lite", "Team",     "old school"};
+    static const char* const kMaps[] = {"quarryway", "millyard",   "spring",        "relaycore",
+                                        "marsh_pit", "drill_yard", "lambda_bunker", "frenzy",
+                                        "gasworks",  "rapidcore",  "subtransit",    "undertow"};
     std::mt19937 random(2024);
     std::vector<ReportRow> rows(kRows);
     for (ReportRow& row : rows) {
@@ -85,7 +87,7 @@ void FillList(CSrvListCtrl& list)
 
 void ServerListSort(benchmark::State& state)
 {
-    CSrvListCtrl list {g_settings};
+    CSrvListCtrl list{g_settings};
     FillList(list);
     list.resize(800, 600);
     list.SelectRow(kRows / 2);
@@ -108,7 +110,7 @@ BENCHMARK(ServerListSort)->DenseRange(kName, kAddress)->Unit(benchmark::kMillise
 void ServerListFill(benchmark::State& state)
 {
     for (auto _ : state) {
-        CSrvListCtrl list {g_settings};
+        CSrvListCtrl list{g_settings};
         FillList(list);
         benchmark::DoNotOptimize(list.GetItemCount());
     }

@@ -7,12 +7,12 @@
 
 // The sanitizers catch bad reads; these catch wrong answers. A failed check aborts, which
 // libFuzzer reports as a crash and saves the input.
-#define FUZZ_CHECK(condition)                                                                   \
-    do {                                                                                        \
-        if (!(condition)) {                                                                     \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                       \
-        }                                                                                       \
+#define FUZZ_CHECK(condition)                                                                                          \
+    do {                                                                                                               \
+        if (!(condition)) {                                                                                            \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition);                         \
+            std::abort();                                                                                              \
+        }                                                                                                              \
     } while (0)
 
 inline void AppendText(Datagram& out, const std::string& text)

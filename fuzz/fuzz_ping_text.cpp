@@ -8,7 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 3)
         return 0;
-    const platform::ClockTime receive {0, data[0] % 60, data[1] % 60, (data[2] * 7) % 1000};
+    const platform::ClockTime receive{0, data[0] % 60, data[1] % 60, (data[2] * 7) % 1000};
     ServerRecord record;
     record.ping.assign(reinterpret_cast<const char*>(data + 3), size - 3);
     const std::string before = record.ping;
@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     // A stamp of any time and a reply any time within the hour give the time between them.
-    const platform::ClockTime sent {0, data[2] % 60, data[1] % 60, (data[0] * 3) % 1000};
+    const platform::ClockTime sent{0, data[2] % 60, data[1] % 60, (data[0] * 3) % 1000};
     ServerRecord stamped;
     StampSendTime(stamped, sent);
     ComputePing(stamped, receive);

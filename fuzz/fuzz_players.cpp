@@ -31,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (players.size() < data[5]) {
         const size_t next = 6 + encoded.size();
         size_t nameLength = 0;
-        const bool whole = next < size && WholeTextAt(data, size, next + 1, nameLength) &&
-                           size - (next + 1 + nameLength) >= 8;
+        const bool whole =
+            next < size && WholeTextAt(data, size, next + 1, nameLength) && size - (next + 1 + nameLength) >= 8;
         FUZZ_CHECK(!whole);
     }
     return 0;

@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (count >= 1 && static_cast<int>(rules.size()) < count) {
         size_t nameLength = 0, valueLength = 0;
         const size_t next = 7 + encoded.size();
-        const bool whole = WholeTextAt(data, size, next, nameLength) &&
-                           WholeTextAt(data, size, next + nameLength, valueLength);
+        const bool whole =
+            WholeTextAt(data, size, next, nameLength) && WholeTextAt(data, size, next + nameLength, valueLength);
         FUZZ_CHECK(!whole);
     }
     return 0;

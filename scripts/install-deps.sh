@@ -8,6 +8,7 @@ packages=(
   libmpg123-dev libtag1-dev mpg123 lame
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
+  clang-format
   qstat
 )
 

@@ -36,7 +36,8 @@ int main(int argc, char** argv)
 
     // The tour runs unattended: a message box would wait forever for a click.
     tool.messageHandler = [](const QString& title, const QString& text) {
-        std::fprintf(stderr, "%s: %s\n", title.toLocal8Bit().constData(), QString(text).replace('\n', ' ').toLocal8Bit().constData());
+        std::fprintf(stderr, "%s: %s\n", title.toLocal8Bit().constData(),
+                     QString(text).replace('\n', ' ').toLocal8Bit().constData());
     };
 
     if (!tool.Start())

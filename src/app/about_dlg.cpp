@@ -1,9 +1,9 @@
 #include "app/about_dlg.h"
 
-#include "ui/control_id.h"
-#include "ui/dialog_units.h"
 #include "app/main_dlg.h"
 #include "platform/platform.h"
+#include "ui/control_id.h"
+#include "ui/dialog_units.h"
 
 #include <QGroupBox>
 #include <QMouseEvent>

@@ -141,7 +141,7 @@ void CMainDlg::CreateWidgets()
     searchPlayer_ = new CSearchPlayerDlg(ctx_, client_);
     playlistEditor_ = new CPlaylistEditorDlg(ctx_, client_);
     createServer_ = new CCreateServerDlg(ctx_, client_);
-    botEditor_ = new CBotEditorDlg(ctx_, BotHelpWindows {botClass_, botMisc_, botChat_}, client_);
+    botEditor_ = new CBotEditorDlg(ctx_, BotHelpWindows{botClass_, botMisc_, botChat_}, client_);
     pages_[ServerBrowser] = serverBrowser_;
     pages_[SearchPlayer] = searchPlayer_;
     pages_[PlaylistEditor] = playlistEditor_;

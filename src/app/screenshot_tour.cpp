@@ -24,6 +24,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QLabel>
@@ -31,7 +32,6 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QElapsedTimer>
 #include <QTabBar>
 #include <QTimer>
 #include <cstdio>

@@ -127,10 +127,10 @@ bool CToolApp::Start()
     QString settingsProblem;
     if (settings.lastSaveFailed && !settingsWriteReported_) {
         settingsWriteReported_ = true;
-        settingsProblem = QString("The settings file\n%1\ncannot be %2. ZNK Tool goes on with the settings in "
-                                  "memory; changes made in this session will not be kept.")
-                              .arg(QString::fromStdString(settings.settingsPath),
-                                   settings.unreadable ? "read" : "written");
+        settingsProblem =
+            QString("The settings file\n%1\ncannot be %2. ZNK Tool goes on with the settings in "
+                    "memory; changes made in this session will not be kept.")
+                .arg(QString::fromStdString(settings.settingsPath), settings.unreadable ? "read" : "written");
     }
 
     if (!settings.options.Load(OptionsPath()))

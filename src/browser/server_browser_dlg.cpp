@@ -293,8 +293,14 @@ void CServerBrowserDlg::AddRow(CSrvListCtrl* list, ServerRow row, bool resortNow
         list->Sort();
 }
 
-void CServerBrowserDlg::AddServerRow(const ServerRow& row, bool resortNow) { AddRow(servers_, row, resortNow); }
-void CServerBrowserDlg::AddFavoriteRow(const ServerRow& row, bool resortNow) { AddRow(favorites_, row, resortNow); }
+void CServerBrowserDlg::AddServerRow(const ServerRow& row, bool resortNow)
+{
+    AddRow(servers_, row, resortNow);
+}
+void CServerBrowserDlg::AddFavoriteRow(const ServerRow& row, bool resortNow)
+{
+    AddRow(favorites_, row, resortNow);
+}
 
 void CServerBrowserDlg::OnStatusRowsRemoved()
 {
@@ -362,8 +368,14 @@ void CServerBrowserDlg::OnRefreshFavorites()
     refresh.RefreshFavorites(ListedAddresses(favorites_));
 }
 
-void CServerBrowserDlg::OnAddIpServers() { AddIp(servers_); }
-void CServerBrowserDlg::OnAddIpFavorites() { AddIp(favorites_); }
+void CServerBrowserDlg::OnAddIpServers()
+{
+    AddIp(servers_);
+}
+void CServerBrowserDlg::OnAddIpFavorites()
+{
+    AddIp(favorites_);
+}
 
 void CServerBrowserDlg::AddIp(CSrvListCtrl* list)
 {
@@ -420,8 +432,14 @@ void CServerBrowserDlg::OnClearFavorites()
     ctx_.store.favoriteList.clear();
 }
 
-void CServerBrowserDlg::OnConnectFavorites() { ConnectToSelected(favorites_); }
-void CServerBrowserDlg::OnConnectServers() { ConnectToSelected(servers_); }
+void CServerBrowserDlg::OnConnectFavorites()
+{
+    ConnectToSelected(favorites_);
+}
+void CServerBrowserDlg::OnConnectServers()
+{
+    ConnectToSelected(servers_);
+}
 
 void CServerBrowserDlg::ConnectToSelected(const CReportListCtrl* list)
 {
@@ -508,8 +526,14 @@ void CServerBrowserDlg::OnSelectServer(CReportListCtrl* list)
 
 // A selection moved by a key is queried by the key timer alone, once the key has done its work.
 // Holding an arrow key down thus asks once per repeat, never twice.
-void CServerBrowserDlg::OnFavoritesKeyTimer() { OnSelectServer(favorites_); }
-void CServerBrowserDlg::OnServersKeyTimer() { OnSelectServer(servers_); }
+void CServerBrowserDlg::OnFavoritesKeyTimer()
+{
+    OnSelectServer(favorites_);
+}
+void CServerBrowserDlg::OnServersKeyTimer()
+{
+    OnSelectServer(servers_);
+}
 
 bool CServerBrowserDlg::eventFilter(QObject* watched, QEvent* event)
 {
@@ -581,7 +605,8 @@ QMenu* CServerBrowserDlg::BuildContextMenu(CReportListCtrl* list)
     AddInfoLine(menu, name);
     if (address != name)
         AddInfoLine(menu, address);
-    const std::string info = address.isEmpty() ? std::string() : ctx_.store.FindOrCreateRecord(address.toStdString())->info;
+    const std::string info =
+        address.isEmpty() ? std::string() : ctx_.store.FindOrCreateRecord(address.toStdString())->info;
     if (!info.empty()) {
         menu->addSeparator();
         for (const QString& part : DisplayText(info).split('|', Qt::SkipEmptyParts))

@@ -25,21 +25,30 @@ struct Bytes {
     size_t n = 0;
 };
 
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t U16(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 
 uint32_t U32(const uint8_t* p)
 {
     return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
 
-int32_t S32(const uint8_t* p) { return static_cast<int32_t>(U32(p)); }
+int32_t S32(const uint8_t* p)
+{
+    return static_cast<int32_t>(U32(p));
+}
 
-bool IsId(const uint8_t* p, const char* id) { return std::memcmp(p, id, 4) == 0; }
+bool IsId(const uint8_t* p, const char* id)
+{
+    return std::memcmp(p, id, 4) == 0;
+}
 
 struct Chunk {
     const uint8_t* id = nullptr;
     Bytes body;
-    bool truncated = false;  // the declared size runs past the region; body is what is there
+    bool truncated = false; // the declared size runs past the region; body is what is there
 };
 
 // Steps through the chunks of one region. A chunk whose size runs past the region is handed
@@ -79,7 +88,10 @@ bool IsList(const Chunk& c, const char* type)
     return IsId(c.id, "LIST") && c.body.n >= 4 && IsId(c.body.p, type);
 }
 
-Bytes ListBody(const Chunk& c) { return {c.body.p + 4, c.body.n - 4}; }
+Bytes ListBody(const Chunk& c)
+{
+    return {c.body.p + 4, c.body.n - 4};
+}
 
 struct VideoFormat {
     int width = 0;
@@ -87,8 +99,8 @@ struct VideoFormat {
     bool bottomUp = true;
     int bitCount = 0;
     uint32_t compression = 0;
-    std::array<uint32_t, 3> masks{};  // BI_BITFIELDS: red, green, blue
-    std::array<uint32_t, 256> palette{};  // 0xFFRRGGBB; entries the file leaves out are black
+    std::array<uint32_t, 3> masks{};     // BI_BITFIELDS: red, green, blue
+    std::array<uint32_t, 256> palette{}; // 0xFFRRGGBB; entries the file leaves out are black
     size_t Stride() const { return ((size_t(width) * size_t(bitCount) + 31) / 32) * 4; }
     bool Palettized() const { return bitCount <= 8; }
 };
@@ -132,9 +144,9 @@ bool ParseFormat(Bytes strf, VideoFormat& f, std::string* error)
     f.bottomUp = height > 0;
 
     const int bpp = f.bitCount;
-    const bool ok = (f.compression == kBiRgb && (bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32))
-        || (f.compression == kBiRle8 && bpp == 8)
-        || (f.compression == kBiBitfields && (bpp == 16 || bpp == 32));
+    const bool ok =
+        (f.compression == kBiRgb && (bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32)) ||
+        (f.compression == kBiRle8 && bpp == 8) || (f.compression == kBiBitfields && (bpp == 16 || bpp == 32));
     if (!ok)
         return Fail(error, "unsupported pixel format");
 
@@ -211,9 +223,13 @@ bool ParseHdrl(Bytes hdrl, Headers& h, std::string* error)
         } else if (IsList(c, "strl")) {
             if (h.videoStream < 0) {
                 switch (ParseStrl(ListBody(c), h, error)) {
-                case StreamKind::Video: h.videoStream = stream; break;
-                case StreamKind::Bad: return false;
-                case StreamKind::Other: break;
+                case StreamKind::Video:
+                    h.videoStream = stream;
+                    break;
+                case StreamKind::Bad:
+                    return false;
+                case StreamKind::Other:
+                    break;
                 }
             }
             ++stream;
@@ -238,7 +254,10 @@ int FrameMicroseconds(const Headers& h)
 
 enum class MoviKind { Frame, RawFrame, PaletteChange, Other };
 
-char HexDigit(int v) { return static_cast<char>(v < 10 ? '0' + v : 'A' + v - 10); }
+char HexDigit(int v)
+{
+    return static_cast<char>(v < 10 ? '0' + v : 'A' + v - 10);
+}
 
 // Chunk ids in 'movi' are a two-digit (hex) stream number and a two-letter type.
 MoviKind Classify(const uint8_t* id, int stream)
@@ -257,8 +276,7 @@ MoviKind Classify(const uint8_t* id, int stream)
 
 // Calls fn(kind, body) for each whole chunk of the video stream, descending into LIST 'rec '.
 // Returns false when damage stopped the walk (or fn asked to stop).
-template <typename Fn>
-bool WalkMovi(Bytes region, int stream, int depth, Fn&& fn)
+template <typename Fn> bool WalkMovi(Bytes region, int stream, int depth, Fn&& fn)
 {
     ChunkWalker w(region);
     Chunk c;
@@ -286,7 +304,7 @@ bool WalkMovi(Bytes region, int stream, int depth, Fn&& fn)
 void DecodeRle8(Bytes d, const VideoFormat& f, std::vector<uint8_t>& canvas)
 {
     const int64_t w = f.width, h = f.height;
-    int64_t x = 0, y = 0;  // y counts stored rows
+    int64_t x = 0, y = 0; // y counts stored rows
     auto put = [&](const uint8_t* src, size_t count, bool repeat) {
         if (y < h && x < w) {
             const int64_t row = f.bottomUp ? h - 1 - y : y;
@@ -347,8 +365,7 @@ uint32_t FromMasks(uint32_t v, const std::array<uint32_t, 3>& m)
 }
 
 // Uncompressed DIB; the caller has checked that body holds every row.
-void DecodeRaw(const uint8_t* body, const VideoFormat& f, std::vector<uint8_t>& indices,
-               std::vector<uint32_t>& argb)
+void DecodeRaw(const uint8_t* body, const VideoFormat& f, std::vector<uint8_t>& indices, std::vector<uint32_t>& argb)
 {
     const size_t stride = f.Stride();
     const size_t w = size_t(f.width);
@@ -372,13 +389,17 @@ void DecodeRaw(const uint8_t* body, const VideoFormat& f, std::vector<uint8_t>& 
         uint32_t* dst = argb.data() + row * w;
         for (size_t x = 0; x < w; ++x) {
             switch (f.bitCount) {
-            case 16: dst[x] = FromMasks(U16(src + 2 * x), masks); break;
+            case 16:
+                dst[x] = FromMasks(U16(src + 2 * x), masks);
+                break;
             case 24: {
                 const uint8_t* q = src + 3 * x;
                 dst[x] = 0xFF000000u | (uint32_t(q[2]) << 16) | (uint32_t(q[1]) << 8) | q[0];
                 break;
             }
-            default: dst[x] = FromMasks(U32(src + 4 * x), masks); break;
+            default:
+                dst[x] = FromMasks(U32(src + 4 * x), masks);
+                break;
             }
         }
     }
@@ -403,7 +424,7 @@ void ApplyPaletteChange(Bytes d, VideoFormat& f)
     }
 }
 
-}  // namespace
+} // namespace
 
 bool ReadAvi(const uint8_t* data, size_t size, AviMovie& out, std::string* error, AviReadCost* cost)
 {

@@ -2,7 +2,10 @@
 
 namespace {
 
-bool IsSeparator(char c) { return c == ' ' || c == '\t'; }
+bool IsSeparator(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 } // namespace
 

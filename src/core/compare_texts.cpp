@@ -1,7 +1,7 @@
 #include "core/compare_texts.h"
 
-#include "core/numbers.h"
 #include "core/address.h"
+#include "core/numbers.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -18,7 +18,10 @@ bool IsDigitsOnly(std::string_view text)
     return true;
 }
 
-int NumberOf(std::string_view text) { return ReadNumber(std::string(text)); }
+int NumberOf(std::string_view text)
+{
+    return ReadNumber(std::string(text));
+}
 
 // The first two non-empty pieces between separators, as strtok hands them out.
 std::pair<std::string_view, std::string_view> SplitInTwo(std::string_view text, char separator)

@@ -36,12 +36,12 @@ int SortCompare(const std::string& a, const std::string& b, bool ascending);
 // the same answers by construction. A key refers to its text and must not outlive it.
 struct CompareKey {
     std::string_view text;
-    bool unknown = false;      // exactly "???"
-    bool digitsOnly = false;   // empty or '0'-'9' only
+    bool unknown = false;    // exactly "???"
+    bool digitsOnly = false; // empty or '0'-'9' only
     int value = 0;
 
     bool hasSlash = false;
-    bool slashDigits = false;  // both parts digits only
+    bool slashDigits = false; // both parts digits only
     int slashFirst = 0;
     int slashSecond = 0;
 
@@ -49,7 +49,7 @@ struct CompareKey {
     bool colonDigits = false;  // both parts digits only
     bool colonAddress = false; // the first part passes IsValidAddress
     int colonFirst = 0;
-    int colonSecond = 0;       // the port when colonAddress
+    int colonSecond = 0; // the port when colonAddress
     int octets[4] = {0, 0, 0, 0};
 };
 

@@ -14,7 +14,10 @@ bool IsCSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 bool IsHexDigit(char c)
 {
@@ -103,8 +106,8 @@ double ReadDoubleView(std::string_view s)
 
     bool hex = false;
     std::chars_format format = std::chars_format::general;
-    if (rest.size() > 2 && rest[0] == '0' && (rest[1] == 'x' || rest[1] == 'X')
-        && (IsHexDigit(rest[2]) || (rest[2] == '.' && rest.size() > 3 && IsHexDigit(rest[3])))) {
+    if (rest.size() > 2 && rest[0] == '0' && (rest[1] == 'x' || rest[1] == 'X') &&
+        (IsHexDigit(rest[2]) || (rest[2] == '.' && rest.size() > 3 && IsHexDigit(rest[3])))) {
         hex = true;
         format = std::chars_format::hex;
         rest.remove_prefix(2);
@@ -133,11 +136,29 @@ float NarrowToFloat(double d)
 
 } // namespace
 
-int ReadNumber(const std::string& text) { return ReadNumberView(text); }
-int ReadNumber(const char* text) { return text ? ReadNumberView(text) : 0; }
+int ReadNumber(const std::string& text)
+{
+    return ReadNumberView(text);
+}
+int ReadNumber(const char* text)
+{
+    return text ? ReadNumberView(text) : 0;
+}
 
-double ReadDouble(const std::string& text) { return ReadDoubleView(text); }
-double ReadDouble(const char* text) { return text ? ReadDoubleView(text) : 0.0; }
+double ReadDouble(const std::string& text)
+{
+    return ReadDoubleView(text);
+}
+double ReadDouble(const char* text)
+{
+    return text ? ReadDoubleView(text) : 0.0;
+}
 
-float ReadFloat(const std::string& text) { return NarrowToFloat(ReadDoubleView(text)); }
-float ReadFloat(const char* text) { return text ? NarrowToFloat(ReadDoubleView(text)) : 0.0f; }
+float ReadFloat(const std::string& text)
+{
+    return NarrowToFloat(ReadDoubleView(text));
+}
+float ReadFloat(const char* text)
+{
+    return text ? NarrowToFloat(ReadDoubleView(text)) : 0.0f;
+}

@@ -3,8 +3,8 @@
 #include <sys/stat.h>
 
 #ifdef _WIN32
-#define S_ISREG(m) (((m) & S_IFMT) == S_IFREG)
-#define S_ISDIR(m) (((m) & S_IFMT) == S_IFDIR)
+#define S_ISREG(m) (((m)&S_IFMT) == S_IFREG)
+#define S_ISDIR(m) (((m)&S_IFMT) == S_IFDIR)
 #endif
 
 std::string JoinPath(const std::string& a, const std::string& b)

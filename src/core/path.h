@@ -13,8 +13,7 @@ inline constexpr char kPathSeparator = '/';
 std::string JoinPath(const std::string& a, const std::string& b);
 
 // JoinPath over several parts, left to right.
-template <typename... Rest>
-std::string JoinPath(const std::string& a, const std::string& b, const Rest&... rest)
+template <typename... Rest> std::string JoinPath(const std::string& a, const std::string& b, const Rest&... rest)
 {
     return JoinPath(JoinPath(a, b), rest...);
 }

@@ -9,7 +9,10 @@ namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
-bool IsBlankChar(char c) { return c == ' ' || c == '\t'; }
+bool IsBlankChar(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 std::string_view Trim(std::string_view s)
 {
@@ -31,9 +34,15 @@ std::string Lower(std::string_view s)
     return out;
 }
 
-std::string NameKey(const std::string& name) { return Lower(Trim(name)); }
+std::string NameKey(const std::string& name)
+{
+    return Lower(Trim(name));
+}
 
-bool IsBlank(std::string_view line) { return Trim(line).empty(); }
+bool IsBlank(std::string_view line)
+{
+    return Trim(line).empty();
+}
 
 bool ParseHeader(std::string_view line, std::string& name)
 {
@@ -159,7 +168,10 @@ ProfileFile::Section* ProfileFile::FindSection(const std::string& section)
     return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
 }
 
-bool ProfileFile::IsLastSection(const Section& section) const { return &section == &sections_.back(); }
+bool ProfileFile::IsLastSection(const Section& section) const
+{
+    return &section == &sections_.back();
+}
 
 ProfileFile::Section& ProfileFile::AppendSection(const std::string& name)
 {
@@ -181,7 +193,10 @@ bool ProfileFile::Load(const std::string& path)
     return ok;
 }
 
-bool ProfileFile::Save(const std::string& path) const { return WriteFileAtomic(path, Text()); }
+bool ProfileFile::Save(const std::string& path) const
+{
+    return WriteFileAtomic(path, Text());
+}
 
 std::string ProfileFile::Text() const
 {
@@ -259,7 +274,10 @@ int ProfileFile::GetInt(const std::string& section, const std::string& key, int 
     return static_cast<int>(ReadProfileNumber(value));
 }
 
-bool ProfileFile::HasSection(const std::string& section) const { return FindSection(section) != nullptr; }
+bool ProfileFile::HasSection(const std::string& section) const
+{
+    return FindSection(section) != nullptr;
+}
 
 bool ProfileFile::HasKey(const std::string& section, const std::string& key) const
 {
@@ -416,24 +434,23 @@ void ProfileFile::WriteSection(const std::string& section, const std::vector<std
         SetText(Text());
 }
 
-std::string GetPrivateProfileString(const std::string& section, const std::string& key,
-                                    const std::string& defaultValue, const std::string& path)
+std::string GetPrivateProfileString(const std::string& section, const std::string& key, const std::string& defaultValue,
+                                    const std::string& path)
 {
     ProfileFile profile;
     profile.Load(path);
     return profile.GetString(section, key, defaultValue);
 }
 
-int GetPrivateProfileInt(const std::string& section, const std::string& key, int defaultValue,
-                         const std::string& path)
+int GetPrivateProfileInt(const std::string& section, const std::string& key, int defaultValue, const std::string& path)
 {
     ProfileFile profile;
     profile.Load(path);
     return profile.GetInt(section, key, defaultValue);
 }
 
-bool WritePrivateProfileString(const std::string& section, const std::string& key,
-                               const std::string& value, const std::string& path)
+bool WritePrivateProfileString(const std::string& section, const std::string& key, const std::string& value,
+                               const std::string& path)
 {
     ProfileFile profile;
     profile.Load(path);

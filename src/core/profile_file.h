@@ -86,9 +86,9 @@ public:
 
 private:
     struct Section {
-        bool hasHeader = false;    // false only for the lines before the first header
-        std::string header;        // the header line as it is in the file
-        std::string name;          // the name inside the brackets, trimmed
+        bool hasHeader = false; // false only for the lines before the first header
+        std::string header;     // the header line as it is in the file
+        std::string name;       // the name inside the brackets, trimmed
         std::vector<std::string> lines;
         std::unordered_map<std::string, size_t> keyLines; // lower-cased key name -> first line
     };
@@ -101,16 +101,15 @@ private:
     bool IsLastSection(const Section& section) const;
 
     std::vector<Section> sections_ = std::vector<Section>(1); // [0] holds the lines before any header
-    std::unordered_map<std::string, size_t> sectionIndex_; // lower-cased name -> first section
-    bool bom_ = false;        // a UTF-8 byte order mark before the first line, kept as it was
-    bool finalBreak_ = true;  // whether the last line ends in a line break
+    std::unordered_map<std::string, size_t> sectionIndex_;    // lower-cased name -> first section
+    bool bom_ = false;       // a UTF-8 byte order mark before the first line, kept as it was
+    bool finalBreak_ = true; // whether the last line ends in a line break
 };
 
 // One-shot calls like the Windows functions of these names: each loads the file and (for Write)
 // saves it again. A missing file reads as empty and is created by a write.
-std::string GetPrivateProfileString(const std::string& section, const std::string& key,
-                                    const std::string& defaultValue, const std::string& path);
-int GetPrivateProfileInt(const std::string& section, const std::string& key, int defaultValue,
-                         const std::string& path);
-bool WritePrivateProfileString(const std::string& section, const std::string& key,
-                               const std::string& value, const std::string& path);
+std::string GetPrivateProfileString(const std::string& section, const std::string& key, const std::string& defaultValue,
+                                    const std::string& path);
+int GetPrivateProfileInt(const std::string& section, const std::string& key, int defaultValue, const std::string& path);
+bool WritePrivateProfileString(const std::string& section, const std::string& key, const std::string& value,
+                               const std::string& path);

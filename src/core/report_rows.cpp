@@ -11,7 +11,8 @@ std::vector<size_t> SortedRowOrder(const std::vector<ReportRow>& rows, size_t co
     std::vector<CompareKey> keys;
     keys.reserve(rows.size());
     for (const ReportRow& row : rows)
-        keys.push_back(MakeCompareKey(column < row.cells.size() ? std::string_view(row.cells[column]) : std::string_view()));
+        keys.push_back(
+            MakeCompareKey(column < row.cells.size() ? std::string_view(row.cells[column]) : std::string_view()));
 
     std::vector<size_t> order(rows.size());
     std::iota(order.begin(), order.end(), size_t{0});

@@ -19,8 +19,7 @@ struct ReportRow {
 // list's comparison is not a strict weak ordering (numbers and texts mixed in one column are not
 // transitive), which std::sort must never be given; a merge sort only asks "does the right one go
 // first?" and stays well defined whatever the answers. Equal items keep their order.
-template <typename T, typename Compare>
-void StableMergeSort(std::vector<T>& items, Compare compare)
+template <typename T, typename Compare> void StableMergeSort(std::vector<T>& items, Compare compare)
 {
     const size_t n = items.size();
     if (n < 2)

@@ -36,7 +36,6 @@ protected:
     }
 };
 
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -167,16 +166,21 @@ void CFindHLDlg::InitDialog()
     scanner_.owner = this;
     connect(&scanner_, &CFindHLThread::clearFound, this, &CFindHLDlg::OnClearFound, Qt::QueuedConnection);
     connect(&scanner_, &CFindHLThread::statusChanged, this, &CFindHLDlg::OnStatusChanged, Qt::QueuedConnection);
-    connect(&scanner_, &CFindHLThread::executableFound, this, &CFindHLDlg::OnExecutableFound,
-            Qt::QueuedConnection);
+    connect(&scanner_, &CFindHLThread::executableFound, this, &CFindHLDlg::OnExecutableFound, Qt::QueuedConnection);
     scanner_.stopRequested = false;
     scanner_.done = false;
     scanner_.start();
 }
 
-void CFindHLDlg::OnClearFound() { found_->clear(); }
+void CFindHLDlg::OnClearFound()
+{
+    found_->clear();
+}
 
-void CFindHLDlg::OnStatusChanged(const QString& text) { status_->setText(text); }
+void CFindHLDlg::OnStatusChanged(const QString& text)
+{
+    status_->setText(text);
+}
 
 void CFindHLDlg::OnExecutableFound(const QByteArray& path)
 {
@@ -187,9 +191,15 @@ void CFindHLDlg::OnExecutableFound(const QByteArray& path)
     found_->addItem(item);
 }
 
-void CFindHLDlg::OnSelectionChanged() { ok_->setEnabled(!found_->selectedItems().isEmpty()); }
+void CFindHLDlg::OnSelectionChanged()
+{
+    ok_->setEnabled(!found_->selectedItems().isEmpty());
+}
 
-void CFindHLDlg::OnItemDoubleClicked(QListWidgetItem*) { ConfirmFoundExecutable(); }
+void CFindHLDlg::OnItemDoubleClicked(QListWidgetItem*)
+{
+    ConfirmFoundExecutable();
+}
 
 void CFindHLDlg::ConfirmFoundExecutable()
 {

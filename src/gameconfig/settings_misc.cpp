@@ -50,8 +50,14 @@ CSettingsMisc::CSettingsMisc(const PageContext& ctx, QWidget* parent) : QWidget(
     AddLoaderSteps();
 }
 
-QCheckBox* CSettingsMisc::check(int id) const { return FindControl<QCheckBox>(this, id); }
-QLineEdit* CSettingsMisc::edit(int id) const { return FindControl<QLineEdit>(this, id); }
+QCheckBox* CSettingsMisc::check(int id) const
+{
+    return FindControl<QCheckBox>(this, id);
+}
+QLineEdit* CSettingsMisc::edit(int id) const
+{
+    return FindControl<QLineEdit>(this, id);
+}
 
 void CSettingsMisc::CreateWidgets()
 {

@@ -40,7 +40,7 @@ void CSettingsLoader::Run()
         if (e.owner)
             work.push_back({e.order, e.owner, e.step});
     // The copy is taken here, on the window thread: the run never reads the live record.
-    LoaderInput input {settings_, CvarFiles::ForSettings(settings_)};
+    LoaderInput input{settings_, CvarFiles::ForSettings(settings_)};
     input.files.SetWriteReport(report_);
     input.settings.gameLocationChanged = nullptr;
     input.settings.exitNow = nullptr;

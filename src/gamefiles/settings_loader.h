@@ -41,10 +41,10 @@ public:
         ModList = 2,        // the mod folders of the game
         GameLocation = 3,   // the client's path
         PlayerName = 4,
-        MiscOptions = 5,    // the client options of config.cfg
-        GameLibrary = 6,    // liblist.gam's gamedll
+        MiscOptions = 5, // the client options of config.cfg
+        GameLibrary = 6, // liblist.gam's gamedll
         Binds = 7,
-        CreateServer = 8,   // maps, map cycle, game.cfg, server options
+        CreateServer = 8, // maps, map cycle, game.cfg, server options
         SelectMod = 9,
         BotList = 10,
     };

@@ -26,10 +26,10 @@ struct FieldPlace {
 
 // Dialog units of the 200 x 150 window: the tags above, the stream's facts below.
 constexpr FieldPlace kFields[] = {
-    {CMP3InfoDlg::IdAlbum, "Album", 7, 7, 146},    {CMP3InfoDlg::IdTitle, "Title", 7, 22, 146},
-    {CMP3InfoDlg::IdArtist, "Artist", 7, 37, 146}, {CMP3InfoDlg::IdComment, "Comment", 7, 52, 146},
-    {CMP3InfoDlg::IdGenre, "Genre", 7, 67, 146},   {CMP3InfoDlg::IdYear, "Year", 7, 82, 44},
-    {CMP3InfoDlg::IdTrack, "Track", 102, 82, 51},  {CMP3InfoDlg::IdLength, "Length", 7, 103, 44},
+    {CMP3InfoDlg::IdAlbum, "Album", 7, 7, 146},        {CMP3InfoDlg::IdTitle, "Title", 7, 22, 146},
+    {CMP3InfoDlg::IdArtist, "Artist", 7, 37, 146},     {CMP3InfoDlg::IdComment, "Comment", 7, 52, 146},
+    {CMP3InfoDlg::IdGenre, "Genre", 7, 67, 146},       {CMP3InfoDlg::IdYear, "Year", 7, 82, 44},
+    {CMP3InfoDlg::IdTrack, "Track", 102, 82, 51},      {CMP3InfoDlg::IdLength, "Length", 7, 103, 44},
     {CMP3InfoDlg::IdBitrate, "Bitrate", 102, 103, 51}, {CMP3InfoDlg::IdVbr, "Vbr", 7, 118, 44},
     {CMP3InfoDlg::IdVersion, "Version", 102, 118, 51},
 };
@@ -106,7 +106,7 @@ void CMP3InfoDlg::Fill(const Facts& facts)
 {
     const Mp3Tags& tags = facts.tags;
     const std::pair<int, const std::string*> texts[] = {
-        {IdAlbum, &tags.album}, {IdTitle, &tags.title}, {IdArtist, &tags.artist}, {IdYear, &tags.year},
+        {IdAlbum, &tags.album},     {IdTitle, &tags.title}, {IdArtist, &tags.artist}, {IdYear, &tags.year},
         {IdComment, &tags.comment}, {IdGenre, &tags.genre}, {IdTrack, &tags.track}};
     for (const auto& [id, text] : texts)
         field(id)->setText(DisplayText(*text));

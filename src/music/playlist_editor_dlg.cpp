@@ -124,9 +124,8 @@ bool EndsWithMp3(const std::string& name)
 bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix)
 {
     auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
-    return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(),
-                      [&lower](char a, char b) { return lower(a) == lower(b); });
+    return text.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), text.begin(),
+                                                      [&lower](char a, char b) { return lower(a) == lower(b); });
 }
 
 bool LessIgnoringCase(const std::string& a, const std::string& b)
@@ -220,8 +219,8 @@ void CPlaylistEditorDlg::CreateWidgets()
         for (int c = 0; c < 5; ++c) {
             const ButtonPlace& b = rows[r][c];
             if (b.button)
-                *b.button = Place(MakeButton(this, b.id, b.text), kRightX + c * (kButtonW + kButtonGap), y, kButtonW,
-                                  kButtonH);
+                *b.button =
+                    Place(MakeButton(this, b.id, b.text), kRightX + c * (kButtonW + kButtonGap), y, kButtonW, kButtonH);
         }
     }
     const int repeatY = 2 + kListH + 2 + 2 * (kButtonH + kButtonGap);
@@ -326,7 +325,8 @@ void CPlaylistEditorDlg::NavigateTo(const std::string& text)
     std::error_code error;
     const bool bare = !currentFolder_.empty() && currentFolder_.back() != kPathSeparator && IsDriveRoot(currentFolder_);
     const std::filesystem::path base(bare ? currentFolder_ + kPathSeparator : currentFolder_);
-    for (std::filesystem::directory_iterator it(base, std::filesystem::directory_options::skip_permission_denied, error),
+    for (std::filesystem::directory_iterator
+             it(base, std::filesystem::directory_options::skip_permission_denied, error),
          end;
          !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().string();
@@ -394,7 +394,7 @@ void CPlaylistEditorDlg::OnMp3DoubleClicked()
 
 void CPlaylistEditorDlg::OnPlaylistClick()
 {
-    selectionSource_ = playlist_->GetSelectedRow() >= 0     ? PlaylistSource
+    selectionSource_ = playlist_->GetSelectedRow() >= 0        ? PlaylistSource
                        : !mp3Files_->selectedItems().isEmpty() ? Mp3Source
                                                                : NoSource;
 }

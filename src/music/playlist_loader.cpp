@@ -78,7 +78,8 @@ void CPlayListThread::run()
             row = {path, texts.length, texts.bitrate};
         }
         batch.push_back(std::move(row));
-        if (static_cast<int>(batch.size()) >= kBatchRows || Clock::now() - lastSent >= std::chrono::milliseconds(kBatchMs))
+        if (static_cast<int>(batch.size()) >= kBatchRows ||
+            Clock::now() - lastSent >= std::chrono::milliseconds(kBatchMs))
             send();
     }
     send();

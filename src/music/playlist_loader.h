@@ -65,7 +65,7 @@ protected:
 private:
     const Input input_;
     AudioLibrary& audio_;
-    std::atomic<bool> stop_ {false};
+    std::atomic<bool> stop_{false};
     std::mutex mutex_;
     std::vector<std::string> lines_; // guarded by mutex_
     std::vector<PlaylistRow> rows_;  // guarded by mutex_

@@ -74,7 +74,7 @@ void CPlayerSearch::OnMasterReadyRead()
 void CPlayerSearch::AskQueued()
 {
     while (!queue_.empty() && openSockets() < kMaxOpenSockets) {
-        Asked asked {std::make_unique<CQueryUdpSocket>(), queue_.front(), QDeadlineTimer(settings_.TimeoutMs())};
+        Asked asked{std::make_unique<CQueryUdpSocket>(), queue_.front(), QDeadlineTimer(settings_.TimeoutMs())};
         queue_.pop_front();
         CQueryUdpSocket* socket = asked.socket.get();
         connect(socket, &QUdpSocket::readyRead, this, [this, socket] { OnPlayersReadyRead(socket); });
@@ -110,7 +110,8 @@ void CPlayerSearch::OnRoomTimer()
 
 void CPlayerSearch::OnPlayersReadyRead(CQueryUdpSocket* socket)
 {
-    const auto it = std::find_if(asked_.begin(), asked_.end(), [socket](const Asked& a) { return a.socket.get() == socket; });
+    const auto it =
+        std::find_if(asked_.begin(), asked_.end(), [socket](const Asked& a) { return a.socket.get() == socket; });
     if (it == asked_.end())
         return;
     for (int n = 0; n < kDatagramsPerWake && socket->hasPendingDatagrams(); ++n) {

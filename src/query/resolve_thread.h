@@ -1,6 +1,6 @@
 #pragma once
-#include <QThread>
 #include <QString>
+#include <QThread>
 #include <functional>
 
 // Turns a master-server host name into a dotted address at idle priority. The answer crosses to

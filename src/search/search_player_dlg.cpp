@@ -263,7 +263,8 @@ void CSearchPlayerDlg::OnServerAnswered(const std::string& address, const std::v
         results_->setColumnWidth(kNameColumn, kNameWidthNarrow);
     {
         const QSignalBlocker quiet(serversLeft_);
-        const QList<QListWidgetItem*> found = serversLeft_->findItems(QString::fromStdString(address), Qt::MatchExactly);
+        const QList<QListWidgetItem*> found =
+            serversLeft_->findItems(QString::fromStdString(address), Qt::MatchExactly);
         if (!found.isEmpty())
             delete serversLeft_->takeItem(serversLeft_->row(found.first()));
     }

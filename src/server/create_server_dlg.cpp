@@ -67,8 +67,14 @@ CCreateServerDlg::CCreateServerDlg(const PageContext& ctx, QWidget* parent) : QW
     AddLoaderStep();
 }
 
-QLineEdit* CCreateServerDlg::edit(int id) const { return FindControl<QLineEdit>(this, id); }
-QCheckBox* CCreateServerDlg::check(int id) const { return FindControl<QCheckBox>(this, id); }
+QLineEdit* CCreateServerDlg::edit(int id) const
+{
+    return FindControl<QLineEdit>(this, id);
+}
+QCheckBox* CCreateServerDlg::check(int id) const
+{
+    return FindControl<QCheckBox>(this, id);
+}
 
 void CCreateServerDlg::CreateWidgets()
 {

@@ -26,8 +26,7 @@ std::vector<int> PresentNumbers(const ProfileFile& file, const char* section, in
 {
     std::vector<int> numbers;
     for (const std::string& key : file.GetKeys(section)) {
-        if (key.empty() || key.size() > 9 || key[0] == '0' ||
-            key.find_first_not_of("0123456789") != std::string::npos)
+        if (key.empty() || key.size() > 9 || key[0] == '0' || key.find_first_not_of("0123456789") != std::string::npos)
             continue;
         const int n = std::stoi(key);
         if (n < below)
@@ -42,7 +41,8 @@ std::vector<int> PresentNumbers(const ProfileFile& file, const char* section, in
 
 void MemoryFriendsList::RemoveFirstFriend(const std::string& name)
 {
-    auto it = std::find_if(names_.begin(), names_.end(), [&](const std::string& n) { return SameIgnoringCase(n, name); });
+    auto it =
+        std::find_if(names_.begin(), names_.end(), [&](const std::string& n) { return SameIgnoringCase(n, name); });
     if (it != names_.end())
         names_.erase(it);
 }

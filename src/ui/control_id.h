@@ -9,17 +9,18 @@ class QWidget;
 
 // Every control a window gives an id is named "id" + the number, so that code and tests find it
 // by the number and the numbers never drift apart.
-inline QString ControlName(int id) { return QStringLiteral("id%1").arg(id); }
+inline QString ControlName(int id)
+{
+    return QStringLiteral("id%1").arg(id);
+}
 
-template <class T>
-T* SetControlId(T* control, int id)
+template <class T> T* SetControlId(T* control, int id)
 {
     control->setObjectName(ControlName(id));
     return control;
 }
 
-template <class T>
-T* FindControl(const QObject* parent, int id)
+template <class T> T* FindControl(const QObject* parent, int id)
 {
     return parent ? parent->findChild<T*>(ControlName(id)) : nullptr;
 }

@@ -21,7 +21,10 @@ inline int DluY(int y)
 {
     return (y * DialogBase().y + 4) / 8;
 }
-inline QRect DluRect(int x, int y, int w, int h) { return QRect(DluX(x), DluY(y), DluX(w), DluY(h)); }
+inline QRect DluRect(int x, int y, int w, int h)
+{
+    return QRect(DluX(x), DluY(y), DluX(w), DluY(h));
+}
 // The horizontal dialog units that cover pixels (rounded up).
 inline int PixelsToDluX(int pixels)
 {
@@ -35,8 +38,7 @@ class QWidget;
 
 // Puts a control at its place in dialog units; returns it, for building a window in one line a
 // control.
-template <class T>
-T* Place(T* control, int x, int y, int w, int h)
+template <class T> T* Place(T* control, int x, int y, int w, int h)
 {
     control->setGeometry(DluRect(x, y, w, h));
     return control;

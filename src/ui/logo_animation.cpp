@@ -10,7 +10,7 @@
 namespace {
 // Faster than this would only burn CPU: the control's timers never ran finer either.
 constexpr int kMinIntervalMs = 10;
-}  // namespace
+} // namespace
 
 CAnimateCtrl::CAnimateCtrl(QWidget* parent) : QWidget(parent)
 {

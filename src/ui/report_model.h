@@ -33,8 +33,8 @@ public:
     void RemoveAllRows();
 
     bool SetRowData(int row, void* data);
-    void* RowData(int row) const;              // nullptr for a row that does not exist
-    int FindRowData(const void* data) const;   // first row holding data, -1 when none
+    void* RowData(int row) const;            // nullptr for a row that does not exist
+    int FindRowData(const void* data) const; // first row holding data, -1 when none
 
     // Orders the rows by one column with SortCompare. Persistent indexes (the view's selection
     // and current row) move with their rows.

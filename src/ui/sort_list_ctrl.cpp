@@ -76,7 +76,10 @@ void CSortHeader::SetArrow(int column, int image)
     viewport()->update();
 }
 
-void CSortHeader::ClearArrow() { SetArrow(-1, -1); }
+void CSortHeader::ClearArrow()
+{
+    SetArrow(-1, -1);
+}
 
 int CSortHeader::ImageOf(int column) const
 {
@@ -142,11 +145,23 @@ int CReportListCtrl::InsertColumn(int index, const QString& title, int widthPx)
     return column;
 }
 
-int CReportListCtrl::GetColumnCount() const { return model_->columnCount(); }
+int CReportListCtrl::GetColumnCount() const
+{
+    return model_->columnCount();
+}
 
-int CReportListCtrl::InsertItem(int row, const QString& text) { return model_->InsertRow(row, text.toStdString()); }
-int CReportListCtrl::InsertItem(int row, const std::string& text) { return model_->InsertRow(row, text); }
-int CReportListCtrl::InsertItem(int row, const char* text) { return model_->InsertRow(row, text ? text : ""); }
+int CReportListCtrl::InsertItem(int row, const QString& text)
+{
+    return model_->InsertRow(row, text.toStdString());
+}
+int CReportListCtrl::InsertItem(int row, const std::string& text)
+{
+    return model_->InsertRow(row, text);
+}
+int CReportListCtrl::InsertItem(int row, const char* text)
+{
+    return model_->InsertRow(row, text ? text : "");
+}
 
 bool CReportListCtrl::SetItemText(int row, int column, const QString& text)
 {
@@ -165,15 +180,36 @@ QString CReportListCtrl::GetItemText(int row, int column) const
 {
     return DisplayText(model_->Text(row, column));
 }
-std::string CReportListCtrl::GetItemTextStd(int row, int column) const { return model_->Text(row, column); }
+std::string CReportListCtrl::GetItemTextStd(int row, int column) const
+{
+    return model_->Text(row, column);
+}
 
-int CReportListCtrl::GetItemCount() const { return model_->rowCount(); }
-bool CReportListCtrl::DeleteItem(int row) { return model_->RemoveRow(row); }
-void CReportListCtrl::DeleteAllItems() { model_->RemoveAllRows(); }
+int CReportListCtrl::GetItemCount() const
+{
+    return model_->rowCount();
+}
+bool CReportListCtrl::DeleteItem(int row)
+{
+    return model_->RemoveRow(row);
+}
+void CReportListCtrl::DeleteAllItems()
+{
+    model_->RemoveAllRows();
+}
 
-bool CReportListCtrl::SetItemData(int row, void* data) { return model_->SetRowData(row, data); }
-void* CReportListCtrl::GetItemData(int row) const { return model_->RowData(row); }
-int CReportListCtrl::FindItemData(const void* data) const { return model_->FindRowData(data); }
+bool CReportListCtrl::SetItemData(int row, void* data)
+{
+    return model_->SetRowData(row, data);
+}
+void* CReportListCtrl::GetItemData(int row) const
+{
+    return model_->RowData(row);
+}
+int CReportListCtrl::FindItemData(const void* data) const
+{
+    return model_->FindRowData(data);
+}
 
 int CReportListCtrl::GetSelectedRow() const
 {
@@ -201,7 +237,10 @@ void CReportListCtrl::EnsureVisible(int row)
         scrollTo(model_->index(row, 0));
 }
 
-int CReportListCtrl::GetHeaderImage(int column) const { return header_->ImageOf(column); }
+int CReportListCtrl::GetHeaderImage(int column) const
+{
+    return header_->ImageOf(column);
+}
 
 QPixmap CReportListCtrl::SortImage(int image)
 {
@@ -256,8 +295,14 @@ void CReportListCtrl::SortAndShow(int column, bool ascending)
 
 CSortListCtrl::CSortListCtrl(QWidget* parent) : CReportListCtrl(parent) {}
 
-int CSortListCtrl::LastSortColumn() { return g_lastSortColumn; }
-bool CSortListCtrl::LastSortFlag() { return g_lastSortFlag; }
+int CSortListCtrl::LastSortColumn()
+{
+    return g_lastSortColumn;
+}
+bool CSortListCtrl::LastSortFlag()
+{
+    return g_lastSortFlag;
+}
 
 void CSortListCtrl::StoreSortState(int column, bool flag)
 {
@@ -278,8 +323,14 @@ void CSortListCtrl::DeleteAllItems()
 
 CSrvListCtrl::CSrvListCtrl(AppSettings& settings, QWidget* parent) : CReportListCtrl(parent), settings_(settings) {}
 
-int CSrvListCtrl::SortColumn() const { return settings_.serverSortColumn; }
-bool CSrvListCtrl::SortFlag() const { return settings_.serverSortFlag; }
+int CSrvListCtrl::SortColumn() const
+{
+    return settings_.serverSortColumn;
+}
+bool CSrvListCtrl::SortFlag() const
+{
+    return settings_.serverSortFlag;
+}
 
 void CSrvListCtrl::StoreSortState(int column, bool flag)
 {
@@ -287,12 +338,21 @@ void CSrvListCtrl::StoreSortState(int column, bool flag)
     settings_.serverSortFlag = flag;
 }
 
-void CSrvListCtrl::Sort() { SortAndShow(SortColumn(), SortFlag()); }
+void CSrvListCtrl::Sort()
+{
+    SortAndShow(SortColumn(), SortFlag());
+}
 
 CFavListCtrl::CFavListCtrl(AppSettings& settings, QWidget* parent) : CSrvListCtrl(settings, parent) {}
 
-int CFavListCtrl::SortColumn() const { return settings_.favoriteSortColumn; }
-bool CFavListCtrl::SortFlag() const { return settings_.favoriteSortFlag; }
+int CFavListCtrl::SortColumn() const
+{
+    return settings_.favoriteSortColumn;
+}
+bool CFavListCtrl::SortFlag() const
+{
+    return settings_.favoriteSortFlag;
+}
 
 void CFavListCtrl::StoreSortState(int column, bool flag)
 {

@@ -58,8 +58,9 @@ TEST_F(DemoStart, PagesShowTheFilesAndOnlyTheDescribedWriteBacksChangeThem)
     EXPECT_EQ(ReadText(Mod("bot.cfg.bak")), Before("bot.cfg"));
     // The server variables the files lack are added with their defaults, to both files.
     EXPECT_EQ(ReadText(Mod("listenserver.cfg")),
-              Before("listenserver.cfg") + "\r\nmp_nomeleehittime \"2.0\"\r\nmp_allowsensubeans \"1.0\"\r\nsv_accelerate \"10\"");
-    EXPECT_EQ(ReadText(Mod("server.cfg")), Before("server.cfg") +
-                                               "\r\nmp_melee \"1.0\"\r\nmp_dbrespawntime \"30\"\r\nmp_laydowntime \"1.5\"\r\n"
-                                               "mp_nomeleehittime \"2.0\"\r\nmp_allowsensubeans \"1.0\"");
+              Before("listenserver.cfg") +
+                  "\r\nmp_nomeleehittime \"2.0\"\r\nmp_allowsensubeans \"1.0\"\r\nsv_accelerate \"10\"");
+    EXPECT_EQ(ReadText(Mod("server.cfg")),
+              Before("server.cfg") + "\r\nmp_melee \"1.0\"\r\nmp_dbrespawntime \"30\"\r\nmp_laydowntime \"1.5\"\r\n"
+                                     "mp_nomeleehittime \"2.0\"\r\nmp_allowsensubeans \"1.0\"");
 }

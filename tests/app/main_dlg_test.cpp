@@ -289,8 +289,8 @@ TEST_F(MainWindow, AlwaysOnTopInTheRunningLoopKeepsTheWindowOpen)
     auto look = [&] {
         app->SaveServers();
         const auto b = ReadAllBytes(dir.File("znktool.conf"));
-        seen.push_back({main->isVisible(), main->windowHandle() &&
-                                               (main->windowHandle()->flags() & Qt::WindowStaysOnTopHint),
+        seen.push_back({main->isVisible(),
+                        main->windowHandle() && (main->windowHandle()->flags() & Qt::WindowStaysOnTopHint),
                         b.size() == 1665u ? b[1420] : static_cast<unsigned char>(0xEE)});
     };
     int step = 0;
@@ -333,7 +333,7 @@ class MainWindowWithLogo : public StartedApp {
         const std::string media = JoinPath(s.gameFolder, s.modFolder, "media");
         std::filesystem::create_directories(media);
         std::vector<std::vector<uint8_t>> frames(3, std::vector<uint8_t>(40 * 10, 1));
-        std::array<uint32_t, 256> palette {};
+        std::array<uint32_t, 256> palette{};
         palette[1] = 0xffcc00u;
         ASSERT_TRUE(WriteAviFile(JoinPath(media, "logo.avi"), 40, 10, 50000, frames, palette, true));
     }
@@ -353,7 +353,8 @@ TEST_F(MainWindowWithLogo, LogoPlaysFromTheModFolder)
 class MainWindowWithServers : public StartedApp {
     void Prepare(AppSettings&) override
     {
-        WriteText(dir.File("ServersDB.ini"), "[1.2.3.4:27015]\r\nName=Kept\r\nMap=m\r\nPing=9\r\nPlayers=1/8\r\nInfo=x");
+        WriteText(dir.File("ServersDB.ini"),
+                  "[1.2.3.4:27015]\r\nName=Kept\r\nMap=m\r\nPing=9\r\nPlayers=1/8\r\nInfo=x");
         WriteText(dir.File("Servers.ini"), "[Favorites]\r\n1=1.2.3.4:27015\r\nTotal=2\r\n");
         WriteText(dir.File("Friends.txt"), "Ann\r\nBob");
     }
@@ -379,7 +380,7 @@ TEST_F(MainWindowWithServers, StoresLoadAtStartAndTheTimerSavesThem)
 {
     ASSERT_EQ(app->store.favoriteList.size(), 1u);
     EXPECT_EQ(app->store.favoriteList[0]->name, "Kept");
-    EXPECT_EQ(app->store.friends().Friends(), (std::vector<std::string> {"Ann", "Bob"}));
+    EXPECT_EQ(app->store.friends().Friends(), (std::vector<std::string>{"Ann", "Bob"}));
 
     app->store.FindOrCreateRecord("5.6.7.8:27016")->name = "New";
     app->store.serverList.push_back(app->store.FindOrCreateRecord("5.6.7.8:27016"));

@@ -47,8 +47,9 @@ TEST(BotHelp, WindowsAndTheirTexts)
             << option.key;
     const std::string miscText = CBotMiscDlg::kText;
     for (const BotSwitch& option : kBotSwitches) {
-        if (std::string(option.key) != "should_bot_chat")
+        if (std::string(option.key) != "should_bot_chat") {
             EXPECT_NE(miscText.find("\r\n" + std::string(option.key) + " <value> - "), std::string::npos) << option.key;
+        }
     }
     for (const std::string& text : {chatText, miscText, std::string(CBotClassDlg::kText)})
         EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), std::count(text.begin(), text.end(), '\r'));

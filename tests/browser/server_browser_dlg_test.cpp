@@ -7,12 +7,12 @@
 #include "test_support/work_dir.h"
 #include "ui/page_context.h"
 
-#include <gtest/gtest.h>
-#include "ui/input_box.h"
 #include "browser/server_browser_dlg.h"
-#include "ui/sort_list_ctrl.h"
 #include "query/query_engine.h"
 #include "sim_farm.h"
+#include "ui/input_box.h"
+#include "ui/sort_list_ctrl.h"
+#include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
@@ -114,11 +114,7 @@ protected:
     CServerBrowserDlg* page_ = nullptr;
 
     CServerBrowserDlg* page() const { return page_; }
-    template <class T>
-    T* Find(int id) const
-    {
-        return FindById<T>(page(), id);
-    }
+    template <class T> T* Find(int id) const { return FindById<T>(page(), id); }
     CFavListCtrl* Favorites() const { return Find<CFavListCtrl>(Page::IdFavorites); }
     CSrvListCtrl* Servers() const { return Find<CSrvListCtrl>(Page::IdServers); }
     CSortListCtrl* Players() const { return Find<CSortListCtrl>(Page::IdPlayers); }
@@ -151,11 +147,12 @@ protected:
         s.serverSortFlag = true;
         s.favoriteSortColumn = 0;
         s.favoriteSortFlag = false;
-        WriteStore(dir.Path(),
-                   {{kAlpha, "Alpha", "quarryway", "45", "3/16", "Capture the Flag|Dedicated//Linux Server|Password: No"},
-                    {kBravo, "Bravo", "spring", "12-30-500", "0/8", ""},
-                    {kNameless, kNameless, "???", "???", "???", ""}},
-                   {kNameless, kAlpha, kBravo}, {kBravo, kAlpha, kBravo});
+        WriteStore(
+            dir.Path(),
+            {{kAlpha, "Alpha", "quarryway", "45", "3/16", "Capture the Flag|Dedicated//Linux Server|Password: No"},
+             {kBravo, "Bravo", "spring", "12-30-500", "0/8", ""},
+             {kNameless, kNameless, "???", "???", "???", ""}},
+            {kNameless, kAlpha, kBravo}, {kBravo, kAlpha, kBravo});
     }
 };
 
@@ -360,13 +357,14 @@ TEST_F(StoredBrowser, ServerAndFavoriteMenusNameTheServerOnceAndListItsInfo)
     CSrvListCtrl* servers = Servers();
     EXPECT_EQ(MenuOver(servers, -1), nullptr);
     auto menu = MenuOver(servers, RowOf(servers, kNameless));
-    EXPECT_EQ(MenuLines(menu.get()), (Texts{"Connect", "-", "RCON Control", "Add to Favorites", "-", "(127.0.0.1:40003)"}));
+    EXPECT_EQ(MenuLines(menu.get()),
+              (Texts{"Connect", "-", "RCON Control", "Add to Favorites", "-", "(127.0.0.1:40003)"}));
     EXPECT_TRUE(Command(menu, Page::IdConnectServers) && Command(menu, Page::IdRconServers));
 
     menu = MenuOver(servers, RowOf(servers, kAlpha));
-    EXPECT_EQ(MenuLines(menu.get()), (Texts{"Connect", "-", "RCON Control", "Add to Favorites", "-", "(Alpha)",
-                                            "(127.0.0.1:40001)", "-", "(Capture the Flag)", "(Dedicated//Linux Server)",
-                                            "(Password: No)"}));
+    EXPECT_EQ(MenuLines(menu.get()),
+              (Texts{"Connect", "-", "RCON Control", "Add to Favorites", "-", "(Alpha)", "(127.0.0.1:40001)", "-",
+                     "(Capture the Flag)", "(Dedicated//Linux Server)", "(Password: No)"}));
     PickMenuLine(menu.get(), Page::IdAddToFavorites);
     EXPECT_EQ(store.favoriteList.back(), Record(kAlpha));
 
@@ -379,7 +377,8 @@ TEST_F(StoredBrowser, ServerAndFavoriteMenusNameTheServerOnceAndListItsInfo)
 
     CFavListCtrl* favorites = Favorites();
     menu = MenuOver(favorites, RowOf(favorites, kBravo));
-    EXPECT_EQ(MenuLines(menu.get()), (Texts{"Connect", "-", "RCON Control", "Remove", "-", "(Bravo)", "(127.0.0.1:40002)"}));
+    EXPECT_EQ(MenuLines(menu.get()),
+              (Texts{"Connect", "-", "RCON Control", "Remove", "-", "(Bravo)", "(127.0.0.1:40002)"}));
     EXPECT_TRUE(Command(menu, Page::IdConnectFavorites) && Command(menu, Page::IdRconFavorites));
     PickMenuLine(menu.get(), Page::IdRemoveFavorite);
     EXPECT_EQ(Column(favorites, 0), (Texts{"Bravo", "Alpha", "Alpha"}));
@@ -397,7 +396,7 @@ TEST_F(StoredBrowser, RconControlOpensAConsoleOnTheSelectedServer)
     Favorites()->SelectRow(RowOf(Favorites(), kBravo));
     Click(page(), Page::IdRconFavorites);
     PickMenuLine(MenuOver(Favorites(), RowOf(Favorites(), kAlpha)).get(), Page::IdRconFavorites);
-    EXPECT_EQ(consolesOpened, (std::vector<std::string> {kAlpha, kBravo, kAlpha}));
+    EXPECT_EQ(consolesOpened, (std::vector<std::string>{kAlpha, kBravo, kAlpha}));
 }
 
 TEST_F(BrowserPage, PlayerMenuWritesTheFriendsFileButNotOverPleaseWait)
@@ -559,7 +558,8 @@ TEST_F(SimBrowser, ClickedServerShowsPleaseWaitThenItsPlayersAndRules)
         },
         2000))
         << ::testing::PrintToString(Rows(Rules()));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return servers->GetItemText(RowOf(servers, server(1).Address()), 0) == "Bravo Sim"; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return servers->GetItemText(RowOf(servers, server(1).Address()), 0) == "Bravo Sim"; }, 2000));
     EXPECT_EQ(Asked(0, "players"), 0);
 }
 

@@ -1,5 +1,5 @@
-#include "core/avi_reader.h"
 #include "avi_writer.h"
+#include "core/avi_reader.h"
 #include "test_support/work_dir.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +20,10 @@ std::array<uint32_t, 256> TestPalette()
     return p;
 }
 
-uint32_t Argb(uint32_t rgb) { return 0xFF000000u | rgb; }
+uint32_t Argb(uint32_t rgb)
+{
+    return 0xFF000000u | rgb;
+}
 
 // Expected decoded pixels for top-down indices.
 std::vector<uint32_t> Expect(const Bytes& indices)
@@ -157,7 +160,7 @@ std::vector<Bytes> Ramps(int w, int h, int count)
     return frames;
 }
 
-}  // namespace
+} // namespace
 
 TEST(AviReaderTest, ReadsSizeFrameCountAndFrameTime)
 {
@@ -205,11 +208,11 @@ TEST(AviReaderTest, RleFramesRoundTrip)
         for (int x = 0; x < w; ++x) {
             uint8_t v;
             if (y == 0)
-                v = 9;                                         // one long run
+                v = 9; // one long run
             else if (y == 1)
-                v = static_cast<uint8_t>(x);                   // all literal
+                v = static_cast<uint8_t>(x); // all literal
             else if (y == 2)
-                v = static_cast<uint8_t>((x / 2) % 7);         // pairs
+                v = static_cast<uint8_t>((x / 2) % 7); // pairs
             else
                 v = static_cast<uint8_t>(x % 13 < 3 ? x : 77); // short literals between runs
             px.push_back(v);
@@ -233,9 +236,7 @@ TEST(AviReaderTest, RleSkipsKeepThePreviousFrame)
     const AviMovie m = MustRead(BuildAvi(Format8(4, 3, true), {{"00dc", fill}, {"00dc", change}, {"00dc", {}}}));
     ASSERT_EQ(m.frames.size(), 3u);
     EXPECT_EQ(m.frames[0], Expect(Bytes(12, 1)));
-    const Bytes after{7, 1, 1, 1,
-                      1, 1, 1, 6,
-                      5, 5, 1, 1};
+    const Bytes after{7, 1, 1, 1, 1, 1, 1, 6, 5, 5, 1, 1};
     EXPECT_EQ(m.frames[1], Expect(after));
     EXPECT_EQ(m.frames[2], Expect(after)) << "an empty chunk repeats the frame";
 }
@@ -262,22 +263,22 @@ TEST(AviReaderTest, DirectColourAndFourBitFormats)
     f.height = 1;
     f.microsecondsPerFrame = 1000;
 
-    f.bitCount = 24;  // blue, green, red; row padded to 8
+    f.bitCount = 24; // blue, green, red; row padded to 8
     AviMovie m = MustRead(BuildAvi(f, {{"00db", {0x10, 0x20, 0x30, 0xFF, 0x00, 0x80, 0, 0}}}));
     ASSERT_EQ(m.frames.size(), 1u);
     EXPECT_EQ(m.frames[0], (std::vector<uint32_t>{0xFF302010u, 0xFF8000FFu}));
 
-    f.bitCount = 32;  // the fourth byte is not alpha
+    f.bitCount = 32; // the fourth byte is not alpha
     m = MustRead(BuildAvi(f, {{"00db", {1, 2, 3, 0, 4, 5, 6, 0x7F}}}));
     ASSERT_EQ(m.frames.size(), 1u);
     EXPECT_EQ(m.frames[0], (std::vector<uint32_t>{0xFF030201u, 0xFF060504u}));
 
-    f.bitCount = 16;  // x1r5g5b5: pure red, then 1/31 of each channel
+    f.bitCount = 16; // x1r5g5b5: pure red, then 1/31 of each channel
     m = MustRead(BuildAvi(f, {{"00db", {0x00, 0x7C, 0x21, 0x04}}}));
     ASSERT_EQ(m.frames.size(), 1u);
     EXPECT_EQ(m.frames[0], (std::vector<uint32_t>{0xFFFF0000u, 0xFF080808u}));
 
-    f.compression = 3;  // r5g6b5 through explicit masks: pure green, white
+    f.compression = 3; // r5g6b5 through explicit masks: pure green, white
     f.masks = {0xF800, 0x07E0, 0x001F};
     m = MustRead(BuildAvi(f, {{"00db", {0xE0, 0x07, 0xFF, 0xFF}}}));
     ASSERT_EQ(m.frames.size(), 1u);
@@ -295,8 +296,8 @@ TEST(AviReaderTest, PaletteChangeRecoloursFollowingFrames)
 {
     // AVIPALCHANGE: from entry 2, one entry, no flags, then R, G, B, flags.
     const Bytes change{2, 1, 0, 0, 10, 20, 30, 0};
-    const AviMovie m = MustRead(BuildAvi(Format8(2, 1, false),
-                                         {{"00db", {1, 2, 0, 0}}, {"00pc", change}, {"00dc", {}}}));
+    const AviMovie m =
+        MustRead(BuildAvi(Format8(2, 1, false), {{"00db", {1, 2, 0, 0}}, {"00pc", change}, {"00dc", {}}}));
     ASSERT_EQ(m.frames.size(), 2u);
     EXPECT_EQ(m.frames[0], Expect({1, 2}));
     EXPECT_EQ(m.frames[1], (std::vector<uint32_t>{Argb(TestPalette()[1]), 0xFF0A141Eu}));
@@ -305,14 +306,12 @@ TEST(AviReaderTest, PaletteChangeRecoloursFollowingFrames)
 TEST(AviReaderTest, ToleratesJunkPaddingRecListsAndOtherStreams)
 {
     // Audio is stream 0 here, so video chunks are "01db"; a stray "00db" belongs to audio.
-    const Bytes hdrl = List("hdrl", {Avih(40000, 2, 2, 1), List("strl", {Strh("auds", 1, 1), Chunk("strf", Bytes(18, 0))}),
-                                     Chunk("JUNK", {1, 2, 3}),
-                                     List("strl", {Strh("vids", 1, 25), Strf8(2, 1)})});
-    const Bytes movi = List("movi", {Chunk("JUNK", {0}),
-                                     List("rec ", {Chunk("01db", {3, 4, 0, 0}), Chunk("00wb", {9, 9, 9})}),
-                                     Chunk("00db", {7, 7, 0, 0}),
-                                     Chunk("01wb", {1}),
-                                     Chunk("01db", {5, 6, 0, 0})});
+    const Bytes hdrl =
+        List("hdrl", {Avih(40000, 2, 2, 1), List("strl", {Strh("auds", 1, 1), Chunk("strf", Bytes(18, 0))}),
+                      Chunk("JUNK", {1, 2, 3}), List("strl", {Strh("vids", 1, 25), Strf8(2, 1)})});
+    const Bytes movi =
+        List("movi", {Chunk("JUNK", {0}), List("rec ", {Chunk("01db", {3, 4, 0, 0}), Chunk("00wb", {9, 9, 9})}),
+                      Chunk("00db", {7, 7, 0, 0}), Chunk("01wb", {1}), Chunk("01db", {5, 6, 0, 0})});
     const Bytes file = RiffAvi({hdrl, Chunk("JUNK", {0, 0, 0, 0, 0}), movi});
     const AviMovie m = MustRead(file);
     ASSERT_EQ(m.frames.size(), 2u);
@@ -324,8 +323,9 @@ TEST(AviReaderTest, ToleratesJunkPaddingRecListsAndOtherStreams)
 TEST(AviReaderTest, FrameTimeFallsBackToStreamRateThenDefault)
 {
     auto timeOf = [](uint32_t avihUs, uint32_t scale, uint32_t rate) {
-        const Bytes file = RiffAvi({List("hdrl", {Avih(avihUs, 1, 1, 1), List("strl", {Strh("vids", scale, rate), Strf8(1, 1)})}),
-                                    List("movi", {Chunk("00db", {1, 0, 0, 0})})});
+        const Bytes file =
+            RiffAvi({List("hdrl", {Avih(avihUs, 1, 1, 1), List("strl", {Strh("vids", scale, rate), Strf8(1, 1)})}),
+                     List("movi", {Chunk("00db", {1, 0, 0, 0})})});
         return MustRead(file).frameMicroseconds;
     };
     EXPECT_EQ(timeOf(80000, 1, 25), 80000);
@@ -347,8 +347,8 @@ TEST(AviReaderTest, RefusesWhatIsNotAPlayableClip)
     EXPECT_FALSE(ReadAvi(wave, m));
 
     auto withFormat = [](int32_t w, int32_t h, std::initializer_list<Bytes> movi) {
-        return RiffAvi({List("hdrl", {Avih(1000, 1, 1, 1), List("strl", {Strh("vids", 1, 1), Strf8(w, h)})}),
-                        List("movi", movi)});
+        return RiffAvi(
+            {List("hdrl", {Avih(1000, 1, 1, 1), List("strl", {Strh("vids", 1, 1), Strf8(w, h)})}), List("movi", movi)});
     };
     EXPECT_FALSE(ReadAvi(withFormat(4097, 1, {Chunk("00db", Bytes(4100, 0))}), m)) << "too wide";
     EXPECT_FALSE(ReadAvi(withFormat(1, -4097, {Chunk("00db", Bytes(4 * 4097, 0))}), m)) << "too tall";
@@ -359,12 +359,12 @@ TEST(AviReaderTest, RefusesWhatIsNotAPlayableClip)
 
     // 4096 x 4096 x 4 bytes is 64 MiB a frame, the whole budget before the frame's overhead;
     // seventeen empty chunks (repeats) must be refused before anything is allocated for them.
-    const Bytes huge = RiffAvi({List("hdrl", {Avih(1000, 17, 4096, 4096), List("strl", {Strh("vids", 1, 1), Strf8(4096, 4096)})}),
-                                List("movi", {Chunk("00dc", {}), Chunk("00dc", {}), Chunk("00dc", {}), Chunk("00dc", {}),
-                                              Chunk("00dc", {}), Chunk("00dc", {}), Chunk("00dc", {}), Chunk("00dc", {}),
-                                              Chunk("00dc", {}), Chunk("00dc", {}), Chunk("00dc", {}), Chunk("00dc", {}),
-                                              Chunk("00dc", {}), Chunk("00dc", {}), Chunk("00dc", {}), Chunk("00dc", {}),
-                                              Chunk("00dc", {})})});
+    const Bytes huge = RiffAvi(
+        {List("hdrl", {Avih(1000, 17, 4096, 4096), List("strl", {Strh("vids", 1, 1), Strf8(4096, 4096)})}),
+         List("movi", {Chunk("00dc", {}), Chunk("00dc", {}), Chunk("00dc", {}), Chunk("00dc", {}), Chunk("00dc", {}),
+                       Chunk("00dc", {}), Chunk("00dc", {}), Chunk("00dc", {}), Chunk("00dc", {}), Chunk("00dc", {}),
+                       Chunk("00dc", {}), Chunk("00dc", {}), Chunk("00dc", {}), Chunk("00dc", {}), Chunk("00dc", {}),
+                       Chunk("00dc", {}), Chunk("00dc", {})})});
     EXPECT_FALSE(ReadAvi(huge, m, &error));
     EXPECT_EQ(error, "movie too large");
     EXPECT_TRUE(m.frames.empty());
@@ -461,7 +461,7 @@ TEST(AviReaderTest, DamagedBytesNeverCrash)
         for (int e = 0; e < edits; ++e) {
             const size_t at = next() % b.size();
             if (next() % 3 == 0 && at + 4 <= b.size())
-                std::memset(b.data() + at, 0xFF, 4);  // a size field gone huge
+                std::memset(b.data() + at, 0xFF, 4); // a size field gone huge
             else
                 b[at] = static_cast<uint8_t>(next());
         }
@@ -498,8 +498,7 @@ TEST(AviWriterTest, EncodesRle8AsExpected)
 {
     // Bottom row first: a four-byte literal (a pair inside stays literal), end of line, the
     // top row as one run, end of bitmap.
-    const Bytes twoRows{7, 7, 7, 7,
-                        1, 2, 3, 3};
+    const Bytes twoRows{7, 7, 7, 7, 1, 2, 3, 3};
     EXPECT_EQ(EncodeRle8(twoRows.data(), 4, 2), (Bytes{0, 4, 1, 2, 3, 3, 0, 0, 4, 7, 0, 1}));
 
     const Bytes oddLiteral{1, 2, 3};

@@ -57,8 +57,8 @@ TEST(CommandLineQuote, OnlyWhatNeedsIt)
 
 TEST(CommandLineQuote, SplitGivesTheArgumentsBack)
 {
-    const Args args{"plain", "", "two words", R"(q"uote)", R"(end\)", R"(sp ace\)", R"(\\"\\)",
-                    "tab\there", R"(""")", R"(\)", "new\nline", "+password", "a b"};
+    const Args args{"plain",     "",       "two words", R"(q"uote)", R"(end\)",   R"(sp ace\)", R"(\\"\\)",
+                    "tab\there", R"(""")", R"(\)",      "new\nline", "+password", "a b"};
     EXPECT_EQ(SplitWindowsCommandLine(JoinWindowsCommandLine(args)), args);
     for (const std::string& arg : args)
         EXPECT_EQ(SplitWindowsCommandLine(QuoteWindowsArgument(arg)), Args{arg}) << arg;

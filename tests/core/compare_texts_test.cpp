@@ -76,7 +76,8 @@ TEST(CompareTextsAddresses, HostThatIsNoAddressComparesAsText)
     // 300 is no octet, so both are plain texts: "300..." < "40...", though 40 < 300.
     EXPECT_EQ(Sorted({"40.0.0.1:5", "300.0.0.1:5"}, kAscending), (Texts{"300.0.0.1:5", "40.0.0.1:5"}));
     EXPECT_EQ(Sorted({"300.0.0.1:5", "40.0.0.1:5"}, kDescending), (Texts{"40.0.0.1:5", "300.0.0.1:5"}));
-    EXPECT_EQ(Sorted({"host.example:27015", "9.0.0.1:27015"}, kAscending), (Texts{"9.0.0.1:27015", "host.example:27015"}));
+    EXPECT_EQ(Sorted({"host.example:27015", "9.0.0.1:27015"}, kAscending),
+              (Texts{"9.0.0.1:27015", "host.example:27015"}));
 }
 
 TEST(CompareTextsPlayTimes, MinutesFirstThenSeconds)
@@ -117,7 +118,8 @@ TEST(CompareTextsNumbers, LongDigitStringsNeitherOverflowNorPoseAsUnknown)
     EXPECT_EQ(Sorted({"0", "99999"}, kDescending), (Texts{"99999", "0"}));
     EXPECT_EQ(Sorted({"100000/1", "0/100000"}, kAscending), (Texts{"100000/1", "0/100000"}));
     EXPECT_EQ(Sorted({"10.0.0.1:99999", "10.0.0.1:0"}, kAscending), (Texts{"10.0.0.1:0", "10.0.0.1:99999"}));
-    for (const auto& [a, b] : {std::pair<std::string, std::string>{huge, "0"}, {"0", huge}, {"99999", "0"}, {"0", "100000"}}) {
+    for (const auto& [a, b] :
+         {std::pair<std::string, std::string>{huge, "0"}, {"0", huge}, {"99999", "0"}, {"0", "100000"}}) {
         EXPECT_LT(CompareTexts(a, b), kUnknownLast) << a << " vs " << b;
         EXPECT_GT(CompareTexts(a, b), -kUnknownLast) << a << " vs " << b;
     }
@@ -163,7 +165,8 @@ TEST(CompareTextsSort, MixedColumnLosesNoRows)
     // Numbers and texts together do not order consistently; the sort must still just permute.
     Texts mixed;
     for (int i = 0; i < 500; ++i)
-        mixed.push_back(i % 4 == 0 ? std::to_string(i * 37 % 101) : i % 4 == 1 ? "x" + std::to_string(i)
+        mixed.push_back(i % 4 == 0   ? std::to_string(i * 37 % 101)
+                        : i % 4 == 1 ? "x" + std::to_string(i)
                         : i % 4 == 2 ? std::to_string(i % 7) + ":" + std::to_string(i % 5)
                                      : "???");
     Texts sorted = Sorted(mixed, kAscending);

@@ -80,7 +80,8 @@ TEST(ProfileRead, IntegersLikeGetPrivateProfileInt)
 {
     ProfileFile p = FromText("[n]\r\nneg=-1\r\nwrap=4294967296\r\nwrap1=4294967297\r\nnegwrap=-4294967297\r\n"
                              "prefix=42A94967297\r\nletter=B4294967297\r\nhex=0x10\r\nquoted='12'\r\n"
-                             "octalish=010\r\nempty=\r\nlong=" + std::string(27, '0') + "1234\r\n");
+                             "octalish=010\r\nempty=\r\nlong=" +
+                             std::string(27, '0') + "1234\r\n");
     EXPECT_EQ(p.GetInt("n", "neg", 5), -1);
     EXPECT_EQ(p.GetInt("n", "wrap", 5), 0);
     EXPECT_EQ(p.GetInt("n", "wrap1", 5), 1);
@@ -97,8 +98,8 @@ TEST(ProfileRead, IntegersLikeGetPrivateProfileInt)
 
 TEST(ProfileText, UntouchedTextKeepsItsBytes)
 {
-    for (const std::string text : {"", "; head\r\n\r\n[a]\r\n  k = v ; c\r\n\r\n\r\n[b]\r\nx\r\n", "[a]\r\nk=v",
-                                   "\xEF\xBB\xBF[a]\r\nk=v\r\n"})
+    for (const std::string text :
+         {"", "; head\r\n\r\n[a]\r\n  k = v ; c\r\n\r\n\r\n[b]\r\nx\r\n", "[a]\r\nk=v", "\xEF\xBB\xBF[a]\r\nk=v\r\n"})
         EXPECT_EQ(FromText(text).Text(), text);
 
     ProfileFile bom = FromText("\xEF\xBB\xBF[a]\r\nk=v\r\n");
@@ -186,7 +187,8 @@ TEST(ProfileWrite, LineBreaksInsideValuesCannotMakeLines)
 
 TEST(ProfileDelete, KeyAndSection)
 {
-    ProfileFile p = FromText("; top\r\n[a]\r\nk=1\r\n;k=c\r\nK = 2\r\nk\r\nz=3\r\n\r\n[b]\r\nk=4\r\n[A]\r\nk=5\r\n\r\n[c]\r\n");
+    ProfileFile p =
+        FromText("; top\r\n[a]\r\nk=1\r\n;k=c\r\nK = 2\r\nk\r\nz=3\r\n\r\n[b]\r\nk=4\r\n[A]\r\nk=5\r\n\r\n[c]\r\n");
     p.DeleteKey("A", " k ");
     EXPECT_EQ(p.Text(), "; top\r\n[a]\r\n;k=c\r\nz=3\r\n\r\n[b]\r\nk=4\r\n[A]\r\nk=5\r\n\r\n[c]\r\n");
     p.DeleteKey("a", "missing");
@@ -235,7 +237,8 @@ TEST(ProfileDisk, LoadChangeSaveGivesCrLfBytes)
 TEST(ProfileDisk, CrOnlyAndMixedLineEndsReadEverySectionAndKey)
 {
     ScopedWorkDir dir;
-    WriteText("Servers.ini", "[Servers]\r1=1.2.3.4:27015\rTotal=2\r\r[Favorites]\r1=5.6.7.8:27016\r2=9.9.9.9:27017\rTotal=3\r");
+    WriteText("Servers.ini",
+              "[Servers]\r1=1.2.3.4:27015\rTotal=2\r\r[Favorites]\r1=5.6.7.8:27016\r2=9.9.9.9:27017\rTotal=3\r");
     ProfileFile p;
     ASSERT_TRUE(p.Load("Servers.ini"));
     EXPECT_EQ(p.GetSectionNames(), (Lines{"Servers", "Favorites"}));

@@ -1,7 +1,7 @@
 #include "gameconfig/find_hl_dlg.h"
 
-#include "settings/app_settings.h"
 #include "core/path.h"
+#include "settings/app_settings.h"
 #include "test_support/widgets.h"
 #include "test_support/work_dir.h"
 
@@ -34,7 +34,10 @@ Controls ControlsOf(QWidget& d)
             FindById<QPushButton>(&d, CFindHLDlg::IdOk), FindById<QPushButton>(&d, CFindHLDlg::IdBrowse)};
 }
 
-QPoint RowCenter(const QListWidget& list, int row) { return list.visualItemRect(list.item(row)).center(); }
+QPoint RowCenter(const QListWidget& list, int row)
+{
+    return list.visualItemRect(list.item(row)).center();
+}
 
 class FindHLDlgTest : public ::testing::Test {
 protected:
@@ -100,8 +103,10 @@ TEST_F(FindHLDlgTest, StatusIsThrottledButNoCopyIsDropped)
     scanner.owner = &owner;
     std::atomic<int> statuses{0};
     std::atomic<int> found{0};
-    QObject::connect(&scanner, &CFindHLThread::statusChanged, &scanner, [&] { ++statuses; }, Qt::DirectConnection);
-    QObject::connect(&scanner, &CFindHLThread::executableFound, &scanner, [&] { ++found; }, Qt::DirectConnection);
+    QObject::connect(
+        &scanner, &CFindHLThread::statusChanged, &scanner, [&] { ++statuses; }, Qt::DirectConnection);
+    QObject::connect(
+        &scanner, &CFindHLThread::executableFound, &scanner, [&] { ++found; }, Qt::DirectConnection);
 
     QElapsedTimer clock;
     clock.start();
@@ -207,8 +212,9 @@ TEST_F(FindHLDlgTest, RunFirstRunFinderEndsTheScanBeforeReturning)
 {
     MakeLongSearch();
     QObject scope;
-    WhenModalShows(scope, "CFindHLDlg", [](QWidget& d) { QTest::keyClick(&d, Qt::Key_Escape); },
-                   [](QWidget& d) { return ControlsOf(d).list->count() >= 1; });
+    WhenModalShows(
+        scope, "CFindHLDlg", [](QWidget& d) { QTest::keyClick(&d, Qt::Key_Escape); },
+        [](QWidget& d) { return ControlsOf(d).list->count() >= 1; });
 
     EXPECT_EQ(CFindHLDlg::RunFirstRunFinder(settings, scanner), 0);
     EXPECT_TRUE(scanner.done.load());

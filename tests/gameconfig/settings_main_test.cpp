@@ -50,8 +50,8 @@ TEST_F(SettingsPage, WindowTabsAndControls)
     QStringList items;
     for (int i = 0; i < resolution->count(); ++i)
         items << resolution->itemText(i);
-    EXPECT_EQ(items, (QStringList {"400   *  300", "512   *  384", "640   *  480", "800   *  600", "1024 *  768",
-                                   "1152 *  864", "1280 *  960", "1600 * 1200"}));
+    EXPECT_EQ(items, (QStringList{"400   *  300", "512   *  384", "640   *  480", "800   *  600", "1024 *  768",
+                                  "1152 *  864", "1280 *  960", "1600 * 1200"}));
     EXPECT_TRUE(OnMain<QCheckBox>(Main::IdFullScreen));
     // What the record holds.
     EXPECT_EQ(OnMain<QLineEdit>(Main::IdOtherArguments)->text(), "-dev");

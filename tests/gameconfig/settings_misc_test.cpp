@@ -45,7 +45,7 @@ TEST_F(SettingsPage, MiscPageShowsTheSettingsAndConfigCfg)
     for (int i = 0; i < OnMisc<QComboBox>(Misc::IdMod)->count(); ++i)
         mods << OnMisc<QComboBox>(Misc::IdMod)->itemText(i);
     mods.sort();
-    EXPECT_EQ(mods, (QStringList {"other", "znk"}));
+    EXPECT_EQ(mods, (QStringList{"other", "znk"}));
     EXPECT_EQ(OnMisc<QComboBox>(Misc::IdMod)->currentText(), "znk");
     EXPECT_TRUE(OnMisc<QCheckBox>(Misc::IdHiModels)->isChecked());
     EXPECT_EQ(OnMisc<QLineEdit>(Misc::IdFpsMax)->text(), "100");
@@ -107,7 +107,7 @@ TEST_F(SettingsPage, TimeoutAndPlaylistOptions)
     QObject::connect(OnMisc<QLineEdit>(Misc::IdTimeout), &QLineEdit::textChanged,
                      [&] { stored.push_back(settings.timeout); });
     QTest::keyClicks(OnMisc<QLineEdit>(Misc::IdTimeout), "0.5");
-    EXPECT_EQ(stored, (std::vector<float> {1.0f, 1.0f, 0.5f}));
+    EXPECT_EQ(stored, (std::vector<float>{1.0f, 1.0f, 0.5f}));
     OnMisc<QLineEdit>(Misc::IdTimeout)->setText("fast");
     EXPECT_EQ(settings.timeout, 1.0f);
     OnMisc<QLineEdit>(Misc::IdTimeout)->setText("-2");
@@ -164,7 +164,8 @@ TEST_F(SettingsPage, BindsListShowsBindLinesAndEditsThem)
     std::vector<std::string> rows;
     for (int r = 0; r < list->GetItemCount(); ++r)
         rows.push_back(list->GetItemTextStd(r, 0) + "=" + list->GetItemTextStd(r, 1));
-    EXPECT_EQ(rows, (std::vector<std::string> {"w=+forward", "ws=+speed", "w=+back", "F5=snapshot; say done", "w=+jump"}));
+    EXPECT_EQ(rows,
+              (std::vector<std::string>{"w=+forward", "ws=+speed", "w=+back", "F5=snapshot; say done", "w=+jump"}));
 
     // The down arrow shows the binding it moves to.
     list->setFocus();
@@ -181,9 +182,10 @@ TEST_F(SettingsPage, BindsListShowsBindLinesAndEditsThem)
     // Deleting w: every `bind "w"` line, not "ws" and not the unquoted one.
     list->SelectRow(0);
     Click(binds(), Binds::IdDelete);
-    EXPECT_EQ(ReadText(Mod("config.cfg")), "bind \"ws\" \"+duck\"\r\nbind w +back\r\nbindtoggle x\r\nBind \"q\" \"quit\"\r\n"
-                                           "bind \"F5\" \"snapshot; say done\"\r\nname \"x\"" +
-                                               kMiscTextsAppended);
+    EXPECT_EQ(ReadText(Mod("config.cfg")),
+              "bind \"ws\" \"+duck\"\r\nbind w +back\r\nbindtoggle x\r\nBind \"q\" \"quit\"\r\n"
+              "bind \"F5\" \"snapshot; say done\"\r\nname \"x\"" +
+                  kMiscTextsAppended);
     EXPECT_EQ(OnBinds<QLabel>(Binds::IdKey)->text(), "");
     EXPECT_EQ(OnBinds<QLineEdit>(Binds::IdCommand)->text(), "");
     EXPECT_EQ(list->GetItemCount(), 4);

@@ -26,8 +26,10 @@ protected:
             const std::string path = JoinPath(s.gameFolder, name);
             WriteText(path, std::string("#!/bin/sh\n"
                                         "out=\"$(dirname \"$0\")/launch.txt\"\n"
-                                        "{ echo \"") + name + " $(pwd)\"; for a in \"$@\"; do echo \"[$a]\"; done; } > \"$out.tmp\"\n"
-                                        "mv \"$out.tmp\" \"$out\"\n");
+                                        "{ echo \"") +
+                                name +
+                                " $(pwd)\"; for a in \"$@\"; do echo \"[$a]\"; done; } > \"$out.tmp\"\n"
+                                "mv \"$out.tmp\" \"$out\"\n");
             ::chmod(path.c_str(), 0755);
         }
         s.console = true;
@@ -46,7 +48,7 @@ protected:
 
     ScopedWorkDir dir;
     AppSettings settings;
-    ServerStore store {dir.Path()};
+    ServerStore store{dir.Path()};
     QWidget window; // what the password box belongs to
 };
 

@@ -44,7 +44,8 @@ protected:
     void ClickEntry(int row) const
     {
         CPlayListCtrl* list = PlaylistView();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(row, 0)).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(row, 0)).center());
     }
 
     std::string song;

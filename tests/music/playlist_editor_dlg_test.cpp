@@ -11,17 +11,17 @@
 
 #include "mp3_writer.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
-#include <QApplication>
-#include <QHelpEvent>
 #include <QToolTip>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -228,7 +228,7 @@ TEST_F(PlaylistPage, LoadResolvesMeasuresAndMarksMissingFiles)
     settings.detectVbr = true;
     Click(P::IdRefresh);
     ASSERT_TRUE(page->WaitUntilLoaded(5000));
-    EXPECT_EQ(Shown()[1], (std::vector<std::string> {relative, "0:10", "96"}));
+    EXPECT_EQ(Shown()[1], (std::vector<std::string>{relative, "0:10", "96"}));
 
     // "Get Length/Bitrate" off: nothing measured, missing files still marked.
     settings.skipTrackInfo = true;
@@ -347,7 +347,7 @@ TEST_F(PlaylistPage, RemovingEntries)
     // "Remove All" of the music folder keeps the entries of other folders.
     page->NavigateTo(Music());
     Click(P::IdRemoveAll);
-    EXPECT_EQ(ShownFiles(), std::vector<std::string> {Music("rock/c.mp3")});
+    EXPECT_EQ(ShownFiles(), std::vector<std::string>{Music("rock/c.mp3")});
     EXPECT_EQ(ReadText(Playlist()), Lines({"../../music/b.mp3", Music("rock/c.mp3")}));
 }
 
@@ -358,14 +358,14 @@ TEST_F(PlaylistPage, SortingByLengthKeepsUnknownLast)
     QHeaderView* header = PlaylistView()->header();
     const QPoint length(header->sectionViewportPosition(1) + 5, header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, length);
-    EXPECT_EQ(ShownFiles(), (std::vector<std::string> {Music("rock/c.mp3"), Music("b.mp3"), Music("a.mp3"),
-                                                       "Invalid: " + ModFile("mp3/gone.mp3")}));
+    EXPECT_EQ(ShownFiles(), (std::vector<std::string>{Music("rock/c.mp3"), Music("b.mp3"), Music("a.mp3"),
+                                                      "Invalid: " + ModFile("mp3/gone.mp3")}));
     EXPECT_EQ(PlaylistView()->GetHeaderImage(1), 0);
     EXPECT_EQ(ReadText(Playlist()),
               Lines({Music("rock/c.mp3"), Music("b.mp3"), Music("a.mp3"), ModFile("mp3/gone.mp3")}));
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, length);
-    EXPECT_EQ(ShownFiles(), (std::vector<std::string> {Music("a.mp3"), Music("b.mp3"), Music("rock/c.mp3"),
-                                                       "Invalid: " + ModFile("mp3/gone.mp3")}));
+    EXPECT_EQ(ShownFiles(), (std::vector<std::string>{Music("a.mp3"), Music("b.mp3"), Music("rock/c.mp3"),
+                                                      "Invalid: " + ModFile("mp3/gone.mp3")}));
     EXPECT_EQ(PlaylistView()->GetHeaderImage(1), 1);
     EXPECT_EQ(ReadText(Playlist()),
               Lines({Music("a.mp3"), Music("b.mp3"), Music("rock/c.mp3"), ModFile("mp3/gone.mp3")}));
@@ -435,8 +435,8 @@ TEST_F(PlaylistPage, MovesFollowTheirTable)
     EXPECT_EQ(order(), "0132@3");
     Click(P::IdUp); // Up
     EXPECT_EQ(order(), "0123@2");
-    EXPECT_EQ(ReadText(Playlist()), Lines({ModFile("mp3/0.mp3"), ModFile("mp3/1.mp3"), ModFile("mp3/2.mp3"),
-                                           ModFile("mp3/3.mp3")}));
+    EXPECT_EQ(ReadText(Playlist()),
+              Lines({ModFile("mp3/0.mp3"), ModFile("mp3/1.mp3"), ModFile("mp3/2.mp3"), ModFile("mp3/3.mp3")}));
 }
 
 TEST_F(PlaylistPage, ClearEmptiesListFileAndSortArrow)
@@ -507,7 +507,7 @@ TEST_F(PlaylistPage, ImportDuringALoadShowsTheImportedFile)
     WriteText(m3u, "#EXTM3U\r\n#EXTINF:10,A\r\n" + Music("a.mp3") + "\r\n");
     page->ImportPlaylistFrom(m3u);
     ASSERT_TRUE(page->WaitUntilLoaded(20000));
-    EXPECT_EQ(ShownFiles(), std::vector<std::string> {Music("a.mp3")});
+    EXPECT_EQ(ShownFiles(), std::vector<std::string>{Music("a.mp3")});
     EXPECT_EQ(ReadText(Playlist()), Music("a.mp3") + "\r\n");
 }
 
@@ -521,17 +521,18 @@ TEST_F(PlaylistPage, ImportAndExportThroughTheFileDialogs)
     QStringList seen;
     AnswerFileDialog(*page, "ImportPlaylist", pls, &seen);
     page->ImportPlaylist();
-    EXPECT_EQ(seen, (QStringList {"Text Files (*.txt)", "Playlist Files (*.m3u)", "Playlist Files (*.pls)",
-                                  "All Files (*)", "txt"}));
+    EXPECT_EQ(seen, (QStringList{"Text Files (*.txt)", "Playlist Files (*.m3u)", "Playlist Files (*.pls)",
+                                 "All Files (*)", "txt"}));
     ASSERT_TRUE(page->WaitUntilLoaded(5000));
-    EXPECT_EQ(ShownFiles(), (std::vector<std::string> {Music("b.mp3"), Music("rock/c.mp3")}));
+    EXPECT_EQ(ShownFiles(), (std::vector<std::string>{Music("b.mp3"), Music("rock/c.mp3")}));
     EXPECT_EQ(ReadText(Playlist()), Lines({Music("b.mp3"), Music("rock/c.mp3")}));
 
     const std::string out = dir.File("out.pls");
     AnswerFileDialog(*page, "ExportPlaylist", out);
     page->ExportPlaylist();
-    EXPECT_EQ(ReadText(out), "[playlist]\r\nFile1=" + Music("b.mp3") + "\r\nLength1=8\r\nTitle1=b\r\nFile2=" +
-                                 Music("rock/c.mp3") + "\r\nLength2=5\r\nTitle2=c\r\nNumberOfEntries=2\r\nVersion=2\r\n");
+    EXPECT_EQ(ReadText(out), "[playlist]\r\nFile1=" + Music("b.mp3") +
+                                 "\r\nLength1=8\r\nTitle1=b\r\nFile2=" + Music("rock/c.mp3") +
+                                 "\r\nLength2=5\r\nTitle2=c\r\nNumberOfEntries=2\r\nVersion=2\r\n");
 
     // Cancel does nothing.
     WhenModalShows(*page, "ImportPlaylist", [](QWidget& w) { static_cast<QDialog&>(w).reject(); });

@@ -19,7 +19,8 @@ std::string WriteRecorder(const ScopedWorkDir& dir, int sleepSeconds)
                     "pwd > \"$out.tmp\"\n"
                     "for a in \"$@\"; do printf '[%s]\\n' \"$a\" >> \"$out.tmp\"; done\n"
                     "mv \"$out.tmp\" \"$out\"\n"
-                    "sleep " + std::to_string(sleepSeconds) + "\n");
+                    "sleep " +
+                        std::to_string(sleepSeconds) + "\n");
     ::chmod(path.c_str(), 0755);
     return path;
 }

@@ -133,7 +133,7 @@ public:
 private:
     static double ThreadCpuMs()
     {
-        timespec t {};
+        timespec t{};
         clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
         return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
     }
@@ -201,11 +201,11 @@ protected:
         AppSettings settings = TestSettings();
     } app;
     ServerStore store;
-    CQueryEngine engine {app.settings, store};
+    CQueryEngine engine{app.settings, store};
     CRefreshEngine& refresh = engine.refresh();
-    CSettingsLoader loader {app.settings};
-    PageContext context {app.settings, store, engine, loader, {}, {}};
-    CServerBrowserDlg page {context};
+    CSettingsLoader loader{app.settings};
+    PageContext context{app.settings, store, engine, loader, {}, {}};
+    CServerBrowserDlg page{context};
     CSrvListCtrl& servers = *FindById<CSrvListCtrl>(&page, CServerBrowserDlg::IdServers);
     CFavListCtrl& favorites = *FindById<CFavListCtrl>(&page, CServerBrowserDlg::IdFavorites);
     CSortListCtrl& players = *FindById<CSortListCtrl>(&page, CServerBrowserDlg::IdPlayers);
@@ -250,9 +250,8 @@ TEST_F(Engine, UpdateAsksTheMasterPingsAndListsTheServersThatAnswer)
     EXPECT_EQ(std::count(names.begin(), names.end(), "srv17"), 0);
     // Sorted once at the end, by the saved column (addresses ascending).
     auto addresses = Column(servers, 4);
-    EXPECT_TRUE(std::is_sorted(addresses.begin(), addresses.end(), [](const std::string& a, const std::string& b) {
-        return SortCompare(a, b, true) < 0;
-    }));
+    EXPECT_TRUE(std::is_sorted(addresses.begin(), addresses.end(),
+                               [](const std::string& a, const std::string& b) { return SortCompare(a, b, true) < 0; }));
     EXPECT_LE(farm.MaxInfostringInFlight(), 5);
     EXPECT_EQ(store.serverList.size(), 10u);
     const ServerRecord* r = store.FindOrCreateRecord(farm.FindGameServer("srv10")->Address());
@@ -370,7 +369,7 @@ TEST_F(Engine, RepeatedCutOrMisframedAnswersListEachServerOnceAndStopAtOneHundre
     for (int row = 0; row < favorites.GetItemCount(); ++row)
         rows.push_back(favorites.GetItemTextStd(row, 0) + " " + favorites.GetItemTextStd(row, 1));
     std::sort(rows.begin(), rows.end());
-    EXPECT_EQ(rows, (std::vector<std::string> {"old cut ???", "old framed ???", "plain map_plain", "twice map_twice"}));
+    EXPECT_EQ(rows, (std::vector<std::string>{"old cut ???", "old framed ???", "plain map_plain", "twice map_twice"}));
     EXPECT_EQ(store.favoriteList.size(), 4u);
 }
 
@@ -407,7 +406,7 @@ TEST_F(Engine, FloodOfRepeatedAnswersListsEachServerOnceWithoutHoldingTheWindow)
     for (int row = 0; row < favorites.GetItemCount(); ++row)
         names.push_back(favorites.GetItemTextStd(row, 0));
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string> {"flood 0", "flood 1", "flood 2"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"flood 0", "flood 1", "flood 2"}));
     EXPECT_EQ(store.favoriteList.size(), 3u);
     EXPECT_EQ(refresh.percentText(), "100%");
     EXPECT_LT(watch.LongestMs(), 100.0);
@@ -688,10 +687,12 @@ TEST_F(Engine, SelectedServerFillsPlayersRulesAndItsRows)
     EXPECT_EQ(players.GetItemText(0, 0), "Please Wait");
     EXPECT_EQ(rules.GetItemText(0, 0), "Please Wait");
     EXPECT_EQ(rules.columnWidth(0), 137);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return players.GetItemCount() == 2 && rules.GetItemCount() == 2 &&
-                                             servers.GetItemText(0, 0) == "detail" &&
-                                             servers.GetItemText(0, 2) != "?"; },
-                                3000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return players.GetItemCount() == 2 && rules.GetItemCount() == 2 && servers.GetItemText(0, 0) == "detail" &&
+                   servers.GetItemText(0, 2) != "?";
+        },
+        3000));
     EXPECT_EQ(players.GetItemText(0, 0), "alpha");
     EXPECT_EQ(players.GetItemText(0, 1), "12");
     EXPECT_EQ(players.GetItemText(0, 2), "2:5");
@@ -755,9 +756,8 @@ TEST_F(Engine, TimeOutsStayWithinAMillisecondAndAMinuteWhateverTheSetting)
 {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
-    const std::vector<std::pair<float, int>> cases = {{0.2f, 200}, {2.5f, 2500}, {0.0f, 1},    {-1.0f, 1},
-                                                      {1e-6f, 1},  {1e7f, 60000}, {nan, 1000}, {inf, 1000},
-                                                      {-inf, 1000}};
+    const std::vector<std::pair<float, int>> cases = {{0.2f, 200},   {2.5f, 2500}, {0.0f, 1},   {-1.0f, 1},  {1e-6f, 1},
+                                                      {1e7f, 60000}, {nan, 1000},  {inf, 1000}, {-inf, 1000}};
     for (const auto& [seconds, ms] : cases) {
         app.settings.timeout = seconds;
         EXPECT_EQ(refresh.TimeoutMs(), ms) << seconds;

@@ -53,7 +53,9 @@ inline QByteArray RconBytes(const Datagram& d)
 // "challenge rcon <number>\n" as a server answers the request.
 inline QByteArray RconChallengeReply(const std::string& number)
 {
-    return RconBytes("\xFF\xFF\xFF\xFF" "challenge rcon " + number + "\n" + std::string(1, '\0'));
+    return RconBytes("\xFF\xFF\xFF\xFF"
+                     "challenge rcon " +
+                     number + "\n" + std::string(1, '\0'));
 }
 
 // Command output as real servers send it: the header, 'l', the text, two NULs.

@@ -1,5 +1,5 @@
-#include "rcon/rcon_socket.h"
 #include "rcon/rcon_peer.h"
+#include "rcon/rcon_socket.h"
 #include "sim_farm.h"
 
 #include <QSignalSpy>
@@ -19,7 +19,10 @@ public:
         QObject::connect(&socket, &CRconSocket::outputLines, &socket,
                          [this](const std::string& text) { texts.push_back(text); });
     }
-    bool WaitFor(size_t count) { return QTest::qWaitFor([&] { return texts.size() >= count; }, kRconWaitMs); }
+    bool WaitFor(size_t count)
+    {
+        return QTest::qWaitFor([&] { return texts.size() >= count; }, kRconWaitMs);
+    }
     std::vector<std::string> texts;
 };
 
@@ -123,7 +126,8 @@ TEST(RconSocket, WaitsForAChallengeReplyAndIgnoresEverythingElse)
 
     // Output, junk and look-alikes before the challenge show nothing.
     peer.Send(RconOutputReply("too early\n"));
-    peer.Send(RconBytes("\xFF\xFF\xFF\xFF" "Challenge rcon 5\n"));
+    peer.Send(RconBytes("\xFF\xFF\xFF\xFF"
+                        "Challenge rcon 5\n"));
     peer.Send("xy");
     // A challenge reading as 0 is acknowledged, but commands still cannot go.
     peer.Send(RconChallengeReply("0"));

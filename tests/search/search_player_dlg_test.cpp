@@ -162,8 +162,8 @@ TEST_F(SearchPage, FindsEveryPlayerWhoseNameHoldsTheTextLetterCaseAside)
 
     Search("ab");
     ASSERT_TRUE(WaitForServersLeft(1));
-    EXPECT_EQ(SortedRows(), (Texts {"Abba | " + two.Address(), "Grab | " + two.Address(), "ab | " + one.Address(),
-                                    "cAb | " + two.Address(), "xABy | " + one.Address()}));
+    EXPECT_EQ(SortedRows(), (Texts{"Abba | " + two.Address(), "Grab | " + two.Address(), "ab | " + one.Address(),
+                                   "cAb | " + two.Address(), "xABy | " + one.Address()}));
     // The server that never answers is still waited for.
     EXPECT_EQ(Rows(ServersLeft()), Texts{quiet.Address()});
     EXPECT_EQ(FindById<QProgressBar>(page, Page::IdProgress)->maximum(), 3);
@@ -210,7 +210,8 @@ TEST_F(SearchPage, TextChangedDuringTheSearchFiltersTheLaterAnswers)
     ASSERT_TRUE(WaitForServersLeft(1));
     SearchText()->setText("fenn");
     ASSERT_TRUE(WaitForServersLeft(0));
-    EXPECT_EQ(SortedRows(), (Texts {"Fenn | " + farm.GameServer(1).Address(), "Moss | " + farm.GameServer(0).Address()}));
+    EXPECT_EQ(SortedRows(),
+              (Texts{"Fenn | " + farm.GameServer(1).Address(), "Moss | " + farm.GameServer(0).Address()}));
 }
 
 TEST_F(SearchPage, DetailsOfAResultOrAListedServerButNotOfTheRequestLine)
@@ -237,8 +238,8 @@ TEST_F(SearchPage, DetailsOfAResultOrAListedServerButNotOfTheRequestLine)
     ASSERT_EQ(info.size(), 8u);
     EXPECT_EQ(info[1].rfind("Ping: ", 0), 0u) << info[1];
     info.erase(info.begin() + 1);
-    EXPECT_EQ(info, (Texts {"Detail Server", "Ip: " + s.Address(), "Players: 2/16", "Map: dusk_canyon", "ZNK",
-                            "Dedicated//Linux Server", "Password: No"}));
+    EXPECT_EQ(info, (Texts{"Detail Server", "Ip: " + s.Address(), "Players: 2/16", "Map: dusk_canyon", "ZNK",
+                           "Dedicated//Linux Server", "Password: No"}));
     EXPECT_EQ(Rows(Players()), (Texts{"Pike | 7 | 1:1 | 1", "Orrin | 2 | 0:5 | 2"}));
     EXPECT_EQ(Rows(Rules()), Texts{"mp_timelimit | 30"});
     EXPECT_EQ(Rules()->columnWidth(1), 50);
@@ -260,8 +261,8 @@ TEST_F(SearchPage, ResultMenuAndButtonsJoinFavouriteAndBefriend)
     Results()->SelectRow(0);
     std::unique_ptr<QMenu> menu(page->BuildContextMenu(Results()));
     ASSERT_TRUE(menu);
-    EXPECT_EQ(MenuLines(menu.get()), (Texts {"(" + s.Address() + ")", "-", "Connect", "Add to Favorites", "-", "(Lark)",
-                                             "-", "Add to Friends List", "Remove from Friends List"}));
+    EXPECT_EQ(MenuLines(menu.get()), (Texts{"(" + s.Address() + ")", "-", "Connect", "Add to Favorites", "-", "(Lark)",
+                                            "-", "Add to Friends List", "Remove from Friends List"}));
     EXPECT_TRUE(FindById<QAction>(menu.get(), Page::IdResultAddFriend) &&
                 FindById<QAction>(menu.get(), Page::IdResultRemoveFriend));
 

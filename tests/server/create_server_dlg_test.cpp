@@ -31,8 +31,10 @@ protected:
         std::filesystem::create_directories(Mod("maps"));
         for (const char* program : {kClientExeName, kServerExeName}) {
             const std::string path = JoinPath(dir.File("game"), program);
-            WriteText(path, std::string("#!/bin/sh\n{ echo \"") + program +
-                                " $(pwd)\"; for a in \"$@\"; do echo \"[$a]\"; done; } > launch.tmp\nmv launch.tmp launch.txt\n");
+            WriteText(
+                path,
+                std::string("#!/bin/sh\n{ echo \"") + program +
+                    " $(pwd)\"; for a in \"$@\"; do echo \"[$a]\"; done; } > launch.tmp\nmv launch.tmp launch.txt\n");
             ::chmod(path.c_str(), 0755);
         }
     }
@@ -85,11 +87,13 @@ TEST_F(CreateServerPage, AFreshModShowsTheDefaultsAndWritesOnlyTheVariables)
     EXPECT_EQ(Edit(Page::IdMelee)->text(), "2.5");
     EXPECT_EQ(Edit(Page::IdGravity)->text(), "800");
     const std::string listen = ReadText(Mod("listenserver.cfg"));
-    EXPECT_EQ(listen, "mp_melee \"2.5\"\r\nmp_dbrespawntime \"30\"\r\nmp_laydowntime \"1.5\"\r\nmp_nomeleehittime \"2.0\"\r\n"
-                      "mp_allowsensubeans \"1.0\"\r\nsv_gravity \"800\"\r\nsv_accelerate \"10\"");
-    EXPECT_EQ(ReadText(Mod("server.cfg")), "hostname \"x\"\r\nsv_gravity \"800\"\r\nmp_melee \"2.5\"\r\nmp_dbrespawntime "
-                                           "\"30\"\r\nmp_laydowntime \"1.5\"\r\nmp_nomeleehittime \"2.0\"\r\n"
-                                           "mp_allowsensubeans \"1.0\"\r\nsv_accelerate \"10\"");
+    EXPECT_EQ(listen,
+              "mp_melee \"2.5\"\r\nmp_dbrespawntime \"30\"\r\nmp_laydowntime \"1.5\"\r\nmp_nomeleehittime \"2.0\"\r\n"
+              "mp_allowsensubeans \"1.0\"\r\nsv_gravity \"800\"\r\nsv_accelerate \"10\"");
+    EXPECT_EQ(ReadText(Mod("server.cfg")),
+              "hostname \"x\"\r\nsv_gravity \"800\"\r\nmp_melee \"2.5\"\r\nmp_dbrespawntime "
+              "\"30\"\r\nmp_laydowntime \"1.5\"\r\nmp_nomeleehittime \"2.0\"\r\n"
+              "mp_allowsensubeans \"1.0\"\r\nsv_accelerate \"10\"");
 }
 
 TEST_F(CreateServerPage, GameRulesShowWhatGameCfgSaysAndWriteOnChange)
@@ -105,8 +109,9 @@ TEST_F(CreateServerPage, GameRulesShowWhatGameCfgSaysAndWriteOnChange)
     EXPECT_FALSE(Check(Page::IdFootsteps)->isChecked());
     EXPECT_TRUE(Check(Page::IdFriendlyFire)->isChecked());
     // The limits were written back (the absent time limit appended empty); the mode stays 7.
-    EXPECT_EQ(ReadText(Mod("game.cfg")), "\"mp_wishlimit\"\t\t\"5\"\r\n\"mp_fraglimit\"\t\t\"30\"\r\n\"mp_falldamage\"\t\t\"0\"\r\n"
-                                         "\"mp_gamemode\"\t\t\"7\"\r\n\"mp_footsteps\"\t\t\"0\"\r\n\"mp_timelimit\"\t\t\"\"");
+    EXPECT_EQ(ReadText(Mod("game.cfg")),
+              "\"mp_wishlimit\"\t\t\"5\"\r\n\"mp_fraglimit\"\t\t\"30\"\r\n\"mp_falldamage\"\t\t\"0\"\r\n"
+              "\"mp_gamemode\"\t\t\"7\"\r\n\"mp_footsteps\"\t\t\"0\"\r\n\"mp_timelimit\"\t\t\"\"");
 
     Choose(Combo(Page::IdGameMode), 2);
     Combo(Page::IdFallingDamage)->setCurrentIndex(1); // moved by code, not chosen: nothing written
@@ -129,7 +134,7 @@ TEST_F(CreateServerPage, ServerSettingsGoToTheSettingsAsTyped)
     std::vector<int> stored;
     QObject::connect(port, &QLineEdit::textChanged, [&] { stored.push_back(settings.port); });
     QTest::keyClicks(port, "27015");
-    EXPECT_EQ(stored, (std::vector<int> {2, 27, 270, 2701, 27015}));
+    EXPECT_EQ(stored, (std::vector<int>{2, 27, 270, 2701, 27015}));
     QTest::keyClicks(Edit(Page::IdMaxPlayers), "x"); // digits only
     Edit(Page::IdMaxPlayers)->setText("12");
     EXPECT_EQ(settings.maxPlayers, 12);
@@ -159,7 +164,7 @@ TEST_F(CreateServerPage, MapsAndMapCycleEditing)
     Build();
     Lines maps = Rows(Maps());
     std::sort(maps.begin(), maps.end());
-    EXPECT_EQ(maps, (Lines {"ctf_y", "de_x"}));
+    EXPECT_EQ(maps, (Lines{"ctf_y", "de_x"}));
     EXPECT_EQ(Maps()->currentRow(), 0);
     EXPECT_EQ(Rows(Cycle()), (Lines{"a", "", "b"}));
 
@@ -207,7 +212,7 @@ TEST_F(CreateServerPage, MapsAndMapCycleEditing)
     EXPECT_NE(random.state, saved); // drawn from the program's one sequence
     Lines shuffled = Rows(Cycle());
     std::sort(shuffled.begin(), shuffled.end());
-    EXPECT_EQ(shuffled, (Lines {"A", "a2", "b"}));
+    EXPECT_EQ(shuffled, (Lines{"A", "a2", "b"}));
     Click(Page::IdClear);
     EXPECT_EQ(Cycle()->count(), 0);
     EXPECT_EQ(ReadText(Mod("mapcycle.txt")), "");

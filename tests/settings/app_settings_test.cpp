@@ -1,12 +1,12 @@
-#include "settings/app_settings.h"
 #include "core/path.h"
+#include "settings/app_settings.h"
 #include "test_support/work_dir.h"
 
-#include <filesystem>
-#include <unistd.h>
 #include <cstring>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -301,4 +301,3 @@ TEST(AppSettingsPaths, LaunchSwitchesInTheirOrder)
     s.console = false;
     EXPECT_EQ(s.GetLaunchSwitches(), " -32bpp -numericping");
 }
-

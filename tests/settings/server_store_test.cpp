@@ -1,5 +1,5 @@
-#include "settings/server_store.h"
 #include "core/path.h"
+#include "settings/server_store.h"
 #include "test_support/work_dir.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +17,7 @@ std::vector<std::string> Addresses(const std::vector<ServerRecord*>& list)
 
 struct StoreTest : ::testing::Test {
     ScopedWorkDir dir;
-    ServerStore store {dir.Path()};
+    ServerStore store{dir.Path()};
     std::string File(const char* name) const { return dir.File(name); }
 };
 
@@ -25,20 +25,20 @@ struct StoreTest : ::testing::Test {
 
 TEST_F(StoreTest, ListsAreSavedWithTotalOneAboveTheCountAndLoadBack)
 {
-    store.AddFavorite("10.0.0.1:27015", "One", "dusk", "20", "1/8", std::string("d|Dedicated//Linux Server|Password: No"));
+    store.AddFavorite("10.0.0.1:27015", "One", "dusk", "20", "1/8",
+                      std::string("d|Dedicated//Linux Server|Password: No"));
     store.AddFavorite("10.0.0.2:27016", "Two", "", "???", "", std::nullopt);
     ASSERT_TRUE(store.Save());
     EXPECT_EQ(ReadText(File("Servers.ini")), "[Servers]\r\nTotal=1\r\n"
-                                              "[Favorites]\r\n1=10.0.0.1:27015\r\n2=10.0.0.2:27016\r\nTotal=3\r\n");
-    EXPECT_EQ(ReadText(File("ServersDB.ini")),
-              "[10.0.0.1:27015]\r\nName=One\r\nMap=dusk\r\nPing=20\r\nPlayers=1/8\r\n"
-              "Info=d|Dedicated//Linux Server|Password: No\r\n"
-              "[10.0.0.2:27016]\r\nName=Two\r\nMap=\r\nPing=???\r\nPlayers=\r\nInfo=");
+                                             "[Favorites]\r\n1=10.0.0.1:27015\r\n2=10.0.0.2:27016\r\nTotal=3\r\n");
+    EXPECT_EQ(ReadText(File("ServersDB.ini")), "[10.0.0.1:27015]\r\nName=One\r\nMap=dusk\r\nPing=20\r\nPlayers=1/8\r\n"
+                                               "Info=d|Dedicated//Linux Server|Password: No\r\n"
+                                               "[10.0.0.2:27016]\r\nName=Two\r\nMap=\r\nPing=???\r\nPlayers=\r\nInfo=");
 
     ServerStore back(dir.Path());
     back.Load();
     EXPECT_TRUE(back.serverList.empty());
-    EXPECT_EQ(Addresses(back.favoriteList), (std::vector<std::string> {"10.0.0.1:27015", "10.0.0.2:27016"}));
+    EXPECT_EQ(Addresses(back.favoriteList), (std::vector<std::string>{"10.0.0.1:27015", "10.0.0.2:27016"}));
     EXPECT_EQ(back.records.size(), 2u);
     EXPECT_EQ(back.favoriteList[0]->name, "One");
     EXPECT_EQ(back.favoriteList[0]->info, "d|Dedicated//Linux Server|Password: No");
@@ -105,15 +105,15 @@ TEST_F(StoreTest, FilesWithCrOnlyLineEndsLoadEveryEntryAndSaveThemAgain)
     WriteText(File("Friends.txt"), "Ann\rBob\r");
     store.Load();
     store.LoadFriends();
-    EXPECT_EQ(Addresses(store.favoriteList), (std::vector<std::string> {"10.0.0.1:27015", "10.0.0.2:27016"}));
+    EXPECT_EQ(Addresses(store.favoriteList), (std::vector<std::string>{"10.0.0.1:27015", "10.0.0.2:27016"}));
     ASSERT_EQ(store.records.size(), 2u);
     EXPECT_EQ(store.favoriteList[0]->map, "dusk");
     EXPECT_EQ(store.favoriteList[1]->name, "Two");
-    EXPECT_EQ(store.friends().Friends(), (std::vector<std::string> {"Ann", "Bob"}));
+    EXPECT_EQ(store.friends().Friends(), (std::vector<std::string>{"Ann", "Bob"}));
 
     ASSERT_TRUE(store.Save());
     EXPECT_EQ(ReadText(File("Servers.ini")), "[Servers]\r\nTotal=1\r\n"
-                                              "[Favorites]\r\n1=10.0.0.1:27015\r\n2=10.0.0.2:27016\r\nTotal=3\r\n");
+                                             "[Favorites]\r\n1=10.0.0.1:27015\r\n2=10.0.0.2:27016\r\nTotal=3\r\n");
     EXPECT_EQ(ReadText(File("ServersDB.ini")),
               "[10.0.0.1:27015]\r\nName=One\r\nMap=dusk\r\nPing=20\r\nPlayers=1/8\r\nInfo=i\r\n"
               "[10.0.0.2:27016]\r\nName=Two\r\nMap=\r\nPing=???\r\nPlayers=\r\nInfo=");
@@ -127,9 +127,10 @@ TEST_F(StoreTest, ListsHoldOnlyTheKeysThereAreAndCutLongAddresses)
                                    "9=9.9.9.9:27015\r\n01=7.7.7.7:27015\r\nTotal=2147483647\r\n"
                                    "[favorites]\r\n1=123.123.123.123:27015-and-more\r\n2=2.2.2.2:27015\r\nTOTAL=2\r\n");
     store.Load();
-    EXPECT_EQ(Addresses(store.serverList), (std::vector<std::string> {"1.2.3.4:27015", "5.6.7.8:27015", "9.9.9.9:27015"}));
+    EXPECT_EQ(Addresses(store.serverList),
+              (std::vector<std::string>{"1.2.3.4:27015", "5.6.7.8:27015", "9.9.9.9:27015"}));
     // Keys at or above Total are still left out.
-    EXPECT_EQ(Addresses(store.favoriteList), (std::vector<std::string> {"123.123.123.123:27015-an"}));
+    EXPECT_EQ(Addresses(store.favoriteList), (std::vector<std::string>{"123.123.123.123:27015-an"}));
     EXPECT_EQ(store.records.size(), 4u);
 }
 
@@ -154,7 +155,7 @@ TEST_F(StoreTest, LineBreaksInServerTextsCannotBreakTheRecordsFile)
     EXPECT_EQ(back.records[1].address, "8.8.8.8:27015");
     EXPECT_EQ(back.records[1].name, "Normal");
     EXPECT_EQ(back.records[1].map, "dusk");
-    EXPECT_EQ(Addresses(back.serverList), (std::vector<std::string> {"6.6.6.6:27015", "8.8.8.8:27015"}));
+    EXPECT_EQ(Addresses(back.serverList), (std::vector<std::string>{"6.6.6.6:27015", "8.8.8.8:27015"}));
 }
 
 TEST_F(StoreTest, ByteOrderMarkBeforeTheRecordsIsSkipped)
@@ -196,7 +197,7 @@ TEST_F(StoreTest, AddFriendStartsANewLineAfterWhatIsThere)
     store.LoadFriends();
     store.AddFriend("Bob");
     EXPECT_EQ(ReadText(File("Friends.txt")), "Ann\r\n\r\nBob");
-    EXPECT_EQ(store.friends().Friends(), (std::vector<std::string> {"Ann", "Bob"}));
+    EXPECT_EQ(store.friends().Friends(), (std::vector<std::string>{"Ann", "Bob"}));
 
     ScopedWorkDir other;
     ServerStore fresh(other.Path());
@@ -208,10 +209,10 @@ TEST_F(StoreTest, RemoveFriendTakesOneLineAndTheListAndFileStayAlike)
 {
     WriteText(File("Friends.txt"), "Bob\r\nAnn\r\nbob\r\nBob\r\n\r\nCid");
     store.LoadFriends();
-    EXPECT_EQ(store.friends().Friends(), (std::vector<std::string> {"Bob", "Ann", "bob", "Bob", "Cid"}));
+    EXPECT_EQ(store.friends().Friends(), (std::vector<std::string>{"Bob", "Ann", "bob", "Bob", "Cid"}));
     // The list finds its first entry ignoring case; the file loses that same line.
     store.RemoveFriend("bob");
-    EXPECT_EQ(store.friends().Friends(), (std::vector<std::string> {"Ann", "bob", "Bob", "Cid"}));
+    EXPECT_EQ(store.friends().Friends(), (std::vector<std::string>{"Ann", "bob", "Bob", "Cid"}));
     EXPECT_EQ(ReadText(File("Friends.txt")), "Ann\r\nbob\r\nBob\r\n\r\nCid\r\n");
 
     // What the next start reads is what the list showed.
@@ -221,7 +222,7 @@ TEST_F(StoreTest, RemoveFriendTakesOneLineAndTheListAndFileStayAlike)
 
     // A name that is no friend changes neither.
     store.RemoveFriend("Zed");
-    EXPECT_EQ(store.friends().Friends(), (std::vector<std::string> {"Ann", "bob", "Bob", "Cid"}));
+    EXPECT_EQ(store.friends().Friends(), (std::vector<std::string>{"Ann", "bob", "Bob", "Cid"}));
     EXPECT_EQ(ReadText(File("Friends.txt")), "Ann\r\nbob\r\nBob\r\n\r\nCid\r\n");
 }
 

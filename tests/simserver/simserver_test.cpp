@@ -147,7 +147,7 @@ GameServerConfig DuskCanyon()
     return c;
 }
 
-}  // namespace
+} // namespace
 
 // --- Game server queries ------------------------------------------------------------------
 
@@ -175,9 +175,9 @@ TEST_F(SimGameServerTest, PingIsAnsweredWithJAndNul)
 
 TEST_F(SimGameServerTest, PlayersAreNumberedFromOneWithScoreAndFloatTime)
 {
-    const QByteArray alice = Raw({1}) + Z("Alice") + Raw({12, 0, 0, 0}) + Raw({0x00, 0xC0, 0x98, 0x43});  // 305.5f
+    const QByteArray alice = Raw({1}) + Z("Alice") + Raw({12, 0, 0, 0}) + Raw({0x00, 0xC0, 0x98, 0x43}); // 305.5f
     const QByteArray bob = Raw({2}) + Z("Bob Two") + Raw({0xFD, 0xFF, 0xFF, 0xFF}) + Raw({0x00, 0x00, 0x74, 0x42});
-    const QByteArray expected = Header() + Raw({'D', 2}) + alice + bob;  // Bob: -3, 61.0f
+    const QByteArray expected = Header() + Raw({'D', 2}) + alice + bob; // Bob: -3, 61.0f
     EXPECT_EQ(client_.Ask(port_, Header() + Z("players")), expected);
 }
 
@@ -208,9 +208,8 @@ TEST_F(SimGameServerTest, OlderDetailsAndInfoQueriesGetTheirOwnLayouts)
 {
     const std::string address = "127.0.0.1:" + std::to_string(port_);
     const QByteArray details = Header() + Str("m") + Z(address.c_str()) + Z("Dusk Canyon Public") + Z("dusk_canyon") +
-                               Z("znk") + Z("ZNK") + Raw({2, 12, 46, 'd', 'l', 0}) +
-                               Raw({1}) + Z("") + Z("") + Z("") + Raw({1, 0, 0, 0}) + Raw({0, 0, 0, 0}) + Raw({0, 1}) +
-                               Raw({0});
+                               Z("znk") + Z("ZNK") + Raw({2, 12, 46, 'd', 'l', 0}) + Raw({1}) + Z("") + Z("") + Z("") +
+                               Raw({1, 0, 0, 0}) + Raw({0, 0, 0, 0}) + Raw({0, 1}) + Raw({0});
     EXPECT_EQ(client_.Ask(port_, Header() + Z("details")), details);
 
     const QByteArray info = Header() + Str("C") + Z(address.c_str()) + Z("Dusk Canyon Public") + Z("dusk_canyon") +
@@ -479,9 +478,8 @@ TEST_F(SimMasterTest, SteamListHasSixByteHeaderBigEndianPortsAndTerminator)
     SimMaster& m = AddMaster(SimMasterFlavour::Steam);
     ASSERT_TRUE(farm_.Start());
     const QByteArray reply = client_.Ask(m.Port(), Str("1") + Raw({0xFF}) + Z("0.0.0.0:0") + Z(""));
-    const QByteArray expected = Raw({0xFF, 0xFF, 0xFF, 0xFF, 0x66, 0x0A}) +
-                                Entry(127, 0, 0, 1, a_->Port()) + Entry(127, 0, 0, 1, b_->Port()) +
-                                Raw({192, 0, 2, 7, 0x69, 0x88}) +  // 27016
+    const QByteArray expected = Raw({0xFF, 0xFF, 0xFF, 0xFF, 0x66, 0x0A}) + Entry(127, 0, 0, 1, a_->Port()) +
+                                Entry(127, 0, 0, 1, b_->Port()) + Raw({192, 0, 2, 7, 0x69, 0x88}) + // 27016
                                 Raw({0, 0, 0, 0, 0, 0});
     EXPECT_EQ(reply, expected);
     EXPECT_EQ(reply.size(), 6 + 4 * 6);
@@ -518,7 +516,7 @@ TEST_F(SimMasterTest, SteamPagesContinueAfterTheSeedAddress)
 {
     for (int i = 0; i < 3; ++i)
         farm_.AddGameServer(GameServerConfig{});
-    SimMaster& m = AddMaster(SimMasterFlavour::Steam, 3);  // 5 servers + 1 extra entry
+    SimMaster& m = AddMaster(SimMasterFlavour::Steam, 3); // 5 servers + 1 extra entry
     ASSERT_TRUE(farm_.Start());
     auto local = [&](size_t i) { return Entry(127, 0, 0, 1, farm_.GameServer(i).Port()); };
     const QByteArray head = Raw({0xFF, 0xFF, 0xFF, 0xFF, 0x66, 0x0A});
@@ -558,9 +556,9 @@ TEST_F(SimMasterTest, ListsFarmServersByLabelAndUnknownLabelsFailToStart)
     m.entries = {MasterEntry{.serverLabel = "second"}, MasterEntry{.host = "10.1.2.3", .port = 1}};
     SimMaster& master = farm_.AddMaster(m);
     ASSERT_TRUE(farm_.Start());
-    EXPECT_EQ(client_.Ask(master.Port(), Str("1")),
-              Raw({0xFF, 0xFF, 0xFF, 0xFF, 0x66, 0x0A}) + Entry(127, 0, 0, 1, b_->Port()) + Entry(10, 1, 2, 3, 1) +
-                  Raw({0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(client_.Ask(master.Port(), Str("1")), Raw({0xFF, 0xFF, 0xFF, 0xFF, 0x66, 0x0A}) +
+                                                        Entry(127, 0, 0, 1, b_->Port()) + Entry(10, 1, 2, 3, 1) +
+                                                        Raw({0, 0, 0, 0, 0, 0}));
     farm_.Stop();
 
     SimFarm other;
@@ -591,9 +589,8 @@ TEST(SimRecord, EachRequestIsLoggedWithTimePeerAndText)
     SimFarm farm;
     auto& gs = farm.AddGameServer(DuskCanyon());
     std::vector<std::string> observed;
-    farm.SetRequestObserver([&](const std::string& label, const ReceivedRequest& r) {
-        observed.push_back(label + " " + r.request);
-    });
+    farm.SetRequestObserver(
+        [&](const std::string& label, const ReceivedRequest& r) { observed.push_back(label + " " + r.request); });
     ASSERT_TRUE(farm.Start());
     Client client;
     const int64_t before = SteadyNowMs();
@@ -1129,7 +1126,7 @@ uint16_t PortOfLine(const QStringList& lines, const QString& prefix)
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 TEST(SimExecutable, RunsTheDemoFarmOnFreePortsAndPrintsThem)
 {
@@ -1158,7 +1155,7 @@ TEST(SimExecutable, RunsTheDemoFarmOnFreePortsAndPrintsThem)
                          masterPort);
     ASSERT_TRUE(socket.waitForReadyRead(kReplyWaitMs));
     const QByteArray list = socket.receiveDatagram().data();
-    EXPECT_EQ(list.size(), 6 + 32 * 6);  // 30 servers, 127.0.0.1:27099, the terminator
+    EXPECT_EQ(list.size(), 6 + 32 * 6); // 30 servers, 127.0.0.1:27099, the terminator
     EXPECT_EQ(list.mid(6, 6), Entry(127, 0, 0, 1, serverPort));
     EXPECT_EQ(list.mid(6 + 30 * 6, 6), Entry(127, 0, 0, 1, 27099));
 
@@ -1261,8 +1258,8 @@ TEST_F(SimQstatTest, OldHalfLifeTypeReadsDetailsPlayersAndRules)
     EXPECT_EQ(server[0], "HLS");
     EXPECT_EQ(server[2], "Dusk Canyon Public");
     EXPECT_EQ(server[3], "dusk_canyon");
-    EXPECT_EQ(server[4], "12");  // max
-    EXPECT_EQ(server[5], "2");   // players
+    EXPECT_EQ(server[4], "12"); // max
+    EXPECT_EQ(server[5], "2");  // players
     const QStringList rules = lines[1].split('\t');
     EXPECT_TRUE(rules.contains("mp_timelimit=30")) << lines[1].toStdString();
     EXPECT_TRUE(rules.contains("sv_gravity=800")) << lines[1].toStdString();
@@ -1318,7 +1315,8 @@ TEST_F(SimQstatTest, SilentAndWrongHeaderServersAreNotUp)
 TEST_F(SimQstatTest, SteamAndWonMasterListsAreRead)
 {
     auto& gs = farm_.AddGameServer(DuskCanyon());
-    MasterConfig steam{.flavour = SimMasterFlavour::Steam, .listAllGameServers = true,
+    MasterConfig steam{.flavour = SimMasterFlavour::Steam,
+                       .listAllGameServers = true,
                        .entries = {MasterEntry{.host = "192.0.2.7", .port = 27016}}};
     MasterConfig won = steam;
     won.flavour = SimMasterFlavour::Won;
@@ -1374,6 +1372,6 @@ TEST_F(SimQstatTest, LongListsArePagedToTheEndInBothFlavours)
     EXPECT_EQ(fromSteam.last(), "a2s 10.0.5.250:27015");
     EXPECT_EQ(fromWon.last(), "hls 10.0.5.250:27015");
     EXPECT_EQ(QSet<QString>(fromSteam.begin(), fromSteam.end()).size(), 1500);
-    EXPECT_EQ(s.Record().answered, 3);  // 681 + 681 + 138 and the terminator
+    EXPECT_EQ(s.Record().answered, 3); // 681 + 681 + 138 and the terminator
     EXPECT_EQ(w.Record().answered, 3);
 }

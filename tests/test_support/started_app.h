@@ -1,8 +1,8 @@
 #pragma once
-#include "settings/app_settings.h"
 #include "app/main_dlg.h"
 #include "app/tool_app.h"
 #include "core/path.h"
+#include "settings/app_settings.h"
 #include "test_support/widgets.h"
 #include "test_support/work_dir.h"
 

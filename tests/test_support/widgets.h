@@ -16,8 +16,7 @@ class QWidget;
 // Helpers of the tests that build windows.
 
 // The control (or menu action) a window gives the id: objectName "id" + number.
-template <class T = QObject>
-T* FindById(const QObject* parent, int id)
+template <class T = QObject> T* FindById(const QObject* parent, int id)
 {
     return parent ? parent->findChild<T*>(QStringLiteral("id%1").arg(id)) : nullptr;
 }

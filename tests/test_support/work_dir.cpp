@@ -33,7 +33,10 @@ TempDir::~TempDir()
     std::filesystem::remove_all(path_, ignored);
 }
 
-std::string TempDir::File(const std::string& name) const { return JoinPath(path_, name); }
+std::string TempDir::File(const std::string& name) const
+{
+    return JoinPath(path_, name);
+}
 
 ScopedWorkDir::ScopedWorkDir()
 {

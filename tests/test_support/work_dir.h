@@ -13,8 +13,8 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    const std::string& Path() const { return path_; }                 // absolute
-    std::string File(const std::string& name) const;                  // Path() + separator + name
+    const std::string& Path() const { return path_; } // absolute
+    std::string File(const std::string& name) const;  // Path() + separator + name
 
 private:
     std::string path_;

@@ -1,5 +1,5 @@
-#include "ui/input_box.h"
 #include "test_support/widgets.h"
+#include "ui/input_box.h"
 
 #include <gtest/gtest.h>
 

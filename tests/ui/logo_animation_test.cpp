@@ -1,6 +1,6 @@
-#include "ui/logo_animation.h"
 #include "avi_writer.h"
 #include "test_support/work_dir.h"
+#include "ui/logo_animation.h"
 
 #include <QImage>
 #include <QTest>
@@ -23,7 +23,10 @@ std::array<uint32_t, 256> Palette()
     return p;
 }
 
-QRgb FrameColour(int f) { return 0xFF000000u | Palette()[static_cast<size_t>(f)]; }
+QRgb FrameColour(int f)
+{
+    return 0xFF000000u | Palette()[static_cast<size_t>(f)];
+}
 constexpr QRgb kMarker = 0xFFFF0000u;
 
 class LogoAnimationTest : public ::testing::Test {
@@ -47,7 +50,7 @@ protected:
     ScopedWorkDir dir_;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(LogoAnimationTest, OpenStartsPlayingTheFirstFrame)
 {

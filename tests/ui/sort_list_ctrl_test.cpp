@@ -31,10 +31,8 @@ struct Server {
 };
 
 const std::vector<Server> kServers = {
-    {"Bravo", "80", "12/14", "10.0.0.10:27015"},
-    {"alpha", "???", "3/16", "10.0.0.9:27015"},
-    {"Charlie", "7", "7/16", "192.168.0.1:27016"},
-    {"delta", "120", "0/8", "10.0.0.9:27016"},
+    {"Bravo", "80", "12/14", "10.0.0.10:27015"},   {"alpha", "???", "3/16", "10.0.0.9:27015"},
+    {"Charlie", "7", "7/16", "192.168.0.1:27016"}, {"delta", "120", "0/8", "10.0.0.9:27016"},
     {"Echo", "???", "16/16", "9.1.1.1:27015"},
 };
 
@@ -96,8 +94,7 @@ QString TipOver(CReportListCtrl& list, int row, int column)
 
 class SortListTest : public ::testing::Test {
 protected:
-    template <typename List>
-    void Show(List& list)
+    template <typename List> void Show(List& list)
     {
         Fill(list);
         list.resize(600, 300);
@@ -218,8 +215,8 @@ TEST_F(SortListTest, DeleteAllItemsForgetsTheSortColumnButNotTheFlag)
 
 TEST_F(SortListTest, ServerListsKeepTheirSortInTheSettings)
 {
-    CSrvListCtrl servers {settings};
-    CFavListCtrl favourites {settings};
+    CSrvListCtrl servers{settings};
+    CFavListCtrl favourites{settings};
     Show(servers);
     Show(favourites);
     settings.serverSortColumn = kName;
@@ -260,7 +257,7 @@ TEST_F(SortListTest, ServerListsKeepTheirSortInTheSettings)
 
 TEST_F(SortListTest, StoredColumnTheListLacksLeavesTheOrderAlone)
 {
-    CSrvListCtrl servers {settings};
+    CSrvListCtrl servers{settings};
     Show(servers);
     settings.serverSortColumn = 9999;
     servers.Sort();
@@ -310,7 +307,7 @@ TEST_F(SortListTest, ItemDataAndSelectionFollowTheirRows)
 
 TEST_F(SortListTest, TenThousandRowsInsertAndSort)
 {
-    CSrvListCtrl servers {settings};
+    CSrvListCtrl servers{settings};
     Show(servers);
     servers.DeleteAllItems();
     constexpr int kRows = 10000;

@@ -60,7 +60,10 @@ void End(std::vector<uint8_t>& o, size_t sizeAt)
         o.push_back(0);
 }
 
-bool IsFrameId(const std::string& id) { return id.size() == 4 && id[2] == 'd' && (id[3] == 'b' || id[3] == 'c'); }
+bool IsFrameId(const std::string& id)
+{
+    return id.size() == 4 && id[2] == 'd' && (id[3] == 'b' || id[3] == 'c');
+}
 
 bool IsStreamId(const std::string& id)
 {
@@ -113,7 +116,7 @@ void EncodeRow(const uint8_t* row, int w, std::vector<uint8_t>& out)
     }
 }
 
-}  // namespace
+} // namespace
 
 std::vector<uint8_t> PackDib8(const uint8_t* pixels, int width, int height)
 {
@@ -161,12 +164,12 @@ std::vector<uint8_t> BuildAvi(const AviVideoFormat& format, const std::vector<Av
 
     const size_t avih = Begin(o, "avih");
     Put32(o, us);
-    Put32(o, us ? static_cast<uint32_t>(uint64_t(suggested) * 1000000u / us) : 0);  // max bytes/s
-    Put32(o, 0);  // padding granularity
+    Put32(o, us ? static_cast<uint32_t>(uint64_t(suggested) * 1000000u / us) : 0); // max bytes/s
+    Put32(o, 0);                                                                   // padding granularity
     Put32(o, kAvifHasIndex);
     Put32(o, frames);
-    Put32(o, 0);  // initial frames
-    Put32(o, 1);  // streams
+    Put32(o, 0); // initial frames
+    Put32(o, 1); // streams
     Put32(o, suggested);
     Put32(o, width);
     Put32(o, rows);
@@ -179,17 +182,17 @@ std::vector<uint8_t> BuildAvi(const AviVideoFormat& format, const std::vector<Av
     PutId(o, "vids");
     // 'DIB ' and 'RLE ' tell the animation control it needs no installed codec.
     PutId(o, format.compression == kBiRle8 ? "RLE " : "DIB ");
-    Put32(o, 0);  // flags
-    Put16(o, 0);  // priority
-    Put16(o, 0);  // language
-    Put32(o, 0);  // initial frames
+    Put32(o, 0); // flags
+    Put16(o, 0); // priority
+    Put16(o, 0); // language
+    Put32(o, 0); // initial frames
     Put32(o, scale);
     Put32(o, rate);
-    Put32(o, 0);  // start
+    Put32(o, 0); // start
     Put32(o, frames);
     Put32(o, suggested);
-    Put32(o, 0xFFFFFFFFu);  // quality: default
-    Put32(o, 0);            // sample size: varies
+    Put32(o, 0xFFFFFFFFu); // quality: default
+    Put32(o, 0);           // sample size: varies
     Put16(o, 0);
     Put16(o, 0);
     Put16(o, width);
@@ -222,7 +225,7 @@ std::vector<uint8_t> BuildAvi(const AviVideoFormat& format, const std::vector<Av
     End(o, hdrl);
 
     const size_t movi = BeginList(o, "LIST", "movi");
-    const size_t moviType = movi + 4;  // index offsets count from the 'movi' type
+    const size_t moviType = movi + 4; // index offsets count from the 'movi' type
     struct Entry {
         std::string id;
         uint32_t flags, offset, size;
@@ -234,8 +237,8 @@ std::vector<uint8_t> BuildAvi(const AviVideoFormat& format, const std::vector<Av
         o.insert(o.end(), c.data.begin(), c.data.end());
         End(o, at);
         if (IsStreamId(c.id))
-            index.push_back({c.id, IsFrameId(c.id) ? kAviifKeyFrame : kAviifNoTime, offset,
-                             static_cast<uint32_t>(c.data.size())});
+            index.push_back(
+                {c.id, IsFrameId(c.id) ? kAviifKeyFrame : kAviifNoTime, offset, static_cast<uint32_t>(c.data.size())});
     }
     End(o, movi);
 
@@ -252,8 +255,8 @@ std::vector<uint8_t> BuildAvi(const AviVideoFormat& format, const std::vector<Av
 }
 
 bool WriteAvi(std::vector<uint8_t>& out, int width, int height, int microsecondsPerFrame,
-              const std::vector<std::vector<uint8_t>>& frames, const std::array<uint32_t, 256>& palette,
-              bool rle8, std::string* error)
+              const std::vector<std::vector<uint8_t>>& frames, const std::array<uint32_t, 256>& palette, bool rle8,
+              std::string* error)
 {
     auto fail = [&](const char* why) {
         if (error)
@@ -293,8 +296,8 @@ bool WriteAvi(std::vector<uint8_t>& out, int width, int height, int microseconds
 }
 
 bool WriteAviFile(const std::string& path, int width, int height, int microsecondsPerFrame,
-                  const std::vector<std::vector<uint8_t>>& frames, const std::array<uint32_t, 256>& palette,
-                  bool rle8, std::string* error)
+                  const std::vector<std::vector<uint8_t>>& frames, const std::array<uint32_t, 256>& palette, bool rle8,
+                  std::string* error)
 {
     std::vector<uint8_t> bytes;
     if (!WriteAvi(bytes, width, height, microsecondsPerFrame, frames, palette, rle8, error))

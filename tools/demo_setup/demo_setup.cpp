@@ -1,10 +1,10 @@
 // Writes the znktool.conf of a demo folder: the game is the demo's stand-in client in
 // DIR/game, the mod is "znk", the master server the simulated one given (a.b.c.d:port).
 // Used by `make run` on its scratch copy of the demo.
-#include "settings/app_settings.h"
 #include "core/path.h"
 #include "core/text_file.h"
 #include "platform/platform.h"
+#include "settings/app_settings.h"
 
 #include <cstdio>
 #include <cstdlib>

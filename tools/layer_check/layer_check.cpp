@@ -162,8 +162,7 @@ int main(int argc, char** argv)
         while (std::getline(in, line)) {
             ++number;
             for (const OnlyIn& rule : onlyIn)
-                if (from != rule.folder && line.find(rule.text) != std::string::npos &&
-                    Trim(line).rfind("//", 0) != 0)
+                if (from != rule.folder && line.find(rule.text) != std::string::npos && Trim(line).rfind("//", 0) != 0)
                     problems.push_back(relative.string() + ":" + std::to_string(number) + ": '" + rule.text +
                                        "' belongs to " + rule.folder + "/ alone");
             const std::string t = Trim(line);

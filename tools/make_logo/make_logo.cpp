@@ -49,7 +49,10 @@ const QColor kSubtitle(138, 160, 196);
 const char* const kTitle = "ZNK Tool";
 const char* const kSubtitleText = "server browser \u00b7 create server \u00b7 bots \u00b7 music";
 
-uint32_t Rgb(int r, int g, int b) { return (uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(b); }
+uint32_t Rgb(int r, int g, int b)
+{
+    return (uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(b);
+}
 
 QColor Mix(const QColor& a, const QColor& b, double t)
 {
@@ -72,7 +75,7 @@ std::array<uint32_t, 256> MakePalette()
         for (int i = withFrom ? 0 : 1; i <= steps; ++i)
             p.at(n++) = Mix(from, to, double(i) / steps).rgb() & 0xFFFFFF;
     };
-    ramp(QColor(5, 8, 17), QColor(26, 41, 74), 13, true);  // 14 entries
+    ramp(QColor(5, 8, 17), QColor(26, 41, 74), 13, true); // 14 entries
     ramp(kBgMid, kAccent, 10, false);
     ramp(kBgMid, kTitleTop, 10, false);
     ramp(Mix(kTitleTop, kTitleBottom, 0.5), kSheen, 6, false);
@@ -121,8 +124,8 @@ Fonts LoadFonts()
 {
     // Loading the files directly keeps the output independent of fontconfig's choices.
     QString family = QStringLiteral("DejaVu Sans");
-    for (const char* file : {"/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf",
-                             "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"}) {
+    for (const char* file :
+         {"/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf", "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"}) {
         const int id = QFontDatabase::addApplicationFont(QString::fromLatin1(file));
         const QStringList families = id >= 0 ? QFontDatabase::applicationFontFamilies(id) : QStringList();
         if (!families.isEmpty())
@@ -316,7 +319,7 @@ void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& mes
         std::fprintf(stderr, "make_logo: %s\n", message.toLocal8Bit().constData());
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -372,8 +375,8 @@ int main(int argc, char** argv)
     }
 
     std::string error;
-    if (!WriteAviFile(QFile::encodeName(out).toStdString(), kWidth, kHeight, kFrameMicroseconds, frames, palette,
-                      true, &error))
+    if (!WriteAviFile(QFile::encodeName(out).toStdString(), kWidth, kHeight, kFrameMicroseconds, frames, palette, true,
+                      &error))
         return Fail(QString::fromStdString(error));
     return 0;
 }

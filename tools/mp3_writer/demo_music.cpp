@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 namespace {
 
 struct Tune {
-    const char* file;       // under mp3/
+    const char* file;          // under mp3/
     std::vector<double> notes; // Hz, 0 a rest; each note a quarter of a second
     const char* lameOptions;
     // The silent stand-in's frames and tags.
@@ -108,19 +108,27 @@ int main(int argc, char** argv)
          "-b 128 --add-id3v2 --id3v2-utf16 --tt 'Menu Thème' --ta 'ZNK Team' --tl 'ZNK Sounds' --ty 2024 "
          "--tc 'Made for the demo' --tn 1 --tg Soundtrack",
          mp3w::Mpeg::V1, 44100, mp3w::ConstantRate(128, 400), false,
-         mp3w::Id3v2Tag({{"TIT2", "Menu Thème", true}, {"TPE1", "ZNK Team", true}, {"TALB", "ZNK Sounds", true},
-                         {"TYER", "2024", true}, {"COMM", "Made for the demo", true}, {"TRCK", "1", true},
+         mp3w::Id3v2Tag({{"TIT2", "Menu Thème", true},
+                         {"TPE1", "ZNK Team", true},
+                         {"TALB", "ZNK Sounds", true},
+                         {"TYER", "2024", true},
+                         {"COMM", "Made for the demo", true},
+                         {"TRCK", "1", true},
                          {"TCON", "Soundtrack", true}})},
         {"briefing-vbr.mp3", march,
          "-V 2 --id3v2-only --tt 'Briefing' --ta 'ZNK Team' --tl 'ZNK Sounds' --ty 2024 --tn 2 --tg 'Game'",
          mp3w::Mpeg::V1, 44100, mp3w::CyclingRates({160, 96, 128, 192, 64}, 380), true,
-         mp3w::Id3v2Tag({{"TIT2", "Briefing"}, {"TPE1", "ZNK Team"}, {"TALB", "ZNK Sounds"}, {"TYER", "2024"},
-                         {"TRCK", "2"}, {"TCON", "Game"}})},
+         mp3w::Id3v2Tag({{"TIT2", "Briefing"},
+                         {"TPE1", "ZNK Team"},
+                         {"TALB", "ZNK Sounds"},
+                         {"TYER", "2024"},
+                         {"TRCK", "2"},
+                         {"TCON", "Game"}})},
         {"radio-chatter.mp3", march, "-V 5 -t", mp3w::Mpeg::V1, 44100, mp3w::CyclingRates({96, 48, 128, 64}, 300),
          false, ""},
         {"lowfi-mpeg2.mp3", theme,
-         "--resample 22.05 -b 64 --id3v1-only --tt 'Lo-fi Loop' --ta 'ZNK Team' --ty 2023 --tg 17",
-         mp3w::Mpeg::V2, 22050, mp3w::ConstantRate(64, 500), false, ""},
+         "--resample 22.05 -b 64 --id3v1-only --tt 'Lo-fi Loop' --ta 'ZNK Team' --ty 2023 --tg 17", mp3w::Mpeg::V2,
+         22050, mp3w::ConstantRate(64, 500), false, ""},
         {"ambient/wind.mp3", drone, "-b 96", mp3w::Mpeg::V1, 44100, mp3w::ConstantRate(96, 300), false, ""},
     };
 
@@ -153,11 +161,13 @@ int main(int argc, char** argv)
 
     // Absolute lines name this copy of the demo; relative ones are read under the mod folder.
     const std::string abs = mp3.string() + "/";
-    const std::string playlist = abs + "znk-theme.mp3\r\n"
-                                       "mp3/briefing-vbr.mp3\r\n" +
-                                 abs + "ambient/wind.mp3\r\n"
-                                       "mp3/lowfi-mpeg2.mp3\r\n"
-                                       "mp3/missing-track.mp3\r\n" +
+    const std::string playlist = abs +
+                                 "znk-theme.mp3\r\n"
+                                 "mp3/briefing-vbr.mp3\r\n" +
+                                 abs +
+                                 "ambient/wind.mp3\r\n"
+                                 "mp3/lowfi-mpeg2.mp3\r\n"
+                                 "mp3/missing-track.mp3\r\n" +
                                  abs + "radio-chatter.mp3\r\n";
     if (!mp3w::WriteBytes((mp3 / "playlist.txt").string(), playlist)) {
         std::fprintf(stderr, "demo_music: cannot write the playlist\n");

@@ -10,13 +10,12 @@
 
 namespace {
 
-const char kUsage[] =
-    "usage: simserver CONFIG [--port-base N | --any-port] [--verbose]\n"
-    "  Runs the game servers and master servers described by CONFIG on 127.0.0.1 until killed.\n"
-    "  --port-base N  move every configured port so that the lowest becomes N\n"
-    "  --any-port     bind every server and master to a free port instead\n"
-    "  --verbose      print every datagram received\n"
-    "  On start it prints one line per master and server with its address, then \"ready\".\n";
+const char kUsage[] = "usage: simserver CONFIG [--port-base N | --any-port] [--verbose]\n"
+                      "  Runs the game servers and master servers described by CONFIG on 127.0.0.1 until killed.\n"
+                      "  --port-base N  move every configured port so that the lowest becomes N\n"
+                      "  --any-port     bind every server and master to a free port instead\n"
+                      "  --verbose      print every datagram received\n"
+                      "  On start it prints one line per master and server with its address, then \"ready\".\n";
 
 std::string Flags(const sim::SimBehaviour& b)
 {
@@ -36,7 +35,7 @@ std::string Flags(const sim::SimBehaviour& b)
     return out;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -105,8 +104,8 @@ int main(int argc, char** argv)
     for (size_t i = 0; i < farm.MasterCount(); ++i) {
         const sim::SimMaster& m = farm.Master(i);
         std::cout << "master " << (m.Config().flavour == sim::SimMasterFlavour::Steam ? "steam " : "won ")
-                  << m.Address() << ' ' << m.Label() << " (" << m.List().size() << " listed)"
-                  << Flags(m.Behaviour()) << '\n';
+                  << m.Address() << ' ' << m.Label() << " (" << m.List().size() << " listed)" << Flags(m.Behaviour())
+                  << '\n';
     }
     for (size_t i = 0; i < farm.GameServerCount(); ++i) {
         const sim::SimGameServer& s = farm.GameServer(i);

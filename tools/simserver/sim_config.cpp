@@ -36,8 +36,7 @@ std::string Lower(std::string s)
     return s;
 }
 
-template <typename T>
-bool ParseNumber(const std::string& text, T& out)
+template <typename T> bool ParseNumber(const std::string& text, T& out)
 {
     const char* first = text.data();
     const char* last = text.data() + text.size();
@@ -287,7 +286,7 @@ void ParseMasterKey(const std::string& key, const std::string& value, MasterConf
     }
 }
 
-}  // namespace
+} // namespace
 
 bool ParseFarmConfig(const std::string& text, SimFarmConfig& out, std::string* error)
 {
@@ -420,4 +419,4 @@ void UseAnyPorts(SimFarmConfig& config)
         m.port = 0;
 }
 
-}  // namespace sim
+} // namespace sim

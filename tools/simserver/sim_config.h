@@ -11,7 +11,7 @@ namespace sim {
 struct SimPlayer {
     std::string name{};
     int32_t score = 0;
-    float seconds = 0.0f;  // time on the server, sent as a float like real servers do
+    float seconds = 0.0f; // time on the server, sent as a float like real servers do
 };
 
 struct SimRule {
@@ -22,12 +22,12 @@ struct SimRule {
 // Ways a server can misbehave. They apply to every reply datagram of the server (or master):
 // the client under test must survive each of them.
 struct SimBehaviour {
-    int delayMs = 0;           // wait this long before answering
-    bool silent = false;       // record the request, never answer
-    bool pingOnly = false;     // answer "ping" only: no info, players, rules or rcon
-    bool wrongHeader = false;  // FE FF FF FF instead of FF FF FF FF
-    int truncateAfter = 0;     // > 0: cut every reply datagram after this many bytes
-    bool duplicate = false;    // send every reply datagram twice
+    int delayMs = 0;          // wait this long before answering
+    bool silent = false;      // record the request, never answer
+    bool pingOnly = false;    // answer "ping" only: no info, players, rules or rcon
+    bool wrongHeader = false; // FE FF FF FF instead of FF FF FF FF
+    int truncateAfter = 0;    // > 0: cut every reply datagram after this many bytes
+    bool duplicate = false;   // send every reply datagram twice
     // Leave the first datagram of each request unanswered, per peer: a game server the first
     // "ping", the first A2S_INFO, ... (by request kind), a master the first of each distinct
     // query. The same request sent again is answered.
@@ -39,19 +39,19 @@ struct SimBehaviour {
 enum class SimInfoKind { Source, GoldSrc, GoldSrcThenSource };
 
 struct GameServerConfig {
-    std::string label{};  // for config references and the record; empty: "server<N>"
-    uint16_t port = 0;  // 0: any free port
+    std::string label{}; // for config references and the record; empty: "server<N>"
+    uint16_t port = 0;   // 0: any free port
     std::string hostname = "Simulated Server";
     std::string map = "dusk_canyon";
     std::string description = "ZNK";
     std::string gamedir = "znk";
     int maxPlayers = 16;
-    char type = 'd';  // 'd' dedicated, 'l' listen
-    char os = 'l';    // 'l' Linux, 'w' Windows
+    char type = 'd'; // 'd' dedicated, 'l' listen
+    char os = 'l';   // 'l' Linux, 'w' Windows
     bool password = false;
     std::vector<SimPlayer> players{};
     std::vector<SimRule> rules{};
-    std::string rconPassword{};  // empty: every rcon command gets "Bad rcon_password."
+    std::string rconPassword{}; // empty: every rcon command gets "Bad rcon_password."
     // Real servers hand out challenges above 2^31; clients that parse them as int break.
     uint64_t rconChallenge = 3000000000ULL;
     // How many of the players are bots; today's info replies report it.
@@ -79,8 +79,8 @@ struct GameServerConfig {
 };
 
 enum class SimMasterFlavour {
-    Steam,  // FF FF FF FF 66 0A, entries, 0.0.0.0:0 at the end of the list
-    Won,    // FF FF FF FF 66 0D, uint32 batch number, entries, no terminator
+    Steam, // FF FF FF FF 66 0A, entries, 0.0.0.0:0 at the end of the list
+    Won,   // FF FF FF FF 66 0D, uint32 batch number, entries, no terminator
 };
 
 // One address a master lists. With serverLabel set it is the bound address of that game
@@ -93,10 +93,10 @@ struct MasterEntry {
 };
 
 struct MasterConfig {
-    std::string label{};  // empty: "master<N>"
+    std::string label{}; // empty: "master<N>"
     SimMasterFlavour flavour = SimMasterFlavour::Steam;
     uint16_t port = 0;
-    bool listAllGameServers = false;  // every game server of the farm, in order, before entries
+    bool listAllGameServers = false; // every game server of the farm, in order, before entries
     std::vector<MasterEntry> entries{};
     // Six-byte entries per datagram, the Steam terminator included; longer lists are paged.
     int pageSize = 681;
@@ -122,4 +122,4 @@ bool ApplyPortBase(SimFarmConfig& config, int base, std::string* error = nullptr
 // Every server and master on a free port.
 void UseAnyPorts(SimFarmConfig& config);
 
-}  // namespace sim
+} // namespace sim

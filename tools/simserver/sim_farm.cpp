@@ -106,8 +106,8 @@ QUdpSocket* BindSocket(QObject* parent, uint16_t port, const std::string& what, 
     // Without DontShareAddress Linux lets a second simulator bind the same UDP port silently.
     if (!socket->bind(QHostAddress(QHostAddress::LocalHost), port, QAbstractSocket::DontShareAddress)) {
         if (error)
-            *error = what + ": cannot bind 127.0.0.1:" + std::to_string(port) + ": " +
-                     socket->errorString().toStdString();
+            *error =
+                what + ": cannot bind 127.0.0.1:" + std::to_string(port) + ": " + socket->errorString().toStdString();
         delete socket;
         return nullptr;
     }
@@ -128,7 +128,7 @@ void Transmit(QUdpSocket* socket, const SimBehaviour& b, const QList<QByteArray>
     }
 }
 
-}  // namespace
+} // namespace
 
 int64_t SteadyNowMs()
 {
@@ -348,8 +348,7 @@ QList<QByteArray> SimGameServer::RconAnswer(const std::string& text, uint16_t ow
     return RconReplies(RconOutput(config_, LoopbackAddress(ownPort), command));
 }
 
-void SimGameServer::Send(const QList<QByteArray>& replies, const QHostAddress& peer, uint16_t peerPort,
-                         bool infostring)
+void SimGameServer::Send(const QList<QByteArray>& replies, const QHostAddress& peer, uint16_t peerPort, bool infostring)
 {
     SimBehaviour b;
     {
@@ -704,4 +703,4 @@ void SimFarm::ResetRecords()
     maxInFlight_ = inFlight_;
 }
 
-}  // namespace sim
+} // namespace sim

@@ -32,11 +32,11 @@ class ServingThread;
 int64_t SteadyNowMs();
 
 struct ReceivedRequest {
-    int64_t timeMs = 0;   // SteadyNowMs() at arrival
-    std::string request;  // game servers: the text after FF FF FF FF up to the first NUL;
-                          // masters and header-less datagrams: the whole datagram.
-                          // Bytes outside printable ASCII appear as \xNN.
-    std::string peer;     // "127.0.0.1:54321"
+    int64_t timeMs = 0;  // SteadyNowMs() at arrival
+    std::string request; // game servers: the text after FF FF FF FF up to the first NUL;
+                         // masters and header-less datagrams: the whole datagram.
+                         // Bytes outside printable ASCII appear as \xNN.
+    std::string peer;    // "127.0.0.1:54321"
 };
 
 struct ServerRecord {
@@ -49,9 +49,9 @@ struct ServerRecord {
     // "0.0.0.0:0"; WON the batch number).
     std::vector<std::string> seeds;
     int datagramsReceived = 0;
-    int datagramsSent = 0;  // duplicates and every rcon part included
-    int answered = 0;       // requests answered, each once
-    int ignored = 0;        // requests left unanswered: silent, ping-only, unknown
+    int datagramsSent = 0; // duplicates and every rcon part included
+    int answered = 0;      // requests answered, each once
+    int ignored = 0;       // requests left unanswered: silent, ping-only, unknown
     // An "infostring" query, or an A2S_INFO answered with the info, is in flight from its
     // arrival until its answer is sent; queries the server will not answer (silent, ping-only,
     // lossy) and A2S_INFO answered with a challenge are not counted.
@@ -66,10 +66,10 @@ public:
     SimGameServer(const SimGameServer&) = delete;
     SimGameServer& operator=(const SimGameServer&) = delete;
 
-    const GameServerConfig& Config() const { return config_; }  // as added
+    const GameServerConfig& Config() const { return config_; } // as added
     const std::string& Label() const { return config_.label; }
-    uint16_t Port() const;        // bound by the last Start(); 0 before
-    std::string Address() const;  // "127.0.0.1:<Port()>"
+    uint16_t Port() const;       // bound by the last Start(); 0 before
+    std::string Address() const; // "127.0.0.1:<Port()>"
     ServerRecord Record() const;
     SimBehaviour Behaviour() const;
     void SetBehaviour(const SimBehaviour& behaviour);
@@ -86,9 +86,9 @@ private:
 
     SimFarm& farm_;
     GameServerConfig config_;
-    SimBehaviour behaviour_;  // guarded by the farm's mutex
-    ServerRecord record_;     // guarded by the farm's mutex
-    uint16_t port_ = 0;       // guarded by the farm's mutex
+    SimBehaviour behaviour_;          // guarded by the farm's mutex
+    ServerRecord record_;             // guarded by the farm's mutex
+    uint16_t port_ = 0;               // guarded by the farm's mutex
     std::set<std::string> lossySeen_; // request kind and peer; guarded by the farm's mutex
     int32_t splitId_ = 0x51D0;        // the farm's thread only
     QUdpSocket* socket_ = nullptr;
@@ -103,7 +103,7 @@ public:
     const std::string& Label() const { return config_.label; }
     uint16_t Port() const;
     std::string Address() const;
-    QList<MasterAddress> List() const;  // the addresses it lists, resolved by Start()
+    QList<MasterAddress> List() const; // the addresses it lists, resolved by Start()
     ServerRecord Record() const;
     SimBehaviour Behaviour() const;
     void SetBehaviour(const SimBehaviour& behaviour);
@@ -116,10 +116,10 @@ private:
 
     SimFarm& farm_;
     MasterConfig config_;
-    SimBehaviour behaviour_;     // guarded by the farm's mutex
-    ServerRecord record_;        // guarded by the farm's mutex
-    uint16_t port_ = 0;          // guarded by the farm's mutex
-    QList<MasterAddress> list_;  // guarded by the farm's mutex
+    SimBehaviour behaviour_;                                   // guarded by the farm's mutex
+    ServerRecord record_;                                      // guarded by the farm's mutex
+    uint16_t port_ = 0;                                        // guarded by the farm's mutex
+    QList<MasterAddress> list_;                                // guarded by the farm's mutex
     std::set<std::string> lossySeen_;                          // guarded by the farm's mutex
     std::map<std::string, std::vector<int64_t>> recentByHost_; // guarded by the farm's mutex
     QUdpSocket* socket_ = nullptr;
@@ -128,7 +128,7 @@ private:
 class SimFarm {
 public:
     SimFarm();
-    ~SimFarm();  // stops the farm
+    ~SimFarm(); // stops the farm
     SimFarm(const SimFarm&) = delete;
     SimFarm& operator=(const SimFarm&) = delete;
 
@@ -173,11 +173,11 @@ private:
     mutable std::mutex mutex_;
     std::vector<std::unique_ptr<SimGameServer>> servers_;
     std::vector<std::unique_ptr<SimMaster>> masters_;
-    int inFlight_ = 0;     // guarded by mutex_
-    int maxInFlight_ = 0;  // guarded by mutex_
+    int inFlight_ = 0;    // guarded by mutex_
+    int maxInFlight_ = 0; // guarded by mutex_
     RequestObserver observer_;
-    QObject* context_ = nullptr;  // parent of the sockets, in the thread serving them
+    QObject* context_ = nullptr; // parent of the sockets, in the thread serving them
     std::unique_ptr<ServingThread> thread_;
 };
 
-}  // namespace sim
+} // namespace sim

@@ -75,7 +75,7 @@ std::string Format(const char* fmt, ...)
     return buffer;
 }
 
-}  // namespace
+} // namespace
 
 QByteArray PingReply()
 {
@@ -162,7 +162,7 @@ QByteArray DetailsReply(const GameServerConfig& s, const std::string& address, D
     AppendInt32(out, 0);
     out.append(static_cast<char>(0));
     out.append(static_cast<char>(1));
-    out.append(static_cast<char>(0));  // not secure
+    out.append(static_cast<char>(0)); // not secure
     if (today)
         out.append(static_cast<char>(s.bots));
     return out;
@@ -260,18 +260,42 @@ std::string StatusText(const GameServerConfig& s, const std::string& address)
 std::string CvarlistText(const GameServerConfig& s)
 {
     static const char* const kBase[][2] = {
-        {"sv_gravity", "800"},     {"sv_maxspeed", "320"},      {"sv_friction", "4"},
-        {"sv_stopspeed", "100"},   {"sv_accelerate", "10"},     {"sv_airaccelerate", "10"},
-        {"sv_wateraccelerate", "10"}, {"sv_bounce", "1"},       {"sv_stepsize", "18"},
-        {"sv_clienttrace", "1"},   {"sv_timeout", "65"},        {"sv_maxrate", "0"},
-        {"sv_minrate", "0"},       {"sv_maxupdaterate", "60"},  {"sv_allowdownload", "1"},
-        {"sv_allowupload", "1"},   {"sv_cheats", "0"},          {"sv_password", ""},
-        {"sv_region", "255"},      {"sv_lan", "0"},             {"sys_ticrate", "100"},
-        {"mp_timelimit", "30"},    {"mp_fraglimit", "0"},       {"mp_friendlyfire", "0"},
-        {"mp_footsteps", "1"},     {"mp_flashlight", "1"},      {"mp_falldamage", "0"},
-        {"mp_forcerespawn", "1"},  {"mp_teamplay", "0"},        {"mp_logfile", "1"},
-        {"decalfrequency", "30"},  {"deathmatch", "1"},         {"coop", "0"},
-        {"pausable", "0"},         {"log", "on"},               {"sv_contact", ""},
+        {"sv_gravity", "800"},
+        {"sv_maxspeed", "320"},
+        {"sv_friction", "4"},
+        {"sv_stopspeed", "100"},
+        {"sv_accelerate", "10"},
+        {"sv_airaccelerate", "10"},
+        {"sv_wateraccelerate", "10"},
+        {"sv_bounce", "1"},
+        {"sv_stepsize", "18"},
+        {"sv_clienttrace", "1"},
+        {"sv_timeout", "65"},
+        {"sv_maxrate", "0"},
+        {"sv_minrate", "0"},
+        {"sv_maxupdaterate", "60"},
+        {"sv_allowdownload", "1"},
+        {"sv_allowupload", "1"},
+        {"sv_cheats", "0"},
+        {"sv_password", ""},
+        {"sv_region", "255"},
+        {"sv_lan", "0"},
+        {"sys_ticrate", "100"},
+        {"mp_timelimit", "30"},
+        {"mp_fraglimit", "0"},
+        {"mp_friendlyfire", "0"},
+        {"mp_footsteps", "1"},
+        {"mp_flashlight", "1"},
+        {"mp_falldamage", "0"},
+        {"mp_forcerespawn", "1"},
+        {"mp_teamplay", "0"},
+        {"mp_logfile", "1"},
+        {"decalfrequency", "30"},
+        {"deathmatch", "1"},
+        {"coop", "0"},
+        {"pausable", "0"},
+        {"log", "on"},
+        {"sv_contact", ""},
     };
     std::vector<std::string> lines;
     for (const auto& cvar : kBase)
@@ -318,7 +342,7 @@ QByteArray SteamMasterPage(const QList<MasterAddress>& list, const MasterAddress
     out.append('\x0A');
     qsizetype start = 0;
     if (seed.ip != 0 || seed.port != 0) {
-        start = list.size();  // a seed the list does not hold: nothing follows it
+        start = list.size(); // a seed the list does not hold: nothing follows it
         for (qsizetype i = 0; i < list.size(); ++i) {
             if (list[i].ip == seed.ip && list[i].port == seed.port) {
                 start = i + 1;
@@ -352,4 +376,4 @@ QByteArray WonMasterBatch(const QList<MasterAddress>& list, uint32_t batch, int 
     return out;
 }
 
-}  // namespace sim
+} // namespace sim

@@ -44,7 +44,7 @@ std::string StatusText(const GameServerConfig& s, const std::string& address);
 std::string CvarlistText(const GameServerConfig& s);
 
 struct MasterAddress {
-    uint32_t ip = 0;  // host order, 127.0.0.1 = 0x7F000001
+    uint32_t ip = 0; // host order, 127.0.0.1 = 0x7F000001
     uint16_t port = 0;
 };
 
@@ -55,4 +55,4 @@ QByteArray SteamMasterPage(const QList<MasterAddress>& list, const MasterAddress
 // when this one is the last.
 QByteArray WonMasterBatch(const QList<MasterAddress>& list, uint32_t batch, int pageSize);
 
-}  // namespace sim
+} // namespace sim

@@ -172,12 +172,18 @@ int64_t StartProgram(const std::string& program, const std::string& parameters, 
 int NiceValueForPriority(int priority)
 {
     switch (priority) {
-    case -2: return 19;  // idle
-    case -1: return 10;  // below normal
-    case 1: return -5;   // above normal
-    case 2: return -10;  // high
-    case 3: return -15;  // "real time": as high as a desktop should ever go, short of starving it
-    default: return 0;   // normal
+    case -2:
+        return 19; // idle
+    case -1:
+        return 10; // below normal
+    case 1:
+        return -5; // above normal
+    case 2:
+        return -10; // high
+    case 3:
+        return -15; // "real time": as high as a desktop should ever go, short of starving it
+    default:
+        return 0; // normal
     }
 }
 
@@ -216,7 +222,7 @@ int64_t WaitForGameWindow(int64_t startedPid, int)
 
 void RaiseOpenFileLimit()
 {
-    rlimit limit {};
+    rlimit limit{};
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0)
         return;
     const rlim_t wanted = limit.rlim_max == RLIM_INFINITY ? 16384 : std::min<rlim_t>(limit.rlim_max, 16384);
@@ -246,11 +252,11 @@ void OpenUrl(const std::string& url)
 
 ClockTime UtcNow()
 {
-    timespec ts {};
+    timespec ts{};
     ::clock_gettime(CLOCK_REALTIME, &ts);
-    tm t {};
+    tm t{};
     ::gmtime_r(&ts.tv_sec, &t);
-    return ClockTime {t.tm_hour, t.tm_min, t.tm_sec, static_cast<int>(ts.tv_nsec / 1000000)};
+    return ClockTime{t.tm_hour, t.tm_min, t.tm_sec, static_cast<int>(ts.tv_nsec / 1000000)};
 }
 
 } // namespace platform

@@ -3,7 +3,8 @@
 #include "platform/platform.h"
 
 #include <windows.h>
-#include <shellapi.h>
+
+#include <shellapi.h> // after windows.h, whose types it uses
 
 namespace platform {
 
@@ -26,12 +27,15 @@ std::vector<std::string> DriveRoots()
     return roots;
 }
 
-std::vector<std::string> ScanSkipFolders() { return {}; }
+std::vector<std::string> ScanSkipFolders()
+{
+    return {};
+}
 
 int64_t StartProgram(const std::string& program, const std::string& parameters, const std::string& workFolder,
                      const std::vector<std::string>*)
 {
-    SHELLEXECUTEINFOA info {};
+    SHELLEXECUTEINFOA info{};
     info.cbSize = sizeof info;
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
     info.lpVerb = "open";
@@ -46,12 +50,15 @@ int64_t StartProgram(const std::string& program, const std::string& parameters, 
     return pid;
 }
 
-int NiceValueForPriority(int) { return 0; }
+int NiceValueForPriority(int)
+{
+    return 0;
+}
 
 bool SetProcessPriority(int64_t pid, int priority)
 {
-    static const DWORD classes[] = {IDLE_PRIORITY_CLASS, BELOW_NORMAL_PRIORITY_CLASS, NORMAL_PRIORITY_CLASS,
-                                    ABOVE_NORMAL_PRIORITY_CLASS, HIGH_PRIORITY_CLASS, REALTIME_PRIORITY_CLASS};
+    static const DWORD classes[] = {IDLE_PRIORITY_CLASS,         BELOW_NORMAL_PRIORITY_CLASS, NORMAL_PRIORITY_CLASS,
+                                    ABOVE_NORMAL_PRIORITY_CLASS, HIGH_PRIORITY_CLASS,         REALTIME_PRIORITY_CLASS};
     if (priority < -2 || priority > 3)
         priority = 0;
     HANDLE h = OpenProcess(PROCESS_SET_INFORMATION, FALSE, static_cast<DWORD>(pid));
@@ -96,7 +103,7 @@ ClockTime UtcNow()
 {
     SYSTEMTIME st;
     GetSystemTime(&st);
-    return ClockTime {st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+    return ClockTime{st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
 }
 
 } // namespace platform
