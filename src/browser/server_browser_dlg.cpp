@@ -37,6 +37,7 @@ constexpr int kPlayerIdColumn = 3;
 constexpr int kRulesNameWidth = 137;
 constexpr int kRulesNameWidthFilled = 120;
 const char* const kPleaseWait = "Please Wait";
+const char* const kNoAnswer = "The server did not answer";
 // Addresses always went through a 25-character buffer; a copied one is held to what fits there.
 constexpr int kCopyLimit = 24;
 constexpr int kPortDigits = 5;
@@ -250,6 +251,7 @@ void CServerBrowserDlg::ConnectWidgets()
     connect(details, &CDetailQuery::detailsRequested, this, &CServerBrowserDlg::OnDetailsRequested);
     connect(details, &CDetailQuery::playersReceived, this, &CServerBrowserDlg::OnPlayersReceived);
     connect(details, &CDetailQuery::rulesReceived, this, &CServerBrowserDlg::OnRulesReceived);
+    connect(details, &CDetailQuery::detailsTimedOut, this, &CServerBrowserDlg::OnDetailsTimedOut);
     connect(details, &CDetailQuery::serverRowsChanged, this, &CServerBrowserDlg::OnServerRowsChanged);
 }
 
@@ -333,6 +335,15 @@ void CServerBrowserDlg::OnDetailsRequested()
     rules_->setColumnWidth(0, kRulesNameWidth);
     rules_->InsertItem(0, kPleaseWait);
     players_->InsertItem(0, kPleaseWait);
+}
+
+void CServerBrowserDlg::OnDetailsTimedOut(bool players, bool rules)
+{
+    // Only a list still waiting says so; one the server filled keeps what it sent.
+    for (auto [list, missing] : {std::pair{players_, players}, std::pair{rules_, rules}}) {
+        if (missing && list->GetItemCount() == 1 && list->GetItemText(0, 0) == kPleaseWait)
+            list->SetItemText(0, 0, kNoAnswer);
+    }
 }
 
 void CServerBrowserDlg::OnPlayersReceived(const std::vector<PlayerEntry>& players)

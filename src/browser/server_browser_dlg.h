@@ -113,6 +113,7 @@ private:
     void OnStatusRowsRemoved();
     void OnServerRowsChanged(ServerList list, const std::string& address, const ServerRowChange& change);
     void OnDetailsRequested();
+    void OnDetailsTimedOut(bool players, bool rules);
     void OnPlayersReceived(const std::vector<PlayerEntry>& players);
     void OnRulesReceived(const std::vector<std::pair<std::string, std::string>>& rules);
 

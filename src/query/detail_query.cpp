@@ -2,13 +2,25 @@
 
 #include "platform/platform.h"
 #include "query/query_sockets.h"
+#include "settings/app_settings.h"
 #include "settings/server_store.h"
 
-CDetailQuery::CDetailQuery(ServerStore& store, QObject* parent)
-    : QObject(parent), store_(store), socket_(std::make_unique<CDetailSocket>())
+#include <algorithm>
+
+namespace {
+
+constexpr int kResends = 2;
+
+} // namespace
+
+CDetailQuery::CDetailQuery(AppSettings& settings, ServerStore& store, QObject* parent)
+    : QObject(parent), settings_(settings), store_(store), socket_(std::make_unique<CDetailSocket>())
 {
     setObjectName("CDetailQuery");
     connect(socket_.get(), &QUdpSocket::readyRead, this, &CDetailQuery::OnReadyRead);
+    timeoutTimer_.setSingleShot(true);
+    connect(&timeoutTimer_, &QTimer::timeout, this, &CDetailQuery::OnTimeout);
+    connect(&resendTimer_, &QTimer::timeout, this, &CDetailQuery::OnResend);
 }
 
 CDetailQuery::~CDetailQuery()
@@ -19,6 +31,9 @@ CDetailQuery::~CDetailQuery()
 void CDetailQuery::Close()
 {
     socket_->Close();
+    exchange_.reset();
+    timeoutTimer_.stop();
+    resendTimer_.stop();
 }
 
 void CDetailQuery::QuerySelected(const std::string& address)
@@ -26,8 +41,45 @@ void CDetailQuery::QuerySelected(const std::string& address)
     Q_EMIT detailsRequested();
     socket_->Reconnect(address);
     StampSendTime(*store_.FindOrCreateRecord(address));
-    for (std::string_view command : {kPingCommand, kPlayersCommand, kRulesCommand, kInfoCommand})
-        socket_->SendPacket(command);
+    const ToolOptions& options = settings_.options;
+    exchange_.emplace(std::vector<Ask>{Ask::Players, Ask::Rules, Ask::Info}, options.dialect,
+                      KnownDialect(options, address), challenges_[address]);
+    // In the classic dialect alone the four words go out as they always did, in their order.
+    if (options.dialect == QueryDialect::Classic) {
+        for (std::string_view command : {kPingCommand, kPlayersCommand, kRulesCommand, kInfoCommand})
+            socket_->SendPacket(command);
+    } else {
+        socket_->SendPacket(kPingCommand);
+        socket_->SendAll(exchange_->Requests());
+    }
+    const int timeout = settings_.TimeoutMs();
+    socket_->splitWaitMs = timeout;
+    timeoutTimer_.start(timeout);
+    resendsLeft_ = options.dialect == QueryDialect::Classic ? 0 : kResends;
+    if (resendsLeft_ > 0)
+        resendTimer_.start(std::max(1, timeout / (kResends + 1)));
+    else
+        resendTimer_.stop();
+}
+
+void CDetailQuery::OnResend()
+{
+    if (!exchange_ || exchange_->AllAnswered() || resendsLeft_-- <= 0) {
+        resendTimer_.stop();
+        return;
+    }
+    socket_->SendAll(exchange_->Requests());
+}
+
+void CDetailQuery::OnTimeout()
+{
+    resendTimer_.stop();
+    if (!exchange_)
+        return;
+    const bool players = !exchange_->Answered(Ask::Players);
+    const bool rules = !exchange_->Answered(Ask::Rules);
+    if (players || rules)
+        Q_EMIT detailsTimedOut(players, rules);
 }
 
 void CDetailQuery::ChangeRows(const std::string& address, const ServerRowChange& change)
@@ -43,37 +95,52 @@ void CDetailQuery::OnReadyRead()
         const std::vector<unsigned char> reply = socket_->ReceiveOne();
         socket_->outstanding = false;
         const std::string address = socket_->PeerText();
-        switch (ClassifyReply(reply.data(), reply.size())) {
-        case ReplyKind::Players:
-            Q_EMIT playersReceived(DecodePlayers(reply.data(), reply.size()));
-            break;
-        case ReplyKind::Rules:
-            Q_EMIT rulesReceived(DecodeRules(reply.data(), reply.size()));
-            break;
-        case ReplyKind::Info: {
-            InfoReply info;
-            if (!DecodeInfo(reply.data(), reply.size(), info))
-                break;
-            ChangeRows(address, ServerRowChange{info.name, info.map, std::nullopt, info.players});
-            ServerRecord* record = store_.FindOrCreateRecord(address);
-            record->name = info.name;
-            record->map = info.map;
-            record->players = info.players;
-            record->info = info.info;
-            break;
-        }
-        case ReplyKind::Ping: {
+        if (ClassifyReply(reply.data(), reply.size()) == ReplyKind::Ping) {
             ServerRecord* record = store_.FindOrCreateRecord(address);
             if (record->ping.find('-') == std::string::npos)
-                break;
+                continue;
             ComputePing(*record, received);
             ServerRowChange change;
             change.ping = record->ping;
             ChangeRows(address, change);
-            break;
+            continue;
         }
-        default:
+        Take(reply, address);
+    }
+}
+
+void CDetailQuery::Take(const std::vector<unsigned char>& reply, const std::string& address)
+{
+    if (!exchange_)
+        return;
+    std::vector<std::vector<unsigned char>> resend;
+    const auto answer = exchange_->Take(reply.data(), reply.size(), resend);
+    if (!resend.empty()) {
+        challenges_[address] = exchange_->ChallengesHeld();
+        socket_->SendAll(resend);
+    }
+    if (!answer)
+        return;
+    const Datagram& bytes = answer->reply;
+    switch (answer->ask) {
+    case Ask::Players:
+        Q_EMIT playersReceived(DecodePlayers(bytes.data(), bytes.size()));
+        break;
+    case Ask::Rules:
+        Q_EMIT rulesReceived(DecodeRules(bytes.data(), bytes.size()));
+        break;
+    case Ask::Info: {
+        InfoReply info;
+        if (!DecodeInfo(bytes.data(), bytes.size(), info) && !DecodeA2sInfo(bytes.data(), bytes.size(), info))
             break;
-        }
+        RememberDialect(settings_.options, address, exchange_->Dialect());
+        ChangeRows(address, ServerRowChange{info.name, info.map, std::nullopt, info.players});
+        ServerRecord* record = store_.FindOrCreateRecord(address);
+        record->name = info.name;
+        record->map = info.map;
+        record->players = info.players;
+        record->info = info.info;
+        break;
+    }
     }
 }

@@ -1,28 +1,34 @@
 #pragma once
+#include "query/model/exchange.h"
 #include "query/model/protocol.h"
 #include "query/model/server_rows.h"
 
 #include <QObject>
+#include <QTimer>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+struct AppSettings;
 class CDetailSocket;
 class ServerStore;
 
-// The details of the server selected in the browser: "ping", "players", "rules" and
-// "infostring" on one socket, with no time-out (a server that does not answer leaves the page
-// waiting). The players and rules go to the page as they come; the info and the ping go into the
-// server's record and into every row of it in both lists.
+// The details of the server selected in the browser: "ping", then its players, rules and info in
+// the dialect the server speaks, on one socket. The players and rules go to the page as they come;
+// the info and the ping go into the server's record and into every row of it in both lists. What
+// has not come within the time-out (after two re-sends, unless the classic dialect alone is
+// chosen) is told to the page instead of leaving it waiting.
 class CDetailQuery : public QObject {
     Q_OBJECT
 public:
-    // store must outlive the query.
-    explicit CDetailQuery(ServerStore& store, QObject* parent = nullptr);
+    // settings and store must outlive the query.
+    CDetailQuery(AppSettings& settings, ServerStore& store, QObject* parent = nullptr);
     ~CDetailQuery() override;
 
-    // Stamps the send time into the server's record and sends the four requests, back to back.
+    // Stamps the send time into the server's record and sends the requests, back to back.
     void QuerySelected(const std::string& address);
     void Close();
 
@@ -33,13 +39,24 @@ Q_SIGNALS:
     void detailsRequested();
     void playersReceived(const std::vector<PlayerEntry>& players);
     void rulesReceived(const std::vector<std::pair<std::string, std::string>>& rules);
+    // The time-out passed without the players, or the rules, or both.
+    void detailsTimedOut(bool players, bool rules);
     // Every row of the server in list takes the columns change gives.
     void serverRowsChanged(ServerList list, const std::string& address, const ServerRowChange& change);
 
 private:
     void OnReadyRead();
+    void OnResend();
+    void OnTimeout();
+    void Take(const std::vector<unsigned char>& reply, const std::string& address);
     void ChangeRows(const std::string& address, const ServerRowChange& change);
 
+    AppSettings& settings_;
     ServerStore& store_;
     std::unique_ptr<CDetailSocket> socket_;
+    std::optional<ServerExchange> exchange_;
+    std::map<std::string, Challenges> challenges_;
+    QTimer resendTimer_;
+    QTimer timeoutTimer_;
+    int resendsLeft_ = 0;
 };

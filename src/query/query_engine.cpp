@@ -1,6 +1,9 @@
 #include "query/query_engine.h"
 
-CQueryEngine::CQueryEngine(AppSettings& settings, ServerStore& store) : refresh_(settings, store), details_(store) {}
+CQueryEngine::CQueryEngine(AppSettings& settings, ServerStore& store)
+    : refresh_(settings, store), details_(settings, store)
+{
+}
 
 void CQueryEngine::CloseAll()
 {

@@ -26,6 +26,7 @@ CRefreshEngine::CRefreshEngine(AppSettings& settings, ServerStore& store, QObjec
             [this](const std::string& address) { pending_.push_back(address + "\n"); });
     connect(&ping_, &CPingPhase::ended, this, &CRefreshEngine::OnPingPhaseEnded);
     connect(&resortTimer_, &QTimer::timeout, this, &CRefreshEngine::OnResortTimer);
+    connect(&pager_, &CMasterPager::silent, this, &CRefreshEngine::OnMasterSilent);
 }
 
 CRefreshEngine::~CRefreshEngine()
@@ -234,6 +235,7 @@ void CRefreshEngine::OnResortTimer()
 
 void CRefreshEngine::Interrupt()
 {
+    beforeUpdate_.clear();
     CancelMasterLookup();
     KillRefreshTimers();
     StopPinging();
@@ -284,6 +286,7 @@ void CRefreshEngine::AbortRefresh()
 void CRefreshEngine::StopPinging()
 {
     ping_.Stop();
+    pager_.Stop();
     masterPages_ = 0;
     SetProgress(0, progressUpper_, false); // the bar goes back; the label keeps its text
 }
@@ -311,7 +314,26 @@ void CRefreshEngine::OnPingPhaseEnded()
     // coming later must not start another phase under the refresh.
     StopPinging();
     master_->Close();
+    beforeUpdate_.clear();
     StartRefresh(true);
+    if (progressUpper_ == 0)
+        Q_EMIT statusRowShown(kNoServerText);
+}
+
+void CRefreshEngine::OnMasterSilent()
+{
+    if (pager_.anyPage())
+        return; // the list simply ends with the pages that came
+    StopPinging();
+    master_->Close();
+    Q_EMIT statusRowsRemoved();
+    Q_EMIT rowsCleared(ServerList::Servers);
+    serversMode_ = true;
+    const std::vector<ServerRecord*> restored = std::move(beforeUpdate_);
+    beforeUpdate_.clear();
+    for (ServerRecord* record : restored)
+        AddModeRow(record);
+    Q_EMIT statusRowShown(kMasterSilentText);
 }
 
 // ---- master server -------------------------------------------------------------------------
@@ -325,6 +347,10 @@ void CRefreshEngine::RequestMasterList()
     for (auto& socket : querySockets_)
         socket->Close();
     Q_EMIT rowsCleared(ServerList::Servers);
+    // Kept until the master answers: a dead master must not empty the list, nor the file it
+    // is saved to.
+    if (!store_.serverList.empty())
+        beforeUpdate_ = store_.serverList;
     store_.serverList.clear();
     pending_.clear();
     StopPinging();
@@ -342,7 +368,9 @@ void CRefreshEngine::CancelMasterLookup()
 void CRefreshEngine::SendMasterTo(const std::string& host, int port)
 {
     if (master_->Reconnect(host + ":" + std::to_string(port)))
-        SendMasterRequest(master_.get(), settings_.modFolder);
+        pager_.Start(master_.get(), settings_.wonMaster ? MasterFlavour::Won : MasterFlavour::Steam,
+                     settings_.modFolder, std::max(TimeoutMs(), kMinMasterTimeoutMs),
+                     settings_.options.dialect != QueryDialect::Classic);
     Q_EMIT statusRowShown(RequestingText(settings_.wonMaster));
     Q_EMIT masterRequestSent();
 }
@@ -364,6 +392,9 @@ void CRefreshEngine::OnMasterReadyRead()
         ++masterPages_;
         const std::vector<std::string> addresses = DecodeMasterList(
             settings_.wonMaster ? MasterFlavour::Won : MasterFlavour::Steam, reply.data(), reply.size());
+        beforeUpdate_.clear();
+        if (masterPages_ < kMaxMasterPages)
+            pager_.Page(reply, addresses);
         Q_EMIT rowsCleared(ServerList::Servers);
         Q_EMIT statusRowShown(kPingingText);
         StartPingPhase(addresses);
@@ -375,6 +406,7 @@ void CRefreshEngine::CloseAll()
     CancelMasterLookup();
     KillRefreshTimers();
     ping_.Stop();
+    pager_.Stop();
     for (auto& socket : querySockets_)
         socket->Close();
     master_->Close();

@@ -1,5 +1,6 @@
 #pragma once
 #include "query/master_lookup.h"
+#include "query/master_pager.h"
 #include "query/model/exchange.h"
 #include "query/model/protocol.h"
 #include "query/model/server_rows.h"
@@ -73,6 +74,9 @@ public:
     static constexpr int kDefaultTimeoutMs = AppSettings::kDefaultTimeoutMs;
     // The running list is re-sorted every third of the time-out, but never more often than this.
     static constexpr int kMinResortMs = 50;
+    // A master is farther than the game servers and answers a whole page: its wait is the
+    // time-out, but never shorter than this.
+    static constexpr int kMinMasterTimeoutMs = 1000;
 
     // State, for the page and for tests.
     bool serversMode() const { return serversMode_; }
@@ -92,6 +96,8 @@ public:
     static constexpr int kMaxMasterPages = 64;
 
     static constexpr const char* kPingingText = "Pinging Servers";
+    static constexpr const char* kMasterSilentText = "The master server did not answer";
+    static constexpr const char* kNoServerText = "No server answered";
     static QString RequestingText(bool won);
 
 Q_SIGNALS:
@@ -123,6 +129,8 @@ private:
     void ListAnswer(CQuerySocket* socket, const InfoReply& info, const platform::ClockTime& received);
     void OnMasterReadyRead();
     void OnPingPhaseEnded();
+    // Neither the master request nor its re-send was answered.
+    void OnMasterSilent();
     void OnResortTimer();
     void SendMasterTo(const std::string& host, int port);
     // Forgets a master host-name lookup still running: its answer must not send a request
@@ -151,6 +159,9 @@ private:
     std::map<std::string, Challenges> challenges_; // what each server handed out lately
     CPingPhase ping_;
     std::unique_ptr<CMasterSocket> master_;
+    CMasterPager pager_;
+    // The Servers list an Update cleared, given back when the master does not answer.
+    std::vector<ServerRecord*> beforeUpdate_;
     int masterPages_ = 0; // list pages this ping phase has taken
     QTimer resortTimer_;  // timer 2
     int progressPos_ = 0;

@@ -2,6 +2,7 @@
 #include "core/address.h"
 #include "core/compare_texts.h"
 #include "gamefiles/settings_loader.h"
+#include "query/engine_fixture.h"
 #include "query/master_lookup.h"
 #include "query/model/protocol.h"
 #include "query/query_engine.h"
@@ -143,76 +144,6 @@ private:
     double longest_ = 0;
 };
 
-// The engine on simulated servers with a 0.2 s time-out, and the browser page that shows what
-// it tells (the four lists a user sees).
-class Engine : public ::testing::Test {
-protected:
-    static AppSettings TestSettings()
-    {
-        AppSettings s;
-        s.timeout = 0.2f;
-        s.modFolder = "znk";
-        s.serverSortColumn = 4; // by address, so that orders are known
-        s.serverSortFlag = true;
-        return s;
-    }
-
-    sim::SimGameServer& AddServer(const std::string& name, int delayMs = 0)
-    {
-        sim::GameServerConfig c;
-        c.label = name;
-        c.hostname = name;
-        c.map = "map_" + name;
-        c.players = {{"alpha", 12, 125.7f}, {"beta", -3, 59.9f}};
-        c.rules = {{"mp_timelimit", "30"}, {"sv_gravity", "800"}};
-        c.behaviour.delayMs = delayMs;
-        return farm.AddGameServer(c);
-    }
-
-    sim::SimMaster& AddMaster(sim::SimMasterFlavour flavour)
-    {
-        sim::MasterConfig m;
-        m.flavour = flavour;
-        m.listAllGameServers = true;
-        return farm.AddMaster(m);
-    }
-
-    void StartFarm()
-    {
-        std::string error;
-        ASSERT_TRUE(farm.StartInOwnThread(&error)) << error;
-    }
-
-    static std::vector<std::string> Column(const CReportListCtrl& list, int column)
-    {
-        std::vector<std::string> out;
-        for (int row = 0; row < list.GetItemCount(); ++row)
-            out.push_back(list.GetItemTextStd(row, column));
-        return out;
-    }
-
-    bool WaitForProgressEnd(int ms = 5000)
-    {
-        return QTest::qWaitFor(
-            [&] { return refresh.progressUpper() > 0 && refresh.progressPos() == refresh.progressUpper(); }, ms);
-    }
-
-    struct {
-        AppSettings settings = TestSettings();
-    } app;
-    ServerStore store;
-    CQueryEngine engine{app.settings, store};
-    CRefreshEngine& refresh = engine.refresh();
-    CSettingsLoader loader{app.settings};
-    PageContext context{app.settings, store, engine, loader, {}, {}};
-    CServerBrowserDlg page{context};
-    CSrvListCtrl& servers = *FindById<CSrvListCtrl>(&page, CServerBrowserDlg::IdServers);
-    CFavListCtrl& favorites = *FindById<CFavListCtrl>(&page, CServerBrowserDlg::IdFavorites);
-    CSortListCtrl& players = *FindById<CSortListCtrl>(&page, CServerBrowserDlg::IdPlayers);
-    CSortListCtrl& rules = *FindById<CSortListCtrl>(&page, CServerBrowserDlg::IdRules);
-    sim::SimFarm farm;
-};
-
 } // namespace
 
 TEST_F(Engine, UpdateAsksTheMasterPingsAndListsTheServersThatAnswer)
@@ -328,7 +259,7 @@ TEST_F(Engine, ServerThatOnlyAnswersPingIsListedWithItsLastNameAndUnknowns)
     EXPECT_EQ(store.FindOrCreateRecord(mute.Address())->ping, "???");
 }
 
-TEST_F(Engine, NoAnswerToAnyPingLeavesAnEmptyListAtZeroPercent)
+TEST_F(Engine, NoAnswerToAnyPingSaysSoAtZeroPercent)
 {
     AddServer("gone").SetBehaviour({.silent = true});
     AddMaster(sim::SimMasterFlavour::Steam);
@@ -337,7 +268,10 @@ TEST_F(Engine, NoAnswerToAnyPingLeavesAnEmptyListAtZeroPercent)
     refresh.RequestMasterList();
     ASSERT_TRUE(QTest::qWaitFor([&] { return refresh.pingPhase().timerActive(); }, 3000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !refresh.pingPhase().timerActive(); }, 3000));
-    EXPECT_EQ(servers.GetItemCount(), 0);
+    // A status row instead of an empty list that looks like one still being filled.
+    ASSERT_EQ(servers.GetItemCount(), 1);
+    EXPECT_EQ(servers.GetItemText(0, 0), CRefreshEngine::kNoServerText);
+    EXPECT_EQ(servers.GetItemTextStd(0, 4), "");
     EXPECT_EQ(refresh.percentText(), "0%");
     EXPECT_TRUE(refresh.resortTimerActive());
 }
@@ -626,7 +560,8 @@ TEST_F(Engine, OneUpdateTakesAtMostSoManyAddressesFromAMaster)
     EXPECT_GT(pagesSent, 13);
     EXPECT_EQ(mostTaken, CPingPhase::kMaxAddresses);
     EXPECT_LE(mostOpen, CPingPhase::kMaxSockets);
-    EXPECT_EQ(servers.GetItemCount(), 0);
+    ASSERT_EQ(servers.GetItemCount(), 1); // none answered: only the row that says so
+    EXPECT_EQ(servers.GetItemText(0, 0), CRefreshEngine::kNoServerText);
 }
 
 TEST_F(Engine, MasterDatagramWithoutTheListHeaderIsNoList)
@@ -790,7 +725,8 @@ TEST_F(Engine, TimeOutsStayWithinAMillisecondAndAMinuteWhateverTheSetting)
     refresh.RequestMasterList();
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
-            const bool statusShown = servers.GetItemCount() > 0 && servers.GetItemTextStd(0, 4).empty();
+            const bool statusShown = servers.GetItemCount() > 0 && servers.GetItemTextStd(0, 4).empty() &&
+                                     servers.GetItemText(0, 0) != CRefreshEngine::kNoServerText;
             return farm.Master(0).Record().requests.size() == 1 && !statusShown && !refresh.pingPhase().timerActive();
         },
         5000))

@@ -20,14 +20,14 @@ void AppendText(Datagram& bytes, std::string_view text)
 
 } // namespace
 
-Datagram BuildMasterRequest(MasterFlavour flavour, std::string_view gameDir)
+Datagram BuildMasterRequest(MasterFlavour flavour, std::string_view gameDir, std::string_view seed)
 {
     Datagram request{'1'};
     if (flavour == MasterFlavour::Won) {
         request.insert(request.end(), 4, 0);
     } else {
         request.push_back(0xFF);
-        AppendText(request, "0.0.0.0:0");
+        AppendText(request, seed);
     }
     std::string filter = "\\gamedir\\";
     filter += gameDir;
@@ -38,6 +38,15 @@ Datagram BuildMasterRequest(MasterFlavour flavour, std::string_view gameDir)
 bool IsMasterReply(const unsigned char* data, std::size_t len)
 {
     return len >= 5 && data[0] == 0xFF && data[1] == 0xFF && data[2] == 0xFF && data[3] == 0xFF && data[4] == 0x66;
+}
+
+bool MasterPageEndsList(const unsigned char* data, std::size_t len)
+{
+    for (std::size_t pos = ReplyHeaderSize(MasterFlavour::Steam); len >= pos + kEntrySize; pos += kEntrySize) {
+        if (std::all_of(data + pos, data + pos + kEntrySize, [](unsigned char b) { return b == 0; }))
+            return true;
+    }
+    return false;
 }
 
 std::vector<std::string> DecodeMasterList(MasterFlavour flavour, const unsigned char* data, std::size_t len)

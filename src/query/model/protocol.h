@@ -134,7 +134,11 @@ inline constexpr int kMaxMasterEntries = 681;
 // The request for the list of servers running gameDir. WON: '1', four zero bytes,
 // "\gamedir\<dir>" NUL. Steam: '1', region FF (the world), "0.0.0.0:0" NUL (the first batch),
 // "\gamedir\<dir>" NUL. No FF FF FF FF header.
-Datagram BuildMasterRequest(MasterFlavour flavour, std::string_view gameDir);
+// Steam's next page: the same request with the last address of the page before as the seed.
+Datagram BuildMasterRequest(MasterFlavour flavour, std::string_view gameDir, std::string_view seed = "0.0.0.0:0");
+
+// A Steam page that ends the list: its entries run into 0.0.0.0:0 within the received bytes.
+bool MasterPageEndsList(const unsigned char* data, std::size_t len);
 
 // The reply of a master server starts FF FF FF FF 66 (the byte after it tells the flavour); a
 // datagram without that beginning is no list.

@@ -1,0 +1,53 @@
+#pragma once
+#include "query/model/protocol.h"
+
+#include <QObject>
+#include <QTimer>
+#include <deque>
+#include <string>
+
+class CQueryUdpSocket;
+
+// The requests of one master-list fetch on the owner's socket. The owner reads the socket and
+// hands each list page to Page(). With paging on, a Steam page that does not end the list asks
+// for the next one (the page's last address as the seed), never more than kMaxRequestsPerMinute
+// requests a minute to the master, whose limit is about 30; a request without an answer within
+// the time-out is sent once more, and silent() tells that the second went unanswered too.
+class CMasterPager : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kMaxRequestsPerMinute = 25;
+
+    explicit CMasterPager(QObject* parent = nullptr);
+
+    // Sends the first request on socket (connected to the master), which must outlive the fetch.
+    // Without paging one request goes out and nothing is re-sent: the classic wire.
+    void Start(CQueryUdpSocket* socket, MasterFlavour flavour, const std::string& gameDir, int timeoutMs, bool paging);
+    // One list page came; asks for the next one when the list goes on.
+    void Page(const Datagram& page, const std::vector<std::string>& addresses);
+    void Stop();
+
+    int requestsSent() const { return requests_; }
+    bool anyPage() const { return pages_ > 0; }
+
+Q_SIGNALS:
+    // Neither the request nor its re-send was answered.
+    void silent();
+
+private:
+    void Send();
+    void OnTimeout();
+
+    CQueryUdpSocket* socket_ = nullptr;
+    MasterFlavour flavour_ = MasterFlavour::Steam;
+    std::string gameDir_;
+    std::string seed_ = "0.0.0.0:0";
+    int timeoutMs_ = 1000;
+    bool paging_ = false;
+    bool resent_ = false;
+    int requests_ = 0;
+    int pages_ = 0;
+    std::deque<qint64> sentAt_; // steady-clock ms of the requests of the last minute
+    QTimer sendTimer_;          // a request held back by the limit
+    QTimer timeoutTimer_;
+};

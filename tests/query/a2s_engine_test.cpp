@@ -1,0 +1,152 @@
+#include "query/engine_fixture.h"
+
+#include "core/address.h"
+
+#include <algorithm>
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+// Servers of every kind the browser meets today, each with the same players and rules.
+class Dialects : public Engine {
+protected:
+    struct Kind {
+        const char* name;
+        bool classic;
+        bool a2s;
+        bool challenge;
+        sim::SimInfoKind info;
+        int rulesPieces;
+        bool lossy;
+    };
+    static constexpr Kind kKinds[] = {
+        {"classic", true, false, false, sim::SimInfoKind::Source, 1, false},
+        {"today", false, true, true, sim::SimInfoKind::Source, 3, false},
+        {"nochallenge", false, true, false, sim::SimInfoKind::Source, 1, false},
+        {"older", false, true, true, sim::SimInfoKind::GoldSrc, 1, false},
+        {"mixed", false, true, true, sim::SimInfoKind::GoldSrcThenSource, 2, false},
+        {"lossy", false, true, true, sim::SimInfoKind::Source, 1, true},
+    };
+
+    void AddKinds()
+    {
+        for (const Kind& k : kKinds) {
+            sim::GameServerConfig c;
+            c.label = c.hostname = k.name;
+            c.map = std::string("map_") + k.name;
+            c.players = {{"alpha", 12, 125.7f}, {"beta", -3, 59.9f}};
+            c.rules = {{"mp_timelimit", "30"}, {"sv_gravity", "800"}};
+            c.answersClassic = k.classic;
+            c.answersA2s = k.a2s;
+            c.a2sChallenge = k.challenge;
+            c.a2sInfoKind = k.info;
+            c.rulesPieces = k.rulesPieces;
+            c.behaviour.lossy = k.lossy;
+            farm.AddGameServer(c);
+        }
+        StartFarm();
+        for (const Kind& k : kKinds) {
+            std::string ping;
+            page.AddFavoriteRow({k.name, "", ping, "", farm.FindGameServer(k.name)->Address()}, false);
+        }
+    }
+};
+
+TEST_F(Dialects, EveryKindOfServerFillsTheSameRowsAndDetails)
+{
+    app.settings.timeout = 0.6f; // room for a challenge round trip and a re-send
+    AddKinds();
+    page.OnRefreshFavorites();
+    ASSERT_TRUE(WaitForProgressEnd());
+    for (const Kind& k : kKinds) {
+        const auto rows = Rows(&favorites);
+        const std::string address = farm.FindGameServer(k.name)->Address();
+        const std::string expected = std::string(k.name) + " | map_" + k.name + " | ";
+        const auto row = std::find_if(rows.begin(), rows.end(), [&](const std::string& r) {
+            return r.rfind(expected, 0) == 0 && r.find(" | 2/16 | " + address) != std::string::npos;
+        });
+        EXPECT_NE(row, rows.end()) << k.name;
+    }
+    // The dialect each answered in is remembered for the next queries.
+    EXPECT_EQ(app.settings.options.serverDialects.at(farm.FindGameServer("classic")->Address()), QueryDialect::Classic);
+    EXPECT_EQ(app.settings.options.serverDialects.at(farm.FindGameServer("today")->Address()), QueryDialect::A2s);
+
+    // The details come in the same dialect, the split rules joined.
+    for (const char* name : {"today", "mixed", "classic"}) {
+        sim::SimGameServer& s = *farm.FindGameServer(name);
+        engine.details().QuerySelected(s.Address());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return players.GetItemCount() == 2 && rules.GetItemCount() == 2; }, 3000))
+            << name;
+        EXPECT_EQ(Rows(&players), (Texts{"alpha | 12 | 2:5 | 1", "beta | -3 | 0:59 | 2"})) << name;
+        EXPECT_EQ(Rows(&rules), (Texts{"mp_timelimit | 30", "sv_gravity | 800"})) << name;
+    }
+    EXPECT_EQ(farm.FindGameServer("classic")->Record().requestCounts["A2S_PLAYER"], 0);
+    EXPECT_EQ(farm.FindGameServer("today")->Record().requestCounts["players"], 0);
+}
+
+TEST_F(Dialects, ClassicOnlyKeepsTheClassicWire)
+{
+    app.settings.options.dialect = QueryDialect::Classic;
+    AddKinds();
+    page.OnRefreshFavorites();
+    ASSERT_TRUE(WaitForProgressEnd());
+    QTest::qWait(300); // a re-send would have come by now
+    for (const Kind& k : kKinds) {
+        const sim::ServerRecord record = farm.FindGameServer(k.name)->Record();
+        EXPECT_EQ(record.requestCounts.count("A2S_INFO"), 0u) << k.name;
+        EXPECT_EQ(record.requests.size(), 1u) << k.name;
+    }
+    const auto rows = Rows(&favorites);
+    EXPECT_EQ(std::count_if(rows.begin(), rows.end(),
+                            [](const std::string& r) { return r.find("???") == std::string::npos; }),
+              1);
+}
+
+TEST_F(Engine, ADetailQueryNobodyAnswersEndsWithItsMessage)
+{
+    AddServer("quiet").SetBehaviour({.silent = true});
+    StartFarm();
+    engine.details().QuerySelected(farm.FindGameServer("quiet")->Address());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return players.GetItemText(0, 0) != "Please Wait"; }, 3000));
+    EXPECT_EQ(Rows(&players), Texts{"The server did not answer |  |  | "});
+    EXPECT_EQ(Rows(&rules), Texts{"The server did not answer | "});
+    // Sent once, then re-sent twice within the time-out.
+    EXPECT_EQ(farm.FindGameServer("quiet")->Record().requestCounts["A2S_PLAYER"], 3);
+}
+
+TEST_F(Engine, ADeadMasterGivesTheListBackAndSaysSo)
+{
+    AddServer("known");
+    sim::SimMaster& master = AddMaster(sim::SimMasterFlavour::Steam);
+    master.SetBehaviour({.silent = true});
+    StartFarm();
+    const std::string known = farm.FindGameServer("known")->Address();
+    refresh.AddServerByHand(ServerList::Servers, known);
+    app.settings.masterServer = master.Address();
+    refresh.RequestMasterList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return servers.GetItemText(0, 0) == CRefreshEngine::kMasterSilentText; }, 5000));
+    EXPECT_EQ(Rows(&servers), (Texts{std::string(CRefreshEngine::kMasterSilentText) + " |  |  |  | ",
+                                     known + " | ??? | ??? | ??? | " + known}));
+    ASSERT_EQ(store.serverList.size(), 1u);
+    EXPECT_EQ(store.serverList[0]->address, known);
+    EXPECT_EQ(master.Record().requests.size(), 2u); // the request and one re-send
+}
+
+TEST_F(Engine, TheMasterIsAskedPageAfterPageUntilTheListEnds)
+{
+    for (int i = 0; i < 7; ++i)
+        AddServer("page" + std::to_string(i));
+    sim::MasterConfig m;
+    m.listAllGameServers = true;
+    m.pageSize = 4; // three addresses and the end mark on the last page
+    sim::SimMaster& master = farm.AddMaster(m);
+    StartFarm();
+    app.settings.masterServer = master.Address();
+    refresh.RequestMasterList();
+    ASSERT_TRUE(WaitForProgressEnd());
+    EXPECT_EQ(servers.GetItemCount(), 7);
+    EXPECT_EQ(master.Record().seeds, (std::vector<std::string>{"0.0.0.0:0", farm.FindGameServer("page3")->Address()}));
+}
+
+} // namespace
