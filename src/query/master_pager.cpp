@@ -3,6 +3,7 @@
 #include "query/query_sockets.h"
 
 #include <QDeadlineTimer>
+#include <algorithm>
 
 namespace {
 
@@ -30,7 +31,7 @@ void CMasterPager::Start(CQueryUdpSocket* socket, MasterFlavour flavour, const s
     socket_ = socket;
     flavour_ = flavour;
     gameDir_ = gameDir;
-    timeoutMs_ = timeoutMs;
+    timeoutMs_ = std::max(timeoutMs, kMinTimeoutMs);
     paging_ = paging;
     Send();
 }
@@ -41,6 +42,7 @@ void CMasterPager::Stop()
     timeoutTimer_.stop();
     seed_ = "0.0.0.0:0";
     resent_ = false;
+    awaiting_ = false;
     requests_ = 0;
     pages_ = 0;
 }
@@ -59,6 +61,7 @@ void CMasterPager::Send()
     }
     sentAt_.push_back(now);
     ++requests_;
+    awaiting_ = true;
     socket_->SendBytes(BuildMasterRequest(flavour_, gameDir_, seed_));
     if (paging_)
         timeoutTimer_.start(timeoutMs_);
@@ -69,7 +72,10 @@ void CMasterPager::Page(const Datagram& page, const std::vector<std::string>& ad
     ++pages_;
     timeoutTimer_.stop();
     resent_ = false;
-    if (!paging_ || flavour_ != MasterFlavour::Steam || addresses.empty() ||
+    // One page answers one request: pages the master sends of its own ask for nothing more.
+    const bool answers = awaiting_;
+    awaiting_ = false;
+    if (!answers || !paging_ || flavour_ != MasterFlavour::Steam || addresses.empty() ||
         MasterPageEndsList(page.data(), page.size()))
         return;
     seed_ = addresses.back();

@@ -17,6 +17,9 @@ class CMasterPager : public QObject {
     Q_OBJECT
 public:
     static constexpr int kMaxRequestsPerMinute = 25;
+    // A master is farther than the game servers and answers a whole page: its wait is the
+    // time-out, but never shorter than this.
+    static constexpr int kMinTimeoutMs = 1000;
 
     explicit CMasterPager(QObject* parent = nullptr);
 
@@ -45,6 +48,7 @@ private:
     int timeoutMs_ = 1000;
     bool paging_ = false;
     bool resent_ = false;
+    bool awaiting_ = false; // a request is out and no page has answered it yet
     int requests_ = 0;
     int pages_ = 0;
     std::deque<qint64> sentAt_; // steady-clock ms of the requests of the last minute

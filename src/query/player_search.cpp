@@ -30,6 +30,7 @@ void CPlayerSearch::Stop()
 {
     lookup_.Cancel();
     master_->Close();
+    pager_.Stop();
     asked_.clear();
     queue_.clear();
     roomTimer_.stop();
@@ -48,8 +49,8 @@ void CPlayerSearch::SendMasterTo(const std::string& host, int port)
 {
     Q_EMIT masterRequested();
     if (master_->Reconnect(host + ":" + std::to_string(port)))
-        master_->SendBytes(
-            BuildMasterRequest(settings_.wonMaster ? MasterFlavour::Won : MasterFlavour::Steam, settings_.modFolder));
+        pager_.Start(master_.get(), settings_.wonMaster ? MasterFlavour::Won : MasterFlavour::Steam,
+                     settings_.modFolder, settings_.TimeoutMs(), settings_.options.dialect != QueryDialect::Classic);
 }
 
 void CPlayerSearch::OnMasterReadyRead()
@@ -64,6 +65,8 @@ void CPlayerSearch::OnMasterReadyRead()
         const size_t room = static_cast<size_t>(kMaxServers - servers_);
         if (addresses.size() > room)
             addresses.resize(room);
+        if (pages_ < kMaxMasterPages)
+            pager_.Page(reply, addresses);
         servers_ += static_cast<int>(addresses.size());
         Q_EMIT serversListed(addresses);
         queue_.insert(queue_.end(), addresses.begin(), addresses.end());
@@ -74,12 +77,15 @@ void CPlayerSearch::OnMasterReadyRead()
 void CPlayerSearch::AskQueued()
 {
     while (!queue_.empty() && openSockets() < kMaxOpenSockets) {
-        Asked asked{std::make_unique<CQueryUdpSocket>(), queue_.front(), QDeadlineTimer(settings_.TimeoutMs())};
+        Asked asked{std::make_unique<CQueryUdpSocket>(), queue_.front(), QDeadlineTimer(settings_.TimeoutMs()),
+                    std::nullopt};
         queue_.pop_front();
         CQueryUdpSocket* socket = asked.socket.get();
         connect(socket, &QUdpSocket::readyRead, this, [this, socket] { OnPlayersReadyRead(socket); });
+        asked.exchange.emplace(std::vector<Ask>{Ask::Players}, settings_.options.dialect,
+                               KnownDialect(settings_.options, asked.address));
         if (socket->Reconnect(asked.address))
-            socket->SendPacket(kPlayersCommand);
+            socket->SendAll(asked.exchange->Requests());
         asked_.push_back(std::move(asked));
     }
     if (queue_.empty()) {
@@ -119,6 +125,15 @@ void CPlayerSearch::OnPlayersReadyRead(CQueryUdpSocket* socket)
         const ReplyKind kind = ClassifyReply(reply.data(), reply.size());
         // Without the header it is nobody's answer: the server is still waited for.
         if (kind == ReplyKind::Dropped)
+            continue;
+        // A challenge is answered; the server's answer is still to come.
+        std::vector<std::vector<unsigned char>> resend;
+        it->exchange->Take(reply.data(), reply.size(), resend);
+        if (!resend.empty()) {
+            socket->SendAll(resend);
+            continue;
+        }
+        if (ClassifyA2s(reply.data(), reply.size()) == A2sReply::Challenge)
             continue;
         std::vector<std::string> names;
         if (kind == ReplyKind::Players)

@@ -1,5 +1,7 @@
 #pragma once
 #include "query/master_lookup.h"
+#include "query/master_pager.h"
+#include "query/model/exchange.h"
 
 #include <QDeadlineTimer>
 #include <QObject>
@@ -7,6 +9,7 @@
 #include <deque>
 #include <list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,6 +55,7 @@ private:
         std::unique_ptr<CQueryUdpSocket> socket;
         std::string address;
         QDeadlineTimer deadline;
+        std::optional<ServerExchange> exchange; // the players, in the server's dialect
     };
 
     void SendMasterTo(const std::string& host, int port);
@@ -63,6 +67,7 @@ private:
     const AppSettings& settings_;
     CMasterLookup lookup_;
     std::unique_ptr<CQueryUdpSocket> master_;
+    CMasterPager pager_;
     std::list<Asked> asked_;
     std::deque<std::string> queue_;
     int pages_ = 0;

@@ -369,8 +369,7 @@ void CRefreshEngine::SendMasterTo(const std::string& host, int port)
 {
     if (master_->Reconnect(host + ":" + std::to_string(port)))
         pager_.Start(master_.get(), settings_.wonMaster ? MasterFlavour::Won : MasterFlavour::Steam,
-                     settings_.modFolder, std::max(TimeoutMs(), kMinMasterTimeoutMs),
-                     settings_.options.dialect != QueryDialect::Classic);
+                     settings_.modFolder, TimeoutMs(), settings_.options.dialect != QueryDialect::Classic);
     Q_EMIT statusRowShown(RequestingText(settings_.wonMaster));
     Q_EMIT masterRequestSent();
 }

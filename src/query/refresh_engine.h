@@ -74,9 +74,6 @@ public:
     static constexpr int kDefaultTimeoutMs = AppSettings::kDefaultTimeoutMs;
     // The running list is re-sorted every third of the time-out, but never more often than this.
     static constexpr int kMinResortMs = 50;
-    // A master is farther than the game servers and answers a whole page: its wait is the
-    // time-out, but never shorter than this.
-    static constexpr int kMinMasterTimeoutMs = 1000;
 
     // State, for the page and for tests.
     bool serversMode() const { return serversMode_; }

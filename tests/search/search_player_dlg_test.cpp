@@ -168,11 +168,13 @@ TEST_F(SearchPage, FindsEveryPlayerWhoseNameHoldsTheTextLetterCaseAside)
     EXPECT_EQ(Rows(ServersLeft()), Texts{quiet.Address()});
     EXPECT_EQ(FindById<QProgressBar>(page, Page::IdProgress)->maximum(), 3);
     EXPECT_EQ(FindById<QProgressBar>(page, Page::IdProgress)->value(), 2);
-    // One "players" each, nothing more: no details were asked.
+    // One "players" each, and the A2S info request beside it until the dialect is known;
+    // nothing more: no details were asked.
     for (const sim::SimGameServer* s : {&one, &two}) {
-        const auto requests = s->Record().requests;
-        ASSERT_EQ(requests.size(), 1u);
-        EXPECT_EQ(requests[0].request, "players");
+        const sim::ServerRecord record = s->Record();
+        ASSERT_EQ(record.requests.size(), 2u);
+        EXPECT_EQ(record.requests[0].request, "players");
+        EXPECT_EQ(record.requestCounts.at("A2S_INFO"), 1);
     }
 
     // Empty text: nothing happens.
@@ -362,6 +364,8 @@ TEST(PlayerSearch, AFloodOfListPagesNeverOpensMoreSocketsThanTheBound)
     AppSettings settings;
     settings.masterServer = "127.0.0.1:" + std::to_string(master.localPort());
     settings.timeout = 0.05f;
+    // This master answers every request with three pages: paging would ask it again and again.
+    settings.options.dialect = QueryDialect::Classic;
     CPlayerSearch search(settings);
     int listed = 0;
     QObject::connect(&search, &CPlayerSearch::serversListed,

@@ -86,9 +86,11 @@ std::vector<Datagram> ServerExchange::Requests() const
             continue;
         if (SendsClassic())
             out.push_back(BuildPacket(ClassicWord(ask)));
-        if (SendsA2s())
+        if (SendsA2s() && !Probing())
             out.push_back(A2sRequest(ask));
     }
+    if (Probing() && !AllAnswered())
+        out.push_back(A2sRequest(Ask::Info));
     return out;
 }
 
@@ -101,6 +103,15 @@ std::optional<ServerExchange::Answer> ServerExchange::Take(const unsigned char* 
         if (!SendsA2s() || !DecodeChallenge(data, len, challenge))
             return std::nullopt;
         // The reply does not say which request it answers: every A2S request still open takes it.
+        if (Probing()) {
+            const std::size_t i = Index(Ask::Info);
+            if (resends_[i] < kMaxChallengeResends) {
+                challenges_[i] = challenge;
+                ++resends_[i];
+                send.push_back(A2sRequest(Ask::Info));
+            }
+            return std::nullopt;
+        }
         for (Ask ask : asks_) {
             const std::size_t i = Index(ask);
             if (Answered(ask) || resends_[i] >= kMaxChallengeResends)
@@ -112,12 +123,20 @@ std::optional<ServerExchange::Answer> ServerExchange::Take(const unsigned char* 
         return std::nullopt;
     }
     if (a2s == A2sReply::SourceInfo || a2s == A2sReply::GoldSrcInfo) {
-        if (!Asked(Ask::Info) || !SendsA2s())
-            return std::nullopt;
         InfoReply probe;
-        if (!DecodeA2sInfo(data, len, probe))
+        if (!SendsA2s() || !DecodeA2sInfo(data, len, probe))
             return std::nullopt;
+        const bool probed = Probing();
         dialect_ = ServerDialect::A2s;
+        // What was asked only the classic way goes out again in the dialect the server speaks.
+        if (probed) {
+            for (Ask ask : asks_) {
+                if (ask != Ask::Info && !Answered(ask))
+                    send.push_back(A2sRequest(ask));
+            }
+        }
+        if (!Asked(Ask::Info))
+            return std::nullopt;
         answered_[Index(Ask::Info)] = true;
         return Answer{Ask::Info, ReplyKind::Info, Datagram(data, data + len)};
     }

@@ -32,7 +32,9 @@ public:
     static constexpr int kMaxChallengeResends = 3;
 
     // asks: what to ask (each once). setting: the user's choice of dialect; known: what the
-    // server answered in before. In Automatic, a server of unknown dialect is asked both ways.
+    // server answered in before. In Automatic, a server of unknown dialect gets the classic
+    // requests and one A2S info request beside them; an A2S info reply then fixes its dialect
+    // and the asks not answered yet go out in A2S.
     ServerExchange(std::vector<Ask> asks, QueryDialect setting, ServerDialect known, Challenges challenges = {});
 
     // The requests to send, the first time and at each retry: those not answered yet.
@@ -44,8 +46,9 @@ public:
         Datagram reply; // the reply to decode (an 'I' or 'm' reply for an A2S info)
     };
     // Reads one reply. A challenge for an outstanding A2S request puts the re-sends into send
-    // (nothing more after kMaxChallengeResends); a reply to an ask is returned, again if the
-    // server repeats it. Anything else is ignored.
+    // (nothing more after kMaxChallengeResends), and so does an A2S info reply that tells the
+    // dialect of a server asked both ways; a reply to an ask is returned, again if the server
+    // repeats it. Anything else is ignored.
     std::optional<Answer> Take(const unsigned char* data, std::size_t len, std::vector<Datagram>& send);
 
     bool Answered(Ask ask) const { return answered_[Index(ask)]; }
@@ -59,6 +62,8 @@ private:
     bool Asked(Ask ask) const;
     bool SendsClassic() const;
     bool SendsA2s() const;
+    // Automatic on a server of unknown dialect: the A2S info request only probes.
+    bool Probing() const { return dialect_ == ServerDialect::Unknown; }
     Datagram A2sRequest(Ask ask) const;
 
     std::vector<Ask> asks_;

@@ -122,4 +122,18 @@ TEST(ServerExchange, TheFirstInfoReplyFixesTheDialect)
     }
 }
 
+TEST(ServerExchange, AnA2sInfoReplyToTheProbeSendsWhatIsStillAskedInA2s)
+{
+    ServerExchange exchange({Ask::Players, Ask::Rules}, QueryDialect::Automatic, ServerDialect::Unknown);
+    std::vector<Datagram> send;
+    const Datagram challenge = Challenge(9);
+    EXPECT_FALSE(exchange.Take(challenge.data(), challenge.size(), send));
+    EXPECT_EQ(Words(send), (std::vector<std::string>{"T:9"}));
+    send.clear();
+    EXPECT_FALSE(exchange.Take(kSourceInfo.data(), kSourceInfo.size(), send));
+    EXPECT_EQ(exchange.Dialect(), ServerDialect::A2s);
+    EXPECT_EQ(Words(send), (std::vector<std::string>{"U:4294967295", "V:4294967295"}));
+    EXPECT_EQ(Words(exchange.Requests()), (std::vector<std::string>{"U:4294967295", "V:4294967295"}));
+}
+
 } // namespace
