@@ -20,6 +20,7 @@ CPingPhase::CPingPhase(const AppSettings& settings, QObject* parent) : QObject(p
     connect(&phaseTimer_, &QTimer::timeout, this, &CPingPhase::OnTimer);
     batchTimer_.setSingleShot(true);
     connect(&batchTimer_, &QTimer::timeout, this, &CPingPhase::SendQueued);
+    connect(&resendTimer_, &QTimer::timeout, this, &CPingPhase::OnResendTimer);
 }
 
 CPingPhase::~CPingPhase()
@@ -51,6 +52,7 @@ void CPingPhase::Stop()
     taken_.clear();
     batchTimer_.stop();
     phaseTimer_.stop();
+    resendTimer_.stop();
 }
 
 void CPingPhase::SendQueued()
@@ -62,7 +64,15 @@ void CPingPhase::SendQueued()
         auto* socket = new CPingSocket(this);
         sockets_.push_back(socket);
         connect(socket, &QUdpSocket::readyRead, this, [this, socket] { OnReadyRead(socket); });
-        socket->deadline = QDeadlineTimer(settings_.TimeoutMs());
+        const int timeout = settings_.TimeoutMs();
+        socket->deadline = QDeadlineTimer(timeout);
+        // A lost datagram should not cost a server its place; the classic wire alone sends once.
+        if (settings_.options.dialect != QueryDialect::Classic) {
+            socket->resendsLeft = kResends;
+            socket->nextResend = QDeadlineTimer(timeout / (kResends + 1));
+            if (!resendTimer_.isActive())
+                resendTimer_.start(std::max(1, timeout / (kResends + 1) / 2));
+        }
         if (socket->Reconnect(queue_.front()))
             socket->SendPacket(kPingCommand);
         queue_.pop_front();
@@ -81,6 +91,22 @@ void CPingPhase::ArmTimer()
     for (const CPingSocket* socket : sockets_)
         next = std::min(next, socket->deadline.remainingTime());
     phaseTimer_.start(static_cast<int>(std::max<qint64>(0, next)));
+}
+
+void CPingPhase::OnResendTimer()
+{
+    if (sockets_.empty()) {
+        resendTimer_.stop();
+        return;
+    }
+    const int third = settings_.TimeoutMs() / (kResends + 1);
+    for (CPingSocket* socket : sockets_) {
+        if (socket->resendsLeft > 0 && socket->nextResend.hasExpired() && !socket->deadline.hasExpired()) {
+            socket->SendPacket(kPingCommand);
+            --socket->resendsLeft;
+            socket->nextResend = QDeadlineTimer(third);
+        }
+    }
 }
 
 void CPingPhase::OnReadyRead(CPingSocket* socket)

@@ -23,6 +23,8 @@ public:
     // full time-out).
     static constexpr int kMaxAddresses = 8192;
     static constexpr int kMaxSockets = 256;
+    // Re-sends of an unanswered ping within its time-out.
+    static constexpr int kResends = 2;
 
     // settings gives the time-out; it must outlive the phase.
     explicit CPingPhase(const AppSettings& settings, QObject* parent = nullptr);
@@ -51,6 +53,7 @@ private:
     void ArmTimer();
     void OnReadyRead(CPingSocket* socket);
     void OnTimer();
+    void OnResendTimer();
     void End(CPingSocket* socket);
 
     const AppSettings& settings_;
@@ -60,4 +63,5 @@ private:
     QDeadlineTimer deadline_;               // a time-out after the last ping or page
     QTimer batchTimer_;
     QTimer phaseTimer_; // timer 1: the next ping's deadline, and the end of the phase
+    QTimer resendTimer_; // pings not answered go again at a third and two thirds of their time-out
 };

@@ -75,6 +75,8 @@ class CPingSocket : public CQueryUdpSocket {
 public:
     using CQueryUdpSocket::CQueryUdpSocket;
     QDeadlineTimer deadline;
+    QDeadlineTimer nextResend; // "ping" goes again then, while resendsLeft lasts
+    int resendsLeft = 0;
 };
 
 class CMasterSocket : public CQueryUdpSocket {

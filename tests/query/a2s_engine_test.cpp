@@ -137,10 +137,12 @@ TEST_F(Engine, ADeadMasterGivesTheListBackAndSaysSo)
     EXPECT_EQ(master.Record().requests.size(), 2u); // the request and one re-send
 }
 
-TEST_F(Engine, TheMasterIsAskedPageAfterPageUntilTheListEnds)
+TEST_F(Engine, TheMasterIsAskedPageAfterPageUntilTheListEndsAndALossyServerIsKept)
 {
     for (int i = 0; i < 7; ++i)
         AddServer("page" + std::to_string(i));
+    // Its first ping and first info request are lost: the re-sends keep it in the list.
+    farm.FindGameServer("page5")->SetBehaviour({.lossy = true});
     sim::MasterConfig m;
     m.listAllGameServers = true;
     m.pageSize = 4; // three addresses and the end mark on the last page
