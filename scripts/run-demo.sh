@@ -17,7 +17,7 @@ QT_QPA_PLATFORM=offscreen "$build/tools/make_logo/make_logo" "$run/game/znk/medi
 "$build/tools/mp3_writer/demo_music" "$run/game/znk"
 # The simulated servers the demo browses: a master listing about thirty game servers.
 base="${DEMO_PORT_BASE:-27010}"
-"$build/tools/simserver/simserver" "$top/tools/simserver/demo.ini" --port-base "$base" > "$run/simserver.log" 2>&1 &
+"$build/tools/simserver/simserver" "$top/tools/simserver/demo-today.ini" --port-base "$base" > "$run/simserver.log" 2>&1 &
 sim=$!
 trap 'kill $sim 2>/dev/null || true' EXIT
 for _ in $(seq 100); do

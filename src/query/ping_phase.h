@@ -62,6 +62,6 @@ private:
     std::unordered_set<std::string> taken_; // every address this phase has taken
     QDeadlineTimer deadline_;               // a time-out after the last ping or page
     QTimer batchTimer_;
-    QTimer phaseTimer_; // timer 1: the next ping's deadline, and the end of the phase
+    QTimer phaseTimer_;  // timer 1: the next ping's deadline, and the end of the phase
     QTimer resendTimer_; // pings not answered go again at a third and two thirds of their time-out
 };

@@ -2,9 +2,10 @@
 
 #include "platform/platform.h"
 #include "query/query_sockets.h"
+#include "settings/app_settings.h"
 
-CSearchDetailQuery::CSearchDetailQuery(QObject* parent)
-    : QObject(parent), socket_(std::make_unique<CSearchInfoSocket>())
+CSearchDetailQuery::CSearchDetailQuery(const AppSettings& settings, QObject* parent)
+    : QObject(parent), settings_(settings), socket_(std::make_unique<CSearchInfoSocket>())
 {
     setObjectName("CSearchDetailQuery");
     connect(socket_.get(), &QUdpSocket::readyRead, this, &CSearchDetailQuery::OnReadyRead);
@@ -25,8 +26,16 @@ void CSearchDetailQuery::Query(const std::string& address)
     sendTime_ = SendTimeText(platform::UtcNow());
     infoDone_ = pingDone_ = false;
     socket_->Reconnect(address);
-    for (std::string_view command : {kInfoCommand, kRulesCommand, kPlayersCommand, kPingCommand})
-        socket_->SendPacket(command);
+    const ToolOptions& options = settings_.options;
+    exchange_.emplace(std::vector<Ask>{Ask::Info, Ask::Rules, Ask::Players}, options.dialect,
+                      KnownDialect(options, address));
+    if (options.dialect == QueryDialect::Classic) {
+        for (std::string_view command : {kInfoCommand, kRulesCommand, kPlayersCommand, kPingCommand})
+            socket_->SendPacket(command);
+    } else {
+        socket_->SendAll(exchange_->Requests());
+        socket_->SendPacket(kPingCommand);
+    }
 }
 
 void CSearchDetailQuery::OnReadyRead()
@@ -35,29 +44,37 @@ void CSearchDetailQuery::OnReadyRead()
         const platform::ClockTime received = platform::UtcNow();
         const std::vector<unsigned char> reply = socket_->ReceiveOne();
         socket_->outstanding = false;
-        switch (ClassifyReply(reply.data(), reply.size())) {
-        case ReplyKind::Players:
-            Q_EMIT playersReceived(DecodePlayers(reply.data(), reply.size()));
+        if (ClassifyReply(reply.data(), reply.size()) == ReplyKind::Ping) {
+            if (!pingDone_) {
+                pingDone_ = true;
+                Q_EMIT pingReceived(PingAfter(sendTime_, received));
+            }
+            continue;
+        }
+        if (!exchange_)
+            continue;
+        std::vector<std::vector<unsigned char>> resend;
+        const auto answer = exchange_->Take(reply.data(), reply.size(), resend);
+        socket_->SendAll(resend);
+        if (!answer)
+            continue;
+        const Datagram& bytes = answer->reply;
+        switch (answer->ask) {
+        case Ask::Players:
+            Q_EMIT playersReceived(DecodePlayers(bytes.data(), bytes.size()));
             break;
-        case ReplyKind::Rules:
-            Q_EMIT rulesReceived(DecodeRules(reply.data(), reply.size()));
+        case Ask::Rules:
+            Q_EMIT rulesReceived(DecodeRules(bytes.data(), bytes.size()));
             break;
-        case ReplyKind::Info: {
+        case Ask::Info: {
             InfoReply info;
-            if (!infoDone_ && DecodeInfo(reply.data(), reply.size(), info)) {
+            if (!infoDone_ &&
+                (DecodeInfo(bytes.data(), bytes.size(), info) || DecodeA2sInfo(bytes.data(), bytes.size(), info))) {
                 infoDone_ = true;
                 Q_EMIT infoReceived(socket_->PeerText(), info);
             }
             break;
         }
-        case ReplyKind::Ping:
-            if (!pingDone_) {
-                pingDone_ = true;
-                Q_EMIT pingReceived(PingAfter(sendTime_, received));
-            }
-            break;
-        default:
-            break;
         }
     }
 }

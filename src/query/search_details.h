@@ -1,13 +1,16 @@
 #pragma once
+#include "query/model/exchange.h"
 #include "query/model/protocol.h"
 
 #include <QObject>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 class CSearchInfoSocket;
+struct AppSettings;
 
 // The details the player search shows of one server: its info, the round trip of a "ping", its
 // players and its rules, asked on a socket of its own. It only tells what came back; the search
@@ -15,7 +18,8 @@ class CSearchInfoSocket;
 class CSearchDetailQuery : public QObject {
     Q_OBJECT
 public:
-    explicit CSearchDetailQuery(QObject* parent = nullptr);
+    // settings (the dialect) must outlive the query.
+    explicit CSearchDetailQuery(const AppSettings& settings, QObject* parent = nullptr);
     ~CSearchDetailQuery() override;
 
     // Remembers the send time, then sends "infostring", "rules", "players" and "ping"; the
@@ -35,7 +39,9 @@ Q_SIGNALS:
 private:
     void OnReadyRead();
 
+    const AppSettings& settings_;
     std::unique_ptr<CSearchInfoSocket> socket_;
+    std::optional<ServerExchange> exchange_;
     std::string sendTime_; // "m-s-ms" of the last query
     bool infoDone_ = false;
     bool pingDone_ = false;

@@ -87,7 +87,7 @@ bool SameLettersIgnoringCase(const std::string& a, const std::string& b)
 
 CSearchPlayerDlg::CSearchPlayerDlg(const PageContext& ctx, QWidget* parent)
     : QWidget(parent), ctx_(ctx), searchEngine_(std::make_unique<CPlayerSearch>(ctx.settings)),
-      details_(std::make_unique<CSearchDetailQuery>())
+      details_(std::make_unique<CSearchDetailQuery>(ctx.settings))
 {
     setObjectName("CSearchPlayerDlg");
     CreateWidgets();

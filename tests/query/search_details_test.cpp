@@ -1,5 +1,6 @@
 #include "query/model/protocol.h"
 #include "query/search_details.h"
+#include "settings/app_settings.h"
 #include "sim_farm.h"
 
 #include <QTest>
@@ -47,7 +48,8 @@ protected:
     }
 
     sim::SimFarm farm;
-    CSearchDetailQuery query;
+    AppSettings settings;
+    CSearchDetailQuery query{settings};
     SearchAnswers answers{query};
 };
 
@@ -81,11 +83,12 @@ TEST_F(SearchDetails, FillTheSearchPanes)
     EXPECT_EQ(answers.players[0].time, "1:1");
     ASSERT_EQ(answers.rules.size(), 1u);
     EXPECT_EQ(answers.rules[0].second, "25");
-    // The order on the wire: infostring, rules, players, ping.
+    // The order on the wire: infostring, rules, players, then the A2S info request that asks
+    // for the dialect of a server not heard yet, and ping.
     std::vector<std::string> words;
     for (const auto& r : s.Record().requests)
         words.push_back(r.request);
-    EXPECT_EQ(words, (std::vector<std::string>{"infostring", "rules", "players", "ping"}));
+    EXPECT_EQ(words, (std::vector<std::string>{"infostring", "rules", "players", "TSource Engine Query\\x00", "ping"}));
 }
 
 TEST_F(SearchDetails, EightBitNamesComeAsSent)
@@ -103,4 +106,25 @@ TEST_F(SearchDetails, EightBitNamesComeAsSent)
     EXPECT_EQ(answers.info.name, c.hostname);
     EXPECT_EQ(answers.info.map, c.map);
     EXPECT_EQ(answers.players[0].name, "J\xF6rg");
+}
+
+TEST_F(SearchDetails, AServerOfTodayBehindAChallengeFillsThemToo)
+{
+    sim::GameServerConfig c;
+    c.hostname = "Today";
+    c.answersClassic = false;
+    c.answersA2s = true;
+    c.a2sChallenge = true;
+    c.rulesPieces = 2;
+    c.players = {{"gamma", 7, 61.0f}};
+    c.rules = {{"mp_timelimit", "25"}};
+    sim::SimGameServer& s = Start(c);
+
+    query.Query(s.Address());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.Complete(); }, 3000));
+    EXPECT_EQ(answers.info.name, "Today");
+    ASSERT_EQ(answers.players.size(), 1u);
+    EXPECT_EQ(answers.players[0].name, "gamma");
+    ASSERT_EQ(answers.rules.size(), 1u);
+    EXPECT_EQ(answers.rules[0].second, "25");
 }
