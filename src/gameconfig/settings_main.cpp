@@ -259,8 +259,8 @@ void CSettingsMain::ChooseMasterType(bool won)
 
 void CSettingsMain::OnDefaultMaster(bool won)
 {
-    masterServer_->setText(won ? AppSettings::kDefaultWonMaster : AppSettings::kDefaultMasterServer);
-    ctx_.settings.masterServer = won ? AppSettings::kDefaultWonMaster : AppSettings::kDefaultMasterServer;
+    masterServer_->setText(won ? AppSettings::kDefaultWonMaster : AppSettings::kSteamDefaultMaster);
+    ctx_.settings.masterServer = won ? AppSettings::kDefaultWonMaster : AppSettings::kSteamDefaultMaster;
     ctx_.settings.wonMaster = won;
     won_->setChecked(won);
     steam_->setChecked(!won);

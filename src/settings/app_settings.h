@@ -15,6 +15,10 @@ struct AppSettings {
     // Stored for a Steam master when the user has not chosen one: a documentation-range
     // address (RFC 5737), so nothing real is ever asked by default.
     static constexpr const char* kDefaultMasterServer = "192.0.2.10";
+    // What "Steam Default" fills in: the Steam master by host name and port, looked up when an
+    // Update runs (a dotted address of it would go stale). A reserved .invalid name stands in
+    // for the real one, so that nothing outside is ever asked unless the user names it.
+    static constexpr const char* kSteamDefaultMaster = "hl1master.znk-tool.invalid:27011";
     // The WON-era host name offered for the WON flavour (reserved .invalid domain).
     static constexpr const char* kDefaultWonMaster = "master.znk-tool.invalid";
 

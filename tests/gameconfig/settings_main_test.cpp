@@ -191,7 +191,8 @@ TEST_F(SettingsPage, MasterServerFieldTypeAndDefaults)
     EXPECT_TRUE(settings.wonMaster);
     EXPECT_TRUE(OnMain<QRadioButton>(Main::IdWon)->isChecked());
     Click(page, Main::IdSteamDefault);
-    EXPECT_EQ(settings.masterServer, AppSettings::kDefaultMasterServer);
+    EXPECT_EQ(OnMain<QLineEdit>(Main::IdMasterServer)->text(), "hl1master.znk-tool.invalid:27011");
+    EXPECT_EQ(settings.masterServer, AppSettings::kSteamDefaultMaster);
     EXPECT_FALSE(settings.wonMaster);
     EXPECT_TRUE(OnMain<QRadioButton>(Main::IdSteam)->isChecked());
 
