@@ -189,6 +189,10 @@ void CMainDlg::CreateMenus()
     alwaysOnTopAction_->setCheckable(true);
     connect(alwaysOnTopAction_, &QAction::triggered, this, &CMainDlg::ToggleAlwaysOnTop);
     edit->addSeparator();
+    connect(AddCommand(edit, IdFindLanServers, "Find LAN Servers"), &QAction::triggered, this, [this] {
+        tabs_->setCurrentIndex(ServerBrowser);
+        ctx_.engine.refresh().FindLanServers();
+    });
     connect(AddCommand(edit, IdOptions, "Options..."), &QAction::triggered, this, &CMainDlg::OnOptions);
 
     QMenu* help = menuBar_->addMenu("&Help");

@@ -46,6 +46,7 @@ public:
         IdSavePlaylist = 32802,
         IdLoadPlaylist = 32803,
         IdOptions = 2000,
+        IdFindLanServers = 2001,
     };
 
     // The pages are built over ctx, which must outlive the window.

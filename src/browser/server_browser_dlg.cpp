@@ -623,6 +623,12 @@ QMenu* CServerBrowserDlg::BuildContextMenu(CReportListCtrl* list)
         for (const QString& part : DisplayText(info).split('|', Qt::SkipEmptyParts))
             AddInfoLine(menu, part);
     }
+    // Beyond the list's own lines, below them: the Servers list's LAN search.
+    if (list == servers_) {
+        menu->addSeparator();
+        connect(AddCommand(menu, IdFindLanServers, "Find LAN Servers"), &QAction::triggered, this,
+                [this] { ctx_.engine.refresh().FindLanServers(); });
+    }
     return menu;
 }
 

@@ -53,6 +53,7 @@ public:
         // Commands of the Players list's menu.
         IdAddFriend = 2152,
         IdRemoveFriend = 2153,
+        IdFindLanServers = 2158,
     };
 
     explicit CServerBrowserDlg(const PageContext& ctx, QWidget* parent = nullptr);

@@ -8,6 +8,7 @@
 #include "query/query_sockets.h"
 #include "settings/app_settings.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 #include <deque>
@@ -63,6 +64,16 @@ public:
     // "Update": asks the master server for the list of the mod's servers.
     void RequestMasterList();
     bool SendMasterRequest(CQueryUdpSocket* socket, const std::string& gameDir);
+    // "Find LAN Servers": the info request of the chosen dialect(s) from one socket to ports
+    // kLanFirstPort..kLanLastPort of every LAN target (an "a.b.c.d:port" target: that port
+    // alone), and every server that answers within the time-out listed in the Servers list.
+    void FindLanServers();
+    // The LAN targets of the options, or every interface's broadcast address.
+    std::vector<std::string> LanTargets() const;
+    static constexpr int kLanFirstPort = 27015;
+    static constexpr int kLanLastPort = 27020;
+    static constexpr const char* kLanSearchText = "Searching the LAN";
+
     // Closes every socket and stops every timer (shut-down).
     void CloseAll();
 
@@ -128,6 +139,8 @@ private:
     void OnPingPhaseEnded();
     // Neither the master request nor its re-send was answered.
     void OnMasterSilent();
+    void OnLanReadyRead();
+    void OnLanTimeout();
     void OnResortTimer();
     void SendMasterTo(const std::string& host, int port);
     // Forgets a master host-name lookup still running: its answer must not send a request
@@ -157,6 +170,10 @@ private:
     CPingPhase ping_;
     std::unique_ptr<CMasterSocket> master_;
     CMasterPager pager_;
+    std::unique_ptr<QUdpSocket> lan_; // the LAN search's unconnected socket, while it runs
+    QTimer lanTimer_;
+    QElapsedTimer lanClock_; // since the LAN requests went out: an answer's ping
+    std::vector<std::string> lanListed_;
     // The Servers list an Update cleared, given back when the master does not answer.
     std::vector<ServerRecord*> beforeUpdate_;
     int masterPages_ = 0; // list pages this ping phase has taken

@@ -357,14 +357,14 @@ TEST_F(StoredBrowser, ServerAndFavoriteMenusNameTheServerOnceAndListItsInfo)
     CSrvListCtrl* servers = Servers();
     EXPECT_EQ(MenuOver(servers, -1), nullptr);
     auto menu = MenuOver(servers, RowOf(servers, kNameless));
-    EXPECT_EQ(MenuLines(menu.get()),
-              (Texts{"Connect", "-", "RCON Control", "Add to Favorites", "-", "(127.0.0.1:40003)"}));
+    EXPECT_EQ(MenuLines(menu.get()), (Texts{"Connect", "-", "RCON Control", "Add to Favorites", "-",
+                                            "(127.0.0.1:40003)", "-", "Find LAN Servers"}));
     EXPECT_TRUE(Command(menu, Page::IdConnectServers) && Command(menu, Page::IdRconServers));
 
     menu = MenuOver(servers, RowOf(servers, kAlpha));
     EXPECT_EQ(MenuLines(menu.get()),
               (Texts{"Connect", "-", "RCON Control", "Add to Favorites", "-", "(Alpha)", "(127.0.0.1:40001)", "-",
-                     "(Capture the Flag)", "(Dedicated//Linux Server)", "(Password: No)"}));
+                     "(Capture the Flag)", "(Dedicated//Linux Server)", "(Password: No)", "-", "Find LAN Servers"}));
     PickMenuLine(menu.get(), Page::IdAddToFavorites);
     EXPECT_EQ(store.favoriteList.back(), Record(kAlpha));
 
@@ -706,7 +706,7 @@ TEST_F(EightBitBrowser, NamesShowAsLatin1WhileTheBytesSentAreKept)
     auto menu = MenuOver(servers, 0);
     ASSERT_TRUE(menu);
     const Texts lines = MenuLines(menu.get());
-    EXPECT_EQ(Texts(lines.begin() + 5, lines.end()),
+    EXPECT_EQ(Texts(lines.begin() + 5, lines.end() - 2),
               (Texts{"(Caf\u00e9 Fran\u00e7oise)", "(" + address + ")", "-", "(Capture \u00e0 la carte)",
                      "(Dedicated//Linux Server)", "(Password: No)"}));
 

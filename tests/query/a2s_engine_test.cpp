@@ -156,3 +156,21 @@ TEST_F(Engine, TheMasterIsAskedPageAfterPageUntilTheListEndsAndALossyServerIsKep
 }
 
 } // namespace
+
+TEST_F(Dialects, LanServersOnLoopbackAreFoundInEitherDialect)
+{
+    AddKinds();
+    // Loopback only: a target with a port is asked on that port alone, one without on the six
+    // usual ones (where nothing of the tests listens on 127.0.0.2).
+    for (const char* name : {"classic", "today", "older"})
+        app.settings.options.lanTargets.push_back(farm.FindGameServer(name)->Address());
+    app.settings.options.lanTargets.push_back("127.0.0.2");
+    refresh.FindLanServers();
+    EXPECT_EQ(servers.GetItemText(0, 0), CRefreshEngine::kLanSearchText);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return servers.GetItemTextStd(0, 4) != ""; }, 3000)); // the search ended
+    Texts names = Column(servers, 0);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (Texts{"classic", "older", "today"}));
+    EXPECT_EQ(store.serverList.size(), 3u);
+    EXPECT_EQ(farm.FindGameServer("today")->Record().requestCounts.at("A2S_INFO"), 2); // the challenge, then the info
+}
