@@ -19,6 +19,7 @@ CPlayerSearch::CPlayerSearch(const AppSettings& settings, QObject* parent)
     connect(master_.get(), &QUdpSocket::readyRead, this, &CPlayerSearch::OnMasterReadyRead);
     roomTimer_.setSingleShot(true);
     connect(&roomTimer_, &QTimer::timeout, this, &CPlayerSearch::OnRoomTimer);
+    connect(&resendTimer_, &QTimer::timeout, this, &CPlayerSearch::OnResendTimer);
 }
 
 CPlayerSearch::~CPlayerSearch()
@@ -34,6 +35,7 @@ void CPlayerSearch::Stop()
     asked_.clear();
     queue_.clear();
     roomTimer_.stop();
+    resendTimer_.stop();
     pages_ = 0;
     servers_ = 0;
 }
@@ -77,8 +79,12 @@ void CPlayerSearch::OnMasterReadyRead()
 void CPlayerSearch::AskQueued()
 {
     while (!queue_.empty() && openSockets() < kMaxOpenSockets) {
-        Asked asked{std::make_unique<CQueryUdpSocket>(), queue_.front(), QDeadlineTimer(settings_.TimeoutMs()),
-                    std::nullopt};
+        Asked asked{std::make_unique<CQueryUdpSocket>(),
+                    queue_.front(),
+                    QDeadlineTimer(settings_.TimeoutMs()),
+                    std::nullopt,
+                    0,
+                    QDeadlineTimer()};
         queue_.pop_front();
         CQueryUdpSocket* socket = asked.socket.get();
         connect(socket, &QUdpSocket::readyRead, this, [this, socket] { OnPlayersReadyRead(socket); });
@@ -86,6 +92,14 @@ void CPlayerSearch::AskQueued()
                                KnownDialect(settings_.options, asked.address));
         if (socket->Reconnect(asked.address))
             socket->SendAll(asked.exchange->Requests());
+        // A lost datagram should not hide a server's players; the classic wire alone sends once.
+        const int third = settings_.TimeoutMs() / (kResends + 1);
+        if (settings_.options.dialect != QueryDialect::Classic) {
+            asked.resendsLeft = kResends;
+            asked.nextResend = QDeadlineTimer(third);
+            if (!resendTimer_.isActive())
+                resendTimer_.start(std::max(1, third / 2));
+        }
         asked_.push_back(std::move(asked));
     }
     if (queue_.empty()) {
@@ -112,6 +126,22 @@ void CPlayerSearch::OnRoomTimer()
         }
     }
     AskQueued();
+}
+
+void CPlayerSearch::OnResendTimer()
+{
+    if (asked_.empty()) {
+        resendTimer_.stop();
+        return;
+    }
+    const int third = settings_.TimeoutMs() / (kResends + 1);
+    for (Asked& a : asked_) {
+        if (a.resendsLeft > 0 && a.nextResend.hasExpired() && !a.deadline.hasExpired() && a.exchange) {
+            a.socket->SendAll(a.exchange->Requests());
+            --a.resendsLeft;
+            a.nextResend = QDeadlineTimer(third);
+        }
+    }
 }
 
 void CPlayerSearch::OnPlayersReadyRead(CQueryUdpSocket* socket)

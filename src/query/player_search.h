@@ -28,6 +28,8 @@ public:
     // server needs the room.
     static constexpr int kMaxMasterPages = 64;
     static constexpr int kMaxServers = 8192;
+    // Re-sends of an unanswered players request within its time-out.
+    static constexpr int kResends = 2;
     static constexpr int kMaxOpenSockets = 256;
 
     explicit CPlayerSearch(const AppSettings& settings, QObject* parent = nullptr);
@@ -56,6 +58,8 @@ private:
         std::string address;
         QDeadlineTimer deadline;
         std::optional<ServerExchange> exchange; // the players, in the server's dialect
+        int resendsLeft = 0;
+        QDeadlineTimer nextResend;
     };
 
     void SendMasterTo(const std::string& host, int port);
@@ -63,6 +67,7 @@ private:
     void OnPlayersReadyRead(CQueryUdpSocket* socket);
     void AskQueued();
     void OnRoomTimer();
+    void OnResendTimer();
 
     const AppSettings& settings_;
     CMasterLookup lookup_;
@@ -72,5 +77,6 @@ private:
     std::deque<std::string> queue_;
     int pages_ = 0;
     int servers_ = 0;
-    QTimer roomTimer_; // gives up sockets that waited their time-out while servers wait for room
+    QTimer roomTimer_;   // gives up sockets that waited their time-out while servers wait for room
+    QTimer resendTimer_; // unanswered requests go again at a third and two thirds of the time-out
 };

@@ -397,3 +397,29 @@ TEST(PlayerSearch, AFloodOfListPagesNeverOpensMoreSocketsThanTheBound)
     search.Stop();
     EXPECT_EQ(search.openSockets(), 0);
 }
+
+TEST(PlayerSearch, ALossyServerIsAskedAgainAndItsPlayersFound)
+{
+    sim::SimFarm farm;
+    sim::GameServerConfig c;
+    c.players = {{"Wren", 3, 10.0f}};
+    c.behaviour.lossy = true; // its first players request is lost
+    sim::SimGameServer& lossy = farm.AddGameServer(c);
+    sim::MasterConfig m;
+    m.listAllGameServers = true;
+    farm.AddMaster(m);
+    std::string error;
+    ASSERT_TRUE(farm.StartInOwnThread(&error)) << error;
+    AppSettings settings;
+    settings.masterServer = farm.Master(0).Address();
+    settings.modFolder = "znk";
+    settings.timeout = 0.3f;
+    CPlayerSearch search(settings);
+    std::vector<std::string> found;
+    QObject::connect(&search, &CPlayerSearch::serverAnswered,
+                     [&](const std::string&, const std::vector<std::string>& names) { found = names; });
+    search.Start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !found.empty(); }, 3000));
+    EXPECT_EQ(found, std::vector<std::string>{"Wren"});
+    EXPECT_EQ(lossy.Record().requestCounts.at("players"), 2);
+}
