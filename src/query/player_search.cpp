@@ -38,6 +38,7 @@ void CPlayerSearch::Stop()
     resendTimer_.stop();
     pages_ = 0;
     servers_ = 0;
+    taken_.clear();
 }
 
 void CPlayerSearch::Start()
@@ -62,13 +63,19 @@ void CPlayerSearch::OnMasterReadyRead()
         if (!IsMasterReply(reply.data(), reply.size()) || pages_ >= kMaxMasterPages)
             continue;
         ++pages_;
-        std::vector<std::string> addresses = DecodeMasterList(
+        const std::vector<std::string> page = DecodeMasterList(
             settings_.wonMaster ? MasterFlavour::Won : MasterFlavour::Steam, reply.data(), reply.size());
+        if (pages_ < kMaxMasterPages)
+            pager_.Page(reply, page);
+        // A server a master lists twice (pages overlap when a list changes meanwhile) is asked once.
+        std::vector<std::string> addresses;
+        for (const std::string& address : page) {
+            if (taken_.insert(address).second)
+                addresses.push_back(address);
+        }
         const size_t room = static_cast<size_t>(kMaxServers - servers_);
         if (addresses.size() > room)
             addresses.resize(room);
-        if (pages_ < kMaxMasterPages)
-            pager_.Page(reply, addresses);
         servers_ += static_cast<int>(addresses.size());
         Q_EMIT serversListed(addresses);
         queue_.insert(queue_.end(), addresses.begin(), addresses.end());

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 struct AppSettings;
@@ -75,6 +76,7 @@ private:
     CMasterPager pager_;
     std::list<Asked> asked_;
     std::deque<std::string> queue_;
+    std::unordered_set<std::string> taken_; // every address this search has taken
     int pages_ = 0;
     int servers_ = 0;
     QTimer roomTimer_;   // gives up sockets that waited their time-out while servers wait for room
