@@ -105,6 +105,7 @@ TEST_F(Dialects, ClassicOnlyKeepsTheClassicWire)
 
 TEST_F(Engine, ADetailQueryNobodyAnswersEndsWithItsMessage)
 {
+    app.settings.timeout = 0.6f; // room for both re-sends on a loaded machine
     AddServer("quiet").SetBehaviour({.silent = true});
     StartFarm();
     engine.details().QuerySelected(farm.FindGameServer("quiet")->Address());
