@@ -131,7 +131,7 @@ void CDetailQuery::Take(const std::vector<unsigned char>& reply, const std::stri
         break;
     case Ask::Info: {
         InfoReply info;
-        if (!DecodeInfo(bytes.data(), bytes.size(), info) && !DecodeA2sInfo(bytes.data(), bytes.size(), info))
+        if (!DecodeAnyInfo(bytes, info))
             break;
         RememberDialect(settings_.options, address, exchange_->Dialect());
         ChangeRows(address, ServerRowChange{info.name, info.map, std::nullopt, info.players});

@@ -185,8 +185,7 @@ void CRefreshEngine::OnQueryReadyRead(CQuerySocket* socket)
             socket->SendAll(resend);
         }
         InfoReply info;
-        if (!answer || !(DecodeInfo(answer->reply.data(), answer->reply.size(), info) ||
-                         DecodeA2sInfo(answer->reply.data(), answer->reply.size(), info)))
+        if (!answer || !DecodeAnyInfo(answer->reply, info))
             continue;
         socket->outstanding = false;
         socket->timeoutTimer.stop();

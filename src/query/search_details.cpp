@@ -68,8 +68,7 @@ void CSearchDetailQuery::OnReadyRead()
             break;
         case Ask::Info: {
             InfoReply info;
-            if (!infoDone_ &&
-                (DecodeInfo(bytes.data(), bytes.size(), info) || DecodeA2sInfo(bytes.data(), bytes.size(), info))) {
+            if (!infoDone_ && DecodeAnyInfo(bytes, info)) {
                 infoDone_ = true;
                 Q_EMIT infoReceived(socket_->PeerText(), info);
             }

@@ -132,6 +132,11 @@ bool DecodeA2sInfo(const unsigned char* data, std::size_t len, InfoReply& out)
     return true;
 }
 
+bool DecodeAnyInfo(const Datagram& reply, InfoReply& out)
+{
+    return DecodeInfo(reply.data(), reply.size(), out) || DecodeA2sInfo(reply.data(), reply.size(), out);
+}
+
 // ---- Split replies ------------------------------------------------------------------------
 
 namespace {

@@ -40,6 +40,9 @@ bool DecodeChallenge(const unsigned char* data, std::size_t len, int32_t& challe
 // when the reply is cut short before the password byte; what follows it is not needed.
 bool DecodeA2sInfo(const unsigned char* data, std::size_t len, InfoReply& out);
 
+// An info reply of either dialect: the classic "infostringresponse", or 'I' or 'm'.
+bool DecodeAnyInfo(const Datagram& reply, InfoReply& out);
+
 // ---- Split replies ------------------------------------------------------------------------
 
 // A reply too long for one datagram comes in pieces: FE FF FF FF, an int32 request id, one byte
