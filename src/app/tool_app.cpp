@@ -109,8 +109,9 @@ bool CToolApp::Start()
     platform::RaiseOpenFileLimit();
     // What a save cut short by a crash or a kill left behind, before anything writes again.
     if (const std::string folder = platform::CurrentDirectory(); !folder.empty())
-        RemoveStaleTempFiles(folder, {AppSettings::kFileName, ServerStore::kServersFile, ServerStore::kRecordsFile,
-                                      ServerStore::kFriendsFile, platform::kRegistryFileName});
+        RemoveStaleTempFiles(folder,
+                             {AppSettings::kFileName, ServerStore::kServersFile, ServerStore::kRecordsFile,
+                              ServerStore::kFriendsFile, platform::kRegistryFileName, ConsoleHistory::kFileName});
 
     const AppSettings::LoadResult loaded = settings.Load([this] { return RunFinder(); });
     if (loaded == AppSettings::LoadResult::NoWorkFolder) {
@@ -141,7 +142,7 @@ bool CToolApp::Start()
     store.SetWorkFolder(settings.workFolder);
     store.Load();
     engine_ = std::make_unique<CQueryEngine>(settings, store);
-    consoles_ = std::make_unique<CRconConsoles>();
+    consoles_ = std::make_unique<CRconConsoles>(JoinPath(settings.workFolder, ConsoleHistory::kFileName));
     loader_ = std::make_unique<CSettingsLoader>(settings);
     audio_ = std::make_unique<AudioLibrary>(audioOutput);
     fileNotice_ = std::make_unique<CFileSaveNotice>(

@@ -6,7 +6,12 @@
 
 #include <algorithm>
 
-CRconConsoles::CRconConsoles(QObject* parent) : QObject(parent) {}
+CRconConsoles::CRconConsoles(std::string historyPath, QObject* parent)
+    : QObject(parent), historyPath_(std::move(historyPath))
+{
+    if (!historyPath_.empty())
+        history_.Load(historyPath_);
+}
 
 CRconConsoles::~CRconConsoles()
 {
@@ -22,11 +27,12 @@ CRconDlg* CRconConsoles::Open(const std::string& address, QWidget* owner)
             return nullptr;
         password = input.password;
     }
-    auto* console = new CRconDlg(address, password.toStdString(), owner);
+    auto* console = new CRconDlg(address, password.toStdString(), owner, &history_);
     console->show();
     console->Connect();
     consoles_.emplace_back(console);
     connect(console, &CRconDlg::closed, this, &CRconConsoles::Remove);
+    connect(console, &CRconDlg::historyAdded, this, &CRconConsoles::SaveHistory);
     // A console that showed a long session held megabytes of text: once it is gone, the process
     // gives them back rather than keeping them for later.
     connect(console, &QObject::destroyed, this, &platform::ReturnFreedMemory, Qt::QueuedConnection);
@@ -61,4 +67,10 @@ void CRconConsoles::CloseAll()
 void CRconConsoles::Remove(CRconDlg* console)
 {
     std::erase_if(consoles_, [console](const QPointer<CRconDlg>& c) { return c.isNull() || c.data() == console; });
+}
+
+void CRconConsoles::SaveHistory()
+{
+    if (!historyPath_.empty())
+        history_.Save(historyPath_);
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "rcon/model/console_history.h"
+
 #include <QObject>
 #include <QPointer>
 #include <string>
@@ -10,10 +12,14 @@ class QWidget;
 // The remote consoles open at a time, one per Open, each with its own socket. A console leaves
 // the list when it is closed; whatever is still open at exit goes with CloseAll (or with the
 // list itself).
+//
+// The consoles share one history of the commands sent, loaded from historyPath when the list is
+// made and saved there after each command it keeps; no path: the history lasts as long as the
+// list. A history that cannot be saved stays in memory, and the consoles go on as before.
 class CRconConsoles : public QObject {
     Q_OBJECT
 public:
-    explicit CRconConsoles(QObject* parent = nullptr);
+    explicit CRconConsoles(std::string historyPath = std::string(), QObject* parent = nullptr);
     ~CRconConsoles() override; // CloseAll
 
     // Asks for the password (CRconInput, modal over owner). Cancelled: nothing happens and the
@@ -28,8 +34,13 @@ public:
     // Destroys every console still open, and its socket with it, at once.
     void CloseAll();
 
+    ConsoleHistory& history() { return history_; }
+
 private:
     void Remove(CRconDlg* console);
+    void SaveHistory();
 
     std::vector<QPointer<CRconDlg>> consoles_;
+    std::string historyPath_;
+    ConsoleHistory history_;
 };

@@ -1,6 +1,7 @@
 #include "rcon/rcon_dlg.h"
 
 #include "rcon/custom_edit.h"
+#include "rcon/model/console_history.h"
 #include "rcon/model/rcon_protocol.h"
 #include "rcon/rcon_socket.h"
 #include "ui/control_id.h"
@@ -10,8 +11,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
-CRconDlg::CRconDlg(const std::string& address, std::string password, QWidget* owner)
-    : QDialog(owner), address_(address), password_(std::move(password))
+CRconDlg::CRconDlg(const std::string& address, std::string password, QWidget* owner, ConsoleHistory* history)
+    : QDialog(owner), address_(address), password_(std::move(password)), history_(history)
 {
     setObjectName("CRconDlg");
     setWindowTitle(QStringLiteral("RCON Control: ") + QString::fromStdString(address_));
@@ -37,6 +38,8 @@ void CRconDlg::CreateWidgets()
     SetControlId(input_, IdInput);
     Place(input_, 0, 221, 376, 12);
     output_->SetInputLine(input_);
+    // Ahead of the line's own handling: Tab would otherwise move the keyboard to the pane.
+    input_->installEventFilter(this);
 
     socket_ = new CRconSocket(this);
 
@@ -52,6 +55,8 @@ void CRconDlg::ConnectWidgets()
             [this] { output_->AppendLine(QString::fromUtf8(kRconChallengeAcceptedLine)); });
     connect(socket_, &CRconSocket::outputLines, this,
             [this](const std::string& text) { output_->AppendLine(QString::fromStdString(text)); });
+    // A paste with the mouse starts over what the next Tab completes, as a key does.
+    connect(input_, &QLineEdit::textEdited, this, [this] { completing_ = false; });
 }
 
 bool CRconDlg::Connect()
@@ -72,8 +77,101 @@ void CRconDlg::OnOK()
         output_->AppendLine(QString::fromUtf8(kRconNotConnectedLine));
         return;
     }
-    socket_->SendCommand(password_, input_->text().toStdString());
+    const std::string command = input_->text().toStdString();
+    socket_->SendCommand(password_, command);
+    if (history_ && history_->Add(address_, command))
+        Q_EMIT historyAdded();
+    walk_.clear();
+    completing_ = false;
     input_->clear();
+}
+
+void CRconDlg::ShowInInput(const std::string& text)
+{
+    const QString shown = QString::fromStdString(text);
+    if (input_->text() != shown)
+        input_->setText(shown);
+}
+
+void CRconDlg::RecallOlder()
+{
+    if (!history_)
+        return;
+    if (walk_.empty()) {
+        walk_ = history_->Commands(address_);
+        if (walk_.empty())
+            return;
+        draft_ = input_->text();
+        walkAt_ = walk_.size() - 1;
+    } else if (walkAt_ > 0) {
+        --walkAt_;
+    }
+    ShowInInput(walk_[walkAt_]);
+}
+
+void CRconDlg::RecallNewer()
+{
+    if (walk_.empty())
+        return;
+    if (++walkAt_ < walk_.size()) {
+        ShowInInput(walk_[walkAt_]);
+        return;
+    }
+    walk_.clear();
+    input_->setText(draft_);
+}
+
+void CRconDlg::CompleteInput()
+{
+    if (!history_)
+        return;
+    if (!completing_) {
+        typedPrefix_ = input_->text().toStdString();
+        completions_ = 0;
+    } else {
+        ++completions_;
+    }
+    completing_ = true;
+    if (const auto match = history_->Complete(address_, typedPrefix_, completions_)) {
+        ShowInInput(*match);
+        return;
+    }
+    // Past the oldest match: what was typed, and the next Tab starts with the newest again.
+    ShowInInput(typedPrefix_);
+    completing_ = false;
+}
+
+bool CRconDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != input_ || event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    switch (key->key()) {
+    case Qt::Key_Tab:
+        if (!plain || !history_)
+            break;
+        CompleteInput();
+        return true;
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_Meta:
+    case Qt::Key_AltGr:
+        return false; // on its way to a combination, not a key of its own
+    default:
+        break;
+    }
+    completing_ = false;
+    if (plain && key->key() == Qt::Key_Up) {
+        RecallOlder();
+        return true;
+    }
+    if (plain && key->key() == Qt::Key_Down) {
+        RecallNewer();
+        return true;
+    }
+    return false;
 }
 
 void CRconDlg::keyPressEvent(QKeyEvent* event)

@@ -6,6 +6,7 @@
 #include "rcon/rcon_socket.h"
 #include "sim_farm.h"
 #include "test_support/widgets.h"
+#include "test_support/work_dir.h"
 #include "ui/dialog_units.h"
 
 #include <QApplication>
@@ -485,4 +486,73 @@ TEST_F(RconConsoles, CloseAllFreesEveryConsoleAtOnce)
     EXPECT_TRUE(socket1.isNull());
     EXPECT_TRUE(socket2.isNull());
     EXPECT_TRUE(owner.findChildren<CRconDlg*>().isEmpty());
+}
+
+// ---- The commands sent before ----
+
+TEST_F(RconConsoles, UpDownAndTabRecallTheCommandsSentToThatServer)
+{
+    RconPeer peer;
+    CRconDlg* console = Open(peer.Address(), "secret");
+    ASSERT_FALSE(peer.Next().isEmpty());
+    peer.Send(RconChallengeReply("5"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return console->connected(); }, kRconWaitMs));
+    for (const char* command : {"status", "say hi", "stats", "status"})
+        Type(*console, command);
+    QLineEdit* input = Input(*console);
+    const struct {
+        Qt::Key key; // 0: type text
+        const char* text;
+        const char* shown;
+    } steps[] = {
+        {Qt::Key(0), "dr", "dr"},     {Qt::Key_Up, "", "status"},  {Qt::Key_Up, "", "stats"},
+        {Qt::Key_Up, "", "say hi"},   {Qt::Key_Up, "", "status"},  {Qt::Key_Up, "", "status"},
+        {Qt::Key_Down, "", "say hi"}, {Qt::Key_Down, "", "stats"}, {Qt::Key_Down, "", "status"},
+        {Qt::Key_Down, "", "dr"},     {Qt::Key_Down, "", "dr"},    {Qt::Key_Backspace, "", "d"},
+        {Qt::Key_Backspace, "", ""},  {Qt::Key(0), "s", "s"},      {Qt::Key_Tab, "", "status"},
+        {Qt::Key_Tab, "", "stats"},   {Qt::Key_Tab, "", "say hi"}, {Qt::Key_Tab, "", "s"},      // each text once
+        {Qt::Key_Tab, "", "status"},  {Qt::Key_End, "", "status"}, {Qt::Key_Tab, "", "status"}, // a new prefix
+        {Qt::Key_Up, "", "status"},   {Qt::Key_Up, "", "stats"},   {Qt::Key_Return, "", ""},
+        {Qt::Key_Up, "", "stats"},    {Qt::Key_Up, "", "status"}, // the walk starts anew after a send
+    };
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        steps[i].key ? QTest::keyClick(input, steps[i].key) : QTest::keyClicks(input, steps[i].text);
+        EXPECT_EQ(input->text(), steps[i].shown) << i;
+        EXPECT_EQ(console->focusWidget(), input) << i;
+    }
+    for (const char* sent : {"status", "say hi", "stats", "status", "stats"})
+        EXPECT_EQ(peer.Next(), RconBytes(BuildRconCommand(5, "secret", sent)));
+}
+
+TEST(RconConsoleHistory, KeptForTheNextRunWithoutThePassword)
+{
+    TempDir dir;
+    const std::string path = dir.File(ConsoleHistory::kFileName);
+    RconPeer peer;
+    QWidget owner;
+    owner.show();
+    {
+        CRconConsoles consoles(path);
+        AnswerPassword(owner, "old", true);
+        CRconDlg* console = consoles.Open(peer.Address(), &owner);
+        ASSERT_FALSE(peer.Next().isEmpty());
+        Type(*console, "refused"); // not connected: not sent, not kept
+        Input(*console)->clear();
+        peer.Send(RconChallengeReply("5"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return console->connected(); }, kRconWaitMs));
+        for (const char* command : {"status", "  Rcon_Password \"new\"", "say =[x]"})
+            Type(*console, command);
+        EXPECT_EQ(peer.Next(), RconBytes(BuildRconCommand(5, "old", "status")));
+        EXPECT_EQ(peer.Next(), RconBytes(BuildRconCommand(5, "old", "  Rcon_Password \"new\"")));
+    }
+    EXPECT_EQ(ReadText(path), peer.Address() + "\tstatus\r\n" + peer.Address() + "\tsay =[x]\r\n");
+
+    CRconConsoles again(path);
+    AnswerPassword(owner, "old", true);
+    CRconDlg* console = again.Open(peer.Address(), &owner);
+    Input(*console)->setFocus();
+    QTest::keyClick(Input(*console), Qt::Key_Up);
+    EXPECT_EQ(Input(*console)->text(), "say =[x]");
+    QTest::keyClick(Input(*console), Qt::Key_Up);
+    EXPECT_EQ(Input(*console)->text(), "status");
 }

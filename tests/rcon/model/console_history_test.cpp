@@ -1,0 +1,85 @@
+#include "rcon/model/console_history.h"
+#include "test_support/work_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Lines = std::vector<std::string>;
+const std::string kA = "127.0.0.1:27015";
+const std::string kB = "127.0.0.2:27016";
+
+} // namespace
+
+TEST(ConsoleHistory, KeepsWhatWasSentButNeverThePassword)
+{
+    const struct {
+        Lines sent;
+        Lines kept;
+    } cases[] = {
+        {{"status", "users", "status", "status"}, {"status", "users", "status"}},
+        {{"", "   ", "say a\tb", "say a\rb", "say a\nb"}, {}},
+        {{"rcon_password x", "  RCON_Password x", "\"rcon_password\" x", "echo; Rcon_Password y"}, {}},
+        {{"rcon_passwor", std::string(4096 - kA.size() - 1, 'x'), std::string(4096 - kA.size(), 'x')},
+         {"rcon_passwor", std::string(4096 - kA.size() - 1, 'x')}},
+    };
+    for (const auto& c : cases) {
+        ConsoleHistory h;
+        for (const std::string& command : c.sent)
+            h.Add(kA, command);
+        EXPECT_EQ(h.Commands(kA), c.kept) << c.sent.front();
+    }
+
+    ConsoleHistory h;
+    for (int i = 0; i < 205; ++i)
+        h.Add(kA, "say " + std::to_string(i));
+    h.Add(kB, "status");
+    EXPECT_EQ(h.Commands(kA).size(), ConsoleHistory::kMaxPerServer);
+    EXPECT_EQ(h.Commands(kA).front(), "say 5");
+    EXPECT_EQ(h.Commands(kB), Lines{"status"});
+}
+
+TEST(ConsoleHistory, FileKeepsTheBytesAndLosesOnlyTheBadLines)
+{
+    TempDir dir;
+    const std::string path = dir.File(ConsoleHistory::kFileName);
+    const std::string good =
+        kA + "\tsay Gr\xC3\xBC\xC3\x9F\x65\r\n" + kB + "\tsv_gravity =800 [x]\r\n" + kA + "\t status \r\n";
+    const struct {
+        std::string file;
+        std::string kept; // what is loaded, and saved again
+    } cases[] = {
+        {good, good},
+        {"", ""},
+        {"\xEF\xBB\xBF" + kA + "\tstatus\n\nno tab here\r" + kA + "\t" + std::string(5000, 'x') + "\r\n" + kB +
+             "\tusers",
+         kA + "\tstatus\r\n" + kB + "\tusers\r\n"},
+        {kA + "\tRCON_PASSWORD hunter2\r\n" + kA + "\t  rcon_password x\r\n" + kA + "\tsay\tx\r\n" + kA + "\tsay\r\n",
+         kA + "\tsay\r\n"},
+    };
+    for (const auto& c : cases) {
+        WriteText(path, c.file);
+        ConsoleHistory h;
+        h.Load(path);
+        ASSERT_TRUE(h.Save(path));
+        EXPECT_EQ(ReadText(path), c.kept) << c.file.substr(0, 40);
+    }
+    ConsoleHistory h;
+    h.Load(dir.File("missing.txt"));
+    EXPECT_EQ(h.Text(), "");
+    EXPECT_FALSE(h.Save(dir.File("missing/ConsoleHistory.txt")));
+
+    // Larger than may be read: the newest lines, from the end of the file, are the ones kept.
+    std::string big;
+    for (int i = 0; big.size() <= ConsoleHistory::kMaxFileBytes + 100000; ++i)
+        big += "10.0." + std::to_string(i / 250) + "." + std::to_string(i % 250) + ":1\t" + std::string(90, 'x') + "\n";
+    WriteText(path, big + kA + "\tnewest");
+    h.Load(path);
+    EXPECT_EQ(h.Commands(kA), Lines{"newest"});
+    EXPECT_TRUE(h.Commands("10.0.0.0:1").empty());
+    EXPECT_LE(h.Text().size(), ConsoleHistory::kMaxFileBytes);
+    EXPECT_GT(h.Text().size(), ConsoleHistory::kMaxFileBytes - 200);
+}
