@@ -1,15 +1,10 @@
 #pragma once
 #include "query/master_lookup.h"
 #include "query/master_pager.h"
-#include "query/model/exchange.h"
+#include "query/players_asker.h"
 
-#include <QDeadlineTimer>
 #include <QObject>
-#include <QTimer>
-#include <deque>
-#include <list>
 #include <memory>
-#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -30,7 +25,7 @@ public:
     static constexpr int kMaxMasterPages = 64;
     static constexpr int kMaxServers = 8192;
     // Re-sends of an unanswered players request within its time-out.
-    static constexpr int kResends = 2;
+    static constexpr int kResends = CPlayersAsker::kResends;
     static constexpr int kMaxOpenSockets = 256;
 
     explicit CPlayerSearch(const AppSettings& settings, QObject* parent = nullptr);
@@ -42,8 +37,8 @@ public:
     // Closes the master socket and every players socket, and forgets the servers not asked yet.
     void Stop();
 
-    int openSockets() const { return static_cast<int>(asked_.size()); }
-    int waitingServers() const { return static_cast<int>(queue_.size()); }
+    int openSockets() const { return asker_.openSockets(); }
+    int waitingServers() const { return asker_.waitingServers(); }
 
 Q_SIGNALS:
     // The request went out to the master.
@@ -54,31 +49,15 @@ Q_SIGNALS:
     void serverAnswered(const std::string& address, const std::vector<std::string>& playerNames);
 
 private:
-    struct Asked {
-        std::unique_ptr<CQueryUdpSocket> socket;
-        std::string address;
-        QDeadlineTimer deadline;
-        std::optional<ServerExchange> exchange; // the players, in the server's dialect
-        int resendsLeft = 0;
-        QDeadlineTimer nextResend;
-    };
-
     void SendMasterTo(const std::string& host, int port);
     void OnMasterReadyRead();
-    void OnPlayersReadyRead(CQueryUdpSocket* socket);
-    void AskQueued();
-    void OnRoomTimer();
-    void OnResendTimer();
 
     const AppSettings& settings_;
     CMasterLookup lookup_;
     std::unique_ptr<CQueryUdpSocket> master_;
     CMasterPager pager_;
-    std::list<Asked> asked_;
-    std::deque<std::string> queue_;
+    CPlayersAsker asker_;
     std::unordered_set<std::string> taken_; // every address this search has taken
     int pages_ = 0;
     int servers_ = 0;
-    QTimer roomTimer_;   // gives up sockets that waited their time-out while servers wait for room
-    QTimer resendTimer_; // unanswered requests go again at a third and two thirds of the time-out
 };

@@ -1,7 +1,7 @@
 #include "query/query_engine.h"
 
 CQueryEngine::CQueryEngine(AppSettings& settings, ServerStore& store)
-    : refresh_(settings, store), details_(settings, store)
+    : refresh_(settings, store), details_(settings, store), slotWatch_(settings), favoritesWatch_(settings)
 {
 }
 
@@ -9,4 +9,6 @@ void CQueryEngine::CloseAll()
 {
     refresh_.CloseAll();
     details_.Close();
+    slotWatch_.Stop();
+    favoritesWatch_.Stop();
 }

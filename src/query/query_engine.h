@@ -1,13 +1,16 @@
 #pragma once
 #include "query/detail_query.h"
+#include "query/favorites_watch.h"
 #include "query/refresh_engine.h"
+#include "query/slot_watch.h"
 
 struct AppSettings;
 class ServerStore;
 
 // What talks to the servers for the browser, made once by the application over its settings and
-// store: the refresh of the two lists (master list, ping phase, five queries in flight) and the
-// details of the selected server. The player search keeps its own queries beside its page.
+// store: the refresh of the two lists (master list, ping phase, five queries in flight), the
+// details of the selected server, the wait for a free slot on a full server and the background
+// watch of the favourites' players. The player search keeps its own queries beside its page.
 class CQueryEngine {
 public:
     // settings and store must outlive the engine.
@@ -16,6 +19,8 @@ public:
     CRefreshEngine& refresh() { return refresh_; }
     const CRefreshEngine& refresh() const { return refresh_; }
     CDetailQuery& details() { return details_; }
+    CSlotWatch& slotWatch() { return slotWatch_; }
+    CFavoritesWatch& favoritesWatch() { return favoritesWatch_; }
 
     // Closes every socket and stops every timer (shut-down).
     void CloseAll();
@@ -23,4 +28,6 @@ public:
 private:
     CRefreshEngine refresh_;
     CDetailQuery details_;
+    CSlotWatch slotWatch_;
+    CFavoritesWatch favoritesWatch_;
 };

@@ -172,6 +172,12 @@ void SimGameServer::SetBehaviour(const SimBehaviour& behaviour)
     behaviour_ = behaviour;
 }
 
+void SimGameServer::SetPlayers(std::vector<SimPlayer> players)
+{
+    std::lock_guard lock(farm_.mutex_);
+    newPlayers_ = std::move(players);
+}
+
 void SimGameServer::OnReadyRead()
 {
     while (socket_ && socket_->hasPendingDatagrams()) {
@@ -202,6 +208,11 @@ void SimGameServer::Handle(const QByteArray& datagram, const QHostAddress& peer,
         std::lock_guard lock(farm_.mutex_);
         b = behaviour_;
         ownPort = port_;
+        // The replies read config_ in this thread alone, unlocked.
+        if (newPlayers_) {
+            config_.players = std::move(*newPlayers_);
+            newPlayers_.reset();
+        }
     }
 
     QList<QByteArray> replies;

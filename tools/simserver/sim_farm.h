@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -66,13 +67,18 @@ public:
     SimGameServer(const SimGameServer&) = delete;
     SimGameServer& operator=(const SimGameServer&) = delete;
 
-    const GameServerConfig& Config() const { return config_; } // as added
+    // As added. After SetPlayers the farm's thread changes its players: read them there, or with
+    // the farm stopped.
+    const GameServerConfig& Config() const { return config_; }
     const std::string& Label() const { return config_.label; }
     uint16_t Port() const;       // bound by the last Start(); 0 before
     std::string Address() const; // "127.0.0.1:<Port()>"
     ServerRecord Record() const;
     SimBehaviour Behaviour() const;
     void SetBehaviour(const SimBehaviour& behaviour);
+    // Players joining or leaving while the farm runs: the requests that arrive from now on are
+    // answered with these players.
+    void SetPlayers(std::vector<SimPlayer> players);
 
 private:
     friend class SimFarm;
@@ -92,6 +98,8 @@ private:
     std::set<std::string> lossySeen_; // request kind and peer; guarded by the farm's mutex
     int32_t splitId_ = 0x51D0;        // the farm's thread only
     QUdpSocket* socket_ = nullptr;
+    // Set by SetPlayers, taken into config_ by the farm's thread; guarded by the farm's mutex.
+    std::optional<std::vector<SimPlayer>> newPlayers_;
 };
 
 class SimMaster {
