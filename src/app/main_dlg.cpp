@@ -10,23 +10,28 @@
 #include "gameconfig/settings_dlg.h"
 #include "gameconfig/settings_main.h"
 #include "music/playlist_editor_dlg.h"
+#include "query/favorites_watch.h"
 #include "query/query_engine.h"
 #include "search/search_player_dlg.h"
 #include "server/create_server_dlg.h"
 #include "settings/server_store.h"
 #include "ui/control_id.h"
 #include "ui/dialog_units.h"
+#include "ui/join_server.h"
 #include "ui/logo_animation.h"
+#include "ui/recent_menu.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLinearGradient>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPainterPath>
 #include <QSignalBlocker>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTimer>
 #include <QWindow>
@@ -91,7 +96,10 @@ CMainDlg::CMainDlg(const PageContext& ctx, QWidget* parent) : QDialog(parent), c
     const int menuHeight = menuBar_->sizeHint().height();
     menuBar_->setGeometry(0, 0, client.width(), menuHeight);
     client_->setGeometry(0, menuHeight, client.width(), client.height());
-    setFixedSize(client.width(), menuHeight + client.height());
+    // The status line goes below everything the window always had, which keeps its places.
+    const int statusHeight = statusBar_->sizeHint().height();
+    statusBar_->setGeometry(0, menuHeight + client.height(), client.width(), statusHeight);
+    setFixedSize(client.width(), menuHeight + client.height() + statusHeight);
 
     if (ctx_.settings.alwaysOnTop)
         SetAlwaysOnTop(true);
@@ -156,6 +164,11 @@ void CMainDlg::CreateWidgets()
 
     saveTimer_ = new QTimer(this);
     saveTimer_->setObjectName("timer1");
+
+    statusBar_ = SetControlId(new QStatusBar(this), IdStatusBar);
+    statusBar_->setSizeGripEnabled(false);
+    listedCount_ = SetControlId(new QLabel(statusBar_), IdListedCount);
+    statusBar_->addPermanentWidget(listedCount_);
 }
 
 void CMainDlg::CreateMenus()
@@ -171,6 +184,11 @@ void CMainDlg::CreateMenus()
             &CPlaylistEditorDlg::ExportPlaylist);
     file->addSeparator();
     connect(AddCommand(file, IdExit, "Exit"), &QAction::triggered, this, &CMainDlg::OnExit);
+    file->addSeparator();
+    AddRecentServersMenu(
+        file, ctx_.store,
+        [this](const std::string& address) { JoinWithPassword(ctx_.settings, ctx_.store, address, this); },
+        [this](const std::string& address) { ctx_.engine.refresh().AddServerByHand(ServerList::Favorites, address); });
 
     QMenu* edit = menuBar_->addMenu("&Edit");
     settingsAction_ = AddCommand(edit, IdSettings, "Settings");
@@ -207,6 +225,16 @@ void CMainDlg::ConnectWidgets()
     connect(settings_, &CSettingsDlg::shownChanged, settingsAction_, &QAction::setChecked);
     // "Activate Bots" is the settings page's "Bots" button pressed from the bot page: the game
     // library field there shows it (and writes it once more, as that button does).
+    connect(serverBrowser_, &CServerBrowserDlg::listedCountChanged, listedCount_, &QLabel::setText);
+    connect(serverBrowser_, &CServerBrowserDlg::statusMessage, this, [this](const QString& text) { ShowStatus(text); });
+    CFavoritesWatch* watch = &ctx_.engine.favoritesWatch();
+    watch->SetAddresses([this] { return ctx_.store.FavoriteAddresses(); });
+    connect(watch, &CFavoritesWatch::playersHeard, this,
+            [this](const std::string& address, const std::vector<std::string>& names) {
+                if (ctx_.playersHeard)
+                    ctx_.playersHeard(address, names);
+            });
+    ApplyWatchOption();
     connect(botEditor_, &CBotEditorDlg::gameLibraryActivated, settings_->mainPage()->gameLibrary(),
             &QLineEdit::setText);
 }
@@ -233,6 +261,15 @@ void CMainDlg::ShowPage(QWidget* p)
     pageActions_[indexOf(currentPage_)]->setChecked(false);
     pageActions_[indexOf(p)]->setChecked(true);
     currentPage_ = p;
+    listedCount_->setVisible(p == serverBrowser_);
+}
+
+void CMainDlg::ShowStatus(const QString& text, int ms)
+{
+    if (text.isEmpty())
+        statusBar_->clearMessage();
+    else
+        statusBar_->showMessage(text, ms);
 }
 
 void CMainDlg::OnTabChanged(int index)
@@ -293,11 +330,30 @@ void CMainDlg::OnOptions()
     if (dialog.exec() != QDialog::Accepted)
         return;
     ctx_.settings.options = dialog.options();
+    // Servers shown again are listed by the next Update; the filter may hold others now.
+    serverBrowser_->ApplyFilter();
+    ApplyWatchOption();
     const std::string path = JoinPath(ctx_.settings.workFolder, ToolOptions::kFileName);
     if (!ctx_.settings.options.Save(path, ctx_.store.FavoriteAddresses()))
         ctx_.message("ZNK Tool", QString("The options file\n%1\ncannot be written. The options chosen hold until "
                                          "ZNK Tool ends.")
                                      .arg(QString::fromStdString(path)));
+}
+
+void CMainDlg::ApplyWatchOption()
+{
+    const ToolOptions& options = ctx_.settings.options;
+    CFavoritesWatch& watch = ctx_.engine.favoritesWatch();
+    if (!options.watchFavorites) {
+        watch.Stop();
+        return;
+    }
+    const int interval = options.watchMinutes * 60000;
+    if (!watch.active() || watch.intervalMs() != interval) {
+        watch.Start(interval);
+        // Turned on, it looks at once rather than a whole interval later.
+        watch.AskNow();
+    }
 }
 
 void CMainDlg::OnAbout()
@@ -353,7 +409,9 @@ void CMainDlg::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     case Qt::Key_Escape:
-        reject();
+        // A wait for a free slot is what Escape stops first; the window closes on the next one.
+        if (!serverBrowser_->CancelSlotWatch())
+            reject();
         event->accept();
         return;
     default:

@@ -6,7 +6,9 @@
 
 class QAction;
 class QMenu;
+class QLabel;
 class QMenuBar;
+class QStatusBar;
 class QTabBar;
 class QTimer;
 class CAnimateCtrl;
@@ -47,6 +49,8 @@ public:
         IdLoadPlaylist = 32803,
         IdOptions = 2000,
         IdFindLanServers = 2001,
+        IdStatusBar = 2008,
+        IdListedCount = 2009,
     };
 
     // The pages are built over ctx, which must outlive the window.
@@ -63,6 +67,11 @@ public:
     QWidget* currentPage() const { return currentPage_; }
     int indexOf(QWidget* page) const;
     QTimer* saveTimer() const { return saveTimer_; }
+    // The line at the window's foot: the slot watch, friends seen where no tray can tell, and
+    // how many servers the Servers list shows.
+    QStatusBar* statusLine() const { return statusBar_; }
+    // A message there for ms milliseconds (0: until the next one).
+    void ShowStatus(const QString& text, int ms = 0);
     CAboutDlg* aboutBox() const { return about_; }
 
     CSettingsDlg* settingsDlg() const { return settings_; }
@@ -97,6 +106,8 @@ private:
     void OnExit();
     void OnSettings();
     void OnSaveTimer();
+    // Starts or stops the background watch of the favourites as the options say.
+    void ApplyWatchOption();
 
     const PageContext& ctx_;
     QMenuBar* menuBar_ = nullptr;
@@ -104,6 +115,8 @@ private:
     CAnimateCtrl* logo_ = nullptr;
     QTabBar* tabs_ = nullptr;
     QTimer* saveTimer_ = nullptr;
+    QStatusBar* statusBar_ = nullptr;
+    QLabel* listedCount_ = nullptr;
 
     CSettingsDlg* settings_ = nullptr;
     CAboutDlg* about_ = nullptr;

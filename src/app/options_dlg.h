@@ -3,8 +3,11 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
+class QListWidget;
+class QPushButton;
 class QSpinBox;
 
 // "Options": the program's own options (Options.ini), never the game's or znktool.conf. Edits a
@@ -12,7 +15,17 @@ class QSpinBox;
 class COptionsDlg : public QDialog {
     Q_OBJECT
 public:
-    enum ControlId { IdOk = 1, IdCancel = 2, IdDialect = 2001, IdQueriesAtOnce = 2002, IdLanTargets = 2003 };
+    enum ControlId {
+        IdOk = 1,
+        IdCancel = 2,
+        IdDialect = 2001,
+        IdQueriesAtOnce = 2002,
+        IdLanTargets = 2003,
+        IdHiddenServers = 2004,
+        IdShowAgain = 2005,
+        IdWatchFavorites = 2006,
+        IdWatchMinutes = 2007,
+    };
     // The dialect choice's lines, in the order of QueryDialect.
     static constexpr const char* kDialectTexts[] = {"Automatic", "Classic only", "A2S only"};
 
@@ -30,4 +43,8 @@ private:
     QComboBox* dialect_ = nullptr;
     QSpinBox* queriesAtOnce_ = nullptr;
     QLineEdit* lanTargets_ = nullptr;
+    QListWidget* hidden_ = nullptr;
+    QPushButton* showAgain_ = nullptr;
+    QCheckBox* watchFavorites_ = nullptr;
+    QSpinBox* watchMinutes_ = nullptr;
 };

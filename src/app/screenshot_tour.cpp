@@ -7,9 +7,11 @@
 #include "bots/bot_editor_dlg.h"
 #include "bots/bot_help_dlgs.h"
 #include "browser/server_browser_dlg.h"
+#include "browser/server_filter_row.h"
 #include "core/path.h"
 #include "gameconfig/find_hl_dlg.h"
 #include "gameconfig/settings_dlg.h"
+#include "launch/model/launch_command.h"
 #include "music/mp3_info_dlg.h"
 #include "music/playlist_editor_dlg.h"
 #include "music/playlist_list_ctrl.h"
@@ -18,8 +20,10 @@
 #include "rcon/rcon_dlg.h"
 #include "rcon/rcon_input.h"
 #include "search/search_player_dlg.h"
+#include "settings/server_store.h"
 #include "ui/control_id.h"
 #include "ui/input_box.h"
+#include "ui/recent_menu.h"
 #include "ui/sort_list_ctrl.h"
 
 #include <QApplication>
@@ -30,6 +34,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTabBar>
@@ -161,6 +167,18 @@ void ScreenshotTour::ShootConsole(CMainDlg* main)
     console->OnOK();
     Pump(300);
     Shoot(console, "rcon-console");
+    // A second command, then Up twice: the first one is back in the input line.
+    if (auto* input = FindControl<QLineEdit>(console, CRconDlg::IdInput)) {
+        input->setText("echo hello");
+        console->OnOK();
+        Pump(200);
+        for (int i = 0; i < 2; ++i) {
+            QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
+            QApplication::sendEvent(input, &up);
+        }
+        Pump(50);
+        Shoot(console, "rcon-console-history");
+    }
     console->close();
     Pump(50);
 }
@@ -249,6 +267,55 @@ void ScreenshotTour::ShootBots(CMainDlg* main)
     }
 }
 
+void ScreenshotTour::ShootBrowserChoices(CMainDlg* main)
+{
+    CServerBrowserDlg* page = main->serverBrowser();
+    auto* servers = FindControl<CReportListCtrl>(page, CServerBrowserDlg::IdServers);
+    auto* connect = FindControl<QPushButton>(page, CServerBrowserDlg::IdConnectServers);
+    if (!servers || !connect || servers->GetItemCount() < 3)
+        return;
+    const ToolOptions before = theApp().settings.options;
+
+    // Two joins of servers that want no password (the stand-in client starts nothing).
+    int joined = 0;
+    for (int row = 0; row < servers->GetItemCount() && joined < 2; ++row) {
+        const std::string address = servers->GetItemTextStd(row, 4);
+        if (address.empty() || IsPasswordProtected(*theApp().store.FindOrCreateRecord(address)))
+            continue;
+        servers->SelectRow(row);
+        connect->click();
+        ++joined;
+    }
+    QMenu* file = main->findChild<QMenuBar*>()->actions().front()->menu();
+    if (QAction* line = FindControl<QAction>(file, RecentServersMenu::kMenuId)) {
+        file->popup(main->mapToGlobal(QPoint(0, 0)));
+        line->menu()->popup(main->mapToGlobal(QPoint(file->width(), 0)));
+        Pump(100);
+        Shoot(line->menu(), "recent-servers");
+        line->menu()->hide();
+        file->hide();
+    }
+
+    QMenu* filters = page->filterRow()->menu();
+    FindControl<QAction>(filters, CServerFilterRow::IdHideEmpty)->trigger();
+    FindControl<QAction>(filters, CServerFilterRow::IdHideFull)->trigger();
+    Pump(150);
+    Shoot(main, "browser-filtered");
+
+    servers->SelectRow(servers->GetItemCount() - 1);
+    page->OnHideServer();
+    COptionsDlg options(theApp().settings.options, main);
+    options.show();
+    Pump(50);
+    Shoot(&options, "options");
+    options.hide();
+
+    theApp().settings.options = before;
+    page->filterRow()->LoadControls();
+    page->ApplyFilter();
+    theApp().SaveOptions();
+}
+
 void ScreenshotTour::Run()
 {
     QDir().mkpath(folder_);
@@ -266,6 +333,7 @@ void ScreenshotTour::Run()
         Shoot(main, QString("tab%1-%2").arg(i).arg(FileSafe(Tabs(main)->tabText(i))));
     }
     Tabs(main)->setCurrentIndex(CMainDlg::ServerBrowser);
+    ShootBrowserChoices(main);
 
     // The settings window, page by page, as the loader filled them from the game's files.
     CSettingsDlg* settings = main->settingsDlg();
@@ -278,12 +346,6 @@ void ScreenshotTour::Run()
     }
     FindControl<QTabBar>(settings, CSettingsDlg::IdTabs)->setCurrentIndex(CSettingsDlg::MainPage);
     settings->hide();
-
-    COptionsDlg options(theApp().settings.options, main);
-    options.show();
-    Pump(50);
-    Shoot(&options, "options");
-    options.hide();
 
     CAboutDlg about(main);
     about.show();

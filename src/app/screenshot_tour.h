@@ -24,6 +24,9 @@ private:
     void ShootConsole(CMainDlg* main);
     void ShootBots(CMainDlg* main);
     void ShootPlaylist(CMainDlg* main);
+    // The Servers list filtered, two joins and the Recent Servers menu, a hidden server in the
+    // Options window; what the tour changed of the options is put back.
+    void ShootBrowserChoices(CMainDlg* main);
     static void ClickFirstRow(CReportListCtrl* list);
 
     QString folder_;

@@ -12,6 +12,7 @@
 #include "query/query_engine.h"
 #include "rcon/rcon_consoles.h"
 #include "ui/file_notice.h"
+#include "ui/friend_alerts.h"
 
 #include <QMessageBox>
 #include <QStringList>
@@ -46,6 +47,7 @@ CToolApp::CToolApp()
 CToolApp::~CToolApp()
 {
     consoles_.reset();
+    friendAlerts_.reset();
     mainWnd_.reset();
     context_.reset();
     fileNotice_.reset();
@@ -109,9 +111,9 @@ bool CToolApp::Start()
     platform::RaiseOpenFileLimit();
     // What a save cut short by a crash or a kill left behind, before anything writes again.
     if (const std::string folder = platform::CurrentDirectory(); !folder.empty())
-        RemoveStaleTempFiles(folder,
-                             {AppSettings::kFileName, ServerStore::kServersFile, ServerStore::kRecordsFile,
-                              ServerStore::kFriendsFile, platform::kRegistryFileName, ConsoleHistory::kFileName});
+        RemoveStaleTempFiles(folder, {AppSettings::kFileName, ServerStore::kServersFile, ServerStore::kRecordsFile,
+                                      RecentServers::kFileName, ToolOptions::kFileName, ServerStore::kFriendsFile,
+                                      platform::kRegistryFileName, ConsoleHistory::kFileName});
 
     const AppSettings::LoadResult loaded = settings.Load([this] { return RunFinder(); });
     if (loaded == AppSettings::LoadResult::NoWorkFolder) {
@@ -155,10 +157,17 @@ bool CToolApp::Start()
         settings, store, *engine_, *loader_,
         [this](const QString& title, const QString& text) { ShowMessage(title, text); },
         [this](const std::string& address) { consoles_->Open(address, mainWnd_.get()); }, audio_.get(), fileSaved});
+    context_->playersHeard = [this](const std::string& address, const std::vector<std::string>& names) {
+        if (friendAlerts_)
+            friendAlerts_->Heard(address, names);
+    };
+    context_->saveOptions = [this] { SaveOptions(); };
     // The game's files are rewritten from the first fill of the pages on.
     RemoveStaleGameTempFiles(JoinPath(settings.gameFolder, settings.modFolder));
 
     mainWnd_ = std::make_unique<CMainDlg>(*context_);
+    friendAlerts_ = std::make_unique<CFriendAlerts>(
+        store, [this](const QString& text, int ms) { mainWnd_->ShowStatus(text, ms); }, AppIcon());
 
     mainWnd_->show();
     // Every page exists now: the loader may fill them all.
@@ -193,11 +202,12 @@ std::string CToolApp::OptionsPath() const
     return JoinPath(settings.workFolder, ToolOptions::kFileName);
 }
 
-void CToolApp::SaveOptions()
+bool CToolApp::SaveOptions()
 {
     // Written once there is something of the user's to keep: a first start leaves no file.
-    if (FileExists(OptionsPath()) || !settings.options.serverDialects.empty())
-        settings.options.Save(OptionsPath(), store.FavoriteAddresses());
+    if (!FileExists(OptionsPath()) && settings.options == ToolOptions())
+        return true;
+    return settings.options.Save(OptionsPath(), store.FavoriteAddresses());
 }
 
 void CToolApp::Shutdown()
@@ -210,6 +220,7 @@ void CToolApp::Shutdown()
     engine_->CloseAll();
     consoles_->CloseAll();
     loader_->WaitUntilIdle(5000);
+    friendAlerts_.reset();
     mainWnd_.reset();
     context_.reset();
     fileNotice_.reset();

@@ -12,6 +12,7 @@
 class CMainDlg;
 class CQueryEngine;
 class CFileSaveNotice;
+class CFriendAlerts;
 class CRconConsoles;
 class CSettingsLoader;
 
@@ -36,7 +37,8 @@ public:
     void SaveServers();
     // The program's own options file, beside znktool.conf.
     std::string OptionsPath() const;
-    void SaveOptions();
+    // False when the file could not be written.
+    bool SaveOptions();
 
     // Ends the process at once with the given status (first run abandoned in a file dialog).
     // Tests replace it so that they keep running.
@@ -65,6 +67,7 @@ public:
     const PageContext& pageContext() const { return *context_; }
     CRconConsoles* consoles() const { return consoles_.get(); }
     CSettingsLoader* loader() const { return loader_.get(); }
+    CFriendAlerts* friendAlerts() const { return friendAlerts_.get(); }
     // Plays and measures MP3 files; closed as the program's last act.
     AudioLibrary* audio() const { return audio_.get(); }
 
@@ -82,6 +85,7 @@ private:
     // The remote consoles open; each closes on its own, the rest at exit.
     std::unique_ptr<CRconConsoles> consoles_;
     std::unique_ptr<CMainDlg> mainWnd_;
+    std::unique_ptr<CFriendAlerts> friendAlerts_;
     int exitCode_ = 0;
     bool started_ = false;
     bool shutDown_ = false;

@@ -1,14 +1,18 @@
 #include "browser/server_browser_dlg.h"
 
+#include "browser/server_filter_row.h"
 #include "core/address.h"
 #include "core/numbers.h"
+#include "launch/model/launch_command.h"
 #include "query/query_engine.h"
+#include "query/slot_watch.h"
 #include "settings/server_store.h"
 #include "ui/control_id.h"
 #include "ui/dialog_units.h"
 #include "ui/display_text.h"
 #include "ui/input_box.h"
 #include "ui/join_server.h"
+#include "ui/recent_menu.h"
 #include "ui/server_details.h"
 #include "ui/sort_list_ctrl.h"
 
@@ -182,6 +186,10 @@ void CServerBrowserDlg::CreateWidgets()
     SetControlId(percent_, IdPercent);
     percent_->setAlignment(Qt::AlignCenter);
     percent_->setGeometry(DluRect(kProgressX + kProgressW / 2 - kPercentW / 2, kBottomY, kPercentW, kButtonH));
+    // The filter row takes the free end of the bottom row, under Rules.
+    constexpr int kFilterX = kProgressX + kProgressW / 2 + kPercentW / 2 + 3;
+    filterRow_ = new CServerFilterRow(ctx_.settings.options.filter, this,
+                                      QRect(kFilterX, kBottomY, kRightX + kRightW - kFilterX, kButtonH));
 
     MakeGroup(this, "Players", kRightX, kFavTop, kRightW, kPlayersH);
     players_ = new CSortListCtrl(this);
@@ -195,6 +203,9 @@ void CServerBrowserDlg::CreateWidgets()
                     DluRect(kRightX + 6, kRulesTop + kListTopInset, kRightW - 12, kRulesH - kListTopInset - 5));
     rules_->setContextMenuPolicy(Qt::DefaultContextMenu);
     AddColumns(rules_, kRuleColumns);
+
+    countTimer_.setSingleShot(true);
+    countTimer_.setInterval(kCountDelayMs);
 
     favoritesKeyTimer_.setObjectName("timer3");
     favoritesKeyTimer_.setSingleShot(true);
@@ -237,11 +248,17 @@ void CServerBrowserDlg::ConnectWidgets()
         connect(list, &QWidget::customContextMenuRequested, this,
                 [this, list](const QPoint& pos) { OnListContextMenu(list, pos); });
 
+    connect(filterRow_, &CServerFilterRow::changed, this, &CServerBrowserDlg::ApplyFilter);
+    connect(&countTimer_, &QTimer::timeout, this, &CServerBrowserDlg::ShowListedCount);
+
     CRefreshEngine* refresh = &ctx_.engine.refresh();
     connect(refresh, &CRefreshEngine::progressChanged, this, &CServerBrowserDlg::OnProgressChanged);
     connect(refresh, &CRefreshEngine::rowAdded, this,
             [this](ServerList list, const ServerRow& row, bool resortNow) { AddRow(List(list), row, resortNow); });
-    connect(refresh, &CRefreshEngine::rowsCleared, this, [this](ServerList list) { List(list)->DeleteAllItems(); });
+    connect(refresh, &CRefreshEngine::rowsCleared, this, [this](ServerList list) {
+        List(list)->DeleteAllItems();
+        countTimer_.start();
+    });
     connect(refresh, &CRefreshEngine::statusRowShown, this,
             [this](const QString& text) { servers_->InsertItem(0, text); });
     connect(refresh, &CRefreshEngine::statusRowsRemoved, this, &CServerBrowserDlg::OnStatusRowsRemoved);
@@ -250,6 +267,7 @@ void CServerBrowserDlg::ConnectWidgets()
     CDetailQuery* details = &ctx_.engine.details();
     connect(details, &CDetailQuery::detailsRequested, this, &CServerBrowserDlg::OnDetailsRequested);
     connect(details, &CDetailQuery::playersReceived, this, &CServerBrowserDlg::OnPlayersReceived);
+    ConnectSlotWatch();
     connect(details, &CDetailQuery::rulesReceived, this, &CServerBrowserDlg::OnRulesReceived);
     connect(details, &CDetailQuery::detailsTimedOut, this, &CServerBrowserDlg::OnDetailsTimedOut);
     connect(details, &CDetailQuery::serverRowsChanged, this, &CServerBrowserDlg::OnServerRowsChanged);
@@ -272,6 +290,7 @@ void CServerBrowserDlg::LoadLists()
     }
     favorites_->Sort();
     servers_->Sort();
+    ApplyFilter();
     const CRefreshEngine& refresh = ctx_.engine.refresh();
     OnProgressChanged(refresh.progressPos(), refresh.progressUpper(), refresh.percentText());
 }
@@ -291,6 +310,10 @@ void CServerBrowserDlg::AddRow(CSrvListCtrl* list, ServerRow row, bool resortNow
     list->SetItemText(r, 2, row.ping);
     list->SetItemText(r, 3, row.players);
     list->SetItemText(r, kAddressColumn, row.address);
+    if (list == servers_)
+        FilterRow(r);
+    else if (ctx_.settings.options.filter.Active())
+        ApplyFilter(); // a new favourite shows in the Servers list whatever the filter says
     if (resortNow)
         list->Sort();
 }
@@ -311,6 +334,53 @@ void CServerBrowserDlg::OnStatusRowsRemoved()
             servers_->DeleteItem(row);
 }
 
+// ---- the filter ----------------------------------------------------------------------------
+
+bool CServerBrowserDlg::RowPasses(int row) const
+{
+    const ServerFilter& filter = ctx_.settings.options.filter;
+    const std::string address = servers_->GetItemTextStd(row, kAddressColumn);
+    if (!filter.Active() || address.empty())
+        return true;
+    const std::vector<ServerRecord*>& favorites = ctx_.store.favoriteList;
+    FilterFacts facts{servers_->GetItemTextStd(row, 0), servers_->GetItemTextStd(row, 1),
+                      servers_->GetItemTextStd(row, 2), servers_->GetItemTextStd(row, 3)};
+    facts.passworded = IsPasswordProtected(*ctx_.store.FindOrCreateRecord(address));
+    facts.favorite =
+        std::any_of(favorites.begin(), favorites.end(), [&](const ServerRecord* r) { return r->address == address; });
+    return PassesFilter(filter, facts);
+}
+
+// A row keeps its place while hidden: the filter never reorders the list under a refresh.
+void CServerBrowserDlg::FilterRow(int row)
+{
+    const bool hide = !RowPasses(row);
+    if (servers_->isRowHidden(row, QModelIndex()) != hide)
+        servers_->setRowHidden(row, QModelIndex(), hide);
+    countTimer_.start();
+}
+
+void CServerBrowserDlg::ApplyFilter()
+{
+    for (int row = 0; row < servers_->GetItemCount(); ++row)
+        FilterRow(row);
+    ShowListedCount();
+}
+
+void CServerBrowserDlg::ShowListedCount()
+{
+    countTimer_.stop();
+    int servers = 0;
+    int listed = 0;
+    for (int row = 0; row < servers_->GetItemCount(); ++row) {
+        if (servers_->GetItemTextStd(row, kAddressColumn).empty())
+            continue;
+        ++servers;
+        listed += servers_->isRowHidden(row, QModelIndex()) ? 0 : 1;
+    }
+    Q_EMIT listedCountChanged(QString("%1 of %2 servers listed").arg(listed).arg(servers));
+}
+
 void CServerBrowserDlg::OnServerRowsChanged(ServerList which, const std::string& address, const ServerRowChange& change)
 {
     CSrvListCtrl* list = List(which);
@@ -325,6 +395,8 @@ void CServerBrowserDlg::OnServerRowsChanged(ServerList which, const std::string&
             list->SetItemText(row, 2, *change.ping);
         if (change.players)
             list->SetItemText(row, 3, *change.players);
+        if (list == servers_)
+            FilterRow(row);
     }
 }
 
@@ -349,6 +421,12 @@ void CServerBrowserDlg::OnDetailsTimedOut(bool players, bool rules)
 void CServerBrowserDlg::OnPlayersReceived(const std::vector<PlayerEntry>& players)
 {
     ShowPlayers(players_, players);
+    if (ctx_.playersHeard && !detailsAddress_.empty()) {
+        std::vector<std::string> names;
+        for (const PlayerEntry& p : players)
+            names.push_back(p.name);
+        ctx_.playersHeard(detailsAddress_, names);
+    }
 }
 
 void CServerBrowserDlg::OnRulesReceived(const std::vector<std::pair<std::string, std::string>>& rules)
@@ -403,7 +481,11 @@ void CServerBrowserDlg::AddIp(CSrvListCtrl* list)
 
 void CServerBrowserDlg::OnAddToFavorites()
 {
-    const std::string address = SelectedAddress(servers_);
+    AddToFavoritesByAddress(SelectedAddress(servers_));
+}
+
+void CServerBrowserDlg::AddToFavoritesByAddress(const std::string& address)
+{
     if (address.empty())
         return;
     ServerRecord* record = ctx_.store.FindOrCreateRecord(address);
@@ -427,10 +509,13 @@ void CServerBrowserDlg::OnRemoveFavorite()
         if (it != list.end())
             list.erase(it);
     }
-    const QSignalBlocker quiet(favorites_);
-    favorites_->DeleteItem(row);
-    // The view would select the next row; a second Remove must not take a server not chosen.
-    favorites_->SelectRow(-1);
+    {
+        const QSignalBlocker quiet(favorites_);
+        favorites_->DeleteItem(row);
+        // The view would select the next row; a second Remove must not take a server not chosen.
+        favorites_->SelectRow(-1);
+    }
+    ApplyFilter();
 }
 
 void CServerBrowserDlg::OnClearFavorites()
@@ -441,6 +526,7 @@ void CServerBrowserDlg::OnClearFavorites()
         favorites_->DeleteAllItems();
     }
     ctx_.store.favoriteList.clear();
+    ApplyFilter();
 }
 
 void CServerBrowserDlg::OnConnectFavorites()
@@ -532,6 +618,7 @@ void CServerBrowserDlg::OnSelectServer(CReportListCtrl* list)
         return;
     ip_->setText(IpControlText(GetHost(address)));
     port_->setText(QString::number(GetPort(address)));
+    detailsAddress_ = address;
     ctx_.engine.details().QuerySelected(address);
 }
 
@@ -623,13 +710,41 @@ QMenu* CServerBrowserDlg::BuildContextMenu(CReportListCtrl* list)
         for (const QString& part : DisplayText(info).split('|', Qt::SkipEmptyParts))
             AddInfoLine(menu, part);
     }
-    // Beyond the list's own lines, below them: the Servers list's LAN search.
+    // Beyond the list's own lines, below them: the LAN search, hiding, the slot watch and the
+    // recent servers.
+    menu->addSeparator();
     if (list == servers_) {
-        menu->addSeparator();
         connect(AddCommand(menu, IdFindLanServers, "Find LAN Servers"), &QAction::triggered, this,
                 [this] { ctx_.engine.refresh().FindLanServers(); });
+        connect(AddCommand(menu, IdHideServer, "Hide This Server"), &QAction::triggered, this,
+                &CServerBrowserDlg::OnHideServer);
     }
+    AddSlotWatchLine(menu, list, row);
+    AddRecentServersMenu(
+        menu, ctx_.store, [this](const std::string& a) { JoinWithPassword(ctx_.settings, ctx_.store, a, window()); },
+        [this](const std::string& a) { ctx_.engine.refresh().AddServerByHand(ServerList::Favorites, a); });
     return menu;
+}
+
+void CServerBrowserDlg::OnHideServer()
+{
+    const std::string address = SelectedAddress(servers_);
+    if (address.empty())
+        return;
+    ToolOptions& options = ctx_.settings.options;
+    if (!options.IsHidden(address))
+        options.hiddenServers.push_back(address);
+    std::erase_if(ctx_.store.serverList, [&](const ServerRecord* r) { return r->address == address; });
+    {
+        const QSignalBlocker quiet(servers_);
+        for (int row = servers_->GetItemCount() - 1; row >= 0; --row)
+            if (servers_->GetItemTextStd(row, kAddressColumn) == address)
+                servers_->DeleteItem(row);
+        servers_->SelectRow(-1);
+    }
+    ShowListedCount();
+    if (ctx_.saveOptions)
+        ctx_.saveOptions();
 }
 
 void CServerBrowserDlg::OnListContextMenu(CReportListCtrl* list, const QPoint& pos)
@@ -637,4 +752,76 @@ void CServerBrowserDlg::OnListContextMenu(CReportListCtrl* list, const QPoint& p
     const std::unique_ptr<QMenu> menu(BuildContextMenu(list));
     if (menu)
         menu->exec(list->viewport()->mapToGlobal(pos));
+}
+// ---- the slot watch ------------------------------------------------------------------------
+
+namespace {
+bool IsFull(const std::string& players)
+{
+    const size_t slash = players.find('/');
+    if (slash == std::string::npos)
+        return false;
+    const int max = ReadNumber(players.substr(slash + 1));
+    return max > 0 && ReadNumber(players.substr(0, slash)) >= max;
+}
+} // namespace
+
+void CServerBrowserDlg::ConnectSlotWatch()
+{
+    CSlotWatch* watch = &ctx_.engine.slotWatch();
+    connect(watch, &CSlotWatch::heard, this,
+            [this](const std::string&, int players, int maxPlayers, const std::string& name) {
+                Q_EMIT statusMessage(QString("Waiting for a free slot on %1 (%2/%3 players). Escape stops waiting.")
+                                         .arg(DisplayText(name))
+                                         .arg(players)
+                                         .arg(maxPlayers));
+            });
+    connect(watch, &CSlotWatch::slotFreed, this, [this](const std::string& address) {
+        Q_EMIT statusMessage(QString());
+        JoinWithPassword(ctx_.settings, ctx_.store, address, window());
+    });
+    connect(watch, &CSlotWatch::silent, this, [this](const std::string& address) {
+        Q_EMIT statusMessage(QString());
+        ctx_.message("ZNK Tool", QString("%1 has not answered for a minute. ZNK Tool no longer waits for a free slot "
+                                         "there.")
+                                     .arg(QString::fromStdString(address)));
+    });
+}
+
+void CServerBrowserDlg::AddSlotWatchLine(QMenu* menu, CReportListCtrl* list, int row)
+{
+    const CSlotWatch& watch = ctx_.engine.slotWatch();
+    const std::string address = list->GetItemTextStd(row, kAddressColumn);
+    const bool watching = watch.active() && watch.address() == address;
+    QAction* line = AddCommand(menu, IdWatchSlot, kWatchText);
+    line->setCheckable(true);
+    line->setChecked(watching);
+    // Only a full server has a slot to wait for.
+    line->setEnabled(watching || IsFull(list->GetItemTextStd(row, 3)));
+    connect(line, &QAction::triggered, this, [this, list] { OnWatchSlot(list); });
+}
+
+void CServerBrowserDlg::OnWatchSlot(CReportListCtrl* list)
+{
+    const std::string address = SelectedAddress(list);
+    if (address.empty())
+        return;
+    CSlotWatch& watch = ctx_.engine.slotWatch();
+    if (watch.active() && watch.address() == address) {
+        CancelSlotWatch();
+        return;
+    }
+    watch.Start(address);
+    Q_EMIT statusMessage(QString("Waiting for a free slot on %1. Escape stops waiting.")
+                             .arg(DisplayText(ctx_.store.FindOrCreateRecord(address)->name)));
+}
+
+bool CServerBrowserDlg::CancelSlotWatch()
+{
+    CSlotWatch& watch = ctx_.engine.slotWatch();
+    if (!watch.active())
+        return false;
+    watch.Stop();
+    Q_EMIT statusMessage(QString());
+    return true;
 }

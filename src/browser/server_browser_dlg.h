@@ -9,6 +9,7 @@
 #include <vector>
 
 class CReportListCtrl;
+class CServerFilterRow;
 class CSrvListCtrl;
 class CFavListCtrl;
 class CSortListCtrl;
@@ -54,7 +55,13 @@ public:
         IdAddFriend = 2152,
         IdRemoveFriend = 2153,
         IdFindLanServers = 2158,
+        // Commands of the two server lists' menus beyond their own lines.
+        IdHideServer = 2176,
+        IdWatchSlot = 2177,
     };
+    static constexpr const char* kWatchText = "Join When a Slot Frees";
+    // The listed count is told once a burst of rows has come, not once a row.
+    static constexpr int kCountDelayMs = 50;
 
     explicit CServerBrowserDlg(const PageContext& ctx, QWidget* parent = nullptr);
 
@@ -91,9 +98,26 @@ public:
     void OnRconControl(CReportListCtrl* list);
     void OnAddFriend();
     void OnRemoveFriend();
+    // "Hide This Server": its rows go from the Servers list, and no Update or LAN search lists it
+    // again until the Options window shows it again.
+    void OnHideServer();
+    // "Join When a Slot Frees" on the list's selected server; chosen again on the watched server,
+    // it stops the watch.
+    void OnWatchSlot(CReportListCtrl* list);
+    // Ends a slot watch the user no longer wants (Escape on the main window). False when none ran.
+    bool CancelSlotWatch();
+    // The filter of the options, applied to every row of the Servers list again.
+    void ApplyFilter();
+    CServerFilterRow* filterRow() const { return filterRow_; }
     // The selected server of a list: its address goes into the address entry and the engine
     // fetches its players and rules. Nothing without a selected server row.
     void OnSelectServer(CReportListCtrl* list);
+
+Q_SIGNALS:
+    // "N of M servers listed": the Servers list's rows left by the filter, of the servers it holds.
+    void listedCountChanged(const QString& text);
+    // A line for the status bar ("" clears it): the slot watch's state.
+    void statusMessage(const QString& text);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -119,6 +143,13 @@ private:
     void OnRulesReceived(const std::vector<std::pair<std::string, std::string>>& rules);
 
     void AddIp(CSrvListCtrl* list);
+    // Whether the filter leaves this row of the Servers list (a status line always stays).
+    bool RowPasses(int row) const;
+    void FilterRow(int row);
+    void ShowListedCount();
+    void ConnectSlotWatch();
+    void AddSlotWatchLine(QMenu* menu, CReportListCtrl* list, int row);
+    void AddToFavoritesByAddress(const std::string& address);
     // Opens a remote console on the server (through the context: the application keeps the
     // consoles open).
     void OpenRconConsole(const std::string& address);
@@ -137,6 +168,9 @@ private:
     QLabel* percent_ = nullptr;
     QLineEdit* ip_ = nullptr;
     QLineEdit* port_ = nullptr;
+    CServerFilterRow* filterRow_ = nullptr;
+    // The server whose players the Players list shows (or waits for).
+    std::string detailsAddress_;
 
     QPushButton* update_ = nullptr;
     QPushButton* refreshServers_ = nullptr;
@@ -154,6 +188,7 @@ private:
     QPushButton* copy_ = nullptr;
     QPushButton* paste_ = nullptr;
 
+    QTimer countTimer_;
     QTimer favoritesKeyTimer_; // timer 3
     QTimer serversKeyTimer_;   // timer 4
 };

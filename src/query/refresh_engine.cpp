@@ -396,11 +396,13 @@ void CRefreshEngine::OnMasterReadyRead()
         if (!IsMasterReply(reply.data(), reply.size()) || masterPages_ >= kMaxMasterPages)
             continue;
         ++masterPages_;
-        const std::vector<std::string> addresses = DecodeMasterList(
+        std::vector<std::string> addresses = DecodeMasterList(
             settings_.wonMaster ? MasterFlavour::Won : MasterFlavour::Steam, reply.data(), reply.size());
         beforeUpdate_.clear();
         if (masterPages_ < kMaxMasterPages)
             pager_.Page(reply, addresses);
+        // Taken out after paging: the next page starts after the page's own last address.
+        std::erase_if(addresses, [this](const std::string& a) { return settings_.options.IsHidden(a); });
         Q_EMIT rowsCleared(ServerList::Servers);
         Q_EMIT statusRowShown(kPingingText);
         StartPingPhase(addresses);
@@ -487,7 +489,8 @@ void CRefreshEngine::OnLanReadyRead()
                              DecodeInfo(reply.data(), reply.size(), info);
         const bool a2s = !classic && settings_.options.dialect != QueryDialect::Classic &&
                          DecodeA2sInfo(reply.data(), reply.size(), info);
-        if ((!classic && !a2s) || std::find(lanListed_.begin(), lanListed_.end(), address) != lanListed_.end())
+        if ((!classic && !a2s) || settings_.options.IsHidden(address) ||
+            std::find(lanListed_.begin(), lanListed_.end(), address) != lanListed_.end())
             continue;
         lanListed_.push_back(address);
         RememberDialect(settings_.options, address, classic ? ServerDialect::Classic : ServerDialect::A2s);

@@ -10,6 +10,7 @@
 #include "ui/display_text.h"
 #include "ui/input_box.h"
 #include "ui/join_server.h"
+#include "ui/recent_menu.h"
 #include "ui/server_details.h"
 #include "ui/sort_list_ctrl.h"
 
@@ -251,6 +252,8 @@ void CSearchPlayerDlg::OnServersListed(const std::vector<std::string>& addresses
 
 void CSearchPlayerDlg::OnServerAnswered(const std::string& address, const std::vector<std::string>& names)
 {
+    if (ctx_.playersHeard)
+        ctx_.playersHeard(address, names);
     // The text as it is now: a text changed during the search applies to the answers after it.
     const std::string text = search_->text().toStdString();
     for (const std::string& name : names) {
@@ -503,6 +506,10 @@ QMenu* CSearchPlayerDlg::BuildContextMenu(CReportListCtrl* list)
             &CSearchPlayerDlg::OnAddResultToFriends);
     connect(AddCommand(menu, IdResultRemoveFriend, "Remove from Friends List"), &QAction::triggered, this,
             &CSearchPlayerDlg::OnRemoveResultFromFriends);
+    menu->addSeparator();
+    AddRecentServersMenu(
+        menu, ctx_.store, [this](const std::string& a) { JoinWithPassword(ctx_.settings, ctx_.store, a, window()); },
+        [this](const std::string& a) { ctx_.engine.refresh().AddServerByHand(ServerList::Favorites, a); });
     return menu;
 }
 

@@ -94,6 +94,13 @@ void ServerStore::Load()
         LoadList(text, "Servers", serverList);
         LoadList(text, "Favorites", favoriteList);
     }
+    recent.Load(FilePath(RecentServers::kFileName));
+}
+
+bool ServerStore::RememberJoin(const std::string& address, int64_t when)
+{
+    recent.Add(address, FindOrCreateRecord(address)->name, when);
+    return recent.Save(FilePath(RecentServers::kFileName));
 }
 
 void ServerStore::LoadRecords()

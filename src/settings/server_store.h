@@ -1,4 +1,5 @@
 #pragma once
+#include "settings/recent_servers.h"
 #include "settings/server_record.h"
 
 #include <deque>
@@ -73,6 +74,12 @@ public:
     // The list the user sees; the store keeps an in-memory one until a window sets its own.
     FriendsList& friends() { return *friends_; }
     void SetFriendsList(FriendsList* list) { friends_ = list ? list : &memoryFriends_; }
+
+    // The servers joined lately (RecentServers.txt, loaded with the rest).
+    RecentServers recent;
+    // A join: the server goes to the top of the recent servers, under its record's name, and the
+    // file is written at once. False when the file could not be written (the list keeps it).
+    bool RememberJoin(const std::string& address, int64_t when);
 
     // Forgets every list and record (shut-down).
     void Clear();

@@ -1,14 +1,22 @@
 #include "settings/tool_options.h"
 
+#include "core/address.h"
 #include "core/path.h"
 #include "core/profile_file.h"
 
+#include <algorithm>
 #include <set>
 
 namespace {
 
 constexpr const char* kQuerySection = "Query";
 constexpr const char* kDialectsSection = "Dialects";
+constexpr const char* kFilterSection = "Filter";
+constexpr const char* kHiddenSection = "Hidden";
+constexpr const char* kWatchSection = "Watch";
+constexpr int kMaxFilterPing = 9999;
+// The filter text is typed into one line; a file edited by hand could hold anything.
+constexpr size_t kMaxFilterText = 64;
 
 bool ReadDialect(const std::string& word, QueryDialect& out)
 {
@@ -59,6 +67,11 @@ const char* DialectWord(QueryDialect dialect)
     }
 }
 
+bool ToolOptions::IsHidden(const std::string& address) const
+{
+    return std::find(hiddenServers.begin(), hiddenServers.end(), address) != hiddenServers.end();
+}
+
 bool ToolOptions::Load(const std::string& path)
 {
     *this = ToolOptions();
@@ -72,6 +85,18 @@ bool ToolOptions::Load(const std::string& path)
     if (atOnce >= 1 && atOnce <= kMaxQueriesAtOnce)
         queriesAtOnce = atOnce;
     lanTargets = SplitTargets(file.GetString(kQuerySection, "LanTargets"));
+    filter.hideEmpty = file.GetInt(kFilterSection, "HideEmpty", 0) != 0;
+    filter.hideFull = file.GetInt(kFilterSection, "HideFull", 0) != 0;
+    filter.hidePassworded = file.GetInt(kFilterSection, "HidePassworded", 0) != 0;
+    filter.maxPing = std::clamp(file.GetInt(kFilterSection, "MaxPing", 0), 0, kMaxFilterPing);
+    filter.text = file.GetString(kFilterSection, "Text").substr(0, kMaxFilterText);
+    for (const std::string& address : file.GetKeys(kHiddenSection))
+        if (IsValidAddress(address) && !IsHidden(address))
+            hiddenServers.push_back(address);
+    watchFavorites = file.GetInt(kWatchSection, "Favorites", 0) != 0;
+    const int minutes = file.GetInt(kWatchSection, "Minutes", kDefaultWatchMinutes);
+    if (minutes >= kMinWatchMinutes && minutes <= kMaxWatchMinutes)
+        watchMinutes = minutes;
     for (const std::string& address : file.GetKeys(kDialectsSection)) {
         QueryDialect d = QueryDialect::Automatic;
         if (ReadDialect(file.GetString(kDialectsSection, address), d) && d != QueryDialect::Automatic)
@@ -88,6 +113,26 @@ bool ToolOptions::Save(const std::string& path, const std::vector<std::string>& 
     file.WriteString(kQuerySection, "Dialect", DialectWord(dialect));
     file.WriteInt(kQuerySection, "QueriesAtOnce", queriesAtOnce);
     file.WriteString(kQuerySection, "LanTargets", JoinTargets(lanTargets));
+    // Sections at their defaults are left out: the file says what the user chose.
+    file.DeleteSection(kFilterSection);
+    if (filter.Active()) {
+        file.WriteInt(kFilterSection, "HideEmpty", filter.hideEmpty ? 1 : 0);
+        file.WriteInt(kFilterSection, "HideFull", filter.hideFull ? 1 : 0);
+        file.WriteInt(kFilterSection, "HidePassworded", filter.hidePassworded ? 1 : 0);
+        file.WriteInt(kFilterSection, "MaxPing", filter.maxPing);
+        file.WriteString(kFilterSection, "Text", filter.text);
+    }
+    file.DeleteSection(kHiddenSection);
+    std::vector<std::string> hidden;
+    for (const std::string& address : hiddenServers)
+        hidden.push_back(address + "=1");
+    if (!hidden.empty())
+        file.WriteSection(kHiddenSection, hidden);
+    file.DeleteSection(kWatchSection);
+    if (watchFavorites || watchMinutes != kDefaultWatchMinutes) {
+        file.WriteInt(kWatchSection, "Favorites", watchFavorites ? 1 : 0);
+        file.WriteInt(kWatchSection, "Minutes", watchMinutes);
+    }
     std::vector<std::string> lines;
     std::set<std::string> written;
     for (const std::string& address : keepDialectsOf) {

@@ -1,4 +1,6 @@
 #pragma once
+#include "settings/server_filter.h"
+
 #include <map>
 #include <string>
 #include <vector>
@@ -26,6 +28,22 @@ struct ToolOptions {
     // The dialect each server was heard in (Classic or A2s), by address: every server this
     // session, the favourites across sessions.
     std::map<std::string, QueryDialect> serverDialects;
+
+    // What the Servers list leaves out.
+    ServerFilter filter;
+    // Servers the user hid: no Update or LAN search lists them again. In the order hidden.
+    std::vector<std::string> hiddenServers;
+    bool IsHidden(const std::string& address) const;
+
+    // The background watch of the favourites for friends: off unless the user turns it on; one
+    // round of players requests every watchMinutes.
+    static constexpr int kMinWatchMinutes = 1;
+    static constexpr int kMaxWatchMinutes = 120;
+    static constexpr int kDefaultWatchMinutes = 5;
+    bool watchFavorites = false;
+    int watchMinutes = kDefaultWatchMinutes;
+
+    bool operator==(const ToolOptions&) const = default;
 
     // False when the file exists but cannot be read (the options stay at their defaults).
     bool Load(const std::string& path);

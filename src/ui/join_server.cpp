@@ -5,6 +5,8 @@
 #include "ui/display_text.h"
 #include "ui/input_box.h"
 
+#include <ctime>
+
 CHLThread* JoinWithPassword(const AppSettings& settings, ServerStore& store, const std::string& address, QWidget* owner)
 {
     const ServerRecord* record = store.FindOrCreateRecord(address);
@@ -15,5 +17,8 @@ CHLThread* JoinWithPassword(const AppSettings& settings, ServerStore& store, con
             return nullptr;
         password = box.text.toStdString();
     }
-    return JoinServer(settings, address, password);
+    CHLThread* launcher = JoinServer(settings, address, password);
+    // Remembered whatever became of the start: the user meant to play there.
+    store.RememberJoin(address, static_cast<int64_t>(std::time(nullptr)));
+    return launcher;
 }

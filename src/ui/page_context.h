@@ -4,6 +4,7 @@
 #include <QString>
 #include <functional>
 #include <string>
+#include <vector>
 
 struct AppSettings;
 class AudioLibrary;
@@ -33,6 +34,12 @@ struct PageContext {
     // Told of every save of a file a page writes, with whether it reached the disk, so that the
     // user hears once of a file that cannot be saved. Unset: nobody is told.
     std::function<void(const std::string& path, bool saved)> fileSaved{};
+    // Told of the players of every server a page heard from, so that friends among them are
+    // noticed. Unset: nobody listens.
+    std::function<void(const std::string& address, const std::vector<std::string>& names)> playersHeard{};
+    // Writes the program's own options file now (a choice the user would not want to lose to a
+    // crash, such as a hidden server). Unset: the periodic save writes it.
+    std::function<void()> saveOptions{};
 
     // The mod's option files of the game location now set, their writes told as above.
     CvarFiles GameFiles() const;

@@ -11,7 +11,11 @@
 #include "ui/logo_animation.h"
 
 #include "core/file_io.h"
+#include "query/favorites_watch.h"
+#include "query/query_engine.h"
+#include "query/slot_watch.h"
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -253,6 +257,35 @@ TEST_F(MainWindow, OptionsGoToTheirOwnFileAndCancelChangesNothing)
     EXPECT_EQ(app->settings.options.dialect, QueryDialect::A2s);
     app->SaveServers(); // the periodic save leaves the shared settings file as it was
     EXPECT_EQ(ReadAllBytes(conf), confBefore);
+}
+
+class MainWindowHidden : public StartedApp {
+    void Prepare(AppSettings&) override
+    {
+        WriteText(dir.File(ToolOptions::kFileName), "[Hidden]\r\n127.0.0.1:5=1\r\n127.0.0.1:6=1\r\n");
+    }
+};
+
+TEST_F(MainWindowHidden, OptionsShowHiddenServersAgainAndEscapeEndsASlotWatchFirst)
+{
+    WhenModalShows(*main, "COptionsDlg", [&](QWidget& box) {
+        auto* hidden = FindById<QListWidget>(&box, COptionsDlg::IdHiddenServers);
+        EXPECT_EQ(Rows(hidden), (std::vector<std::string>{"127.0.0.1:5", "127.0.0.1:6"}));
+        ClickRow(hidden, 0);
+        Click(&box, COptionsDlg::IdShowAgain);
+        Tick(FindById<QCheckBox>(&box, COptionsDlg::IdWatchFavorites));
+        Click(&box, COptionsDlg::IdOk);
+    });
+    Command(main, CMainDlg::IdOptions)->trigger();
+    EXPECT_EQ(ReadText(dir.File(ToolOptions::kFileName)),
+              "[Query]\r\nDialect=Automatic\r\nQueriesAtOnce=5\r\nLanTargets=\r\n[Hidden]\r\n127.0.0.1:6=1\r\n"
+              "[Watch]\r\nFavorites=1\r\nMinutes=5\r\n");
+    EXPECT_TRUE(app->engine()->favoritesWatch().active());
+
+    app->engine()->slotWatch().Start("127.0.0.1:9");
+    QTest::keyClick(main, Qt::Key_Escape);
+    EXPECT_FALSE(app->engine()->slotWatch().active());
+    EXPECT_TRUE(main->isVisible());
 }
 
 class MainWindowOnTop : public StartedApp {

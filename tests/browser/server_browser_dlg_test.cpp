@@ -8,9 +8,12 @@
 #include "ui/page_context.h"
 
 #include "browser/server_browser_dlg.h"
+#include "browser/server_filter_row.h"
 #include "query/query_engine.h"
 #include "sim_farm.h"
+#include "ui/friend_alerts.h"
 #include "ui/input_box.h"
+#include "ui/recent_menu.h"
 #include "ui/sort_list_ctrl.h"
 #include <gtest/gtest.h>
 
@@ -38,6 +41,12 @@ namespace {
 
 constexpr int kAddress = 4;
 using Texts = std::vector<std::string>;
+
+Texts operator+(Texts head, const Texts& tail)
+{
+    head.insert(head.end(), tail.begin(), tail.end());
+    return head;
+}
 
 // One column's cells as the view shows them.
 Texts Column(const QAbstractItemView* view, int column)
@@ -225,7 +234,7 @@ TEST_F(BrowserLayout, ControlsSitInsideThePageAndTheirGroupsWithoutOverlapping)
     for (QWidget* w : page()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
         if (w->objectName().startsWith("id"))
             controls.push_back(w);
-    ASSERT_EQ(controls.size(), 23u);
+    ASSERT_EQ(controls.size(), 25u); // the Parts' 23 and the filter row's two
     for (size_t i = 0; i < controls.size(); ++i) {
         EXPECT_TRUE(page()->rect().contains(controls[i]->geometry())) << controls[i]->objectName().toStdString();
         for (size_t j = i + 1; j < controls.size(); ++j)
@@ -357,14 +366,17 @@ TEST_F(StoredBrowser, ServerAndFavoriteMenusNameTheServerOnceAndListItsInfo)
     CSrvListCtrl* servers = Servers();
     EXPECT_EQ(MenuOver(servers, -1), nullptr);
     auto menu = MenuOver(servers, RowOf(servers, kNameless));
-    EXPECT_EQ(MenuLines(menu.get()), (Texts{"Connect", "-", "RCON Control", "Add to Favorites", "-",
-                                            "(127.0.0.1:40003)", "-", "Find LAN Servers"}));
+    // The list's own lines, then the browser's own beyond them.
+    const Texts serverTail{"-", "Find LAN Servers", "Hide This Server", "(Join When a Slot Frees)", "Recent Servers"};
+    EXPECT_EQ(MenuLines(menu.get()),
+              (Texts{"Connect", "-", "RCON Control", "Add to Favorites", "-", "(127.0.0.1:40003)"} + serverTail));
     EXPECT_TRUE(Command(menu, Page::IdConnectServers) && Command(menu, Page::IdRconServers));
 
     menu = MenuOver(servers, RowOf(servers, kAlpha));
     EXPECT_EQ(MenuLines(menu.get()),
               (Texts{"Connect", "-", "RCON Control", "Add to Favorites", "-", "(Alpha)", "(127.0.0.1:40001)", "-",
-                     "(Capture the Flag)", "(Dedicated//Linux Server)", "(Password: No)", "-", "Find LAN Servers"}));
+                     "(Capture the Flag)", "(Dedicated//Linux Server)", "(Password: No)"} +
+               serverTail));
     PickMenuLine(menu.get(), Page::IdAddToFavorites);
     EXPECT_EQ(store.favoriteList.back(), Record(kAlpha));
 
@@ -377,8 +389,8 @@ TEST_F(StoredBrowser, ServerAndFavoriteMenusNameTheServerOnceAndListItsInfo)
 
     CFavListCtrl* favorites = Favorites();
     menu = MenuOver(favorites, RowOf(favorites, kBravo));
-    EXPECT_EQ(MenuLines(menu.get()),
-              (Texts{"Connect", "-", "RCON Control", "Remove", "-", "(Bravo)", "(127.0.0.1:40002)"}));
+    EXPECT_EQ(MenuLines(menu.get()), (Texts{"Connect", "-", "RCON Control", "Remove", "-", "(Bravo)",
+                                            "(127.0.0.1:40002)", "-", "(Join When a Slot Frees)", "Recent Servers"}));
     EXPECT_TRUE(Command(menu, Page::IdConnectFavorites) && Command(menu, Page::IdRconFavorites));
     PickMenuLine(menu.get(), Page::IdRemoveFavorite);
     EXPECT_EQ(Column(favorites, 0), (Texts{"Bravo", "Alpha", "Alpha"}));
@@ -425,30 +437,36 @@ TEST_F(BrowserPage, PlayerMenuWritesTheFriendsFileButNotOverPleaseWait)
 
 namespace {
 
-// A game folder whose client writes down how it was started.
+// A stand-in game client that writes the arguments it was started with into launch.txt.
+void WriteStandInClient(const AppSettings& s)
+{
+    std::filesystem::create_directories(s.gameFolder);
+    const std::string client = JoinPath(s.gameFolder, kClientExeName);
+    WriteText(client, "#!/bin/sh\nout=\"$(dirname \"$0\")/launch.txt\"\n"
+                      "for a in \"$@\"; do echo \"$a\"; done > \"$out.tmp\"\nmv \"$out.tmp\" \"$out\"\n");
+    ::chmod(client.c_str(), 0755);
+}
+
+// The server the stand-in client was told to join, or "nothing" when no client started.
+std::string Joined(const AppSettings& s, int waitMs = 5000)
+{
+    const std::string path = JoinPath(s.gameFolder, "launch.txt");
+    if (!QTest::qWaitFor([&] { return FileExists(path); }, waitMs))
+        return "nothing";
+    const std::string text = ReadText(path);
+    std::filesystem::remove(path);
+    const size_t at = text.find("+connect\n");
+    return at == std::string::npos ? text : text.substr(at + 9, text.find('\n', at + 9) - at - 9);
+}
+
 class JoinFromBrowser : public StoredBrowser {
 protected:
     void Prepare(AppSettings& s) override
     {
         StoredBrowser::Prepare(s);
-        std::filesystem::create_directories(s.gameFolder);
-        const std::string client = JoinPath(s.gameFolder, kClientExeName);
-        WriteText(client, "#!/bin/sh\nout=\"$(dirname \"$0\")/launch.txt\"\n"
-                          "for a in \"$@\"; do echo \"$a\"; done > \"$out.tmp\"\nmv \"$out.tmp\" \"$out\"\n");
-        ::chmod(client.c_str(), 0755);
+        WriteStandInClient(s);
     }
-
-    // The server the client was told to join, or "nothing" when no client started.
-    std::string Joined(int waitMs = 5000)
-    {
-        const std::string path = JoinPath(settings.gameFolder, "launch.txt");
-        if (!QTest::qWaitFor([&] { return FileExists(path); }, waitMs))
-            return "nothing";
-        const std::string text = ReadText(path);
-        std::filesystem::remove(path);
-        const size_t at = text.find("+connect\n");
-        return at == std::string::npos ? text : text.substr(at + 9, text.find('\n', at + 9) - at - 9);
-    }
+    std::string Joined(int waitMs = 5000) { return ::Joined(settings, waitMs); }
 };
 
 } // namespace
@@ -706,7 +724,7 @@ TEST_F(EightBitBrowser, NamesShowAsLatin1WhileTheBytesSentAreKept)
     auto menu = MenuOver(servers, 0);
     ASSERT_TRUE(menu);
     const Texts lines = MenuLines(menu.get());
-    EXPECT_EQ(Texts(lines.begin() + 5, lines.end() - 2),
+    EXPECT_EQ(Texts(lines.begin() + 5, lines.end() - 5),
               (Texts{"(Caf\u00e9 Fran\u00e7oise)", "(" + address + ")", "-", "(Capture \u00e0 la carte)",
                      "(Dedicated//Linux Server)", "(Password: No)"}));
 
@@ -719,4 +737,230 @@ TEST_F(EightBitBrowser, NamesShowAsLatin1WhileTheBytesSentAreKept)
     SaveServers();
     EXPECT_NE(ReadText(dir.File(ServerStore::kRecordsFile)).find(std::string("Name=") + kName + "\r\n"),
               std::string::npos);
+}
+
+// ---- the browser's own additions: filter, hidden servers, recent joins, friends seen ---------
+
+namespace {
+
+// Five servers of known kinds, listed by the master; the empty "Echo Home" is also a favourite.
+class FilterFarm : public BrowserPage {
+protected:
+    void SetUp() override
+    {
+        struct Kind {
+            const char* name;
+            const char* map;
+            int players, max, delayMs;
+            bool password;
+        };
+        for (const Kind& k :
+             {Kind{"Alpha Empty", "dusk_canyon", 0, 8, 0, false}, Kind{"Bravo Full", "frostbite", 2, 2, 0, false},
+              Kind{"Charlie Locked", "harbor", 1, 8, 0, true}, Kind{"Delta Far", "harbor", 1, 8, 300, false},
+              Kind{"Echo Home", "harbor", 0, 8, 0, false}}) {
+            sim::GameServerConfig c;
+            c.hostname = k.name;
+            c.map = k.map;
+            c.maxPlayers = k.max;
+            c.password = k.password;
+            c.behaviour.delayMs = k.delayMs;
+            for (int i = 0; i < k.players; ++i)
+                c.players.push_back({"Player" + std::to_string(i), 1, 10.f});
+            farm.AddGameServer(c);
+        }
+        sim::MasterConfig m;
+        m.listAllGameServers = true;
+        farm.AddMaster(m);
+        std::string error;
+        ASSERT_TRUE(farm.StartInOwnThread(&error)) << error;
+        BrowserPage::SetUp();
+        connect = QObject::connect(page(), &Page::listedCountChanged, [this](const QString& t) { count = t; });
+    }
+    void TearDown() override
+    {
+        QObject::disconnect(connect);
+        BrowserPage::TearDown();
+    }
+    void Prepare(AppSettings& s) override
+    {
+        s.masterServer = farm.Master(0).Address();
+        s.timeout = 1.0f;
+        const std::string echo = farm.GameServer(4).Address();
+        WriteStore(dir.Path(), {{echo, "Echo Home", "harbor", "???", "0/8", ""}}, {}, {echo});
+    }
+    bool Updated()
+    {
+        Click(page(), Page::IdUpdate);
+        return QTest::qWaitFor(
+            [&] {
+                const Texts pings = Column(Servers(), 2);
+                return pings.size() == 5 && std::count(pings.begin(), pings.end(), "???") == 0 &&
+                       engine.refresh().pending().empty() && Find<QLabel>(Page::IdPercent)->text() == "100%";
+            },
+            8000);
+    }
+    // The names the Servers list shows, sorted, and the count under it.
+    std::string Listed()
+    {
+        QTest::qWait(Page::kCountDelayMs + 20);
+        Texts names;
+        for (const std::string& row : Rows(Servers()))
+            names.push_back(row.substr(0, row.find(" | ")));
+        std::sort(names.begin(), names.end());
+        std::string out;
+        for (const std::string& n : names)
+            out += n.substr(0, n.find(' ')) + " ";
+        return out + "(" + count.toStdString() + ")";
+    }
+    QMenu* FilterMenu() const { return page()->filterRow()->menu(); }
+
+    sim::SimFarm farm;
+    QString count;
+    QMetaObject::Connection connect;
+};
+
+} // namespace
+
+TEST_F(FilterFarm, FilterChoicesLeaveOutTheirServersKeepOrderAndAskNobody)
+{
+    // Chosen before the Update: the rows are filtered as they come.
+    PickMenuLine(FilterMenu(), CServerFilterRow::IdHideEmpty);
+    ASSERT_TRUE(Updated()) << ::testing::PrintToString(Rows(Servers()));
+    EXPECT_EQ(Listed(), "Bravo Charlie Delta Echo (4 of 5 servers listed)");
+    const Texts order = Column(Servers(), kAddress);
+    int asked = 0;
+    for (int i = 0; i < 5; ++i)
+        asked += farm.GameServer(i).Record().datagramsReceived;
+
+    struct Step {
+        std::function<void()> choose;
+        const char* listed;
+    };
+    QMenu* ping = FindById<QAction>(FilterMenu(), CServerFilterRow::IdMaxPing)->menu();
+    const auto text = [this](const char* t) {
+        return [this, t] { Find<QLineEdit>(CServerFilterRow::IdFilterText)->setText(t); };
+    };
+    const Step steps[] = {
+        {[&] { PickMenuLine(FilterMenu(), CServerFilterRow::IdClearFilters); },
+         "Alpha Bravo Charlie Delta Echo (5 of 5 servers listed)"},
+        {[&] { PickMenuLine(FilterMenu(), CServerFilterRow::IdHideFull); },
+         "Alpha Charlie Delta Echo (4 of 5 servers listed)"},
+        {[&] { PickMenuLine(FilterMenu(), CServerFilterRow::IdHidePassworded); },
+         "Alpha Delta Echo (3 of 5 servers listed)"},
+        {[&] { PickMenuLine(ping, CServerFilterRow::IdAnyPing + 2); }, "Alpha Echo (2 of 5 servers listed)"},
+        {[&] { PickMenuLine(FilterMenu(), CServerFilterRow::IdHideEmpty); }, "Echo (1 of 5 servers listed)"},
+        {[&] { PickMenuLine(FilterMenu(), CServerFilterRow::IdClearFilters); },
+         "Alpha Bravo Charlie Delta Echo (5 of 5 servers listed)"},
+        {text("FROST"), "Bravo Echo (2 of 5 servers listed)"},
+        {text("locked"), "Charlie Echo (2 of 5 servers listed)"},
+    };
+    for (const Step& s : steps) {
+        s.choose();
+        EXPECT_EQ(Listed(), s.listed);
+    }
+    EXPECT_EQ(Column(Servers(), kAddress), order);
+    int askedAfter = 0;
+    for (int i = 0; i < 5; ++i)
+        askedAfter += farm.GameServer(i).Record().datagramsReceived;
+    EXPECT_EQ(askedAfter, asked);
+    EXPECT_EQ(settings.options.filter.text, "locked");
+}
+
+TEST_F(FilterFarm, AHiddenServerLeavesTheListAndNoUpdateListsItAgain)
+{
+    ASSERT_TRUE(Updated());
+    const std::string charlie = farm.GameServer(2).Address();
+    auto menu = MenuOver(Servers(), RowOf(Servers(), charlie));
+    PickMenuLine(menu.get(), Page::IdHideServer);
+    EXPECT_EQ(RowOf(Servers(), charlie), -1);
+    EXPECT_EQ(settings.options.hiddenServers, Texts{charlie});
+    const int pinged = farm.GameServer(2).Record().requestCounts["ping"];
+    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.refresh().pending().empty(); }, 3000));
+    Click(page(), Page::IdUpdate);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return Column(Servers(), 2).size() == 4 && Column(Servers(), 2).front() != "???"; }, 8000));
+    QTest::qWait(300);
+    EXPECT_EQ(RowOf(Servers(), charlie), -1);
+    EXPECT_EQ(farm.GameServer(2).Record().requestCounts["ping"], pinged);
+}
+
+TEST_F(FilterFarm, AFriendOnAServerIsToldOncePerServer)
+{
+    store.friends().AppendFriend("player0");
+    CFriendAlerts alerts(store, nullptr);
+    context.playersHeard = [&](const std::string& a, const std::vector<std::string>& n) { alerts.Heard(a, n); };
+    QStringList told;
+    QObject::connect(&alerts, &CFriendAlerts::alerted, [&](const QString& t) { told << t; });
+    ASSERT_TRUE(Updated());
+    for (int server : {1, 1, 2}) {
+        ClickRow(Servers(), RowOf(Servers(), farm.GameServer(server).Address()));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Players()->GetItemText(0, 3) == "1"; }, 3000));
+        Players()->DeleteAllItems();
+    }
+    EXPECT_EQ(told, (QStringList{"player0 is playing on Bravo Full", "player0 is playing on Charlie Locked"}));
+}
+
+TEST_F(JoinFromBrowser, JoinsAreRememberedNewestFirstAndTheRecentMenuJoinsAgain)
+{
+    for (const char* address : {kAlpha, kBravo, kAlpha}) {
+        Servers()->SelectRow(RowOf(Servers(), address));
+        Click(page(), Page::IdConnectServers);
+        ASSERT_EQ(Joined(), address);
+    }
+    const std::string file = ReadText(JoinPath(dir.Path(), RecentServers::kFileName));
+    EXPECT_NE(file.find("\t127.0.0.1:40001\tAlpha\r\n"), std::string::npos) << file;
+    EXPECT_LT(file.find(kAlpha), file.find(kBravo));
+
+    // The menu as a later start shows it: from the file.
+    store.recent = RecentServers();
+    store.recent.Load(JoinPath(dir.Path(), RecentServers::kFileName));
+    auto menu = MenuOver(Favorites(), 0);
+    QMenu* recent = FindById<QAction>(menu.get(), RecentServersMenu::kMenuId)->menu();
+    Q_EMIT recent->aboutToShow();
+    ASSERT_EQ(recent->actions().size(), 2);
+    EXPECT_TRUE(recent->actions()[0]->text().startsWith("Alpha\t"));
+    EXPECT_TRUE(recent->actions()[1]->text().startsWith("Bravo\t"));
+    PickMenuLine(recent->actions()[1]->menu(), RecentServersMenu::kJoinId);
+    EXPECT_EQ(Joined(), kBravo);
+    PickMenuLine(recent->actions()[0]->menu(), RecentServersMenu::kAddToFavoritesId);
+    EXPECT_EQ(store.favoriteList.back()->address, kAlpha);
+}
+
+namespace {
+class SlotFarm : public FilterFarm {
+protected:
+    void Prepare(AppSettings& s) override
+    {
+        FilterFarm::Prepare(s);
+        WriteStandInClient(s);
+    }
+};
+} // namespace
+
+TEST_F(SlotFarm, TheSlotWatchJoinsAtTheFirstFreeSlotAndEndsOnASilentServer)
+{
+    engine.slotWatch().SetIntervals(100, 800);
+    QStringList status;
+    QObject::connect(page(), &Page::statusMessage, [&](const QString& t) { status << t; });
+    ASSERT_TRUE(Updated());
+    const std::string full = farm.GameServer(1).Address();
+    PickMenuLine(MenuOver(Servers(), RowOf(Servers(), full)).get(), Page::IdWatchSlot);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return status.size() >= 3; }, 3000));
+    EXPECT_EQ(status.last(), "Waiting for a free slot on Bravo Full (2/2 players). Escape stops waiting.");
+    EXPECT_EQ(Joined(settings, 300), "nothing");
+    farm.GameServer(1).SetPlayers({{"Player0", 1, 10.f}});
+    EXPECT_EQ(Joined(settings), full);
+    EXPECT_FALSE(engine.slotWatch().active());
+    EXPECT_EQ(store.recent.Entries().front().address, full);
+
+    // Nothing answers there: the wait ends with a message, and the status line is cleared.
+    page()->AddServerRow({"Gone", "harbor", "5", "8/8", "127.0.0.1:9"}, false);
+    auto menu = MenuOver(Servers(), RowOf(Servers(), "127.0.0.1:9"));
+    PickMenuLine(menu.get(), Page::IdWatchSlot);
+    EXPECT_TRUE(
+        FindById<QAction>(MenuOver(Servers(), RowOf(Servers(), "127.0.0.1:9")).get(), Page::IdWatchSlot)->isChecked());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.isEmpty(); }, 3000));
+    EXPECT_TRUE(messages.front().startsWith("127.0.0.1:9 has not answered for a minute"));
+    EXPECT_EQ(status.last(), "");
+    EXPECT_EQ(Joined(settings, 300), "nothing");
 }

@@ -263,8 +263,9 @@ TEST_F(SearchPage, ResultMenuAndButtonsJoinFavouriteAndBefriend)
     Results()->SelectRow(0);
     std::unique_ptr<QMenu> menu(page->BuildContextMenu(Results()));
     ASSERT_TRUE(menu);
-    EXPECT_EQ(MenuLines(menu.get()), (Texts{"(" + s.Address() + ")", "-", "Connect", "Add to Favorites", "-", "(Lark)",
-                                            "-", "Add to Friends List", "Remove from Friends List"}));
+    EXPECT_EQ(MenuLines(menu.get()),
+              (Texts{"(" + s.Address() + ")", "-", "Connect", "Add to Favorites", "-", "(Lark)", "-",
+                     "Add to Friends List", "Remove from Friends List", "-", "Recent Servers"}));
     EXPECT_TRUE(FindById<QAction>(menu.get(), Page::IdResultAddFriend) &&
                 FindById<QAction>(menu.get(), Page::IdResultRemoveFriend));
 

@@ -64,3 +64,31 @@ TEST(ToolOptions, ADamagedValueFallsBackAloneAndForeignLinesStay)
 }
 
 } // namespace
+
+TEST(ToolOptions, FilterHiddenServersAndWatchGoToTheirSectionsAndComeBack)
+{
+    ScopedWorkDir dir;
+    const std::string path = dir.File(ToolOptions::kFileName);
+    ToolOptions options;
+    options.filter = {true, false, true, 120, "dusk"};
+    options.hiddenServers = {"127.0.0.9:27015", "127.0.0.8:27016"};
+    options.watchFavorites = true;
+    options.watchMinutes = 7;
+    ASSERT_TRUE(options.Save(path));
+    EXPECT_EQ(ReadText(path),
+              "[Query]\r\nDialect=Automatic\r\nQueriesAtOnce=5\r\nLanTargets=\r\n"
+              "[Filter]\r\nHideEmpty=1\r\nHideFull=0\r\nHidePassworded=1\r\nMaxPing=120\r\nText=dusk\r\n"
+              "[Hidden]\r\n127.0.0.9:27015=1\r\n127.0.0.8:27016=1\r\n"
+              "[Watch]\r\nFavorites=1\r\nMinutes=7\r\n");
+    ToolOptions back;
+    ASSERT_TRUE(back.Load(path));
+    EXPECT_EQ(back, options);
+
+    // Back at the defaults, the sections go; a hand-written value out of range is not taken.
+    ASSERT_TRUE(ToolOptions().Save(path));
+    EXPECT_EQ(ReadText(path), "[Query]\r\nDialect=Automatic\r\nQueriesAtOnce=5\r\nLanTargets=\r\n");
+    WriteText(path, "[Watch]\r\nFavorites=1\r\nMinutes=0\r\n[Hidden]\r\nnot an address=1\r\n127.0.0.1:5=1\r\n");
+    ASSERT_TRUE(back.Load(path));
+    EXPECT_EQ(back.watchMinutes, ToolOptions::kDefaultWatchMinutes);
+    EXPECT_EQ(back.hiddenServers, std::vector<std::string>{"127.0.0.1:5"});
+}

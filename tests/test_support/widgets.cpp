@@ -93,6 +93,8 @@ std::vector<std::string> Rows(const CReportListCtrl* list)
 {
     std::vector<std::string> rows;
     for (int r = 0; r < list->GetItemCount(); ++r) {
+        if (list->isRowHidden(r, QModelIndex()))
+            continue;
         std::string row;
         for (int c = 0; c < list->GetColumnCount(); ++c)
             row += (c ? " | " : "") + list->GetItemTextStd(r, c);

@@ -50,7 +50,7 @@ void Choose(QComboBox* combo, int index);
 void ClickRow(CReportListCtrl* list, int row);
 void ClickRow(QListWidget* list, int row);
 
-// A list's rows as the user reads them, columns joined with " | ".
+// A list's rows as the user reads them (hidden rows left out), columns joined with " | ".
 std::vector<std::string> Rows(const CReportListCtrl* list);
 std::vector<std::string> Rows(const QListWidget* list);
 

@@ -219,6 +219,9 @@ void ParseServerKey(const std::string& key, const std::string& value, GameServer
     } else if (key == "rules_pieces") {
         if (!ParseNumber(value, s.rulesPieces) || s.rulesPieces < 1 || s.rulesPieces > 15)
             problem = "rules_pieces must be 1..15";
+    } else if (key == "churn_seconds") {
+        if (!ParseNumber(value, s.churnSeconds) || s.churnSeconds < 0 || s.churnSeconds > 3600)
+            problem = "churn_seconds must be 0..3600";
     } else if (key == "player") {
         SimPlayer p;
         if (!ParsePlayer(value, p))

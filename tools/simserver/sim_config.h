@@ -74,6 +74,9 @@ struct GameServerConfig {
     // 2..15: the rules reply, classic or A2S, comes in this many split datagrams, last first.
     // 1: one datagram.
     int rulesPieces = 1;
+    // > 0: the last player leaves for this many seconds, comes back for as many, and so on (a
+    // full server that now and then has a free slot).
+    int churnSeconds = 0;
 
     SimBehaviour behaviour{};
 };

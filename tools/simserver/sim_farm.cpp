@@ -211,7 +211,15 @@ void SimGameServer::Handle(const QByteArray& datagram, const QHostAddress& peer,
         // The replies read config_ in this thread alone, unlocked.
         if (newPlayers_) {
             config_.players = std::move(*newPlayers_);
+            allPlayers_.clear();
             newPlayers_.reset();
+        }
+        if (config_.churnSeconds > 0) {
+            if (allPlayers_.empty())
+                allPlayers_ = config_.players;
+            config_.players = allPlayers_;
+            if ((request.timeMs / 1000 / config_.churnSeconds) % 2 == 1 && !config_.players.empty())
+                config_.players.pop_back();
         }
     }
 

@@ -100,6 +100,8 @@ private:
     QUdpSocket* socket_ = nullptr;
     // Set by SetPlayers, taken into config_ by the farm's thread; guarded by the farm's mutex.
     std::optional<std::vector<SimPlayer>> newPlayers_;
+    // Every player, while churn has one of them away; the farm's thread only.
+    std::vector<SimPlayer> allPlayers_;
 };
 
 class SimMaster {

@@ -1,0 +1,34 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The servers the user joined lately, newest first, with when: RecentServers.txt in the working
+// folder, one "seconds-since-1970<TAB>address<TAB>name" line each. Written whole through a safe
+// write at every join; read line by line, so a damaged line costs that line alone.
+class RecentServers {
+public:
+    static constexpr const char* kFileName = "RecentServers.txt";
+    static constexpr size_t kMaxEntries = 30;
+    // A longer file is not a history this program wrote: only its start is read.
+    static constexpr size_t kMaxFileBytes = 256 * 1024;
+
+    struct Entry {
+        std::string address;
+        std::string name; // as the server last called itself; one line, no tabs
+        int64_t joined = 0;
+    };
+
+    // The server goes to the top (once: an older entry of it goes), the oldest beyond the bound
+    // drop off.
+    void Add(const std::string& address, const std::string& name, int64_t joined);
+    const std::vector<Entry>& Entries() const { return entries_; }
+
+    // A missing or unreadable file gives an empty history; lines that cannot be read are skipped.
+    void Load(const std::string& path);
+    // False leaves the file as it was.
+    bool Save(const std::string& path) const;
+
+private:
+    std::vector<Entry> entries_;
+};

@@ -1,0 +1,48 @@
+#include "settings/server_filter.h"
+
+#include "core/text_match.h"
+
+#include <cctype>
+#include <optional>
+
+namespace {
+
+// A whole decimal number, nothing before or after it.
+std::optional<long> WholeNumber(const std::string& text)
+{
+    if (text.empty() || text.size() > 9)
+        return std::nullopt;
+    long value = 0;
+    for (char c : text) {
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+} // namespace
+
+bool PassesFilter(const ServerFilter& filter, const FilterFacts& row)
+{
+    if (row.favorite)
+        return true;
+    if (filter.hidePassworded && row.passworded)
+        return false;
+    const size_t slash = row.players.find('/');
+    if (slash != std::string::npos && (filter.hideEmpty || filter.hideFull)) {
+        const auto current = WholeNumber(row.players.substr(0, slash));
+        const auto max = WholeNumber(row.players.substr(slash + 1));
+        if (current && filter.hideEmpty && *current == 0)
+            return false;
+        if (current && max && *max > 0 && filter.hideFull && *current >= *max)
+            return false;
+    }
+    if (filter.maxPing > 0) {
+        const auto ping = WholeNumber(row.ping);
+        if (!ping || *ping > filter.maxPing)
+            return false;
+    }
+    return filter.text.empty() || ContainsIgnoringCase(row.name, filter.text) ||
+           ContainsIgnoringCase(row.map, filter.text);
+}

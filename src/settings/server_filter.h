@@ -1,0 +1,30 @@
+#pragma once
+#include <string>
+
+// What the Servers list leaves out. A favourite is never left out: the user chose it by name.
+struct ServerFilter {
+    bool hideEmpty = false;
+    bool hideFull = false;
+    bool hidePassworded = false;
+    // 0: any ping. Otherwise a server whose ping is not known (no answer yet, "???") is left out
+    // too: nothing says it is close enough.
+    int maxPing = 0;
+    // Must occur in the name or the map, letter case aside; empty: every server.
+    std::string text;
+
+    bool Active() const { return hideEmpty || hideFull || hidePassworded || maxPing > 0 || !text.empty(); }
+    bool operator==(const ServerFilter&) const = default;
+};
+
+// One row of the Servers list as the filter sees it: its columns as the bytes the server sent,
+// and what its record says.
+struct FilterFacts {
+    std::string name;
+    std::string map;
+    std::string ping;    // milliseconds, or "???"
+    std::string players; // "current/max"; anything else is neither empty nor full
+    bool passworded = false;
+    bool favorite = false;
+};
+
+bool PassesFilter(const ServerFilter& filter, const FilterFacts& row);

@@ -1,0 +1,20 @@
+#pragma once
+#include <functional>
+#include <string>
+
+class QMenu;
+class ServerStore;
+
+// "Recent Servers": the servers joined lately, newest first, each a submenu that joins it or
+// adds it to the favourites. The lines are made when the menu opens, so every menu that holds
+// one shows the joins made since it was built.
+struct RecentServersMenu {
+    static constexpr int kMenuId = 2190;
+    static constexpr int kJoinId = 2191;
+    static constexpr int kAddToFavoritesId = 2192;
+    static constexpr const char* kTitle = "Recent Servers";
+    static constexpr const char* kNoneText = "No server joined yet";
+};
+
+void AddRecentServersMenu(QMenu* menu, const ServerStore& store, std::function<void(const std::string&)> join,
+                          std::function<void(const std::string&)> addToFavorites);
