@@ -281,6 +281,9 @@ void CServerBrowserDlg::LoadLists()
     ServerStore& store = ctx_.store;
     // The record's own ping goes in: a send time left from the last run becomes "???" there too.
     for (ServerRecord* r : store.serverList) {
+        // A list saved before the server was hidden (or an options file edited since) keeps it.
+        if (ctx_.settings.options.IsHidden(r->address))
+            continue;
         SettlePing(r->ping);
         AddServerRow({r->name, r->map, r->ping, r->players, r->address}, false);
     }
@@ -357,6 +360,9 @@ void CServerBrowserDlg::FilterRow(int row)
     const bool hide = !RowPasses(row);
     if (servers_->isRowHidden(row, QModelIndex()) != hide)
         servers_->setRowHidden(row, QModelIndex(), hide);
+    // Connect, RCON Control and the menu act on the selected row: never on one the user cannot see.
+    if (hide && servers_->GetSelectedRow() == row)
+        servers_->SelectRow(-1);
     countTimer_.start();
 }
 

@@ -858,12 +858,16 @@ TEST_F(FilterFarm, FilterChoicesLeaveOutTheirServersKeepOrderAndAskNobody)
         s.choose();
         EXPECT_EQ(Listed(), s.listed);
     }
+    // A row the filter takes away is no longer the one Connect would join.
+    Servers()->SelectRow(RowOf(Servers(), farm.GameServer(1).Address()));
+    Find<QLineEdit>(CServerFilterRow::IdFilterText)->setText("echo");
+    EXPECT_EQ(Servers()->GetSelectedRow(), -1);
     EXPECT_EQ(Column(Servers(), kAddress), order);
     int askedAfter = 0;
     for (int i = 0; i < 5; ++i)
         askedAfter += farm.GameServer(i).Record().datagramsReceived;
     EXPECT_EQ(askedAfter, asked);
-    EXPECT_EQ(settings.options.filter.text, "locked");
+    EXPECT_EQ(settings.options.filter.text, "echo");
 }
 
 TEST_F(FilterFarm, AHiddenServerLeavesTheListAndNoUpdateListsItAgain)
