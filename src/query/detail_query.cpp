@@ -7,12 +7,6 @@
 
 #include <algorithm>
 
-namespace {
-
-constexpr int kResends = 2;
-
-} // namespace
-
 CDetailQuery::CDetailQuery(AppSettings& settings, ServerStore& store, QObject* parent)
     : QObject(parent), settings_(settings), store_(store), socket_(std::make_unique<CDetailSocket>())
 {
@@ -20,7 +14,7 @@ CDetailQuery::CDetailQuery(AppSettings& settings, ServerStore& store, QObject* p
     connect(socket_.get(), &QUdpSocket::readyRead, this, &CDetailQuery::OnReadyRead);
     timeoutTimer_.setSingleShot(true);
     connect(&timeoutTimer_, &QTimer::timeout, this, &CDetailQuery::OnTimeout);
-    connect(&resendTimer_, &QTimer::timeout, this, &CDetailQuery::OnResend);
+    connect(&resends_.timer, &QTimer::timeout, this, &CDetailQuery::OnResend);
 }
 
 CDetailQuery::~CDetailQuery()
@@ -33,7 +27,7 @@ void CDetailQuery::Close()
     socket_->Close();
     exchange_.reset();
     timeoutTimer_.stop();
-    resendTimer_.stop();
+    resends_.Stop();
 }
 
 void CDetailQuery::QuerySelected(const std::string& address)
@@ -55,25 +49,18 @@ void CDetailQuery::QuerySelected(const std::string& address)
     const int timeout = settings_.TimeoutMs();
     socket_->splitWaitMs = timeout;
     timeoutTimer_.start(timeout);
-    resendsLeft_ = options.dialect == QueryDialect::Classic ? 0 : kResends;
-    if (resendsLeft_ > 0)
-        resendTimer_.start(std::max(1, timeout / (kResends + 1)));
-    else
-        resendTimer_.stop();
+    resends_.Start(options.dialect, timeout);
 }
 
 void CDetailQuery::OnResend()
 {
-    if (!exchange_ || exchange_->AllAnswered() || resendsLeft_-- <= 0) {
-        resendTimer_.stop();
-        return;
-    }
-    socket_->SendAll(exchange_->Requests());
+    if (resends_.Due(!exchange_ || exchange_->AllAnswered()))
+        socket_->SendAll(exchange_->Requests());
 }
 
 void CDetailQuery::OnTimeout()
 {
-    resendTimer_.stop();
+    resends_.Stop();
     if (!exchange_)
         return;
     const bool players = !exchange_->Answered(Ask::Players);

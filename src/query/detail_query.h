@@ -2,6 +2,7 @@
 #include "query/model/exchange.h"
 #include "query/model/protocol.h"
 #include "query/model/server_rows.h"
+#include "query/query_sockets.h"
 
 #include <QObject>
 #include <QTimer>
@@ -56,7 +57,6 @@ private:
     std::unique_ptr<CDetailSocket> socket_;
     std::optional<ServerExchange> exchange_;
     std::map<std::string, Challenges> challenges_;
-    QTimer resendTimer_;
+    CResends resends_;
     QTimer timeoutTimer_;
-    int resendsLeft_ = 0;
 };

@@ -5,6 +5,7 @@
 #include <QDeadlineTimer>
 #include <QTimer>
 #include <QUdpSocket>
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,6 +50,43 @@ private:
     SplitJoiner joiner_;
 };
 
+// The re-sends of the requests a server has not answered yet: kCount of them, evenly within the
+// time-out, none when the classic dialect alone is chosen (its wire stays as it always was). The
+// owner connects the timer to its re-send and asks Due() there.
+class CResends {
+public:
+    static constexpr int kCount = 2;
+    QTimer timer;
+
+    void Start(QueryDialect dialect, int windowMs)
+    {
+        left_ = dialect == QueryDialect::Classic ? 0 : kCount;
+        if (left_ > 0)
+            timer.start(std::max(1, windowMs / (kCount + 1)));
+        else
+            timer.stop();
+    }
+    void Stop()
+    {
+        left_ = 0;
+        timer.stop();
+    }
+    // True when the owner is to send again now; the schedule ends once answered or after the last.
+    bool Due(bool answered)
+    {
+        if (answered || left_ <= 0) {
+            Stop();
+            return false;
+        }
+        if (--left_ <= 0)
+            timer.stop();
+        return true;
+    }
+
+private:
+    int left_ = 0;
+};
+
 class CDetailSocket : public CQueryUdpSocket {
     Q_OBJECT
 public:
@@ -65,8 +103,7 @@ public:
     // What the socket asks its server now, and the re-sends of what is unanswered, at a third
     // and two thirds of the time-out.
     std::optional<ServerExchange> exchange;
-    QTimer resendTimer;
-    int resendsLeft = 0;
+    CResends resends;
 };
 
 // One ping of the ping phase; it waits for its 'j' until its own deadline.

@@ -47,7 +47,7 @@ void CRefreshEngine::MakeQuerySockets(int count)
         CQuerySocket* s = socket.get();
         connect(s, &QUdpSocket::readyRead, this, [this, s] { OnQueryReadyRead(s); });
         connect(&s->timeoutTimer, &QTimer::timeout, this, [this, s] { OnQueryTimeout(s); });
-        connect(&s->resendTimer, &QTimer::timeout, this, [this, s] { OnResendTimer(s); });
+        connect(&s->resends.timer, &QTimer::timeout, this, [this, s] { OnResendTimer(s); });
         querySockets_.push_back(std::move(socket));
     }
 }
@@ -123,22 +123,16 @@ void CRefreshEngine::StartInfoQuery(const std::string& address, CQuerySocket* so
     socket->SendAll(socket->exchange->Requests());
     StampSendTime(*store_.FindOrCreateRecord(address), sent);
     socket->timeoutTimer.start(TimeoutMs());
-    socket->resendsLeft = options.dialect == QueryDialect::Classic ? 0 : kResends;
-    if (socket->resendsLeft > 0)
-        socket->resendTimer.start(std::max(1, TimeoutMs() / (kResends + 1)));
+    socket->resends.Start(options.dialect, TimeoutMs());
 }
 
 void CRefreshEngine::OnResendTimer(CQuerySocket* socket)
 {
-    if (!socket->outstanding || !socket->exchange || socket->resendsLeft <= 0) {
-        socket->resendTimer.stop();
+    if (!socket->resends.Due(!socket->outstanding || !socket->exchange))
         return;
-    }
     // The ping is the round trip of the request that was answered: the last one sent.
     StampSendTime(*store_.FindOrCreateRecord(socket->Target()));
     socket->SendAll(socket->exchange->Requests());
-    if (--socket->resendsLeft <= 0)
-        socket->resendTimer.stop();
 }
 
 void CRefreshEngine::NextQuery(CQuerySocket* socket)
@@ -189,7 +183,7 @@ void CRefreshEngine::OnQueryReadyRead(CQuerySocket* socket)
             continue;
         socket->outstanding = false;
         socket->timeoutTimer.stop();
-        socket->resendTimer.stop();
+        socket->resends.Stop();
         const std::string address = socket->PeerText();
         RememberDialect(settings_.options, address, socket->exchange->Dialect());
         ListAnswer(socket, info, received);
@@ -229,7 +223,7 @@ void CRefreshEngine::OnQueryTimeout(CQuerySocket* socket)
     }
     socket->Close();
     socket->timeoutTimer.stop();
-    socket->resendTimer.stop();
+    socket->resends.Stop();
     NextQuery(socket);
 }
 
@@ -303,7 +297,7 @@ void CRefreshEngine::KillRefreshTimers()
     resortTimer_.stop();
     for (auto& socket : querySockets_) {
         socket->timeoutTimer.stop();
-        socket->resendTimer.stop();
+        socket->resends.Stop();
     }
 }
 

@@ -35,7 +35,7 @@ public:
     static constexpr int kQuerySockets = ToolOptions::kDefaultQueriesAtOnce;
     // Re-sends of an unanswered query within its time-out (never in the classic dialect alone,
     // whose wire stays as it always was).
-    static constexpr int kResends = 2;
+    static constexpr int kResends = CResends::kCount;
 
     CRefreshEngine(AppSettings& settings, ServerStore& store, QObject* parent = nullptr);
     ~CRefreshEngine() override;

@@ -26,7 +26,7 @@ CSlotWatch::CSlotWatch(AppSettings& settings, QObject* parent)
     setObjectName("CSlotWatch");
     connect(socket_.get(), &QUdpSocket::readyRead, this, &CSlotWatch::OnReadyRead);
     connect(&askTimer_, &QTimer::timeout, this, &CSlotWatch::Ask);
-    connect(&resendTimer_, &QTimer::timeout, this, &CSlotWatch::OnResend);
+    connect(&resends_.timer, &QTimer::timeout, this, &CSlotWatch::OnResend);
     silenceTimer_.setSingleShot(true);
     connect(&silenceTimer_, &QTimer::timeout, this, &CSlotWatch::OnSilence);
 }
@@ -64,7 +64,7 @@ void CSlotWatch::Stop()
     socket_->Close();
     exchange_.reset();
     askTimer_.stop();
-    resendTimer_.stop();
+    resends_.Stop();
     silenceTimer_.stop();
 }
 
@@ -77,20 +77,13 @@ void CSlotWatch::Ask()
     socket_->SendAll(exchange_->Requests());
     // The re-sends fit before the next ask, whatever time-out the user chose.
     const int window = std::min(settings_.TimeoutMs(), askMs_);
-    resendsLeft_ = options.dialect == QueryDialect::Classic ? 0 : kResends;
-    if (resendsLeft_ > 0)
-        resendTimer_.start(std::max(1, window / (kResends + 1)));
-    else
-        resendTimer_.stop();
+    resends_.Start(options.dialect, window);
 }
 
 void CSlotWatch::OnResend()
 {
-    if (!exchange_ || exchange_->AllAnswered() || resendsLeft_-- <= 0) {
-        resendTimer_.stop();
-        return;
-    }
-    socket_->SendAll(exchange_->Requests());
+    if (resends_.Due(!exchange_ || exchange_->AllAnswered()))
+        socket_->SendAll(exchange_->Requests());
 }
 
 void CSlotWatch::OnSilence()
@@ -118,7 +111,7 @@ void CSlotWatch::OnReadyRead()
             continue;
         RememberDialect(settings_.options, address_, exchange_->Dialect());
         exchange_.reset();
-        resendTimer_.stop();
+        resends_.Stop();
         if (!Hear(info.players, info.name))
             return;
     }

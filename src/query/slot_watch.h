@@ -1,5 +1,6 @@
 #pragma once
 #include "query/model/exchange.h"
+#include "query/query_sockets.h"
 
 #include <QObject>
 #include <QTimer>
@@ -22,7 +23,7 @@ public:
     // No answer for this long since the last one (or since Start) ends the watch.
     static constexpr int kSilenceMs = 60000;
     // Re-sends of an unanswered info request, within the time-out or the ask interval if shorter.
-    static constexpr int kResends = 2;
+    static constexpr int kResends = CResends::kCount;
 
     // settings must outlive the watch; the dialect a server answers in is remembered there.
     explicit CSlotWatch(AppSettings& settings, QObject* parent = nullptr);
@@ -63,9 +64,8 @@ private:
     std::optional<ServerExchange> exchange_;
     Challenges challenges_;
     QTimer askTimer_;
-    QTimer resendTimer_;
+    CResends resends_;
     QTimer silenceTimer_;
-    int resendsLeft_ = 0;
     int askMs_ = kAskIntervalMs;
     int silenceMs_ = kSilenceMs;
 };

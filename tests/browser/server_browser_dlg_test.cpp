@@ -48,6 +48,18 @@ Texts operator+(Texts head, const Texts& tail)
     return head;
 }
 
+// A master listing every server of the farm, and the farm started.
+::testing::AssertionResult StartWithMaster(sim::SimFarm& farm)
+{
+    sim::MasterConfig m;
+    m.listAllGameServers = true;
+    farm.AddMaster(m);
+    std::string error;
+    if (farm.StartInOwnThread(&error))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << error;
+}
+
 // One column's cells as the view shows them.
 Texts Column(const QAbstractItemView* view, int column)
 {
@@ -522,11 +534,7 @@ protected:
             c.rules = {{"mp_timelimit", "30"}, {"sv_gravity", "800"}};
             farm.AddGameServer(c);
         }
-        sim::MasterConfig m;
-        m.listAllGameServers = true;
-        farm.AddMaster(m);
-        std::string error;
-        ASSERT_TRUE(farm.StartInOwnThread(&error)) << error;
+        ASSERT_TRUE(StartWithMaster(farm));
         BrowserPage::SetUp();
     }
 
@@ -768,11 +776,7 @@ protected:
                 c.players.push_back({"Player" + std::to_string(i), 1, 10.f});
             farm.AddGameServer(c);
         }
-        sim::MasterConfig m;
-        m.listAllGameServers = true;
-        farm.AddMaster(m);
-        std::string error;
-        ASSERT_TRUE(farm.StartInOwnThread(&error)) << error;
+        ASSERT_TRUE(StartWithMaster(farm));
         BrowserPage::SetUp();
         connect = QObject::connect(page(), &Page::listedCountChanged, [this](const QString& t) { count = t; });
     }
