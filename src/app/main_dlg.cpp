@@ -226,6 +226,7 @@ void CMainDlg::ConnectWidgets()
     // "Activate Bots" is the settings page's "Bots" button pressed from the bot page: the game
     // library field there shows it (and writes it once more, as that button does).
     connect(serverBrowser_, &CServerBrowserDlg::listedCountChanged, listedCount_, &QLabel::setText);
+    serverBrowser_->ApplyFilter(); // the count of the stored list, told before anyone listened
     connect(serverBrowser_, &CServerBrowserDlg::statusMessage, this, [this](const QString& text) { ShowStatus(text); });
     CFavoritesWatch* watch = &ctx_.engine.favoritesWatch();
     watch->SetAddresses([this] { return ctx_.store.FavoriteAddresses(); });

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalBlocker>
@@ -61,6 +62,7 @@ void CServerFilterRow::CreateWidgets(QWidget* page, const QRect& dlu)
 
 void CServerFilterRow::ConnectWidgets()
 {
+    text_->installEventFilter(this);
     connect(text_, &QLineEdit::textChanged, this, [this](const QString& text) {
         filter_.text = text.toStdString();
         Q_EMIT changed();
@@ -104,4 +106,14 @@ void CServerFilterRow::LoadControls()
         line->setChecked(on);
     }
     FillPingMenu();
+}
+
+bool CServerFilterRow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == text_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !text_->text().isEmpty()) {
+        text_->clear();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }

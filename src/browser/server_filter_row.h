@@ -37,6 +37,10 @@ public:
 Q_SIGNALS:
     void changed();
 
+protected:
+    // Escape in a filter text empties it, rather than reaching the main window (which closes).
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void CreateWidgets(QWidget* page, const QRect& dlu);
     void ConnectWidgets();

@@ -866,12 +866,15 @@ TEST_F(FilterFarm, FilterChoicesLeaveOutTheirServersKeepOrderAndAskNobody)
     Servers()->SelectRow(RowOf(Servers(), farm.GameServer(1).Address()));
     Find<QLineEdit>(CServerFilterRow::IdFilterText)->setText("echo");
     EXPECT_EQ(Servers()->GetSelectedRow(), -1);
+    // Escape empties the text; only an empty one lets Escape on to the window.
+    QTest::keyClick(Find<QLineEdit>(CServerFilterRow::IdFilterText), Qt::Key_Escape);
+    EXPECT_EQ(Listed(), "Alpha Bravo Charlie Delta Echo (5 of 5 servers listed)");
     EXPECT_EQ(Column(Servers(), kAddress), order);
     int askedAfter = 0;
     for (int i = 0; i < 5; ++i)
         askedAfter += farm.GameServer(i).Record().datagramsReceived;
     EXPECT_EQ(askedAfter, asked);
-    EXPECT_EQ(settings.options.filter.text, "echo");
+    EXPECT_EQ(settings.options.filter.text, "");
 }
 
 TEST_F(FilterFarm, AHiddenServerLeavesTheListAndNoUpdateListsItAgain)
