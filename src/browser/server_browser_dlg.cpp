@@ -267,10 +267,10 @@ void CServerBrowserDlg::ConnectWidgets()
     CDetailQuery* details = &ctx_.engine.details();
     connect(details, &CDetailQuery::detailsRequested, this, &CServerBrowserDlg::OnDetailsRequested);
     connect(details, &CDetailQuery::playersReceived, this, &CServerBrowserDlg::OnPlayersReceived);
-    ConnectSlotWatch();
     connect(details, &CDetailQuery::rulesReceived, this, &CServerBrowserDlg::OnRulesReceived);
     connect(details, &CDetailQuery::detailsTimedOut, this, &CServerBrowserDlg::OnDetailsTimedOut);
     connect(details, &CDetailQuery::serverRowsChanged, this, &CServerBrowserDlg::OnServerRowsChanged);
+    ConnectSlotWatch();
 }
 
 void CServerBrowserDlg::LoadLists()
@@ -487,11 +487,7 @@ void CServerBrowserDlg::AddIp(CSrvListCtrl* list)
 
 void CServerBrowserDlg::OnAddToFavorites()
 {
-    AddToFavoritesByAddress(SelectedAddress(servers_));
-}
-
-void CServerBrowserDlg::AddToFavoritesByAddress(const std::string& address)
-{
+    const std::string address = SelectedAddress(servers_);
     if (address.empty())
         return;
     ServerRecord* record = ctx_.store.FindOrCreateRecord(address);
@@ -759,18 +755,8 @@ void CServerBrowserDlg::OnListContextMenu(CReportListCtrl* list, const QPoint& p
     if (menu)
         menu->exec(list->viewport()->mapToGlobal(pos));
 }
-// ---- the slot watch ------------------------------------------------------------------------
 
-namespace {
-bool IsFull(const std::string& players)
-{
-    const size_t slash = players.find('/');
-    if (slash == std::string::npos)
-        return false;
-    const int max = ReadNumber(players.substr(slash + 1));
-    return max > 0 && ReadNumber(players.substr(0, slash)) >= max;
-}
-} // namespace
+// ---- the slot watch ------------------------------------------------------------------------
 
 void CServerBrowserDlg::ConnectSlotWatch()
 {
@@ -803,7 +789,7 @@ void CServerBrowserDlg::AddSlotWatchLine(QMenu* menu, CReportListCtrl* list, int
     line->setCheckable(true);
     line->setChecked(watching);
     // Only a full server has a slot to wait for.
-    line->setEnabled(watching || IsFull(list->GetItemTextStd(row, 3)));
+    line->setEnabled(watching || IsFullServer(list->GetItemTextStd(row, 3)));
     connect(line, &QAction::triggered, this, [this, list] { OnWatchSlot(list); });
 }
 

@@ -149,7 +149,6 @@ private:
     void ShowListedCount();
     void ConnectSlotWatch();
     void AddSlotWatchLine(QMenu* menu, CReportListCtrl* list, int row);
-    void AddToFavoritesByAddress(const std::string& address);
     // Opens a remote console on the server (through the context: the application keeps the
     // consoles open).
     void OpenRconConsole(const std::string& address);

@@ -23,6 +23,16 @@ std::optional<long> WholeNumber(const std::string& text)
 
 } // namespace
 
+bool IsFullServer(const std::string& players)
+{
+    const size_t slash = players.find('/');
+    if (slash == std::string::npos)
+        return false;
+    const auto current = WholeNumber(players.substr(0, slash));
+    const auto max = WholeNumber(players.substr(slash + 1));
+    return current && max && *max > 0 && *current >= *max;
+}
+
 bool PassesFilter(const ServerFilter& filter, const FilterFacts& row)
 {
     if (row.favorite)
@@ -30,14 +40,10 @@ bool PassesFilter(const ServerFilter& filter, const FilterFacts& row)
     if (filter.hidePassworded && row.passworded)
         return false;
     const size_t slash = row.players.find('/');
-    if (slash != std::string::npos && (filter.hideEmpty || filter.hideFull)) {
-        const auto current = WholeNumber(row.players.substr(0, slash));
-        const auto max = WholeNumber(row.players.substr(slash + 1));
-        if (current && filter.hideEmpty && *current == 0)
-            return false;
-        if (current && max && *max > 0 && filter.hideFull && *current >= *max)
-            return false;
-    }
+    if (filter.hideEmpty && slash != std::string::npos && WholeNumber(row.players.substr(0, slash)) == 0)
+        return false;
+    if (filter.hideFull && IsFullServer(row.players))
+        return false;
     if (filter.maxPing > 0) {
         const auto ping = WholeNumber(row.ping);
         if (!ping || *ping > filter.maxPing)

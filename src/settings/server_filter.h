@@ -28,3 +28,7 @@ struct FilterFacts {
 };
 
 bool PassesFilter(const ServerFilter& filter, const FilterFacts& row);
+
+// A players column of "current/max" with max > 0 and current >= max (a 0/0 server has no slots
+// to be full of).
+bool IsFullServer(const std::string& players);
