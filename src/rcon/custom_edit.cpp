@@ -1,6 +1,7 @@
 #include "rcon/custom_edit.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -39,6 +40,16 @@ QFont CCustomEdit::PaneFont()
     font.setStrikeOut(false);
     font.setFixedPitch(true);
     font.setStyleHint(QFont::TypeWriter);
+    if (QFontInfo(font).fixedPitch())
+        return font;
+    // The desktop's "monospace" can be a face whose few wide glyphs make it proportional to the
+    // font system (Noto Sans Mono with fontconfig): the status columns would no longer line up.
+    for (const char* family : {"DejaVu Sans Mono", "Liberation Mono", "Courier New", "Nimbus Mono PS", "Courier"}) {
+        QFont fixed = font;
+        fixed.setFamilies({QString::fromLatin1(family)});
+        if (QFontInfo(fixed).fixedPitch())
+            return fixed;
+    }
     return font;
 }
 
