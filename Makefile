@@ -26,6 +26,12 @@ run: build
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+# A Debian package of the program, its menu entry, icons and AppStream data:
+# $(BUILD)/znktool_<version>_<arch>.deb, to install with `sudo apt install ./$(BUILD)/znktool_*.deb`.
+.PHONY: package
+package: build
+	cmake --build $(BUILD) -j $(JOBS) --target package
+
 # Every C++ file as .clang-format makes it (also a test of `make test` where clang-format 14 is).
 format-check:
 	@bash scripts/format-check.sh

@@ -10,7 +10,7 @@ while IFS= read -r -d '' file; do
   if ! "$format" --dry-run --Werror "$file" >/dev/null 2>&1; then
     bad+=("$file")
   fi
-done < <(find src tests tools bench fuzz \( -name '*.cpp' -o -name '*.h' \) -print0 | sort -z)
+done < <(find src tests tools bench fuzz packaging \( -name '*.cpp' -o -name '*.h' \) -print0 | sort -z)
 if [ ${#bad[@]} -gt 0 ]; then
   printf 'Not formatted (run: %s -i FILE):\n' "$format" >&2
   printf '  %s\n' "${bad[@]}" >&2

@@ -11,6 +11,9 @@ packages=(
   clang-format
   qstat
 )
+# `make package` and the check of what it installs: dpkg-shlibdeps finds the package's
+# dependencies, desktop-file-validate and appstreamcli check the menu entry and AppStream data.
+packages+=(dpkg-dev desktop-file-utils appstream)
 
 # `install-deps.sh fuzz` adds what the fuzz targets need (clang and its libFuzzer runtime).
 if [ "${1:-}" = "fuzz" ]; then

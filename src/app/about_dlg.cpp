@@ -1,6 +1,6 @@
 #include "app/about_dlg.h"
 
-#include "app/main_dlg.h"
+#include "app/app_identity.h"
 #include "platform/platform.h"
 #include "ui/control_id.h"
 #include "ui/dialog_units.h"
@@ -50,7 +50,7 @@ void CAboutDlg::CreateWidgets()
     setFixedSize(DluX(172), DluY(94));
 
     MakeGroup(this, "ZNK Tool", 7, 7, 158, 60);
-    Place(new QLabel("Version 1.1", this), 12, 20, 148, 10)->setAlignment(Qt::AlignCenter);
+    Place(new QLabel(QString("Version %1").arg(AppVersion()), this), 12, 20, 148, 10)->setAlignment(Qt::AlignCenter);
     modSite_ = Place(SetControlId(new CStaticLink(kModSiteUrl, this), IdModSite), 12, 34, 148, 10);
     author_ = Place(SetControlId(new CStaticLink(kAuthorUrl, this, false), IdAuthor), 12, 48, 148, 10);
     for (CStaticLink* link : {modSite_, author_}) {

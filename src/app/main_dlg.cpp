@@ -1,6 +1,7 @@
 #include "app/main_dlg.h"
 
 #include "app/about_dlg.h"
+#include "app/app_identity.h"
 #include "app/options_dlg.h"
 #include "app/tool_app.h"
 #include "bots/bot_editor_dlg.h"
@@ -26,10 +27,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLinearGradient>
 #include <QMenuBar>
-#include <QPainter>
-#include <QPainterPath>
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTabBar>
@@ -54,34 +52,6 @@ constexpr PageInfo kPages[CMainDlg::PageCount] = {
 };
 
 } // namespace
-
-QIcon AppIcon()
-{
-    static const QIcon icon = [] {
-        QIcon result;
-        for (int size : {16, 32, 48}) {
-            QPixmap pm(size, size);
-            pm.fill(Qt::transparent);
-            QPainter p(&pm);
-            p.setRenderHint(QPainter::Antialiasing);
-            QLinearGradient g(0, 0, size, size);
-            g.setColorAt(0, QColor(0x2b, 0x5f, 0x9e));
-            g.setColorAt(1, QColor(0x10, 0x24, 0x40));
-            p.setBrush(g);
-            p.setPen(Qt::NoPen);
-            p.drawRoundedRect(QRectF(0.5, 0.5, size - 1, size - 1), size / 5.0, size / 5.0);
-            QFont f("DejaVu Sans");
-            f.setBold(true);
-            f.setPixelSize(size * 3 / 4);
-            p.setFont(f);
-            p.setPen(QColor(0xff, 0xc8, 0x3c));
-            p.drawText(QRect(0, 0, size, size), Qt::AlignCenter, "Z");
-            result.addPixmap(pm);
-        }
-        return result;
-    }();
-    return icon;
-}
 
 CMainDlg::CMainDlg(const PageContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx)
 {

@@ -136,6 +136,3 @@ private:
     QAction* settingsAction_ = nullptr;
     QWidget* currentPage_ = nullptr;
 };
-
-// The application icon, drawn once.
-QIcon AppIcon();

@@ -1,6 +1,6 @@
 #include "app/options_dlg.h"
 
-#include "app/main_dlg.h"
+#include "app/app_identity.h"
 #include "ui/control_id.h"
 #include "ui/dialog_units.h"
 #include "ui/line_field.h"

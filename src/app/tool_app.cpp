@@ -1,5 +1,6 @@
 #include "app/tool_app.h"
 
+#include "app/app_identity.h"
 #include "app/main_dlg.h"
 #include "core/file_io.h"
 #include "core/path.h"
