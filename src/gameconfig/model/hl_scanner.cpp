@@ -76,10 +76,10 @@ private:
     WIN32_FIND_DATAW data_{};
 };
 
+// Through the link, as stat() does elsewhere: a link that leads nowhere is no game.
 bool LeadsToRegularFile(const std::string& path)
 {
-    const DWORD attributes = GetFileAttributesW(WidePath(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return FileExists(path);
 }
 
 #else
