@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test screenshots asan tsan fuzz bench format-check clean
+.PHONY: all deps configure build run test screenshots asan tsan fuzz bench format-check windows-check clean
 
 all: build
 
@@ -31,6 +31,11 @@ test: build
 .PHONY: package
 package: build
 	cmake --build $(BUILD) -j $(JOBS) --target package
+
+# The model library and its tests built for Windows (MinGW-w64) and run under Wine, in
+# build-windows with a Wine prefix of its own.
+windows-check:
+	@JOBS=$(JOBS) bash scripts/windows-check.sh
 
 # Every C++ file as .clang-format makes it (also a test of `make test` where clang-format 14 is).
 format-check:

@@ -19,6 +19,11 @@ packages+=(dpkg-dev desktop-file-utils appstream)
 if [ "${1:-}" = "fuzz" ]; then
   packages+=(clang libclang-rt-14-dev)
 fi
+# `install-deps.sh windows` adds the Windows cross build of the model and Wine to run its tests
+# (googletest: GoogleTest's sources, built for Windows alongside).
+if [ "${1:-}" = "windows" ]; then
+  packages+=(g++-mingw-w64-x86-64-posix wine64 googletest)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

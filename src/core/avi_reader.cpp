@@ -1,5 +1,7 @@
 #include "core/avi_reader.h"
 
+#include "core/wide_path.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -534,7 +536,7 @@ bool ReadAviFile(const std::string& path, AviMovie& out, std::string* error, Avi
     out = AviMovie{};
     if (cost)
         *cost = AviReadCost{};
-    FILE* file = std::fopen(path.c_str(), "rb");
+    FILE* file = OpenFileUtf8(path, "rb");
     if (!file)
         return Fail(error, "cannot open file");
     std::vector<uint8_t> bytes;

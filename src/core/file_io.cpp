@@ -1,17 +1,20 @@
 #include "core/file_io.h"
 
+#include "core/path.h"
+#include "core/wide_path.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <filesystem>
 #include <map>
 #include <random>
 #include <sys/stat.h>
 
 #ifdef _WIN32
+#include <io.h>
 #include <windows.h>
 #else
 #include <unistd.h>
@@ -37,7 +40,18 @@ std::string TempNameFor(const std::string& path)
     return name;
 }
 
-template <typename Char> bool IsTempSuffixChar(Char c)
+// The size of an open file; -1 when it cannot be told.
+long long OpenFileSize(FILE* f)
+{
+#ifdef _WIN32
+    return _filelengthi64(_fileno(f));
+#else
+    struct stat st {};
+    return ::fstat(fileno(f), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+#endif
+}
+
+bool IsTempSuffixChar(char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
 }
@@ -47,13 +61,11 @@ template <typename Char> bool IsTempSuffixChar(Char c)
 bool ReadWholeFile(const std::string& path, std::string& out)
 {
     out.clear();
-    FILE* f = std::fopen(path.c_str(), "rb");
+    FILE* f = OpenFileUtf8(path, "rb");
     if (!f)
         return false;
     // Sized up front: a large file is not copied over and over as the text grows.
-    std::error_code sizeError;
-    const auto size = std::filesystem::file_size(path, sizeError);
-    if (!sizeError)
+    if (const long long size = OpenFileSize(f); size > 0)
         out.reserve(static_cast<size_t>(size));
     char buf[65536];
     size_t n;
@@ -70,31 +82,38 @@ namespace {
 // Empty when the link leads nowhere.
 std::string WriteTarget(const std::string& path)
 {
-    const DWORD attr = GetFileAttributesA(path.c_str());
+    const std::wstring name = WidePath(path);
+    const DWORD attr = GetFileAttributesW(name.c_str());
     if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_REPARSE_POINT))
         return path;
-    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    HANDLE h = CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return {};
-    char buf[32768];
-    const DWORD n = GetFinalPathNameByHandleA(h, buf, sizeof buf, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    // Sized by a first call: a target's name may be longer than any fixed buffer.
+    std::wstring target;
+    DWORD n = GetFinalPathNameByHandleW(h, nullptr, 0, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    while (n > target.size()) {
+        target.resize(n);
+        n = GetFinalPathNameByHandleW(h, target.data(), n, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    }
     CloseHandle(h);
-    if (n == 0 || n >= sizeof buf)
+    if (n == 0)
         return {};
-    std::string target(buf, n);
-    if (target.rfind("\\\\?\\UNC\\", 0) == 0)
-        target = "\\\\" + target.substr(8);
-    else if (target.rfind("\\\\?\\", 0) == 0)
-        target.erase(0, 4);
-    return target;
+    target.resize(n);
+    return PathFromWide(target);
 }
 
 } // namespace
 
+bool RemoveFile(const std::string& path)
+{
+    return DeleteFileW(WidePath(path).c_str()) != 0;
+}
+
 bool IsReadOnlyFile(const std::string& path)
 {
-    const DWORD attr = GetFileAttributesA(path.c_str());
+    const DWORD attr = GetFileAttributesW(WidePath(path).c_str());
     return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY);
 }
 
@@ -115,7 +134,8 @@ bool WriteAll(HANDLE f, const std::string& data)
 // See the POSIX version below.
 bool RewriteInPlace(const std::string& target, const std::string& data)
 {
-    HANDLE f = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE f =
+        CreateFileW(WidePath(target).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (f == INVALID_HANDLE_VALUE)
         return false;
     bool ok = WriteAll(f, data) && SetEndOfFile(f);
@@ -130,13 +150,14 @@ bool WriteFileAtomic(const std::string& path, const std::string& data)
     const std::string target = WriteTarget(path);
     if (target.empty() || IsReadOnlyFile(target))
         return false;
-    std::string temp;
+    std::wstring temp;
     HANDLE f = INVALID_HANDLE_VALUE;
     for (int i = 0; i < kTempNameTries && f == INVALID_HANDLE_VALUE; ++i) {
-        temp = TempNameFor(target);
-        f = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        temp = WidePath(TempNameFor(target));
+        f = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (f == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED)
-            return GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES && RewriteInPlace(target, data);
+            return GetFileAttributesW(WidePath(target).c_str()) != INVALID_FILE_ATTRIBUTES &&
+                   RewriteInPlace(target, data);
         if (f == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS)
             return false;
     }
@@ -146,9 +167,10 @@ bool WriteFileAtomic(const std::string& path, const std::string& data)
     ok = FlushFileBuffers(f) && ok;
     ok = CloseHandle(f) && ok;
     if (ok)
-        ok = MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        ok = MoveFileExW(temp.c_str(), WidePath(target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
+             0;
     if (!ok)
-        DeleteFileA(temp.c_str());
+        DeleteFileW(temp.c_str());
     return ok;
 }
 #else
@@ -201,6 +223,11 @@ bool RewriteInPlace(const std::string& target, const std::string& data)
 }
 
 } // namespace
+
+bool RemoveFile(const std::string& path)
+{
+    return ::unlink(path.c_str()) == 0;
+}
 
 bool IsReadOnlyFile(const std::string& path)
 {
@@ -257,48 +284,43 @@ bool WriteFileAtomic(const std::string& path, const std::string& data)
 
 int RemoveStaleTempFiles(const std::string& folder, const std::vector<std::string>& fileNames)
 {
-    namespace fs = std::filesystem;
     // Folder -> the names whose temporary files may lie there. A link's writes leave theirs beside
     // its target, under the target's name.
-    std::map<fs::path, std::vector<fs::path::string_type>> places;
-    const fs::path::string_type marker = fs::path(kTempFileMarker).native();
-    auto add = [&](const fs::path& file) {
-        if (!file.has_filename())
+    std::map<std::string, std::vector<std::string>> places;
+    auto add = [&](const std::string& file) {
+#ifdef _WIN32
+        const size_t cut = file.find_last_of("\\/");
+#else
+        const size_t cut = file.rfind('/');
+#endif
+        const std::string name = cut == std::string::npos ? file : file.substr(cut + 1);
+        if (name.empty())
             return;
-        const fs::path where = file.has_parent_path() ? file.parent_path() : fs::path(".");
-        places[where].push_back(file.filename().native() + marker);
+        std::string where = cut == std::string::npos ? "." : file.substr(0, cut);
+        if (where.empty() || where.back() == ':')
+            where += kPathSeparator;
+        places[where].push_back(name + kTempFileMarker);
     };
     for (const std::string& name : fileNames) {
-        const fs::path file = fs::path(folder) / name;
+        const std::string file = JoinPath(folder, name);
         add(file);
-        std::error_code ec;
-        if (fs::is_symlink(fs::symlink_status(file, ec))) {
-            const fs::path target = fs::canonical(file, ec);
-            if (!ec)
-                add(target);
-        }
+        const std::string target = WriteTarget(file);
+        if (!target.empty() && target != file)
+            add(target);
     }
 
     int removed = 0;
     for (const auto& [where, prefixes] : places) {
-        std::error_code ec;
-        std::vector<fs::path> stale;
-        for (fs::directory_iterator it(where, ec), end; !ec && it != end; it.increment(ec)) {
-            const fs::path::string_type entry = it->path().filename().native();
-            const bool ours = std::any_of(prefixes.begin(), prefixes.end(), [&](const fs::path::string_type& prefix) {
-                return entry.size() == prefix.size() + kTempSuffixLength &&
-                       entry.compare(0, prefix.size(), prefix) == 0 &&
-                       std::all_of(entry.begin() + static_cast<std::ptrdiff_t>(prefix.size()), entry.end(),
-                                   [](auto c) { return IsTempSuffixChar(c); });
+        // Listed in full before anything is removed: a folder changed while it is being read may
+        // list entries twice.
+        for (const FolderEntry& entry : ListFolder(where)) {
+            const bool ours = std::any_of(prefixes.begin(), prefixes.end(), [&](const std::string& prefix) {
+                return entry.name.size() == prefix.size() + kTempSuffixLength &&
+                       entry.name.compare(0, prefix.size(), prefix) == 0 &&
+                       std::all_of(entry.name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), entry.name.end(),
+                                   [](char c) { return IsTempSuffixChar(c); });
             });
-            std::error_code typeError;
-            if (ours && it->symlink_status(typeError).type() == fs::file_type::regular)
-                stale.push_back(it->path());
-        }
-        // Removed after the listing: a folder changed while it is being read may list entries twice.
-        for (const fs::path& p : stale) {
-            std::error_code removeError;
-            if (fs::remove(p, removeError))
+            if (ours && entry.kind == FolderEntry::Kind::File && RemoveFile(JoinPath(where, entry.name)))
                 ++removed;
         }
     }

@@ -29,5 +29,9 @@ inline constexpr const char* kTempFileMarker = ".znktool-tmp-";
 // a temporary file of the same pattern.
 int RemoveStaleTempFiles(const std::string& folder, const std::vector<std::string>& fileNames);
 
+// Deletes the file path names (a link itself, not what it points to). False when nothing was
+// deleted.
+bool RemoveFile(const std::string& path);
+
 // True when path exists and this process may not write it (a read-only file).
 bool IsReadOnlyFile(const std::string& path);

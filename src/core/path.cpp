@@ -1,10 +1,12 @@
 #include "core/path.h"
 
-#include <sys/stat.h>
-
 #ifdef _WIN32
-#define S_ISREG(m) (((m)&S_IFMT) == S_IFREG)
-#define S_ISDIR(m) (((m)&S_IFMT) == S_IFDIR)
+#include "core/wide_path.h"
+
+#include <windows.h>
+#else
+#include <filesystem>
+#include <sys/stat.h>
 #endif
 
 std::string JoinPath(const std::string& a, const std::string& b)
@@ -16,6 +18,71 @@ std::string JoinPath(const std::string& a, const std::string& b)
     return a + kPathSeparator + b;
 }
 
+#ifdef _WIN32
+namespace {
+
+// The attributes of what path names, through any link to it (as stat() sees it);
+// INVALID_FILE_ATTRIBUTES when nothing is there, or a link leads nowhere.
+DWORD AttributesFollowingLinks(const std::string& path)
+{
+    const std::wstring name = WidePath(path);
+    const DWORD attributes = GetFileAttributesW(name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return attributes;
+    HANDLE h = CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return INVALID_FILE_ATTRIBUTES;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool ok = GetFileInformationByHandle(h, &info);
+    CloseHandle(h);
+    return ok ? info.dwFileAttributes : INVALID_FILE_ATTRIBUTES;
+}
+
+} // namespace
+
+bool FileExists(const std::string& path)
+{
+    const DWORD attributes = AttributesFollowingLinks(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(const std::string& path)
+{
+    const DWORD attributes = AttributesFollowingLinks(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool PathExists(const std::string& path)
+{
+    return AttributesFollowingLinks(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool MakeFolder(const std::string& path)
+{
+    return CreateDirectoryW(WidePath(path).c_str(), nullptr) || FolderExists(path);
+}
+
+std::vector<FolderEntry> ListFolder(const std::string& folder)
+{
+    std::vector<FolderEntry> entries;
+    WIN32_FIND_DATAW data{};
+    HANDLE h = FindFirstFileW(WidePath(JoinPath(folder, "*")).c_str(), &data);
+    if (h == INVALID_HANDLE_VALUE)
+        return entries;
+    do {
+        const std::wstring_view name = data.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        const DWORD attributes = data.dwFileAttributes;
+        entries.push_back({Narrow(name), (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? FolderEntry::Kind::Link
+                                         : (attributes & FILE_ATTRIBUTE_DIRECTORY)   ? FolderEntry::Kind::Folder
+                                                                                     : FolderEntry::Kind::File});
+    } while (FindNextFileW(h, &data));
+    FindClose(h);
+    return entries;
+}
+#else
 bool FileExists(const std::string& path)
 {
     struct stat st {};
@@ -33,3 +100,26 @@ bool PathExists(const std::string& path)
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
 }
+
+bool MakeFolder(const std::string& path)
+{
+    return ::mkdir(path.c_str(), 0777) == 0 || FolderExists(path);
+}
+
+std::vector<FolderEntry> ListFolder(const std::string& folder)
+{
+    namespace fs = std::filesystem;
+    std::vector<FolderEntry> entries;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        std::error_code typeError;
+        const fs::file_type type = it->symlink_status(typeError).type();
+        entries.push_back(
+            {it->path().filename().native(), type == fs::file_type::regular     ? FolderEntry::Kind::File
+                                             : type == fs::file_type::directory ? FolderEntry::Kind::Folder
+                                             : type == fs::file_type::symlink   ? FolderEntry::Kind::Link
+                                                                                : FolderEntry::Kind::Other});
+    }
+    return entries;
+}
+#endif

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 // The native separator between path parts ('\\' on Windows, '/' elsewhere).
 #ifdef _WIN32
@@ -24,3 +25,17 @@ bool PathExists(const std::string& path);
 bool FileExists(const std::string& path);
 // True when the path names an existing folder.
 bool FolderExists(const std::string& path);
+
+// Makes the folder path names; its parent must exist. True when the folder is there afterwards.
+bool MakeFolder(const std::string& path);
+
+// One entry of a folder, as the folder holds it: a link is a link, whatever it points to.
+struct FolderEntry {
+    enum class Kind { File, Folder, Link, Other };
+    std::string name;
+    Kind kind = Kind::Other;
+};
+// The entries of folder but "." and "..", in the order the system lists them; empty when it
+// cannot be read. (On Windows std::filesystem cannot list a folder past MAX_PATH: MinGW's runtime
+// then lists the current folder instead.)
+std::vector<FolderEntry> ListFolder(const std::string& folder);

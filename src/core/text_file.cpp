@@ -1,6 +1,7 @@
 #include "core/text_file.h"
 
 #include "core/file_io.h"
+#include "core/wide_path.h"
 
 #include <cstdio>
 
@@ -8,7 +9,7 @@ namespace {
 
 bool FileStartsWithBom(const std::string& path)
 {
-    FILE* f = std::fopen(path.c_str(), "rb");
+    FILE* f = OpenFileUtf8(path, "rb");
     if (!f)
         return false;
     char head[3] = {};

@@ -25,7 +25,6 @@
 #include <QSignalBlocker>
 
 #include <algorithm>
-#include <filesystem>
 #include <optional>
 
 namespace {
@@ -322,21 +321,16 @@ void CPlaylistEditorDlg::NavigateTo(const std::string& text)
 
     std::vector<std::string> subfolders;
     std::vector<std::string> files;
-    std::error_code error;
     const bool bare = !currentFolder_.empty() && currentFolder_.back() != kPathSeparator && IsDriveRoot(currentFolder_);
-    const std::filesystem::path base(bare ? currentFolder_ + kPathSeparator : currentFolder_);
-    for (std::filesystem::directory_iterator
-             it(base, std::filesystem::directory_options::skip_permission_denied, error),
-         end;
-         !error && it != end; it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        if (name == "." || name == "..")
-            continue;
-        std::error_code kindError;
-        if (it->is_directory(kindError))
+    const std::string base = bare ? currentFolder_ + kPathSeparator : currentFolder_;
+    for (const FolderEntry& entry : ListFolder(base)) {
+        const std::string& name = entry.name;
+        const bool link = entry.kind == FolderEntry::Kind::Link;
+        if (entry.kind == FolderEntry::Kind::Folder || (link && FolderExists(JoinPath(base, name))))
             subfolders.push_back(name);
         // Regular files only: a pipe or a device named so would hold "Add" up for ever.
-        else if (EndsWithMp3(name) && it->is_regular_file(kindError))
+        else if (EndsWithMp3(name) &&
+                 (entry.kind == FolderEntry::Kind::File || (link && FileExists(JoinPath(base, name)))))
             files.push_back(name);
     }
 #ifndef _WIN32

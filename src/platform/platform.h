@@ -23,8 +23,14 @@ std::vector<std::string> ScanSkipFolders();
 // missing; writing never creates the key (the file or the section) and gives false then.
 bool ReadGameRegistryDword(const std::string& workFolder, const std::string& name, uint32_t& value);
 bool WriteGameRegistryDword(const std::string& workFolder, const std::string& name, uint32_t value);
+inline constexpr const char* kGameRegistryKey = "Software\\Valve\\Half-Life\\Settings"; // under HKCU
 inline constexpr const char* kGameRegistrySection = "HKEY_CURRENT_USER\\Software\\Valve\\Half-Life\\Settings";
 inline constexpr const char* kRegistryFileName = "registry.ini";
+// The key the two above use in place of kGameRegistryKey, under HKEY_CURRENT_USER (and named so
+// as registry.ini's section); "" goes back to the game's. Tests point it at a scratch key of
+// their own, so that they never touch the game's settings.
+void SetGameRegistryKey(const std::string& subkey);
+std::string GameRegistryKey();
 
 // Starts program with one parameter string, the way the shell's "open" does: on Windows the
 // string is passed as it is; elsewhere it is split into arguments as the Windows C runtime

@@ -5,24 +5,45 @@
 #include "core/path.h"
 #include "core/profile_file.h"
 
+#include <mutex>
+
 #ifdef _WIN32
+#include "core/wide_path.h"
+
 #include <windows.h>
 #endif
 
 namespace platform {
 
-#ifdef _WIN32
-static const char* kGameKey = "Software\\Valve\\Half-Life\\Settings";
+namespace {
 
+std::mutex keyMutex;
+std::string keyOverride; // empty: the game's own key
+
+} // namespace
+
+void SetGameRegistryKey(const std::string& subkey)
+{
+    const std::lock_guard lock(keyMutex);
+    keyOverride = subkey;
+}
+
+std::string GameRegistryKey()
+{
+    const std::lock_guard lock(keyMutex);
+    return keyOverride.empty() ? kGameRegistryKey : keyOverride;
+}
+
+#ifdef _WIN32
 bool ReadGameRegistryDword(const std::string&, const std::string& name, uint32_t& value)
 {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kGameKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, Widen(GameRegistryKey()).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return false;
     DWORD data = 0, size = sizeof data, type = 0;
-    LONG rc = RegQueryValueExA(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
+    const LONG rc = RegQueryValueExW(key, Widen(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
     RegCloseKey(key);
-    if (rc != ERROR_SUCCESS || type != REG_DWORD)
+    if (rc != ERROR_SUCCESS || type != REG_DWORD || size != sizeof data)
         return false;
     value = data;
     return true;
@@ -31,39 +52,41 @@ bool ReadGameRegistryDword(const std::string&, const std::string& name, uint32_t
 bool WriteGameRegistryDword(const std::string&, const std::string& name, uint32_t value)
 {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kGameKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, Widen(GameRegistryKey()).c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return false;
-    DWORD data = value;
-    LONG rc = RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
+    const DWORD data = value;
+    const LONG rc =
+        RegSetValueExW(key, Widen(name).c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
     RegCloseKey(key);
     return rc == ERROR_SUCCESS;
 }
 #else
-static bool LoadRegistry(const std::string& workFolder, ProfileFile& file, std::string& path)
+static bool LoadRegistry(const std::string& workFolder, ProfileFile& file, std::string& path, std::string& section)
 {
     path = JoinPath(workFolder, kRegistryFileName);
-    return FileExists(path) && file.Load(path) && file.HasSection(kGameRegistrySection);
+    section = "HKEY_CURRENT_USER\\" + GameRegistryKey();
+    return FileExists(path) && file.Load(path) && file.HasSection(section);
 }
 
 bool ReadGameRegistryDword(const std::string& workFolder, const std::string& name, uint32_t& value)
 {
     ProfileFile file;
-    std::string path;
-    if (!LoadRegistry(workFolder, file, path))
+    std::string path, section;
+    if (!LoadRegistry(workFolder, file, path, section))
         return false;
-    if (!file.HasKey(kGameRegistrySection, name))
+    if (!file.HasKey(section, name))
         return false;
-    value = static_cast<uint32_t>(file.GetInt(kGameRegistrySection, name, 0));
+    value = static_cast<uint32_t>(file.GetInt(section, name, 0));
     return true;
 }
 
 bool WriteGameRegistryDword(const std::string& workFolder, const std::string& name, uint32_t value)
 {
     ProfileFile file;
-    std::string path;
-    if (!LoadRegistry(workFolder, file, path))
+    std::string path, section;
+    if (!LoadRegistry(workFolder, file, path, section))
         return false;
-    file.WriteString(kGameRegistrySection, name, std::to_string(value));
+    file.WriteString(section, name, std::to_string(value));
     return file.Save(path);
 }
 #endif

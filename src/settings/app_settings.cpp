@@ -221,7 +221,7 @@ int AppSettings::Save(bool toBackup)
     if (toBackup) {
         const std::string bak = settingsPath + ".bak";
         WriteFileAtomic(bak, data);
-        std::remove(bak.c_str());
+        RemoveFile(bak);
         return static_cast<int>(bytes.size());
     }
     lastSaveFailed = unreadable || !WriteFileAtomic(settingsPath, data);

@@ -37,6 +37,11 @@ private:
     std::string oldDir_;
 };
 
+// Makes path the current folder; whether it could.
+bool ChangeDirectory(const std::string& path);
+// Makes the folder and any of its parents that are missing.
+void MakeFolders(const std::string& path);
+
 std::vector<unsigned char> ReadAllBytes(const std::string& path);
 void WriteAllBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 void WriteText(const std::string& path, const std::string& text);

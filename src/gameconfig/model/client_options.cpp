@@ -2,13 +2,13 @@
 
 #include "core/file_io.h"
 #include "core/numbers.h"
+#include "core/path.h"
 #include "core/text_file.h"
 #include "settings/app_settings.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <filesystem>
 #include <limits>
 #include <tuple>
 
@@ -160,11 +160,10 @@ void WriteMiscFill(const CvarFiles& files, const MiscOptionValues& values)
 std::vector<std::string> ListModFolders(const std::string& gameFolder)
 {
     std::vector<std::string> mods;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(gameFolder, error), end; !error && it != end; it.increment(error)) {
-        std::error_code kind;
-        if (it->is_directory(kind) && std::filesystem::is_regular_file(it->path() / kGameLibraryFile, kind))
-            mods.push_back(it->path().filename().string());
+    for (const FolderEntry& entry : ListFolder(gameFolder)) {
+        const std::string folder = JoinPath(gameFolder, entry.name);
+        if (FolderExists(folder) && FileExists(JoinPath(folder, kGameLibraryFile)))
+            mods.push_back(entry.name);
     }
     const auto lower = [](std::string text) {
         for (char& c : text)

@@ -1,6 +1,7 @@
 #include "gameconfig/model/hl_scanner.h"
 
 #include "core/path.h"
+#include "core/wide_path.h"
 
 #include <algorithm>
 #include <utility>
@@ -27,27 +28,6 @@ struct Entry {
 // is entered, so a deep tree holds one open handle at a time instead of one per level.
 #ifdef _WIN32
 
-std::wstring Widen(const std::string& text)
-{
-    if (text.empty())
-        return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return wide;
-}
-
-std::string Narrow(const wchar_t* text)
-{
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 1)
-        return {};
-    std::string narrow(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow.data(), n, nullptr, nullptr);
-    narrow.resize(static_cast<size_t>(n - 1));
-    return narrow;
-}
-
 EntryKind KindOf(DWORD attributes)
 {
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
@@ -61,7 +41,7 @@ class FolderReader {
 public:
     FolderReader(const std::string& path, bool /*followLink*/)
     {
-        handle_ = FindFirstFileW(Widen(JoinPath(path, "*")).c_str(), &data_);
+        handle_ = FindFirstFileW(WidePath(JoinPath(path, "*")).c_str(), &data_);
     }
     ~FolderReader()
     {
@@ -96,10 +76,10 @@ private:
     WIN32_FIND_DATAW data_{};
 };
 
+// Through the link, as stat() does elsewhere: a link that leads nowhere is no game.
 bool LeadsToRegularFile(const std::string& path)
 {
-    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return FileExists(path);
 }
 
 #else

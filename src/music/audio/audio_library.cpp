@@ -1,5 +1,7 @@
 #include "music/audio/audio_library.h"
 
+#include "core/wide_path.h"
+
 #include <mpg123.h>
 #include <out123.h>
 
@@ -149,16 +151,18 @@ AudioLibrary::Stream* AudioLibrary::StreamOpen(const std::string& path, unsigned
     long rate = 0;
     int channels = 0;
     int encoding = 0;
-    // Only a regular file: opening a pipe would wait for a writer for ever.
+    // Only a regular file: opening a pipe would wait for a writer for ever. (libmpg123 reads the
+    // name as UTF-8 on Windows too.)
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error) || mpg123_open(handle, path.c_str()) != MPG123_OK ||
+    if (!std::filesystem::is_regular_file(PathFromUtf8(path), error) ||
+        mpg123_open(handle, path.c_str()) != MPG123_OK ||
         mpg123_getformat(handle, &rate, &channels, &encoding) != MPG123_OK || rate <= 0) {
         mpg123_delete(handle);
         return nullptr;
     }
     if (accurate)
         mpg123_scan(handle);
-    const auto size = std::filesystem::file_size(path, error);
+    const auto size = std::filesystem::file_size(PathFromUtf8(path), error);
     const off_t samples = quick ? QuickEstimate(handle, error ? 0 : size) : mpg123_length(handle);
 
     auto* stream = new Stream;

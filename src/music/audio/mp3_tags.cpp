@@ -1,5 +1,7 @@
 #include "music/audio/mp3_tags.h"
 
+#include "core/wide_path.h"
+
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2tag.h>
@@ -146,9 +148,14 @@ Mp3Tags Read(IOStream& file)
 Mp3Tags ReadMp3Tags(const std::string& path)
 {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
+    if (!std::filesystem::is_regular_file(PathFromUtf8(path), error))
         return {};
+#ifdef _WIN32
+    // TagLib reads a narrow name in the ANSI code page there.
+    FileStream stream(Widen(path).c_str(), true);
+#else
     FileStream stream(path.c_str(), true);
+#endif
     return Read(stream);
 }
 

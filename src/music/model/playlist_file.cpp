@@ -5,12 +5,12 @@
 #include "core/path.h"
 #include "core/profile_file.h"
 #include "core/text_file.h"
+#include "core/wide_path.h"
 #include "music/model/mp3_texts.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstdio>
-#include <filesystem>
 
 namespace {
 
@@ -20,12 +20,15 @@ constexpr size_t kMaxPlsValue = 1023;
 // The folder the file is in, created when its own parent (the mod folder) exists.
 void MakePlaylistFolder(const std::string& path)
 {
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    std::error_code error;
-    if (folder.empty() || std::filesystem::is_directory(folder, error))
+    const size_t cut = path.rfind(kPathSeparator);
+    if (cut == std::string::npos || cut == 0)
         return;
-    if (std::filesystem::is_directory(folder.parent_path(), error))
-        std::filesystem::create_directory(folder, error);
+    const std::string folder = path.substr(0, cut);
+    if (FolderExists(folder))
+        return;
+    const size_t parentCut = folder.rfind(kPathSeparator);
+    if (FolderExists(parentCut == std::string::npos ? "." : folder.substr(0, std::max<size_t>(parentCut, 1))))
+        MakeFolder(folder);
 }
 
 std::string FileNameOf(const std::string& path)
@@ -79,7 +82,7 @@ bool AppendToPlaylistFile(const std::string& path, const std::string& line)
 {
     MakePlaylistFolder(path);
     // An append, not a rewrite: the lines already there are never at stake.
-    FILE* file = std::fopen(path.c_str(), "a+b");
+    FILE* file = OpenFileUtf8(path, "a+b");
     if (!file)
         return false;
     std::string text;

@@ -2,6 +2,9 @@
 // close to what the shell and kernel calls do.
 #include "platform/platform.h"
 
+#include "core/path.h"
+#include "core/wide_path.h"
+
 #include <windows.h>
 
 #include <shellapi.h> // after windows.h, whose types it uses
@@ -10,17 +13,24 @@ namespace platform {
 
 std::string CurrentDirectory()
 {
-    char buf[1024];
-    DWORD n = GetCurrentDirectoryA(sizeof buf, buf);
-    return n > 0 && n < sizeof buf ? std::string(buf, n) : std::string();
+    // Asked for its size first: a folder deep enough outgrows any fixed buffer. Another thread
+    // may change it in between, so the size is asked again until the name fits.
+    std::wstring buffer;
+    DWORD n = GetCurrentDirectoryW(0, nullptr);
+    while (n > buffer.size()) {
+        buffer.resize(n);
+        n = GetCurrentDirectoryW(n, buffer.data());
+    }
+    buffer.resize(n);
+    return PathFromWide(buffer);
 }
 
 std::vector<std::string> DriveRoots()
 {
     std::vector<std::string> roots;
     for (char c = 'A'; c <= 'Z'; ++c) {
-        std::string root = std::string(1, c) + ":\\";
-        DWORD attr = GetFileAttributesA(root.c_str());
+        const std::string root = std::string(1, c) + ":\\";
+        const DWORD attr = GetFileAttributesW(Widen(root).c_str());
         if (attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_DIRECTORY))
             roots.push_back(root);
     }
@@ -35,15 +45,24 @@ std::vector<std::string> ScanSkipFolders()
 int64_t StartProgram(const std::string& program, const std::string& parameters, const std::string& workFolder,
                      const std::vector<std::string>*)
 {
-    SHELLEXECUTEINFOA info{};
+    // A game folder that is gone starts nothing, as elsewhere (Wine's shell would start the
+    // program in another folder).
+    if (!workFolder.empty() && !FolderExists(workFolder))
+        return 0;
+    // The wide forms: the game's folder, the player's name and a server's password may hold any
+    // character, which the ANSI forms would turn into '?'.
+    const std::wstring file = Widen(program);
+    const std::wstring wideParameters = Widen(parameters);
+    const std::wstring folder = Widen(workFolder);
+    SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_NOCLOSEPROCESS;
-    info.lpVerb = "open";
-    info.lpFile = program.c_str();
-    info.lpParameters = parameters.c_str();
-    info.lpDirectory = workFolder.c_str();
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = L"open";
+    info.lpFile = file.c_str();
+    info.lpParameters = wideParameters.c_str();
+    info.lpDirectory = folder.c_str();
     info.nShow = SW_SHOWNORMAL;
-    if (!ShellExecuteExA(&info) || !info.hProcess)
+    if (!ShellExecuteExW(&info) || !info.hProcess)
         return 0;
     DWORD pid = GetProcessId(info.hProcess);
     CloseHandle(info.hProcess);
@@ -77,9 +96,9 @@ bool LowerCurrentThreadPriority()
 int64_t WaitForGameWindow(int64_t, int timeoutMs)
 {
     for (int waited = 0; waited <= timeoutMs; waited += 50) {
-        HWND window = FindWindowA("Half-Life", nullptr);
+        HWND window = FindWindowW(L"Half-Life", nullptr);
         if (!window)
-            window = FindWindowA("Valve001", nullptr);
+            window = FindWindowW(L"Valve001", nullptr);
         if (window) {
             DWORD pid = 0;
             GetWindowThreadProcessId(window, &pid);
@@ -96,7 +115,7 @@ void ReturnFreedMemory() {}
 
 void OpenUrl(const std::string& url)
 {
-    ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
+    ShellExecuteW(nullptr, L"open", Widen(url).c_str(), nullptr, nullptr, SW_SHOWDEFAULT);
 }
 
 ClockTime UtcNow()

@@ -2,11 +2,11 @@
 
 #include "core/file_io.h"
 #include "core/lcg.h"
+#include "core/path.h"
 #include "core/text_file.h"
 #include "core/text_match.h"
 
 #include <algorithm>
-#include <filesystem>
 
 namespace {
 
@@ -43,12 +43,10 @@ std::u32string SortKey(const std::string& entry)
 std::vector<std::string> ListMaps(const std::string& mapsFolder)
 {
     std::vector<std::string> maps;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(mapsFolder, error), end; !error && it != end; it.increment(error)) {
-        std::error_code kind;
-        if (it->is_directory(kind))
+    for (const FolderEntry& entry : ListFolder(mapsFolder)) {
+        if (FolderExists(JoinPath(mapsFolder, entry.name)))
             continue;
-        const std::string name = it->path().filename().string();
+        const std::string& name = entry.name;
         if (name.find_first_of("\r\n") != std::string::npos)
             continue;
         if (name.size() > 4 && name.compare(name.size() - 4, 4, kMapExtension) == 0)
