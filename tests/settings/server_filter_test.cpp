@@ -17,18 +17,18 @@ TEST(ServerFilter, EachChoiceLeavesOutItsServersButNeverAFavourite)
     locked.passworded = true;
     FilterFacts emptyFavorite{"Mine", "harbor", "???", "0/8", true, true};
     const Case cases[] = {
-        {{}, {"", "", "???", "???"}, true},
-        {{true}, plain, true},
-        {{true}, {"A", "b", "10", "0/16"}, false},
-        {{true}, {"A", "b", "10", " 0/16"}, true}, // not a count this reads
-        {{false, true}, {"A", "b", "10", "16/16"}, false},
-        {{false, true}, {"A", "b", "10", "17/16"}, false},
-        {{false, true}, {"A", "b", "10", "0/0"}, true}, // no slots at all is no full server
-        {{false, false, true}, locked, false},
-        {{false, false, true}, plain, true},
-        {{false, false, false, 45}, plain, true},
-        {{false, false, false, 44}, plain, false},
-        {{false, false, false, 100}, {"A", "b", "???", "1/8"}, false},
+        {{false, false, false, 0, ""}, {"", "", "???", "???"}, true},
+        {{true, false, false, 0, ""}, plain, true},
+        {{true, false, false, 0, ""}, {"A", "b", "10", "0/16"}, false},
+        {{true, false, false, 0, ""}, {"A", "b", "10", " 0/16"}, true}, // not a count this reads
+        {{false, true, false, 0, ""}, {"A", "b", "10", "16/16"}, false},
+        {{false, true, false, 0, ""}, {"A", "b", "10", "17/16"}, false},
+        {{false, true, false, 0, ""}, {"A", "b", "10", "0/0"}, true}, // no slots at all is no full server
+        {{false, false, true, 0, ""}, locked, false},
+        {{false, false, true, 0, ""}, plain, true},
+        {{false, false, false, 45, ""}, plain, true},
+        {{false, false, false, 44, ""}, plain, false},
+        {{false, false, false, 100, ""}, {"A", "b", "???", "1/8"}, false},
         {{false, false, false, 0, "CANYON"}, plain, true},
         {{false, false, false, 0, "dusk_"}, {"Other", "dusk_canyon", "1", "1/8"}, true},
         {{false, false, false, 0, "\xC3\xA9t\xC3\xA9"}, {"\xC3\x89T\xC3\x89", "x", "1", "1/8"}, true},
