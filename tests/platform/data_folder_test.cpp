@@ -1,3 +1,6 @@
+// The data folder follows the XDG base directory rule of the Linux desktop's menu entry; folder
+// modes and chdir are the POSIX ones. Built for Linux only.
+#ifndef _WIN32
 #include "core/path.h"
 #include "platform/data_folder.h"
 #include "platform/platform.h"
@@ -6,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -75,3 +79,5 @@ TEST(EnterFolder, AFileInTheWayIsReportedAndTheCurrentFolderStays)
     }
     EXPECT_EQ(ReadText(dir.File("share")), "not a folder");
 }
+
+#endif // _WIN32
