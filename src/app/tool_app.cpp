@@ -112,9 +112,7 @@ bool CToolApp::Start()
     platform::RaiseOpenFileLimit();
     // What a save cut short by a crash or a kill left behind, before anything writes again.
     if (const std::string folder = platform::CurrentDirectory(); !folder.empty())
-        RemoveStaleTempFiles(folder, {AppSettings::kFileName, ServerStore::kServersFile, ServerStore::kRecordsFile,
-                                      RecentServers::kFileName, ToolOptions::kFileName, ServerStore::kFriendsFile,
-                                      platform::kRegistryFileName, ConsoleHistory::kFileName});
+        RemoveStaleTempFiles(folder, OwnFiles());
 
     const AppSettings::LoadResult loaded = settings.Load([this] { return RunFinder(); });
     if (loaded == AppSettings::LoadResult::NoWorkFolder) {
@@ -196,6 +194,12 @@ void CToolApp::SaveServers()
     const bool storeSaved = store.Save();
     SaveOptions();
     ReportUnwritable(settings.lastSaveFailed, !storeSaved);
+}
+
+std::vector<std::string> CToolApp::OwnFiles()
+{
+    return {AppSettings::kFileName, ServerStore::kServersFile, ServerStore::kRecordsFile,   RecentServers::kFileName,
+            ToolOptions::kFileName, ServerStore::kFriendsFile, platform::kRegistryFileName, ConsoleHistory::kFileName};
 }
 
 std::string CToolApp::OptionsPath() const
