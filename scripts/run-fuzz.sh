@@ -147,7 +147,8 @@ seed console_history lines '127.0.0.1:27015\tstatus\r\n127.0.0.1:27015\tkick "Mi
 seed console_history large '\f127.0.0.1:27015\tstatus\r\n10.0.0.2:27016\tmaps *\r\n\xef\xbb\xbf127.0.0.1:27015\tsay 65\r\n'
 seed recent_servers lines '1767225600\t127.0.0.1:27015\tZone Night\r\n1767139200\t10.0.0.2:27016\tHarbour\tNight\r\n1767000000\t127.0.0.1:27015\tolder\r\n12x\t10.0.0.3:27015\tbad time\r\n946684799\t10.0.0.4:27015\t1999\r\n1767225600\tnot.an.address\tx\r\n'
 seed options all '[Query]\r\nDialect=A2S\r\nQueriesAtOnce=12\r\nLanTargets=127.0.0.1, 192.168.1.255,,\r\n\r\n[Filter]\r\nHideEmpty=1\r\nHideFull=0\r\nHidePassworded=1\r\nMaxPing=150\r\nText="harbor"\r\n[Hidden]\r\n127.0.0.1:27015=1\r\n10.0.0.2:27016=1\r\n[Watch]\r\nFavorites=1\r\nMinutes=15\r\n[Dialects]\r\n127.0.0.1:27016=Classic\r\n10.0.0.2:27016=A2S\r\n[Later]\r\nKey=kept\r\n; a comment\r\n'
-seed options long '[Filter]\r\nText=  Harbour Night, the long one, with its name cut here: the rest goes  \r\n[Query]\r\nLanTargets="127.0.0.1"\r\n'
+# A filter text longer than the field, cut by the loader after a blank.
+seed options long '[Filter]\r\nText=  Harbour Night, the long one, with its name cut right there: and more  \r\n[Query]\r\nLanTargets="127.0.0.1"\r\n'
 seed options odd '\xef\xbb\xbf; by hand\n[query]\nqueriesatonce=0x10\nDialect = Classic\n[FILTER]\nMaxPing=-5\nText=  spaced  \n[Hidden]\nnot an address=1\n1.2.3.4x=1\n[Watch]\nMinutes=999'
 seed map_cycle both 'dock_2\r\nquarryway\r\n\r\npit\r\nDock_2\fdock_2.bsp\nquarryway.bsp\nreadme.txt\nold.BSP\nfolder.bsp/\n.bsp\nline\x01break.bsp\n'
 seed map_cycle bare '\xef\xbb\xbfpit\rdock_2'
