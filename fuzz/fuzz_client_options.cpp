@@ -15,6 +15,18 @@ bool OneValue(const std::string& value)
     return value.find_first_of("\"\r\n") == std::string::npos;
 }
 
+// A rewrite ends the file without a line break, so each one takes an empty last line off (as the
+// game's own tools do): the only bytes a write of the values already there may change.
+bool SameButEmptyLastLines(const std::string& after, const std::string& before)
+{
+    if (!before.starts_with(after))
+        return false;
+    for (size_t at = after.size(); at < before.size(); at += 2)
+        if (before.compare(at, 2, "\r\n") != 0)
+            return false;
+    return true;
+}
+
 std::string FileText(const CvarFiles& files, const char* name)
 {
     std::string text;
@@ -33,7 +45,7 @@ void CheckMisc(const MiscOptionValues& v)
 }
 
 // The misc page filled from the file writes back what it shows (a NUL in it as a blank, as every
-// value is written): filled again, it shows the same and writes no byte.
+// value is written): filled again, it shows the same and changes no line.
 void CheckMiscFill(CvarFiles& files, const AppSettings& settings)
 {
     LoadClientConfig(files);
@@ -50,7 +62,7 @@ void CheckMiscFill(CvarFiles& files, const AppSettings& settings)
         FUZZ_CHECK(again.texts[i] == OneLine(shown.texts[i]));
     FUZZ_CHECK(again.fxPosition == shown.fxPosition && again.beamPosition == shown.beamPosition);
     WriteMiscFill(files, again);
-    FUZZ_CHECK(FileText(files, kClientConfigFile) == filled);
+    FUZZ_CHECK(SameButEmptyLastLines(FileText(files, kClientConfigFile), filled));
 }
 
 size_t CountKey(const std::vector<Binding>& binds, const std::string& key)

@@ -12,6 +12,18 @@ bool OneValue(const std::string& value)
     return value.find_first_of("\"\r\n") == std::string::npos;
 }
 
+// A rewrite ends the file without a line break, so each one takes an empty last line off (as the
+// game's own tools do): the only bytes a write of the values already there may change.
+bool SameButEmptyLastLines(const std::string& after, const std::string& before)
+{
+    if (!before.starts_with(after))
+        return false;
+    for (size_t at = after.size(); at < before.size(); at += 2)
+        if (before.compare(at, 2, "\r\n") != 0)
+            return false;
+    return true;
+}
+
 std::string FileText(const CvarFiles& files, const char* name)
 {
     std::string text;
@@ -61,7 +73,7 @@ void WriteFiles(const ScratchFolder& scratch, const std::string& input)
 } // namespace
 
 // The Create Server page's files. Filled from them, the page writes back what it shows: filled
-// again it shows the same and writes no byte; a rule or a variable set reads back as set.
+// again it shows the same and changes no line; a rule or a variable set reads back as set.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const ScratchFolder& scratch = Scratch();
@@ -80,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     WriteCreateServerFill(files, again);
     size_t i = 0;
     for (const char* name : {kGameRulesFile, kListenServerFile, kServerConfigFile})
-        FUZZ_CHECK(FileText(files, name) == filled[i++]);
+        FUZZ_CHECK(SameButEmptyLastLines(FileText(files, name), filled[i++]));
 
     // One change each: a list's position, a switch, a variable.
     const int mode = static_cast<int>(size % kGameModeCount);
