@@ -79,6 +79,10 @@ void CRconSocket::OnReadyRead()
             Q_EMIT challengeAccepted();
             continue;
         }
+        // A challenge that comes after the console stopped waiting for one changes nothing, and
+        // is no output either.
+        if (withoutChallenge_ && ParseRconChallenge(datagram.data(), datagram.size()))
+            continue;
         // Whatever the server sends is its answer, also a datagram that shows nothing (its
         // "print\n" alone, when a command printed nothing).
         answerTimer_.stop();
