@@ -143,7 +143,8 @@ bool CToolApp::Start()
     store.SetWorkFolder(settings.workFolder);
     store.Load();
     engine_ = std::make_unique<CQueryEngine>(settings, store);
-    consoles_ = std::make_unique<CRconConsoles>(JoinPath(settings.workFolder, ConsoleHistory::kFileName));
+    consoles_ = std::make_unique<CRconConsoles>(JoinPath(settings.workFolder, ConsoleHistory::kFileName),
+                                                [this] { return settings.TimeoutMs(); });
     loader_ = std::make_unique<CSettingsLoader>(settings);
     audio_ = std::make_unique<AudioLibrary>(audioOutput);
     fileNotice_ = std::make_unique<CFileSaveNotice>(

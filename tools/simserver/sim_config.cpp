@@ -179,6 +179,12 @@ void ParseServerKey(const std::string& key, const std::string& value, GameServer
     } else if (key == "rcon_challenge") {
         if (!ParseNumber(value, s.rconChallenge))
             problem = "rcon_challenge must be a non-negative number";
+    } else if (key == "rcon_no_challenge") {
+        if (!ParseBool(value, s.rconNoChallenge))
+            problem = "rcon_no_challenge must be yes or no";
+    } else if (key == "rcon_print") {
+        if (!ParseBool(value, s.rconPrintWord))
+            problem = "rcon_print must be yes or no";
     } else if (key == "bots") {
         if (!ParseNumber(value, s.bots) || s.bots < 0 || s.bots > 255)
             problem = "bots must be 0..255";

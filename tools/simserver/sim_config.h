@@ -54,6 +54,11 @@ struct GameServerConfig {
     std::string rconPassword{}; // empty: every rcon command gets "Bad rcon_password."
     // Real servers hand out challenges above 2^31; clients that parse them as int break.
     uint64_t rconChallenge = 3000000000ULL;
+    // As some servers of today: "challenge rcon" goes unanswered, "rcon <password> <command>"
+    // is taken without a challenge, and a wrong password gets no answer at all.
+    bool rconNoChallenge = false;
+    // Console output starts FF FF FF FF "print\n" instead of FF FF FF FF 'l'.
+    bool rconPrintWord = false;
     // How many of the players are bots; today's info replies report it.
     int bots = 0;
 

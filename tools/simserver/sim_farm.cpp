@@ -248,7 +248,8 @@ void SimGameServer::Handle(const QByteArray& datagram, const QHostAddress& peer,
         } else if (word == "rules") {
             replies = RulesAnswer();
         } else if (word == "challenge" && words.size() > 1 && words[1] == "rcon") {
-            replies.append(RconChallengeReply(config_.rconChallenge));
+            if (!config_.rconNoChallenge)
+                replies.append(RconChallengeReply(config_.rconChallenge));
         } else if (word == "rcon") {
             replies = RconAnswer(text, ownPort);
         }
@@ -325,18 +326,22 @@ QList<QByteArray> SimGameServer::RulesAnswer()
 
 QList<QByteArray> SimGameServer::RconAnswer(const std::string& text, uint16_t ownPort) const
 {
-    // rcon <challenge> "<password>" <command...>; the password may also come unquoted.
+    // rcon <challenge> "<password>" <command...>, or without the challenge when the server
+    // hands out none; the password may also come unquoted.
     size_t i = 4;
     auto skipSpaces = [&] {
         while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
             ++i;
     };
     skipSpaces();
-    const size_t challengeStart = i;
-    while (i < text.size() && !std::isspace(static_cast<unsigned char>(text[i])))
-        ++i;
-    const std::string challengeText = text.substr(challengeStart, i - challengeStart);
-    skipSpaces();
+    std::string challengeText;
+    if (!config_.rconNoChallenge) {
+        const size_t challengeStart = i;
+        while (i < text.size() && !std::isspace(static_cast<unsigned char>(text[i])))
+            ++i;
+        challengeText = text.substr(challengeStart, i - challengeStart);
+        skipSpaces();
+    }
     std::string password;
     if (i < text.size() && text[i] == '"') {
         const size_t close = text.find('"', i + 1);
@@ -350,6 +355,13 @@ QList<QByteArray> SimGameServer::RconAnswer(const std::string& text, uint16_t ow
         password = text.substr(start, i - start);
     }
     const std::string command = i < text.size() ? text.substr(i) : std::string();
+    const bool print = config_.rconPrintWord;
+    if (config_.rconNoChallenge) {
+        // Such a server answers a wrong password with silence.
+        if (config_.rconPassword.empty() || password != config_.rconPassword)
+            return {};
+        return RconReplies(RconOutput(config_, LoopbackAddress(ownPort), command), print);
+    }
 
     bool challengeOk = !challengeText.empty();
     uint64_t challenge = 0;
@@ -361,10 +373,10 @@ QList<QByteArray> SimGameServer::RconAnswer(const std::string& text, uint16_t ow
         challenge = challenge * 10 + static_cast<uint64_t>(c - '0');
     }
     if (!challengeOk || challengeText.size() > 20 || challenge != config_.rconChallenge)
-        return RconReplies("Bad challenge.\n");
+        return RconReplies("Bad challenge.\n", print);
     if (config_.rconPassword.empty() || password != config_.rconPassword)
-        return RconReplies("Bad rcon_password.\n");
-    return RconReplies(RconOutput(config_, LoopbackAddress(ownPort), command));
+        return RconReplies("Bad rcon_password.\n", print);
+    return RconReplies(RconOutput(config_, LoopbackAddress(ownPort), command), print);
 }
 
 void SimGameServer::Send(const QList<QByteArray>& replies, const QHostAddress& peer, uint16_t peerPort, bool infostring)
