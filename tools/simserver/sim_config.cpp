@@ -206,6 +206,9 @@ void ParseServerKey(const std::string& key, const std::string& value, GameServer
     } else if (key == "a2s_challenge") {
         if (!ParseBool(value, s.a2sChallenge))
             problem = "a2s_challenge must be yes or no";
+    } else if (key == "a2s_endless_challenges") {
+        if (!ParseBool(value, s.a2sEndlessChallenges))
+            problem = "a2s_endless_challenges must be yes or no";
     } else if (key == "a2s_placeholder_challenge") {
         if (!ParseBool(value, s.a2sPlaceholderChallenge))
             problem = "a2s_placeholder_challenge must be yes or no";
@@ -290,6 +293,9 @@ void ParseMasterKey(const std::string& key, const std::string& value, MasterConf
     } else if (key == "max_requests_per_minute") {
         if (!ParseNumber(value, m.maxRequestsPerMinute) || m.maxRequestsPerMinute < 0)
             problem = "max_requests_per_minute must be a count (0: no limit)";
+    } else if (key == "endless_pages") {
+        if (!ParseBool(value, m.endlessPages))
+            problem = "endless_pages must be yes or no";
     } else {
         problem = "unknown key '" + key + "' in [master]";
     }

@@ -76,6 +76,9 @@ struct GameServerConfig {
     // 0: one per server and client, made from both ports (never FF FF FF FF).
     int32_t a2sChallengeValue = 0;
     SimInfoKind a2sInfoKind = SimInfoKind::Source;
+    // A hostile server: every A2S request gets 'A' with a challenge never handed out before,
+    // and never its answer.
+    bool a2sEndlessChallenges = false;
     // 2..15: the rules reply, classic or A2S, comes in this many split datagrams, last first.
     // 1: one datagram.
     int rulesPieces = 1;
@@ -111,6 +114,9 @@ struct MasterConfig {
     // > 0: a query is ignored when its sender's address sent more than this many within the
     // last minute, this one included, like the Steam master. 0: no limit.
     int maxRequestsPerMinute = 0;
+    // A hostile master: every query, whatever its seed, gets the first page of the list, and
+    // no page ends it (no 0.0.0.0:0).
+    bool endlessPages = false;
     SimBehaviour behaviour{};
 };
 

@@ -296,6 +296,8 @@ QList<QByteArray> SimGameServer::A2sAnswer(char kind, const QByteArray& datagram
         const uint32_t mixed = ((uint32_t{ownPort} << 16) | peerPort) * 2654435761u;
         expected = static_cast<int32_t>(mixed == 0 || mixed == 0xFFFFFFFFu ? 0x5EED5EEDu : mixed);
     }
+    if (config_.a2sEndlessChallenges)
+        return {ChallengeReply(++endless_)};
     const int32_t got = A2sChallengeOf(kind, datagram);
     const bool placeholder = kind != 'T' && config_.a2sPlaceholderChallenge && got == -1;
     if ((config_.a2sChallenge && got != expected) || placeholder)
@@ -511,7 +513,9 @@ void SimMaster::Handle(const QByteArray& datagram, const QHostAddress& peer, uin
             if (colon > 0 && ok && port <= 65535 && host.protocol() == QAbstractSocket::IPv4Protocol)
                 seed = MasterAddress{host.toIPv4Address(), static_cast<uint16_t>(port)};
         }
-        reply = SteamMasterPage(list, seed, config_.pageSize);
+        // A page as long as the list has no room left for the end mark.
+        reply = config_.endlessPages ? SteamMasterPage(list, MasterAddress{}, std::max<int>(1, int(list.size())))
+                                     : SteamMasterPage(list, seed, config_.pageSize);
     } else {
         // '1' and the batch number the previous reply handed out (0 or absent: the first).
         char batch[4] = {0, 0, 0, 0};
