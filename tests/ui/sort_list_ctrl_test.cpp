@@ -365,3 +365,54 @@ TEST_F(SortListTest, ACellTooNarrowForItsTextShowsItWholeInATip)
             EXPECT_LE(tipFont.horizontalAdvance(line), list.screen()->availableGeometry().width());
     }
 }
+
+TEST_F(SortListTest, StatusLinesStayOnTopSpanTheRowAndCannotBeSelected)
+{
+    CSrvListCtrl list{settings};
+    Show(list);
+    list.InsertStatusItem(0, "The master server did not answer");
+    list.InsertStatusItem(99, "Searching the LAN");
+    for (int column : {kName, kName, kPing, kPing, kPlayers, kAddress, kAddress}) {
+        ClickHeader(list, column);
+        SCOPED_TRACE(column);
+        EXPECT_EQ(Shown(list, kName)[0], "The master server did not answer");
+        EXPECT_EQ(Shown(list, kName)[1], "Searching the LAN");
+    }
+    list.Sort(); // the re-sort a running refresh asks for
+    EXPECT_EQ(Shown(list, kName)[1], "Searching the LAN");
+
+    for (int row : {0, 1}) {
+        EXPECT_TRUE(list.isFirstColumnSpanned(row, QModelIndex()));
+        EXPECT_FALSE(list.model()->flags(list.model()->index(row, kName)) & Qt::ItemIsSelectable);
+        // Neither a click nor code selects it.
+        list.SelectRow(-1);
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::NoModifier,
+                          list.visualRect(list.model()->index(row, kName)).center());
+        EXPECT_EQ(list.GetSelectedRow(), -1);
+        list.SelectRow(row);
+        EXPECT_EQ(list.GetSelectedRow(), -1);
+    }
+    EXPECT_FALSE(list.isFirstColumnSpanned(2, QModelIndex()));
+    // The whole text is drawn: the spanned cell is as wide as the list.
+    EXPECT_GE(list.visualRect(list.model()->index(0, kName)).width(),
+              list.fontMetrics().horizontalAdvance("The master server did not answer"));
+}
+
+TEST_F(SortListTest, ANameShowsItsLineBreaksAndDirectionControlsAsPlaceholders)
+{
+    CSortListCtrl list;
+    Show(list);
+    const std::string rlo = "\xE2\x80\xAE";
+    const std::pair<std::string, QString> names[] = {
+        {"Mira\r\nAdmin", QString("Mira") + QChar(0xFFFD) + QChar(0xFFFD) + "Admin"},
+        {rlo + "ecnedrah", QChar(0xFFFD) + QString("ecnedrah")},
+        {"Caf\xE9\t1", QString("Caf\u00e9") + QChar(0xFFFD) + "1"},
+    };
+    for (const auto& [bytes, shown] : names) {
+        list.SetItemText(0, kName, bytes);
+        EXPECT_EQ(list.model()->data(list.model()->index(0, kName)), shown);
+        EXPECT_EQ(list.model()->data(list.model()->index(0, kName), Qt::ToolTipRole), shown);
+        EXPECT_EQ(list.GetItemText(0, kName), shown);
+        EXPECT_EQ(list.GetItemTextStd(0, kName), bytes); // kept as they came
+    }
+}
