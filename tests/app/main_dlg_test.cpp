@@ -238,31 +238,15 @@ TEST_F(MainWindow, AboutBoxShowsVersionAndTwoAddresses)
 TEST_F(MainWindow, AStatusMessageTooLongForTheLineIsCutBeforeTheCount)
 {
     auto* count = FindById<QLabel>(main, CMainDlg::IdListedCount);
-    CElidedLabel* message = main->statusMessage();
-    ASSERT_EQ(message, FindById<CElidedLabel>(main, CMainDlg::IdStatusMessage));
+    auto* message = FindById<CElidedLabel>(main, CMainDlg::IdStatusMessage);
     const QString countText = count->text();
-    ASSERT_TRUE(countText.endsWith("servers listed"));
-    struct Case {
-        QString text;
-        bool whole;
-    };
-    const Case cases[] = {
-        {"Waiting for a free slot on " + QString(64, 'N') + " (2/2 players). Escape stops waiting.", false},
-        {QString(120, 'f') + " is playing on Harbor Nights", false},
-        {"Waiting for a free slot on Harbor (2/2 players).", true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text.toStdString());
-        main->ShowStatus(c.text);
+    const QString wait = "Waiting for a free slot on %1 (2/2 players). Escape stops waiting.";
+    for (const QString& text : {wait.arg(QString(64, 'N')), wait.arg("Harbor")}) {
+        main->ShowStatus(text);
         QApplication::processEvents();
-        EXPECT_EQ(message->fullText(), c.text);
         const QString shown = message->text();
-        if (c.whole) {
-            EXPECT_EQ(shown, c.text);
-        } else {
-            EXPECT_TRUE(shown.endsWith(QChar(0x2026)));
-            EXPECT_TRUE(c.text.startsWith(shown.chopped(1)));
-        }
+        const bool whole = text.size() < 80;
+        EXPECT_EQ(shown, whole ? text : text.left(shown.size() - 1) + QChar(0x2026));
         EXPECT_LE(message->fontMetrics().horizontalAdvance(shown), message->contentsRect().width());
         EXPECT_LT(message->geometry().right(), count->geometry().left());
         EXPECT_EQ(count->text(), countText);
