@@ -329,7 +329,8 @@ void ScreenshotTour::ShootBrowserChoices(CMainDlg* main)
 
     servers->SelectRow(servers->GetItemCount() - 1);
     page->OnHideServer();
-    COptionsDlg options(theApp().settings.options, main);
+    COptionsDlg options(theApp().settings.options, main,
+                        [](const std::string& address) { return theApp().store.KnownName(address); });
     options.show();
     Pump(50);
     Shoot(&options, "options");

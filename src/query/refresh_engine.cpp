@@ -83,12 +83,14 @@ void CRefreshEngine::AddRow(ServerList list, const std::string& name, const std:
     Q_EMIT rowAdded(list, ServerRow{name, map, ping, players, address}, resortNow);
 }
 
-void CRefreshEngine::AddServerByHand(ServerList list, const std::string& address)
+void CRefreshEngine::AddServerByHand(ServerList list, const std::string& address, const std::string& name)
 {
-    Q_EMIT rowAdded(list, ServerRow{address, "???", "???", "???", address}, true);
+    const std::string& shown = name.empty() ? address : name;
+    Q_EMIT rowAdded(list, ServerRow{shown, "???", "???", "???", address}, true);
     ServerRecord* record = store_.FindOrCreateRecord(address);
     (list == ServerList::Servers ? store_.serverList : store_.favoriteList).push_back(record);
-    record->address = record->name = address;
+    record->address = address;
+    record->name = shown;
     record->map = record->ping = record->players = "???";
 }
 

@@ -42,8 +42,9 @@ public:
 
     // A server the user names (Add Ip, or a found player's server added to the favourites): a
     // row of its address and "???" at the end of the list, re-sorted, and its record appended to
-    // the list's records with the same values.
-    void AddServerByHand(ServerList list, const std::string& address);
+    // the list's records with the same values. A name known already (a recent server's) takes
+    // the address's place as the name.
+    void AddServerByHand(ServerList list, const std::string& address, const std::string& name = std::string());
 
     void StartInfoQuery(const std::string& address, CQuerySocket* socket);
     void NextQuery(CQuerySocket* socket);

@@ -35,8 +35,10 @@ bool IsFullServer(const std::string& players)
 
 bool PassesFilter(const ServerFilter& filter, const FilterFacts& row)
 {
-    if (row.favorite)
-        return true;
+    const bool textMatches = filter.text.empty() || ContainsIgnoringCase(row.name, filter.text) ||
+                             ContainsIgnoringCase(row.map, filter.text);
+    if (row.favorite || !textMatches)
+        return textMatches;
     if (filter.hidePassworded && row.passworded)
         return false;
     const size_t slash = row.players.find('/');
@@ -49,6 +51,5 @@ bool PassesFilter(const ServerFilter& filter, const FilterFacts& row)
         if (!ping || *ping > filter.maxPing)
             return false;
     }
-    return filter.text.empty() || ContainsIgnoringCase(row.name, filter.text) ||
-           ContainsIgnoringCase(row.map, filter.text);
+    return true;
 }

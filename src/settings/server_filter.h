@@ -1,7 +1,9 @@
 #pragma once
 #include <string>
 
-// What the Servers list leaves out. A favourite is never left out: the user chose it by name.
+// What the Servers list leaves out. A favourite is left out by the text alone: the user chose it,
+// so being empty, full, locked or far does not take it away, but a name that does not match
+// what the user is looking for does.
 struct ServerFilter {
     bool hideEmpty = false;
     bool hideFull = false;

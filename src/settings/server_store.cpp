@@ -65,6 +65,19 @@ ServerRecord* ServerStore::FindOrCreateRecord(const std::string& address)
     return record;
 }
 
+std::string ServerStore::KnownName(const std::string& address) const
+{
+    if (auto it = byAddress_.find(address); it != byAddress_.end()) {
+        const std::string& name = it->second->name;
+        if (!name.empty() && name != address && name != "???")
+            return name;
+    }
+    for (const RecentServers::Entry& entry : recent.Entries())
+        if (entry.address == address && !entry.name.empty() && entry.name != address)
+            return entry.name;
+    return address;
+}
+
 ServerRecord* ServerStore::NewRecord()
 {
     return &records.emplace_back();

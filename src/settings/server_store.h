@@ -48,6 +48,10 @@ public:
 
     // The first record with exactly this address, or a new one (name = address, the rest empty).
     ServerRecord* FindOrCreateRecord(const std::string& address);
+    // What to call the server in a text for the user: its record's name when the server has told
+    // one (a record that knows only its address names nothing), else the name it had when it
+    // was last joined, else its address.
+    std::string KnownName(const std::string& address) const;
     // A new empty record at the end of the record list.
     ServerRecord* NewRecord();
     // Adds the server to the favourites (a second time if it is there already) and overwrites

@@ -174,3 +174,19 @@ TEST(CompareTextsSort, MixedColumnLosesNoRows)
     std::sort(sorted.begin(), sorted.end());
     EXPECT_EQ(sorted, mixed);
 }
+
+TEST(CompareTextsSort, StatusLinesStayOnTopInTheirOrderWhateverTheColumnAndDirection)
+{
+    std::vector<ReportRow> rows;
+    for (const char* name : {"Mike", "*Searching the LAN", "???", "Alpha", "*No server answered", "Zulu"})
+        rows.push_back(name[0] == '*' ? ReportRow{{name + 1}, nullptr, true} : ReportRow{{name}, nullptr, false});
+    for (bool ascending : {kAscending, kDescending}) {
+        Texts shown;
+        for (size_t i : SortedRowOrder(rows, 0, ascending))
+            shown.push_back(rows[i].cells[0]);
+        const Texts expected = ascending
+                                   ? Texts{"Searching the LAN", "No server answered", "Alpha", "Mike", "Zulu", "???"}
+                                   : Texts{"Searching the LAN", "No server answered", "Zulu", "Mike", "Alpha", "???"};
+        EXPECT_EQ(shown, expected);
+    }
+}
