@@ -46,6 +46,7 @@ fi
 # game-window wait is tried against real windows).
 if ! grep -qs '"Graphics"="null"' "$WINEPREFIX/user.reg"; then
   "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+  "$WINESERVER" -k >/dev/null 2>&1 || true # the desktop started before it keeps the old driver
 fi
 
 log="$BUILD/windows-tests.log"
