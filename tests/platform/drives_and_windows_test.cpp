@@ -1,18 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/file_io.h"
-#include "core/path.h"
 #include "platform/platform.h"
-#include "test_support/work_dir.h"
 
-#include <chrono>
-#include <filesystem>
 #include <gtest/gtest.h>
-
-#ifdef _WIN32
-#include "core/wide_path.h"
-
-#include <windows.h>
-#endif
 
 using platform::DriveType;
 
@@ -96,68 +85,3 @@ TEST(GameWindowOwner, OnlyAWindowOfTheStartedProcessOrOfProcessesItStarted)
         EXPECT_EQ(platform::GameWindowOwner(row.windows, processes, row.started), row.expected)
             << row.windows.size() << " windows, started " << row.started;
 }
-
-#ifdef _WIN32
-namespace {
-
-// A copy of the test recorder (test_support/arg_recorder_win32.cpp) in folder, with the files
-// that tell it what to do, all as text.
-std::string Recorder(const std::string& folder, const std::vector<std::pair<std::string, std::string>>& files)
-{
-    std::wstring self(32768, L'\0');
-    self.resize(GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
-    MakeFolders(folder);
-    const std::string path = JoinPath(folder, "recorder.exe");
-    std::filesystem::copy_file(std::filesystem::path(self).parent_path() / L"arg_recorder.exe", PathFromUtf8(path));
-    for (const auto& [name, text] : files)
-        WriteText(JoinPath(folder, name), text);
-    return path;
-}
-
-} // namespace
-
-// Needs windows: make windows-check gives its Wine the display driver that has no display.
-TEST(WaitForGameWindow, TakesTheWindowOfTheLaunchNotAnotherCopyOfTheGame)
-{
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = DefWindowProcW;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"Half-Life";
-    RegisterClassW(&windowClass);
-    HWND other = CreateWindowExW(0, L"Half-Life", L"hand-started", WS_OVERLAPPEDWINDOW, 0, 0, 64, 64, nullptr, nullptr,
-                                 windowClass.hInstance, nullptr);
-    if (!other)
-        GTEST_SKIP() << "no windows here";
-
-    ScopedWorkDir dir;
-    const std::string game = Recorder(dir.File("game"), {{"window-class", "Valve001"}, {"hold", ""}});
-    const int64_t pid = platform::StartProgram(game, "", dir.Path());
-    ASSERT_GT(pid, 0);
-    EXPECT_EQ(platform::WaitForGameWindow(pid, 5000), pid);
-
-    // A launcher that starts the game and ends.
-    const std::string child = Recorder(dir.File("child"), {{"window-class", "Valve001"}, {"hold", ""}});
-    const int64_t launcher = platform::StartProgram(Recorder(dir.File("launcher"), {{"child", child}}), "", dir.Path());
-    ASSERT_GT(launcher, 0);
-    const int64_t owner = platform::WaitForGameWindow(launcher, 5000);
-    EXPECT_NE(owner, 0);
-    EXPECT_NE(owner, pid);
-    EXPECT_EQ(platform::RunningProcesses()[owner].parent, launcher);
-
-    // A launch that opens no window: the wait ends at its bound, whatever other games show.
-    const int64_t quiet = platform::StartProgram(Recorder(dir.File("quiet"), {{"hold", ""}}), "", dir.Path());
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(platform::WaitForGameWindow(quiet, 300), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
-    EXPECT_EQ(platform::WaitForGameWindow(0, 300), 0);
-
-    for (const char* folder : {"game", "child", "quiet"})
-        RemoveFile(JoinPath(dir.File(folder), "hold"));
-    DestroyWindow(other);
-    for (const int64_t p : {pid, owner, quiet})
-        if (HANDLE h = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(p))) {
-            WaitForSingleObject(h, 10000);
-            CloseHandle(h);
-        }
-}
-#endif

@@ -132,6 +132,50 @@ TEST(ProcessPriority, SettingsGiveTheWindowsPriorityClasses)
     CloseHandle(process);
     EXPECT_FALSE(platform::SetProcessPriority(0, 1));
 }
+
+// Needs windows: make windows-check gives its Wine the display driver that has no display.
+TEST(WaitForGameWindow, TakesTheWindowOfTheLaunchNotAnotherCopyOfTheGame)
+{
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"Half-Life";
+    RegisterClassW(&windowClass);
+    HWND other = CreateWindowExW(0, L"Half-Life", L"by hand", WS_OVERLAPPEDWINDOW, 0, 0, 64, 64, nullptr, nullptr,
+                                 windowClass.hInstance, nullptr);
+    if (!other)
+        GTEST_SKIP() << "no windows here";
+    ScopedWorkDir dir;
+    for (const char* folder : {"game", "launcher", "quiet"})
+        MakeFolders(dir.File(folder));
+    const std::string game = WriteRecorder(dir.File("game"), true);
+    const int64_t pid = platform::StartProgram(game, "window Valve001", dir.Path());
+    ASSERT_GT(pid, 0);
+    EXPECT_EQ(platform::WaitForGameWindow(pid, 5000), pid);
+
+    // A launcher that starts the game and ends.
+    const int64_t launcher =
+        platform::StartProgram(WriteRecorder(dir.File("launcher"), false), "child \"" + game + "\"", dir.Path());
+    const int64_t child = platform::WaitForGameWindow(launcher, 5000);
+    EXPECT_NE(child, pid);
+    EXPECT_EQ(platform::RunningProcesses()[child].parent, launcher);
+
+    // No window of the launch: the wait ends at its bound, whatever other games show.
+    const int64_t quiet = platform::StartProgram(WriteRecorder(dir.File("quiet"), true), "", dir.Path());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(platform::WaitForGameWindow(quiet, 300), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    EXPECT_EQ(platform::WaitForGameWindow(0, 300), 0);
+
+    DestroyWindow(other);
+    for (const char* folder : {"game", "quiet"})
+        RemoveFile(JoinPath(dir.File(folder), "hold"));
+    for (const int64_t p : {pid, child, quiet})
+        if (HANDLE h = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(p))) {
+            WaitForSingleObject(h, 10000);
+            CloseHandle(h);
+        }
+}
 #else
 TEST(ProcessPriority, LowPriorityReachesTheGamesProcessGroup)
 {
