@@ -52,17 +52,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     CloseHandle(f);
     MoveFileExW(temp.c_str(), (folder + L"recorded.txt").c_str(), MOVEFILE_REPLACE_EXISTING);
 
-    if (command == L"child") {
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION child{};
-        std::wstring line = L"\"" + operand + L"\" window Valve001";
-        if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child))
-            return 1;
-        CloseHandle(child.hThread);
-        CloseHandle(child.hProcess);
-        return 0;
-    }
+    if (command == L"child")
+        return ShellExecuteW(nullptr, L"open", operand.c_str(), L"window Valve001", nullptr, SW_SHOWNORMAL) ? 0 : 1;
     if (command == L"window") {
         WNDCLASSW windowClass{};
         windowClass.lpfnWndProc = DefWindowProcW;
