@@ -220,6 +220,11 @@ int64_t WaitForGameWindow(int64_t startedPid, int)
     return startedPid;
 }
 
+std::map<int64_t, ProcessInfo> RunningProcesses()
+{
+    return {};
+}
+
 void RaiseOpenFileLimit()
 {
     rlimit limit{};
