@@ -1,6 +1,7 @@
 #include "settings/server_filter.h"
 
 #include "core/text_match.h"
+#include "core/utf8.h"
 
 #include <cctype>
 #include <optional>
@@ -51,4 +52,9 @@ bool PassesFilter(const ServerFilter& filter, const FilterFacts& row)
     }
     return filter.text.empty() || ContainsIgnoringCase(row.name, filter.text) ||
            ContainsIgnoringCase(row.map, filter.text);
+}
+
+std::string CutFilterText(const std::string& text)
+{
+    return text.substr(0, Utf8PrefixWithinUtf16(text, ServerFilter::kMaxTextLength));
 }
