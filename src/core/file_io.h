@@ -9,9 +9,12 @@ bool ReadWholeFile(const std::string& path, std::string& out);
 // file takes the access of its folder whatever is asked (the program's own files sit in the
 // user's own folder there): each choice writes alike.
 enum class FileAccess {
-    Usual,        // a new file gets what the umask leaves of 0666; a file replaced keeps its permissions
-    OwnerOnlyNew, // a new file is the owner's alone (0600) whatever the umask; a file replaced keeps its
-    OwnerOnly,    // the file is the owner's alone (0600) after the write, made or replaced
+    // A new file gets what the umask leaves of 0666; a file replaced keeps its permissions.
+    Usual,
+    // A new file is the owner's alone (0600) whatever the umask; a file replaced keeps its own.
+    OwnerOnlyNew,
+    // The file is the owner's alone (0600) after the write, made or replaced.
+    OwnerOnly,
 };
 
 // Replaces (or creates) path with data: the bytes go to a temporary file beside it, which is
