@@ -193,9 +193,9 @@ bool ProfileFile::Load(const std::string& path)
     return ok;
 }
 
-bool ProfileFile::Save(const std::string& path) const
+bool ProfileFile::Save(const std::string& path, FileAccess access) const
 {
-    return WriteFileAtomic(path, Text());
+    return WriteFileAtomic(path, Text(), access);
 }
 
 std::string ProfileFile::Text() const

@@ -141,6 +141,8 @@ private:
     // Where Play and the tag viewer take their file from: "" for nothing, or an entry marked
     // "Invalid: " (nothing to play or show).
     std::string ChosenFile() const;
+    // RemovePlaylistLine of an entry's path, a failed write told as a save's.
+    void RemoveLine(const std::string& path);
     // Moves the entry at the selection mark to insertAt; it ends at endsAt.
     void MoveEntry(int insertAt, int from, int endsAt);
 

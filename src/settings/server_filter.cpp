@@ -1,6 +1,7 @@
 #include "settings/server_filter.h"
 
 #include "core/text_match.h"
+#include "core/utf8.h"
 
 #include <cctype>
 #include <optional>
@@ -52,4 +53,9 @@ bool PassesFilter(const ServerFilter& filter, const FilterFacts& row)
             return false;
     }
     return true;
+}
+
+std::string CutFilterText(const std::string& text)
+{
+    return text.substr(0, Utf8PrefixWithinUtf16(text, ServerFilter::kMaxTextLength));
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <string>
 
 // What the Servers list leaves out. A favourite is left out by the text alone: the user chose it,
@@ -13,6 +14,9 @@ struct ServerFilter {
     int maxPing = 0;
     // Must occur in the name or the map, letter case aside; empty: every server.
     std::string text;
+    // The most the text may hold, in UTF-16 code units: what the field counts and what the
+    // options file gives back (see CutFilterText).
+    static constexpr std::size_t kMaxTextLength = 64;
 
     bool Active() const { return hideEmpty || hideFull || hidePassworded || maxPing > 0 || !text.empty(); }
     bool operator==(const ServerFilter&) const = default;
@@ -30,6 +34,11 @@ struct FilterFacts {
 };
 
 bool PassesFilter(const ServerFilter& filter, const FilterFacts& row);
+
+// A filter text (UTF-8) cut to ServerFilter::kMaxTextLength as the field measures it, on a
+// character boundary: a text typed into the field comes back whole, a longer one (a file edited
+// by hand) loses its end, never half a character.
+std::string CutFilterText(const std::string& text);
 
 // A players column of "current/max" with max > 0 and current >= max (a 0/0 server has no slots
 // to be full of).

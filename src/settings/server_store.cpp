@@ -113,7 +113,11 @@ void ServerStore::Load()
 bool ServerStore::RememberJoin(const std::string& address, int64_t when)
 {
     recent.Add(address, FindOrCreateRecord(address)->name, when);
-    return recent.Save(FilePath(RecentServers::kFileName));
+    const std::string path = FilePath(RecentServers::kFileName);
+    const bool saved = recent.Save(path);
+    if (joinSaved)
+        joinSaved(path, saved);
+    return saved;
 }
 
 void ServerStore::LoadRecords()

@@ -3,6 +3,7 @@
 #include "settings/server_record.h"
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -83,7 +84,9 @@ public:
     RecentServers recent;
     // A join: the server goes to the top of the recent servers, under its record's name, and the
     // file is written at once. False when the file could not be written (the list keeps it).
+    // Every write is told to joinSaved with the file's path and whether it worked.
     bool RememberJoin(const std::string& address, int64_t when);
+    std::function<void(const std::string& path, bool saved)> joinSaved;
 
     // Forgets every list and record (shut-down).
     void Clear();

@@ -1120,3 +1120,19 @@ TEST_F(SlotFarm, TheSlotWatchJoinsAtTheFirstFreeSlotAndEndsOnASilentServer)
     EXPECT_EQ(status.last(), "");
     EXPECT_EQ(Joined(settings, 300), "nothing");
 }
+
+// What the field takes is what a restart gives back, character for character: the field and the
+// options file count alike.
+TEST_F(BrowserPage, TheLongestFilterTextComesBackAfterARestart)
+{
+    QLineEdit* field = Find<QLineEdit>(CServerFilterRow::IdFilterText);
+    const QString clef = QString::fromUtf8("\xF0\x9D\x84\x9E"); // two units in the field
+    for (const QString& typed : {QString(70, QChar(0xE9)), clef.repeated(33), "a" + QString(40, QChar(0xE9))}) {
+        field->setText(typed);
+        ASSERT_TRUE(settings.options.Save(dir.File(ToolOptions::kFileName)));
+        ToolOptions back;
+        ASSERT_TRUE(back.Load(dir.File(ToolOptions::kFileName)));
+        EXPECT_EQ(QString::fromStdString(back.filter.text), field->text());
+        EXPECT_TRUE(typed.startsWith(field->text()) && field->text().size() >= 41);
+    }
+}

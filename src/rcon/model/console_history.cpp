@@ -180,5 +180,6 @@ std::string ConsoleHistory::Text() const
 
 bool ConsoleHistory::Save(const std::string& path) const
 {
-    return WriteFileAtomic(path, Text());
+    // Made readable by its owner alone: the commands sent to a server are the operator's business.
+    return WriteFileAtomic(path, Text(), FileAccess::OwnerOnlyNew);
 }

@@ -6,6 +6,9 @@
 #include <random>
 #include <string>
 #include <vector>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -98,3 +101,19 @@ TEST(ConsoleHistory, FileKeepsTheBytesAndLosesOnlyTheBadLines)
     EXPECT_LE(h.Text().size(), ConsoleHistory::kMaxFileBytes);
     EXPECT_GT(h.Text().size(), ConsoleHistory::kMaxFileBytes - 200);
 }
+
+#ifndef _WIN32
+// What was sent to a server is the operator's business: a new file is theirs alone, whatever the
+// umask.
+TEST(ConsoleHistory, ANewFileIsTheOwnersAlone)
+{
+    ScopedWorkDir dir;
+    const std::string path = dir.File(ConsoleHistory::kFileName);
+    const mode_t old = ::umask(022);
+    ASSERT_TRUE(ConsoleHistory().Save(path));
+    ::umask(old);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+#endif
