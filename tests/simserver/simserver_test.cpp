@@ -758,6 +758,11 @@ TEST(SimToday, EachRequestGetsWhatItsDialectAndChallengeSwitchesSay)
         c.answersClassic = true;
         c.answersA2s = false;
     };
+    auto ack = [](GameServerConfig& c) { c.pingAck = true; };
+    auto emptyQuiet = [](GameServerConfig& c) {
+        c.players.clear();
+        c.a2sPlayersWhenEmpty = false;
+    };
     const struct {
         GameServerConfig server;
         QByteArray request, reply; // reply empty: none; 'I' alone: the reply starts so
@@ -776,6 +781,10 @@ TEST(SimToday, EachRequestGetsWhatItsDialectAndChallengeSwitchesSay)
         {DuskToday(noPlaceholder), Header() + Str("V") + kAsk, kDuskRules},
         {DuskToday(classic), A2sInfo(), {}},
         {DuskToday(classic), Header() + Z("players"), kDuskPlayers},
+        {DuskToday(ack), Header() + Z("ping"), Header() + Str("ack")},
+        {DuskToday(emptyQuiet), Header() + Str("U") + kAsk, {}},
+        {DuskToday(emptyQuiet), Header() + Str("U") + kRight, {}},
+        {DuskToday(emptyQuiet), Header() + Str("V") + kRight, kDuskRules},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.request.toHex().toStdString());
@@ -995,6 +1004,7 @@ TEST(SimConfig, MistakesNameTheirLine)
         {"[server]\ndialects = gamespy\n", "line 2: dialects"},
         {"[server]\ninfo_reply = C\n", "line 2: info_reply"},
         {"[server]\nrules_pieces = 16\n", "line 2: rules_pieces"},
+        {"[server]\nping_reply = k\n", "line 2: ping_reply"},
     };
     for (const Case& c : cases) {
         SimFarmConfig config;
@@ -1066,10 +1076,12 @@ TEST(SimConfig, TodaysKeysAndTheTodaysDemoFarm)
     SimFarmConfig c, classic;
     std::string error;
     ASSERT_TRUE(ParseFarmConfig("[server]\ndialects = Classic, A2S\na2s_placeholder_challenge = no\nlossy = yes\n"
-                                "a2s_challenge_value = -5\n[master]\nmax_requests_per_minute = 30\n",
+                                "a2s_challenge_value = -5\nping_reply = ack\na2s_players_when_empty = no\n"
+                                "[master]\nmax_requests_per_minute = 30\n",
                                 c));
     const GameServerConfig both = c.servers[0];
     EXPECT_TRUE(both.answersClassic && both.answersA2s && both.behaviour.lossy && !both.a2sPlaceholderChallenge);
+    EXPECT_TRUE(both.pingAck && !both.a2sPlayersWhenEmpty);
     EXPECT_EQ(both.a2sChallengeValue + c.masters[0].maxRequestsPerMinute, -5 + 30);
 
     // The same farm as demo.ini, but half of it servers of today.

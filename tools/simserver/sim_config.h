@@ -71,6 +71,11 @@ struct GameServerConfig {
     // 0: one per server and client, made from both ports (never FF FF FF FF).
     int32_t a2sChallengeValue = 0;
     SimInfoKind a2sInfoKind = SimInfoKind::Source;
+    // False: an A2S_PLAYER gets no reply at all (not even 'A') while nobody is on the server,
+    // as many servers of today do.
+    bool a2sPlayersWhenEmpty = true;
+    // "ping" is answered FF FF FF FF "ack" (no NUL), as some servers of today do, instead of 'j'.
+    bool pingAck = false;
     // 2..15: the rules reply, classic or A2S, comes in this many split datagrams, last first.
     // 1: one datagram.
     int rulesPieces = 1;

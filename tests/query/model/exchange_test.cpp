@@ -74,23 +74,62 @@ TEST(ServerExchange, TheDialectDecidesWhatIsSent)
               W{"V:7"});
 }
 
-TEST(ServerExchange, ChallengesAreAnsweredAtMostThreeTimesAndTheReplyEndsTheAsk)
+TEST(ServerExchange, EachChallengeResendsTheOneRequestItRefusesAtMostThreeTimes)
 {
     ServerExchange exchange({Ask::Players, Ask::Rules}, QueryDialect::A2s, ServerDialect::Unknown);
-    std::vector<Datagram> send;
-    for (uint32_t round = 1; round <= 4; ++round) {
-        const Datagram challenge = Challenge(round);
+    EXPECT_EQ(Words(exchange.Requests()), (std::vector<std::string>{"U:4294967295", "V:4294967295"}));
+    // Each 'A' in the order asked; a copy of one finds no request it refused. A new value
+    // replaces the one before; past three re-sends a request takes its 'A' without answering.
+    const struct {
+        uint32_t challenge;
+        std::vector<std::string> send;
+    } steps[] = {
+        {1, {"U:1"}}, {1, {"V:1"}}, {1, {}}, {2, {"U:2"}}, {2, {"V:2"}}, {3, {"U:3"}}, {3, {"V:3"}}, {4, {}}, {4, {}},
+    };
+    for (const auto& step : steps) {
+        std::vector<Datagram> send;
+        const Datagram challenge = Challenge(step.challenge);
         EXPECT_FALSE(exchange.Take(challenge.data(), challenge.size(), send));
+        EXPECT_EQ(Words(send), step.send) << step.challenge;
     }
-    EXPECT_EQ(Words(send), (std::vector<std::string>{"U:1", "V:1", "U:2", "V:2", "U:3", "V:3"}));
-    EXPECT_EQ(exchange.ChallengesHeld()[1], 3);
+    EXPECT_EQ(exchange.ChallengesHeld()[1], 4);
 
+    std::vector<Datagram> send;
     const auto answer = exchange.Take(kPlayers.data(), kPlayers.size(), send);
     ASSERT_TRUE(answer);
     EXPECT_EQ(answer->ask, Ask::Players);
     EXPECT_TRUE(exchange.Answered(Ask::Players));
     EXPECT_FALSE(exchange.AllAnswered());
-    EXPECT_EQ(Words(exchange.Requests()), (std::vector<std::string>{"V:3"}));
+    EXPECT_EQ(Words(exchange.Requests()), (std::vector<std::string>{"V:4"}));
+}
+
+TEST(ServerExchange, ARefusedChallengeIsNeverSentAgain)
+{
+    // The challenges of the query before, which the server has replaced since.
+    Challenges held;
+    held.fill(7);
+    ServerExchange exchange({Ask::Info, Ask::Rules, Ask::Players}, QueryDialect::A2s, ServerDialect::A2s, held);
+    EXPECT_EQ(Words(exchange.Requests()), (std::vector<std::string>{"T:7", "V:7", "U:7"}));
+    std::vector<Datagram> send;
+    const Datagram challenge = Challenge(8);
+    exchange.Take(challenge.data(), challenge.size(), send);
+    EXPECT_EQ(Words(send), (std::vector<std::string>{"T:8"}));
+    // What goes at a re-send, and what the next query starts from.
+    EXPECT_EQ(Words(exchange.Requests()), (std::vector<std::string>{"T:8", "V:8", "U:8"}));
+    EXPECT_EQ(exchange.ChallengesHeld(), (Challenges{8, 8, 8}));
+}
+
+TEST(ServerExchange, AServerThatIgnoresARequestStillGetsTheOthersAnswered)
+{
+    // No reply at all to A2S_PLAYER on an empty server: its 'A' never comes, the one for the
+    // rules is taken for it. The rules' re-send then carries the challenge.
+    ServerExchange exchange({Ask::Players, Ask::Rules}, QueryDialect::A2s, ServerDialect::A2s);
+    exchange.Requests();
+    std::vector<Datagram> send;
+    const Datagram challenge = Challenge(5);
+    exchange.Take(challenge.data(), challenge.size(), send);
+    EXPECT_EQ(Words(send), (std::vector<std::string>{"U:5"}));
+    EXPECT_EQ(Words(exchange.Requests()), (std::vector<std::string>{"U:5", "V:5"}));
 }
 
 TEST(ServerExchange, TheFirstInfoReplyFixesTheDialect)
@@ -125,6 +164,7 @@ TEST(ServerExchange, TheFirstInfoReplyFixesTheDialect)
 TEST(ServerExchange, AnA2sInfoReplyToTheProbeSendsWhatIsStillAskedInA2s)
 {
     ServerExchange exchange({Ask::Players, Ask::Rules}, QueryDialect::Automatic, ServerDialect::Unknown);
+    exchange.Requests(); // sent: the classic words and the probe
     std::vector<Datagram> send;
     const Datagram challenge = Challenge(9);
     EXPECT_FALSE(exchange.Take(challenge.data(), challenge.size(), send));

@@ -118,6 +118,37 @@ TEST(ProtocolReplyKind, PingReplyIsByteFourOnly)
     EXPECT_FALSE(IsPingReply(ping.data(), 4));
 }
 
+TEST(ProtocolReplyKind, AckAnswersPingToo)
+{
+    const struct {
+        Datagram reply;
+        bool ping;
+    } cases[] = {
+        {Raw("\xFF\xFF\xFF\xFF"
+             "ack"),
+         true},
+        {Raw("\xFF\xFF\xFF\xFF"
+             "ack\0"),
+         true},
+        {Raw("\xFF\xFF\xFF\xFF"
+             "ack\n"),
+         true},
+        {Raw("\xFF\xFF\xFF\xFF"
+             "ac"),
+         false},
+        {Raw("\xFF\xFF\xFF\xFF"
+             "acknowledge"),
+         false},
+        {Raw("\xFF\xFF\xFF\xFF"
+             "Ack"),
+         false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsPingReply(c.reply.data(), c.reply.size()), c.ping) << c.reply.size();
+        EXPECT_EQ(Classify(c.reply) == ReplyKind::Ping, c.ping) << c.reply.size();
+    }
+}
+
 // ---- Players ----
 
 TEST(ProtocolPlayers, EntriesWithTheirDisplayTexts)
@@ -209,16 +240,27 @@ TEST(ProtocolPlayers, PlayTimeTextInSinglePrecision)
     // A hair under a minute: exact arithmetic would give 0 minutes, the game's float math 1.
     EXPECT_EQ(FormatPlayTime(59.9999962f), "1:59");
     EXPECT_EQ(FormatPlayTime(119.999992f), "2:59");
-    // Negative times truncate toward zero on both sides of the colon.
-    EXPECT_EQ(FormatPlayTime(-61.5f), "-1:-1");
 }
 
-TEST(ProtocolPlayers, UnrepresentableTimeShowsIntMin)
+TEST(ProtocolPlayers, TimesThatAreNoDurationShowNothing)
 {
-    EXPECT_EQ(FormatPlayTime(std::numeric_limits<float>::quiet_NaN()), "-2147483648:-8");
-    EXPECT_EQ(FormatPlayTime(std::numeric_limits<float>::infinity()), "-2147483648:-8");
-    // Minutes still fit; the float product rounds 50000002.6 to 50000004.
+    for (float t : {-1.0f, -61.5f, -0.001f, std::numeric_limits<float>::quiet_NaN(),
+                    std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()})
+        EXPECT_EQ(FormatPlayTime(t), "") << t;
+    EXPECT_EQ(FormatPlayTime(-0.0f), "0:0");
+    // Finite but past an int: minutes still fit; the float product rounds 50000002.6 to 50000004.
     EXPECT_EQ(FormatPlayTime(3.0e9f), "50000004:-8");
+    // A bot's -1.0 as servers send it, in a players reply of either dialect.
+    const Datagram reply = Raw("\xFF\xFF\xFF\xFF"
+                               "D\x01"
+                               "\x01"
+                               "bot\0"
+                               "\x05\x00\x00\x00"
+                               "\x00\x00\x80\xbf");
+    const auto players = DecodePlayers(reply.data(), reply.size());
+    ASSERT_EQ(players.size(), 1u);
+    EXPECT_EQ(players[0].name, "bot");
+    EXPECT_EQ(players[0].time, "");
 }
 
 // ---- Rules ----
