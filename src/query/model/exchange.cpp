@@ -88,6 +88,7 @@ Datagram ServerExchange::SendA2s(Ask ask)
 
 std::vector<Datagram> ServerExchange::Requests()
 {
+    requested_ = true;
     std::vector<Datagram> out;
     for (Ask ask : asks_) {
         if (Answered(ask))
@@ -140,6 +141,8 @@ void ServerExchange::Settle(Ask ask)
 std::optional<ServerExchange::Answer> ServerExchange::Take(const unsigned char* data, std::size_t len,
                                                            std::vector<Datagram>& send)
 {
+    if (!requested_)
+        Requests();
     const A2sReply a2s = ClassifyA2s(data, len);
     if (a2s == A2sReply::Challenge) {
         int32_t challenge = 0;

@@ -39,7 +39,9 @@ public:
     ServerExchange(std::vector<Ask> asks, QueryDialect setting, ServerDialect known, Challenges challenges = {});
 
     // The requests to send, the first time and at each retry: those not answered yet. The
-    // caller sends what it is given: the A2S ones wait for their challenge from then on.
+    // caller sends what it is given: the A2S ones wait for their challenge from then on. A
+    // caller that sent the first requests another way (one set for a whole network) may leave
+    // them out: the first reply takes them as sent.
     std::vector<Datagram> Requests();
 
     struct Answer {
@@ -90,4 +92,5 @@ private:
     std::array<bool, kAskKinds> answered_{};
     std::array<int, kAskKinds> resends_{};
     std::deque<Sent> sent_; // oldest first
+    bool requested_ = false;
 };

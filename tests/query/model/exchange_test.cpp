@@ -164,7 +164,6 @@ TEST(ServerExchange, TheFirstInfoReplyFixesTheDialect)
 TEST(ServerExchange, AnA2sInfoReplyToTheProbeSendsWhatIsStillAskedInA2s)
 {
     ServerExchange exchange({Ask::Players, Ask::Rules}, QueryDialect::Automatic, ServerDialect::Unknown);
-    exchange.Requests(); // sent: the classic words and the probe
     std::vector<Datagram> send;
     const Datagram challenge = Challenge(9);
     EXPECT_FALSE(exchange.Take(challenge.data(), challenge.size(), send));
