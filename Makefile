@@ -56,11 +56,11 @@ tsan:
 # libFuzzer with address and undefined-behaviour sanitizers, FUZZ_SECONDS (default 60) each.
 fuzz:
 	@bash scripts/install-deps.sh fuzz
-	bash scripts/run-fuzz.sh
+	JOBS=$(JOBS) bash scripts/run-fuzz.sh
 
-# The benchmarks (Google Benchmark), built with the rest.
+# The benchmarks (Google Benchmark), built with the rest; fails when one of them fails.
 bench: build
-	for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	bash scripts/run-bench.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) run

@@ -12,8 +12,9 @@ packages=(
   qstat
 )
 # `make package` and the check of what it installs: dpkg-shlibdeps finds the package's
-# dependencies, desktop-file-validate and appstreamcli check the menu entry and AppStream data.
-packages+=(dpkg-dev desktop-file-utils appstream)
+# dependencies, desktop-file-validate and appstreamcli check the menu entry and AppStream data,
+# lintian the package.
+packages+=(dpkg-dev desktop-file-utils appstream lintian)
 
 # `install-deps.sh fuzz` adds what the fuzz targets need (clang and its libFuzzer runtime).
 if [ "${1:-}" = "fuzz" ]; then

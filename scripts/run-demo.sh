@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Sets up a scratch copy of the demo install in run/ and starts ZNK Tool in it.
 # With no display (or SCREENSHOTS=1) it takes the screenshots tour into run/screenshots.
-# RUN_DIR chooses another scratch folder.
+# RUN_DIR chooses another scratch folder. The demo's Options.ini points Find LAN Servers at
+# 127.0.0.1, so that the demo never broadcasts on the machine's networks. DEMO_PREPARE, when
+# set, is a command run with the folder as its argument just before the program starts.
 set -euo pipefail
 build=${1:-build}
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -28,6 +30,7 @@ done
 "$build/tools/demo_setup/demo_setup" "$run" "127.0.0.1:$base"
 # DEMO_READ_ONLY_SETTINGS=1 tries the program on a settings file it may not write.
 if [ -n "${DEMO_READ_ONLY_SETTINGS:-}" ]; then chmod a-w "$run/znktool.conf"; fi
+if [ -n "${DEMO_PREPARE:-}" ]; then eval "$DEMO_PREPARE \"\$run\""; fi
 
 cd "$run"
 if [ -n "${SCREENSHOTS:-}" ] || { [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; }; then

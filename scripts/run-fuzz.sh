@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets of the decoders of outside input with clang (build-fuzz, -DZNK_FUZZ=ON)
 # and runs each for a bounded time: FUZZ_SECONDS (default 60) per target. Optional arguments name the
 # targets to run (those of `targets` below). Crashing inputs are kept in build-fuzz/fuzz-artifacts;
-# the corpus grows in build-fuzz/fuzz-corpus and is reused next time.
+# the corpus grows in build-fuzz/fuzz-corpus and is reused next time. JOBS (default: the number of
+# processors) is how many compilations run at once.
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -22,7 +23,7 @@ if ! grep -q 'build fuzz/fuzz_players' "$build/build.ninja"; then
   echo "No fuzz targets: the top-level CMakeLists.txt needs add_subdirectory(fuzz)" >&2
   exit 1
 fi
-ninja -C "$build" $(printf 'fuzz_%s ' "${targets[@]}")
+ninja -C "$build" -j "${JOBS:-$(nproc)}" $(printf 'fuzz_%s ' "${targets[@]}")
 
 corpus="$build/fuzz-corpus"
 artifacts="$build/fuzz-artifacts"

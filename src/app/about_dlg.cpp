@@ -49,14 +49,16 @@ void CAboutDlg::CreateWidgets()
     setWindowIcon(AppIcon());
     setFixedSize(DluX(172), DluY(94));
 
+    // Four lines in the group, 12 units apart: the version, the two addresses, the license.
     MakeGroup(this, "ZNK Tool", 7, 7, 158, 60);
-    Place(new QLabel(QString("Version %1").arg(AppVersion()), this), 12, 20, 148, 10)->setAlignment(Qt::AlignCenter);
-    modSite_ = Place(SetControlId(new CStaticLink(kModSiteUrl, this), IdModSite), 12, 34, 148, 10);
-    author_ = Place(SetControlId(new CStaticLink(kAuthorUrl, this, false), IdAuthor), 12, 48, 148, 10);
+    Place(new QLabel(QString("Version %1").arg(AppVersion()), this), 12, 18, 148, 10)->setAlignment(Qt::AlignCenter);
+    modSite_ = Place(SetControlId(new CStaticLink(kModSiteUrl, this), IdModSite), 12, 30, 148, 10);
+    author_ = Place(SetControlId(new CStaticLink(kAuthorUrl, this, false), IdAuthor), 12, 42, 148, 10);
     for (CStaticLink* link : {modSite_, author_}) {
         link->setAlignment(Qt::AlignCenter);
         link->setStyleSheet("color: #0645ad;");
     }
+    MakeLabel(this, QString("License: %1").arg(AppLicense()), 12, 54, 148, 10)->setAlignment(Qt::AlignCenter);
     Place(MakeButton(this, IdOk, "OK"), 61, 73, 50, 14)->setDefault(true);
 }
 

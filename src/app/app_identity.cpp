@@ -10,6 +10,11 @@ const char* AppVersion()
     return ZNK_VERSION;
 }
 
+const char* AppLicense()
+{
+    return ZNK_LICENSE;
+}
+
 const char* AppId()
 {
     return ZNK_APP_ID;

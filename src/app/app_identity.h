@@ -8,6 +8,9 @@
 
 // "1.1": the About box and `znktool --version` show it.
 const char* AppVersion();
+// "GPL-3.0-or-later", the SPDX name of the program's licence: the About box and `znktool --version`
+// name it, the AppStream data carries it.
+const char* AppLicense();
 // The reverse-DNS application id (the menu entry is "<id>.desktop").
 const char* AppId();
 

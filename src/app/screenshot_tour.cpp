@@ -8,6 +8,7 @@
 #include "bots/bot_help_dlgs.h"
 #include "browser/server_browser_dlg.h"
 #include "browser/server_filter_row.h"
+#include "core/address.h"
 #include "core/path.h"
 #include "gameconfig/find_hl_dlg.h"
 #include "gameconfig/settings_dlg.h"
@@ -30,6 +31,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QHostAddress>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -129,7 +131,16 @@ void ScreenshotTour::SearchPlayers(CMainDlg* main)
         Pump(50);
 }
 
-// "RCON Control" on the first server, the demo password, and one command.
+bool ScreenshotTour::MayConnectTo(const std::string& address)
+{
+    QHostAddress host;
+    return IsValidAddress(address) && host.setAddress(QString::fromStdString(GetHost(address))) &&
+           host.protocol() == QAbstractSocket::IPv4Protocol && host.isLoopback();
+}
+
+// "RCON Control" on the first server of this machine, the demo password, and one command. With
+// none, a console on the first server that is never connected: the same window, and no password
+// sent anywhere.
 void ScreenshotTour::ShootConsole(CMainDlg* main)
 {
     auto* servers = FindControl<CReportListCtrl>(main, CServerBrowserDlg::IdServers);
@@ -137,29 +148,41 @@ void ScreenshotTour::ShootConsole(CMainDlg* main)
     CRconConsoles* consoles = theApp().consoles();
     if (!servers || !rcon || !consoles || servers->GetItemCount() == 0)
         return;
-    servers->SelectRow(0);
-    // The password box is modal: answered from a timer while its own loop runs.
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [&answer] {
-        QWidget* box = QApplication::activeModalWidget();
-        if (!box || box->objectName() != "CRconInput")
-            return;
+    int row = 0;
+    while (row < servers->GetItemCount() && !MayConnectTo(servers->GetItemTextStd(row, 4)))
+        ++row;
+    CRconDlg* console = nullptr;
+    if (row < servers->GetItemCount()) {
+        servers->SelectRow(row);
+        // The password box is modal: answered from a timer while its own loop runs.
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&answer] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (!box || box->objectName() != "CRconInput")
+                return;
+            answer.stop();
+            if (auto* password = FindControl<QLineEdit>(box, CRconInput::IdPassword))
+                password->setText("demo");
+            if (auto* connect = FindControl<QPushButton>(box, CRconInput::IdConnect))
+                connect->click();
+        });
+        answer.start(20);
+        rcon->click();
         answer.stop();
-        if (auto* password = FindControl<QLineEdit>(box, CRconInput::IdPassword))
-            password->setText("demo");
-        if (auto* connect = FindControl<QPushButton>(box, CRconInput::IdConnect))
-            connect->click();
-    });
-    answer.start(20);
-    rcon->click();
-    answer.stop();
-    if (consoles->count() == 0)
-        return;
-    CRconDlg* console = consoles->consoles().back();
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < 3000 && !console->connected())
-        Pump(50);
+        if (consoles->count() == 0)
+            return;
+        console = consoles->consoles().back();
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 3000 && !console->connected())
+            Pump(50);
+    } else {
+        const std::string address = servers->GetItemTextStd(0, 4);
+        for (const char* command : {"status", "echo hello"})
+            offlineHistory_.Add(address, command);
+        console = new CRconDlg(address, std::string(), main, &offlineHistory_);
+        console->show();
+    }
     if (auto* input = FindControl<QLineEdit>(console, CRconDlg::IdInput)) {
         input->setFocus();
         input->setText("status");
@@ -172,6 +195,7 @@ void ScreenshotTour::ShootConsole(CMainDlg* main)
         input->setText("echo hello");
         console->OnOK();
         Pump(200);
+        input->clear();
         for (int i = 0; i < 2; ++i) {
             QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
             QApplication::sendEvent(input, &up);
@@ -276,11 +300,12 @@ void ScreenshotTour::ShootBrowserChoices(CMainDlg* main)
         return;
     const ToolOptions before = theApp().settings.options;
 
-    // Two joins of servers that want no password (the stand-in client starts nothing).
+    // Two joins of servers on this machine that want no password (the demo's stand-in client
+    // starts nothing); elsewhere the menu shows the recent servers as they are.
     int joined = 0;
     for (int row = 0; row < servers->GetItemCount() && joined < 2; ++row) {
         const std::string address = servers->GetItemTextStd(row, 4);
-        if (address.empty() || IsPasswordProtected(*theApp().store.FindOrCreateRecord(address)))
+        if (!MayConnectTo(address) || IsPasswordProtected(*theApp().store.FindOrCreateRecord(address)))
             continue;
         servers->SelectRow(row);
         connect->click();

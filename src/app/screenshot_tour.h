@@ -1,12 +1,17 @@
 #pragma once
+#include "rcon/model/console_history.h"
+
 #include <QString>
+#include <string>
 
 class QWidget;
 class CMainDlg;
 
 // Drives the running program through its windows and saves a PNG of each into a folder, then
 // closes the main window with Escape so that shut-down saves exactly as for a user.
-// It only drives the program; it changes nothing of what the program does.
+// It only drives the program; it changes nothing of what the program does. It joins servers and
+// logs into a remote console only on this machine (MayConnectTo); what it changes of the user's
+// files is for its caller to put back after shut-down (see FileSnapshot).
 class CReportListCtrl;
 
 class ScreenshotTour {
@@ -15,6 +20,10 @@ public:
     // Call after CToolApp::Start(); schedules the tour on the event loop.
     void Begin();
     int saved() const { return saved_; }
+    // Whether the tour may join the server at address or log into its console: only at a
+    // loopback address (127.0.0.0/8), so that a tour in a user's folder starts no game on a real
+    // server and sends no console password away from the machine.
+    static bool MayConnectTo(const std::string& address);
 
 private:
     void Shoot(QWidget* widget, const QString& name);
@@ -25,10 +34,12 @@ private:
     void ShootBots(CMainDlg* main);
     void ShootPlaylist(CMainDlg* main);
     // The Servers list filtered, two joins and the Recent Servers menu, a hidden server in the
-    // Options window; what the tour changed of the options is put back.
+    // Options window; what the tour changed of the options in memory is put back.
     void ShootBrowserChoices(CMainDlg* main);
     static void ClickFirstRow(CReportListCtrl* list);
 
     QString folder_;
     int saved_ = 0;
+    // The commands the unconnected console recalls; kept in memory only, never in the user's file.
+    ConsoleHistory offlineHistory_;
 };

@@ -112,9 +112,7 @@ bool CToolApp::Start()
     platform::RaiseOpenFileLimit();
     // What a save cut short by a crash or a kill left behind, before anything writes again.
     if (const std::string folder = platform::CurrentDirectory(); !folder.empty())
-        RemoveStaleTempFiles(folder, {AppSettings::kFileName, ServerStore::kServersFile, ServerStore::kRecordsFile,
-                                      RecentServers::kFileName, ToolOptions::kFileName, ServerStore::kFriendsFile,
-                                      platform::kRegistryFileName, ConsoleHistory::kFileName});
+        RemoveStaleTempFiles(folder, OwnFiles());
 
     const AppSettings::LoadResult loaded = settings.Load([this] { return RunFinder(); });
     if (loaded == AppSettings::LoadResult::NoWorkFolder) {
@@ -145,7 +143,8 @@ bool CToolApp::Start()
     store.SetWorkFolder(settings.workFolder);
     store.Load();
     engine_ = std::make_unique<CQueryEngine>(settings, store);
-    consoles_ = std::make_unique<CRconConsoles>(JoinPath(settings.workFolder, ConsoleHistory::kFileName));
+    consoles_ = std::make_unique<CRconConsoles>(JoinPath(settings.workFolder, ConsoleHistory::kFileName),
+                                                [this] { return settings.TimeoutMs(); });
     loader_ = std::make_unique<CSettingsLoader>(settings);
     audio_ = std::make_unique<AudioLibrary>(audioOutput);
     fileNotice_ = std::make_unique<CFileSaveNotice>(
@@ -196,6 +195,12 @@ void CToolApp::SaveServers()
     const bool storeSaved = store.Save();
     SaveOptions();
     ReportUnwritable(settings.lastSaveFailed, !storeSaved);
+}
+
+std::vector<std::string> CToolApp::OwnFiles()
+{
+    return {AppSettings::kFileName, ServerStore::kServersFile, ServerStore::kRecordsFile,   RecentServers::kFileName,
+            ToolOptions::kFileName, ServerStore::kFriendsFile, platform::kRegistryFileName, ConsoleHistory::kFileName};
 }
 
 std::string CToolApp::OptionsPath() const

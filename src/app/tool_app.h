@@ -8,6 +8,8 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 class CMainDlg;
 class CQueryEngine;
@@ -37,6 +39,8 @@ public:
     void SaveServers();
     // The program's own options file, beside znktool.conf.
     std::string OptionsPath() const;
+    // The names of the files the program keeps in its working folder.
+    static std::vector<std::string> OwnFiles();
     // False when the file could not be written.
     bool SaveOptions();
 

@@ -223,6 +223,10 @@ TEST_F(MainWindow, AboutBoxShowsVersionAndTwoAddresses)
         EXPECT_TRUE(link->text().startsWith("http"));
         EXPECT_TRUE(home->text().startsWith("http"));
         EXPECT_NE(link->text(), home->text());
+        QStringList texts;
+        for (const QLabel* label : box->findChildren<QLabel*>())
+            texts << label->text();
+        EXPECT_TRUE(texts.contains("License: GPL-3.0-or-later")) << texts.join(" | ").toStdString();
         QTest::mouseMove(link, link->rect().center());
         EXPECT_EQ(link->cursor().shape(), Qt::CrossCursor);
         QTest::mouseClick(FindById<QPushButton>(box, CAboutDlg::IdOk), Qt::LeftButton);

@@ -1,10 +1,13 @@
 // Writes the znktool.conf of a demo folder: the game is the demo's stand-in client in
-// DIR/game, the mod is "znk", the master server the simulated one given (a.b.c.d:port).
+// DIR/game, the mod is "znk", the master server the simulated one given (a.b.c.d:port). Its
+// Options.ini points Find LAN Servers at the farm on 127.0.0.1: with no LAN targets the search
+// would broadcast on every network the machine is on.
 // Used by `make run` on its scratch copy of the demo.
 #include "core/path.h"
 #include "core/text_file.h"
 #include "platform/platform.h"
 #include "settings/app_settings.h"
+#include "settings/tool_options.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -37,6 +40,13 @@ int main(int argc, char** argv)
     s.Save(false);
     if (s.lastSaveFailed) {
         std::fprintf(stderr, "demo_setup: cannot write %s\n", s.settingsPath.c_str());
+        return 1;
+    }
+    // A target without a port is asked at the ports of the farm's first servers (27015 on).
+    ToolOptions options;
+    options.lanTargets = {"127.0.0.1"};
+    if (!options.Save(JoinPath(dir, ToolOptions::kFileName))) {
+        std::fprintf(stderr, "demo_setup: cannot write %s\n", JoinPath(dir, ToolOptions::kFileName).c_str());
         return 1;
     }
     // The game's screen settings, which Windows keeps in its registry; here the file that

@@ -179,6 +179,12 @@ void ParseServerKey(const std::string& key, const std::string& value, GameServer
     } else if (key == "rcon_challenge") {
         if (!ParseNumber(value, s.rconChallenge))
             problem = "rcon_challenge must be a non-negative number";
+    } else if (key == "rcon_no_challenge") {
+        if (!ParseBool(value, s.rconNoChallenge))
+            problem = "rcon_no_challenge must be yes or no";
+    } else if (key == "rcon_print") {
+        if (!ParseBool(value, s.rconPrintWord))
+            problem = "rcon_print must be yes or no";
     } else if (key == "bots") {
         if (!ParseNumber(value, s.bots) || s.bots < 0 || s.bots > 255)
             problem = "bots must be 0..255";
@@ -200,6 +206,9 @@ void ParseServerKey(const std::string& key, const std::string& value, GameServer
     } else if (key == "a2s_challenge") {
         if (!ParseBool(value, s.a2sChallenge))
             problem = "a2s_challenge must be yes or no";
+    } else if (key == "a2s_endless_challenges") {
+        if (!ParseBool(value, s.a2sEndlessChallenges))
+            problem = "a2s_endless_challenges must be yes or no";
     } else if (key == "a2s_placeholder_challenge") {
         if (!ParseBool(value, s.a2sPlaceholderChallenge))
             problem = "a2s_placeholder_challenge must be yes or no";
@@ -293,6 +302,9 @@ void ParseMasterKey(const std::string& key, const std::string& value, MasterConf
     } else if (key == "max_requests_per_minute") {
         if (!ParseNumber(value, m.maxRequestsPerMinute) || m.maxRequestsPerMinute < 0)
             problem = "max_requests_per_minute must be a count (0: no limit)";
+    } else if (key == "endless_pages") {
+        if (!ParseBool(value, m.endlessPages))
+            problem = "endless_pages must be yes or no";
     } else {
         problem = "unknown key '" + key + "' in [master]";
     }

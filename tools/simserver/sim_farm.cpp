@@ -258,7 +258,8 @@ void SimGameServer::Handle(const QByteArray& datagram, const QHostAddress& peer,
         } else if (word == "rules") {
             replies = RulesAnswer();
         } else if (word == "challenge" && words.size() > 1 && words[1] == "rcon") {
-            replies.append(RconChallengeReply(config_.rconChallenge));
+            if (!config_.rconNoChallenge)
+                replies.append(RconChallengeReply(config_.rconChallenge));
         } else if (word == "rcon") {
             replies = RconAnswer(text, ownPort);
         }
@@ -307,6 +308,8 @@ QList<QByteArray> SimGameServer::A2sAnswer(char kind, const QByteArray& datagram
         const uint32_t mixed = ((uint32_t{ownPort} << 16) | peerPort) * 2654435761u;
         expected = static_cast<int32_t>(mixed == 0 || mixed == 0xFFFFFFFFu ? 0x5EED5EEDu : mixed);
     }
+    if (config_.a2sEndlessChallenges)
+        return {ChallengeReply(++endless_)};
     const int32_t got = A2sChallengeOf(kind, datagram);
     const bool placeholder = kind != 'T' && config_.a2sPlaceholderChallenge && got == -1;
     if ((config_.a2sChallenge && got != expected) || placeholder)
@@ -337,18 +340,22 @@ QList<QByteArray> SimGameServer::RulesAnswer()
 
 QList<QByteArray> SimGameServer::RconAnswer(const std::string& text, uint16_t ownPort) const
 {
-    // rcon <challenge> "<password>" <command...>; the password may also come unquoted.
+    // rcon <challenge> "<password>" <command...>, or without the challenge when the server
+    // hands out none; the password may also come unquoted.
     size_t i = 4;
     auto skipSpaces = [&] {
         while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
             ++i;
     };
     skipSpaces();
-    const size_t challengeStart = i;
-    while (i < text.size() && !std::isspace(static_cast<unsigned char>(text[i])))
-        ++i;
-    const std::string challengeText = text.substr(challengeStart, i - challengeStart);
-    skipSpaces();
+    std::string challengeText;
+    if (!config_.rconNoChallenge) {
+        const size_t challengeStart = i;
+        while (i < text.size() && !std::isspace(static_cast<unsigned char>(text[i])))
+            ++i;
+        challengeText = text.substr(challengeStart, i - challengeStart);
+        skipSpaces();
+    }
     std::string password;
     if (i < text.size() && text[i] == '"') {
         const size_t close = text.find('"', i + 1);
@@ -362,6 +369,13 @@ QList<QByteArray> SimGameServer::RconAnswer(const std::string& text, uint16_t ow
         password = text.substr(start, i - start);
     }
     const std::string command = i < text.size() ? text.substr(i) : std::string();
+    const bool print = config_.rconPrintWord;
+    if (config_.rconNoChallenge) {
+        // Such a server answers a wrong password with silence.
+        if (config_.rconPassword.empty() || password != config_.rconPassword)
+            return {};
+        return RconReplies(RconOutput(config_, LoopbackAddress(ownPort), command), print);
+    }
 
     bool challengeOk = !challengeText.empty();
     uint64_t challenge = 0;
@@ -373,10 +387,10 @@ QList<QByteArray> SimGameServer::RconAnswer(const std::string& text, uint16_t ow
         challenge = challenge * 10 + static_cast<uint64_t>(c - '0');
     }
     if (!challengeOk || challengeText.size() > 20 || challenge != config_.rconChallenge)
-        return RconReplies("Bad challenge.\n");
+        return RconReplies("Bad challenge.\n", print);
     if (config_.rconPassword.empty() || password != config_.rconPassword)
-        return RconReplies("Bad rcon_password.\n");
-    return RconReplies(RconOutput(config_, LoopbackAddress(ownPort), command));
+        return RconReplies("Bad rcon_password.\n", print);
+    return RconReplies(RconOutput(config_, LoopbackAddress(ownPort), command), print);
 }
 
 void SimGameServer::Send(const QList<QByteArray>& replies, const QHostAddress& peer, uint16_t peerPort, bool infostring)
@@ -511,7 +525,9 @@ void SimMaster::Handle(const QByteArray& datagram, const QHostAddress& peer, uin
             if (colon > 0 && ok && port <= 65535 && host.protocol() == QAbstractSocket::IPv4Protocol)
                 seed = MasterAddress{host.toIPv4Address(), static_cast<uint16_t>(port)};
         }
-        reply = SteamMasterPage(list, seed, config_.pageSize);
+        // A page as long as the list has no room left for the end mark.
+        reply = config_.endlessPages ? SteamMasterPage(list, MasterAddress{}, std::max<int>(1, int(list.size())))
+                                     : SteamMasterPage(list, seed, config_.pageSize);
     } else {
         // '1' and the batch number the previous reply handed out (0 or absent: the first).
         char batch[4] = {0, 0, 0, 0};

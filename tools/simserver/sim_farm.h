@@ -100,6 +100,7 @@ private:
     uint16_t port_ = 0;               // guarded by the farm's mutex
     std::set<std::string> lossySeen_; // request kind and peer; guarded by the farm's mutex
     int32_t splitId_ = 0x51D0;        // the farm's thread only
+    int32_t endless_ = 0x0E0D;        // the last endless challenge; the farm's thread only
     QUdpSocket* socket_ = nullptr;
     // Set by SetPlayers, taken into config_ by the farm's thread; guarded by the farm's mutex.
     std::optional<std::vector<SimPlayer>> newPlayers_;

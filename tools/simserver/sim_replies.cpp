@@ -227,16 +227,17 @@ QByteArray RconChallengeReply(uint64_t challenge)
     return out;
 }
 
-QList<QByteArray> RconReplies(const std::string& text)
+QList<QByteArray> RconReplies(const std::string& text, bool printWord)
 {
     QList<QByteArray> out;
     size_t offset = 0;
     do {
         const size_t n = std::min<size_t>(kRconPartBytes, text.size() - offset);
-        QByteArray d = Header('l');
+        QByteArray d = printWord ? QByteArray(kHeader, 4) + "print\n" : Header('l');
         d.append(text.data() + offset, static_cast<qsizetype>(n));
         d.append('\0');
-        d.append('\0');
+        if (!printWord)
+            d.append('\0');
         out.append(d);
         offset += n;
     } while (offset < text.size());
