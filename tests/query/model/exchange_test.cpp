@@ -77,24 +77,17 @@ TEST(ServerExchange, TheDialectDecidesWhatIsSent)
 TEST(ServerExchange, EachChallengeResendsTheOneRequestItRefusesAtMostThreeTimes)
 {
     ServerExchange exchange({Ask::Players, Ask::Rules}, QueryDialect::A2s, ServerDialect::Unknown);
-    EXPECT_EQ(Words(exchange.Requests()), (std::vector<std::string>{"U:4294967295", "V:4294967295"}));
-    // Each 'A' in the order asked; a copy of one finds no request it refused. A new value
-    // replaces the one before; past three re-sends a request takes its 'A' without answering.
-    const struct {
-        uint32_t challenge;
-        std::vector<std::string> send;
-    } steps[] = {
-        {1, {"U:1"}}, {1, {"V:1"}}, {1, {}}, {2, {"U:2"}}, {2, {"V:2"}}, {3, {"U:3"}}, {3, {"V:3"}}, {4, {}}, {4, {}},
-    };
-    for (const auto& step : steps) {
-        std::vector<Datagram> send;
-        const Datagram challenge = Challenge(step.challenge);
+    exchange.Requests();
+    std::vector<Datagram> send;
+    // In the order asked; a copy of an 'A' finds no request it refused; past three re-sends a
+    // request takes its 'A' without answering.
+    for (uint32_t round : {1, 1, 1, 2, 2, 3, 3, 4, 4}) {
+        const Datagram challenge = Challenge(round);
         EXPECT_FALSE(exchange.Take(challenge.data(), challenge.size(), send));
-        EXPECT_EQ(Words(send), step.send) << step.challenge;
     }
+    EXPECT_EQ(Words(send), (std::vector<std::string>{"U:1", "V:1", "U:2", "V:2", "U:3", "V:3"}));
     EXPECT_EQ(exchange.ChallengesHeld()[1], 4);
 
-    std::vector<Datagram> send;
     const auto answer = exchange.Take(kPlayers.data(), kPlayers.size(), send);
     ASSERT_TRUE(answer);
     EXPECT_EQ(answer->ask, Ask::Players);
@@ -103,33 +96,27 @@ TEST(ServerExchange, EachChallengeResendsTheOneRequestItRefusesAtMostThreeTimes)
     EXPECT_EQ(Words(exchange.Requests()), (std::vector<std::string>{"V:4"}));
 }
 
-TEST(ServerExchange, ARefusedChallengeIsNeverSentAgain)
+TEST(ServerExchange, TheOthersCarryTheNewChallengeAtTheirReSend)
 {
-    // The challenges of the query before, which the server has replaced since.
-    Challenges held;
-    held.fill(7);
-    ServerExchange exchange({Ask::Info, Ask::Rules, Ask::Players}, QueryDialect::A2s, ServerDialect::A2s, held);
-    EXPECT_EQ(Words(exchange.Requests()), (std::vector<std::string>{"T:7", "V:7", "U:7"}));
-    std::vector<Datagram> send;
-    const Datagram challenge = Challenge(8);
-    exchange.Take(challenge.data(), challenge.size(), send);
-    EXPECT_EQ(Words(send), (std::vector<std::string>{"T:8"}));
-    // What goes at a re-send, and what the next query starts from.
-    EXPECT_EQ(Words(exchange.Requests()), (std::vector<std::string>{"T:8", "V:8", "U:8"}));
-    EXPECT_EQ(exchange.ChallengesHeld(), (Challenges{8, 8, 8}));
-}
-
-TEST(ServerExchange, AServerThatIgnoresARequestStillGetsTheOthersAnswered)
-{
-    // No reply at all to A2S_PLAYER on an empty server: its 'A' never comes, the one for the
-    // rules is taken for it. The rules' re-send then carries the challenge.
-    ServerExchange exchange({Ask::Players, Ask::Rules}, QueryDialect::A2s, ServerDialect::A2s);
-    exchange.Requests();
-    std::vector<Datagram> send;
-    const Datagram challenge = Challenge(5);
-    exchange.Take(challenge.data(), challenge.size(), send);
-    EXPECT_EQ(Words(send), (std::vector<std::string>{"U:5"}));
-    EXPECT_EQ(Words(exchange.Requests()), (std::vector<std::string>{"U:5", "V:5"}));
+    // The challenge of the query before, which the server replaced: never sent again. None: a
+    // request still waiting takes the new one (an empty server ignores A2S_PLAYER, so the 'A'
+    // taken for it may have been the rules').
+    using W = std::vector<std::string>;
+    const struct {
+        std::optional<int32_t> held;
+        W first;
+    } cases[] = {{7, W{"V:7", "U:7"}}, {std::nullopt, W{"V:4294967295", "U:4294967295"}}};
+    for (const auto& c : cases) {
+        Challenges held;
+        held.fill(c.held);
+        ServerExchange exchange({Ask::Rules, Ask::Players}, QueryDialect::A2s, ServerDialect::A2s, held);
+        EXPECT_EQ(Words(exchange.Requests()), c.first);
+        std::vector<Datagram> send;
+        const Datagram challenge = Challenge(8);
+        exchange.Take(challenge.data(), challenge.size(), send);
+        EXPECT_EQ(Words(send), W{"V:8"});
+        EXPECT_EQ(Words(exchange.Requests()), (W{"V:8", "U:8"}));
+    }
 }
 
 TEST(ServerExchange, TheFirstInfoReplyFixesTheDialect)
