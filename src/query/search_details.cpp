@@ -71,6 +71,9 @@ void CSearchDetailQuery::OnReadyRead()
             if (!infoDone_ && DecodeAnyInfo(bytes, info)) {
                 infoDone_ = true;
                 Q_EMIT infoReceived(socket_->PeerText(), info);
+                // A server that sends no players while it is empty would leave the list waiting.
+                if (InfoSaysEmpty(info) && !exchange_->Answered(Ask::Players))
+                    Q_EMIT playersReceived({});
             }
             break;
         }

@@ -215,6 +215,15 @@ void ParseServerKey(const std::string& key, const std::string& value, GameServer
     } else if (key == "a2s_challenge_value") {
         if (!ParseNumber(value, s.a2sChallengeValue) || s.a2sChallengeValue == 0 || s.a2sChallengeValue == -1)
             problem = "a2s_challenge_value must be a 32-bit number other than 0 and -1";
+    } else if (key == "a2s_players_when_empty") {
+        if (!ParseBool(value, s.a2sPlayersWhenEmpty))
+            problem = "a2s_players_when_empty must be yes or no";
+    } else if (key == "ping_reply") {
+        const std::string v = Lower(value);
+        if (v == "j" || v == "ack")
+            s.pingAck = v == "ack";
+        else
+            problem = "ping_reply must be j or ack";
     } else if (key == "info_reply") {
         const std::string v = Lower(value);
         if (v == "i")

@@ -76,6 +76,11 @@ struct GameServerConfig {
     // 0: one per server and client, made from both ports (never FF FF FF FF).
     int32_t a2sChallengeValue = 0;
     SimInfoKind a2sInfoKind = SimInfoKind::Source;
+    // False: an A2S_PLAYER gets no reply at all (not even 'A') while nobody is on the server,
+    // as many servers of today do.
+    bool a2sPlayersWhenEmpty = true;
+    // "ping" is answered FF FF FF FF "ack" (no NUL), as some servers of today do, instead of 'j'.
+    bool pingAck = false;
     // A hostile server: every A2S request gets 'A' with a challenge never handed out before,
     // and never its answer.
     bool a2sEndlessChallenges = false;

@@ -178,6 +178,12 @@ void SimGameServer::SetPlayers(std::vector<SimPlayer> players)
     newPlayers_ = std::move(players);
 }
 
+void SimGameServer::SetA2sChallengeValue(int32_t value)
+{
+    std::lock_guard lock(farm_.mutex_);
+    newChallenge_ = value;
+}
+
 void SimGameServer::OnReadyRead()
 {
     while (socket_ && socket_->hasPendingDatagrams()) {
@@ -214,6 +220,10 @@ void SimGameServer::Handle(const QByteArray& datagram, const QHostAddress& peer,
             allPlayers_.clear();
             newPlayers_.reset();
         }
+        if (newChallenge_) {
+            config_.a2sChallengeValue = *newChallenge_;
+            newChallenge_.reset();
+        }
         if (config_.churnSeconds > 0) {
             if (allPlayers_.empty())
                 allPlayers_ = config_.players;
@@ -232,7 +242,7 @@ void SimGameServer::Handle(const QByteArray& datagram, const QHostAddress& peer,
             if (config_.answersA2s)
                 replies = A2sAnswer(a2s, datagram, ownPort, peerPort, infostring);
         } else if (word == "ping") {
-            replies.append(PingReply());
+            replies.append(config_.pingAck ? AckReply() : PingReply());
         } else if (!classic && (word == "infostring" || word == "details" || word == "info" || word == "players" ||
                                 word == "rules")) {
             // Today's servers hand these to the game library, which answers nothing.
@@ -290,6 +300,8 @@ void SimGameServer::Handle(const QByteArray& datagram, const QHostAddress& peer,
 QList<QByteArray> SimGameServer::A2sAnswer(char kind, const QByteArray& datagram, uint16_t ownPort, uint16_t peerPort,
                                            bool& info)
 {
+    if (kind == 'U' && !config_.a2sPlayersWhenEmpty && config_.players.empty())
+        return {};
     int32_t expected = config_.a2sChallengeValue;
     if (expected == 0) {
         // Each client of each server gets its own, as from a real one.

@@ -79,6 +79,9 @@ public:
     // Players joining or leaving while the farm runs: the requests that arrive from now on are
     // answered with these players.
     void SetPlayers(std::vector<SimPlayer> players);
+    // A server that replaces its A2S challenge: requests arriving from now on must carry this
+    // one (other than 0 and -1).
+    void SetA2sChallengeValue(int32_t value);
 
 private:
     friend class SimFarm;
@@ -101,6 +104,8 @@ private:
     QUdpSocket* socket_ = nullptr;
     // Set by SetPlayers, taken into config_ by the farm's thread; guarded by the farm's mutex.
     std::optional<std::vector<SimPlayer>> newPlayers_;
+    // Set by SetA2sChallengeValue, the same way.
+    std::optional<int32_t> newChallenge_;
     // Every player, while churn has one of them away; the farm's thread only.
     std::vector<SimPlayer> allPlayers_;
 };

@@ -84,6 +84,12 @@ QByteArray PingReply()
     return out;
 }
 
+QByteArray AckReply()
+{
+    return QByteArray("\xFF\xFF\xFF\xFF"
+                      "ack");
+}
+
 QByteArray PlayersReply(const GameServerConfig& s)
 {
     QByteArray out = Header('D');

@@ -15,6 +15,7 @@ namespace sim {
 inline constexpr int kRconPartBytes = 1400;
 
 QByteArray PingReply();
+QByteArray AckReply(); // FF FF FF FF "ack", the ping answer of some servers of today
 QByteArray PlayersReply(const GameServerConfig& s);
 QByteArray RulesReply(const GameServerConfig& s);
 QByteArray InfostringReply(const GameServerConfig& s);
