@@ -37,9 +37,7 @@ void CDetailQuery::QuerySelected(const std::string& address)
     StampSendTime(*store_.FindOrCreateRecord(address));
     const ToolOptions& options = settings_.options;
     emptyShown_ = false;
-    // The players last: a server that ignores A2S_PLAYER while it is empty then leaves the
-    // 'A's of the requests before it in their order.
-    exchange_.emplace(std::vector<Ask>{Ask::Info, Ask::Rules, Ask::Players}, options.dialect,
+    exchange_.emplace(std::vector<Ask>{Ask::Players, Ask::Rules, Ask::Info}, options.dialect,
                       KnownDialect(options, address), challenges_[address]);
     // In the classic dialect alone the four words go out as they always did, in their order.
     if (options.dialect == QueryDialect::Classic) {

@@ -614,7 +614,8 @@ TEST(RconConsoleWithoutChallenge, AsksTwiceThenSendsThePasswordAlone)
         for (size_t i = before; i < all.size(); ++i)
             requests.push_back(all[i].request);
         EXPECT_EQ(requests, c.sent.empty() ? Lines{} : (Lines{"challenge rcon\\x0A", "challenge rcon\\x0A", c.sent}));
-        if (requests.size() > 1)
+        if (requests.size() > 1) {
             EXPECT_GE(all[before + 1].timeMs - all[before].timeMs, 250); // asked again after one time-out
+        }
     }
 }

@@ -78,6 +78,15 @@ Datagram ServerExchange::A2sRequest(Ask ask) const
     }
 }
 
+std::vector<Ask> ServerExchange::A2sOrder() const
+{
+    // A2S_PLAYER last: a server that ignores it while it is empty then leaves the 'A's of the
+    // requests before it in the order they were asked, so each challenge finds its request.
+    std::vector<Ask> order = asks_;
+    std::stable_partition(order.begin(), order.end(), [](Ask a) { return a != Ask::Players; });
+    return order;
+}
+
 Datagram ServerExchange::SendA2s(Ask ask)
 {
     if (sent_.size() >= kMaxSent)
@@ -90,13 +99,17 @@ std::vector<Datagram> ServerExchange::Requests()
 {
     requested_ = true;
     std::vector<Datagram> out;
-    for (Ask ask : asks_) {
-        if (Answered(ask))
-            continue;
-        if (SendsClassic())
-            out.push_back(BuildPacket(ClassicWord(ask)));
-        if (SendsA2s() && !Probing())
-            out.push_back(SendA2s(ask));
+    // One dialect at a time, but for the A2S info probe beside the classic words.
+    if (SendsClassic()) {
+        for (Ask ask : asks_) {
+            if (!Answered(ask))
+                out.push_back(BuildPacket(ClassicWord(ask)));
+        }
+    } else {
+        for (Ask ask : A2sOrder()) {
+            if (!Answered(ask))
+                out.push_back(SendA2s(ask));
+        }
     }
     if (Probing() && !AllAnswered())
         out.push_back(SendA2s(Ask::Info));
@@ -161,7 +174,7 @@ std::optional<ServerExchange::Answer> ServerExchange::Take(const unsigned char* 
         std::erase_if(sent_, [](const Sent& s) { return s.ask == Ask::Info; });
         // What was asked only the classic way goes out again in the dialect the server speaks.
         if (probed) {
-            for (Ask ask : asks_) {
+            for (Ask ask : A2sOrder()) {
                 if (ask != Ask::Info && !Answered(ask))
                     send.push_back(SendA2s(ask));
             }

@@ -71,6 +71,8 @@ private:
     // Automatic on a server of unknown dialect: the A2S info request only probes.
     bool Probing() const { return dialect_ == ServerDialect::Unknown; }
     Datagram A2sRequest(Ask ask) const;
+    // The asks in the order their A2S requests go out.
+    std::vector<Ask> A2sOrder() const;
     // A2sRequest, remembered as waiting for its challenge.
     Datagram SendA2s(Ask ask);
     void TakeChallenge(int32_t challenge, std::vector<Datagram>& send);

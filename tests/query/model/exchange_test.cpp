@@ -60,7 +60,8 @@ TEST(ServerExchange, TheDialectDecidesWhatIsSent)
         {QueryDialect::Classic, ServerDialect::A2s, {Ask::Info}, W{"infostring"}},
         {QueryDialect::Automatic, ServerDialect::Unknown, {Ask::Info}, W{"infostring", "T"}},
         {QueryDialect::Automatic, ServerDialect::Classic, {Ask::Players, Ask::Rules}, W{"players", "rules"}},
-        {QueryDialect::Automatic, ServerDialect::A2s, {Ask::Players, Ask::Rules}, W{"U:4294967295", "V:4294967295"}},
+        // A2S_PLAYER goes last.
+        {QueryDialect::Automatic, ServerDialect::A2s, {Ask::Players, Ask::Rules}, W{"V:4294967295", "U:4294967295"}},
         {QueryDialect::A2s, ServerDialect::Classic, {Ask::Info, Ask::Players}, W{"T", "U:4294967295"}},
     };
     for (const Case& c : cases) {
@@ -79,13 +80,13 @@ TEST(ServerExchange, EachChallengeResendsTheOneRequestItRefusesAtMostThreeTimes)
     ServerExchange exchange({Ask::Players, Ask::Rules}, QueryDialect::A2s, ServerDialect::Unknown);
     exchange.Requests();
     std::vector<Datagram> send;
-    // In the order asked; a copy of an 'A' finds no request it refused; past three re-sends a
+    // In the order sent; a copy of an 'A' finds no request it refused; past three re-sends a
     // request takes its 'A' without answering.
     for (uint32_t round : {1, 1, 1, 2, 2, 3, 3, 4, 4}) {
         const Datagram challenge = Challenge(round);
         EXPECT_FALSE(exchange.Take(challenge.data(), challenge.size(), send));
     }
-    EXPECT_EQ(Words(send), (std::vector<std::string>{"U:1", "V:1", "U:2", "V:2", "U:3", "V:3"}));
+    EXPECT_EQ(Words(send), (std::vector<std::string>{"V:1", "U:1", "V:2", "U:2", "V:3", "U:3"}));
     EXPECT_EQ(exchange.ChallengesHeld()[1], 4);
 
     const auto answer = exchange.Take(kPlayers.data(), kPlayers.size(), send);
@@ -158,8 +159,8 @@ TEST(ServerExchange, AnA2sInfoReplyToTheProbeSendsWhatIsStillAskedInA2s)
     send.clear();
     EXPECT_FALSE(exchange.Take(kSourceInfo.data(), kSourceInfo.size(), send));
     EXPECT_EQ(exchange.Dialect(), ServerDialect::A2s);
-    EXPECT_EQ(Words(send), (std::vector<std::string>{"U:4294967295", "V:4294967295"}));
-    EXPECT_EQ(Words(exchange.Requests()), (std::vector<std::string>{"U:4294967295", "V:4294967295"}));
+    EXPECT_EQ(Words(send), (std::vector<std::string>{"V:4294967295", "U:4294967295"}));
+    EXPECT_EQ(Words(exchange.Requests()), (std::vector<std::string>{"V:4294967295", "U:4294967295"}));
 }
 
 } // namespace
