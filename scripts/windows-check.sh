@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `make windows-check`: builds the model library and its tests for 64-bit Windows with MinGW-w64
 # and runs the tests under Wine, in a Wine prefix of the build folder's own (the user's ~/.wine
 # is never touched). No display is needed: the tests are a console program.

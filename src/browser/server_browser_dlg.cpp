@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "browser/server_browser_dlg.h"
 
 #include "browser/server_filter_row.h"

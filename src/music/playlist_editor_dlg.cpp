@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "music/playlist_editor_dlg.h"
 
 #include "core/lcg.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "query/master_pager.h"
 
 #include "query/query_sockets.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "query/refresh_engine.h"
 
 #include "core/address.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "rcon/rcon_dlg.h"
 
 #include "rcon/custom_edit.h"

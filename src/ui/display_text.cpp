@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/display_text.h"
 
 #include "core/one_line.h"

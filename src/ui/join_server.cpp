@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/join_server.h"
 
 #include "launch/game_launcher.h"

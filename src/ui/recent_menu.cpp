@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/recent_menu.h"
 
 #include "settings/server_store.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/report_model.h"
 
 #include "ui/display_text.h"

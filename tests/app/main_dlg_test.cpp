@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/about_dlg.h"
 #include "app/options_dlg.h"
 #include "avi_writer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "rcon/custom_edit.h"
 #include "rcon/rcon_consoles.h"
 #include "rcon/rcon_dlg.h"

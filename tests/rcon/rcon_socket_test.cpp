@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "rcon/rcon_peer.h"
 #include "rcon/rcon_socket.h"
 #include "sim_farm.h"

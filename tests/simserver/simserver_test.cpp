@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated servers, checked on the wire: every expected reply below is written out byte
 // by byte from the protocol layouts, never produced by the simulator's own builders.
 #include "sim_farm.h"

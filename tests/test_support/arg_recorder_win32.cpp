@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stands in for the game in the Windows process-start tests: writes its working folder and its
 // arguments, as the C runtime of a Windows program splits its command line, to recorded.txt
 // beside itself (UTF-8, one "[argument]" a line), then stays while a file "hold" lies there (at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows build of the platform layer. Not compiled on the Linux builders; kept small and
 // close to what the shell and kernel calls do.
 #include "platform/platform.h"
