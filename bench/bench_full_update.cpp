@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Update" end to end against a simulated master listing 681 servers (all answering, 20 ms
 // simulated latency, 1.0 s time-out): wall time from the request to 100 %, the longest stall of
 // the window thread's event loop meanwhile, and peak memory. BM_FullUpdate is the classic farm

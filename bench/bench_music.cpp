@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measuring MP3 files and loading the playlist: 200 generated files of about 4 MB each measured
 // quickly and accurately, side by side with two floors on the same files — the bare library
 // (mpg123_open + mpg123_scan + mpg123_length, nothing else) and simply reading the bytes from the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pages over game files far larger than usual: one keystroke in a chat-percent field over a
 // bot.cfg of 100,000 lines, "Add All" with 10,000 maps, and moving a map-cycle entry of 1 MB up
 // and down (what one click or key costs the window thread); and the settings loader filling the

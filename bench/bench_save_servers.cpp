@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving the server store: every 15 seconds and at exit the whole record list is written.
 #include "settings/server_store.h"
 

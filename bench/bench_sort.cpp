@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sorting a full server list: 10,000 rows by each column, as the plain row sort and as the server
 // list control does it on a header click (model reordering, selection and view updates included).
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The model library and its tests alone, with no Qt and no audio library: what `make
 # windows-check` builds for Windows with MinGW-w64 (cmake/mingw-w64-x86_64.cmake) and runs under
 # Wine. Included by the top-level CMakeLists.txt when ZNK_MODEL_ONLY is on.

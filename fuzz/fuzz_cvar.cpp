@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/text_file.h"
 #include "fuzz_files.h"
 #include "gamefiles/model/cvar_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/file_io.h"
 #include "fuzz_files.h"
 #include "music/model/playlist_file.h"

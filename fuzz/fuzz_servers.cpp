@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/profile_file.h"
 #include "fuzz_files.h"
 #include "settings/server_store.h"

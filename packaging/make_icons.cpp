@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the program's icon as DIR/SIZE.png for every size given, for the installed icon
 // theme: the same drawing as the window icon, at the sizes a desktop's menus and docks ask for.
 //

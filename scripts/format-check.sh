@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails, listing the files, when a C++ file of the tree differs from what .clang-format makes of
 # it. The first argument names the clang-format to use (default: clang-format).
 set -euo pipefail

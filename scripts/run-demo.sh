@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up a scratch copy of the demo install in run/ and starts ZNK Tool in it.
 # With no display (or SCREENSHOTS=1) it takes the screenshots tour into run/screenshots.
 # RUN_DIR chooses another scratch folder. The demo's Options.ini points Find LAN Servers at

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets of the decoders of outside input with clang (build-fuzz, -DZNK_FUZZ=ON)
 # and runs each for a bounded time: FUZZ_SECONDS (default 60) per target. Optional arguments name the
 # targets to run (those of `targets` below). Crashing inputs are kept in build-fuzz/fuzz-artifacts;

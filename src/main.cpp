@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/app_identity.h"
 #include "app/file_snapshot.h"
 #include "app/main_dlg.h"

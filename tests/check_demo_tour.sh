@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the demo's screenshots tour and checks what it leaves behind.
 set -euo pipefail
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the program into a scratch root the way its package does (prefix /usr, DESTDIR) and
 # checks what lands there: the program, its menu entry, icons, AppStream data, manual page,
 # copyright and changelog and nothing else; the entry and the data valid where the validators

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_dlg.h"
 
 #include "app/about_dlg.h"
@@ -18,6 +19,7 @@
 #include "settings/server_store.h"
 #include "ui/control_id.h"
 #include "ui/dialog_units.h"
+#include "ui/elided_label.h"
 #include "ui/join_server.h"
 #include "ui/logo_animation.h"
 #include "ui/recent_menu.h"
@@ -137,6 +139,12 @@ void CMainDlg::CreateWidgets()
 
     statusBar_ = SetControlId(new QStatusBar(this), IdStatusBar);
     statusBar_->setSizeGripEnabled(false);
+    // The message is a widget of the line's own, not the bar's temporary message: the bar would
+    // draw a long one cut anywhere against the count.
+    statusMessage_ = SetControlId(new CElidedLabel(statusBar_), IdStatusMessage);
+    statusBar_->addWidget(statusMessage_, 1);
+    statusTimer_ = new QTimer(this);
+    statusTimer_->setSingleShot(true);
     listedCount_ = SetControlId(new QLabel(statusBar_), IdListedCount);
     statusBar_->addPermanentWidget(listedCount_);
 }
@@ -158,7 +166,9 @@ void CMainDlg::CreateMenus()
     AddRecentServersMenu(
         file, ctx_.store,
         [this](const std::string& address) { JoinWithPassword(ctx_.settings, ctx_.store, address, this); },
-        [this](const std::string& address) { ctx_.engine.refresh().AddServerByHand(ServerList::Favorites, address); });
+        [this](const std::string& address, const std::string& name) {
+            ctx_.engine.refresh().AddServerByHand(ServerList::Favorites, address, name);
+        });
 
     QMenu* edit = menuBar_->addMenu("&Edit");
     settingsAction_ = AddCommand(edit, IdSettings, "Settings");
@@ -192,6 +202,7 @@ void CMainDlg::ConnectWidgets()
 {
     connect(tabs_, &QTabBar::currentChanged, this, &CMainDlg::OnTabChanged);
     connect(saveTimer_, &QTimer::timeout, this, &CMainDlg::OnSaveTimer);
+    connect(statusTimer_, &QTimer::timeout, this, [this] { statusMessage_->SetFullText(QString()); });
     connect(settings_, &CSettingsDlg::shownChanged, settingsAction_, &QAction::setChecked);
     // "Activate Bots" is the settings page's "Bots" button pressed from the bot page: the game
     // library field there shows it (and writes it once more, as that button does).
@@ -237,10 +248,11 @@ void CMainDlg::ShowPage(QWidget* p)
 
 void CMainDlg::ShowStatus(const QString& text, int ms)
 {
-    if (text.isEmpty())
-        statusBar_->clearMessage();
+    statusMessage_->SetFullText(text);
+    if (ms > 0 && !text.isEmpty())
+        statusTimer_->start(ms);
     else
-        statusBar_->showMessage(text, ms);
+        statusTimer_->stop();
 }
 
 void CMainDlg::OnTabChanged(int index)
@@ -297,11 +309,18 @@ void CMainDlg::OnSettings()
 
 void CMainDlg::OnOptions()
 {
-    COptionsDlg dialog(ctx_.settings.options, this);
+    COptionsDlg dialog(ctx_.settings.options, this,
+                       [this](const std::string& address) { return ctx_.store.KnownName(address); });
     if (dialog.exec() != QDialog::Accepted)
         return;
+    const std::vector<std::string> hiddenBefore = ctx_.settings.options.hiddenServers;
     ctx_.settings.options = dialog.options();
-    // Servers shown again are listed by the next Update; the filter may hold others now.
+    std::vector<std::string> shownAgain;
+    for (const std::string& address : hiddenBefore)
+        if (!ctx_.settings.options.IsHidden(address))
+            shownAgain.push_back(address);
+    // Servers shown again are listed at once; the filter may hold others now.
+    serverBrowser_->ShowServersAgain(shownAgain);
     serverBrowser_->ApplyFilter();
     ApplyWatchOption();
     const std::string path = JoinPath(ctx_.settings.workFolder, ToolOptions::kFileName);

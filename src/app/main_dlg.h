@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "ui/page_context.h"
 
 #include <QDialog>
 #include <QPointer>
 
+class CElidedLabel;
 class QAction;
 class QMenu;
 class QLabel;
@@ -51,6 +53,7 @@ public:
         IdFindLanServers = 2001,
         IdStatusBar = 2008,
         IdListedCount = 2009,
+        IdStatusMessage = 2010,
     };
 
     // The pages are built over ctx, which must outlive the window.
@@ -70,8 +73,10 @@ public:
     // The line at the window's foot: the slot watch, friends seen where no tray can tell, and
     // how many servers the Servers list shows.
     QStatusBar* statusLine() const { return statusBar_; }
-    // A message there for ms milliseconds (0: until the next one).
+    // A message there for ms milliseconds (0: until the next one), cut with "…" before the
+    // count of listed servers when it is longer than the line.
     void ShowStatus(const QString& text, int ms = 0);
+    CElidedLabel* statusMessage() const { return statusMessage_; }
     CAboutDlg* aboutBox() const { return about_; }
 
     CSettingsDlg* settingsDlg() const { return settings_; }
@@ -117,6 +122,8 @@ private:
     QTimer* saveTimer_ = nullptr;
     QStatusBar* statusBar_ = nullptr;
     QLabel* listedCount_ = nullptr;
+    CElidedLabel* statusMessage_ = nullptr;
+    QTimer* statusTimer_ = nullptr;
 
     CSettingsDlg* settings_ = nullptr;
     CAboutDlg* about_ = nullptr;

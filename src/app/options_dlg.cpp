@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/options_dlg.h"
 
 #include "app/app_identity.h"
 #include "ui/control_id.h"
 #include "ui/dialog_units.h"
+#include "ui/display_text.h"
 #include "ui/line_field.h"
 
 #include <QCheckBox>
@@ -14,7 +16,9 @@
 #include <QStringList>
 #include <algorithm>
 
-COptionsDlg::COptionsDlg(const ToolOptions& options, QWidget* parent) : QDialog(parent), options_(options)
+COptionsDlg::COptionsDlg(const ToolOptions& options, QWidget* parent,
+                         std::function<std::string(const std::string&)> serverName)
+    : QDialog(parent), options_(options), serverName_(std::move(serverName))
 {
     setObjectName("COptionsDlg");
     CreateWidgets();
@@ -75,8 +79,15 @@ void COptionsDlg::LoadControls()
     dialect_->setCurrentIndex(static_cast<int>(options_.dialect));
     queriesAtOnce_->setValue(options_.queriesAtOnce);
     lanTargets_->setText(QString::fromStdString(JoinTargets(options_.lanTargets)));
-    for (const std::string& address : options_.hiddenServers)
-        hidden_->addItem(QString::fromStdString(address));
+    for (const std::string& address : options_.hiddenServers) {
+        QString text = QString::fromStdString(address);
+        const std::string name = serverName_ ? serverName_(address) : address;
+        if (!name.empty() && name != address)
+            text += " (" + DisplayLine(name) + ")";
+        auto* item = new QListWidgetItem(text, hidden_);
+        item->setData(Qt::UserRole, QByteArray::fromStdString(address));
+        item->setToolTip(PlainToolTip(text));
+    }
     showAgain_->setEnabled(false);
     watchFavorites_->setChecked(options_.watchFavorites);
     watchMinutes_->setValue(options_.watchMinutes);
@@ -91,7 +102,7 @@ ToolOptions COptionsDlg::options() const
     out.lanTargets = SplitTargets(lanTargets_->text().toStdString());
     out.hiddenServers.clear();
     for (int i = 0; i < hidden_->count(); ++i)
-        out.hiddenServers.push_back(hidden_->item(i)->text().toStdString());
+        out.hiddenServers.push_back(hidden_->item(i)->data(Qt::UserRole).toByteArray().toStdString());
     out.watchFavorites = watchFavorites_->isChecked();
     out.watchMinutes = watchMinutes_->value();
     return out;

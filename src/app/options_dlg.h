@@ -1,7 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "settings/tool_options.h"
 
 #include <QDialog>
+#include <functional>
+#include <string>
 
 class QCheckBox;
 class QComboBox;
@@ -29,7 +32,10 @@ public:
     // The dialect choice's lines, in the order of QueryDialect.
     static constexpr const char* kDialectTexts[] = {"Automatic", "Classic only", "A2S only"};
 
-    explicit COptionsDlg(const ToolOptions& options, QWidget* parent = nullptr);
+    // serverName: what a hidden server is called beside its address (its address when nothing
+    // more is known); none: the addresses alone.
+    explicit COptionsDlg(const ToolOptions& options, QWidget* parent = nullptr,
+                         std::function<std::string(const std::string& address)> serverName = {});
 
     // What the controls show, read into the options the window was given.
     ToolOptions options() const;
@@ -40,6 +46,7 @@ private:
     void LoadControls();
 
     ToolOptions options_;
+    std::function<std::string(const std::string&)> serverName_;
     QComboBox* dialect_ = nullptr;
     QSpinBox* queriesAtOnce_ = nullptr;
     QLineEdit* lanTargets_ = nullptr;

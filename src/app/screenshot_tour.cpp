@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/screenshot_tour.h"
 
 #include "app/about_dlg.h"
@@ -329,7 +330,8 @@ void ScreenshotTour::ShootBrowserChoices(CMainDlg* main)
 
     servers->SelectRow(servers->GetItemCount() - 1);
     page->OnHideServer();
-    COptionsDlg options(theApp().settings.options, main);
+    COptionsDlg options(theApp().settings.options, main,
+                        [](const std::string& address) { return theApp().store.KnownName(address); });
     options.show();
     Pump(50);
     Shoot(&options, "options");

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/tool_app.h"
 
 #include "app/app_identity.h"
@@ -51,6 +52,7 @@ CToolApp::~CToolApp()
     friendAlerts_.reset();
     mainWnd_.reset();
     context_.reset();
+    store.joinSaved = nullptr;
     fileNotice_.reset();
     loader_.reset();
     engine_.reset();
@@ -110,9 +112,14 @@ bool CToolApp::Start()
         return mainWnd_ != nullptr;
     started_ = true;
     platform::RaiseOpenFileLimit();
-    // What a save cut short by a crash or a kill left behind, before anything writes again.
-    if (const std::string folder = platform::CurrentDirectory(); !folder.empty())
+    if (const std::string folder = platform::CurrentDirectory(); !folder.empty()) {
+        // A file rewritten in place when a crash came is made whole before anything reads it
+        // (the program's own files through a link, the game's files).
+        SetRewriteJournalFolder(folder);
+        CompleteInterruptedRewrites(folder);
+        // What a save cut short by a crash or a kill left behind, before anything writes again.
         RemoveStaleTempFiles(folder, OwnFiles());
+    }
 
     const AppSettings::LoadResult loaded = settings.Load([this] { return RunFinder(); });
     if (loaded == AppSettings::LoadResult::NoWorkFolder) {
@@ -143,7 +150,8 @@ bool CToolApp::Start()
     store.SetWorkFolder(settings.workFolder);
     store.Load();
     engine_ = std::make_unique<CQueryEngine>(settings, store);
-    consoles_ = std::make_unique<CRconConsoles>(JoinPath(settings.workFolder, ConsoleHistory::kFileName));
+    consoles_ = std::make_unique<CRconConsoles>(JoinPath(settings.workFolder, ConsoleHistory::kFileName),
+                                                [this] { return settings.TimeoutMs(); });
     loader_ = std::make_unique<CSettingsLoader>(settings);
     audio_ = std::make_unique<AudioLibrary>(audioOutput);
     fileNotice_ = std::make_unique<CFileSaveNotice>(
@@ -152,6 +160,7 @@ bool CToolApp::Start()
         notice->Report(path, saved);
     };
     loader_->SetWriteReport(fileSaved);
+    store.joinSaved = fileSaved;
     context_ = std::make_unique<PageContext>(PageContext{
         settings, store, *engine_, *loader_,
         [this](const QString& title, const QString& text) { ShowMessage(title, text); },
@@ -228,6 +237,7 @@ void CToolApp::Shutdown()
     friendAlerts_.reset();
     mainWnd_.reset();
     context_.reset();
+    store.joinSaved = nullptr;
     fileNotice_.reset();
     loader_.reset();
     engine_.reset();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "browser/server_browser_dlg.h"
 
 #include "browser/server_filter_row.h"
@@ -41,6 +42,8 @@ constexpr int kPlayerIdColumn = 3;
 constexpr int kRulesNameWidth = 137;
 constexpr int kRulesNameWidthFilled = 120;
 const char* const kPleaseWait = "Please Wait";
+// What the IP address control shows when it holds no address.
+const char* const kNoAddress = "0.0.0.0";
 const char* const kNoAnswer = "The server did not answer";
 // Addresses always went through a 25-character buffer; a copied one is held to what fits there.
 constexpr int kCopyLimit = 24;
@@ -257,10 +260,13 @@ void CServerBrowserDlg::ConnectWidgets()
             [this](ServerList list, const ServerRow& row, bool resortNow) { AddRow(List(list), row, resortNow); });
     connect(refresh, &CRefreshEngine::rowsCleared, this, [this](ServerList list) {
         List(list)->DeleteAllItems();
+        // A Refresh of the list lists the server again; anything else has replaced it.
+        if (List(list) == detailsList_ && !refreshingDetails_)
+            ForgetDetails();
         countTimer_.start();
     });
     connect(refresh, &CRefreshEngine::statusRowShown, this,
-            [this](const QString& text) { servers_->InsertItem(0, text); });
+            [this](const QString& text) { servers_->InsertStatusItem(0, text); });
     connect(refresh, &CRefreshEngine::statusRowsRemoved, this, &CServerBrowserDlg::OnStatusRowsRemoved);
     connect(refresh, &CRefreshEngine::serverRowsChanged, this, &CServerBrowserDlg::OnServerRowsChanged);
     connect(refresh, &CRefreshEngine::sortRequested, this, [this](ServerList list) { List(list)->Sort(); });
@@ -275,7 +281,7 @@ void CServerBrowserDlg::ConnectWidgets()
 
 void CServerBrowserDlg::LoadLists()
 {
-    ip_->setText("0.0.0.0");
+    ip_->setText(kNoAddress);
     port_->setText(QString::number(kDefaultGamePort));
 
     ServerStore& store = ctx_.store;
@@ -316,7 +322,13 @@ void CServerBrowserDlg::AddRow(CSrvListCtrl* list, ServerRow row, bool resortNow
     if (list == servers_)
         FilterRow(r);
     else if (ctx_.settings.options.filter.Active())
-        ApplyFilter(); // a new favourite shows in the Servers list whatever the filter says
+        ApplyFilter(); // a new favourite shows in the Servers list unless its name is filtered out
+    // The server whose details are shown, back in the list its Refresh emptied: selected again.
+    if (reselectDetails_ && list == detailsList_ && row.address == detailsAddress_ &&
+        !list->isRowHidden(r, QModelIndex())) {
+        reselectDetails_ = false;
+        list->SelectRow(r);
+    }
     if (resortNow)
         list->Sort();
 }
@@ -363,6 +375,9 @@ void CServerBrowserDlg::FilterRow(int row)
     // Connect, RCON Control and the menu act on the selected row: never on one the user cannot see.
     if (hide && servers_->GetSelectedRow() == row)
         servers_->SelectRow(-1);
+    // Nor do the details stay of a server the list no longer shows.
+    if (hide && detailsList_ == servers_ && servers_->GetItemTextStd(row, kAddressColumn) == detailsAddress_)
+        ForgetDetailsUnlessListed();
     countTimer_.start();
 }
 
@@ -411,8 +426,38 @@ void CServerBrowserDlg::OnDetailsRequested()
     rules_->DeleteAllItems();
     players_->DeleteAllItems();
     rules_->setColumnWidth(0, kRulesNameWidth);
-    rules_->InsertItem(0, kPleaseWait);
-    players_->InsertItem(0, kPleaseWait);
+    rules_->InsertStatusItem(0, kPleaseWait);
+    players_->InsertStatusItem(0, kPleaseWait);
+}
+
+void CServerBrowserDlg::ForgetDetails()
+{
+    if (!detailsList_)
+        return;
+    ctx_.engine.details().Close();
+    players_->DeleteAllItems();
+    rules_->DeleteAllItems();
+    rules_->setColumnWidth(0, kRulesNameWidth);
+    // An address the user typed since is his, not the server's.
+    if (ip_->text() == IpControlText(GetHost(detailsAddress_)) &&
+        port_->text() == QString::number(GetPort(detailsAddress_))) {
+        ip_->setText(kNoAddress);
+        port_->setText(QString::number(kDefaultGamePort));
+    }
+    detailsList_ = nullptr;
+    detailsAddress_.clear();
+    reselectDetails_ = false;
+}
+
+void CServerBrowserDlg::ForgetDetailsUnlessListed()
+{
+    if (!detailsList_)
+        return;
+    for (int row = 0; row < detailsList_->GetItemCount(); ++row)
+        if (!detailsList_->isRowHidden(row, QModelIndex()) &&
+            detailsList_->GetItemTextStd(row, kAddressColumn) == detailsAddress_)
+            return;
+    ForgetDetails();
 }
 
 void CServerBrowserDlg::OnDetailsTimedOut(bool players, bool rules)
@@ -451,16 +496,30 @@ void CServerBrowserDlg::OnUpdate()
 // A refresh running is interrupted first: the servers it lists again are refreshed with the rest.
 void CServerBrowserDlg::OnRefreshServers()
 {
-    CRefreshEngine& refresh = ctx_.engine.refresh();
-    refresh.Interrupt();
-    refresh.RefreshServers(ListedAddresses(servers_));
+    RefreshList(servers_);
 }
 
 void CServerBrowserDlg::OnRefreshFavorites()
 {
+    RefreshList(favorites_);
+}
+
+void CServerBrowserDlg::RefreshList(CSrvListCtrl* list)
+{
     CRefreshEngine& refresh = ctx_.engine.refresh();
+    const bool details = detailsList_ == list;
+    refreshingDetails_ = details;
     refresh.Interrupt();
-    refresh.RefreshFavorites(ListedAddresses(favorites_));
+    if (list == servers_)
+        refresh.RefreshServers(ListedAddresses(servers_));
+    else
+        refresh.RefreshFavorites(ListedAddresses(favorites_));
+    refreshingDetails_ = false;
+    // The selected server is asked again with the others: its players and rules too.
+    if (details && detailsList_ == list) {
+        reselectDetails_ = true;
+        ctx_.engine.details().QuerySelected(detailsAddress_);
+    }
 }
 
 void CServerBrowserDlg::OnAddIpServers()
@@ -517,6 +576,8 @@ void CServerBrowserDlg::OnRemoveFavorite()
         // The view would select the next row; a second Remove must not take a server not chosen.
         favorites_->SelectRow(-1);
     }
+    if (detailsList_ == favorites_)
+        ForgetDetailsUnlessListed();
     ApplyFilter();
 }
 
@@ -527,6 +588,8 @@ void CServerBrowserDlg::OnClearFavorites()
         const QSignalBlocker quiet(favorites_);
         favorites_->DeleteAllItems();
     }
+    if (detailsList_ == favorites_)
+        ForgetDetails();
     ctx_.store.favoriteList.clear();
     ApplyFilter();
 }
@@ -621,6 +684,8 @@ void CServerBrowserDlg::OnSelectServer(CReportListCtrl* list)
     ip_->setText(IpControlText(GetHost(address)));
     port_->setText(QString::number(GetPort(address)));
     detailsAddress_ = address;
+    detailsList_ = list == favorites_ ? static_cast<CSrvListCtrl*>(favorites_) : servers_;
+    reselectDetails_ = false;
     ctx_.engine.details().QuerySelected(address);
 }
 
@@ -709,7 +774,7 @@ QMenu* CServerBrowserDlg::BuildContextMenu(CReportListCtrl* list)
         address.isEmpty() ? std::string() : ctx_.store.FindOrCreateRecord(address.toStdString())->info;
     if (!info.empty()) {
         menu->addSeparator();
-        for (const QString& part : DisplayText(info).split('|', Qt::SkipEmptyParts))
+        for (const QString& part : DisplayLine(info).split('|', Qt::SkipEmptyParts))
             AddInfoLine(menu, part);
     }
     // Beyond the list's own lines, below them: the LAN search, hiding, the slot watch and the
@@ -724,7 +789,9 @@ QMenu* CServerBrowserDlg::BuildContextMenu(CReportListCtrl* list)
     AddSlotWatchLine(menu, list, row);
     AddRecentServersMenu(
         menu, ctx_.store, [this](const std::string& a) { JoinWithPassword(ctx_.settings, ctx_.store, a, window()); },
-        [this](const std::string& a) { ctx_.engine.refresh().AddServerByHand(ServerList::Favorites, a); });
+        [this](const std::string& a, const std::string& name) {
+            ctx_.engine.refresh().AddServerByHand(ServerList::Favorites, a, name);
+        });
     return menu;
 }
 
@@ -744,9 +811,32 @@ void CServerBrowserDlg::OnHideServer()
                 servers_->DeleteItem(row);
         servers_->SelectRow(-1);
     }
+    if (detailsList_ == servers_)
+        ForgetDetailsUnlessListed();
     ShowListedCount();
     if (ctx_.saveOptions)
         ctx_.saveOptions();
+}
+
+void CServerBrowserDlg::ShowServersAgain(const std::vector<std::string>& addresses)
+{
+    const std::vector<std::string> listed = ListedAddresses(servers_);
+    bool added = false;
+    for (const std::string& address : addresses) {
+        if (address.empty() || ctx_.settings.options.IsHidden(address) ||
+            std::find(listed.begin(), listed.end(), address) != listed.end())
+            continue;
+        ServerRecord* record = ctx_.store.FindOrCreateRecord(address);
+        std::vector<ServerRecord*>& list = ctx_.store.serverList;
+        if (std::find(list.begin(), list.end(), record) == list.end())
+            list.push_back(record);
+        SettlePing(record->ping);
+        AddServerRow({record->name, record->map, record->ping, record->players, address}, false);
+        added = true;
+    }
+    if (added)
+        servers_->Sort();
+    ShowListedCount();
 }
 
 void CServerBrowserDlg::OnListContextMenu(CReportListCtrl* list, const QPoint& pos)
@@ -763,10 +853,10 @@ void CServerBrowserDlg::ConnectSlotWatch()
     CSlotWatch* watch = &ctx_.engine.slotWatch();
     connect(watch, &CSlotWatch::heard, this,
             [this](const std::string&, int players, int maxPlayers, const std::string& name) {
-                Q_EMIT statusMessage(QString("Waiting for a free slot on %1 (%2/%3 players). Escape stops waiting.")
-                                         .arg(DisplayText(name))
-                                         .arg(players)
-                                         .arg(maxPlayers));
+                // In one pass: a "%2" in the name is the name's own text.
+                Q_EMIT statusMessage(
+                    QString("Waiting for a free slot on %1 (%2/%3 players). Escape stops waiting.")
+                        .arg(DisplayLine(name), QString::number(players), QString::number(maxPlayers)));
             });
     connect(watch, &CSlotWatch::slotFreed, this, [this](const std::string& address) {
         Q_EMIT statusMessage(QString());
@@ -776,7 +866,7 @@ void CServerBrowserDlg::ConnectSlotWatch()
         Q_EMIT statusMessage(QString());
         ctx_.message("ZNK Tool", QString("%1 has not answered for a minute. ZNK Tool no longer waits for a free slot "
                                          "there.")
-                                     .arg(QString::fromStdString(address)));
+                                     .arg(DisplayLine(ctx_.store.KnownName(address))));
     });
 }
 
@@ -805,7 +895,7 @@ void CServerBrowserDlg::OnWatchSlot(CReportListCtrl* list)
     }
     watch.Start(address);
     Q_EMIT statusMessage(QString("Waiting for a free slot on %1. Escape stops waiting.")
-                             .arg(DisplayText(ctx_.store.FindOrCreateRecord(address)->name)));
+                             .arg(DisplayLine(ctx_.store.KnownName(address))));
 }
 
 bool CServerBrowserDlg::CancelSlotWatch()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "query/model/protocol.h"
 #include "query/model/server_rows.h"
@@ -106,6 +107,9 @@ public:
     void OnWatchSlot(CReportListCtrl* list);
     // Ends a slot watch the user no longer wants (Escape on the main window). False when none ran.
     bool CancelSlotWatch();
+    // Servers no longer hidden: back in the Servers list (and its records) at once, with what
+    // their records know, unless listed already.
+    void ShowServersAgain(const std::vector<std::string>& addresses);
     // The filter of the options, applied to every row of the Servers list again.
     void ApplyFilter();
     CServerFilterRow* filterRow() const { return filterRow_; }
@@ -143,6 +147,12 @@ private:
     void OnRulesReceived(const std::vector<std::pair<std::string, std::string>>& rules);
 
     void AddIp(CSrvListCtrl* list);
+    void RefreshList(CSrvListCtrl* list);
+    // The Players and Rules lists and the address entry, once the row they describe is gone:
+    // emptied, and the server no longer asked.
+    void ForgetDetails();
+    // The same, unless the list still shows a row of that server.
+    void ForgetDetailsUnlessListed();
     // Whether the filter leaves this row of the Servers list (a status line always stays).
     bool RowPasses(int row) const;
     void FilterRow(int row);
@@ -168,8 +178,14 @@ private:
     QLineEdit* ip_ = nullptr;
     QLineEdit* port_ = nullptr;
     CServerFilterRow* filterRow_ = nullptr;
-    // The server whose players the Players list shows (or waits for).
+    // The server whose players the Players list shows (or waits for), and the list of its row
+    // (nullptr: the details describe no server).
     std::string detailsAddress_;
+    CSrvListCtrl* detailsList_ = nullptr;
+    // While a Refresh of detailsList_ empties it: the details stay.
+    bool refreshingDetails_ = false;
+    // After that Refresh, until the server's row is back: the row is then selected again.
+    bool reselectDetails_ = false;
 
     QPushButton* update_ = nullptr;
     QPushButton* refreshServers_ = nullptr;

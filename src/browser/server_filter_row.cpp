@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "browser/server_filter_row.h"
 
 #include "ui/control_id.h"
@@ -13,7 +14,6 @@
 
 namespace {
 constexpr int kButtonW = 38;
-constexpr int kMaxTextLength = 64;
 } // namespace
 
 CServerFilterRow::CServerFilterRow(ServerFilter& filter, QWidget* page, const QRect& dlu)
@@ -31,7 +31,8 @@ void CServerFilterRow::CreateWidgets(QWidget* page, const QRect& dlu)
     text_->setPlaceholderText("Name or map");
     text_->setToolTip("Lists only the servers whose name or map holds this text");
     text_->setClearButtonEnabled(true);
-    text_->setMaxLength(kMaxTextLength);
+    // Counted as the options file counts it when the text comes back after a restart.
+    text_->setMaxLength(static_cast<int>(ServerFilter::kMaxTextLength));
 
     button_ = SetControlId(new QToolButton(page), IdFilters);
     button_->setText("Filters");

@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/path.h"
 
 #ifdef _WIN32
 #include "core/wide_path.h"
 
+#include <cstdint>
 #include <windows.h>
 #else
 #include <filesystem>
@@ -58,6 +60,19 @@ bool PathExists(const std::string& path)
     return AttributesFollowingLinks(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+long long FileSize(const std::string& path)
+{
+    HANDLE h = CreateFileW(WidePath(path).c_str(), FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return -1;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool ok = GetFileInformationByHandle(h, &info) && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    CloseHandle(h);
+    return ok ? static_cast<long long>((static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow) : -1;
+}
+
 bool MakeFolder(const std::string& path)
 {
     return CreateDirectoryW(WidePath(path).c_str(), nullptr) || FolderExists(path);
@@ -99,6 +114,12 @@ bool PathExists(const std::string& path)
 {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
+}
+
+long long FileSize(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? static_cast<long long>(st.st_size) : -1;
 }
 
 bool MakeFolder(const std::string& path)

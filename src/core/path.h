@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <string>
 #include <vector>
@@ -25,6 +26,8 @@ bool PathExists(const std::string& path);
 bool FileExists(const std::string& path);
 // True when the path names an existing folder.
 bool FolderExists(const std::string& path);
+// The size in bytes of the file path names (through any link), -1 when there is none.
+long long FileSize(const std::string& path);
 
 // Makes the folder path names; its parent must exist. True when the folder is there afterwards.
 bool MakeFolder(const std::string& path);

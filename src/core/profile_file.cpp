@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/profile_file.h"
 
 #include "core/file_io.h"
@@ -193,9 +194,9 @@ bool ProfileFile::Load(const std::string& path)
     return ok;
 }
 
-bool ProfileFile::Save(const std::string& path) const
+bool ProfileFile::Save(const std::string& path, FileAccess access) const
 {
-    return WriteFileAtomic(path, Text());
+    return WriteFileAtomic(path, Text(), access);
 }
 
 std::string ProfileFile::Text() const

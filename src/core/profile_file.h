@@ -1,4 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "core/file_io.h"
+
 #include <cstddef>
 #include <string>
 #include <unordered_map>
@@ -40,7 +43,7 @@ public:
     // Reads the file. A file that cannot be read gives an empty profile and false.
     bool Load(const std::string& path);
     // Writes the whole text in one go through WriteFileAtomic; false leaves the file untouched.
-    bool Save(const std::string& path) const;
+    bool Save(const std::string& path, FileAccess access = FileAccess::Usual) const;
 
     std::string Text() const;
     void SetText(const std::string& text);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/report_rows.h"
 
 #include "core/compare_texts.h"
@@ -16,6 +17,12 @@ std::vector<size_t> SortedRowOrder(const std::vector<ReportRow>& rows, size_t co
 
     std::vector<size_t> order(rows.size());
     std::iota(order.begin(), order.end(), size_t{0});
-    StableMergeSort(order, [&](size_t a, size_t b) { return SortCompareKeys(keys[a], keys[b], ascending); });
+    StableMergeSort(order, [&](size_t a, size_t b) {
+        if (rows[a].status != rows[b].status)
+            return rows[a].status ? -1 : 1;
+        if (rows[a].status)
+            return 0;
+        return SortCompareKeys(keys[a], keys[b], ascending);
+    });
     return order;
 }

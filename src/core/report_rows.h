@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <algorithm>
 #include <cstddef>
@@ -10,9 +11,13 @@
 // One line: its cell texts, one a column, and the caller's pointer that travels with it. Cells
 // hold the bytes as they came (UTF-8 from the program, any code page from a server); the views
 // show them through DisplayText.
+// A status line ("Please Wait", "Pinging Servers") tells about the list instead of being an
+// item of it: it stays on top whatever the sort, and the views neither select it nor cut it at
+// its first column's edge.
 struct ReportRow {
     std::vector<std::string> cells;
     void* data = nullptr;
+    bool status = false;
 };
 
 // Stable merge sort with an int comparison (negative: the first belongs before the second). The
@@ -62,5 +67,5 @@ template <typename T, typename Compare> void StableMergeSort(std::vector<T>& ite
 }
 
 // Indexes of rows in the order SortCompare puts them by one column (a row too short for the
-// column counts as an empty cell).
+// column counts as an empty cell); the status lines first, in the order they were in.
 std::vector<size_t> SortedRowOrder(const std::vector<ReportRow>& rows, size_t column, bool ascending);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/utf8.h"
 
 #include <cstddef>
@@ -96,6 +97,29 @@ std::size_t IncompleteUtf8Tail(std::string_view text)
         return back;
     }
     return 0;
+}
+
+std::size_t Utf8PrefixWithinUtf16(std::string_view text, std::size_t units)
+{
+    std::size_t at = 0;
+    std::size_t used = 0;
+    while (at < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        std::size_t length = SequenceLength(lead);
+        // A character cut short or malformed is its lead byte alone.
+        if (length > text.size() - at ||
+            (length >= 2 && !SecondByteFits(lead, static_cast<unsigned char>(text[at + 1]))))
+            length = 0;
+        for (std::size_t k = 2; k < length; ++k)
+            if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80)
+                length = 0;
+        const std::size_t cost = length == 4 ? 2 : 1;
+        if (used + cost > units)
+            break;
+        used += cost;
+        at += length == 0 ? 1 : length;
+    }
+    return at;
 }
 
 std::string Latin1ToUtf8(std::string_view text)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <cstddef>
 #include <string>
@@ -12,6 +13,12 @@ bool IsValidUtf8(std::string_view text);
 // missing (1 to 3); 0 when text ends with a whole character, or with bytes that no further
 // bytes could make one.
 std::size_t IncompleteUtf8Tail(std::string_view text);
+
+// How many bytes of the start of text hold at most units UTF-16 code units (what a text field
+// counts, a character beyond U+FFFF taking two), ending on a character boundary: a text cut to
+// this many bytes ends in a whole character. A byte that is no part of a well-formed character
+// counts as one unit of its own (it shows as one replacement character).
+std::size_t Utf8PrefixWithinUtf16(std::string_view text, std::size_t units);
 
 // Every byte as the Latin-1 character of its value, in UTF-8.
 std::string Latin1ToUtf8(std::string_view text);

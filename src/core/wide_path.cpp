@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/wide_path.h"
 
 #include "core/utf8.h"
@@ -123,6 +124,11 @@ std::FILE* OpenFileUtf8(const std::string& path, const char* mode)
     return name.empty() ? nullptr : _wfopen(name.c_str(), Widen(mode).c_str());
 }
 
+std::filesystem::path::string_type NativeFileName(std::string_view utf8)
+{
+    return WidePath(utf8);
+}
+
 std::wstring WidePath(std::string_view utf8)
 {
     if (!IsValidUtf8(utf8))
@@ -190,6 +196,11 @@ std::string Utf8FromPath(const std::filesystem::path& path)
 std::FILE* OpenFileUtf8(const std::string& path, const char* mode)
 {
     return std::fopen(path.c_str(), mode);
+}
+
+std::filesystem::path::string_type NativeFileName(std::string_view utf8)
+{
+    return std::string(utf8);
 }
 
 #endif

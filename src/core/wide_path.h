@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <cstdio>
 #include <filesystem>
@@ -25,6 +26,11 @@ std::string Utf8FromPath(const std::filesystem::path& path);
 
 // std::fopen for a UTF-8 path (on Windows _wfopen of WidePath). Null when it cannot be opened.
 std::FILE* OpenFileUtf8(const std::string& path, const char* mode);
+
+// The name to hand a library that opens a file by a name of the system's own kind (TagLib's file
+// stream): on Windows WidePath's, so that a file deeper than MAX_PATH opens there too (a plain
+// wide name stops at the limit); elsewhere the UTF-8 bytes as they are.
+std::filesystem::path::string_type NativeFileName(std::string_view utf8);
 
 #ifdef _WIN32
 // The name to give a W function for a UTF-8 path. A path too long for the plain form (MAX_PATH,

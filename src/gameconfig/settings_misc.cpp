@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "gameconfig/settings_misc.h"
 
 #include "gameconfig/model/client_options.h"

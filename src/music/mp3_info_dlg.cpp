@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "music/mp3_info_dlg.h"
 
 #include "core/thread_handoff.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "music/playlist_editor_dlg.h"
 
 #include "core/lcg.h"
@@ -491,8 +492,16 @@ void CPlaylistEditorDlg::RemoveSelected()
     const int row = playlist_->GetSelectedRow();
     if (row < 0)
         return;
-    RemovePlaylistLine(PlaylistPath(), WithoutInvalidMarker(SelectedEntryText()));
+    RemoveLine(WithoutInvalidMarker(SelectedEntryText()));
     playlist_->DeleteItem(row);
+}
+
+void CPlaylistEditorDlg::RemoveLine(const std::string& path)
+{
+    // A line that is not in the file (a relative one) is no failed write.
+    bool failed = false;
+    if (RemovePlaylistLine(PlaylistPath(), path, &failed) || failed)
+        Saved(!failed);
 }
 
 void CPlaylistEditorDlg::RemoveAllOfFolder()
@@ -500,7 +509,7 @@ void CPlaylistEditorDlg::RemoveAllOfFolder()
     for (int row = 0; row < playlist_->GetItemCount();) {
         const std::string path = WithoutInvalidMarker(playlist_->GetItemTextStd(row, CPlayListCtrl::FileColumn));
         if (FolderOf(path) == currentFolder_) {
-            RemovePlaylistLine(PlaylistPath(), path);
+            RemoveLine(path);
             playlist_->DeleteItem(row);
         } else {
             ++row;
@@ -643,7 +652,9 @@ void CPlaylistEditorDlg::ApplyRepeat()
 
 void CPlaylistEditorDlg::ImportPlaylistFrom(const std::string& chosenPath)
 {
-    ::ImportPlaylist(chosenPath, PlaylistPath());
+    bool failed = false;
+    if (::ImportPlaylist(chosenPath, PlaylistPath(), &failed) || failed)
+        Saved(!failed);
     ReloadPlaylistAfterChange();
 }
 
@@ -653,7 +664,7 @@ void CPlaylistEditorDlg::ExportPlaylistTo(const std::string& chosenPath)
     for (int row = 0; row < playlist_->GetItemCount(); ++row)
         rows.push_back({playlist_->GetItemTextStd(row, CPlayListCtrl::FileColumn),
                         playlist_->GetItemTextStd(row, CPlayListCtrl::LengthColumn)});
-    ::ExportPlaylist(chosenPath, PlaylistPath(), rows);
+    ctx_.Saved(chosenPath, ::ExportPlaylist(chosenPath, PlaylistPath(), rows));
 }
 
 void CPlaylistEditorDlg::ImportPlaylist()

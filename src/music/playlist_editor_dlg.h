@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "music/audio/audio_library.h"
 #include "music/playlist_loader.h"
@@ -141,6 +142,8 @@ private:
     // Where Play and the tag viewer take their file from: "" for nothing, or an entry marked
     // "Invalid: " (nothing to play or show).
     std::string ChosenFile() const;
+    // RemovePlaylistLine of an entry's path, a failed write told as a save's.
+    void RemoveLine(const std::string& path);
     // Moves the entry at the selection mark to insertAt; it ends at endsAt.
     void MoveEntry(int insertAt, int from, int endsAt);
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "music/playlist_list_ctrl.h"
 
 #include "core/report_rows.h"

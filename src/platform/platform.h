@@ -1,5 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -10,9 +13,27 @@ namespace platform {
 // The process's current directory ("" when it cannot be read).
 std::string CurrentDirectory();
 
-// Where the first-run finder searches, in order: the drive roots A:\ to Z:\ that exist on
-// Windows; the user's home folder, then "/" elsewhere.
+// Where the first-run finder searches, in order: on Windows the roots A:\ to Z:\ of the logical
+// drives that are ready (DriveRootsOf), asked without a "no disk" box; the user's home folder,
+// then "/" elsewhere.
 std::vector<std::string> DriveRoots();
+
+// What the drive list asks of a drive, one question at a time (on Windows GetDriveType,
+// WNetGetConnection and a free-space query under an error mode that shows no box).
+enum class DriveType { NoRoot, Unknown, Removable, Fixed, Remote, Optical, RamDisk };
+struct DriveProbe {
+    std::function<DriveType(const std::string& root)> type;
+    // A network drive only: false for a remembered connection that is down now. Answered by the
+    // network provider without touching the share, which would wait for the server.
+    std::function<bool(const std::string& root)> connected;
+    // Whether the drive answers now: a disk in it, its share reachable.
+    std::function<bool(const std::string& root, DriveType type)> ready;
+};
+// The roots "A:\" … "Z:\" of the drives in driveMask (bit 0 = A:, as GetLogicalDrives gives it),
+// in letter order, without those of no or unknown type, those not ready, and network drives that
+// are not connected. A drive is asked no further than needed to rule it out: a drive of unknown
+// type is never asked if it is ready, a disconnected share never touched.
+std::vector<std::string> DriveRootsOf(uint32_t driveMask, const DriveProbe& probe);
 // Folders a drive scan never enters (virtual file systems; the home folder already scanned
 // first). Empty on Windows.
 std::vector<std::string> ScanSkipFolders();
@@ -51,10 +72,33 @@ int NiceValueForPriority(int priority);
 // most 19, as below-normal processes run). Elsewhere nothing. A refusal is ignored; false then.
 bool LowerCurrentThreadPriority();
 
-// Waits (at most timeoutMs) for the game's window — class "Half-Life" or "Valve001" — and gives
-// the id of the process that owns it, 0 when none appeared. Elsewhere there is no such window
-// to wait for: the started process itself is returned at once.
+// Waits (at most timeoutMs) for the game's window — class "Half-Life" or "Valve001" — of the
+// started process or of a process it started (GameWindowOwner), and gives the id of the process
+// that owns it, 0 when none appeared. Elsewhere there is no such window to wait for: the started
+// process itself is returned at once.
 int64_t WaitForGameWindow(int64_t startedPid, int timeoutMs);
+
+// A top-level window as the wait sees it.
+struct TopLevelWindow {
+    std::string windowClass;
+    int64_t pid = 0; // of the process that owns it
+};
+// A running process: its parent's id and when it was made (any clock counting up; 0 unknown).
+struct ProcessInfo {
+    int64_t parent = 0;
+    uint64_t created = 0;
+};
+// Which window the game's is, among windows (front to back): the first of class "Half-Life", else
+// the first of class "Valve001" (classes compared as Windows does, ignoring case), whose process
+// is startedPid or descends from it through processes (a launcher may start the game as its
+// child, and may have ended since). A process made before the started one is no descendant,
+// whatever parent id it names: that id belonged to an earlier process. Gives the window's
+// process id, 0 when no window is the game's: another copy of the game, started by hand or by an
+// earlier launch, is never taken.
+int64_t GameWindowOwner(const std::vector<TopLevelWindow>& windows, const std::map<int64_t, ProcessInfo>& processes,
+                        int64_t startedPid);
+// The running processes (Windows only; empty elsewhere).
+std::map<int64_t, ProcessInfo> RunningProcesses();
 
 // A master list pings up to 681 servers at once, one socket each: lift the soft limit on open
 // files to what the system allows (a desktop's default of 1024 is too tight for two lists).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game keeps its screen mode in the registry on Windows; elsewhere the same values live in
 // registry.ini in the working folder, so the program never invents a key the game doesn't have.
 #include "platform/platform.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "query/detail_query.h"
 
 #include "platform/platform.h"
@@ -36,6 +37,7 @@ void CDetailQuery::QuerySelected(const std::string& address)
     socket_->Reconnect(address);
     StampSendTime(*store_.FindOrCreateRecord(address));
     const ToolOptions& options = settings_.options;
+    emptyShown_ = false;
     exchange_.emplace(std::vector<Ask>{Ask::Players, Ask::Rules, Ask::Info}, options.dialect,
                       KnownDialect(options, address), challenges_[address]);
     // In the classic dialect alone the four words go out as they always did, in their order.
@@ -102,10 +104,9 @@ void CDetailQuery::Take(const std::vector<unsigned char>& reply, const std::stri
         return;
     std::vector<std::vector<unsigned char>> resend;
     const auto answer = exchange_->Take(reply.data(), reply.size(), resend);
-    if (!resend.empty()) {
-        challenges_[address] = exchange_->ChallengesHeld();
-        socket_->SendAll(resend);
-    }
+    // Also past the re-send bound: a challenge the server refused is not the next query's.
+    challenges_[address] = exchange_->ChallengesHeld();
+    socket_->SendAll(resend);
     if (!answer)
         return;
     const Datagram& bytes = answer->reply;
@@ -127,6 +128,12 @@ void CDetailQuery::Take(const std::vector<unsigned char>& reply, const std::stri
         record->map = info.map;
         record->players = info.players;
         record->info = info.info;
+        // Many servers send no players at all while nobody is on them: an empty list is what
+        // they have, not a failure.
+        if (InfoSaysEmpty(info) && !exchange_->Answered(Ask::Players) && !emptyShown_) {
+            emptyShown_ = true;
+            Q_EMIT playersReceived({});
+        }
         break;
     }
     }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "query/model/exchange.h"
 #include "query/model/protocol.h"
@@ -40,7 +41,8 @@ Q_SIGNALS:
     void detailsRequested();
     void playersReceived(const std::vector<PlayerEntry>& players);
     void rulesReceived(const std::vector<std::pair<std::string, std::string>>& rules);
-    // The time-out passed without the players, or the rules, or both.
+    // The time-out passed without the players, or the rules, or both. Players the info says are
+    // none come as an empty list instead.
     void detailsTimedOut(bool players, bool rules);
     // Every row of the server in list takes the columns change gives.
     void serverRowsChanged(ServerList list, const std::string& address, const ServerRowChange& change);
@@ -57,6 +59,7 @@ private:
     std::unique_ptr<CDetailSocket> socket_;
     std::optional<ServerExchange> exchange_;
     std::map<std::string, Challenges> challenges_;
+    bool emptyShown_ = false; // the info said 0 players and the page was told so
     CResends resends_;
     QTimer timeoutTimer_;
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "query/refresh_engine.h"
 
 #include "core/address.h"
@@ -7,8 +8,6 @@
 #include "settings/app_settings.h"
 #include "settings/server_store.h"
 
-#include <QNetworkInterface>
-#include <QNetworkProxy>
 #include <algorithm>
 
 namespace {
@@ -19,7 +18,8 @@ constexpr int kDatagramsPerWake = CQueryUdpSocket::kDatagramsPerWake;
 } // namespace
 
 CRefreshEngine::CRefreshEngine(AppSettings& settings, ServerStore& store, QObject* parent)
-    : QObject(parent), settings_(settings), store_(store), ping_(settings), master_(std::make_unique<CMasterSocket>())
+    : QObject(parent), settings_(settings), store_(store), ping_(settings), master_(std::make_unique<CMasterSocket>()),
+      lan_(settings)
 {
     setObjectName("CRefreshEngine");
     MakeQuerySockets(kQuerySockets);
@@ -31,8 +31,9 @@ CRefreshEngine::CRefreshEngine(AppSettings& settings, ServerStore& store, QObjec
     connect(&ping_, &CPingPhase::ended, this, &CRefreshEngine::OnPingPhaseEnded);
     connect(&resortTimer_, &QTimer::timeout, this, &CRefreshEngine::OnResortTimer);
     connect(&pager_, &CMasterPager::silent, this, &CRefreshEngine::OnMasterSilent);
-    lanTimer_.setSingleShot(true);
-    connect(&lanTimer_, &QTimer::timeout, this, &CRefreshEngine::OnLanTimeout);
+    connect(&pager_, &CMasterPager::waiting, this, &CRefreshEngine::OnMasterWaiting);
+    connect(&lan_, &CLanSearch::found, this, &CRefreshEngine::OnLanFound);
+    connect(&lan_, &CLanSearch::ended, this, &CRefreshEngine::OnLanEnded);
 }
 
 CRefreshEngine::~CRefreshEngine()
@@ -83,12 +84,14 @@ void CRefreshEngine::AddRow(ServerList list, const std::string& name, const std:
     Q_EMIT rowAdded(list, ServerRow{name, map, ping, players, address}, resortNow);
 }
 
-void CRefreshEngine::AddServerByHand(ServerList list, const std::string& address)
+void CRefreshEngine::AddServerByHand(ServerList list, const std::string& address, const std::string& name)
 {
-    Q_EMIT rowAdded(list, ServerRow{address, "???", "???", "???", address}, true);
+    const std::string& shown = name.empty() ? address : name;
+    Q_EMIT rowAdded(list, ServerRow{shown, "???", "???", "???", address}, true);
     ServerRecord* record = store_.FindOrCreateRecord(address);
     (list == ServerList::Servers ? store_.serverList : store_.favoriteList).push_back(record);
-    record->address = record->name = address;
+    record->address = address;
+    record->name = shown;
     record->map = record->ping = record->players = "???";
 }
 
@@ -234,8 +237,7 @@ void CRefreshEngine::OnResortTimer()
 
 void CRefreshEngine::Interrupt()
 {
-    lanTimer_.stop();
-    lan_.reset();
+    lan_.Stop();
     beforeUpdate_.clear();
     CancelMasterLookup();
     KillRefreshTimers();
@@ -368,11 +370,24 @@ void CRefreshEngine::CancelMasterLookup()
 
 void CRefreshEngine::SendMasterTo(const std::string& host, int port)
 {
+    // Shown first: a request the limit holds back replaces it at once with a row that says so.
+    Q_EMIT statusRowShown(RequestingText(settings_.wonMaster));
     if (master_->Reconnect(host + ":" + std::to_string(port)))
         pager_.Start(master_.get(), settings_.wonMaster ? MasterFlavour::Won : MasterFlavour::Steam,
                      settings_.modFolder, TimeoutMs(), settings_.options.dialect != QueryDialect::Classic);
-    Q_EMIT statusRowShown(RequestingText(settings_.wonMaster));
     Q_EMIT masterRequestSent();
+}
+
+void CRefreshEngine::OnMasterWaiting(bool held)
+{
+    // Before the first page the row tells what the Update waits for; while the servers of the
+    // pages are pinged, the wait shows above the row that says so.
+    const QString stage = pager_.anyPage() ? QString(kPingingText) : RequestingText(settings_.wonMaster);
+    Q_EMIT statusRowsRemoved();
+    if (!held || pager_.anyPage())
+        Q_EMIT statusRowShown(stage);
+    if (held)
+        Q_EMIT statusRowShown(kMasterWaitText);
 }
 
 bool CRefreshEngine::SendMasterRequest(CQueryUdpSocket* socket, const std::string& gameDir)
@@ -409,16 +424,7 @@ std::vector<std::string> CRefreshEngine::LanTargets() const
 {
     if (!settings_.options.lanTargets.empty())
         return settings_.options.lanTargets;
-    std::vector<std::string> targets;
-    for (const QNetworkInterface& nic : QNetworkInterface::allInterfaces()) {
-        if (!(nic.flags() & QNetworkInterface::IsUp) || !(nic.flags() & QNetworkInterface::CanBroadcast))
-            continue;
-        for (const QNetworkAddressEntry& entry : nic.addressEntries()) {
-            if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol && !entry.broadcast().isNull())
-                targets.push_back(entry.broadcast().toString().toStdString());
-        }
-    }
-    return targets;
+    return CLanSearch::BroadcastTargets();
 }
 
 void CRefreshEngine::FindLanServers()
@@ -427,93 +433,36 @@ void CRefreshEngine::FindLanServers()
     serversMode_ = true;
     Q_EMIT rowsCleared(ServerList::Servers);
     store_.serverList.clear();
-    lanListed_.clear();
-    lan_ = std::make_unique<QUdpSocket>();
-    lan_->setProxy(QNetworkProxy::NoProxy);
-    if (!lan_->bind(QHostAddress(QHostAddress::AnyIPv4), 0, QUdpSocket::ShareAddress)) {
-        lan_.reset();
-        return;
-    }
-    connect(lan_.get(), &QUdpSocket::readyRead, this, &CRefreshEngine::OnLanReadyRead);
-    Q_EMIT statusRowShown(kLanSearchText);
-    const QueryDialect dialect = settings_.options.dialect;
-    std::vector<Datagram> requests;
-    if (dialect != QueryDialect::A2s)
-        requests.push_back(BuildPacket(kInfoCommand));
-    if (dialect != QueryDialect::Classic)
-        requests.push_back(BuildA2sInfo());
-    for (const std::string& target : LanTargets()) {
-        QHostAddress host;
-        if (!host.setAddress(QString::fromStdString(GetHost(target))))
-            continue;
-        const bool onePort = target.find(':') != std::string::npos;
-        const int first = onePort ? GetPort(target) : kLanFirstPort;
-        const int last = onePort ? first : kLanLastPort;
-        for (int port = first; port <= last && port > 0 && port <= 65535; ++port) {
-            for (const Datagram& d : requests)
-                lan_->writeDatagram(reinterpret_cast<const char*>(d.data()), static_cast<qint64>(d.size()), host,
-                                    static_cast<quint16>(port));
-        }
-    }
-    lanClock_.start();
-    lanTimer_.start(TimeoutMs());
+    if (lan_.Start(LanTargets(), CLanSearch::LocalNetworks()))
+        Q_EMIT statusRowShown(kLanSearchText);
 }
 
-void CRefreshEngine::OnLanReadyRead()
+void CRefreshEngine::OnLanFound(const std::string& address, const InfoReply& info, qint64 pingMs, ServerDialect dialect)
 {
-    for (int n = 0; lan_ && n < kDatagramsPerWake && lan_->hasPendingDatagrams(); ++n) {
-        Datagram reply(CQueryUdpSocket::kReceiveLimit);
-        QHostAddress from;
-        quint16 port = 0;
-        const qint64 got =
-            lan_->readDatagram(reinterpret_cast<char*>(reply.data()), CQueryUdpSocket::kReceiveLimit, &from, &port);
-        reply.resize(got > 0 ? static_cast<size_t>(got) : 0);
-        const std::string address =
-            QHostAddress(from.toIPv4Address()).toString().toStdString() + ":" + std::to_string(port);
-        int32_t challenge = 0;
-        if (DecodeChallenge(reply.data(), reply.size(), challenge)) {
-            const Datagram again = BuildA2sInfo(challenge);
-            lan_->writeDatagram(reinterpret_cast<const char*>(again.data()), static_cast<qint64>(again.size()), from,
-                                port);
-            continue;
-        }
-        InfoReply info;
-        const bool classic = ClassifyReply(reply.data(), reply.size()) == ReplyKind::Info &&
-                             settings_.options.dialect != QueryDialect::A2s &&
-                             DecodeInfo(reply.data(), reply.size(), info);
-        const bool a2s = !classic && settings_.options.dialect != QueryDialect::Classic &&
-                         DecodeA2sInfo(reply.data(), reply.size(), info);
-        if ((!classic && !a2s) || settings_.options.IsHidden(address) ||
-            std::find(lanListed_.begin(), lanListed_.end(), address) != lanListed_.end())
-            continue;
-        lanListed_.push_back(address);
-        RememberDialect(settings_.options, address, classic ? ServerDialect::Classic : ServerDialect::A2s);
-        ServerRecord* record = store_.FindOrCreateRecord(address);
-        record->address = address;
-        record->name = info.name;
-        record->map = info.map;
-        record->players = info.players;
-        record->info = info.info;
-        std::string ping = std::to_string(lanClock_.elapsed());
-        AddRow(ServerList::Servers, info.name, info.map, ping, info.players, address, true);
-        record->ping = ping;
-        store_.serverList.push_back(record);
-    }
+    RememberDialect(settings_.options, address, dialect);
+    ServerRecord* record = store_.FindOrCreateRecord(address);
+    record->address = address;
+    record->name = info.name;
+    record->map = info.map;
+    record->players = info.players;
+    record->info = info.info;
+    std::string ping = std::to_string(pingMs);
+    AddRow(ServerList::Servers, info.name, info.map, ping, info.players, address, true);
+    record->ping = ping;
+    store_.serverList.push_back(record);
 }
 
-void CRefreshEngine::OnLanTimeout()
+void CRefreshEngine::OnLanEnded(int serversFound)
 {
-    lan_.reset();
     Q_EMIT statusRowsRemoved();
-    if (lanListed_.empty())
+    if (serversFound == 0)
         Q_EMIT statusRowShown(kNoServerText);
     Q_EMIT sortRequested(ServerList::Servers);
 }
 
 void CRefreshEngine::CloseAll()
 {
-    lanTimer_.stop();
-    lan_.reset();
+    lan_.Stop();
     CancelMasterLookup();
     KillRefreshTimers();
     ping_.Stop();

@@ -1,4 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "query/lan_search.h"
 #include "query/master_lookup.h"
 #include "query/master_pager.h"
 #include "query/model/exchange.h"
@@ -8,7 +10,6 @@
 #include "query/query_sockets.h"
 #include "settings/app_settings.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 #include <deque>
@@ -42,8 +43,9 @@ public:
 
     // A server the user names (Add Ip, or a found player's server added to the favourites): a
     // row of its address and "???" at the end of the list, re-sorted, and its record appended to
-    // the list's records with the same values.
-    void AddServerByHand(ServerList list, const std::string& address);
+    // the list's records with the same values. A name known already (a recent server's) takes
+    // the address's place as the name.
+    void AddServerByHand(ServerList list, const std::string& address, const std::string& name = std::string());
 
     void StartInfoQuery(const std::string& address, CQuerySocket* socket);
     void NextQuery(CQuerySocket* socket);
@@ -64,14 +66,11 @@ public:
     // "Update": asks the master server for the list of the mod's servers.
     void RequestMasterList();
     bool SendMasterRequest(CQueryUdpSocket* socket, const std::string& gameDir);
-    // "Find LAN Servers": the info request of the chosen dialect(s) from one socket to ports
-    // kLanFirstPort..kLanLastPort of every LAN target (an "a.b.c.d:port" target: that port
-    // alone), and every server that answers within the time-out listed in the Servers list.
+    // "Find LAN Servers" (CLanSearch): every server of the LAN targets that answers within the
+    // time-out is listed in the Servers list.
     void FindLanServers();
     // The LAN targets of the options, or every interface's broadcast address.
     std::vector<std::string> LanTargets() const;
-    static constexpr int kLanFirstPort = 27015;
-    static constexpr int kLanLastPort = 27020;
     static constexpr const char* kLanSearchText = "Searching the LAN";
 
     // Closes every socket and stops every timer (shut-down).
@@ -98,6 +97,7 @@ public:
     CQuerySocket* querySocket(int i) const { return querySockets_[static_cast<size_t>(i)].get(); }
     int querySocketCount() const { return static_cast<int>(querySockets_.size()); }
     CMasterSocket* masterSocket() const { return master_.get(); }
+    const CLanSearch& lanSearch() const { return lan_; }
 
     // List pages one Update takes, whatever a master sends (the ping phase bounds the
     // addresses it takes from them). A page of 681 entries is the largest.
@@ -106,6 +106,7 @@ public:
     static constexpr const char* kPingingText = "Pinging Servers";
     static constexpr const char* kMasterSilentText = "The master server did not answer";
     static constexpr const char* kNoServerText = "No server answered";
+    static constexpr const char* kMasterWaitText = "Waiting for the master server's request limit";
     static QString RequestingText(bool won);
 
 Q_SIGNALS:
@@ -139,8 +140,10 @@ private:
     void OnPingPhaseEnded();
     // Neither the master request nor its re-send was answered.
     void OnMasterSilent();
-    void OnLanReadyRead();
-    void OnLanTimeout();
+    // A master request is held back by its limit (held), or went out after all.
+    void OnMasterWaiting(bool held);
+    void OnLanFound(const std::string& address, const InfoReply& info, qint64 pingMs, ServerDialect dialect);
+    void OnLanEnded(int serversFound);
     void OnResortTimer();
     void SendMasterTo(const std::string& host, int port);
     // Forgets a master host-name lookup still running: its answer must not send a request
@@ -170,10 +173,7 @@ private:
     CPingPhase ping_;
     std::unique_ptr<CMasterSocket> master_;
     CMasterPager pager_;
-    std::unique_ptr<QUdpSocket> lan_; // the LAN search's unconnected socket, while it runs
-    QTimer lanTimer_;
-    QElapsedTimer lanClock_; // since the LAN requests went out: an answer's ping
-    std::vector<std::string> lanListed_;
+    CLanSearch lan_;
     // The Servers list an Update cleared, given back when the master does not answer.
     std::vector<ServerRecord*> beforeUpdate_;
     int masterPages_ = 0; // list pages this ping phase has taken

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "query/search_details.h"
 
 #include "platform/platform.h"
@@ -71,6 +72,9 @@ void CSearchDetailQuery::OnReadyRead()
             if (!infoDone_ && DecodeAnyInfo(bytes, info)) {
                 infoDone_ = true;
                 Q_EMIT infoReceived(socket_->PeerText(), info);
+                // A server that sends no players while it is empty would leave the list waiting.
+                if (InfoSaysEmpty(info) && !exchange_->Answered(Ask::Players))
+                    Q_EMIT playersReceived({});
             }
             break;
         }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "query/model/exchange.h"
 #include "query/model/protocol.h"
@@ -28,6 +29,7 @@ public:
     void Close();
 
 Q_SIGNALS:
+    // Also an empty list when the info says nobody is on the server before any players came.
     void playersReceived(const std::vector<PlayerEntry>& players);
     void rulesReceived(const std::vector<std::pair<std::string, std::string>>& rules);
     // The info and the ping are told once a query: a copy of either (a server sending twice)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "rcon/rcon_consoles.h"
 
 #include "platform/platform.h"
@@ -6,8 +7,8 @@
 
 #include <algorithm>
 
-CRconConsoles::CRconConsoles(std::string historyPath, QObject* parent)
-    : QObject(parent), historyPath_(std::move(historyPath))
+CRconConsoles::CRconConsoles(std::string historyPath, std::function<int()> timeoutMs, QObject* parent)
+    : QObject(parent), historyPath_(std::move(historyPath)), timeoutMs_(std::move(timeoutMs))
 {
     if (!historyPath_.empty())
         history_.Load(historyPath_);
@@ -28,6 +29,8 @@ CRconDlg* CRconConsoles::Open(const std::string& address, QWidget* owner)
         password = input.password;
     }
     auto* console = new CRconDlg(address, password.toStdString(), owner, &history_);
+    if (timeoutMs_)
+        console->SetTimeoutMs(timeoutMs_());
     console->show();
     console->Connect();
     consoles_.emplace_back(console);

@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "rcon/model/console_history.h"
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,7 +21,10 @@ class QWidget;
 class CRconConsoles : public QObject {
     Q_OBJECT
 public:
-    explicit CRconConsoles(std::string historyPath = std::string(), QObject* parent = nullptr);
+    // timeoutMs gives the wait of each console opened, for its challenge and, on a server that
+    // gives none, for a command's output; none: CRconSocket::kDefaultTimeoutMs.
+    explicit CRconConsoles(std::string historyPath = std::string(), std::function<int()> timeoutMs = {},
+                           QObject* parent = nullptr);
     ~CRconConsoles() override; // CloseAll
 
     // Asks for the password (CRconInput, modal over owner). Cancelled: nothing happens and the
@@ -42,5 +47,6 @@ private:
 
     std::vector<QPointer<CRconDlg>> consoles_;
     std::string historyPath_;
+    std::function<int()> timeoutMs_;
     ConsoleHistory history_;
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "rcon/rcon_dlg.h"
 
 #include "rcon/custom_edit.h"
@@ -53,20 +54,38 @@ void CRconDlg::ConnectWidgets()
 {
     connect(socket_, &CRconSocket::challengeAccepted, this,
             [this] { output_->AppendLine(QString::fromUtf8(kRconChallengeAcceptedLine)); });
+    connect(socket_, &CRconSocket::challengeSkipped, this,
+            [this] { output_->AppendLine(QString::fromUtf8(kRconNoChallengeLine)); });
+    connect(socket_, &CRconSocket::noAnswer, this,
+            [this] { output_->AppendLine(QString::fromUtf8(kRconNoAnswerLine)); });
     connect(socket_, &CRconSocket::outputLines, this,
             [this](const std::string& text) { output_->AppendLine(QString::fromStdString(text)); });
     // A paste with the mouse starts over what the next Tab completes, as a key does.
     connect(input_, &QLineEdit::textEdited, this, [this] { completing_ = false; });
 }
 
+void CRconDlg::SetTimeoutMs(int ms)
+{
+    socket_->SetTimeoutMs(ms);
+}
+
 bool CRconDlg::Connect()
 {
+    if (!IsSendableRconPassword(password_)) {
+        output_->AppendLine(QString::fromUtf8(kRconQuotedPasswordLine));
+        return false;
+    }
     return socket_->Open(address_);
 }
 
 uint32_t CRconDlg::challenge() const
 {
     return socket_->challenge();
+}
+
+bool CRconDlg::connected() const
+{
+    return socket_->connected();
 }
 
 void CRconDlg::OnOK()

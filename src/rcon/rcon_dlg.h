@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QDialog>
 #include <cstdint>
@@ -29,14 +30,20 @@ public:
              ConsoleHistory* history = nullptr);
     ~CRconDlg() override;
 
+    // The wait for the server's challenge and, without one, for a command's output; set before
+    // Connect.
+    void SetTimeoutMs(int ms);
+
     // Opens the socket to host:port of the address and asks the server for the challenge.
     // False when the address cannot be reached; the console stays open, waiting for nothing.
+    // A password that cannot be sent is refused with a line in the pane, and nothing goes out.
     bool Connect();
 
     const std::string& address() const { return address_; }
     // 0 until the server has given a challenge.
     uint32_t challenge() const;
-    bool connected() const { return challenge() != 0; }
+    // A challenge was accepted, or the server gave none and commands go without one.
+    bool connected() const;
 
     CRconSocket* socket() const { return socket_; }
 

@@ -1,10 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "rcon/rcon_input.h"
 
+#include "rcon/model/rcon_protocol.h"
 #include "ui/control_id.h"
 #include "ui/dialog_units.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 
 CRconInput::CRconInput(QWidget* parent) : QDialog(parent)
@@ -41,6 +44,14 @@ void CRconInput::ConnectWidgets()
     connect(edit_, &QLineEdit::textChanged, this,
             [this](const QString& text) { connect_->setEnabled(!text.isEmpty()); });
     connect(connect_, &QPushButton::clicked, this, [this] {
+        if (!IsSendableRconPassword(edit_->text().toStdString())) {
+            // Said here, where the password can still be mended, before anything goes out.
+            QMessageBox box(QMessageBox::Warning, windowTitle(), kRefusedText, QMessageBox::Ok, this);
+            box.setObjectName(kRefusedName);
+            box.exec();
+            edit_->setFocus();
+            return;
+        }
         password = edit_->text();
         accept();
     });

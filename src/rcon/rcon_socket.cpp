@@ -1,23 +1,63 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "rcon/rcon_socket.h"
 
 #include <QPointer>
 
+namespace {
+
+// How many challenge requests go out before the server is taken for one that wants none.
+constexpr int kChallengeRequests = 2;
+
+} // namespace
+
 CRconSocket::CRconSocket(QObject* parent) : CQueryUdpSocket(parent)
 {
+    challengeTimer_.setSingleShot(true);
+    answerTimer_.setSingleShot(true);
     connect(this, &QUdpSocket::readyRead, this, &CRconSocket::OnReadyRead);
+    connect(&challengeTimer_, &QTimer::timeout, this, &CRconSocket::OnChallengeTimeout);
+    connect(&answerTimer_, &QTimer::timeout, this, &CRconSocket::OnAnswerTimeout);
 }
 
 bool CRconSocket::Open(const std::string& address)
 {
-    return Reconnect(address) && SendBytes(BuildRconChallengeRequest());
+    if (!Reconnect(address) || !SendBytes(BuildRconChallengeRequest()))
+        return false;
+    challengeRequests_ = 1;
+    challengeTimer_.start(timeoutMs_);
+    return true;
 }
 
 bool CRconSocket::SendCommand(const std::string& password, const std::string& command)
 {
-    if (!connected())
+    if (!connected() || !IsSendableRconPassword(password))
         return false;
     Q_EMIT outputLines(RconEchoLine(command));
-    return SendBytes(BuildRconCommand(challenge_, password, command));
+    if (challenge_ != 0)
+        return SendBytes(BuildRconCommand(challenge_, password, command));
+    answerTimer_.start(timeoutMs_);
+    return SendBytes(BuildRconCommandWithoutChallenge(password, command));
+}
+
+void CRconSocket::OnChallengeTimeout()
+{
+    // A closed socket waits for nothing; any challenge reply ends the wait.
+    if (state() != QAbstractSocket::ConnectedState || challengeReplied_ || connected())
+        return;
+    if (challengeRequests_ < kChallengeRequests) {
+        ++challengeRequests_;
+        SendBytes(BuildRconChallengeRequest());
+        challengeTimer_.start(timeoutMs_);
+        return;
+    }
+    withoutChallenge_ = true;
+    Q_EMIT challengeSkipped();
+}
+
+void CRconSocket::OnAnswerTimeout()
+{
+    if (state() == QAbstractSocket::ConnectedState)
+        Q_EMIT noAnswer();
 }
 
 void CRconSocket::OnReadyRead()
@@ -34,10 +74,20 @@ void CRconSocket::OnReadyRead()
             const std::optional<uint32_t> challenge = ParseRconChallenge(datagram.data(), datagram.size());
             if (!challenge)
                 continue;
+            challengeReplied_ = true;
+            challengeTimer_.stop();
             challenge_ = *challenge;
             Q_EMIT challengeAccepted();
-        } else if (std::optional<std::string> text = output_.Decode(datagram.data(), datagram.size())) {
-            Q_EMIT outputLines(*text);
+            continue;
         }
+        // A challenge that comes after the console stopped waiting for one changes nothing, and
+        // is no output either.
+        if (withoutChallenge_ && ParseRconChallenge(datagram.data(), datagram.size()))
+            continue;
+        // Whatever the server sends is its answer, also a datagram that shows nothing (its
+        // "print\n" alone, when a command printed nothing).
+        answerTimer_.stop();
+        if (std::optional<std::string> text = output_.Decode(datagram.data(), datagram.size()))
+            Q_EMIT outputLines(*text);
     }
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "search/search_player_dlg.h"
 
 #include "core/address.h"
@@ -280,9 +281,9 @@ void CSearchPlayerDlg::ShowServerDetails(const std::string& address)
 {
     rules_->DeleteAllItems();
     rules_->setColumnWidth(1, kRuleValueWidth);
-    rules_->InsertItem(0, kPleaseWait);
+    rules_->InsertStatusItem(0, kPleaseWait);
     players_->DeleteAllItems();
-    players_->InsertItem(0, kPleaseWait);
+    players_->InsertStatusItem(0, kPleaseWait);
     info_->clear();
     info_->addItem(kPleaseWait);
     details_->Query(address);
@@ -290,13 +291,13 @@ void CSearchPlayerDlg::ShowServerDetails(const std::string& address)
 
 void CSearchPlayerDlg::OnInfoReceived(const std::string& address, const InfoReply& info)
 {
-    const QString host = DisplayText(info.name);
+    const QString host = DisplayLine(info.name);
     if (info_->count() > 0)
         info_->item(0)->setText(host);
     else
         info_->addItem(host);
     for (const std::string& line : SearchInfoLines(address, info))
-        info_->addItem(DisplayText(line));
+        info_->addItem(DisplayLine(line));
 }
 
 void CSearchPlayerDlg::OnPingReceived(const std::string& ping)
@@ -445,7 +446,7 @@ void CSearchPlayerDlg::RemoveFriend(const std::string& name)
 
 void CSearchPlayerDlg::AppendFriend(const std::string& name)
 {
-    auto* item = new QListWidgetItem(DisplayText(name));
+    auto* item = new QListWidgetItem(DisplayLine(name));
     item->setData(Qt::UserRole, QByteArray::fromStdString(name));
     const QSignalBlocker quiet(friends_);
     friends_->addItem(item);
@@ -509,7 +510,9 @@ QMenu* CSearchPlayerDlg::BuildContextMenu(CReportListCtrl* list)
     menu->addSeparator();
     AddRecentServersMenu(
         menu, ctx_.store, [this](const std::string& a) { JoinWithPassword(ctx_.settings, ctx_.store, a, window()); },
-        [this](const std::string& a) { ctx_.engine.refresh().AddServerByHand(ServerList::Favorites, a); });
+        [this](const std::string& a, const std::string& name) {
+            ctx_.engine.refresh().AddServerByHand(ServerList::Favorites, a, name);
+        });
     return menu;
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "server/create_server_dlg.h"
 
 #include "core/lcg.h"

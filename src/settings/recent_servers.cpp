@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/recent_servers.h"
 
 #include "core/address.h"
@@ -6,6 +7,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <ctime>
+#include <set>
 #include <string_view>
 
 namespace {
@@ -31,13 +34,18 @@ void RecentServers::Add(const std::string& address, const std::string& name, int
 
 void RecentServers::Load(const std::string& path)
 {
+    Load(path, static_cast<int64_t>(std::time(nullptr)));
+}
+
+void RecentServers::Load(const std::string& path, int64_t now)
+{
     entries_.clear();
     std::string text;
     if (!ReadWholeFile(path, text))
         return;
     if (text.size() > kMaxFileBytes)
         text.resize(kMaxFileBytes);
-    ForEachLine(text, [this](std::string_view line) {
+    ForEachLine(text, [&](std::string_view line) {
         const size_t tab1 = line.find('\t');
         const size_t tab2 = tab1 == std::string_view::npos ? tab1 : line.find('\t', tab1 + 1);
         if (tab2 == std::string_view::npos)
@@ -46,13 +54,20 @@ void RecentServers::Load(const std::string& path)
         const std::string_view when = line.substr(0, tab1);
         const auto [end, error] = std::from_chars(when.data(), when.data() + when.size(), joined);
         const std::string address(line.substr(tab1 + 1, tab2 - tab1 - 1));
-        if (error != std::errc() || end != when.data() + when.size() || !IsValidAddress(address))
+        if (error != std::errc() || end != when.data() + when.size() || !IsValidAddress(address) ||
+            joined < kEarliestJoin || joined > now + kMaxAhead)
             return true;
-        // The file is newest first; a server listed twice keeps its newest line.
-        if (std::none_of(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.address == address; }))
-            entries_.push_back(Entry{address, OneField(std::string(line.substr(tab2 + 1))), joined});
-        return entries_.size() < kMaxEntries;
+        entries_.push_back(Entry{address, OneField(std::string(line.substr(tab2 + 1))), joined});
+        return true;
     });
+    // Newest first by time (lines of one time in file order, as the program writes them); a
+    // server listed twice keeps its newest line.
+    std::stable_sort(entries_.begin(), entries_.end(),
+                     [](const Entry& a, const Entry& b) { return a.joined > b.joined; });
+    std::set<std::string> seen;
+    std::erase_if(entries_, [&](const Entry& e) { return !seen.insert(e.address).second; });
+    if (entries_.size() > kMaxEntries)
+        entries_.resize(kMaxEntries);
 }
 
 bool RecentServers::Save(const std::string& path) const

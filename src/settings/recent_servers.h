@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <cstdint>
 #include <string>
@@ -24,7 +25,16 @@ public:
     void Add(const std::string& address, const std::string& name, int64_t joined);
     const std::vector<Entry>& Entries() const { return entries_; }
 
-    // A missing or unreadable file gives an empty history; lines that cannot be read are skipped.
+    // Times outside these bounds are no time a join was made at: the program did not exist, or a
+    // clock was wrong. An entry a day ahead of the clock is still taken (time zones, a clock set
+    // back since).
+    static constexpr int64_t kEarliestJoin = 946684800; // 2000-01-01 00:00:00 UTC
+    static constexpr int64_t kMaxAhead = 24 * 60 * 60;
+
+    // A missing or unreadable file gives an empty history; lines that cannot be read are skipped,
+    // and so are lines joined before 2000 or more than a day after now (seconds since 1970). The
+    // entries come newest first by their times, whatever the order of the lines.
+    void Load(const std::string& path, int64_t now);
     void Load(const std::string& path);
     // False leaves the file as it was.
     bool Save(const std::string& path) const;

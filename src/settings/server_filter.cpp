@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/server_filter.h"
 
 #include "core/text_match.h"
+#include "core/utf8.h"
 
 #include <cctype>
 #include <optional>
@@ -35,8 +37,10 @@ bool IsFullServer(const std::string& players)
 
 bool PassesFilter(const ServerFilter& filter, const FilterFacts& row)
 {
-    if (row.favorite)
-        return true;
+    const bool textMatches = filter.text.empty() || ContainsIgnoringCase(row.name, filter.text) ||
+                             ContainsIgnoringCase(row.map, filter.text);
+    if (row.favorite || !textMatches)
+        return textMatches;
     if (filter.hidePassworded && row.passworded)
         return false;
     const size_t slash = row.players.find('/');
@@ -49,6 +53,10 @@ bool PassesFilter(const ServerFilter& filter, const FilterFacts& row)
         if (!ping || *ping > filter.maxPing)
             return false;
     }
-    return filter.text.empty() || ContainsIgnoringCase(row.name, filter.text) ||
-           ContainsIgnoringCase(row.map, filter.text);
+    return true;
+}
+
+std::string CutFilterText(const std::string& text)
+{
+    return text.substr(0, Utf8PrefixWithinUtf16(text, ServerFilter::kMaxTextLength));
 }

@@ -1,7 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <cstddef>
 #include <string>
 
-// What the Servers list leaves out. A favourite is never left out: the user chose it by name.
+// What the Servers list leaves out. A favourite is left out by the text alone: the user chose it,
+// so being empty, full, locked or far does not take it away, but a name that does not match
+// what the user is looking for does.
 struct ServerFilter {
     bool hideEmpty = false;
     bool hideFull = false;
@@ -11,6 +15,9 @@ struct ServerFilter {
     int maxPing = 0;
     // Must occur in the name or the map, letter case aside; empty: every server.
     std::string text;
+    // The most the text may hold, in UTF-16 code units: what the field counts and what the
+    // options file gives back (see CutFilterText).
+    static constexpr std::size_t kMaxTextLength = 64;
 
     bool Active() const { return hideEmpty || hideFull || hidePassworded || maxPing > 0 || !text.empty(); }
     bool operator==(const ServerFilter&) const = default;
@@ -28,6 +35,11 @@ struct FilterFacts {
 };
 
 bool PassesFilter(const ServerFilter& filter, const FilterFacts& row);
+
+// A filter text (UTF-8) cut to ServerFilter::kMaxTextLength as the field measures it, on a
+// character boundary: a text typed into the field comes back whole, a longer one (a file edited
+// by hand) loses its end, never half a character.
+std::string CutFilterText(const std::string& text);
 
 // A players column of "current/max" with max > 0 and current >= max (a 0/0 server has no slots
 // to be full of).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/server_store.h"
 
 #include "core/file_io.h"
@@ -65,6 +66,19 @@ ServerRecord* ServerStore::FindOrCreateRecord(const std::string& address)
     return record;
 }
 
+std::string ServerStore::KnownName(const std::string& address) const
+{
+    if (auto it = byAddress_.find(address); it != byAddress_.end()) {
+        const std::string& name = it->second->name;
+        if (!name.empty() && name != address && name != "???")
+            return name;
+    }
+    for (const RecentServers::Entry& entry : recent.Entries())
+        if (entry.address == address && !entry.name.empty() && entry.name != address)
+            return entry.name;
+    return address;
+}
+
 ServerRecord* ServerStore::NewRecord()
 {
     return &records.emplace_back();
@@ -100,7 +114,11 @@ void ServerStore::Load()
 bool ServerStore::RememberJoin(const std::string& address, int64_t when)
 {
     recent.Add(address, FindOrCreateRecord(address)->name, when);
-    return recent.Save(FilePath(RecentServers::kFileName));
+    const std::string path = FilePath(RecentServers::kFileName);
+    const bool saved = recent.Save(path);
+    if (joinSaved)
+        joinSaved(path, saved);
+    return saved;
 }
 
 void ServerStore::LoadRecords()

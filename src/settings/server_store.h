@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "settings/recent_servers.h"
 #include "settings/server_record.h"
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -48,6 +50,10 @@ public:
 
     // The first record with exactly this address, or a new one (name = address, the rest empty).
     ServerRecord* FindOrCreateRecord(const std::string& address);
+    // What to call the server in a text for the user: its record's name when the server has told
+    // one (a record that knows only its address names nothing), else the name it had when it
+    // was last joined, else its address.
+    std::string KnownName(const std::string& address) const;
     // A new empty record at the end of the record list.
     ServerRecord* NewRecord();
     // Adds the server to the favourites (a second time if it is there already) and overwrites
@@ -79,7 +85,9 @@ public:
     RecentServers recent;
     // A join: the server goes to the top of the recent servers, under its record's name, and the
     // file is written at once. False when the file could not be written (the list keeps it).
+    // Every write is told to joinSaved with the file's path and whether it worked.
     bool RememberJoin(const std::string& address, int64_t when);
+    std::function<void(const std::string& path, bool saved)> joinSaved;
 
     // Forgets every list and record (shut-down).
     void Clear();

@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/tool_options.h"
 
 #include "core/address.h"
+#include "core/file_io.h"
 #include "core/path.h"
 #include "core/profile_file.h"
 
@@ -15,8 +17,6 @@ constexpr const char* kFilterSection = "Filter";
 constexpr const char* kHiddenSection = "Hidden";
 constexpr const char* kWatchSection = "Watch";
 constexpr int kMaxFilterPing = 9999;
-// The filter text is typed into one line; a file edited by hand could hold anything.
-constexpr size_t kMaxFilterText = 64;
 
 bool ReadDialect(const std::string& word, QueryDialect& out)
 {
@@ -100,7 +100,8 @@ bool ToolOptions::Load(const std::string& path)
     filter.hideFull = file.GetInt(kFilterSection, "HideFull", 0) != 0;
     filter.hidePassworded = file.GetInt(kFilterSection, "HidePassworded", 0) != 0;
     filter.maxPing = std::clamp(file.GetInt(kFilterSection, "MaxPing", 0), 0, kMaxFilterPing);
-    filter.text = file.GetString(kFilterSection, "Text").substr(0, kMaxFilterText);
+    // Typed into one line; a file edited by hand could hold anything.
+    filter.text = CutFilterText(file.GetString(kFilterSection, "Text"));
     for (const std::string& address : file.GetKeys(kHiddenSection))
         if (IsValidAddress(address) && !IsHidden(address))
             hiddenServers.push_back(address);
@@ -118,9 +119,11 @@ bool ToolOptions::Load(const std::string& path)
 
 bool ToolOptions::Save(const std::string& path, const std::vector<std::string>& keepDialectsOf) const
 {
-    // Keeps what a later version (or the user) put into the file beside these values.
+    // Keeps what a later version (or the user) put into the file beside these values; a file too
+    // large to be one of ours is not carried from save to save, only what is known goes back.
     ProfileFile file;
-    file.Load(path);
+    if (FileSizeOf(path) <= static_cast<long long>(kMaxFileBytes))
+        file.Load(path);
     file.WriteString(kQuerySection, "Dialect", DialectWord(dialect));
     file.WriteInt(kQuerySection, "QueriesAtOnce", queriesAtOnce);
     file.WriteString(kQuerySection, "LanTargets", StoredText(JoinTargets(lanTargets)));
@@ -154,5 +157,6 @@ bool ToolOptions::Save(const std::string& path, const std::vector<std::string>& 
     file.DeleteSection(kDialectsSection);
     if (!lines.empty())
         file.WriteSection(kDialectsSection, lines);
-    return file.Save(path);
+    // The owner's alone, also a file made before under a looser umask: it holds keys.
+    return file.Save(path, FileAccess::OwnerOnly);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "settings/server_filter.h"
 
@@ -19,6 +20,9 @@ struct ToolOptions {
     static constexpr const char* kFileName = "Options.ini";
     static constexpr int kDefaultQueriesAtOnce = 5;
     static constexpr int kMaxQueriesAtOnce = 64;
+    // A larger file is no options file this program wrote: its known sections are read, and the
+    // next save writes only those (the rest is not kept).
+    static constexpr size_t kMaxFileBytes = 1u << 20;
 
     QueryDialect dialect = QueryDialect::Automatic;
     // Servers queried at once during a refresh, 1..kMaxQueriesAtOnce.
@@ -48,7 +52,7 @@ struct ToolOptions {
     // False when the file exists but cannot be read (the options stay at their defaults).
     bool Load(const std::string& path);
     // Through a safe write, with the dialects of the servers listed in keepDialectsOf (the
-    // favourites); false leaves the file as it was.
+    // favourites), readable by the user alone (0600); false leaves the file as it was.
     bool Save(const std::string& path, const std::vector<std::string>& keepDialectsOf = {}) const;
 };
 

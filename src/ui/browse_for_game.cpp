@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The file dialog half of AppSettings: it needs windows, the record itself does not.
 #include "settings/app_settings.h"
 

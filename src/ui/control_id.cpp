@@ -1,4 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/control_id.h"
+
+#include "ui/display_text.h"
 
 #include <QAction>
 #include <QMenu>
@@ -16,6 +19,12 @@ QAction* AddCommand(QMenu* menu, int id, const QString& text)
 
 void AddInfoLine(QMenu* menu, const QString& text)
 {
-    QString escaped = text;
-    menu->addAction(escaped.replace('&', "&&"))->setEnabled(false);
+    const QString cut = MenuName(text);
+    QString shown = cut;
+    QAction* line = menu->addAction(shown.replace('&', "&&"));
+    line->setEnabled(false);
+    if (cut != text) {
+        line->setToolTip(PlainToolTip(text));
+        menu->setToolTipsVisible(true);
+    }
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <QObject>
 #include <QString>
@@ -29,5 +30,6 @@ template <class T> T* FindControl(const QObject* parent, int id)
 QPushButton* MakeButton(QWidget* parent, int id, const QString& text);
 QAction* AddCommand(QMenu* menu, int id, const QString& text);
 // A menu line that tells and cannot be chosen (server names are shown as they are: a '&' in
-// one is no mnemonic).
+// one is no mnemonic). A text too long for a menu line is cut (MenuName); the line's tool tip
+// then shows the whole of it.
 void AddInfoLine(QMenu* menu, const QString& text);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/friend_alerts.h"
 
 #include "settings/server_store.h"
@@ -20,10 +21,9 @@ void CFriendAlerts::Heard(const std::string& address, const std::vector<std::str
     const std::vector<std::string> seen = sightings_.Seen(store_.friends().Friends(), address, names, now());
     if (seen.empty())
         return;
-    const ServerRecord* record = store_.FindOrCreateRecord(address);
-    const QString server = DisplayText(record->name.empty() ? address : record->name);
+    const QString server = DisplayLine(store_.KnownName(address));
     for (const std::string& name : seen) {
-        const QString text = QString("%1 is playing on %2").arg(DisplayText(name), server);
+        const QString text = QString("%1 is playing on %2").arg(DisplayLine(name), server);
         // The tray is made on the first friend seen: a desktop without friends to tell of keeps
         // no icon of ours.
         if (!tray_ && QSystemTrayIcon::isSystemTrayAvailable()) {

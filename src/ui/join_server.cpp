@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/join_server.h"
 
 #include "launch/game_launcher.h"
@@ -13,7 +14,7 @@ CHLThread* JoinWithPassword(const AppSettings& settings, ServerStore& store, con
     std::optional<std::string> password;
     if (IsPasswordProtected(*record)) {
         CInputBox box(owner);
-        if (box.DoModal("Password", DisplayText(PasswordPrompt(record->name)), QString()) != CInputBox::IDOK)
+        if (box.DoModal("Password", DisplayLine(PasswordPrompt(record->name)), QString()) != CInputBox::IDOK)
             return nullptr;
         password = box.text.toStdString();
     }

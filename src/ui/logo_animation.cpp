@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/logo_animation.h"
 
 #include "core/avi_reader.h"

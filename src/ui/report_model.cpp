@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/report_model.h"
 
 #include "ui/display_text.h"
@@ -19,7 +20,14 @@ QVariant CReportModel::data(const QModelIndex& index, int role) const
     // The tip is the whole text: what a narrow column cuts off can still be read.
     if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) || !index.isValid() || !HasRow(index.row()))
         return {};
-    return DisplayText(Text(index.row(), index.column()));
+    return DisplayLine(Text(index.row(), index.column()));
+}
+
+Qt::ItemFlags CReportModel::flags(const QModelIndex& index) const
+{
+    if (index.isValid() && IsStatusRow(index.row()))
+        return Qt::ItemIsEnabled;
+    return QAbstractTableModel::flags(index);
 }
 
 QVariant CReportModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -46,8 +54,19 @@ int CReportModel::InsertColumn(int index, const QString& title)
 
 int CReportModel::InsertRow(int row, std::string text)
 {
+    return Insert(row, std::move(text), false);
+}
+
+int CReportModel::InsertStatusRow(int row, std::string text)
+{
+    return Insert(row, std::move(text), true);
+}
+
+int CReportModel::Insert(int row, std::string text, bool status)
+{
     row = std::clamp(row, 0, rowCount());
     ReportRow line;
+    line.status = status;
     line.cells.resize(titles_.size());
     if (!line.cells.empty())
         line.cells[0] = std::move(text);

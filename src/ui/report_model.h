@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "core/report_rows.h"
 
@@ -19,6 +20,8 @@ public:
     // A cell's text as shown, for the display and as its tool tip.
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    // A status line can be seen but not selected.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     // index is clamped to 0..columnCount(); returns where the column went. Existing rows get an
     // empty cell there.
@@ -26,6 +29,9 @@ public:
     // row is clamped to 0..rowCount() (past the end appends); returns where the row went. The
     // text goes into column 0 (lost when there are no columns yet).
     int InsertRow(int row, std::string text);
+    // The same for a status line (see ReportRow): it stays on top when the rows are sorted.
+    int InsertStatusRow(int row, std::string text);
+    bool IsStatusRow(int row) const { return HasRow(row) && rows_[row].status; }
     bool SetText(int row, int column, std::string text);
     // Empty for a row or column that does not exist.
     const std::string& Text(int row, int column) const;
@@ -43,6 +49,7 @@ public:
     const std::vector<ReportRow>& Rows() const { return rows_; }
 
 private:
+    int Insert(int row, std::string text, bool status);
     bool HasRow(int row) const { return row >= 0 && row < static_cast<int>(rows_.size()); }
 
     std::vector<QString> titles_;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/server_details.h"
 
 #include "ui/control_id.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/sort_list_ctrl.h"
 
 #include "settings/app_settings.h"
@@ -163,6 +164,18 @@ int CReportListCtrl::InsertItem(int row, const char* text)
     return model_->InsertRow(row, text ? text : "");
 }
 
+int CReportListCtrl::InsertStatusItem(int row, const QString& text)
+{
+    const int at = model_->InsertStatusRow(row, text.toStdString());
+    setFirstColumnSpanned(at, QModelIndex(), true);
+    return at;
+}
+
+bool CReportListCtrl::IsStatusItem(int row) const
+{
+    return model_->IsStatusRow(row);
+}
+
 bool CReportListCtrl::SetItemText(int row, int column, const QString& text)
 {
     return model_->SetText(row, column, text.toStdString());
@@ -178,7 +191,7 @@ bool CReportListCtrl::SetItemText(int row, int column, const char* text)
 
 QString CReportListCtrl::GetItemText(int row, int column) const
 {
-    return DisplayText(model_->Text(row, column));
+    return DisplayLine(model_->Text(row, column));
 }
 std::string CReportListCtrl::GetItemTextStd(int row, int column) const
 {
@@ -214,14 +227,14 @@ int CReportListCtrl::FindItemData(const void* data) const
 int CReportListCtrl::GetSelectedRow() const
 {
     const QModelIndexList rows = selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
+    return rows.isEmpty() || model_->IsStatusRow(rows.first().row()) ? -1 : rows.first().row();
 }
 
 void CReportListCtrl::SelectRow(int row)
 {
     {
         const QSignalBlocker quiet(selectionModel());
-        if (row >= 0 && row < GetItemCount())
+        if (row >= 0 && row < GetItemCount() && !model_->IsStatusRow(row))
             selectionModel()->setCurrentIndex(model_->index(row, 0),
                                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         else

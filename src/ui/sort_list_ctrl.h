@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "ui/report_model.h"
 
@@ -49,12 +50,16 @@ public:
     int InsertItem(int row, const QString& text);
     int InsertItem(int row, const std::string& text);
     int InsertItem(int row, const char* text);
+    // A status line ("Please Wait", "Pinging Servers"): its text spans the row, it stays on top
+    // whatever the sort, and it cannot be selected.
+    int InsertStatusItem(int row, const QString& text);
+    bool IsStatusItem(int row) const;
     // False for a row or column that does not exist.
     bool SetItemText(int row, int column, const QString& text);
     bool SetItemText(int row, int column, const std::string& text);
     bool SetItemText(int row, int column, const char* text);
     // Empty for a row or column that does not exist. GetItemText is the text as shown
-    // (DisplayText); GetItemTextStd the bytes as they were set.
+    // (DisplayLine); GetItemTextStd the bytes as they were set.
     QString GetItemText(int row, int column) const;
     std::string GetItemTextStd(int row, int column) const;
     int GetItemCount() const;
@@ -65,7 +70,7 @@ public:
     void* GetItemData(int row) const;
     int FindItemData(const void* data) const; // -1 when no row holds it
 
-    int GetSelectedRow() const; // -1 when none
+    int GetSelectedRow() const; // -1 when none (a status line is never selected)
     // Selects a row (-1: none) without raising SelectedRowChanged: that signal is for the user's
     // choices, and code selecting a row already knows which.
     void SelectRow(int row);

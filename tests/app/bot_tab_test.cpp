@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "bots/bot_editor_dlg.h"
 #include "bots/bot_help_dlgs.h"
 #include "gameconfig/settings_dlg.h"

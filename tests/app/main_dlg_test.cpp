@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/about_dlg.h"
 #include "app/options_dlg.h"
 #include "avi_writer.h"
@@ -8,15 +9,19 @@
 #include "search/search_player_dlg.h"
 #include "server/create_server_dlg.h"
 #include "test_support/started_app.h"
+#include "ui/elided_label.h"
 #include "ui/logo_animation.h"
+#include "ui/sort_list_ctrl.h"
 
 #include "core/file_io.h"
 #include "query/favorites_watch.h"
 #include "query/query_engine.h"
 #include "query/slot_watch.h"
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -235,6 +240,29 @@ TEST_F(MainWindow, AboutBoxShowsVersionAndTwoAddresses)
     EXPECT_TRUE(seen);
 }
 
+TEST_F(MainWindow, AStatusMessageTooLongForTheLineIsCutBeforeTheCount)
+{
+    auto* count = FindById<QLabel>(main, CMainDlg::IdListedCount);
+    auto* message = FindById<CElidedLabel>(main, CMainDlg::IdStatusMessage);
+    const QString countText = count->text();
+    const QString wait = "Waiting for a free slot on %1 (2/2 players). Escape stops waiting.";
+    for (const QString& text : {wait.arg(QString(64, 'N')), wait.arg("Harbor")}) {
+        main->ShowStatus(text);
+        QApplication::processEvents();
+        const QString shown = message->text();
+        const bool whole = text.size() < 80;
+        EXPECT_EQ(shown, whole ? text : text.left(shown.size() - 1) + QChar(0x2026));
+        EXPECT_LE(message->fontMetrics().horizontalAdvance(shown), message->contentsRect().width());
+        EXPECT_LT(message->geometry().right(), count->geometry().left());
+        EXPECT_EQ(count->text(), countText);
+        EXPECT_GE(count->width(), count->fontMetrics().horizontalAdvance(countText));
+    }
+    // A message for a while, then none.
+    main->ShowStatus("Mira is playing on Harbor Nights", 50);
+    EXPECT_EQ(message->text(), "Mira is playing on Harbor Nights");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return message->text().isEmpty(); }, 1000));
+}
+
 TEST_F(MainWindow, OptionsGoToTheirOwnFileAndCancelChangesNothing)
 {
     const std::string conf = dir.File("znktool.conf");
@@ -267,6 +295,8 @@ class MainWindowHidden : public StartedApp {
     void Prepare(AppSettings&) override
     {
         WriteText(dir.File(ToolOptions::kFileName), "[Hidden]\r\n127.0.0.1:5=1\r\n127.0.0.1:6=1\r\n");
+        WriteText(dir.File("ServersDB.ini"), "[127.0.0.1:5]\r\nName=Harbor Nights\r\nMap=harbor\r\nPing=40\r\n"
+                                             "Players=3/8\r\nInfo=");
     }
 };
 
@@ -274,7 +304,8 @@ TEST_F(MainWindowHidden, OptionsShowHiddenServersAgainAndEscapeEndsASlotWatchFir
 {
     WhenModalShows(*main, "COptionsDlg", [&](QWidget& box) {
         auto* hidden = FindById<QListWidget>(&box, COptionsDlg::IdHiddenServers);
-        EXPECT_EQ(Rows(hidden), (std::vector<std::string>{"127.0.0.1:5", "127.0.0.1:6"}));
+        // By name where the record knows one.
+        EXPECT_EQ(Rows(hidden), (std::vector<std::string>{"127.0.0.1:5 (Harbor Nights)", "127.0.0.1:6"}));
         ClickRow(hidden, 0);
         Click(&box, COptionsDlg::IdShowAgain);
         Tick(FindById<QCheckBox>(&box, COptionsDlg::IdWatchFavorites));
@@ -285,6 +316,11 @@ TEST_F(MainWindowHidden, OptionsShowHiddenServersAgainAndEscapeEndsASlotWatchFir
               "[Query]\r\nDialect=Automatic\r\nQueriesAtOnce=5\r\nLanTargets=\r\n[Hidden]\r\n127.0.0.1:6=1\r\n"
               "[Watch]\r\nFavorites=1\r\nMinutes=5\r\n");
     EXPECT_TRUE(app->engine()->favoritesWatch().active());
+    // Back in the Servers list at once, with what its record knows.
+    auto* servers = FindById<CSrvListCtrl>(main->serverBrowser(), CServerBrowserDlg::IdServers);
+    EXPECT_EQ(Rows(servers), (std::vector<std::string>{"Harbor Nights | harbor | 40 | 3/8 | 127.0.0.1:5"}));
+    ASSERT_EQ(app->store.serverList.size(), 1u);
+    EXPECT_EQ(app->store.serverList[0]->address, "127.0.0.1:5");
 
     app->engine()->slotWatch().Start("127.0.0.1:9");
     QTest::keyClick(main, Qt::Key_Escape);

@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_dlg.h"
 #include "app/tool_app.h"
+#include "core/file_io.h"
 #include "core/path.h"
 #include "settings/app_settings.h"
 #include "test_support/work_dir.h"
@@ -111,4 +113,45 @@ TEST(ToolApp, AbandonedFirstRunEndsWithoutAWindow)
     EXPECT_EQ(app.exitCode(), 0);
     EXPECT_EQ(app.mainWnd(), nullptr);
     EXPECT_FALSE(FileExists(dir.File("znktool.conf")));
+}
+
+// A crash while Options.ini was rewritten in place (it is a link into a folder the user may not
+// write, say) left its new text's start over the old tail, and the entry: the start makes the
+// file whole before the options are read.
+TEST(ToolApp, ARewriteCutShortIsCompletedBeforeTheFileIsRead)
+{
+    ScopedWorkDir dir;
+    WriteSettingsFile(dir);
+    const std::string options = dir.File(ToolOptions::kFileName);
+    const std::string whole = "[Query]\r\nDialect=Classic\r\nQueriesAtOnce=17\r\nLanTargets=127.0.0.1\r\n";
+    SetRewriteJournalFolder(dir.Path());
+    ASSERT_FALSE(WriteRewriteJournal(options, whole).empty());
+    SetRewriteJournalFolder("");
+    WriteText(options, whole.substr(0, 30) + "iesAtOnce=3\r\nLanTargets=127.0.0.9\r\n");
+
+    CToolApp app;
+    app.messageHandler = [](const QString&, const QString& text) { ADD_FAILURE() << text.toStdString(); };
+    ASSERT_TRUE(app.Start());
+    EXPECT_EQ(app.settings.options.queriesAtOnce, 17);
+    EXPECT_EQ(app.settings.options.lanTargets, std::vector<std::string>{"127.0.0.1"});
+    app.Shutdown();
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        EXPECT_EQ(entry.path().filename().string().find(kRewriteJournalPrefix), std::string::npos);
+}
+
+TEST(ToolApp, AJoinWhoseRecentServersCannotBeWrittenIsToldOnce)
+{
+    ScopedWorkDir dir;
+    WriteSettingsFile(dir);
+    ASSERT_TRUE(std::filesystem::create_directory(dir.File(RecentServers::kFileName)));
+    CToolApp app;
+    QStringList messages;
+    app.messageHandler = [&](const QString&, const QString& text) { messages << text; };
+    ASSERT_TRUE(app.Start());
+    EXPECT_FALSE(app.store.RememberJoin("127.0.0.1:27015", 1700000000));
+    EXPECT_FALSE(app.store.RememberJoin("127.0.0.1:27016", 1700000001));
+    QTest::qWait(10);
+    app.Shutdown();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QString::fromStdString(dir.File(RecentServers::kFileName))));
 }

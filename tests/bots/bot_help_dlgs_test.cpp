@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "bots/bot_help_dlgs.h"
 #include "bots/model/bot_config.h"
 #include "test_support/widgets.h"

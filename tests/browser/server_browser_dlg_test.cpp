@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/path.h"
 #include "gamefiles/settings_loader.h"
 #include "settings/app_settings.h"
@@ -29,6 +30,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocumentFragment>
 #include <QTimer>
 
 #include <algorithm>
@@ -410,6 +412,79 @@ TEST_F(StoredBrowser, ServerAndFavoriteMenusNameTheServerOnceAndListItsInfo)
     EXPECT_EQ(MenuOver(Rules(), 0), nullptr);
 }
 
+TEST_F(StoredBrowser, StatusLinesStayOnTopOfEverySortAndAreNoServers)
+{
+    // A master that does not answer: the list comes back under a status line.
+    settings.timeout = 0.2f;
+    settings.masterServer = "127.0.0.1:9";
+    Click(page(), Page::IdUpdate);
+    CSrvListCtrl* servers = Servers();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return servers->GetItemCount() == 4; }, 3000));
+    const QString silent = CRefreshEngine::kMasterSilentText;
+    for (int column : {0, 0, 1, 1, 2, 2, 3, 4, 4}) {
+        servers->OnColumnClick(column);
+        EXPECT_EQ(servers->GetItemText(0, 0), silent) << column;
+        servers->Sort(); // as a refresh re-sorts
+    }
+    EXPECT_TRUE(servers->isFirstColumnSpanned(0, QModelIndex()));
+    ClickRow(servers, 0);
+    EXPECT_EQ(servers->GetSelectedRow(), -1);
+    EXPECT_EQ(MenuOver(servers, 0), nullptr);
+
+    // The Players and Rules lists' own status lines: "Please Wait" and what follows it.
+    ClickRow(servers, RowOf(servers, kAlpha)); // nothing answers there
+    for (CSortListCtrl* list : {Players(), Rules()}) {
+        EXPECT_TRUE(list->IsStatusItem(0));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return list->GetItemText(0, 0) == "The server did not answer"; }, 3000));
+        EXPECT_TRUE(list->isFirstColumnSpanned(0, QModelIndex()));
+        EXPECT_GE(list->visualRect(list->model()->index(0, 0)).width(),
+                  list->fontMetrics().horizontalAdvance("The server did not answer"));
+    }
+}
+
+TEST_F(StoredBrowser, LongAndControlNamesInMenusAreCutOrMarkedWithTheWholeNameAsTip)
+{
+    const QString long64 = QString("Harbor Nights ") + QString(50, 'x'); // 64 characters
+    const QString cut = long64.left(59) + QChar(0x2026);
+    const QChar mark(0xFFFD);
+    struct Case {
+        std::string name;
+        QString line, tip;
+        QString recentLine; // the recent servers keep a name on one line themselves
+    };
+    const Case cases[] = {
+        {long64.toStdString(), cut, long64, cut},
+        {"Short", "Short", "", "Short"},
+        {"Mira\r\nAdmin says hi", QString("Mira") + mark + mark + "Admin says hi", "", "Mira  Admin says hi"},
+        {"\xE2\x80\xAEReversed", mark + QString("Reversed"), "", mark + QString("Reversed")},
+    };
+    const auto plain = [](const QString& tip) { return QTextDocumentFragment::fromHtml(tip).toPlainText(); };
+    CSrvListCtrl* servers = Servers();
+    const int alpha = RowOf(servers, kAlpha);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        servers->SetItemText(alpha, 0, c.name);
+        // The row itself: on one line, whole.
+        EXPECT_EQ(servers->model()->data(servers->model()->index(alpha, 0)), c.tip.isEmpty() ? c.line : c.tip);
+        auto menu = MenuOver(servers, alpha);
+        QAction* line = menu->actions().at(5);
+        EXPECT_EQ(line->text(), c.line);
+        EXPECT_EQ(menu->toolTipsVisible(), !c.tip.isEmpty());
+        if (!c.tip.isEmpty()) {
+            EXPECT_EQ(plain(line->toolTip()), c.tip);
+        }
+
+        store.recent.Add(kBravo, c.name, 1700000000);
+        QMenu* recent = FindById<QAction>(menu.get(), RecentServersMenu::kMenuId)->menu();
+        Q_EMIT recent->aboutToShow();
+        QAction* server = recent->actions().at(0);
+        EXPECT_EQ(server->text().section('\t', 0, 0), c.recentLine);
+        if (!c.tip.isEmpty()) {
+            EXPECT_EQ(plain(server->toolTip()), c.tip);
+        }
+    }
+}
+
 TEST_F(StoredBrowser, RconControlOpensAConsoleOnTheSelectedServer)
 {
     Click(page(), Page::IdRconServers);
@@ -686,6 +761,66 @@ TEST_F(SimBrowser, RefreshAndUpdateFillTheListsAndTheProgressDisplay)
     EXPECT_GE(farm.Master(0).Record().datagramsReceived, 1);
 }
 
+TEST_F(SimBrowser, DetailsGoWithTheirRowAndARefreshAsksThemAgain)
+{
+    const auto filterText = [&](const char* t) { Find<QLineEdit>(CServerFilterRow::IdFilterText)->setText(t); };
+    const auto relisted = [&] {
+        return QTest::qWaitFor([&] { return Rows(Servers()).size() == 2 && engine.refresh().pending().empty(); }, 4000);
+    };
+    settings.options.lanTargets = {server(0).Address(), server(1).Address()};
+    struct Case {
+        const char* what;
+        bool favorites, typed; // typed: the user typed another address before the row went
+        std::function<void()> act;
+    };
+    const Case cases[] = {
+        {"filtered away", false, false, [&] { filterText("no such server"); }},
+        {"filtered away, typed", false, true, [&] { filterText("no such server"); }},
+        {"Update", false, false, [&] { Click(page(), Page::IdUpdate); }},
+        {"LAN search", false, false, [&] { engine.refresh().FindLanServers(); }},
+        {"hidden", false, false, [&] { PickMenuLine(MenuOver(Servers(), 0).get(), Page::IdHideServer); }},
+        {"removed", true, false, [&] { Click(page(), Page::IdRemoveFavorite); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        filterText("");
+        ASSERT_TRUE(c.favorites || relisted());
+        CReportListCtrl* list = c.favorites ? static_cast<CReportListCtrl*>(Favorites()) : Servers();
+        ClickRow(list, 0);
+        ASSERT_TRUE(PlayersShown());
+        if (c.typed)
+            IpEdit()->setText("10.1.2.3");
+        c.act();
+        QTest::qWait(300); // nor do late answers fill them
+        EXPECT_EQ(Rows(Players()).size() + Rows(Rules()).size(), 0u);
+        EXPECT_EQ(ip() + ":" + port(), c.typed ? "10.1.2.3:" + port() : "0.0.0.0:27015");
+    }
+
+    // A Refresh lists the selected server again, selected, and asks its details again.
+    settings.options.hiddenServers.clear();
+    Click(page(), Page::IdUpdate);
+    ASSERT_TRUE(relisted());
+    const std::string chosen = server(0).Address();
+    ClickRow(Servers(), RowOf(Servers(), chosen));
+    ASSERT_TRUE(PlayersShown());
+    farm.ResetRecords();
+    Click(page(), Page::IdRefreshServers);
+    EXPECT_EQ(Column(Players(), 0), Texts{"Please Wait"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Asked(0, "players") == 1 && PlayersShown(); }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Servers()->GetSelectedRow() == RowOf(Servers(), chosen); }, 3000));
+    // Refreshed while it no longer answers: its row comes back unknown, and so do its details.
+    server(0).SetBehaviour({.silent = true});
+    Click(page(), Page::IdRefreshServers);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            const int row = RowOf(Servers(), chosen);
+            return Rows(Players()) == Texts{"The server did not answer |  |  | "} &&
+                   Servers()->GetSelectedRow() == row && Servers()->GetItemText(row, 2) == "???";
+        },
+        4000))
+        << ::testing::PrintToString(Rows(Players()));
+}
+
 namespace {
 
 // One server that gives its name, its game and a player in Latin-1, as servers of the
@@ -855,8 +990,10 @@ TEST_F(FilterFarm, FilterChoicesLeaveOutTheirServersKeepOrderAndAskNobody)
         {[&] { PickMenuLine(FilterMenu(), CServerFilterRow::IdHideEmpty); }, "Echo (1 of 5 servers listed)"},
         {[&] { PickMenuLine(FilterMenu(), CServerFilterRow::IdClearFilters); },
          "Alpha Bravo Charlie Delta Echo (5 of 5 servers listed)"},
-        {text("FROST"), "Bravo Echo (2 of 5 servers listed)"},
-        {text("locked"), "Charlie Echo (2 of 5 servers listed)"},
+        // The text leaves out a favourite too ("Echo Home" plays harbor).
+        {text("FROST"), "Bravo (1 of 5 servers listed)"},
+        {text("locked"), "Charlie (1 of 5 servers listed)"},
+        {text("HOME"), "Echo (1 of 5 servers listed)"},
     };
     for (const Step& s : steps) {
         s.choose();
@@ -935,6 +1072,14 @@ TEST_F(JoinFromBrowser, JoinsAreRememberedNewestFirstAndTheRecentMenuJoinsAgain)
     EXPECT_EQ(Joined(), kBravo);
     PickMenuLine(recent->actions()[0]->menu(), RecentServersMenu::kAddToFavoritesId);
     EXPECT_EQ(store.favoriteList.back()->address, kAlpha);
+    // Under the name it is known by, not its address: its record's, else its recent entry's.
+    store.recent.Add(kNameless, "Nameless Joined", 1700000000);
+    Q_EMIT recent->aboutToShow();
+    PickMenuLine(recent->actions()[0]->menu(), RecentServersMenu::kAddToFavoritesId);
+    Texts rows = Rows(Favorites());
+    std::sort(rows.begin(), rows.end());
+    EXPECT_EQ(rows, (Texts{"Alpha | ??? | ??? | ??? | 127.0.0.1:40001", kAlphaRow, kBravoRow, kBravoRow,
+                           "Nameless Joined | ??? | ??? | ??? | 127.0.0.1:40003"}));
 }
 
 namespace {
@@ -966,12 +1111,29 @@ TEST_F(SlotFarm, TheSlotWatchJoinsAtTheFirstFreeSlotAndEndsOnASilentServer)
 
     // Nothing answers there: the wait ends with a message, and the status line is cleared.
     page()->AddServerRow({"Gone", "harbor", "5", "8/8", "127.0.0.1:9"}, false);
+    Record("127.0.0.1:9")->name = "Gone"; // as its last answer named it
     auto menu = MenuOver(Servers(), RowOf(Servers(), "127.0.0.1:9"));
     PickMenuLine(menu.get(), Page::IdWatchSlot);
     EXPECT_TRUE(
         FindById<QAction>(MenuOver(Servers(), RowOf(Servers(), "127.0.0.1:9")).get(), Page::IdWatchSlot)->isChecked());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !messages.isEmpty(); }, 3000));
-    EXPECT_TRUE(messages.front().startsWith("127.0.0.1:9 has not answered for a minute"));
+    EXPECT_TRUE(messages.front().startsWith("Gone has not answered for a minute")) << messages.front().toStdString();
     EXPECT_EQ(status.last(), "");
     EXPECT_EQ(Joined(settings, 300), "nothing");
+}
+
+// What the field takes is what a restart gives back, character for character: the field and the
+// options file count alike.
+TEST_F(BrowserPage, TheLongestFilterTextComesBackAfterARestart)
+{
+    QLineEdit* field = Find<QLineEdit>(CServerFilterRow::IdFilterText);
+    const QString clef = QString::fromUtf8("\xF0\x9D\x84\x9E"); // two units in the field
+    for (const QString& typed : {QString(70, QChar(0xE9)), clef.repeated(33), "a" + QString(40, QChar(0xE9))}) {
+        field->setText(typed);
+        ASSERT_TRUE(settings.options.Save(dir.File(ToolOptions::kFileName)));
+        ToolOptions back;
+        ASSERT_TRUE(back.Load(dir.File(ToolOptions::kFileName)));
+        EXPECT_EQ(QString::fromStdString(back.filter.text), field->text());
+        EXPECT_TRUE(typed.startsWith(field->text()) && field->text().size() >= 41);
+    }
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "avi_writer.h"
 #include "core/avi_reader.h"
 #include "test_support/work_dir.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/compare_texts.h"
 
 #include "core/report_rows.h"
@@ -173,4 +174,20 @@ TEST(CompareTextsSort, MixedColumnLosesNoRows)
     std::sort(mixed.begin(), mixed.end());
     std::sort(sorted.begin(), sorted.end());
     EXPECT_EQ(sorted, mixed);
+}
+
+TEST(CompareTextsSort, StatusLinesStayOnTopInTheirOrderWhateverTheColumnAndDirection)
+{
+    std::vector<ReportRow> rows;
+    for (const char* name : {"Mike", "*Searching the LAN", "???", "Alpha", "*No server answered", "Zulu"})
+        rows.push_back(name[0] == '*' ? ReportRow{{name + 1}, nullptr, true} : ReportRow{{name}, nullptr, false});
+    for (bool ascending : {kAscending, kDescending}) {
+        Texts shown;
+        for (size_t i : SortedRowOrder(rows, 0, ascending))
+            shown.push_back(rows[i].cells[0]);
+        const Texts expected = ascending
+                                   ? Texts{"Searching the LAN", "No server answered", "Alpha", "Mike", "Zulu", "???"}
+                                   : Texts{"Searching the LAN", "No server answered", "Zulu", "Mike", "Alpha", "???"};
+        EXPECT_EQ(shown, expected);
+    }
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/file_io.h"
 #include "core/path.h"
 
@@ -202,17 +203,22 @@ TEST(FileIoLinks, LinksThatLeadNowhereAreRefused)
 #ifndef _WIN32
 
 // A folder the user may not write (as for a game installed by another account) can still hold
-// files they may: those are rewritten in place; a file that is read-only as well is left alone.
-TEST(FileIoInPlace, AWritableFileInAReadOnlyFolderIsRewrittenInPlace)
+// files they may: those are rewritten in place through a journal entry in the working folder; a
+// file that is read-only as well is left alone, and so is every file when no entry can be made.
+TEST(FileIoInPlace, AWritableFileInAReadOnlyFolderIsRewrittenInPlaceThroughTheJournal)
 {
     TempDir dir;
     const std::string folder = dir.File("game");
+    const std::string work = dir.File("work");
     fs::create_directory(folder);
-    WriteText(JoinPath(folder, "config.cfg"), "old text that is longer");
+    fs::create_directory(work);
+    const std::string config = JoinPath(folder, "config.cfg");
+    WriteText(config, "old text that is longer");
     WriteText(JoinPath(folder, "locked.cfg"), "locked");
-    ::chmod(JoinPath(folder, "config.cfg").c_str(), 0666);
+    ::chmod(config.c_str(), 0666);
     ::chmod(JoinPath(folder, "locked.cfg").c_str(), 0444);
     ::chmod(dir.Path().c_str(), 0755);
+    ::chmod(work.c_str(), 0777);
     ::chmod(folder.c_str(), 0555);
 
     // Root may write any folder: the writes are made by an ordinary user.
@@ -221,16 +227,86 @@ TEST(FileIoInPlace, AWritableFileInAReadOnlyFolderIsRewrittenInPlace)
     if (child == 0) {
         if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
             ::_exit(3);
-        const bool rewritten = WriteFileAtomic(JoinPath(folder, "config.cfg"), "new");
+        SetRewriteJournalFolder("");
+        const bool withoutJournal = WriteFileAtomic(config, "unsafe");
+        SetRewriteJournalFolder(folder); // no entry can be made there either
+        const bool journalUnwritable = WriteFileAtomic(config, "unsafe");
+        const bool untouched = ReadText(config) == "old text that is longer";
+        SetRewriteJournalFolder(work);
+        const bool rewritten = WriteFileAtomic(config, "new");
         const bool locked = WriteFileAtomic(JoinPath(folder, "locked.cfg"), "new");
-        ::_exit(rewritten && !locked ? 0 : 1);
+        ::_exit(!withoutJournal && !journalUnwritable && untouched && rewritten && !locked ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ::chmod(folder.c_str(), 0755);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(ReadText(JoinPath(folder, "config.cfg")), "new");
+    EXPECT_EQ(ReadText(config), "new");
     EXPECT_EQ(ReadText(JoinPath(folder, "locked.cfg")), "locked");
     EXPECT_EQ(Listing(folder), (std::set<std::string>{"config.cfg", "locked.cfg"}));
+    // The entry went once the file was whole.
+    EXPECT_TRUE(Listing(work).empty());
 }
 #endif
+
+namespace {
+
+// An entry as a run that crashed after writing it would have left it.
+std::string WriteEntry(const std::string& target, const std::string& data)
+{
+    const std::string entry = WriteRewriteJournal(target, data);
+    EXPECT_FALSE(entry.empty());
+    return entry;
+}
+
+} // namespace
+
+// What crashed runs left: the newest entry of a file is written, entries that cannot be written
+// now stay (and go once the file is written otherwise), the rest go.
+TEST(FileIoJournal, EntriesThatCannotBeCompletedStayUntilTheirFileIsWritten)
+{
+    TempDir work;
+    TempDir game;
+    SetRewriteJournalFolder(work.Path());
+    const std::string twice = game.File("twice.cfg");
+    const std::string locked = game.File("locked.cfg");
+    const std::string deleted = game.File("deleted.cfg");
+    const std::string unmounted = JoinPath(game.File("drive"), "away.cfg");
+    for (const std::string& file : {twice, locked, deleted})
+        WriteText(file, "mixed");
+    MakeFolders(game.File("drive"));
+    WriteText(unmounted, "mixed");
+
+    WriteEntry(twice, "older");
+    const std::string newer = WriteEntry(twice, "newer");
+    const std::string lockedEntry = WriteEntry(locked, "unlocked");
+    WriteEntry(deleted, "back");
+    const std::string awayEntry = WriteEntry(unmounted, "mounted");
+    RemoveFile(deleted);
+    fs::remove_all(game.File("drive"));
+    SetMode(locked, 0444);
+    // Cut off while being made, and damaged: neither can be completed.
+    const std::string cut = fs::path(newer).filename().string() + kTempFileMarker + "a1B2c3";
+    WriteText(work.File(cut), "half");
+    const std::string damaged = WriteEntry(game.File("damaged.cfg"), "whole");
+    const std::string damagedText = ReadText(damaged);
+    WriteText(damaged, damagedText.substr(0, damagedText.size() - 1));
+    const std::string alike = std::string(kRewriteJournalPrefix) + "abc" + kRewriteJournalSuffix;
+    WriteText(work.File(alike), "someone else's");
+
+    EXPECT_EQ(CompleteInterruptedRewrites(work.Path()), 1);
+    EXPECT_EQ(ReadText(twice), "newer");
+    EXPECT_EQ(ReadText(locked), "mixed");
+    EXPECT_FALSE(PathExists(deleted));
+    EXPECT_FALSE(PathExists(game.File("damaged.cfg")));
+    EXPECT_EQ(Listing(work.Path()), (std::set<std::string>{fs::path(lockedEntry).filename().string(),
+                                                           fs::path(awayEntry).filename().string(), alike}));
+
+    // A write of the file that works makes its entry void: it would bring back an older text.
+    SetMode(locked, 0644);
+    ASSERT_TRUE(WriteFileAtomic(locked, "written since"));
+    EXPECT_EQ(Listing(work.Path()), (std::set<std::string>{fs::path(awayEntry).filename().string(), alike}));
+    EXPECT_EQ(CompleteInterruptedRewrites(work.Path()), 0);
+    EXPECT_EQ(ReadText(locked), "written since");
+    SetRewriteJournalFolder("");
+}

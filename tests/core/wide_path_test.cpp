@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/file_io.h"
 #include "core/path.h"
 #include "core/text_file.h"
@@ -69,4 +70,34 @@ TEST(WidePath, FilesUnderAnyNameAndBeyondTheOldPathLimit)
         EXPECT_TRUE(RemoveFile(file));
         EXPECT_FALSE(PathExists(file));
     }
+}
+
+// What a library that opens files itself (the tag reader) is given: on Windows a name past the
+// old limit carries the long-path prefix, absolute and with '\' only, or that library fails there.
+TEST(NativeFileName, PastTheOldPathLimitTheNameCarriesTheLongPathPrefix)
+{
+    TempDir dir;
+    std::string deep = dir.Path();
+    while (deep.size() < 300)
+        deep = JoinPath(deep, "dossier très long Ж 0123456789 abcdefghijklmnopqrstuvwxyz");
+    MakeFolders(deep);
+    const std::string file = JoinPath(deep, "piste 游戏.mp3");
+    WriteText(file, "ID3 and more");
+#ifdef _WIN32
+    const std::pair<std::string, std::wstring> table[] = {
+        {"C:\\Music\\a.mp3", L"C:\\Music\\a.mp3"},
+        {file, L"\\\\?\\" + Widen(file)},
+        {"\\\\server\\share\\" + std::string(270, 's'), L"\\\\?\\UNC\\server\\share\\" + std::wstring(270, L's')},
+        {"C:\\bad \xFF name.mp3", L""},
+    };
+    for (const auto& [utf8, expected] : table)
+        EXPECT_EQ(NativeFileName(utf8), expected) << utf8;
+#else
+    EXPECT_EQ(NativeFileName("/music/bad \xFF name.mp3"), "/music/bad \xFF name.mp3");
+#endif
+    // The checks before the library opens it reach as deep.
+    EXPECT_TRUE(FileExists(file));
+    EXPECT_EQ(FileSize(file), 12);
+    EXPECT_EQ(FileSize(deep), -1);
+    EXPECT_EQ(FileSize(JoinPath(deep, "missing.mp3")), -1);
 }

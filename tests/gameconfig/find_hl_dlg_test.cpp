@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "gameconfig/find_hl_dlg.h"
 
 #include "core/path.h"

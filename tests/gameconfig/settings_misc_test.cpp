@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "gameconfig/settings_fixture.h"
 
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/path.h"
 #include "launch/game_launcher.h"
 #include "settings/server_store.h"

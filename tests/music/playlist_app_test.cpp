@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "gamefiles/settings_loader.h"
 #include "music/audio/audio_library.h"
 #include "music/mp3_info_dlg.h"

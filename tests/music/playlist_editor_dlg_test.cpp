@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/lcg.h"
 #include "core/path.h"
 #include "core/report_rows.h"
@@ -349,6 +350,40 @@ TEST_F(PlaylistPage, RemovingEntries)
     Click(P::IdRemoveAll);
     EXPECT_EQ(ShownFiles(), std::vector<std::string>{Music("rock/c.mp3")});
     EXPECT_EQ(ReadText(Playlist()), Lines({"../../music/b.mp3", Music("rock/c.mp3")}));
+}
+
+// Remove, Import and Export that cannot write are told as a Save that cannot: the list and the
+// file no longer agree, or the exported file is not there.
+TEST_F(PlaylistPage, WritesThatFailAreToldWhateverTheCommand)
+{
+    std::vector<std::pair<std::string, bool>> writes;
+    context.fileSaved = [&writes](const std::string& path, bool saved) { writes.emplace_back(path, saved); };
+    const std::string original = Lines({Music("a.mp3"), Music("b.mp3")});
+    WriteText(Playlist(), original);
+    Build();
+    std::filesystem::permissions(Playlist(), std::filesystem::perms(0444));
+    ClickEntry(0);
+    Click(P::IdRemove);
+    page->NavigateTo(Music());
+    Click(P::IdRemoveAll);
+    const std::string m3u = dir.File("new.m3u");
+    WriteText(m3u, Music("rock/c.mp3") + "\r\n");
+    page->ImportPlaylistFrom(m3u);
+    ASSERT_TRUE(page->WaitUntilLoaded(5000));
+    const std::string nowhere = JoinPath(dir.File("no folder"), "out.txt");
+    page->ExportPlaylistTo(nowhere);
+    EXPECT_EQ(ReadText(Playlist()), original);
+    EXPECT_FALSE(PathExists(nowhere));
+    using W = std::vector<std::pair<std::string, bool>>;
+    EXPECT_EQ(writes, (W{{Playlist(), false}, {Playlist(), false}, {Playlist(), false}, {nowhere, false}}));
+
+    // Writes that work say so (the next failure is told again).
+    std::filesystem::permissions(Playlist(), std::filesystem::perms(0644));
+    writes.clear();
+    page->ExportPlaylistTo(dir.File("out.txt"));
+    ClickEntry(0);
+    Click(P::IdRemove);
+    EXPECT_EQ(writes, (W{{dir.File("out.txt"), true}, {Playlist(), true}}));
 }
 
 TEST_F(PlaylistPage, SortingByLengthKeepsUnknownLast)

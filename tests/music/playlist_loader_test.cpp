@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "music/audio/audio_library.h"
 #include "music/playlist_loader.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data folder follows the XDG base directory rule of the Linux desktop's menu entry; folder
 // modes and chdir are the POSIX ones. Built for Linux only.
 #ifndef _WIN32

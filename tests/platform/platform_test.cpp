@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/file_io.h"
 #include "core/path.h"
 #include "core/wide_path.h"
@@ -132,6 +133,49 @@ TEST(ProcessPriority, SettingsGiveTheWindowsPriorityClasses)
     CloseHandle(process);
     EXPECT_FALSE(platform::SetProcessPriority(0, 1));
 }
+
+// Needs windows: make windows-check gives its Wine the display driver that has no display.
+TEST(WaitForGameWindow, TakesTheWindowOfTheLaunchNotAnotherCopyOfTheGame)
+{
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"Half-Life";
+    RegisterClassW(&windowClass);
+    HWND other = CreateWindowExW(0, L"Half-Life", L"by hand", WS_OVERLAPPEDWINDOW, 0, 0, 64, 64, nullptr, nullptr,
+                                 windowClass.hInstance, nullptr);
+    if (!other)
+        GTEST_SKIP() << "no windows here";
+    ScopedWorkDir dir;
+    for (const char* folder : {"game", "launcher", "quiet"})
+        MakeFolders(dir.File(folder));
+    const std::string game = WriteRecorder(dir.File("game"), true);
+    const int64_t pid = platform::StartProgram(game, "window Valve001", dir.Path());
+    ASSERT_GT(pid, 0);
+    EXPECT_EQ(platform::WaitForGameWindow(pid, 5000), pid);
+
+    // A launcher that starts the game and ends.
+    const int64_t launcher =
+        platform::StartProgram(WriteRecorder(dir.File("launcher"), false), "child \"" + game + "\"", dir.Path());
+    const int64_t child = platform::WaitForGameWindow(launcher, 5000);
+    EXPECT_NE(child, pid);
+    EXPECT_EQ(platform::RunningProcesses()[child].parent, launcher);
+
+    // No window of the launch: the wait ends at its bound, whatever other games show.
+    const int64_t quiet = platform::StartProgram(WriteRecorder(dir.File("quiet"), true), "", dir.Path());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(platform::WaitForGameWindow(quiet, 300), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+
+    DestroyWindow(other);
+    for (const char* folder : {"game", "quiet"})
+        RemoveFile(JoinPath(dir.File(folder), "hold"));
+    for (const int64_t p : {pid, child, quiet})
+        if (HANDLE h = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(p))) {
+            WaitForSingleObject(h, 10000);
+            CloseHandle(h);
+        }
+}
 #else
 TEST(ProcessPriority, LowPriorityReachesTheGamesProcessGroup)
 {
@@ -263,9 +307,13 @@ TEST(Clock, UtcNowHasMilliseconds)
 #ifdef _WIN32
 TEST(DriveRoots, TheDrivesThatExistWithTheSystemDrive)
 {
+    // The quiet error mode the drives are asked under is the list's own.
+    SetThreadErrorMode(0, nullptr);
     const auto roots = platform::DriveRoots();
+    EXPECT_EQ(GetThreadErrorMode(), 0u);
     for (const std::string& root : roots)
-        EXPECT_TRUE(root.size() == 3 && root[0] >= 'A' && root[0] <= 'Z' && root.substr(1) == ":\\") << root;
+        EXPECT_TRUE(root.size() == 3 && root.substr(1) == ":\\" && (GetLogicalDrives() & (1u << (root[0] - 'A'))))
+            << root;
     wchar_t system[MAX_PATH] = {};
     ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 2u);
     EXPECT_NE(std::find(roots.begin(), roots.end(), Narrow(std::wstring_view(system, 2)) + "\\"), roots.end());

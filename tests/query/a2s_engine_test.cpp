@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "query/engine_fixture.h"
 
 #include "core/address.h"
@@ -154,6 +155,38 @@ TEST_F(Engine, TheMasterIsAskedPageAfterPageUntilTheListEndsAndALossyServerIsKep
     ASSERT_TRUE(WaitForProgressEnd());
     EXPECT_EQ(servers.GetItemCount(), 7);
     EXPECT_EQ(master.Record().seeds, (std::vector<std::string>{"0.0.0.0:0", farm.FindGameServer("page3")->Address()}));
+}
+
+TEST_F(Engine, AMasterWhosePagesNeverAdvanceIsNotAskedOnAndTheNextUpdateGoesOut)
+{
+    for (int i = 0; i < 3; ++i)
+        AddServer("same" + std::to_string(i));
+    sim::SimMaster& master = farm.AddMaster({.listAllGameServers = true, .endlessPages = true});
+    StartFarm();
+    app.settings.masterServer = master.Address();
+    refresh.RequestMasterList();
+    ASSERT_TRUE(WaitForProgressEnd());
+    EXPECT_EQ(servers.GetItemCount(), 3);
+    // The second page brought nothing new: the paging ends there.
+    EXPECT_EQ(master.Record().seeds, (std::vector<std::string>{"0.0.0.0:0", farm.FindGameServer("same2")->Address()}));
+    refresh.RequestMasterList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return master.Record().requests.size() == 3; }, 3000));
+}
+
+TEST_F(Engine, AnUpdateTheMastersRequestLimitHoldsBackSaysSo)
+{
+    sim::SimMaster& master = AddMaster(sim::SimMasterFlavour::Steam);
+    master.SetBehaviour({.silent = true});
+    StartFarm();
+    app.settings.masterServer = master.Address();
+    const auto status = [&](const char* text) { return Texts{std::string(text) + " |  |  |  | "}; };
+    for (int i = 0; i < CMasterPager::kMaxRequestsPerMinute; ++i)
+        refresh.RequestMasterList();
+    EXPECT_EQ(Rows(&servers), status("Requesting Servers list to Steam"));
+    refresh.RequestMasterList();
+    EXPECT_EQ(Rows(&servers), status(CRefreshEngine::kMasterWaitText));
+    QTest::qWait(100);
+    EXPECT_EQ(master.Record().requests.size(), static_cast<size_t>(CMasterPager::kMaxRequestsPerMinute));
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "browser/server_browser_dlg.h"
 #include "core/address.h"
 #include "core/compare_texts.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "query/favorites_watch.h"
 #include "query/slot_watch.h"
 #include "settings/app_settings.h"

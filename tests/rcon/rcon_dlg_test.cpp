@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "rcon/custom_edit.h"
 #include "rcon/rcon_consoles.h"
 #include "rcon/rcon_dlg.h"
@@ -13,6 +14,7 @@
 #include <QClipboard>
 #include <QFontInfo>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
@@ -93,7 +95,7 @@ protected:
     void SetUp() override
     {
         owner.show();
-        console = new CRconDlg(peer.Address(), "pa\"ss", &owner);
+        console = new CRconDlg(peer.Address(), "pa ss\\", &owner);
         console->show();
         ASSERT_TRUE(console->Connect());
         ASSERT_EQ(peer.Next(), RconBytes(BuildRconChallengeRequest()));
@@ -156,8 +158,8 @@ TEST_F(RconConsole, ChallengeThenCommandDatagramByteForByte)
     EXPECT_EQ(console->challenge(), 3000000000u);
 
     Type(*console, "say \"hi\" all");
-    // The password's own quote goes inside the quotes as typed; nothing is escaped.
-    EXPECT_EQ(peer.Next(), RconBytes(std::string("\xFF\xFF\xFF\xFFrcon 3000000000 \"pa\"ss\" say \"hi\" all") +
+    // The password goes inside the quotes as typed; nothing is escaped.
+    EXPECT_EQ(peer.Next(), RconBytes(std::string("\xFF\xFF\xFF\xFFrcon 3000000000 \"pa ss\\\" say \"hi\" all") +
                                      std::string(1, '\0')));
     EXPECT_EQ(Input(*console)->text(), "");
     EXPECT_EQ(Shown(*console), (Lines{"\\\\ Challenge Accepted //", "-> say \"hi\" all"}));
@@ -213,7 +215,7 @@ TEST_F(RconConsole, EnterBeforeTheChallengeIsRefusedAndKeepsTheCommand)
     // Nothing went out for any of that: the next datagram is the command sent now.
     Input(*console)->setFocus();
     QTest::keyClick(Input(*console), Qt::Key_Return);
-    EXPECT_EQ(peer.Next(), RconBytes(BuildRconCommand(3000000000u, "pa\"ss", "users")));
+    EXPECT_EQ(peer.Next(), RconBytes(BuildRconCommand(3000000000u, "pa ss\\", "users")));
     EXPECT_EQ(Shown(*console), (Lines{"<< Can't send: Not connected >>", "\\\\ Challenge Accepted //", "-> users"}));
 }
 
@@ -233,7 +235,7 @@ TEST_F(RconConsole, EnterInThePaneDoesNothingButItsReleaseGoesToTheInputLine)
 
     // The Enter that counts: the command goes once, echoed once.
     QTest::keyClick(Input(*console), Qt::Key_Return);
-    EXPECT_EQ(peer.Next(), RconBytes(BuildRconCommand(3000000000u, "pa\"ss", "status")));
+    EXPECT_EQ(peer.Next(), RconBytes(BuildRconCommand(3000000000u, "pa ss\\", "status")));
     EXPECT_EQ(Shown(*console), (Lines{"\\\\ Challenge Accepted //", "-> status"}));
 }
 
@@ -345,7 +347,8 @@ TEST(RconInputDialog, ConnectOnlyWithAPassword)
     EXPECT_EQ(input.size(), QSize(DluX(231), DluY(27)));
 
     bool disabledAtFirst = false, enabledByOneCharacter = false, disabledWhenEmptied = false;
-    bool enterIgnoredWhenEmpty = false;
+    bool enterIgnoredWhenEmpty = false, refusedAndOpen = false;
+    QString refusal;
     WhenModalShows(owner, "CRconInput", [&](QWidget& box) {
         auto* edit = FindById<QLineEdit>(&box, CRconInput::IdPassword);
         auto* connect = FindById<QPushButton>(&box, CRconInput::IdConnect);
@@ -356,8 +359,16 @@ TEST(RconInputDialog, ConnectOnlyWithAPassword)
         disabledWhenEmptied = !connect->isEnabled();
         QTest::keyClick(edit, Qt::Key_Return);
         enterIgnoredWhenEmpty = box.isVisible();
+        // A password with a double quote cannot go inside the quotes: refused with a message.
         QTest::keyClicks(edit, "my \"pass\"");
         EXPECT_EQ(edit->echoMode(), QLineEdit::Normal);
+        WhenModalShows(owner, CRconInput::kRefusedName, [&](QWidget& message) {
+            refusal = static_cast<QMessageBox&>(message).text();
+            static_cast<QMessageBox&>(message).accept();
+        });
+        QTest::keyClick(edit, Qt::Key_Return);
+        refusedAndOpen = box.isVisible();
+        edit->setText("my pass\\");
         QTest::keyClick(edit, Qt::Key_Return);
     });
     EXPECT_TRUE(input.DoModal());
@@ -365,7 +376,9 @@ TEST(RconInputDialog, ConnectOnlyWithAPassword)
     EXPECT_TRUE(enabledByOneCharacter);
     EXPECT_TRUE(disabledWhenEmptied);
     EXPECT_TRUE(enterIgnoredWhenEmpty);
-    EXPECT_EQ(input.password, "my \"pass\"");
+    EXPECT_TRUE(refusedAndOpen);
+    EXPECT_TRUE(refusal.contains("double quote")) << refusal.toStdString();
+    EXPECT_EQ(input.password, "my pass\\");
 }
 
 // ---- The open consoles ----
@@ -555,4 +568,55 @@ TEST(RconConsoleHistory, KeptForTheNextRunWithoutThePassword)
     EXPECT_EQ(Input(*console)->text(), "say =[x]");
     QTest::keyClick(Input(*console), Qt::Key_Up);
     EXPECT_EQ(Input(*console)->text(), "status");
+}
+
+// ---- A server that gives no challenge ----
+
+// As some servers of today: no answer to "challenge rcon", "print\n" before the output, colour
+// codes in it, and silence for a wrong password.
+TEST(RconConsoleWithoutChallenge, AsksTwiceThenSendsThePasswordAlone)
+{
+    sim::SimFarm farm;
+    sim::GameServerConfig config;
+    config.rconPassword = "my secret";
+    config.rconNoChallenge = config.rconPrintWord = true;
+    sim::SimGameServer& server = farm.AddGameServer(config);
+    std::string error;
+    ASSERT_TRUE(farm.StartInOwnThread(&error)) << error;
+    QWidget owner;
+    owner.show();
+    const std::string skipped(kRconNoChallengeLine), echo = "-> echo ^1red ^7white";
+    const struct {
+        std::string password;
+        std::string sent; // the command as the server reads it; empty: nothing at all goes out
+        Lines shown;
+    } cases[] = {
+        {"my secret", "rcon \"my secret\" echo ^1red ^7white", {skipped, echo, "red white"}},
+        {"guess", "rcon guess echo ^1red ^7white", {skipped, echo, std::string(kRconNoAnswerLine)}},
+        {"my \"secret\"", "", {std::string(kRconQuotedPasswordLine)}},
+    };
+    for (const auto& c : cases) {
+        const size_t before = server.Record().requests.size();
+        CRconDlg console(server.Address(), c.password, &owner);
+        console.SetTimeoutMs(300);
+        console.show();
+        console.Connect();
+        if (c.sent.empty()) {
+            QTest::qWait(800);
+        } else {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return console.connected(); }, kRconWaitMs));
+            Type(console, "echo ^1red ^7white");
+            ASSERT_TRUE(WaitForLines(console, 3));
+        }
+        EXPECT_EQ(Shown(console), c.shown) << c.password;
+
+        const std::vector<sim::ReceivedRequest> all = server.Record().requests;
+        Lines requests;
+        for (size_t i = before; i < all.size(); ++i)
+            requests.push_back(all[i].request);
+        EXPECT_EQ(requests, c.sent.empty() ? Lines{} : (Lines{"challenge rcon\\x0A", "challenge rcon\\x0A", c.sent}));
+        if (requests.size() > 1) {
+            EXPECT_GE(all[before + 1].timeMs - all[before].timeMs, 250); // asked again after one time-out
+        }
+    }
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "rcon/rcon_peer.h"
 #include "rcon/rcon_socket.h"
 #include "sim_farm.h"
@@ -186,4 +187,28 @@ TEST(RconSocket, ReadsAtMostTheConsolesBufferOfADatagram)
     peer.Send(RconOutputReply(std::string(3000, 'x')));
     ASSERT_TRUE(lines.WaitFor(1));
     EXPECT_EQ(lines.texts[0], std::string(kRconReceiveLimit - 5, 'x'));
+}
+
+TEST(RconSocket, WithoutAChallengeItStaysWithoutOne)
+{
+    RconPeer peer;
+    CRconSocket socket;
+    socket.SetTimeoutMs(100);
+    QSignalSpy skipped(&socket, &CRconSocket::challengeSkipped);
+    Lines lines(socket);
+    ASSERT_TRUE(socket.Open(peer.Address()));
+    EXPECT_EQ(peer.Next(), RconBytes(BuildRconChallengeRequest()));
+    EXPECT_EQ(peer.Next(), RconBytes(BuildRconChallengeRequest()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return socket.connected(); }, kRconWaitMs));
+    EXPECT_EQ(skipped.count(), 1);
+
+    // A challenge too late to count: neither taken nor shown.
+    peer.Send(RconChallengeReply("5"));
+    QTest::qWait(150);
+    ASSERT_TRUE(socket.SendCommand("pw", "status"));
+    EXPECT_EQ(peer.Next(), RconBytes(BuildRconCommandWithoutChallenge("pw", "status")));
+    peer.Send(RconBytes("\xFF\xFF\xFF\xFFprint\nok\n"));
+    ASSERT_TRUE(lines.WaitFor(2));
+    EXPECT_EQ(lines.texts, (std::vector<std::string>{"-> status", "ok"}));
+    EXPECT_EQ(socket.challenge(), 0u);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Two unsynchronised increments of one counter, for the thread sanitizer to report under the
 // project's suppressions: "thread" races QThread::run() with main(), "queued" a call queued to
 // another thread's event loop with main(). A suppression broad enough to hide either would hide

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/lcg.h"
 #include "core/path.h"
 #include "server/create_server_dlg.h"

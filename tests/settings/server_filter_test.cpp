@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/server_filter.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,7 @@ struct Case {
     bool listed;
 };
 
-TEST(ServerFilter, EachChoiceLeavesOutItsServersButNeverAFavourite)
+TEST(ServerFilter, EachChoiceLeavesOutItsServersAndAFavouriteOnlyByItsText)
 {
     const FilterFacts plain{"Dusk Canyon 24/7", "dusk_canyon", "45", "3/16"};
     FilterFacts locked = plain;
@@ -33,7 +34,12 @@ TEST(ServerFilter, EachChoiceLeavesOutItsServersButNeverAFavourite)
         {{false, false, false, 0, "dusk_"}, {"Other", "dusk_canyon", "1", "1/8"}, true},
         {{false, false, false, 0, "\xC3\xA9t\xC3\xA9"}, {"\xC3\x89T\xC3\x89", "x", "1", "1/8"}, true},
         {{false, false, false, 0, "nowhere"}, plain, false},
-        {{true, true, true, 10, "nowhere"}, emptyFavorite, true},
+        // A favourite: empty, locked and far, but chosen; only a text it does not hold leaves it out.
+        {{true, true, true, 10, ""}, emptyFavorite, true},
+        {{true, true, true, 10, "HARB"}, emptyFavorite, true},
+        {{false, false, false, 0, "mine"}, emptyFavorite, true},
+        {{true, true, true, 10, "nowhere"}, emptyFavorite, false},
+        {{false, false, false, 0, "harbor"}, {"Rookie Friendly", "dusk_canyon", "20", "1/8", false, true}, false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(PassesFilter(c.filter, c.row), c.listed)

@@ -1,8 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/tool_options.h"
 
 #include "test_support/work_dir.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -119,3 +124,39 @@ TEST(ToolOptions, TextsWithBlanksOrQuotesAtTheirEndsComeBackAsTheyWere)
     ASSERT_TRUE(back.Load(path));
     EXPECT_EQ(back.filter.text, std::string(63, 'b') + " ");
 }
+
+// A file far larger than any this program writes (garbage, or grown by another tool) gives its
+// known values, and is not carried along from then on.
+TEST(ToolOptions, AnOversizedFileKeepsOnlyWhatIsKnown)
+{
+    ScopedWorkDir dir;
+    const std::string path = dir.File(ToolOptions::kFileName);
+    std::string junk;
+    for (unsigned i = 0; junk.size() <= ToolOptions::kMaxFileBytes; ++i)
+        junk += "[Junk" + std::to_string(i % 97) + "]\r\nkey" + std::to_string(i) + "=\x01\xFE\r\n";
+    WriteText(path, "[Query]\r\nDialect=A2S\r\n[Hidden]\r\n127.0.0.5:27015=1\r\n" + junk);
+    ToolOptions options;
+    ASSERT_TRUE(options.Load(path));
+    EXPECT_EQ(options.dialect, QueryDialect::A2s);
+    EXPECT_EQ(options.hiddenServers, std::vector<std::string>{"127.0.0.5:27015"});
+    ASSERT_TRUE(options.Save(path));
+    EXPECT_EQ(ReadText(path), "[Query]\r\nDialect=A2S\r\nQueriesAtOnce=5\r\nLanTargets=\r\n"
+                              "[Hidden]\r\n127.0.0.5:27015=1\r\n");
+}
+
+#ifndef _WIN32
+// It will hold keys: the user's alone whatever the umask, also when an older run made it
+// readable by everyone.
+TEST(ToolOptions, TheFileIsTheOwnersAlone)
+{
+    ScopedWorkDir dir;
+    const std::string path = dir.File(ToolOptions::kFileName);
+    const mode_t old = ::umask(022);
+    ASSERT_TRUE(ToolOptions().Save(path));
+    EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::mask, std::filesystem::perms(0600));
+    std::filesystem::permissions(path, std::filesystem::perms(0644));
+    ASSERT_TRUE(ToolOptions().Save(path));
+    ::umask(old);
+    EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::mask, std::filesystem::perms(0600));
+}
+#endif

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated servers, checked on the wire: every expected reply below is written out byte
 // by byte from the protocol layouts, never produced by the simulator's own builders.
 #include "sim_farm.h"
@@ -995,6 +996,7 @@ TEST(SimConfig, MistakesNameTheirLine)
         {"[server]\ndialects = gamespy\n", "line 2: dialects"},
         {"[server]\ninfo_reply = C\n", "line 2: info_reply"},
         {"[server]\nrules_pieces = 16\n", "line 2: rules_pieces"},
+        {"[server]\nping_reply = k\n", "line 2: ping_reply"},
     };
     for (const Case& c : cases) {
         SimFarmConfig config;
@@ -1066,10 +1068,15 @@ TEST(SimConfig, TodaysKeysAndTheTodaysDemoFarm)
     SimFarmConfig c, classic;
     std::string error;
     ASSERT_TRUE(ParseFarmConfig("[server]\ndialects = Classic, A2S\na2s_placeholder_challenge = no\nlossy = yes\n"
-                                "a2s_challenge_value = -5\n[master]\nmax_requests_per_minute = 30\n",
+                                "a2s_challenge_value = -5\nrcon_no_challenge = yes\nrcon_print = yes\n"
+                                "a2s_endless_challenges = yes\nping_reply = ack\na2s_players_when_empty = no\n"
+                                "[master]\nmax_requests_per_minute = 30\nendless_pages = yes\n",
                                 c));
     const GameServerConfig both = c.servers[0];
     EXPECT_TRUE(both.answersClassic && both.answersA2s && both.behaviour.lossy && !both.a2sPlaceholderChallenge);
+    EXPECT_TRUE(both.rconNoChallenge && both.rconPrintWord);
+    EXPECT_TRUE(both.a2sEndlessChallenges && c.masters[0].endlessPages);
+    EXPECT_TRUE(both.pingAck && !both.a2sPlayersWhenEmpty);
     EXPECT_EQ(both.a2sChallengeValue + c.masters[0].maxRequestsPerMinute, -5 + 30);
 
     // The same farm as demo.ini, but half of it servers of today.

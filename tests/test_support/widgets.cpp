@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "test_support/widgets.h"
 
 #include "ui/input_box.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "avi_writer.h"
 #include "test_support/work_dir.h"
 #include "ui/logo_animation.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the znktool.conf of a demo folder: the game is the demo's stand-in client in
 // DIR/game, the mod is "znk", the master server the simulated one given (a.b.c.d:port). Its
 // Options.ini points Find LAN Servers at the farm on 127.0.0.1: with no LAN targets the search

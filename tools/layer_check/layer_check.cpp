@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // layer_check SRC_DIR
 //
 // Reads SRC_DIR/layers.txt: one line per layer, lowest first, each naming the folders of that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the banner clip shown at the top of the main window and writes it as an RLE8 AVI.
 //
 //   make_logo OUT.avi [--png-dir DIR]

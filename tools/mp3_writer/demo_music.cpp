@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the demo's music into MODDIR/mp3: a few short tunes (constant and variable bitrate, with
 // and without tags, MPEG 1 and MPEG 2), made here as PCM and encoded with lame, and the mod's
 // playlist.txt mixing absolute, relative and missing entries. Without lame the files are silent

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // simserver CONFIG [--port-base N | --any-port] [--verbose]
 // Runs the game servers and masters of CONFIG on 127.0.0.1 until killed.
 #include "sim_farm.h"

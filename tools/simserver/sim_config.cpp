@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim_config.h"
 
 #include <algorithm>
@@ -179,6 +180,12 @@ void ParseServerKey(const std::string& key, const std::string& value, GameServer
     } else if (key == "rcon_challenge") {
         if (!ParseNumber(value, s.rconChallenge))
             problem = "rcon_challenge must be a non-negative number";
+    } else if (key == "rcon_no_challenge") {
+        if (!ParseBool(value, s.rconNoChallenge))
+            problem = "rcon_no_challenge must be yes or no";
+    } else if (key == "rcon_print") {
+        if (!ParseBool(value, s.rconPrintWord))
+            problem = "rcon_print must be yes or no";
     } else if (key == "bots") {
         if (!ParseNumber(value, s.bots) || s.bots < 0 || s.bots > 255)
             problem = "bots must be 0..255";
@@ -200,12 +207,24 @@ void ParseServerKey(const std::string& key, const std::string& value, GameServer
     } else if (key == "a2s_challenge") {
         if (!ParseBool(value, s.a2sChallenge))
             problem = "a2s_challenge must be yes or no";
+    } else if (key == "a2s_endless_challenges") {
+        if (!ParseBool(value, s.a2sEndlessChallenges))
+            problem = "a2s_endless_challenges must be yes or no";
     } else if (key == "a2s_placeholder_challenge") {
         if (!ParseBool(value, s.a2sPlaceholderChallenge))
             problem = "a2s_placeholder_challenge must be yes or no";
     } else if (key == "a2s_challenge_value") {
         if (!ParseNumber(value, s.a2sChallengeValue) || s.a2sChallengeValue == 0 || s.a2sChallengeValue == -1)
             problem = "a2s_challenge_value must be a 32-bit number other than 0 and -1";
+    } else if (key == "a2s_players_when_empty") {
+        if (!ParseBool(value, s.a2sPlayersWhenEmpty))
+            problem = "a2s_players_when_empty must be yes or no";
+    } else if (key == "ping_reply") {
+        const std::string v = Lower(value);
+        if (v == "j" || v == "ack")
+            s.pingAck = v == "ack";
+        else
+            problem = "ping_reply must be j or ack";
     } else if (key == "info_reply") {
         const std::string v = Lower(value);
         if (v == "i")
@@ -284,6 +303,9 @@ void ParseMasterKey(const std::string& key, const std::string& value, MasterConf
     } else if (key == "max_requests_per_minute") {
         if (!ParseNumber(value, m.maxRequestsPerMinute) || m.maxRequestsPerMinute < 0)
             problem = "max_requests_per_minute must be a count (0: no limit)";
+    } else if (key == "endless_pages") {
+        if (!ParseBool(value, m.endlessPages))
+            problem = "endless_pages must be yes or no";
     } else {
         problem = "unknown key '" + key + "' in [master]";
     }

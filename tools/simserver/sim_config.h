@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <cstdint>
 #include <string>
@@ -54,6 +55,11 @@ struct GameServerConfig {
     std::string rconPassword{}; // empty: every rcon command gets "Bad rcon_password."
     // Real servers hand out challenges above 2^31; clients that parse them as int break.
     uint64_t rconChallenge = 3000000000ULL;
+    // As some servers of today: "challenge rcon" goes unanswered, "rcon <password> <command>"
+    // is taken without a challenge, and a wrong password gets no answer at all.
+    bool rconNoChallenge = false;
+    // Console output starts FF FF FF FF "print\n" instead of FF FF FF FF 'l'.
+    bool rconPrintWord = false;
     // How many of the players are bots; today's info replies report it.
     int bots = 0;
 
@@ -71,6 +77,14 @@ struct GameServerConfig {
     // 0: one per server and client, made from both ports (never FF FF FF FF).
     int32_t a2sChallengeValue = 0;
     SimInfoKind a2sInfoKind = SimInfoKind::Source;
+    // False: an A2S_PLAYER gets no reply at all (not even 'A') while nobody is on the server,
+    // as many servers of today do.
+    bool a2sPlayersWhenEmpty = true;
+    // "ping" is answered FF FF FF FF "ack" (no NUL), as some servers of today do, instead of 'j'.
+    bool pingAck = false;
+    // A hostile server: every A2S request gets 'A' with a challenge never handed out before,
+    // and never its answer.
+    bool a2sEndlessChallenges = false;
     // 2..15: the rules reply, classic or A2S, comes in this many split datagrams, last first.
     // 1: one datagram.
     int rulesPieces = 1;
@@ -106,6 +120,9 @@ struct MasterConfig {
     // > 0: a query is ignored when its sender's address sent more than this many within the
     // last minute, this one included, like the Steam master. 0: no limit.
     int maxRequestsPerMinute = 0;
+    // A hostile master: every query, whatever its seed, gets the first page of the list, and
+    // no page ends it (no 0.0.0.0:0).
+    bool endlessPages = false;
     SimBehaviour behaviour{};
 };
 

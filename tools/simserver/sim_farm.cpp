@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim_farm.h"
 
 #include "serving_thread.h"
@@ -178,6 +179,12 @@ void SimGameServer::SetPlayers(std::vector<SimPlayer> players)
     newPlayers_ = std::move(players);
 }
 
+void SimGameServer::SetA2sChallengeValue(int32_t value)
+{
+    std::lock_guard lock(farm_.mutex_);
+    newChallenge_ = value;
+}
+
 void SimGameServer::OnReadyRead()
 {
     while (socket_ && socket_->hasPendingDatagrams()) {
@@ -214,6 +221,10 @@ void SimGameServer::Handle(const QByteArray& datagram, const QHostAddress& peer,
             allPlayers_.clear();
             newPlayers_.reset();
         }
+        if (newChallenge_) {
+            config_.a2sChallengeValue = *newChallenge_;
+            newChallenge_.reset();
+        }
         if (config_.churnSeconds > 0) {
             if (allPlayers_.empty())
                 allPlayers_ = config_.players;
@@ -232,7 +243,7 @@ void SimGameServer::Handle(const QByteArray& datagram, const QHostAddress& peer,
             if (config_.answersA2s)
                 replies = A2sAnswer(a2s, datagram, ownPort, peerPort, infostring);
         } else if (word == "ping") {
-            replies.append(PingReply());
+            replies.append(config_.pingAck ? AckReply() : PingReply());
         } else if (!classic && (word == "infostring" || word == "details" || word == "info" || word == "players" ||
                                 word == "rules")) {
             // Today's servers hand these to the game library, which answers nothing.
@@ -248,7 +259,8 @@ void SimGameServer::Handle(const QByteArray& datagram, const QHostAddress& peer,
         } else if (word == "rules") {
             replies = RulesAnswer();
         } else if (word == "challenge" && words.size() > 1 && words[1] == "rcon") {
-            replies.append(RconChallengeReply(config_.rconChallenge));
+            if (!config_.rconNoChallenge)
+                replies.append(RconChallengeReply(config_.rconChallenge));
         } else if (word == "rcon") {
             replies = RconAnswer(text, ownPort);
         }
@@ -289,12 +301,16 @@ void SimGameServer::Handle(const QByteArray& datagram, const QHostAddress& peer,
 QList<QByteArray> SimGameServer::A2sAnswer(char kind, const QByteArray& datagram, uint16_t ownPort, uint16_t peerPort,
                                            bool& info)
 {
+    if (kind == 'U' && !config_.a2sPlayersWhenEmpty && config_.players.empty())
+        return {};
     int32_t expected = config_.a2sChallengeValue;
     if (expected == 0) {
         // Each client of each server gets its own, as from a real one.
         const uint32_t mixed = ((uint32_t{ownPort} << 16) | peerPort) * 2654435761u;
         expected = static_cast<int32_t>(mixed == 0 || mixed == 0xFFFFFFFFu ? 0x5EED5EEDu : mixed);
     }
+    if (config_.a2sEndlessChallenges)
+        return {ChallengeReply(++endless_)};
     const int32_t got = A2sChallengeOf(kind, datagram);
     const bool placeholder = kind != 'T' && config_.a2sPlaceholderChallenge && got == -1;
     if ((config_.a2sChallenge && got != expected) || placeholder)
@@ -325,18 +341,22 @@ QList<QByteArray> SimGameServer::RulesAnswer()
 
 QList<QByteArray> SimGameServer::RconAnswer(const std::string& text, uint16_t ownPort) const
 {
-    // rcon <challenge> "<password>" <command...>; the password may also come unquoted.
+    // rcon <challenge> "<password>" <command...>, or without the challenge when the server
+    // hands out none; the password may also come unquoted.
     size_t i = 4;
     auto skipSpaces = [&] {
         while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
             ++i;
     };
     skipSpaces();
-    const size_t challengeStart = i;
-    while (i < text.size() && !std::isspace(static_cast<unsigned char>(text[i])))
-        ++i;
-    const std::string challengeText = text.substr(challengeStart, i - challengeStart);
-    skipSpaces();
+    std::string challengeText;
+    if (!config_.rconNoChallenge) {
+        const size_t challengeStart = i;
+        while (i < text.size() && !std::isspace(static_cast<unsigned char>(text[i])))
+            ++i;
+        challengeText = text.substr(challengeStart, i - challengeStart);
+        skipSpaces();
+    }
     std::string password;
     if (i < text.size() && text[i] == '"') {
         const size_t close = text.find('"', i + 1);
@@ -350,6 +370,13 @@ QList<QByteArray> SimGameServer::RconAnswer(const std::string& text, uint16_t ow
         password = text.substr(start, i - start);
     }
     const std::string command = i < text.size() ? text.substr(i) : std::string();
+    const bool print = config_.rconPrintWord;
+    if (config_.rconNoChallenge) {
+        // Such a server answers a wrong password with silence.
+        if (config_.rconPassword.empty() || password != config_.rconPassword)
+            return {};
+        return RconReplies(RconOutput(config_, LoopbackAddress(ownPort), command), print);
+    }
 
     bool challengeOk = !challengeText.empty();
     uint64_t challenge = 0;
@@ -361,10 +388,10 @@ QList<QByteArray> SimGameServer::RconAnswer(const std::string& text, uint16_t ow
         challenge = challenge * 10 + static_cast<uint64_t>(c - '0');
     }
     if (!challengeOk || challengeText.size() > 20 || challenge != config_.rconChallenge)
-        return RconReplies("Bad challenge.\n");
+        return RconReplies("Bad challenge.\n", print);
     if (config_.rconPassword.empty() || password != config_.rconPassword)
-        return RconReplies("Bad rcon_password.\n");
-    return RconReplies(RconOutput(config_, LoopbackAddress(ownPort), command));
+        return RconReplies("Bad rcon_password.\n", print);
+    return RconReplies(RconOutput(config_, LoopbackAddress(ownPort), command), print);
 }
 
 void SimGameServer::Send(const QList<QByteArray>& replies, const QHostAddress& peer, uint16_t peerPort, bool infostring)
@@ -499,7 +526,9 @@ void SimMaster::Handle(const QByteArray& datagram, const QHostAddress& peer, uin
             if (colon > 0 && ok && port <= 65535 && host.protocol() == QAbstractSocket::IPv4Protocol)
                 seed = MasterAddress{host.toIPv4Address(), static_cast<uint16_t>(port)};
         }
-        reply = SteamMasterPage(list, seed, config_.pageSize);
+        // A page as long as the list has no room left for the end mark.
+        reply = config_.endlessPages ? SteamMasterPage(list, MasterAddress{}, std::max<int>(1, int(list.size())))
+                                     : SteamMasterPage(list, seed, config_.pageSize);
     } else {
         // '1' and the batch number the previous reply handed out (0 or absent: the first).
         char batch[4] = {0, 0, 0, 0};

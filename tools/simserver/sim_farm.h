@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "sim_config.h"
 #include "sim_replies.h"
@@ -79,6 +80,9 @@ public:
     // Players joining or leaving while the farm runs: the requests that arrive from now on are
     // answered with these players.
     void SetPlayers(std::vector<SimPlayer> players);
+    // A server that replaces its A2S challenge: requests arriving from now on must carry this
+    // one (other than 0 and -1).
+    void SetA2sChallengeValue(int32_t value);
 
 private:
     friend class SimFarm;
@@ -97,9 +101,12 @@ private:
     uint16_t port_ = 0;               // guarded by the farm's mutex
     std::set<std::string> lossySeen_; // request kind and peer; guarded by the farm's mutex
     int32_t splitId_ = 0x51D0;        // the farm's thread only
+    int32_t endless_ = 0x0E0D;        // the last endless challenge; the farm's thread only
     QUdpSocket* socket_ = nullptr;
     // Set by SetPlayers, taken into config_ by the farm's thread; guarded by the farm's mutex.
     std::optional<std::vector<SimPlayer>> newPlayers_;
+    // Set by SetA2sChallengeValue, the same way.
+    std::optional<int32_t> newChallenge_;
     // Every player, while churn has one of them away; the farm's thread only.
     std::vector<SimPlayer> allPlayers_;
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sim_replies.h"
 
 #include <QtEndian>
@@ -82,6 +83,12 @@ QByteArray PingReply()
     QByteArray out = Header('j');
     out.append('\0');
     return out;
+}
+
+QByteArray AckReply()
+{
+    return QByteArray("\xFF\xFF\xFF\xFF"
+                      "ack");
 }
 
 QByteArray PlayersReply(const GameServerConfig& s)
@@ -221,16 +228,17 @@ QByteArray RconChallengeReply(uint64_t challenge)
     return out;
 }
 
-QList<QByteArray> RconReplies(const std::string& text)
+QList<QByteArray> RconReplies(const std::string& text, bool printWord)
 {
     QList<QByteArray> out;
     size_t offset = 0;
     do {
         const size_t n = std::min<size_t>(kRconPartBytes, text.size() - offset);
-        QByteArray d = Header('l');
+        QByteArray d = printWord ? QByteArray(kHeader, 4) + "print\n" : Header('l');
         d.append(text.data() + offset, static_cast<qsizetype>(n));
         d.append('\0');
-        d.append('\0');
+        if (!printWord)
+            d.append('\0');
         out.append(d);
         offset += n;
     } while (offset < text.size());

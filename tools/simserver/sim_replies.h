@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "sim_config.h"
 
@@ -15,6 +16,7 @@ namespace sim {
 inline constexpr int kRconPartBytes = 1400;
 
 QByteArray PingReply();
+QByteArray AckReply(); // FF FF FF FF "ack", the ping answer of some servers of today
 QByteArray PlayersReply(const GameServerConfig& s);
 QByteArray RulesReply(const GameServerConfig& s);
 QByteArray InfostringReply(const GameServerConfig& s);
@@ -36,7 +38,9 @@ QByteArray ChallengeReply(int32_t challenge); // 'A'
 inline constexpr int kSplitPayloadBytes = 1391;
 QList<QByteArray> SplitReply(const QByteArray& reply, int32_t id, int pieces);
 QByteArray RconChallengeReply(uint64_t challenge);
-QList<QByteArray> RconReplies(const std::string& text);
+// The output as 'l' datagrams ending in two NULs, or (printWord) as "print\n" datagrams ending in
+// one; no text still gives one datagram.
+QList<QByteArray> RconReplies(const std::string& text, bool printWord = false);
 
 // What the server prints for rcon commands; `address` is its own ip:port.
 std::string RconOutput(const GameServerConfig& s, const std::string& address, const std::string& command);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "gameconfig/model/client_options.h"
 
 #include "core/file_io.h"

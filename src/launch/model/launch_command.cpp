@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "launch/model/launch_command.h"
 
 #include "core/command_line.h"

@@ -1,13 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "music/audio/audio_library.h"
 
-#include "core/wide_path.h"
+#include "core/path.h"
 
 #include <mpg123.h>
 #include <out123.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <limits>
 #include <thread>
 
@@ -152,24 +153,23 @@ AudioLibrary::Stream* AudioLibrary::StreamOpen(const std::string& path, unsigned
     int channels = 0;
     int encoding = 0;
     // Only a regular file: opening a pipe would wait for a writer for ever. (libmpg123 reads the
-    // name as UTF-8 on Windows too.)
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(PathFromUtf8(path), error) ||
-        mpg123_open(handle, path.c_str()) != MPG123_OK ||
+    // name as UTF-8 on Windows too. FileExists and FileSize, not std::filesystem: on Windows
+    // that stops at MAX_PATH.)
+    if (!FileExists(path) || mpg123_open(handle, path.c_str()) != MPG123_OK ||
         mpg123_getformat(handle, &rate, &channels, &encoding) != MPG123_OK || rate <= 0) {
         mpg123_delete(handle);
         return nullptr;
     }
     if (accurate)
         mpg123_scan(handle);
-    const auto size = std::filesystem::file_size(PathFromUtf8(path), error);
-    const off_t samples = quick ? QuickEstimate(handle, error ? 0 : size) : mpg123_length(handle);
+    const long long size = std::max(FileSize(path), 0LL);
+    const off_t samples = quick ? QuickEstimate(handle, static_cast<uint64_t>(size)) : mpg123_length(handle);
 
     auto* stream = new Stream;
     stream->handle = handle;
     stream->rate = rate;
     stream->lengthMs = samples > 0 ? ToUint32(static_cast<uint64_t>(samples) * 1000u / static_cast<uint64_t>(rate)) : 0;
-    stream->lengthBytes = error ? 0 : ToUint32(size);
+    stream->lengthBytes = ToUint32(static_cast<uint64_t>(size));
     if (playback)
         mpg123_seek(handle, 0, SEEK_SET);
 

@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "music/audio/mp3_tags.h"
 
+#include "core/path.h"
 #include "core/wide_path.h"
 
 #include <taglib/id3v1tag.h>
@@ -11,8 +13,6 @@
 #include <taglib/textidentificationframe.h>
 #include <taglib/tfilestream.h>
 #include <taglib/unknownframe.h>
-
-#include <filesystem>
 
 namespace {
 
@@ -147,15 +147,13 @@ Mp3Tags Read(IOStream& file)
 
 Mp3Tags ReadMp3Tags(const std::string& path)
 {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(PathFromUtf8(path), error))
+    // Only a regular file: a pipe would wait for a writer for ever. (FileExists, not
+    // std::filesystem: on Windows that stops at MAX_PATH.)
+    if (!FileExists(path))
         return {};
-#ifdef _WIN32
-    // TagLib reads a narrow name in the ANSI code page there.
-    FileStream stream(Widen(path).c_str(), true);
-#else
-    FileStream stream(path.c_str(), true);
-#endif
+    // On Windows TagLib would read a narrow name in the ANSI code page.
+    const auto name = NativeFileName(path);
+    FileStream stream(name.c_str(), true);
     return Read(stream);
 }
 

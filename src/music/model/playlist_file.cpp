@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "music/model/playlist_file.h"
 
 #include "core/file_io.h"
@@ -98,8 +99,10 @@ bool AppendToPlaylistFile(const std::string& path, const std::string& line)
     return std::fclose(file) == 0 && written;
 }
 
-bool RemovePlaylistLine(const std::string& path, const std::string& text)
+bool RemovePlaylistLine(const std::string& path, const std::string& text, bool* writeFailed)
 {
+    if (writeFailed)
+        *writeFailed = false;
     std::vector<std::string> lines;
     if (!ReadTextLines(path, lines))
         return false;
@@ -110,7 +113,10 @@ bool RemovePlaylistLine(const std::string& path, const std::string& text)
     if (found == lines.end())
         return false;
     lines.erase(found);
-    return WriteTextLines(path, lines, true);
+    const bool written = WriteTextLines(path, lines, true);
+    if (writeFailed)
+        *writeFailed = !written;
+    return written;
 }
 
 bool ClearPlaylistFile(const std::string& path)
@@ -126,8 +132,10 @@ bool HasPlsExtension(const std::string& path)
     return dot != std::string::npos && name.compare(dot + 1, std::string::npos, "pls") == 0;
 }
 
-bool ImportPlaylist(const std::string& chosenPath, const std::string& playlistPath)
+bool ImportPlaylist(const std::string& chosenPath, const std::string& playlistPath, bool* writeFailed)
 {
+    if (writeFailed)
+        *writeFailed = false;
     std::vector<std::string> lines;
     if (HasPlsExtension(chosenPath)) {
         ProfileFile pls;
@@ -147,7 +155,10 @@ bool ImportPlaylist(const std::string& chosenPath, const std::string& playlistPa
                 lines.push_back(std::move(line));
     }
     MakePlaylistFolder(playlistPath);
-    return WriteTextLines(playlistPath, lines, true);
+    const bool written = WriteTextLines(playlistPath, lines, true);
+    if (writeFailed)
+        *writeFailed = !written;
+    return written;
 }
 
 int PlsLengthSeconds(const std::string& lengthText)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <string>
 #include <vector>
@@ -27,8 +28,9 @@ bool SavePlaylistFile(const std::string& path, const std::vector<std::string>& e
 bool AppendToPlaylistFile(const std::string& path, const std::string& line);
 // Drops one line for an entry removed from the editor: the first line equal to text, or, when
 // there is none, the first line that begins with it (case-sensitive); every other line stays.
-// A missing file, or no such line, leaves everything as it was.
-bool RemovePlaylistLine(const std::string& path, const std::string& text);
+// A missing file, or no such line, leaves everything as it was. writeFailed (when given) tells
+// a false that came from a write that did not work.
+bool RemovePlaylistLine(const std::string& path, const std::string& text, bool* writeFailed = nullptr);
 // Empties the file (creates it when missing).
 bool ClearPlaylistFile(const std::string& path);
 
@@ -42,8 +44,9 @@ bool HasPlsExtension(const std::string& path);
 //    0: nothing is written.
 //  - anything else (text, M3U): every line that does not start with '#' (M3U directives go,
 //    empty lines stay); a UTF-8 byte order mark before the first line is no part of it.
-// A file that cannot be read writes nothing. True when playlist.txt was written.
-bool ImportPlaylist(const std::string& chosenPath, const std::string& playlistPath);
+// A file that cannot be read writes nothing. True when playlist.txt was written; writeFailed
+// (when given) tells a false that came from a write of playlist.txt that did not work.
+bool ImportPlaylist(const std::string& chosenPath, const std::string& playlistPath, bool* writeFailed = nullptr);
 // The most entries a PLS import reads: a damaged count must not make millions of empty lines.
 inline constexpr int kMaxPlsEntries = 100000;
 

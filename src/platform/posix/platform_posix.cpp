@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/platform.h"
 
 #include "core/command_line.h"
@@ -218,6 +219,11 @@ bool LowerCurrentThreadPriority()
 int64_t WaitForGameWindow(int64_t startedPid, int)
 {
     return startedPid;
+}
+
+std::map<int64_t, ProcessInfo> RunningProcesses()
+{
+    return {};
 }
 
 void RaiseOpenFileLimit()

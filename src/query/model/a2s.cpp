@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "query/model/a2s.h"
 
 #include "query/model/byte_reader.h"

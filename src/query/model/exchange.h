@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "query/model/a2s.h"
 #include "query/model/protocol.h"
@@ -6,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,18 +39,23 @@ public:
     // and the asks not answered yet go out in A2S.
     ServerExchange(std::vector<Ask> asks, QueryDialect setting, ServerDialect known, Challenges challenges = {});
 
-    // The requests to send, the first time and at each retry: those not answered yet.
-    std::vector<Datagram> Requests() const;
+    // The requests to send, the first time and at each retry: those not answered yet. The
+    // caller sends what it is given: the A2S ones wait for their challenge from then on. A
+    // caller that sent the first requests another way (one set for a whole network) may leave
+    // them out: the first reply takes them as sent.
+    std::vector<Datagram> Requests();
 
     struct Answer {
         Ask ask;
         ReplyKind kind; // the classic kind of the reply: Info, Players or Rules
         Datagram reply; // the reply to decode (an 'I' or 'm' reply for an A2S info)
     };
-    // Reads one reply. A challenge for an outstanding A2S request puts the re-sends into send
-    // (nothing more after kMaxChallengeResends), and so does an A2S info reply that tells the
-    // dialect of a server asked both ways; a reply to an ask is returned, again if the server
-    // repeats it. Anything else is ignored.
+    // Reads one reply. A challenge answers the oldest A2S request sent that did not carry it
+    // and puts that one request, with it, into send (nothing more after kMaxChallengeResends
+    // for that request); the challenge it refused is dropped from every request holding it,
+    // and a request still waiting without one takes it for its next re-send. An A2S info reply
+    // that tells the dialect of a server asked both ways puts what is still asked into send.
+    // A reply to an ask is returned, again if the server repeats it. Anything else is ignored.
     std::optional<Answer> Take(const unsigned char* data, std::size_t len, std::vector<Datagram>& send);
 
     bool Answered(Ask ask) const { return answered_[Index(ask)]; }
@@ -65,6 +72,21 @@ private:
     // Automatic on a server of unknown dialect: the A2S info request only probes.
     bool Probing() const { return dialect_ == ServerDialect::Unknown; }
     Datagram A2sRequest(Ask ask) const;
+    // The asks in the order their A2S requests go out.
+    std::vector<Ask> A2sOrder() const;
+    // A2sRequest, remembered as waiting for its challenge.
+    Datagram SendA2s(Ask ask);
+    void TakeChallenge(int32_t challenge, std::vector<Datagram>& send);
+    // The ask is answered: none of its requests waits for a challenge any more.
+    void Settle(Ask ask);
+
+    // An A2S request on the wire and the challenge it carried (none: it asked for one).
+    struct Sent {
+        Ask ask;
+        std::optional<int32_t> challenge;
+    };
+    // A bound whatever the caller does: a request older than this many has had its answer.
+    static constexpr std::size_t kMaxSent = 32;
 
     std::vector<Ask> asks_;
     QueryDialect setting_;
@@ -72,4 +94,6 @@ private:
     Challenges challenges_;
     std::array<bool, kAskKinds> answered_{};
     std::array<int, kAskKinds> resends_{};
+    std::deque<Sent> sent_; // oldest first
+    bool requested_ = false;
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "query/model/protocol.h"
 
 #include "query/model/byte_reader.h"
@@ -5,6 +6,7 @@
 #include <algorithm>
 #include <bit>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <optional>
 
@@ -73,18 +75,28 @@ ReplyKind ClassifyReply(const unsigned char* data, std::size_t len, bool checkHe
         return ReplyKind::Rules;
     if (HasInfoWord(data, len))
         return ReplyKind::Info;
-    if (type == 'j')
+    if (IsPingReply(data, len))
         return ReplyKind::Ping;
     return ReplyKind::Unknown;
 }
 
 bool IsPingReply(const unsigned char* data, std::size_t len)
 {
-    return len > kTypeOffset && data[kTypeOffset] == 'j';
+    if (len <= kTypeOffset)
+        return false;
+    if (data[kTypeOffset] == 'j')
+        return true;
+    constexpr std::string_view kAck = "ack";
+    const std::size_t end = kTypeOffset + kAck.size();
+    return len >= end && std::memcmp(data + kTypeOffset, kAck.data(), kAck.size()) == 0 &&
+           (len == end || data[end] == 0 || data[end] == '\n');
 }
 
 std::string FormatPlayTime(float seconds)
 {
+    // !(seconds >= 0) also holds for NaN.
+    if (!(seconds >= 0.0f) || std::isinf(seconds))
+        return "";
     // The multiplication stays in float on purpose: in double, times a hair under a whole
     // minute would show one minute less than the game's clients show.
     const int minutes = TruncateToInt(seconds * 0.016666668f);
@@ -177,6 +189,11 @@ bool DecodeInfo(const unsigned char* data, std::size_t len, InfoReply& out)
     out.password = !password ? "" : *password == "0" ? "No" : "Yes";
     out.info = out.description + "|" + out.kind + "//" + out.os + " Server|Password: " + out.password;
     return true;
+}
+
+bool InfoSaysEmpty(const InfoReply& info)
+{
+    return info.players.substr(0, info.players.find('/')) == "0";
 }
 
 std::vector<std::string> SearchInfoLines(const std::string& address, const InfoReply& info)

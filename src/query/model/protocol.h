@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "platform/platform.h"
 #include "settings/server_record.h"
@@ -34,14 +35,15 @@ enum class ReplyKind {
     Players, // 'D'
     Rules,   // 'E'
     Info,    // "infostringresponse"
-    Ping,    // 'j'
+    Ping,    // 'j', or the text "ack" of today's servers
     Unknown,
 };
 
 // What a reply answers, judged by the bytes after the header. checkHeader false accepts any
 // first four bytes. The info word counts only with its NUL inside the received bytes.
 ReplyKind ClassifyReply(const unsigned char* data, std::size_t len, bool checkHeader = true);
-// Byte 4 is 'j'; the header is not looked at.
+// The answer to "ping": byte 4 is 'j', or the bytes from 4 on are "ack", alone or ended by a
+// NUL or a line break, as some servers of today send it. The header is not looked at.
 bool IsPingReply(const unsigned char* data, std::size_t len);
 
 // One line of a players reply: the texts shown, and the values they came from.
@@ -56,10 +58,10 @@ struct PlayerEntry {
 };
 
 // "minutes:seconds" of a play time, neither padded: minutes are seconds * 0.016666668f in single
-// precision, seconds are the whole seconds modulo 60 (negative for a negative time), both
-// truncated toward zero as the game's own clients show them (125.7 gives "2:5"). A time whose
-// truncation does not fit an int (NaN, infinities, huge values) counts as INT_MIN, the value
-// x86 gives for such a conversion, rather than being undefined.
+// precision, seconds are the whole seconds modulo 60, both truncated toward zero as the game's
+// own clients show them (125.7 gives "2:5"). A negative, NaN or infinite time is no duration
+// (servers give their bots -1): "". A finite time whose truncation does not fit an int counts
+// as INT_MIN, the value x86 gives for such a conversion, rather than being undefined.
 std::string FormatPlayTime(float seconds);
 
 // The entries of a players reply ('D'; the type byte is not checked). An entry cut off by the
@@ -83,6 +85,9 @@ struct InfoReply {
     std::string password; // "Yes" or "No"
     std::string info;     // the record's line: "description|Dedicated//Linux Server|Password: No"
 };
+
+// The info counts no player on the server ("0/max").
+bool InfoSaysEmpty(const InfoReply& info);
 
 // The lines the player search shows of a server, after its name: "Ip: " + address,
 // "Players: " + current/max, "Map: " + map, the description, "kind//os Server" and

@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "rcon/model/console_history.h"
 
+#include "core/address.h"
 #include "core/file_io.h"
 #include "core/text_file.h"
 
@@ -9,7 +11,8 @@
 
 namespace {
 
-constexpr std::string_view kSecretWord = "rcon_password";
+// The console's own password and the one players join with.
+constexpr std::string_view kSecretWords[] = {"rcon_password", "sv_password"};
 
 char Lower(char c)
 {
@@ -45,14 +48,29 @@ std::string ReadTail(const std::string& path, std::size_t limit)
     return lineStart == std::string::npos ? std::string() : text.substr(lineStart);
 }
 
+// Four numbers with dots and a port after a colon, or none: what IsValidAddress reads, written
+// with nothing but the digits it reads.
+bool IsPlainAddress(const std::string& address)
+{
+    const std::size_t colon = address.find(':');
+    const std::string_view host = std::string_view(address).substr(0, colon);
+    const std::string_view port =
+        colon == std::string::npos ? std::string_view() : std::string_view(address).substr(colon + 1);
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    return std::all_of(host.begin(), host.end(), [&](char c) { return digit(c) || c == '.'; }) &&
+           std::all_of(port.begin(), port.end(), digit) && IsValidAddress(address);
+}
+
 } // namespace
 
 bool ConsoleHistory::IsSecret(std::string_view command)
 {
-    for (std::size_t at = 0; at + kSecretWord.size() <= command.size(); ++at) {
-        if (std::equal(kSecretWord.begin(), kSecretWord.end(), command.begin() + static_cast<std::ptrdiff_t>(at),
-                       [](char word, char c) { return word == Lower(c); }))
-            return true;
+    for (const std::string_view word : kSecretWords) {
+        for (std::size_t at = 0; at + word.size() <= command.size(); ++at) {
+            if (std::equal(word.begin(), word.end(), command.begin() + static_cast<std::ptrdiff_t>(at),
+                           [](char w, char c) { return w == Lower(c); }))
+                return true;
+        }
     }
     return false;
 }
@@ -64,9 +82,9 @@ std::size_t ConsoleHistory::LineBytes(const Line& line)
 
 bool ConsoleHistory::Add(const std::string& address, const std::string& command)
 {
-    constexpr std::string_view kLineBreakers("\t\r\n\0", 4);
-    if (address.empty() || address.find_first_of(kLineBreakers) != std::string::npos)
+    if (!IsPlainAddress(address))
         return false;
+    constexpr std::string_view kLineBreakers("\t\r\n\0", 4);
     if (Blank(command) || command.find_first_of(kLineBreakers) != std::string::npos || IsSecret(command))
         return false;
     Line line{address, command};
@@ -164,5 +182,6 @@ std::string ConsoleHistory::Text() const
 
 bool ConsoleHistory::Save(const std::string& path) const
 {
-    return WriteFileAtomic(path, Text());
+    // Made readable by its owner alone: the commands sent to a server are the operator's business.
+    return WriteFileAtomic(path, Text(), FileAccess::OwnerOnlyNew);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -12,9 +13,9 @@
 // kept from one session to the next in the program's own file: one line per command,
 // "address<TAB>command", oldest first, CR LF, the command's bytes as typed (UTF-8).
 //
-// A command that sets the server's remote-console password is never kept, in memory or on disk:
-// the file is plain text beside the program, and the password it would hold opens the server to
-// whoever reads it.
+// A command that sets the server's remote-console password, or the password players join with,
+// is never kept, in memory or on disk: the file is plain text beside the program, and the
+// password it would hold opens the server to whoever reads it.
 class ConsoleHistory {
 public:
     static constexpr const char* kFileName = "ConsoleHistory.txt";
@@ -25,8 +26,9 @@ public:
     // their server. A larger file (made by hand) is read from its end, where the newest are.
     static constexpr std::size_t kMaxFileBytes = 4u << 20;
 
-    // Keeps command as the newest of address. Not kept (false): a password command (IsSecret),
-    // an empty or blank command, one holding a tab, CR, LF or NUL (it could not be one line of
+    // Keeps command as the newest of address. Not kept (false): an address that is not a server's
+    // (four numbers with dots, a port after a colon or none, nothing else), a password command
+    // (IsSecret), an empty or blank command, one holding a tab, CR, LF or NUL (it could not be one line of
     // the file), one longer than a line may be, or the same text as the newest of that server.
     bool Add(const std::string& address, const std::string& command);
 
@@ -38,13 +40,14 @@ public:
     std::optional<std::string> Complete(const std::string& address, std::string_view prefix,
                                         std::size_t skip = 0) const;
 
-    // True when the command names rcon_password anywhere, letter case aside: at its start after
-    // blanks, but also quoted ("rcon_password" x) or after another command (echo; rcon_password x),
-    // which the server runs just the same.
+    // True when the command names rcon_password or sv_password anywhere, letter case aside: at
+    // its start after blanks, but also quoted ("rcon_password" x) or after another command
+    // (echo; sv_password x), which the server runs just the same.
     static bool IsSecret(std::string_view command);
 
     // Replaces what is held with the file's commands. A missing or unreadable file gives none; a
-    // line without a tab, an over-long line or a command Add refuses is skipped, the rest kept.
+    // line without a tab, an over-long line or a line Add refuses (its address or its command)
+    // is skipped, the rest kept.
     void Load(const std::string& path);
     // Writes everything held through an atomic replace. False when the file cannot be written;
     // the old file is then left as it was.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "rcon/model/rcon_protocol.h"
 
 #include <algorithm>
@@ -13,14 +14,19 @@ bool IsSpace(unsigned char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// The text of an output datagram: after the header and the type byte, up to its NUL or the end
-// of the bytes received.
+// The text of an output datagram: after the header and the type byte (or the word that servers
+// of today send in its place), up to its NUL or the end of the bytes received. The word alone
+// is no output: such servers send it with nothing after when a command printed nothing.
 std::optional<std::string_view> OutputBytes(const unsigned char* data, std::size_t len)
 {
     if (!data || len < kOutputHeaderBytes)
         return std::nullopt;
-    const auto* begin = reinterpret_cast<const char*>(data) + kOutputHeaderBytes;
-    const auto* end = std::find(begin, reinterpret_cast<const char*>(data) + len, '\0');
+    const auto* bytes = reinterpret_cast<const char*>(data);
+    const bool word = std::string_view(bytes + kHeaderBytes, len - kHeaderBytes).starts_with(kRconPrintWord);
+    const auto* begin = bytes + (word ? kHeaderBytes + kRconPrintWord.size() : kOutputHeaderBytes);
+    const auto* end = std::find(begin, bytes + len, '\0');
+    if (word && end == begin)
+        return std::nullopt;
     return std::string_view(begin, static_cast<std::size_t>(end - begin));
 }
 
@@ -81,6 +87,44 @@ Datagram BuildRconCommand(uint32_t challenge, std::string_view password, std::st
     return BuildPacket(RconCommandText(challenge, password, command));
 }
 
+std::string RconCommandTextWithoutChallenge(std::string_view password, std::string_view command)
+{
+    const bool blank =
+        std::any_of(password.begin(), password.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+    std::string text = "rcon ";
+    if (blank)
+        text += '"';
+    text += password;
+    if (blank)
+        text += '"';
+    text += ' ';
+    text += command;
+    return text;
+}
+
+Datagram BuildRconCommandWithoutChallenge(std::string_view password, std::string_view command)
+{
+    return BuildPacket(RconCommandTextWithoutChallenge(password, command));
+}
+
+bool IsSendableRconPassword(std::string_view password)
+{
+    return password.find('"') == std::string_view::npos;
+}
+
+std::string StripColourCodes(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '^' && i + 1 < text.size() && text[i + 1] >= '0' && text[i + 1] <= '9')
+            ++i;
+        else
+            out += text[i];
+    }
+    return out;
+}
+
 std::string RconEchoLine(std::string_view command)
 {
     return "-> " + std::string(command);
@@ -91,7 +135,7 @@ std::optional<std::string> DecodeRconOutput(const unsigned char* data, std::size
     const std::optional<std::string_view> text = OutputBytes(data, len);
     if (!text)
         return std::nullopt;
-    return OutputLines(*text);
+    return OutputLines(StripColourCodes(*text));
 }
 
 std::optional<std::string> RconOutputStream::Decode(const unsigned char* data, std::size_t len)
@@ -99,7 +143,14 @@ std::optional<std::string> RconOutputStream::Decode(const unsigned char* data, s
     const std::optional<std::string_view> bytes = OutputBytes(data, len);
     if (!bytes)
         return std::nullopt;
-    const std::string text = text_.Decode(*bytes);
+    std::string text = text_.Decode(*bytes);
+    if (caret_)
+        text.insert(text.begin(), '^');
+    // A '^' at the very end may be the first half of a code whose digit starts the next datagram.
+    caret_ = !text.empty() && text.back() == '^';
+    if (caret_)
+        text.pop_back();
+    text = StripColourCodes(text);
     if (text.empty() && !bytes->empty())
         return std::nullopt;
     return OutputLines(text);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "bots/model/bot_config.h"
 
 #include "core/path.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/command_line.h"
 #include "launch/model/launch_command.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "music/audio/audio_library.h"
 #include "music/audio/mp3_measure.h"
 #include "music/audio/mp3_tags.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "music/model/playlist_file.h"
 
 #include "core/path.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "query/model/exchange.h"
 
 #include <gtest/gtest.h>
@@ -60,7 +61,8 @@ TEST(ServerExchange, TheDialectDecidesWhatIsSent)
         {QueryDialect::Classic, ServerDialect::A2s, {Ask::Info}, W{"infostring"}},
         {QueryDialect::Automatic, ServerDialect::Unknown, {Ask::Info}, W{"infostring", "T"}},
         {QueryDialect::Automatic, ServerDialect::Classic, {Ask::Players, Ask::Rules}, W{"players", "rules"}},
-        {QueryDialect::Automatic, ServerDialect::A2s, {Ask::Players, Ask::Rules}, W{"U:4294967295", "V:4294967295"}},
+        // A2S_PLAYER goes last.
+        {QueryDialect::Automatic, ServerDialect::A2s, {Ask::Players, Ask::Rules}, W{"V:4294967295", "U:4294967295"}},
         {QueryDialect::A2s, ServerDialect::Classic, {Ask::Info, Ask::Players}, W{"T", "U:4294967295"}},
     };
     for (const Case& c : cases) {
@@ -74,23 +76,49 @@ TEST(ServerExchange, TheDialectDecidesWhatIsSent)
               W{"V:7"});
 }
 
-TEST(ServerExchange, ChallengesAreAnsweredAtMostThreeTimesAndTheReplyEndsTheAsk)
+TEST(ServerExchange, EachChallengeResendsTheOneRequestItRefusesAtMostThreeTimes)
 {
     ServerExchange exchange({Ask::Players, Ask::Rules}, QueryDialect::A2s, ServerDialect::Unknown);
+    exchange.Requests();
     std::vector<Datagram> send;
-    for (uint32_t round = 1; round <= 4; ++round) {
+    // In the order sent; a copy of an 'A' finds no request it refused; past three re-sends a
+    // request takes its 'A' without answering.
+    for (uint32_t round : {1, 1, 1, 2, 2, 3, 3, 4, 4}) {
         const Datagram challenge = Challenge(round);
         EXPECT_FALSE(exchange.Take(challenge.data(), challenge.size(), send));
     }
-    EXPECT_EQ(Words(send), (std::vector<std::string>{"U:1", "V:1", "U:2", "V:2", "U:3", "V:3"}));
-    EXPECT_EQ(exchange.ChallengesHeld()[1], 3);
+    EXPECT_EQ(Words(send), (std::vector<std::string>{"V:1", "U:1", "V:2", "U:2", "V:3", "U:3"}));
+    EXPECT_EQ(exchange.ChallengesHeld()[1], 4);
 
     const auto answer = exchange.Take(kPlayers.data(), kPlayers.size(), send);
     ASSERT_TRUE(answer);
     EXPECT_EQ(answer->ask, Ask::Players);
     EXPECT_TRUE(exchange.Answered(Ask::Players));
     EXPECT_FALSE(exchange.AllAnswered());
-    EXPECT_EQ(Words(exchange.Requests()), (std::vector<std::string>{"V:3"}));
+    EXPECT_EQ(Words(exchange.Requests()), (std::vector<std::string>{"V:4"}));
+}
+
+TEST(ServerExchange, TheOthersCarryTheNewChallengeAtTheirReSend)
+{
+    // The challenge of the query before, which the server replaced: never sent again. None: a
+    // request still waiting takes the new one (an empty server ignores A2S_PLAYER, so the 'A'
+    // taken for it may have been the rules').
+    using W = std::vector<std::string>;
+    const struct {
+        std::optional<int32_t> held;
+        W first;
+    } cases[] = {{7, W{"V:7", "U:7"}}, {std::nullopt, W{"V:4294967295", "U:4294967295"}}};
+    for (const auto& c : cases) {
+        Challenges held;
+        held.fill(c.held);
+        ServerExchange exchange({Ask::Rules, Ask::Players}, QueryDialect::A2s, ServerDialect::A2s, held);
+        EXPECT_EQ(Words(exchange.Requests()), c.first);
+        std::vector<Datagram> send;
+        const Datagram challenge = Challenge(8);
+        exchange.Take(challenge.data(), challenge.size(), send);
+        EXPECT_EQ(Words(send), W{"V:8"});
+        EXPECT_EQ(Words(exchange.Requests()), (W{"V:8", "U:8"}));
+    }
 }
 
 TEST(ServerExchange, TheFirstInfoReplyFixesTheDialect)
@@ -132,8 +160,8 @@ TEST(ServerExchange, AnA2sInfoReplyToTheProbeSendsWhatIsStillAskedInA2s)
     send.clear();
     EXPECT_FALSE(exchange.Take(kSourceInfo.data(), kSourceInfo.size(), send));
     EXPECT_EQ(exchange.Dialect(), ServerDialect::A2s);
-    EXPECT_EQ(Words(send), (std::vector<std::string>{"U:4294967295", "V:4294967295"}));
-    EXPECT_EQ(Words(exchange.Requests()), (std::vector<std::string>{"U:4294967295", "V:4294967295"}));
+    EXPECT_EQ(Words(send), (std::vector<std::string>{"V:4294967295", "U:4294967295"}));
+    EXPECT_EQ(Words(exchange.Requests()), (std::vector<std::string>{"V:4294967295", "U:4294967295"}));
 }
 
 } // namespace

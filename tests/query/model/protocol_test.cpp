@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "query/model/protocol.h"
 
 #include <gtest/gtest.h>
@@ -118,6 +119,16 @@ TEST(ProtocolReplyKind, PingReplyIsByteFourOnly)
     EXPECT_FALSE(IsPingReply(ping.data(), 4));
 }
 
+TEST(ProtocolReplyKind, AckAnswersPingToo)
+{
+    const std::pair<Datagram, bool> cases[] = {
+        {Raw("\377\377\377\377ack"), true},   {Raw("\377\377\377\377ack\0"), true},
+        {Raw("\377\377\377\377ack\n"), true}, {Raw("\377\377\377\377acks"), false},
+        {Raw("\377\377\377\377ac"), false},   {Raw("\377\377\377\377Ack"), false}};
+    for (const auto& [reply, ping] : cases)
+        EXPECT_EQ(Classify(reply) == ReplyKind::Ping, ping) << reply.size();
+}
+
 // ---- Players ----
 
 TEST(ProtocolPlayers, EntriesWithTheirDisplayTexts)
@@ -209,15 +220,14 @@ TEST(ProtocolPlayers, PlayTimeTextInSinglePrecision)
     // A hair under a minute: exact arithmetic would give 0 minutes, the game's float math 1.
     EXPECT_EQ(FormatPlayTime(59.9999962f), "1:59");
     EXPECT_EQ(FormatPlayTime(119.999992f), "2:59");
-    // Negative times truncate toward zero on both sides of the colon.
-    EXPECT_EQ(FormatPlayTime(-61.5f), "-1:-1");
 }
 
-TEST(ProtocolPlayers, UnrepresentableTimeShowsIntMin)
+TEST(ProtocolPlayers, TimesThatAreNoDurationShowNothing)
 {
-    EXPECT_EQ(FormatPlayTime(std::numeric_limits<float>::quiet_NaN()), "-2147483648:-8");
-    EXPECT_EQ(FormatPlayTime(std::numeric_limits<float>::infinity()), "-2147483648:-8");
-    // Minutes still fit; the float product rounds 50000002.6 to 50000004.
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    for (float t : {-1.0f, -61.5f, nan, inf, -inf})
+        EXPECT_EQ(FormatPlayTime(t), "") << t;
+    // Finite but past an int: minutes still fit; the float product rounds 50000002.6 to 50000004.
     EXPECT_EQ(FormatPlayTime(3.0e9f), "50000004:-8");
 }
 

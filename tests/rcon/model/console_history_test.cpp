@@ -1,10 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "rcon/model/console_history.h"
 #include "test_support/work_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -23,6 +28,7 @@ TEST(ConsoleHistory, KeepsWhatWasSentButNeverThePassword)
         {{"status", "users", "status", "status"}, {"status", "users", "status"}},
         {{"", "   ", "say a\tb", "say a\rb", "say a\nb"}, {}},
         {{"rcon_password x", "  RCON_Password x", "\"rcon_password\" x", "echo; Rcon_Password y"}, {}},
+        {{"sv_password x", "echo; SV_Password \"y\"", "sv_passwor"}, {"sv_passwor"}},
         {{"rcon_passwor", std::string(4096 - kA.size() - 1, 'x'), std::string(4096 - kA.size(), 'x')},
          {"rcon_passwor", std::string(4096 - kA.size() - 1, 'x')}},
     };
@@ -59,6 +65,10 @@ TEST(ConsoleHistory, FileKeepsTheBytesAndLosesOnlyTheBadLines)
          kA + "\tstatus\r\n" + kB + "\tusers\r\n"},
         {kA + "\tRCON_PASSWORD hunter2\r\n" + kA + "\t  rcon_password x\r\n" + kA + "\tsay\tx\r\n" + kA + "\tsay\r\n",
          kA + "\tsay\r\n"},
+        // Lines of no server, and the join password.
+        {"x.1.2.3:27015\ta\r\n1.2.3.4:27015x\tb\r\n1:2.3.4.5\tc\r\n1.2.3.4:70000\td\r\n1.2.3\te\r\n" + kB +
+             "\tsv_password j\r\n127.0.0.1\tstatus\r\n",
+         "127.0.0.1\tstatus\r\n"},
     };
     for (const auto& c : cases) {
         WriteText(path, c.file);
@@ -67,7 +77,16 @@ TEST(ConsoleHistory, FileKeepsTheBytesAndLosesOnlyTheBadLines)
         ASSERT_TRUE(h.Save(path));
         EXPECT_EQ(ReadText(path), c.kept) << c.file.substr(0, 40);
     }
+    // Random bytes hold no line of a server.
+    std::mt19937 random(26);
+    std::string noise(1 << 20, '\0');
+    for (char& c : noise)
+        c = static_cast<char>(random());
+    WriteText(path, noise);
     ConsoleHistory h;
+    h.Load(path);
+    EXPECT_EQ(h.Text().size(), 0u);
+
     h.Load(dir.File("missing.txt"));
     EXPECT_EQ(h.Text(), "");
     EXPECT_FALSE(h.Save(dir.File("missing/ConsoleHistory.txt")));
@@ -99,3 +118,19 @@ TEST(ConsoleHistory, LargeFileKeepsTheLineItStartsAtAsItIs)
     EXPECT_TRUE(h.Commands(kA).empty());
     EXPECT_LE(h.Text().size(), ConsoleHistory::kMaxFileBytes);
 }
+
+#ifndef _WIN32
+// What was sent to a server is the operator's business: a new file is theirs alone, whatever the
+// umask.
+TEST(ConsoleHistory, ANewFileIsTheOwnersAlone)
+{
+    ScopedWorkDir dir;
+    const std::string path = dir.File(ConsoleHistory::kFileName);
+    const mode_t old = ::umask(022);
+    ASSERT_TRUE(ConsoleHistory().Save(path));
+    ::umask(old);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+#endif

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "rcon/model/rcon_protocol.h"
 
 #include <gtest/gtest.h>
@@ -200,4 +201,42 @@ TEST(RconOutput, AConsolesDatagramsAreOneTextStream)
     EXPECT_EQ(show("\x82\xAC\n"), "\xE2\x82\xAC");
     EXPECT_EQ(show("caf\xE9\n"), "caf\xC3\xA9"); // a line break ends what waits: Latin-1
     EXPECT_EQ(show("\n"), "-Empty-");
+}
+
+// Servers of today: "print\n" in place of the type byte, and the engine's colour codes.
+TEST(RconOutput, PrintWordAndColourCodes)
+{
+    const struct {
+        Datagram datagram;
+        std::optional<std::string> shown;
+    } cases[] = {
+        {Raw("\xFF\xFF\xFF\xFFprint\nhostname: x\nmap: y\n\0"), "hostname: x\r\nmap: y"},
+        {Raw("\xFF\xFF\xFF\xFFprint\n\n"), "-Empty-"},
+        {Raw("\xFF\xFF\xFF\xFFprint\n\0"), std::nullopt}, // the word alone holds no output
+        {Raw("\xFF\xFF\xFF\xFFprint\n"), std::nullopt},
+        {Raw("\xFF\xFF\xFF\xFFprintx\0"), "rintx"}, // not the word: a type byte as always
+        {OutputReply("^1Red ^7team ^x ^^2 9^\n"), "Red team ^x ^ 9^"},
+        {OutputReply("^3\n"), "-Empty-"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Output(c.datagram), c.shown) << std::string(c.datagram.begin(), c.datagram.end());
+
+    // A code cut between two datagrams goes all the same.
+    RconOutputStream stream;
+    const std::string parts[] = {"a^", "1b", "^", "2c\n"};
+    std::string shown;
+    for (const std::string& part : parts) {
+        const Datagram d = OutputReply(part);
+        shown += stream.Decode(d.data(), d.size()).value_or("|");
+    }
+    EXPECT_EQ(shown, "ab|c");
+}
+
+TEST(RconRequests, WithoutAChallengeThePasswordIsQuotedOnlyWhenItHoldsABlank)
+{
+    EXPECT_EQ(BuildRconCommandWithoutChallenge("hunter2", "status"), Raw("\xFF\xFF\xFF\xFFrcon hunter2 status\0"));
+    EXPECT_EQ(RconCommandTextWithoutChallenge("my pass", "say hi"), "rcon \"my pass\" say hi");
+    EXPECT_EQ(RconCommandTextWithoutChallenge("a\tb", "users"), "rcon \"a\tb\" users");
+    EXPECT_TRUE(IsSendableRconPassword("it's a \\secret"));
+    EXPECT_FALSE(IsSendableRconPassword("hun\"ter2"));
 }
