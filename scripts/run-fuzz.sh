@@ -10,10 +10,13 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${FUZZ_BUILD:-$root/build-fuzz}"
 seconds="${FUZZ_SECONDS:-60}"
-# Server replies, then remote-console replies, the game's and the mod's files (bot.cfg, option
-# files, imported playlists, the logo clip) and the program's own files.
-targets=(players rules info a2s_info split master_won master_steam ping_text
-         rcon bot_cfg cvar playlist avi servers friends settings tags)
+# Server replies and a query's exchange with its server, then remote-console replies and output
+# streams, the game's and the mod's files (bot.cfg, option files and the pages that read them,
+# map cycle and maps, the registry stand-in, imported playlists, the logo clip), the program's
+# own files, and MP3 files.
+targets=(players rules info a2s_info split exchange master_won master_steam ping_text
+         rcon rcon_stream bot_cfg cvar client_options server_options map_cycle registry playlist avi
+         servers friends settings options recent_servers console_history tags mp3_measure)
 if [ $# -gt 0 ]; then
   targets=("$@")
 fi
@@ -109,6 +112,64 @@ avi() { # compression, frame chunk id, frame bytes (printf format, 8 bytes)
 mkdir -p "$corpus/avi"
 avi 0 00db '\x00\x01\x00\x00\x01\x00\x00\x00' > "$corpus/avi/rows"
 avi 1 00dc '\x02\x00\x00\x00\x02\x01\x00\x01' > "$corpus/avi/rle"
+
+# A query's exchange: its set-up byte (requests, dialect, what is known), then each reply led by
+# its length byte.
+datagrams() { # target, file name, set-up byte, then each datagram (printf formats)
+  local dir="$corpus/$1" file="$2" setup="$3" d n
+  shift 3
+  mkdir -p "$dir"
+  { printf "$setup"
+    for d in "$@"; do
+      n=$(printf "$d" | wc -c)
+      printf "$(printf '\\x%02x' "$n")"
+      printf "$d"
+    done; } > "$dir/$file"
+}
+I="${H}I\x30Harbour Night\x00dock_2\x00znk\x00ZNK Team Play\x00\x46\x00\x0b\x10\x03dl\x01\x011.1.2.2\x00\x80\x87\x69"
+D="${H}D\x02\x01Tamsin\x00\x07\x00\x00\x00\x66\x66\xfb\x42\xc8Mira\x00\xfd\xff\xff\xff\x9a\x99\x6f\x42"
+E="${H}E\x02\x00mp_timelimit\x0030\x00sv_gravity\x00800\x00"
+C="${H}infostringresponse\x00\\\\hostname\\\\Zone Night\\\\map\\\\quarryway\\\\players\\\\7\\\\max\\\\16\\\\type\\\\d\\\\password\\\\0\x00"
+datagrams exchange a2s '\x27' "${H}A\x78\x56\x34\x12" "$I" "${H}A\x21\x43\x65\x07" "$D" "$E"
+datagrams exchange probe '\x07' "${H}A\x01\x02\x03\x04" "$I" "${H}A\x05\x06\x07\x08" "$D" "$E"
+datagrams exchange classic '\x07' "$C" "$D" "$E"
+datagrams exchange refusals '\xa6' "${H}A\x01\x00\x00\x00" "${H}A\x02\x00\x00\x00" "${H}A\x03\x00\x00\x00" \
+  "${H}A\x04\x00\x00\x00" "${H}A\x05\x00\x00\x00" "$D"
+datagrams exchange chosen '\x13' "$C" "${H}A\x01\x02\x03\x04" "$I" "$D"
+
+# A console's output: a byte that says how to cut it, then the text.
+seed rcon_stream lines '\x05hostname: Zone Night\nmap: quarryway\nplayers: 3 active (16 max)\n'
+seed rcon_stream utf8 '\x03Caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x8e\xae na\xc3\xafve\n'
+seed rcon_stream latin1 '\x02Caf\xe9 na\xefve\r\n\xc3'
+
+seed console_history lines '127.0.0.1:27015\tstatus\r\n127.0.0.1:27015\tkick "Mira"\r\n10.0.0.2:27016\tmaps *\r\n127.0.0.1:27015\trcon_password hunter2\r\n127.0.0.1:27015\tsv_password x\r\n\tno address\r\nno tab\r\n127.0.0.1:27015\tstatus\n127.0.0.1:27015\t   \r'
+# Led by a form feed, and one of the inputs so led that are repeated past the size limit; its last
+# line starts with the bytes of a byte-order mark.
+seed console_history large '\f127.0.0.1:27015\tstatus\r\n10.0.0.2:27016\tmaps *\r\n\xef\xbb\xbf127.0.0.1:27015\tsay 65\r\n'
+seed recent_servers lines '1767225600\t127.0.0.1:27015\tZone Night\r\n1767139200\t10.0.0.2:27016\tHarbour\tNight\r\n1767000000\t127.0.0.1:27015\tolder\r\n12x\t10.0.0.3:27015\tbad time\r\n946684799\t10.0.0.4:27015\t1999\r\n1767225600\tnot.an.address\tx\r\n'
+seed options all '[Query]\r\nDialect=A2S\r\nQueriesAtOnce=12\r\nLanTargets=127.0.0.1, 192.168.1.255,,\r\n\r\n[Filter]\r\nHideEmpty=1\r\nHideFull=0\r\nHidePassworded=1\r\nMaxPing=150\r\nText="harbor"\r\n[Hidden]\r\n127.0.0.1:27015=1\r\n10.0.0.2:27016=1\r\n[Watch]\r\nFavorites=1\r\nMinutes=15\r\n[Dialects]\r\n127.0.0.1:27016=Classic\r\n10.0.0.2:27016=A2S\r\n[Later]\r\nKey=kept\r\n; a comment\r\n'
+# A filter text longer than the field, cut by the loader after a blank.
+seed options long '[Filter]\r\nText=  Harbour Night, the long one, with its name cut right there: and more  \r\n[Query]\r\nLanTargets="127.0.0.1"\r\n'
+seed options odd '\xef\xbb\xbf; by hand\n[query]\nqueriesatonce=0x10\nDialect = Classic\n[FILTER]\nMaxPing=-5\nText=  spaced  \n[Hidden]\nnot an address=1\n1.2.3.4x=1\n[Watch]\nMinutes=999'
+seed map_cycle both 'dock_2\r\nquarryway\r\n\r\npit\r\nDock_2\fdock_2.bsp\nquarryway.bsp\nreadme.txt\nold.BSP\nfolder.bsp/\n.bsp\nline\x01break.bsp\n'
+seed map_cycle bare '\xef\xbb\xbfpit\rdock_2'
+seed registry key '[HKEY_CURRENT_USER\\Software\\Valve\\Half-Life\\Settings]\r\nEngineModeW=1024\r\nEngineModeH=768\r\nEngineModeWindowed=0x1\r\n[Other]\r\nEngineModeW=5\r\n'
+seed registry missing '[Other]\r\nEngineModeW=5\r\n'
+seed client_options both 'name "Tamsin"\r\ncl_himodels "1"\r\ncl_dusttrails "0"\r\nfps_max "100"\r\nnet_graph 0\r\nsensitivity\t"3.5"\r\ncl_fxquality "2"\r\ncl_beamquality "7"\r\nbind "w" "+forward"\r\nbind "SPACE" "+jump"\r\nbind mouse1 +attack\r\n\fgame "ZNK"\r\ngamedll "dlls\\hl.dll"\r\n'
+seed client_options alone 'name\nname  "two  blanks"\nMP3Volume "0.5'
+seed server_options three '"mp_wishlimit"\t\t"5"\r\n"mp_fraglimit"\t\t"30"\r\n"mp_timelimit"\t"20"\r\n"mp_falldamage"\t\t"0"\r\n"mp_gamemode"\t\t"2"\r\n"mp_friendlyfire"\t\t"0"\r\n"mp_footsteps"\t\t"1"\fmp_melee "1.0"\r\nsv_gravity "600"\r\n\fsv_gravity "800"\r\nsv_accelerate 10\r\n'
+seed server_options alone '"mp_gamemode"\t\t"9"\n"mp_plcatchup"\n'
+
+# MP3 files: MPEG 2.5 frames of 72 bytes (72 ms each), the first one an encoder header that
+# claims far more frames than follow; MPEG 1 frames between an ID3v2 and an ID3v1 tag.
+low() { for i in $(seq "$1"); do printf '\xff\xe3\x18\xc0'; head -c 68 /dev/zero; done; }
+mkdir -p "$corpus/mp3_measure"
+low 40 > "$corpus/mp3_measure/low"
+{ printf '\xff\xe3\x18\xc0'; head -c 9 /dev/zero; printf 'Xing\x00\x00\x00\x01\x00\xff\xff\xff'; head -c 47 /dev/zero
+  low 20; } > "$corpus/mp3_measure/xing"
+{ printf 'ID3\x03\x00\x00\x00\x00\x00\x0dTIT2\x00\x00\x00\x03\x00\x00\x00ab'
+  for i in $(seq 6); do printf '\xff\xfb\x90\x00'; head -c 413 /dev/zero; done
+  printf 'TAGTitle'; head -c 119 /dev/zero; printf '\x11'; } > "$corpus/mp3_measure/tagged"
 
 failed=()
 printf '%-14s %8s %12s %10s %s\n' target seconds executions exec/s result

@@ -29,6 +29,17 @@ bool ReadDialect(const std::string& word, QueryDialect& out)
     return false;
 }
 
+// A text as reading gives it back: blanks at its ends, or one pair of quotes around it, would be
+// taken off; inside quotes of their own they stay.
+std::string StoredText(const std::string& text)
+{
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    const bool blankEnd = !text.empty() && (blank(text.front()) || blank(text.back()));
+    const bool quoted =
+        text.size() >= 2 && (text.front() == '"' || text.front() == '\'') && text.back() == text.front();
+    return blankEnd || quoted ? '"' + text + '"' : text;
+}
+
 } // namespace
 
 std::vector<std::string> SplitTargets(const std::string& text)
@@ -115,7 +126,7 @@ bool ToolOptions::Save(const std::string& path, const std::vector<std::string>& 
         file.Load(path);
     file.WriteString(kQuerySection, "Dialect", DialectWord(dialect));
     file.WriteInt(kQuerySection, "QueriesAtOnce", queriesAtOnce);
-    file.WriteString(kQuerySection, "LanTargets", JoinTargets(lanTargets));
+    file.WriteString(kQuerySection, "LanTargets", StoredText(JoinTargets(lanTargets)));
     // Sections at their defaults are left out: the file says what the user chose.
     file.DeleteSection(kFilterSection);
     if (filter.Active()) {
@@ -123,7 +134,7 @@ bool ToolOptions::Save(const std::string& path, const std::vector<std::string>& 
         file.WriteInt(kFilterSection, "HideFull", filter.hideFull ? 1 : 0);
         file.WriteInt(kFilterSection, "HidePassworded", filter.hidePassworded ? 1 : 0);
         file.WriteInt(kFilterSection, "MaxPing", filter.maxPing);
-        file.WriteString(kFilterSection, "Text", filter.text);
+        file.WriteString(kFilterSection, "Text", StoredText(filter.text));
     }
     file.DeleteSection(kHiddenSection);
     std::vector<std::string> hidden;

@@ -98,6 +98,33 @@ TEST(ToolOptions, FilterHiddenServersAndWatchGoToTheirSectionsAndComeBack)
     EXPECT_EQ(back.hiddenServers, std::vector<std::string>{"127.0.0.1:5"});
 }
 
+TEST(ToolOptions, TextsWithBlanksOrQuotesAtTheirEndsComeBackAsTheyWere)
+{
+    ScopedWorkDir dir;
+    const std::string path = dir.File(ToolOptions::kFileName);
+    for (const std::string& text : {std::string(" harbor"), std::string("dusk\t"), std::string("\"dusk\""),
+                                    std::string("'a'"), std::string(63, 'a') + " "}) {
+        ToolOptions options;
+        options.filter.text = text;
+        options.lanTargets = {"'127.0.0.1", "127.0.0.2'"};
+        ASSERT_TRUE(options.Save(path));
+        ToolOptions back;
+        ASSERT_TRUE(back.Load(path));
+        EXPECT_EQ(back.filter.text, text);
+        EXPECT_EQ(back.lanTargets, options.lanTargets);
+    }
+    EXPECT_NE(ReadText(path).find("LanTargets=\"'127.0.0.1,127.0.0.2'\"\r\n"), std::string::npos);
+
+    // Cut to the field's length by the loader, a text may end in a blank: it stays.
+    WriteText(path, "[Filter]\r\nText=" + std::string(63, 'b') + " c\r\n");
+    ToolOptions cut;
+    ASSERT_TRUE(cut.Load(path));
+    ASSERT_TRUE(cut.Save(path));
+    ToolOptions back;
+    ASSERT_TRUE(back.Load(path));
+    EXPECT_EQ(back.filter.text, std::string(63, 'b') + " ");
+}
+
 // A file far larger than any this program writes (garbage, or grown by another tool) gives its
 // known values, and is not carried along from then on.
 TEST(ToolOptions, AnOversizedFileKeepsOnlyWhatIsKnown)

@@ -25,7 +25,8 @@ bool Blank(std::string_view text)
 }
 
 // The last limit bytes of the file, starting at a line: a line cut by the limit is left out.
-// Empty when the file cannot be read.
+// The text keeps the line break before that line, so that a byte-order mark starting it is not
+// taken for the file's own and dropped. Empty when the file cannot be read.
 std::string ReadTail(const std::string& path, std::size_t limit)
 {
     std::ifstream in(path, std::ios::binary);
@@ -44,7 +45,7 @@ std::string ReadTail(const std::string& path, std::size_t limit)
     if (from == 0)
         return text;
     const std::size_t lineStart = text.find_first_of("\r\n");
-    return lineStart == std::string::npos ? std::string() : text.substr(lineStart + 1);
+    return lineStart == std::string::npos ? std::string() : text.substr(lineStart);
 }
 
 // Four numbers with dots and a port after a colon, or none: what IsValidAddress reads, written

@@ -103,6 +103,22 @@ TEST(ConsoleHistory, FileKeepsTheBytesAndLosesOnlyTheBadLines)
     EXPECT_GT(h.Text().size(), ConsoleHistory::kMaxFileBytes - 200);
 }
 
+TEST(ConsoleHistory, LargeFileKeepsTheLineItStartsAtAsItIs)
+{
+    // Every line's address starts with the bytes of a byte-order mark: read from the middle of the
+    // file, the first line kept is no more the file's start than any other.
+    TempDir dir;
+    const std::string path = dir.File(ConsoleHistory::kFileName);
+    std::string big;
+    for (int i = 0; big.size() <= ConsoleHistory::kMaxFileBytes + 1000; ++i)
+        big += "\xEF\xBB\xBF" + kA + "\tsay " + std::to_string(i) + std::string(80, 'x') + "\n";
+    WriteText(path, big);
+    ConsoleHistory h;
+    h.Load(path);
+    EXPECT_TRUE(h.Commands(kA).empty());
+    EXPECT_LE(h.Text().size(), ConsoleHistory::kMaxFileBytes);
+}
+
 #ifndef _WIN32
 // What was sent to a server is the operator's business: a new file is theirs alone, whatever the
 // umask.
