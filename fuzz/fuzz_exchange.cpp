@@ -95,8 +95,9 @@ bool Contains(const std::vector<Ask>& asks, Ask ask)
     return std::find(asks.begin(), asks.end(), ask) != asks.end();
 }
 
-// What Requests() gives: only what is still open, in the dialect the exchange speaks.
-void CheckRequests(const ServerExchange& exchange, const Setup& setup)
+// What Requests() gives, as at a timed re-send: only what is still open, in the dialect the
+// exchange speaks.
+void CheckRequests(ServerExchange& exchange, const Setup& setup)
 {
     for (const Datagram& d : exchange.Requests()) {
         Ask ask = Ask::Info;

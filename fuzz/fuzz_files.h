@@ -66,3 +66,12 @@ inline bool SplitAtFormFeed(const std::string& input, std::string& first, std::s
     second = cut == std::string::npos ? std::string() : input.substr(cut + 1);
     return cut != std::string::npos;
 }
+
+// ASCII letters made small, as the profile format compares section and key names.
+inline std::string Lower(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}

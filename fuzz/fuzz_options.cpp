@@ -2,20 +2,13 @@
 #include "core/address.h"
 #include "core/file_io.h"
 #include "core/profile_file.h"
+#include "core/utf8.h"
 #include "fuzz_files.h"
 #include "settings/tool_options.h"
 
 #include <set>
 
 namespace {
-
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
 
 bool IsOwnSection(const std::string& name)
 {
@@ -36,7 +29,8 @@ void CheckBounds(const ToolOptions& o)
     FUZZ_CHECK(o.queriesAtOnce >= 1 && o.queriesAtOnce <= ToolOptions::kMaxQueriesAtOnce);
     FUZZ_CHECK(o.watchMinutes >= ToolOptions::kMinWatchMinutes && o.watchMinutes <= ToolOptions::kMaxWatchMinutes);
     FUZZ_CHECK(o.filter.maxPing >= 0 && o.filter.maxPing <= 9999);
-    FUZZ_CHECK(o.filter.text.size() <= 64);
+    // As the field measures it.
+    FUZZ_CHECK(Utf8PrefixWithinUtf16(o.filter.text, ServerFilter::kMaxTextLength) == o.filter.text.size());
     for (const std::string& target : o.lanTargets)
         FUZZ_CHECK(!target.empty() && target.find_first_of(", \t") == std::string::npos);
     std::set<std::string> hidden;

@@ -8,14 +8,6 @@
 
 namespace {
 
-std::string Lower(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 std::optional<uint32_t> Read(const std::string& folder, const std::string& name)
 {
     uint32_t value = 0xDEADBEEF;

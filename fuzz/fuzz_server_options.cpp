@@ -2,34 +2,11 @@
 #include "core/file_io.h"
 #include "core/path.h"
 #include "core/text_file.h"
+#include "fuzz_cvar_files.h"
 #include "fuzz_files.h"
 #include "server/model/server_options.h"
 
 namespace {
-
-bool OneValue(const std::string& value)
-{
-    return value.find_first_of("\"\r\n") == std::string::npos;
-}
-
-// A rewrite ends the file without a line break, so each one takes an empty last line off (as the
-// game's own tools do): the only bytes a write of the values already there may change.
-bool SameButEmptyLastLines(const std::string& after, const std::string& before)
-{
-    if (!before.starts_with(after))
-        return false;
-    for (size_t at = after.size(); at < before.size(); at += 2)
-        if (before.compare(at, 2, "\r\n") != 0)
-            return false;
-    return true;
-}
-
-std::string FileText(const CvarFiles& files, const char* name)
-{
-    std::string text;
-    ReadWholeFile(files.Path(name), text);
-    return text;
-}
 
 // What the page shows after it wrote values back: a NUL in a value is written as a blank.
 bool SameValues(const CreateServerValues& read, const CreateServerValues& written)

@@ -150,3 +150,61 @@ std::string Utf8Stream::Decode(std::string_view piece)
     text.resize(whole);
     return text;
 }
+
+char32_t DecodeUtf8At(std::string_view text, std::size_t i, std::size_t& length)
+{
+    const auto lead = static_cast<unsigned char>(text[i]);
+    length = 1;
+    if (lead < 0x80)
+        return lead;
+    std::size_t need = 0;
+    char32_t code = 0;
+    unsigned char low = 0x80, high = 0xBF; // the second byte's range
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        need = 1;
+        code = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        need = 2;
+        code = lead & 0x0F;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        need = 3;
+        code = lead & 0x07;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return kUtf8Replacement;
+    }
+    for (std::size_t k = 1; k <= need; ++k) {
+        if (i + k >= text.size())
+            return kUtf8Replacement;
+        const auto next = static_cast<unsigned char>(text[i + k]);
+        if (k == 1 ? (next < low || next > high) : (next & 0xC0) != 0x80)
+            return kUtf8Replacement;
+        code = (code << 6) | (next & 0x3F);
+        length = k + 1;
+    }
+    return code;
+}
+
+void AppendUtf8(std::string& out, char32_t c)
+{
+    if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF)
+        c = kUtf8Replacement;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}

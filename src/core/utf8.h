@@ -20,6 +20,17 @@ std::size_t IncompleteUtf8Tail(std::string_view text);
 // counts as one unit of its own (it shows as one replacement character).
 std::size_t Utf8PrefixWithinUtf16(std::string_view text, std::size_t units);
 
+// U+FFFD REPLACEMENT CHARACTER: what a malformed sequence or an impossible code point becomes.
+inline constexpr char32_t kUtf8Replacement = 0xFFFD;
+
+// The character that starts at text[i], and how many bytes it takes; a malformed sequence gives
+// U+FFFD for its longest start that could still have been a character (at least one byte), as
+// Unicode recommends and Windows does.
+char32_t DecodeUtf8At(std::string_view text, std::size_t i, std::size_t& length);
+
+// The character in UTF-8 at the end of out; a surrogate or a value beyond U+10FFFF as U+FFFD.
+void AppendUtf8(std::string& out, char32_t c);
+
 // Every byte as the Latin-1 character of its value, in UTF-8.
 std::string Latin1ToUtf8(std::string_view text);
 
