@@ -170,7 +170,10 @@ TEST_F(Engine, AMasterWhosePagesNeverAdvanceIsNotAskedOnAndTheNextUpdateGoesOut)
     // The second page brought nothing new: the paging ends there.
     EXPECT_EQ(master.Record().seeds, (std::vector<std::string>{"0.0.0.0:0", farm.FindGameServer("same2")->Address()}));
     refresh.RequestMasterList();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return master.Record().requests.size() == 3; }, 3000));
+    // The next Update goes out, and it too stops after its second page.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return master.Record().requests.size() >= 4; }, 3000));
+    QTest::qWait(200);
+    EXPECT_EQ(master.Record().requests.size(), 4u);
 }
 
 TEST_F(Engine, AnUpdateTheMastersRequestLimitHoldsBackSaysSo)
