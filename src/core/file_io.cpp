@@ -581,13 +581,6 @@ int CompleteInterruptedRewrites(const std::string& folder)
     return completed;
 }
 
-long long FileSizeOf(const std::string& path)
-{
-    std::error_code error;
-    const auto size = std::filesystem::file_size(PathFromUtf8(path), error);
-    return error ? -1 : static_cast<long long>(size);
-}
-
 int RemoveStaleTempFiles(const std::string& folder, const std::vector<std::string>& fileNames)
 {
     // Folder -> the names whose temporary files may lie there. A link's writes leave theirs beside

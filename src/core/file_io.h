@@ -75,9 +75,6 @@ std::string WriteRewriteJournal(const std::string& target, const std::string& da
 // written. Call it at start, before anything reads files, with the folder set as the journal's.
 int CompleteInterruptedRewrites(const std::string& folder);
 
-// The size of the file in bytes; -1 when there is none or it cannot be told.
-long long FileSizeOf(const std::string& path);
-
 // The temporary file of a write to "<folder>/<name>" is "<folder>/<name>" + kTempFileMarker + six
 // letters or digits (A-Z, a-z, 0-9), such as "Servers.ini.znktool-tmp-a8Zq0C". A process killed
 // during a write leaves it behind; RemoveStaleTempFiles clears it away at the next start.

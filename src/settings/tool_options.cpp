@@ -122,7 +122,7 @@ bool ToolOptions::Save(const std::string& path, const std::vector<std::string>& 
     // Keeps what a later version (or the user) put into the file beside these values; a file too
     // large to be one of ours is not carried from save to save, only what is known goes back.
     ProfileFile file;
-    if (FileSizeOf(path) <= static_cast<long long>(kMaxFileBytes))
+    if (FileSize(path) <= static_cast<long long>(kMaxFileBytes))
         file.Load(path);
     file.WriteString(kQuerySection, "Dialect", DialectWord(dialect));
     file.WriteInt(kQuerySection, "QueriesAtOnce", queriesAtOnce);
