@@ -12,82 +12,58 @@
 #include <sys/stat.h>
 #endif
 
-namespace {
-
-using Names = std::vector<std::string>;
-
-} // namespace
-
 TEST(Mp3Folder, SubfoldersAndRegularMp3FilesByNameLetterCaseAside)
 {
-    enum Kind { File, Folder, LinkToFile, LinkToFolder, LinkToNothing, Pipe };
-    enum Listed { None, AsFolder, AsFile };
+    namespace fs = std::filesystem;
+    enum Kind { File, Folder, Link, Pipe };
     struct Entry {
         const char* name;
         Kind kind;
-        Listed listed;
+        const char* target; // of a link, in the temporary folder
+        char listed;        // 'd' a subfolder, 'f' an MP3 file, 0 not listed
     };
     const Entry entries[] = {
-        {"b.mp3", File, AsFile},           {"A.mp3", File, AsFile},
-        {"upper.MP3", File, None}, // the extension's case counts
-        {"a.mp3.bak", File, None},         {"notes.txt", File, None},
-        {"Rock", Folder, AsFolder},        {"ambient", Folder, AsFolder},
-        {"d.mp3", Folder, AsFolder}, // a folder whatever its name
+        {"b.mp3", File, "", 'f'},         {"A.mp3", File, "", 'f'},   {"upper.MP3", File, "", 0},
+        {"a.mp3.bak", File, "", 0},       {"Rock", Folder, "", 'd'},  {"ambient", Folder, "", 'd'},
+        {"d.mp3", Folder, "", 'd'}, // a folder whatever its name
 #ifndef _WIN32
-        {"link.mp3", LinkToFile, AsFile},  {"linked", LinkToFolder, AsFolder},
-        {"gone.mp3", LinkToNothing, None}, {"pipe.mp3", Pipe, None}, // reading it would never end
+        {"link.mp3", Link, "t.mp3", 'f'}, {"linked", Link, ".", 'd'}, {"gone.mp3", Link, "none.mp3", 0},
+        {"pipe.mp3", Pipe, "", 0}, // reading it would never end
 #endif
     };
     TempDir dir;
     const std::string folder = dir.File("music");
     MakeFolders(folder);
-    WriteText(dir.File("target.mp3"), "frames");
-    Names folders, files;
+    WriteText(dir.File("t.mp3"), "frames");
+    std::vector<std::string> folders, files;
     for (const Entry& e : entries) {
         const std::string path = JoinPath(folder, e.name);
-        switch (e.kind) {
-        case File:
+        if (e.kind == File)
             WriteText(path, "frames");
-            break;
-        case Folder:
+        else if (e.kind == Folder)
             MakeFolders(path);
-            break;
-        case LinkToFile:
-            std::filesystem::create_symlink(dir.File("target.mp3"), path);
-            break;
-        case LinkToFolder:
-            std::filesystem::create_directory_symlink(dir.Path(), path);
-            break;
-        case LinkToNothing:
-            std::filesystem::create_symlink(dir.File("missing.mp3"), path);
-            break;
-        case Pipe:
+        else if (e.kind == Link)
+            fs::create_symlink(dir.File(e.target), path);
 #ifndef _WIN32
+        else
             ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
 #endif
-            break;
-        }
-        if (e.listed == AsFolder)
-            folders.push_back(e.name);
-        if (e.listed == AsFile)
-            files.push_back(e.name);
+        if (e.listed)
+            (e.listed == 'd' ? folders : files).push_back(e.name);
     }
 
     const Mp3FolderListing listing = ListMp3Folder(folder);
 #ifndef _WIN32
     // Windows hands the names out in its own order; a POSIX folder in none.
-    EXPECT_EQ(listing.folders, (Names{"ambient", "d.mp3", "linked", "Rock"}));
-    EXPECT_EQ(listing.files, (Names{"A.mp3", "b.mp3", "link.mp3"}));
+    EXPECT_EQ(listing.folders, (std::vector<std::string>{"ambient", "d.mp3", "linked", "Rock"}));
+    EXPECT_EQ(listing.files, (std::vector<std::string>{"A.mp3", "b.mp3", "link.mp3"}));
 #endif
-    auto sorted = [](Names names) {
+    auto sorted = [](std::vector<std::string> names) {
         std::sort(names.begin(), names.end());
         return names;
     };
     EXPECT_EQ(sorted(listing.folders), sorted(folders));
     EXPECT_EQ(sorted(listing.files), sorted(files));
-
     // A folder that cannot be read lists nothing.
-    const Mp3FolderListing none = ListMp3Folder(dir.File("nothing-here"));
-    EXPECT_TRUE(none.folders.empty());
-    EXPECT_TRUE(none.files.empty());
+    EXPECT_TRUE(ListMp3Folder(dir.File("nothing-here")).folders.empty());
 }
