@@ -2,7 +2,8 @@
 #include "query/query_engine.h"
 
 CQueryEngine::CQueryEngine(AppSettings& settings, ServerStore& store)
-    : refresh_(settings, store), details_(settings, store), slotWatch_(settings), favoritesWatch_(settings)
+    : refresh_(settings, store), details_(settings, store, CDetailQuery::kBrowser), slotWatch_(settings),
+      favoritesWatch_(settings), playerSearch_(settings), searchDetails_(settings, store, CDetailQuery::kSearch)
 {
 }
 
@@ -12,4 +13,6 @@ void CQueryEngine::CloseAll()
     details_.Close();
     slotWatch_.Stop();
     favoritesWatch_.Stop();
+    playerSearch_.Stop();
+    searchDetails_.Close();
 }
