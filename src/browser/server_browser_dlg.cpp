@@ -286,14 +286,14 @@ void CServerBrowserDlg::LoadLists()
 
     ServerStore& store = ctx_.store;
     // The record's own ping goes in: a send time left from the last run becomes "???" there too.
-    for (ServerRecord* r : store.serverList) {
+    for (ServerRecord* r : store.serverList()) {
         // A list saved before the server was hidden (or an options file edited since) keeps it.
         if (ctx_.settings.options.IsHidden(r->address))
             continue;
         SettlePing(r->ping);
         AddServerRow({r->name, r->map, r->ping, r->players, r->address}, false);
     }
-    for (ServerRecord* r : store.favoriteList) {
+    for (ServerRecord* r : store.favoriteList()) {
         SettlePing(r->ping);
         AddFavoriteRow({r->name, r->map, r->ping, r->players, r->address}, false);
     }
@@ -357,7 +357,7 @@ bool CServerBrowserDlg::RowPasses(int row) const
     const std::string address = servers_->GetItemTextStd(row, kAddressColumn);
     if (!filter.Active() || address.empty())
         return true;
-    const std::vector<ServerRecord*>& favorites = ctx_.store.favoriteList;
+    const std::vector<ServerRecord*>& favorites = ctx_.store.favoriteList();
     FilterFacts facts{servers_->GetItemTextStd(row, 0), servers_->GetItemTextStd(row, 1),
                       servers_->GetItemTextStd(row, 2), servers_->GetItemTextStd(row, 3)};
     facts.passworded = IsPasswordProtected(*ctx_.store.FindOrCreateRecord(address));
@@ -563,13 +563,9 @@ void CServerBrowserDlg::OnRemoveFavorite()
     if (row < 0)
         return;
     const std::string address = favorites_->GetItemTextStd(row, kAddressColumn);
-    if (!address.empty()) {
-        // The same server may be a favourite twice; one row goes, so one entry goes.
-        std::vector<ServerRecord*>& list = ctx_.store.favoriteList;
-        const auto it = std::find(list.begin(), list.end(), ctx_.store.FindOrCreateRecord(address));
-        if (it != list.end())
-            list.erase(it);
-    }
+    // The same server may be a favourite twice; one row goes, so one entry goes.
+    if (!address.empty())
+        ctx_.store.RemoveFavorite(ctx_.store.FindRecord(address));
     {
         const QSignalBlocker quiet(favorites_);
         favorites_->DeleteItem(row);
@@ -590,7 +586,7 @@ void CServerBrowserDlg::OnClearFavorites()
     }
     if (detailsList_ == favorites_)
         ForgetDetails();
-    ctx_.store.favoriteList.clear();
+    ctx_.store.ClearList(ServerList::Favorites);
     ApplyFilter();
 }
 
@@ -803,7 +799,7 @@ void CServerBrowserDlg::OnHideServer()
     ToolOptions& options = ctx_.settings.options;
     if (!options.IsHidden(address))
         options.hiddenServers.push_back(address);
-    std::erase_if(ctx_.store.serverList, [&](const ServerRecord* r) { return r->address == address; });
+    ctx_.store.DropServer(address);
     {
         const QSignalBlocker quiet(servers_);
         for (int row = servers_->GetItemCount() - 1; row >= 0; --row)
@@ -827,9 +823,9 @@ void CServerBrowserDlg::ShowServersAgain(const std::vector<std::string>& address
             std::find(listed.begin(), listed.end(), address) != listed.end())
             continue;
         ServerRecord* record = ctx_.store.FindOrCreateRecord(address);
-        std::vector<ServerRecord*>& list = ctx_.store.serverList;
+        const std::vector<ServerRecord*>& list = ctx_.store.serverList();
         if (std::find(list.begin(), list.end(), record) == list.end())
-            list.push_back(record);
+            ctx_.store.Append(ServerList::Servers, record);
         SettlePing(record->ping);
         AddServerRow({record->name, record->map, record->ping, record->players, address}, false);
         added = true;

@@ -70,11 +70,6 @@ std::string CRefreshEngine::TakeFirst(std::deque<std::string>& list)
     return entry.substr(0, entry.find('\n'));
 }
 
-std::vector<ServerRecord*>& CRefreshEngine::ModeRecords()
-{
-    return serversMode_ ? store_.serverList : store_.favoriteList;
-}
-
 // ---- rows ----------------------------------------------------------------------------------
 
 void CRefreshEngine::AddRow(ServerList list, const std::string& name, const std::string& map, std::string& ping,
@@ -89,7 +84,7 @@ void CRefreshEngine::AddServerByHand(ServerList list, const std::string& address
     const std::string& shown = name.empty() ? address : name;
     Q_EMIT rowAdded(list, ServerRow{shown, "???", "???", "???", address}, true);
     ServerRecord* record = store_.FindOrCreateRecord(address);
-    (list == ServerList::Servers ? store_.serverList : store_.favoriteList).push_back(record);
+    store_.Append(list, record);
     record->address = address;
     record->name = shown;
     record->map = record->ping = record->players = "???";
@@ -98,7 +93,7 @@ void CRefreshEngine::AddServerByHand(ServerList list, const std::string& address
 void CRefreshEngine::AddModeRow(ServerRecord* record)
 {
     AddRow(RefreshList(), record->name, record->map, record->ping, record->players, record->address, true);
-    ModeRecords().push_back(record);
+    store_.Append(RefreshList(), record);
 }
 
 void CRefreshEngine::SetProgress(int pos, int upper, bool updateLabel)
@@ -203,7 +198,7 @@ void CRefreshEngine::ListAnswer(CQuerySocket* socket, const InfoReply& info, con
     ComputePing(*record, received);
     std::string ping = record->ping;
     AddRow(RefreshList(), info.name, info.map, ping, info.players, address, false);
-    ModeRecords().push_back(record);
+    store_.Append(RefreshList(), record);
     record->address = address;
     record->name = info.name;
     record->map = info.map;
@@ -221,7 +216,7 @@ void CRefreshEngine::OnQueryTimeout(CQuerySocket* socket)
         ServerRecord* record = store_.FindOrCreateRecord(address);
         std::string unknown = "???";
         AddRow(RefreshList(), record->name, "???", unknown, "???", address, true);
-        ModeRecords().push_back(record);
+        store_.Append(RefreshList(), record);
         record->map = record->ping = record->players = "???";
     }
     socket->Close();
@@ -257,7 +252,7 @@ void CRefreshEngine::RefreshServers(const std::vector<std::string>& listed)
 {
     InterruptAndQueue(true, listed);
     Q_EMIT rowsCleared(ServerList::Servers);
-    store_.serverList.clear();
+    store_.ClearList(ServerList::Servers);
     StartRefresh(true);
 }
 
@@ -268,7 +263,7 @@ void CRefreshEngine::RefreshFavorites(const std::vector<std::string>& listed)
     InterruptAndQueue(false, listed);
     KillRefreshTimers();
     Q_EMIT rowsCleared(ServerList::Favorites);
-    store_.favoriteList.clear();
+    store_.ClearList(ServerList::Favorites);
     StartRefresh(false);
 }
 
@@ -352,9 +347,9 @@ void CRefreshEngine::RequestMasterList()
     Q_EMIT rowsCleared(ServerList::Servers);
     // Kept until the master answers: a dead master must not empty the list, nor the file it
     // is saved to.
-    if (!store_.serverList.empty())
-        beforeUpdate_ = store_.serverList;
-    store_.serverList.clear();
+    if (!store_.serverList().empty())
+        beforeUpdate_ = store_.serverList();
+    store_.ClearList(ServerList::Servers);
     pending_.clear();
     StopPinging();
 
@@ -432,7 +427,7 @@ void CRefreshEngine::FindLanServers()
     Interrupt();
     serversMode_ = true;
     Q_EMIT rowsCleared(ServerList::Servers);
-    store_.serverList.clear();
+    store_.ClearList(ServerList::Servers);
     if (lan_.Start(LanTargets(), CLanSearch::LocalNetworks()))
         Q_EMIT statusRowShown(kLanSearchText);
 }
@@ -449,7 +444,7 @@ void CRefreshEngine::OnLanFound(const std::string& address, const InfoReply& inf
     std::string ping = std::to_string(pingMs);
     AddRow(ServerList::Servers, info.name, info.map, ping, info.players, address, true);
     record->ping = ping;
-    store_.serverList.push_back(record);
+    store_.Append(ServerList::Servers, record);
 }
 
 void CRefreshEngine::OnLanEnded(int serversFound)

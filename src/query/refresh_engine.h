@@ -153,7 +153,6 @@ private:
     // The list of the current mode, and the other one.
     ServerList RefreshList() const { return serversMode_ ? ServerList::Servers : ServerList::Favorites; }
     ServerList OtherList() const { return serversMode_ ? ServerList::Favorites : ServerList::Servers; }
-    std::vector<ServerRecord*>& ModeRecords();
     // A row of the given values; a ping still holding a send time goes out, and stays, as "???".
     void AddRow(ServerList list, const std::string& name, const std::string& map, std::string& ping,
                 const std::string& players, const std::string& address, bool resortNow);

@@ -295,7 +295,7 @@ TEST_F(StoredBrowser, AddIpListsEachAddedAddressAndIgnoresBadTextAndCancel)
     EXPECT_EQ(rows.size(), 5u);
     EXPECT_EQ(std::count(rows.begin(), rows.end(), "192.168.1.20:27016 | ??? | ??? | ??? | 192.168.1.20:27016"), 2);
     ServerRecord* added = Record("192.168.1.20:27016");
-    EXPECT_EQ(store.serverList,
+    EXPECT_EQ(store.serverList(),
               (std::vector<ServerRecord*>{Record(kNameless), Record(kAlpha), Record(kBravo), added, added}));
     EXPECT_EQ(added->name + added->map + added->ping + added->players, "192.168.1.20:27016?????????");
 
@@ -303,13 +303,13 @@ TEST_F(StoredBrowser, AddIpListsEachAddedAddressAndIgnoresBadTextAndCancel)
     AnswerInputBox(*page(), " 192.168.1.21 ", true);
     Click(page(), Page::IdAddIpFavorites);
     EXPECT_EQ(Rows(Favorites()).back(), "192.168.1.21:27015 | ??? | ??? | ??? | 192.168.1.21:27015");
-    EXPECT_EQ(store.favoriteList.back()->address, "192.168.1.21:27015");
+    EXPECT_EQ(store.favoriteList().back()->address, "192.168.1.21:27015");
     // A letter O for the last zero passes the check; what is kept is the address it was read as.
     AnswerInputBox(*page(), "192.168.1.1O", true);
     Click(page(), Page::IdAddIpFavorites);
     EXPECT_EQ(Rows(Favorites()).back(), "192.168.1.1:27015 | ??? | ??? | ??? | 192.168.1.1:27015");
-    EXPECT_EQ(store.favoriteList.back()->address, "192.168.1.1:27015");
-    EXPECT_EQ(store.favoriteList.back(), Record("192.168.1.1:27015"));
+    EXPECT_EQ(store.favoriteList().back()->address, "192.168.1.1:27015");
+    EXPECT_EQ(store.favoriteList().back(), Record("192.168.1.1:27015"));
 
     const size_t records = store.records.size();
     for (const char* typed : {"192.168.1", "server.example.com", "10.0.0.0", "10.0.0.5:70000"}) {
@@ -319,8 +319,8 @@ TEST_F(StoredBrowser, AddIpListsEachAddedAddressAndIgnoresBadTextAndCancel)
     AnswerInputBox(*page(), "10.0.0.9:27015", false);
     Click(page(), Page::IdAddIpFavorites);
     EXPECT_EQ(Rows(Servers()), rows);
-    EXPECT_EQ(store.serverList.size(), 5u);
-    EXPECT_EQ(store.favoriteList.size(), 5u);
+    EXPECT_EQ(store.serverList().size(), 5u);
+    EXPECT_EQ(store.favoriteList().size(), 5u);
     EXPECT_EQ(store.records.size(), records);
 }
 
@@ -330,8 +330,8 @@ TEST_F(StoredBrowser, AddToFavoritesRemoveAndClear)
     Servers()->SelectRow(RowOf(Servers(), kAlpha));
     Click(page(), Page::IdAddToFavorites);
     EXPECT_EQ(Rows(Favorites()), (Texts{kBravoRow, kBravoRow, kAlphaRow, kAlphaRow}));
-    EXPECT_EQ(store.favoriteList.size(), 4u);
-    EXPECT_EQ(store.favoriteList.back(), Record(kAlpha));
+    EXPECT_EQ(store.favoriteList().size(), 4u);
+    EXPECT_EQ(store.favoriteList().back(), Record(kAlpha));
     EXPECT_EQ(Record(kAlpha)->info, "Capture the Flag|Dedicated//Linux Server|Password: No");
 
     // One row goes, so one entry goes: the first of that server.
@@ -340,12 +340,12 @@ TEST_F(StoredBrowser, AddToFavoritesRemoveAndClear)
     Click(page(), Page::IdRemoveFavorite);
     Click(page(), Page::IdRemoveFavorite); // nothing selected any more
     EXPECT_EQ(Rows(Favorites()), (Texts{kBravoRow, kAlphaRow, kAlphaRow}));
-    EXPECT_EQ(store.favoriteList, (std::vector<ServerRecord*>{Record(kAlpha), bravo, Record(kAlpha)}));
+    EXPECT_EQ(store.favoriteList(), (std::vector<ServerRecord*>{Record(kAlpha), bravo, Record(kAlpha)}));
     EXPECT_EQ(Record(kBravo), bravo);
 
     Click(page(), Page::IdClearFavorites);
     EXPECT_EQ(Favorites()->GetItemCount(), 0);
-    EXPECT_TRUE(store.favoriteList.empty());
+    EXPECT_TRUE(store.favoriteList().empty());
     EXPECT_EQ(store.records.size(), 3u);
     SaveServers();
     EXPECT_NE(ReadText(dir.File(ServerStore::kServersFile)).find("[Favorites]\r\nTotal=1"), std::string::npos);
@@ -392,7 +392,7 @@ TEST_F(StoredBrowser, ServerAndFavoriteMenusNameTheServerOnceAndListItsInfo)
                      "(Capture the Flag)", "(Dedicated//Linux Server)", "(Password: No)"} +
                serverTail));
     PickMenuLine(menu.get(), Page::IdAddToFavorites);
-    EXPECT_EQ(store.favoriteList.back(), Record(kAlpha));
+    EXPECT_EQ(store.favoriteList().back(), Record(kAlpha));
 
     // A name is shown as it is, not as a menu mnemonic.
     servers->SetItemText(RowOf(servers, kAlpha), 0, "Tom & Jerry");
@@ -1071,7 +1071,7 @@ TEST_F(JoinFromBrowser, JoinsAreRememberedNewestFirstAndTheRecentMenuJoinsAgain)
     PickMenuLine(recent->actions()[1]->menu(), RecentServersMenu::kJoinId);
     EXPECT_EQ(Joined(), kBravo);
     PickMenuLine(recent->actions()[0]->menu(), RecentServersMenu::kAddToFavoritesId);
-    EXPECT_EQ(store.favoriteList.back()->address, kAlpha);
+    EXPECT_EQ(store.favoriteList().back()->address, kAlpha);
     // Under the name it is known by, not its address: its record's, else its recent entry's.
     store.recent.Add(kNameless, "Nameless Joined", 1700000000);
     Q_EMIT recent->aboutToShow();

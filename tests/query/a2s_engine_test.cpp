@@ -134,8 +134,8 @@ TEST_F(Engine, ADeadMasterGivesTheListBackAndSaysSo)
     ASSERT_TRUE(QTest::qWaitFor([&] { return servers.GetItemText(0, 0) == CRefreshEngine::kMasterSilentText; }, 5000));
     EXPECT_EQ(Rows(&servers), (Texts{std::string(CRefreshEngine::kMasterSilentText) + " |  |  |  | ",
                                      known + " | ??? | ??? | ??? | " + known}));
-    ASSERT_EQ(store.serverList.size(), 1u);
-    EXPECT_EQ(store.serverList[0]->address, known);
+    ASSERT_EQ(store.serverList().size(), 1u);
+    EXPECT_EQ(store.serverList()[0]->address, known);
     EXPECT_EQ(master.Record().requests.size(), 2u); // the request and one re-send
 }
 
@@ -208,6 +208,6 @@ TEST_F(Dialects, LanServersOnLoopbackAreFoundInEitherDialect)
     Texts names = Column(servers, 0);
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (Texts{"classic", "older", "today"}));
-    EXPECT_EQ(store.serverList.size(), 3u);
+    EXPECT_EQ(store.serverList().size(), 3u);
     EXPECT_EQ(farm.FindGameServer("today")->Record().requestCounts.at("A2S_INFO"), 2); // the challenge, then the info
 }

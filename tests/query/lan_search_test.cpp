@@ -79,8 +79,8 @@ TEST_F(LanSearch, ForgedChallengesAndAnswersFromSendersNeverAskedGoUnanswered)
     EXPECT_EQ(reflected, 0);
     // The server asked is found all the same, its own challenge answered.
     EXPECT_EQ(Column(servers, 0), Texts{"today"});
-    ASSERT_EQ(store.serverList.size(), 1u);
-    EXPECT_EQ(store.serverList[0]->address, today.Address());
+    ASSERT_EQ(store.serverList().size(), 1u);
+    EXPECT_EQ(store.serverList()[0]->address, today.Address());
     EXPECT_EQ(today.Record().requestCounts.at("A2S_INFO"), 2);
 }
 
@@ -95,7 +95,7 @@ TEST_F(LanSearch, OneSearchListsAtMostSoManyServers)
         targets.push_back(farm.GameServer(static_cast<size_t>(i)).Address());
     Search(targets);
     EXPECT_EQ(servers.GetItemCount(), CLanSearch::kMaxServers);
-    EXPECT_EQ(store.serverList.size(), static_cast<size_t>(CLanSearch::kMaxServers));
+    EXPECT_EQ(store.serverList().size(), static_cast<size_t>(CLanSearch::kMaxServers));
 }
 
 } // namespace

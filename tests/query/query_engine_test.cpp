@@ -185,7 +185,7 @@ TEST_F(Engine, UpdateAsksTheMasterPingsAndListsTheServersThatAnswer)
     EXPECT_TRUE(std::is_sorted(addresses.begin(), addresses.end(),
                                [](const std::string& a, const std::string& b) { return SortCompare(a, b, true) < 0; }));
     EXPECT_LE(farm.MaxInfostringInFlight(), 5);
-    EXPECT_EQ(store.serverList.size(), 10u);
+    EXPECT_EQ(store.serverList().size(), 10u);
     const ServerRecord* r = store.FindOrCreateRecord(farm.FindGameServer("srv10")->Address());
     EXPECT_EQ(r->name, "srv10");
     EXPECT_EQ(r->map, "map_srv10");
@@ -233,7 +233,7 @@ TEST_F(Engine, AtMostFiveQueriesInFlightAndEveryServerListedOnce)
     EXPECT_EQ(refresh.percentText(), "0%");
     ASSERT_TRUE(WaitForProgressEnd());
     EXPECT_EQ(favorites.GetItemCount(), 23);
-    EXPECT_EQ(store.favoriteList.size(), 23u);
+    EXPECT_EQ(store.favoriteList().size(), 23u);
     EXPECT_EQ(farm.MaxInfostringInFlight(), 5);
 }
 
@@ -308,7 +308,7 @@ TEST_F(Engine, RepeatedCutOrMisframedAnswersListEachServerOnceAndStopAtOneHundre
         rows.push_back(favorites.GetItemTextStd(row, 0) + " " + favorites.GetItemTextStd(row, 1));
     std::sort(rows.begin(), rows.end());
     EXPECT_EQ(rows, (std::vector<std::string>{"old cut ???", "old framed ???", "plain map_plain", "twice map_twice"}));
-    EXPECT_EQ(store.favoriteList.size(), 4u);
+    EXPECT_EQ(store.favoriteList().size(), 4u);
 }
 
 TEST_F(Engine, FloodOfRepeatedAnswersListsEachServerOnceWithoutHoldingTheWindow)
@@ -345,7 +345,7 @@ TEST_F(Engine, FloodOfRepeatedAnswersListsEachServerOnceWithoutHoldingTheWindow)
         names.push_back(favorites.GetItemTextStd(row, 0));
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"flood 0", "flood 1", "flood 2"}));
-    EXPECT_EQ(store.favoriteList.size(), 3u);
+    EXPECT_EQ(store.favoriteList().size(), 3u);
     EXPECT_EQ(refresh.percentText(), "100%");
     EXPECT_LT(watch.LongestMs(), 100.0);
 }
@@ -360,7 +360,7 @@ TEST_F(Engine, FavoriteNoSocketCanReachStaysListedAsNotAnswering)
         ServerRecord* r = store.FindOrCreateRecord(address);
         r->name = address == typo ? "Typed by hand" : address;
         page.AddFavoriteRow({r->name, "", r->ping, "", address}, false);
-        store.favoriteList.push_back(r);
+        store.Append(ServerList::Favorites, r);
     }
     page.OnRefreshFavorites();
     ASSERT_TRUE(WaitForProgressEnd());
@@ -372,9 +372,9 @@ TEST_F(Engine, FavoriteNoSocketCanReachStaysListedAsNotAnswering)
         EXPECT_EQ(favorites.GetItemText(row, column), "???") << column;
     EXPECT_EQ(favorites.GetItemText(1 - row, 0), "fine");
     // Kept in the list that is saved, so it is still there after the next start.
-    EXPECT_EQ(store.favoriteList.size(), 2u);
-    EXPECT_NE(std::find(store.favoriteList.begin(), store.favoriteList.end(), store.FindOrCreateRecord(typo)),
-              store.favoriteList.end());
+    EXPECT_EQ(store.favoriteList().size(), 2u);
+    EXPECT_NE(std::find(store.favoriteList().begin(), store.favoriteList().end(), store.FindOrCreateRecord(typo)),
+              store.favoriteList().end());
     EXPECT_EQ(store.FindOrCreateRecord(typo)->ping, "???");
 }
 
@@ -422,7 +422,7 @@ TEST_F(Engine, UpdateDuringAFavoritesRefreshListsTheFavoritesAgain)
     app.settings.masterServer = farm.Master(0).Address();
     refresh.RequestMasterList();
     ASSERT_EQ(favorites.GetItemCount(), 7);
-    EXPECT_EQ(store.favoriteList.size(), 7u);
+    EXPECT_EQ(store.favoriteList().size(), 7u);
     // The five in flight had a send time only: they show "???" as their ping.
     const auto pings = Column(favorites, 2);
     EXPECT_EQ(std::count(pings.begin(), pings.end(), "???"), 5);
@@ -439,7 +439,7 @@ TEST_F(Engine, RefreshWhileTheMasterHostIsLookedUpCancelsTheUpdate)
     for (size_t i = 0; i < farm.GameServerCount(); ++i) {
         ServerRecord* r = store.FindOrCreateRecord(farm.GameServer(i).Address());
         page.AddFavoriteRow({r->name, "", r->ping, "", r->address}, false);
-        store.favoriteList.push_back(r);
+        store.Append(ServerList::Favorites, r);
     }
     // Long enough for a lookup started before it to have answered, and for a ping phase that
     // answer would start to have ended.
@@ -457,7 +457,7 @@ TEST_F(Engine, RefreshWhileTheMasterHostIsLookedUpCancelsTheUpdate)
     ASSERT_TRUE(WaitForProgressEnd());
     lookupHasAnswered();
     EXPECT_EQ(favorites.GetItemCount(), 3);
-    EXPECT_EQ(store.favoriteList.size(), 3u);
+    EXPECT_EQ(store.favoriteList().size(), 3u);
     EXPECT_EQ(servers.GetItemCount(), 0);
     EXPECT_TRUE(master.Record().requests.empty());
 

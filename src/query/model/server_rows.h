@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include "settings/server_record.h"
+
 #include <optional>
 #include <string>
 
 // What the refresh engine tells the browser about its two server lists: plain values, which the
 // page turns into rows.
-
-enum class ServerList { Servers, Favorites };
 
 // One row of the Servers or Favorites list, column by column; the address identifies the
 // server. A row with an empty address is a status line ("Pinging Servers").
