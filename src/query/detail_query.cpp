@@ -71,12 +71,6 @@ void CDetailQuery::OnTimeout()
         Q_EMIT detailsTimedOut(players, rules);
 }
 
-void CDetailQuery::ChangeRows(const std::string& address, const ServerRowChange& change)
-{
-    Q_EMIT serverRowsChanged(ServerList::Servers, address, change);
-    Q_EMIT serverRowsChanged(ServerList::Favorites, address, change);
-}
-
 void CDetailQuery::OnReadyRead()
 {
     for (int n = 0; n < CQueryUdpSocket::kDatagramsPerWake && socket_->hasPendingDatagrams(); ++n) {
@@ -85,13 +79,9 @@ void CDetailQuery::OnReadyRead()
         socket_->outstanding = false;
         const std::string address = socket_->PeerText();
         if (ClassifyReply(reply.data(), reply.size()) == ReplyKind::Ping) {
-            ServerRecord* record = store_.FindOrCreateRecord(address);
-            if (record->ping.find('-') == std::string::npos)
-                continue;
-            ComputePing(*record, received);
-            ServerRowChange change;
-            change.ping = record->ping;
-            ChangeRows(address, change);
+            const std::string& ping = store_.FindOrCreateRecord(address)->ping;
+            if (ping.find('-') != std::string::npos)
+                store_.TakeReply(address, {.ping = PingAfter(ping, received)});
             continue;
         }
         Take(reply, address);
@@ -122,12 +112,7 @@ void CDetailQuery::Take(const std::vector<unsigned char>& reply, const std::stri
         if (!DecodeAnyInfo(bytes, info))
             break;
         RememberDialect(settings_.options, address, exchange_->Dialect());
-        ChangeRows(address, ServerRowChange{info.name, info.map, std::nullopt, info.players});
-        ServerRecord* record = store_.FindOrCreateRecord(address);
-        record->name = info.name;
-        record->map = info.map;
-        record->players = info.players;
-        record->info = info.info;
+        store_.TakeReply(address, {.name = info.name, .map = info.map, .players = info.players, .info = info.info});
         // Many servers send no players at all while nobody is on them: an empty list is what
         // they have, not a failure.
         if (InfoSaysEmpty(info) && !exchange_->Answered(Ask::Players) && !emptyShown_) {

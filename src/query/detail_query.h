@@ -2,7 +2,6 @@
 #pragma once
 #include "query/model/exchange.h"
 #include "query/model/protocol.h"
-#include "query/model/server_rows.h"
 #include "query/query_sockets.h"
 
 #include <QObject>
@@ -20,7 +19,7 @@ class ServerStore;
 
 // The details of the server selected in the browser: "ping", then its players, rules and info in
 // the dialect the server speaks, on one socket. The players and rules go to the page as they come;
-// the info and the ping go into the server's record and into every row of it in both lists. What
+// the info and the ping go into the server's record (and so into every row of it in both lists). What
 // has not come within the time-out (after two re-sends, unless the classic dialect alone is
 // chosen) is told to the page instead of leaving it waiting.
 class CDetailQuery : public QObject {
@@ -44,15 +43,12 @@ Q_SIGNALS:
     // The time-out passed without the players, or the rules, or both. Players the info says are
     // none come as an empty list instead.
     void detailsTimedOut(bool players, bool rules);
-    // Every row of the server in list takes the columns change gives.
-    void serverRowsChanged(ServerList list, const std::string& address, const ServerRowChange& change);
 
 private:
     void OnReadyRead();
     void OnResend();
     void OnTimeout();
     void Take(const std::vector<unsigned char>& reply, const std::string& address);
-    void ChangeRows(const std::string& address, const ServerRowChange& change);
 
     AppSettings& settings_;
     ServerStore& store_;

@@ -2,8 +2,8 @@
 #include "query/query_engine.h"
 
 CQueryEngine::CQueryEngine(AppSettings& settings, ServerStore& store)
-    : lists_(settings, store), refresh_(settings, store), details_(settings, store), slotWatch_(settings),
-      favoritesWatch_(settings)
+    : lists_(settings, store), refresh_(settings, store, lists_), details_(settings, store),
+      slotWatch_(settings, &store), favoritesWatch_(settings)
 {
 }
 

@@ -37,11 +37,11 @@ private:
 // What a reply tells of a server (or what the program writes down for it when none came): the
 // fields given replace the record's, the others stay as they are.
 struct ServerFields {
-    std::optional<std::string> name;
-    std::optional<std::string> map;
-    std::optional<std::string> ping;
-    std::optional<std::string> players;
-    std::optional<std::string> info;
+    std::optional<std::string> name = std::nullopt;
+    std::optional<std::string> map = std::nullopt;
+    std::optional<std::string> ping = std::nullopt;
+    std::optional<std::string> players = std::nullopt;
+    std::optional<std::string> info = std::nullopt;
 };
 
 // Told of every change to the store's two lists and of every record taking new fields, on the

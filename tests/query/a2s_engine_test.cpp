@@ -10,7 +10,7 @@ namespace {
 using Texts = std::vector<std::string>;
 
 // Servers of every kind the browser meets today, each with the same players and rules.
-class Dialects : public Engine {
+class Dialects : public EngineAndPage {
 protected:
     struct Kind {
         const char* name;
@@ -47,10 +47,8 @@ protected:
             farm.AddGameServer(c);
         }
         StartFarm();
-        for (const Kind& k : kKinds) {
-            std::string ping;
-            page.AddFavoriteRow({k.name, "", ping, "", farm.FindGameServer(k.name)->Address()}, false);
-        }
+        for (const Kind& k : kKinds)
+            List(ServerList::Favorites, farm.FindGameServer(k.name)->Address(), {.name = k.name});
     }
 };
 
@@ -58,7 +56,7 @@ TEST_F(Dialects, EveryKindOfServerFillsTheSameRowsAndDetails)
 {
     app.settings.timeout = 0.6f; // room for a challenge round trip and a re-send
     AddKinds();
-    page.OnRefreshFavorites();
+    refresh.RefreshFavorites();
     ASSERT_TRUE(WaitForProgressEnd());
     for (const Kind& k : kKinds) {
         const auto rows = Rows(&favorites);
@@ -90,7 +88,7 @@ TEST_F(Dialects, ClassicOnlyKeepsTheClassicWire)
 {
     app.settings.options.dialect = QueryDialect::Classic;
     AddKinds();
-    page.OnRefreshFavorites();
+    refresh.RefreshFavorites();
     ASSERT_TRUE(WaitForProgressEnd());
     QTest::qWait(300); // a re-send would have come by now
     for (const Kind& k : kKinds) {
@@ -104,7 +102,7 @@ TEST_F(Dialects, ClassicOnlyKeepsTheClassicWire)
               1);
 }
 
-TEST_F(Engine, ADetailQueryNobodyAnswersEndsWithItsMessage)
+TEST_F(EngineAndPage, ADetailQueryNobodyAnswersEndsWithItsMessage)
 {
     app.settings.timeout = 0.6f; // room for both re-sends on a loaded machine
     AddServer("quiet").SetBehaviour({.silent = true});

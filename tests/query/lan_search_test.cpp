@@ -31,9 +31,9 @@ protected:
         app.settings.timeout = 0.6f;
         app.settings.options.lanTargets = targets;
         refresh.FindLanServers();
-        ASSERT_TRUE(refresh.lanSearch().running());
+        ASSERT_TRUE(inside.lanSearch().running());
         meanwhile();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !refresh.lanSearch().running(); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !inside.lanSearch().running(); }, 5000));
     }
 };
 
@@ -70,7 +70,7 @@ TEST_F(LanSearch, ForgedChallengesAndAnswersFromSendersNeverAskedGoUnanswered)
         for (int round = 0; round < 200; ++round, QTest::qWait(1))
             for (auto& f : forgers)
                 for (const QByteArray& d : datagrams)
-                    f->writeDatagram(d, QHostAddress::LocalHost, refresh.lanSearch().localPort());
+                    f->writeDatagram(d, QHostAddress::LocalHost, inside.lanSearch().localPort());
     });
     int reflected = 0;
     for (auto& f : forgers)

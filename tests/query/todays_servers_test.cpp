@@ -4,7 +4,7 @@
 
 using Texts = std::vector<std::string>;
 
-TEST_F(Engine, AnEmptyServerThatSendsNoPlayersShowsAnEmptyListInTheBrowserAndTheSearch)
+TEST_F(EngineAndPage, AnEmptyServerThatSendsNoPlayersShowsAnEmptyListInTheBrowserAndTheSearch)
 {
     sim::GameServerConfig c{.answersClassic = false, .answersA2s = true, .a2sPlayersWhenEmpty = false};
     sim::SimGameServer& s = farm.AddGameServer(c);
@@ -21,7 +21,7 @@ TEST_F(Engine, AnEmptyServerThatSendsNoPlayersShowsAnEmptyListInTheBrowserAndThe
     EXPECT_TRUE(QTest::qWaitFor([&] { return shown == 0; }, 3000));
 }
 
-TEST_F(Engine, EachChallengeResendsOnlyWhatItRefusesAndARefusedOneIsNotSentAgain)
+TEST_F(EngineAndPage, EachChallengeResendsOnlyWhatItRefusesAndARefusedOneIsNotSentAgain)
 {
     app.settings.timeout = 1.5f; // no timed re-send while the challenges go back and forth
     app.settings.options.dialect = QueryDialect::A2s;
