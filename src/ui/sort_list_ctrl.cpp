@@ -370,6 +370,14 @@ void CSrvListCtrl::StoreSortState(int column, bool flag)
     Q_EMIT sortChosen(column, flag);
 }
 
+void CSrvListCtrl::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end)
+{
+    const QModelIndex current = currentIndex();
+    if (!parent.isValid() && current.isValid() && current.row() >= start && current.row() <= end)
+        SelectRow(-1);
+    CReportListCtrl::rowsAboutToBeRemoved(parent, start, end);
+}
+
 void CSrvListCtrl::ShowSort(int column, bool ascending)
 {
     column_ = column;

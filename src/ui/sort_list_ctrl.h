@@ -168,6 +168,9 @@ Q_SIGNALS:
 
 protected:
     void StoreSortState(int column, bool flag) override;
+    // A server leaving the list (the filter, Hide, Remove) takes the selection with it: the view
+    // would select the next row instead, and Connect must never act on a row nobody chose.
+    void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
 
 private:
     int column_ = 0;
