@@ -16,11 +16,11 @@
 #include "query/query_engine.h"
 #include "search/search_player_dlg.h"
 #include "server/create_server_dlg.h"
+#include "services/join_server.h"
 #include "settings/server_store.h"
 #include "ui/control_id.h"
 #include "ui/dialog_units.h"
 #include "ui/elided_label.h"
-#include "ui/join_server.h"
 #include "ui/logo_animation.h"
 #include "ui/recent_menu.h"
 

@@ -13,8 +13,8 @@
 #include "platform/platform.h"
 #include "query/query_engine.h"
 #include "rcon/rcon_consoles.h"
-#include "ui/file_notice.h"
-#include "ui/friend_alerts.h"
+#include "services/file_notice.h"
+#include "services/friend_alerts.h"
 
 #include <QMessageBox>
 #include <QStringList>

@@ -127,21 +127,28 @@ void FitFont(QPlainTextEdit* field, const char* text)
 
 CBotHelpDlg::CBotHelpDlg(const char* className, const QString& title, int textId, const char* text, int widthDlu,
                          int heightDlu, QWidget* parent)
-    : QDialog(parent), text_(text)
+    : QDialog(parent), text_(text), textId_(textId), widthDlu_(widthDlu), heightDlu_(heightDlu)
 {
     setObjectName(className);
     setWindowTitle(title);
+    CreateWidgets();
+    ConnectWidgets();
+    LoadControls();
+}
+
+void CBotHelpDlg::CreateWidgets()
+{
     // A small tool window that stays over the program while the user edits the page under it.
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setModal(false);
-    setFixedSize(DluX(widthDlu), DluY(heightDlu));
+    setFixedSize(DluX(widthDlu_), DluY(heightDlu_));
 
     constexpr int kMargin = 7;
     constexpr int kButtonW = 50;
     constexpr int kButtonH = 14;
-    field_ = SetControlId(new QPlainTextEdit(this), textId);
-    field_->setGeometry(DluRect(kMargin, kMargin, widthDlu - 2 * kMargin, heightDlu - 3 * kMargin - kButtonH));
+    field_ = SetControlId(new QPlainTextEdit(this), textId_);
+    field_->setGeometry(DluRect(kMargin, kMargin, widthDlu_ - 2 * kMargin, heightDlu_ - 3 * kMargin - kButtonH));
     field_->setLineWrapMode(QPlainTextEdit::NoWrap);
     field_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     field_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -153,13 +160,22 @@ CBotHelpDlg::CBotHelpDlg(const char* className, const QString& title, int textId
 
     ok_ = MakeButton(this, IdOk, "OK");
     ok_->setDefault(true);
-    ok_->setGeometry(DluRect((widthDlu - kButtonW) / 2, heightDlu - kMargin - kButtonH, kButtonW, kButtonH));
+    ok_->setGeometry(DluRect((widthDlu_ - kButtonW) / 2, heightDlu_ - kMargin - kButtonH, kButtonW, kButtonH));
+}
+
+void CBotHelpDlg::ConnectWidgets()
+{
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void CBotHelpDlg::LoadControls()
+{
+    field_->setPlainText(QString::fromLatin1(text_));
 }
 
 void CBotHelpDlg::Open()
 {
-    field_->setPlainText(QString::fromLatin1(text_));
+    LoadControls();
     show();
     raise();
 }

@@ -34,7 +34,14 @@ protected:
                 QWidget* parent);
 
 private:
+    void CreateWidgets();
+    void ConnectWidgets();
+    void LoadControls();
+
     const char* text_;
+    int textId_;
+    int widthDlu_;
+    int heightDlu_;
     QPlainTextEdit* field_ = nullptr;
     QPushButton* ok_ = nullptr;
 };

@@ -347,8 +347,9 @@ std::string AbsolutePath(const std::string& path)
     return error ? path : Utf8FromPath(absolute.lexically_normal());
 }
 
-// The folder part of a path ("" for a bare name).
-std::string FolderOf(const std::string& path)
+// The folder part of a path as the system opens it ("" for a bare name; a root keeps its
+// separator, so that "C:\x" is in "C:\", not in the drive's current folder).
+std::string ContainingFolder(const std::string& path)
 {
 #ifdef _WIN32
     const size_t cut = path.find_last_of("\\/");
@@ -467,7 +468,7 @@ bool JournaledRewrite(const std::string& target, const std::string& data, FileAc
     }
     RemoveFile(entry);
     // Gone for good: a power cut must not bring it back over a later write of the file.
-    SyncFolder(FolderOf(entry));
+    SyncFolder(ContainingFolder(entry));
     if (rewritten == Rewritten::Done)
         ForgetLeftOvers(target);
     return rewritten == Rewritten::Done;
@@ -558,7 +559,7 @@ int CompleteInterruptedRewrites(const std::string& folder)
         if (!FileExists(target)) {
             // Gone from its folder: nothing half-written is left to mend. A folder not there at
             // all may be a drive not mounted now.
-            keep = !FolderExists(FolderOf(target).empty() ? "." : FolderOf(target));
+            keep = !FolderExists(ContainingFolder(target).empty() ? "." : ContainingFolder(target));
         } else if (IsReadOnlyFile(target)) {
             keep = true;
         } else {

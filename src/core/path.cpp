@@ -20,6 +20,39 @@ std::string JoinPath(const std::string& a, const std::string& b)
     return a + kPathSeparator + b;
 }
 
+PathParts SplitPath(const std::string& path)
+{
+    const size_t cut = path.rfind(kPathSeparator);
+    if (cut == std::string::npos)
+        return {std::string(), path};
+    return {path.substr(0, cut), path.substr(cut + 1)};
+}
+
+std::string FileNameOf(const std::string& path)
+{
+    return SplitPath(path).name;
+}
+
+std::string FolderOf(const std::string& path)
+{
+#ifndef _WIN32
+    // The root has no text before its separator.
+    if (path.rfind(kPathSeparator) == 0)
+        return std::string(1, kPathSeparator);
+#endif
+    return SplitPath(path).folder;
+}
+
+std::string FolderAbove(const std::string& folder)
+{
+#ifndef _WIN32
+    if (folder.empty())
+        return std::string(1, kPathSeparator);
+#endif
+    const std::string above = FolderOf(folder);
+    return above.empty() ? folder : above;
+}
+
 #ifdef _WIN32
 namespace {
 

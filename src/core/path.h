@@ -20,6 +20,24 @@ template <typename... Rest> std::string JoinPath(const std::string& a, const std
     return JoinPath(JoinPath(a, b), rest...);
 }
 
+// A path cut at its last separator: the text before it and the text after it. A path without
+// a separator is all name, in no folder.
+struct PathParts {
+    std::string folder;
+    std::string name;
+};
+PathParts SplitPath(const std::string& path);
+// The text after the last separator; the whole path when it has none.
+std::string FileNameOf(const std::string& path);
+// The folder a path lies in, as the playlist browser names folders: the text before the last
+// separator, "" when there is none. A file right under a drive's root is in the bare drive
+// ("C:\a.mp3" is in "C:"); on POSIX one right under the root is in "/".
+std::string FolderOf(const std::string& path);
+// One level above folder: its FolderOf, but a folder with nothing above it (a bare drive, the
+// root, a name without a separator) stays itself. On POSIX "" (what "/.." leaves without its
+// last part) is the root.
+std::string FolderAbove(const std::string& folder);
+
 // True when anything exists under that name.
 bool PathExists(const std::string& path);
 // True when the path names an existing file (not a folder).

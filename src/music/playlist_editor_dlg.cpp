@@ -4,6 +4,7 @@
 #include "core/lcg.h"
 #include "core/path.h"
 #include "music/audio/mp3_measure.h"
+#include "music/model/mp3_folder.h"
 #include "music/model/playlist_file.h"
 #include "music/mp3_info_dlg.h"
 #include "music/playlist_list_ctrl.h"
@@ -97,42 +98,11 @@ bool IsAbsoluteFolderText(const std::string& text)
 #endif
 }
 
-// The folder part of a path: the text before its last separator ("/" for a file in the root).
-std::string FolderOf(const std::string& path)
-{
-    const size_t slash = path.rfind(kPathSeparator);
-    if (slash == std::string::npos)
-        return std::string();
-#ifndef _WIN32
-    if (slash == 0)
-        return "/";
-#endif
-    return path.substr(0, slash);
-}
-
-std::string FileNameOf(const std::string& path)
-{
-    const size_t slash = path.rfind(kPathSeparator);
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool EndsWithMp3(const std::string& name)
-{
-    return name.size() >= 4 && name.compare(name.size() - 4, 4, ".mp3") == 0;
-}
-
 bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix)
 {
     auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
     return text.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), text.begin(),
                                                       [&lower](char a, char b) { return lower(a) == lower(b); });
-}
-
-bool LessIgnoringCase(const std::string& a, const std::string& b)
-{
-    auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [&lower](char x, char y) { return lower(x) < lower(y); });
 }
 
 } // namespace
@@ -299,18 +269,10 @@ void CPlaylistEditorDlg::NavigateTo(const std::string& text)
     if (!folder.empty() && folder.back() == kNavigationMark)
         folder.pop_back();
     const std::string up = std::string(1, kPathSeparator) + "..";
-    if (folder.size() >= up.size() && folder.compare(folder.size() - up.size(), up.size(), up) == 0) {
-        folder.erase(folder.size() - up.size());
-        // One level up; a drive's root has none above it.
-        const std::string parent = FolderOf(folder);
-        if (!parent.empty())
-            folder = parent;
-#ifndef _WIN32
-        if (folder.empty())
-            folder.assign(1, kPathSeparator);
-#endif
-    }
+    if (folder.size() >= up.size() && folder.compare(folder.size() - up.size(), up.size(), up) == 0)
+        folder = FolderAbove(folder.substr(0, folder.size() - up.size()));
     currentFolder_ = folder;
+    const Mp3FolderListing listing = ListMp3Folder(currentFolder_);
 
     const QSignalBlocker quietFolders(folders_);
     const QSignalBlocker quietFiles(mp3Files_);
@@ -319,29 +281,9 @@ void CPlaylistEditorDlg::NavigateTo(const std::string& text)
     AddItem(folders_, currentFolder_ + kNavigationMark, currentFolder_);
     if (!IsDriveRoot(currentFolder_))
         AddItem(folders_, std::string("..") + kNavigationMark, "..");
-
-    std::vector<std::string> subfolders;
-    std::vector<std::string> files;
-    const bool bare = !currentFolder_.empty() && currentFolder_.back() != kPathSeparator && IsDriveRoot(currentFolder_);
-    const std::string base = bare ? currentFolder_ + kPathSeparator : currentFolder_;
-    for (const FolderEntry& entry : ListFolder(base)) {
-        const std::string& name = entry.name;
-        const bool link = entry.kind == FolderEntry::Kind::Link;
-        if (entry.kind == FolderEntry::Kind::Folder || (link && FolderExists(JoinPath(base, name))))
-            subfolders.push_back(name);
-        // Regular files only: a pipe or a device named so would hold "Add" up for ever.
-        else if (EndsWithMp3(name) &&
-                 (entry.kind == FolderEntry::Kind::File || (link && FileExists(JoinPath(base, name)))))
-            files.push_back(name);
-    }
-#ifndef _WIN32
-    // Windows lists a folder in name order; a POSIX folder comes in whatever order its entries lie.
-    std::sort(subfolders.begin(), subfolders.end(), LessIgnoringCase);
-    std::sort(files.begin(), files.end(), LessIgnoringCase);
-#endif
-    for (const std::string& name : subfolders)
+    for (const std::string& name : listing.folders)
         AddItem(folders_, name, name);
-    for (const std::string& name : files)
+    for (const std::string& name : listing.files)
         AddItem(mp3Files_, name, name);
 }
 

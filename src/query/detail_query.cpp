@@ -6,10 +6,8 @@
 #include "settings/app_settings.h"
 #include "settings/server_store.h"
 
-#include <algorithm>
-
-CDetailQuery::CDetailQuery(AppSettings& settings, ServerStore& store, QObject* parent)
-    : QObject(parent), settings_(settings), store_(store), socket_(std::make_unique<CDetailSocket>())
+CDetailQuery::CDetailQuery(AppSettings& settings, ServerStore& store, const Use& use, QObject* parent)
+    : QObject(parent), settings_(settings), store_(store), use_(use), socket_(std::make_unique<CDetailSocket>())
 {
     setObjectName("CDetailQuery");
     connect(socket_.get(), &QUdpSocket::readyRead, this, &CDetailQuery::OnReadyRead);
@@ -35,19 +33,23 @@ void CDetailQuery::QuerySelected(const std::string& address)
 {
     Q_EMIT detailsRequested();
     socket_->Reconnect(address);
-    StampSendTime(*store_.FindOrCreateRecord(address));
+    const platform::ClockTime sent = platform::UtcNow();
+    sendTime_ = SendTimeText(sent);
+    if (use_.remember)
+        StampSendTime(*store_.FindOrCreateRecord(address), sent);
+    infoTold_ = pingTold_ = emptyShown_ = false;
     const ToolOptions& options = settings_.options;
-    emptyShown_ = false;
-    exchange_.emplace(std::vector<Ask>{Ask::Players, Ask::Rules, Ask::Info}, options.dialect,
-                      KnownDialect(options, address), challenges_[address]);
-    // In the classic dialect alone the four words go out as they always did, in their order.
-    if (options.dialect == QueryDialect::Classic) {
-        for (std::string_view command : {kPingCommand, kPlayersCommand, kRulesCommand, kInfoCommand})
-            socket_->SendPacket(command);
-    } else {
+    exchange_.emplace(std::vector<Ask>(use_.asks.begin(), use_.asks.end()), options.dialect,
+                      KnownDialect(options, address), use_.remember ? challenges_[address] : Challenges{});
+    // In the classic dialect alone these are the classic words in the order of the use, as
+    // they always went out.
+    if (use_.pingFirst)
         socket_->SendPacket(kPingCommand);
-        socket_->SendAll(exchange_->Requests());
-    }
+    socket_->SendAll(exchange_->Requests());
+    if (!use_.pingFirst)
+        socket_->SendPacket(kPingCommand);
+    if (!use_.timed)
+        return;
     const int timeout = settings_.TimeoutMs();
     socket_->splitWaitMs = timeout;
     timeoutTimer_.start(timeout);
@@ -65,7 +67,7 @@ void CDetailQuery::OnTimeout()
     resends_.Stop();
     if (!exchange_)
         return;
-    const bool players = !exchange_->Answered(Ask::Players);
+    const bool players = !exchange_->Answered(Ask::Players) && !emptyShown_;
     const bool rules = !exchange_->Answered(Ask::Rules);
     if (players || rules)
         Q_EMIT detailsTimedOut(players, rules);
@@ -78,13 +80,16 @@ void CDetailQuery::OnReadyRead()
         const std::vector<unsigned char> reply = socket_->ReceiveOne();
         socket_->outstanding = false;
         const std::string address = socket_->PeerText();
-        if (ClassifyReply(reply.data(), reply.size()) == ReplyKind::Ping) {
-            const std::string& ping = store_.FindOrCreateRecord(address)->ping;
-            if (ping.find('-') != std::string::npos)
-                store_.TakeReply(address, {.ping = PingAfter(ping, received)});
+        if (ClassifyReply(reply.data(), reply.size()) != ReplyKind::Ping) {
+            Take(reply, address);
             continue;
         }
-        Take(reply, address);
+        if (use_.remember)
+            TakePingIntoRecord(address, received);
+        if (!pingTold_) {
+            pingTold_ = true;
+            Q_EMIT pingReceived(PingAfter(sendTime_, received));
+        }
     }
 }
 
@@ -95,7 +100,8 @@ void CDetailQuery::Take(const std::vector<unsigned char>& reply, const std::stri
     std::vector<std::vector<unsigned char>> resend;
     const auto answer = exchange_->Take(reply.data(), reply.size(), resend);
     // Also past the re-send bound: a challenge the server refused is not the next query's.
-    challenges_[address] = exchange_->ChallengesHeld();
+    if (use_.remember)
+        challenges_[address] = exchange_->ChallengesHeld();
     socket_->SendAll(resend);
     if (!answer)
         return;
@@ -107,19 +113,43 @@ void CDetailQuery::Take(const std::vector<unsigned char>& reply, const std::stri
     case Ask::Rules:
         Q_EMIT rulesReceived(DecodeRules(bytes.data(), bytes.size()));
         break;
-    case Ask::Info: {
-        InfoReply info;
-        if (!DecodeAnyInfo(bytes, info))
-            break;
-        RememberDialect(settings_.options, address, exchange_->Dialect());
-        store_.TakeReply(address, {.name = info.name, .map = info.map, .players = info.players, .info = info.info});
-        // Many servers send no players at all while nobody is on them: an empty list is what
-        // they have, not a failure.
-        if (InfoSaysEmpty(info) && !exchange_->Answered(Ask::Players) && !emptyShown_) {
-            emptyShown_ = true;
-            Q_EMIT playersReceived({});
-        }
+    case Ask::Info:
+        TakeInfo(bytes, address);
         break;
     }
+}
+
+void CDetailQuery::TakeInfo(const Datagram& bytes, const std::string& address)
+{
+    InfoReply info;
+    if (!DecodeAnyInfo(bytes, info))
+        return;
+    if (use_.remember) {
+        RememberDialect(settings_.options, address, exchange_->Dialect());
+        TakeIntoRecord(address, info);
     }
+    if (!infoTold_) {
+        infoTold_ = true;
+        Q_EMIT infoReceived(address, info);
+    }
+    // Many servers send no players at all while nobody is on them: an empty list is what they
+    // have, not a failure.
+    if (InfoSaysEmpty(info) && !exchange_->Answered(Ask::Players) && !emptyShown_) {
+        emptyShown_ = true;
+        Q_EMIT playersReceived({});
+    }
+}
+
+void CDetailQuery::TakeIntoRecord(const std::string& address, const InfoReply& info)
+{
+    // The ping is the round trip's, not the info's.
+    store_.TakeReply(address, {.name = info.name, .map = info.map, .players = info.players, .info = info.info});
+}
+
+void CDetailQuery::TakePingIntoRecord(const std::string& address, const platform::ClockTime& received)
+{
+    const std::string& ping = store_.FindOrCreateRecord(address)->ping;
+    // Timed already (a copy of the answer), or by a refresh meanwhile.
+    if (ping.find('-') != std::string::npos)
+        store_.TakeReply(address, {.ping = PingAfter(ping, received)});
 }

@@ -2,8 +2,9 @@
 #include "query/query_engine.h"
 
 CQueryEngine::CQueryEngine(AppSettings& settings, ServerStore& store)
-    : lists_(settings, store), refresh_(settings, store, lists_), details_(settings, store),
-      slotWatch_(settings, &store), favoritesWatch_(settings)
+    : lists_(settings, store), refresh_(settings, store, lists_), details_(settings, store, CDetailQuery::kBrowser),
+      slotWatch_(settings, &store), favoritesWatch_(settings), playerSearch_(settings),
+      searchDetails_(settings, store, CDetailQuery::kSearch)
 {
 }
 
@@ -13,4 +14,6 @@ void CQueryEngine::CloseAll()
     details_.Close();
     slotWatch_.Stop();
     favoritesWatch_.Stop();
+    playerSearch_.Stop();
+    searchDetails_.Close();
 }

@@ -2,6 +2,7 @@
 #pragma once
 #include "query/detail_query.h"
 #include "query/favorites_watch.h"
+#include "query/player_search.h"
 #include "query/refresh_engine.h"
 #include "query/server_lists.h"
 #include "query/slot_watch.h"
@@ -9,10 +10,11 @@
 struct AppSettings;
 class ServerStore;
 
-// What talks to the servers for the browser, made once by the application over its settings and
-// store: the two server lists as the browser shows them, the refresh of them (master list, ping phase, five queries in
-// flight), the details of the selected server, the wait for a free slot on a full server and the background watch of
-// the favourites' players. The player search keeps its own queries beside its page.
+// What talks to the servers for the pages, made once by the application over its settings and
+// store: the two server lists as the browser shows them, the refresh of them (master list, ping
+// phase, five queries in flight), the details of the browser's selected server, the wait for a
+// free slot on a full server, the background watch of the favourites' players, and the player
+// search with the details of the server its page shows.
 class CQueryEngine {
 public:
     // settings and store must outlive the engine.
@@ -24,6 +26,8 @@ public:
     CDetailQuery& details() { return details_; }
     CSlotWatch& slotWatch() { return slotWatch_; }
     CFavoritesWatch& favoritesWatch() { return favoritesWatch_; }
+    CPlayerSearch& playerSearch() { return playerSearch_; }
+    CDetailQuery& searchDetails() { return searchDetails_; }
 
     // Closes every socket and stops every timer (shut-down).
     void CloseAll();
@@ -34,4 +38,6 @@ private:
     CDetailQuery details_;
     CSlotWatch slotWatch_;
     CFavoritesWatch favoritesWatch_;
+    CPlayerSearch playerSearch_;
+    CDetailQuery searchDetails_;
 };

@@ -88,6 +88,7 @@ private:
     int left_ = 0;
 };
 
+// The details of one server, for the browser's selected server or the player search's panes.
 class CDetailSocket : public CQueryUdpSocket {
     Q_OBJECT
 public:
@@ -118,12 +119,6 @@ public:
 };
 
 class CMasterSocket : public CQueryUdpSocket {
-    Q_OBJECT
-public:
-    using CQueryUdpSocket::CQueryUdpSocket;
-};
-
-class CSearchInfoSocket : public CQueryUdpSocket {
     Q_OBJECT
 public:
     using CQueryUdpSocket::CQueryUdpSocket;

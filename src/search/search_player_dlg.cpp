@@ -3,14 +3,12 @@
 
 #include "core/address.h"
 #include "core/text_match.h"
-#include "query/player_search.h"
 #include "query/query_engine.h"
-#include "query/search_details.h"
+#include "services/join_server.h"
 #include "ui/control_id.h"
 #include "ui/dialog_units.h"
 #include "ui/display_text.h"
 #include "ui/input_box.h"
-#include "ui/join_server.h"
 #include "ui/recent_menu.h"
 #include "ui/server_details.h"
 #include "ui/sort_list_ctrl.h"
@@ -27,6 +25,7 @@
 #include <QSignalBlocker>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -88,8 +87,7 @@ bool SameLettersIgnoringCase(const std::string& a, const std::string& b)
 } // namespace
 
 CSearchPlayerDlg::CSearchPlayerDlg(const PageContext& ctx, QWidget* parent)
-    : QWidget(parent), ctx_(ctx), searchEngine_(std::make_unique<CPlayerSearch>(ctx.settings)),
-      details_(std::make_unique<CSearchDetailQuery>(ctx.settings))
+    : QWidget(parent), ctx_(ctx), playerSearch_(ctx.engine.playerSearch()), details_(ctx.engine.searchDetails())
 {
     setObjectName("CSearchPlayerDlg");
     CreateWidgets();
@@ -195,16 +193,14 @@ void CSearchPlayerDlg::ConnectWidgets()
         connect(list, &QWidget::customContextMenuRequested, this,
                 [this, list](const QPoint& pos) { OnListContextMenu(list, pos); });
 
-    CPlayerSearch* search = searchEngine_.get();
-    connect(search, &CPlayerSearch::masterRequested, this, &CSearchPlayerDlg::OnMasterRequested);
-    connect(search, &CPlayerSearch::serversListed, this, &CSearchPlayerDlg::OnServersListed);
-    connect(search, &CPlayerSearch::serverAnswered, this, &CSearchPlayerDlg::OnServerAnswered);
+    connect(&playerSearch_, &CPlayerSearch::masterRequested, this, &CSearchPlayerDlg::OnMasterRequested);
+    connect(&playerSearch_, &CPlayerSearch::serversListed, this, &CSearchPlayerDlg::OnServersListed);
+    connect(&playerSearch_, &CPlayerSearch::serverAnswered, this, &CSearchPlayerDlg::OnServerAnswered);
 
-    CSearchDetailQuery* details = details_.get();
-    connect(details, &CSearchDetailQuery::infoReceived, this, &CSearchPlayerDlg::OnInfoReceived);
-    connect(details, &CSearchDetailQuery::pingReceived, this, &CSearchPlayerDlg::OnPingReceived);
-    connect(details, &CSearchDetailQuery::playersReceived, this, &CSearchPlayerDlg::OnPlayersReceived);
-    connect(details, &CSearchDetailQuery::rulesReceived, this, &CSearchPlayerDlg::OnRulesReceived);
+    connect(&details_, &CDetailQuery::infoReceived, this, &CSearchPlayerDlg::OnInfoReceived);
+    connect(&details_, &CDetailQuery::pingReceived, this, &CSearchPlayerDlg::OnPingReceived);
+    connect(&details_, &CDetailQuery::playersReceived, this, &CSearchPlayerDlg::OnPlayersReceived);
+    connect(&details_, &CDetailQuery::rulesReceived, this, &CSearchPlayerDlg::OnRulesReceived);
 }
 
 void CSearchPlayerDlg::LoadControls()
@@ -226,11 +222,11 @@ void CSearchPlayerDlg::StartSearch()
         const QSignalBlocker quiet(serversLeft_);
         serversLeft_->clear();
     }
-    searchEngine_->Stop();
+    playerSearch_.Stop();
     results_->setColumnWidth(kNameColumn, kNameWidth);
     results_->DeleteAllItems();
     progress_->setValue(0);
-    searchEngine_->Start();
+    playerSearch_.Start();
 }
 
 void CSearchPlayerDlg::OnMasterRequested()
@@ -286,7 +282,7 @@ void CSearchPlayerDlg::ShowServerDetails(const std::string& address)
     players_->InsertStatusItem(0, kPleaseWait);
     info_->clear();
     info_->addItem(kPleaseWait);
-    details_->Query(address);
+    details_.QuerySelected(address);
 }
 
 void CSearchPlayerDlg::OnInfoReceived(const std::string& address, const InfoReply& info)

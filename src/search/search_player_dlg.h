@@ -6,12 +6,11 @@
 
 #include <QTimer>
 #include <QWidget>
-#include <memory>
 #include <string>
 #include <vector>
 
 class CPlayerSearch;
-class CSearchDetailQuery;
+class CDetailQuery;
 class CReportListCtrl;
 class CSortListCtrl;
 class QLineEdit;
@@ -81,8 +80,6 @@ public:
     void OnRemovePlayerFromFriends();
     void OnRemoveResultFromFriends();
 
-    CPlayerSearch& search() const { return *searchEngine_; }
-    CSearchDetailQuery& detailQuery() const { return *details_; }
     const QTimer& keyTimer() const { return keyTimer_; }
 
     static constexpr const char* kRequestingText = "Requesting Servers List";
@@ -121,8 +118,9 @@ private:
     void RemoveFriend(const std::string& name);
 
     const PageContext& ctx_;
-    std::unique_ptr<CPlayerSearch> searchEngine_;
-    std::unique_ptr<CSearchDetailQuery> details_;
+    // The context's: the page only starts them and shows what they tell.
+    CPlayerSearch& playerSearch_;
+    CDetailQuery& details_;
 
     QLineEdit* search_ = nullptr;
     QPushButton* searchButton_ = nullptr;

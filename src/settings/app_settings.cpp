@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -253,14 +254,9 @@ std::string AppSettings::GetExePath(bool dedicatedServer) const
 
 void AppSettings::SetGamePath(const std::string& path)
 {
-    const size_t cut = path.rfind(kPathSeparator);
-    if (cut == std::string::npos) {
-        gameFolder.clear();
-        exeName = path;
-    } else {
-        gameFolder = path.substr(0, cut);
-        exeName = path.substr(cut + 1);
-    }
+    PathParts parts = SplitPath(path);
+    gameFolder = std::move(parts.folder);
+    exeName = std::move(parts.name);
 }
 
 std::string AppSettings::GetLaunchSwitches() const

@@ -97,8 +97,8 @@ struct AppSettings {
     // where they are still unset, as on a first run).
     void AdoptGameLocation(const std::string& exePath);
 
-    // File dialog for the game's client executable (defined with the shared windows, in
-    // ui/browse_for_game.cpp). Returns true when a file was chosen; gameLocationChanged then
+    // File dialog for the game's client executable (defined with the use cases, in
+    // services/browse_for_game.cpp). Returns true when a file was chosen; gameLocationChanged then
     // runs. With exitOnCancel a Cancel ends the program through exitNow.
     bool BrowseForGame(bool exitOnCancel);
 

@@ -14,9 +14,10 @@ class CQueryEngine;
 class CSettingsLoader;
 
 // What a page works with, handed to it by the application when the main window is built: the
-// settings record, the stores, the engine that talks to servers, the loader of the game's
-// files, and a way to tell the user something. A page reaches nothing else, so a test can build one alone over a store
-// in a temporary folder.
+// settings record, the stores, the engine that talks to servers (the browser's refresh and
+// details, the player search and its details alike), the loader of the game's files, and a way
+// to tell the user something. A page reaches nothing else and builds no engine of its own, so a
+// test can build one alone over a store in a temporary folder.
 struct PageContext {
     AppSettings& settings;
     ServerStore& store;

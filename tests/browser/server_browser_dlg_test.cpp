@@ -12,8 +12,8 @@
 #include "browser/server_browser_dlg.h"
 #include "browser/server_filter_row.h"
 #include "query/query_engine.h"
+#include "services/friend_alerts.h"
 #include "sim_farm.h"
-#include "ui/friend_alerts.h"
 #include "ui/input_box.h"
 #include "ui/recent_menu.h"
 #include "ui/sort_list_ctrl.h"
@@ -681,6 +681,7 @@ TEST_F(SimBrowser, ClickedServerShowsPleaseWaitThenItsPlayersAndRules)
     EXPECT_EQ(ip() + ":" + port(), server(1).Address());
     EXPECT_EQ(Column(Players(), 0), Texts{"Please Wait"});
     EXPECT_EQ(Column(Rules(), 0), Texts{"Please Wait"});
+    EXPECT_EQ(Rules()->columnWidth(0), 137);
     EXPECT_EQ(MenuOver(Players(), 0), nullptr);
 
     EXPECT_TRUE(PlayersShown()) << ::testing::PrintToString(Rows(Players()));
@@ -690,6 +691,7 @@ TEST_F(SimBrowser, ClickedServerShowsPleaseWaitThenItsPlayersAndRules)
         },
         2000))
         << ::testing::PrintToString(Rows(Rules()));
+    EXPECT_EQ(Rules()->columnWidth(0), 120);
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return servers->GetItemText(RowOf(servers, server(1).Address()), 0) == "Bravo Sim"; }, 2000));
     EXPECT_EQ(Asked(0, "players"), 0);
@@ -865,8 +867,10 @@ protected:
     {
         sim::GameServerConfig c;
         c.hostname = kName;
+        c.map = "for\xEAt";
         c.description = "Capture \xE0 la carte";
         c.players = {{"J\xF6rg", 3, 61.0f}, {"Zo\xC3\xAB", 1, 5.0f}};
+        c.rules = {{"sv_motd", "Bienvenue \xE0 tous"}};
         farm.AddGameServer(c);
         std::string error;
         ASSERT_TRUE(farm.StartInOwnThread(&error)) << error;
@@ -892,9 +896,11 @@ TEST_F(EightBitBrowser, NamesShowAsLatin1WhileTheBytesSentAreKept)
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return Players()->GetItemCount() == 2 && Record(address)->name == kName; }, 3000));
     EXPECT_EQ(Column(servers, 0), Texts{"Caf\u00e9 Fran\u00e7oise"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Column(servers, 1) == Texts{"for\u00eat"}; }, 3000));
     Texts players = Column(Players(), 0);
     std::sort(players.begin(), players.end());
     EXPECT_EQ(players, (Texts{"J\u00f6rg", "Zo\u00eb"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Column(Rules(), 1) == Texts{"Bienvenue \u00e0 tous"}; }, 3000));
 
     auto menu = MenuOver(servers, 0);
     ASSERT_TRUE(menu);

@@ -9,7 +9,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "ui/file_notice.h"
+#include "services/file_notice.h"
 #include "ui/sort_list_ctrl.h"
 
 #include <sys/stat.h>

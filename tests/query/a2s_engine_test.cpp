@@ -52,7 +52,7 @@ protected:
     }
 };
 
-TEST_F(Dialects, EveryKindOfServerFillsTheSameRowsAndDetails)
+TEST_F(Dialects, EveryKindOfServerFillsTheSameRows)
 {
     app.settings.timeout = 0.6f; // room for a challenge round trip and a re-send
     AddKinds();
@@ -70,18 +70,6 @@ TEST_F(Dialects, EveryKindOfServerFillsTheSameRowsAndDetails)
     // The dialect each answered in is remembered for the next queries.
     EXPECT_EQ(app.settings.options.serverDialects.at(farm.FindGameServer("classic")->Address()), QueryDialect::Classic);
     EXPECT_EQ(app.settings.options.serverDialects.at(farm.FindGameServer("today")->Address()), QueryDialect::A2s);
-
-    // The details come in the same dialect, the split rules joined.
-    for (const char* name : {"today", "mixed", "classic"}) {
-        sim::SimGameServer& s = *farm.FindGameServer(name);
-        engine.details().QuerySelected(s.Address());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return players.GetItemCount() == 2 && rules.GetItemCount() == 2; }, 3000))
-            << name;
-        EXPECT_EQ(Rows(&players), (Texts{"alpha | 12 | 2:5 | 1", "beta | -3 | 0:59 | 2"})) << name;
-        EXPECT_EQ(Rows(&rules), (Texts{"mp_timelimit | 30", "sv_gravity | 800"})) << name;
-    }
-    EXPECT_EQ(farm.FindGameServer("classic")->Record().requestCounts["A2S_PLAYER"], 0);
-    EXPECT_EQ(farm.FindGameServer("today")->Record().requestCounts["players"], 0);
 }
 
 TEST_F(Dialects, ClassicOnlyKeepsTheClassicWire)
@@ -100,23 +88,6 @@ TEST_F(Dialects, ClassicOnlyKeepsTheClassicWire)
     EXPECT_EQ(std::count_if(rows.begin(), rows.end(),
                             [](const std::string& r) { return r.find("???") == std::string::npos; }),
               1);
-}
-
-TEST_F(EngineAndPage, ADetailQueryNobodyAnswersEndsWithItsMessage)
-{
-    app.settings.timeout = 0.6f; // room for both re-sends on a loaded machine
-    AddServer("quiet").SetBehaviour({.silent = true});
-    StartFarm();
-    engine.details().QuerySelected(farm.FindGameServer("quiet")->Address());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return players.GetItemText(0, 0) != "Please Wait"; }, 3000));
-    EXPECT_EQ(Rows(&players), Texts{"The server did not answer |  |  | "});
-    EXPECT_EQ(Rows(&rules), Texts{"The server did not answer | "});
-    // Sent once, then re-sent twice within the time-out; the A2S info request beside the
-    // classic words until the server's dialect is known.
-    const sim::ServerRecord record = farm.FindGameServer("quiet")->Record();
-    EXPECT_EQ(record.requestCounts.at("players"), 3);
-    EXPECT_EQ(record.requestCounts.at("A2S_INFO"), 3);
-    EXPECT_EQ(record.requestCounts.count("A2S_PLAYER"), 0u);
 }
 
 TEST_F(Engine, ADeadMasterGivesTheListBackAndSaysSo)

@@ -593,69 +593,6 @@ TEST_F(Engine, OnlyTheAnswerToPingEndsAPing)
     EXPECT_EQ(servers.GetItemTextStd(0, 4), late.Address());
 }
 
-TEST_F(EngineAndPage, SelectedServerFillsPlayersRulesAndItsRows)
-{
-    sim::SimGameServer& s = AddServer("detail", 30);
-    StartFarm();
-    List(ServerList::Servers, s.Address(), {.name = "?", .map = "?", .players = "?"});
-    engine.details().QuerySelected(s.Address());
-    ASSERT_EQ(players.GetItemCount(), 1);
-    EXPECT_EQ(players.GetItemText(0, 0), "Please Wait");
-    EXPECT_EQ(rules.GetItemText(0, 0), "Please Wait");
-    EXPECT_EQ(rules.columnWidth(0), 137);
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            return players.GetItemCount() == 2 && rules.GetItemCount() == 2 && servers.GetItemText(0, 0) == "detail" &&
-                   servers.GetItemText(0, 2) != "?";
-        },
-        3000));
-    EXPECT_EQ(players.GetItemText(0, 0), "alpha");
-    EXPECT_EQ(players.GetItemText(0, 1), "12");
-    EXPECT_EQ(players.GetItemText(0, 2), "2:5");
-    EXPECT_EQ(players.GetItemText(0, 3), "1");
-    EXPECT_EQ(players.GetItemText(1, 1), "-3");
-    EXPECT_EQ(players.GetItemText(1, 2), "0:59");
-    EXPECT_EQ(rules.GetItemText(1, 0), "sv_gravity");
-    EXPECT_EQ(rules.GetItemText(1, 1), "800");
-    EXPECT_EQ(rules.columnWidth(0), 120);
-    EXPECT_EQ(servers.GetItemText(0, 1), "map_detail");
-    EXPECT_EQ(servers.GetItemText(0, 3), "2/16");
-    EXPECT_GE(servers.GetItemText(0, 2).toInt(), 25);
-}
-
-TEST_F(EngineAndPage, EightBitNamesShowAsLatin1AndAreKeptAsSent)
-{
-    sim::GameServerConfig c;
-    c.hostname = "Caf\xE9 Fran\xE7oise";
-    c.map = "for\xEAt";
-    c.description = "Capture \xE0 la carte";
-    c.players = {{"J\xF6rg", 3, 61.0f}, {"Zo\xC3\xAB", 1, 5.0f}};
-    c.rules = {{"sv_motd", "Bienvenue \xE0 tous"}};
-    sim::SimGameServer& s = farm.AddGameServer(c);
-    StartFarm();
-    const auto shown = [](const auto& list, int row, int column) {
-        return list.model()->data(list.model()->index(row, column)).toString();
-    };
-
-    List(ServerList::Servers, s.Address());
-    engine.details().QuerySelected(s.Address());
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            return players.GetItemCount() == 2 && rules.GetItemCount() == 1 && servers.GetItemTextStd(0, 1) == c.map;
-        },
-        3000));
-    EXPECT_EQ(shown(servers, 0, 0), QString::fromUtf8("Caf\u00e9 Fran\u00e7oise"));
-    EXPECT_EQ(shown(servers, 0, 1), QString::fromUtf8("for\u00eat"));
-    EXPECT_EQ(servers.GetItemText(0, 0), shown(servers, 0, 0));
-    EXPECT_EQ(shown(players, 0, 0), QString::fromUtf8("J\u00f6rg"));
-    EXPECT_EQ(shown(players, 1, 0), QString::fromUtf8("Zo\u00eb")); // UTF-8 stays UTF-8
-    EXPECT_EQ(shown(rules, 0, 1), QString::fromUtf8("Bienvenue \u00e0 tous"));
-    // What is kept (and saved, and befriended) is what the server sent.
-    EXPECT_EQ(store.FindOrCreateRecord(s.Address())->name, c.hostname);
-    EXPECT_EQ(servers.GetItemTextStd(0, 0), c.hostname);
-    EXPECT_EQ(players.GetItemTextStd(0, 0), "J\xF6rg");
-}
-
 TEST_F(Engine, UnknownMasterHostShowsNothingAndSendsNothing)
 {
     QSignalSpy done(&refresh, &CRefreshEngine::masterRequestSent);

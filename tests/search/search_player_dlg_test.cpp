@@ -255,6 +255,19 @@ TEST_F(SearchPage, DetailsOfAResultOrAListedServerButNotOfTheRequestLine)
     ASSERT_TRUE(QTest::qWaitFor([&] { return Info()->count() == 8; }, 3000));
 }
 
+TEST_F(SearchPage, TheSearchAndTheDetailsAreTheEnginesAndEndWithIt)
+{
+    sim::SimGameServer& late = AddServer("late", {{"Wren", 1, 10}}, 300);
+    Build();
+    Search("wren");
+    ASSERT_TRUE(WaitForServersLeft(1)); // asked, not answered yet
+    page->ShowServerDetails(late.Address());
+    engine.CloseAll(); // as at shut-down
+    QTest::qWait(600);
+    EXPECT_EQ(Results()->GetItemCount(), 0);
+    EXPECT_EQ(Rows(Info()), Texts{"Please Wait"});
+}
+
 TEST_F(SearchPage, ResultMenuAndButtonsJoinFavouriteAndBefriend)
 {
     sim::SimGameServer& s = AddServer("menu", {{"Lark", 1, 10}});

@@ -2,9 +2,9 @@
 #include "core/lcg.h"
 #include "core/path.h"
 #include "server/create_server_dlg.h"
+#include "services/file_notice.h"
 #include "test_support/page_parts.h"
 #include "test_support/widgets.h"
-#include "ui/file_notice.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>

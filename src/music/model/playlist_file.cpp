@@ -21,21 +21,12 @@ constexpr size_t kMaxPlsValue = 1023;
 // The folder the file is in, created when its own parent (the mod folder) exists.
 void MakePlaylistFolder(const std::string& path)
 {
-    const size_t cut = path.rfind(kPathSeparator);
-    if (cut == std::string::npos || cut == 0)
+    const std::string folder = SplitPath(path).folder;
+    if (folder.empty() || FolderExists(folder))
         return;
-    const std::string folder = path.substr(0, cut);
-    if (FolderExists(folder))
-        return;
-    const size_t parentCut = folder.rfind(kPathSeparator);
-    if (FolderExists(parentCut == std::string::npos ? "." : folder.substr(0, std::max<size_t>(parentCut, 1))))
+    const std::string parent = FolderOf(folder);
+    if (FolderExists(parent.empty() ? "." : parent))
         MakeFolder(folder);
-}
-
-std::string FileNameOf(const std::string& path)
-{
-    const size_t slash = path.rfind(kPathSeparator);
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/file_notice.h"
+#include "services/file_notice.h"
 
 #include "core/file_io.h"
 #include "ui/display_text.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/friend_alerts.h"
+#include "services/friend_alerts.h"
 
 #include "settings/server_store.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/join_server.h"
+#include "services/join_server.h"
 
 #include "launch/game_launcher.h"
 #include "settings/server_store.h"
