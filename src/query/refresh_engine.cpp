@@ -5,6 +5,8 @@
 #include "platform/platform.h"
 #include "query/master_lookup.h"
 #include "query/model/protocol.h"
+#include "query/model/server_rows.h"
+#include "query/server_lists.h"
 #include "settings/app_settings.h"
 #include "settings/server_store.h"
 
@@ -17,9 +19,9 @@ constexpr int kDatagramsPerWake = CQueryUdpSocket::kDatagramsPerWake;
 
 } // namespace
 
-CRefreshEngine::CRefreshEngine(AppSettings& settings, ServerStore& store, QObject* parent)
-    : QObject(parent), settings_(settings), store_(store), ping_(settings), master_(std::make_unique<CMasterSocket>()),
-      lan_(settings)
+CRefreshEngine::CRefreshEngine(AppSettings& settings, ServerStore& store, CServerLists& lists, QObject* parent)
+    : QObject(parent), settings_(settings), store_(store), lists_(lists), ping_(settings),
+      master_(std::make_unique<CMasterSocket>()), lan_(settings)
 {
     setObjectName("CRefreshEngine");
     MakeQuerySockets(kQuerySockets);
@@ -70,35 +72,23 @@ std::string CRefreshEngine::TakeFirst(std::deque<std::string>& list)
     return entry.substr(0, entry.find('\n'));
 }
 
-std::vector<ServerRecord*>& CRefreshEngine::ModeRecords()
-{
-    return serversMode_ ? store_.serverList : store_.favoriteList;
-}
-
 // ---- rows ----------------------------------------------------------------------------------
-
-void CRefreshEngine::AddRow(ServerList list, const std::string& name, const std::string& map, std::string& ping,
-                            const std::string& players, const std::string& address, bool resortNow)
-{
-    SettlePing(ping);
-    Q_EMIT rowAdded(list, ServerRow{name, map, ping, players, address}, resortNow);
-}
 
 void CRefreshEngine::AddServerByHand(ServerList list, const std::string& address, const std::string& name)
 {
-    const std::string& shown = name.empty() ? address : name;
-    Q_EMIT rowAdded(list, ServerRow{shown, "???", "???", "???", address}, true);
-    ServerRecord* record = store_.FindOrCreateRecord(address);
-    (list == ServerList::Servers ? store_.serverList : store_.favoriteList).push_back(record);
-    record->address = address;
-    record->name = shown;
-    record->map = record->ping = record->players = "???";
+    ServerRecord* record = store_.TakeReply(
+        address, {.name = name.empty() ? address : name, .map = "???", .ping = "???", .players = "???"});
+    store_.Append(list, record);
+    lists_.Sort(list);
 }
 
-void CRefreshEngine::AddModeRow(ServerRecord* record)
+void CRefreshEngine::Relist(ServerRecord* record)
 {
-    AddRow(RefreshList(), record->name, record->map, record->ping, record->players, record->address, true);
-    ModeRecords().push_back(record);
+    // A send time no answer replaced: the server did not answer that query.
+    if (record->ping.find('-') != std::string::npos)
+        store_.TakeReply(record->address, {.ping = "???"});
+    store_.Append(RefreshList(), record);
+    lists_.Sort(RefreshList());
 }
 
 void CRefreshEngine::SetProgress(int pos, int upper, bool updateLabel)
@@ -145,7 +135,7 @@ void CRefreshEngine::NextQuery(CQuerySocket* socket)
     SetProgress(progressPos_ + 1, progressUpper_);
     if (progressUpper_ > 0 && progressPos_ * 100 / progressUpper_ == 100) {
         resortTimer_.stop();
-        Q_EMIT sortRequested(RefreshList());
+        lists_.Sort(RefreshList());
     }
 }
 
@@ -153,7 +143,7 @@ void CRefreshEngine::StartRefresh(bool serversMode)
 {
     serversMode_ = serversMode;
     resortTimer_.start(std::max(kMinResortMs, TimeoutMs() / kResortDivisor));
-    Q_EMIT rowsCleared(RefreshList());
+    store_.ClearList(RefreshList());
     SetProgress(0, static_cast<int>(pending_.size()));
     const int atOnce = std::clamp(settings_.options.queriesAtOnce, 1, ToolOptions::kMaxQueriesAtOnce);
     MakeQuerySockets(atOnce);
@@ -199,30 +189,22 @@ void CRefreshEngine::OnQueryReadyRead(CQuerySocket* socket)
 void CRefreshEngine::ListAnswer(CQuerySocket* socket, const InfoReply& info, const platform::ClockTime& received)
 {
     const std::string address = socket->PeerText();
-    ServerRecord* record = store_.FindOrCreateRecord(address);
-    ComputePing(*record, received);
-    std::string ping = record->ping;
-    AddRow(RefreshList(), info.name, info.map, ping, info.players, address, false);
-    ModeRecords().push_back(record);
-    record->address = address;
-    record->name = info.name;
-    record->map = info.map;
-    record->ping = ping;
-    record->players = info.players;
-    Q_EMIT serverRowsChanged(OtherList(), address, ServerRowChange{info.name, info.map, ping, info.players});
+    std::string ping = PingAfter(store_.FindOrCreateRecord(address)->ping, received);
+    SettlePing(ping);
+    // Into the record first: the row the list gains shows the answer, and so does every row of
+    // the server in either list.
+    ServerRecord* record = store_.TakeReply(
+        address, {.name = info.name, .map = info.map, .ping = ping, .players = info.players, .info = info.info});
+    store_.Append(RefreshList(), record);
     NextQuery(socket);
-    record->info = info.info;
 }
 
 void CRefreshEngine::OnQueryTimeout(CQuerySocket* socket)
 {
     const std::string address = socket->Target();
     if (!address.empty() && socket->outstanding) {
-        ServerRecord* record = store_.FindOrCreateRecord(address);
-        std::string unknown = "???";
-        AddRow(RefreshList(), record->name, "???", unknown, "???", address, true);
-        ModeRecords().push_back(record);
-        record->map = record->ping = record->players = "???";
+        store_.Append(RefreshList(), store_.TakeReply(address, {.map = "???", .ping = "???", .players = "???"}));
+        lists_.Sort(RefreshList());
     }
     socket->Close();
     socket->timeoutTimer.stop();
@@ -232,7 +214,7 @@ void CRefreshEngine::OnQueryTimeout(CQuerySocket* socket)
 
 void CRefreshEngine::OnResortTimer()
 {
-    Q_EMIT sortRequested(RefreshList());
+    lists_.Sort(RefreshList());
 }
 
 void CRefreshEngine::Interrupt()
@@ -246,44 +228,41 @@ void CRefreshEngine::Interrupt()
     master_->Close();
 }
 
-void CRefreshEngine::InterruptAndQueue(bool serversMode, const std::vector<std::string>& listed)
+void CRefreshEngine::InterruptAndQueue(bool serversMode)
 {
+    // The servers an interrupted refresh lists again are asked with the rest.
     Interrupt();
     serversMode_ = serversMode;
+    const std::vector<std::string> listed = lists_.Listed(RefreshList());
     pending_.insert(pending_.end(), listed.begin(), listed.end());
 }
 
-void CRefreshEngine::RefreshServers(const std::vector<std::string>& listed)
+void CRefreshEngine::RefreshServers()
 {
-    InterruptAndQueue(true, listed);
-    Q_EMIT rowsCleared(ServerList::Servers);
-    store_.serverList.clear();
+    InterruptAndQueue(true);
     StartRefresh(true);
 }
 
-void CRefreshEngine::RefreshFavorites(const std::vector<std::string>& listed)
+void CRefreshEngine::RefreshFavorites()
 {
     // A status line on top of the Servers list would go now; the interrupt has taken every one
     // of them off already.
-    InterruptAndQueue(false, listed);
-    KillRefreshTimers();
-    Q_EMIT rowsCleared(ServerList::Favorites);
-    store_.favoriteList.clear();
+    InterruptAndQueue(false);
     StartRefresh(false);
 }
 
 void CRefreshEngine::AbortRefresh()
 {
     CancelMasterLookup();
-    Q_EMIT statusRowsRemoved();
+    lists_.RemoveStatusRows();
     for (auto& socket : querySockets_) {
         const std::string address = socket->Target();
         socket->Close();
         if (!address.empty() && socket->outstanding)
-            AddModeRow(store_.FindOrCreateRecord(address));
+            Relist(store_.FindOrCreateRecord(address));
     }
     while (!pending_.empty())
-        AddModeRow(store_.FindOrCreateRecord(TakeFirst(pending_)));
+        Relist(store_.FindOrCreateRecord(TakeFirst(pending_)));
 }
 
 void CRefreshEngine::StopPinging()
@@ -320,7 +299,7 @@ void CRefreshEngine::OnPingPhaseEnded()
     beforeUpdate_.clear();
     StartRefresh(true);
     if (progressUpper_ == 0)
-        Q_EMIT statusRowShown(kNoServerText);
+        lists_.ShowStatus(kNoServerText);
 }
 
 void CRefreshEngine::OnMasterSilent()
@@ -329,14 +308,13 @@ void CRefreshEngine::OnMasterSilent()
         return; // the list simply ends with the pages that came
     StopPinging();
     master_->Close();
-    Q_EMIT statusRowsRemoved();
-    Q_EMIT rowsCleared(ServerList::Servers);
+    store_.ClearList(ServerList::Servers);
     serversMode_ = true;
     const std::vector<ServerRecord*> restored = std::move(beforeUpdate_);
     beforeUpdate_.clear();
     for (ServerRecord* record : restored)
-        AddModeRow(record);
-    Q_EMIT statusRowShown(kMasterSilentText);
+        Relist(record);
+    lists_.ShowStatus(kMasterSilentText);
 }
 
 // ---- master server -------------------------------------------------------------------------
@@ -349,12 +327,11 @@ void CRefreshEngine::RequestMasterList()
         AbortRefresh();
     for (auto& socket : querySockets_)
         socket->Close();
-    Q_EMIT rowsCleared(ServerList::Servers);
     // Kept until the master answers: a dead master must not empty the list, nor the file it
     // is saved to.
-    if (!store_.serverList.empty())
-        beforeUpdate_ = store_.serverList;
-    store_.serverList.clear();
+    if (!store_.serverList().empty())
+        beforeUpdate_ = store_.serverList();
+    store_.ClearList(ServerList::Servers);
     pending_.clear();
     StopPinging();
 
@@ -371,7 +348,7 @@ void CRefreshEngine::CancelMasterLookup()
 void CRefreshEngine::SendMasterTo(const std::string& host, int port)
 {
     // Shown first: a request the limit holds back replaces it at once with a row that says so.
-    Q_EMIT statusRowShown(RequestingText(settings_.wonMaster));
+    lists_.ShowStatus(RequestingText(settings_.wonMaster).toStdString());
     if (master_->Reconnect(host + ":" + std::to_string(port)))
         pager_.Start(master_.get(), settings_.wonMaster ? MasterFlavour::Won : MasterFlavour::Steam,
                      settings_.modFolder, TimeoutMs(), settings_.options.dialect != QueryDialect::Classic);
@@ -383,17 +360,11 @@ void CRefreshEngine::OnMasterWaiting(bool held)
     // Before the first page the row tells what the Update waits for; while the servers of the
     // pages are pinged, the wait shows above the row that says so.
     const QString stage = pager_.anyPage() ? QString(kPingingText) : RequestingText(settings_.wonMaster);
-    Q_EMIT statusRowsRemoved();
+    lists_.RemoveStatusRows();
     if (!held || pager_.anyPage())
-        Q_EMIT statusRowShown(stage);
+        lists_.ShowStatus(stage.toStdString());
     if (held)
-        Q_EMIT statusRowShown(kMasterWaitText);
-}
-
-bool CRefreshEngine::SendMasterRequest(CQueryUdpSocket* socket, const std::string& gameDir)
-{
-    return socket->SendBytes(
-        BuildMasterRequest(settings_.wonMaster ? MasterFlavour::Won : MasterFlavour::Steam, gameDir));
+        lists_.ShowStatus(kMasterWaitText);
 }
 
 void CRefreshEngine::OnMasterReadyRead()
@@ -412,8 +383,8 @@ void CRefreshEngine::OnMasterReadyRead()
             pager_.Page(reply, addresses);
         // Taken out after paging: the next page starts after the page's own last address.
         std::erase_if(addresses, [this](const std::string& a) { return settings_.options.IsHidden(a); });
-        Q_EMIT rowsCleared(ServerList::Servers);
-        Q_EMIT statusRowShown(kPingingText);
+        store_.ClearList(ServerList::Servers);
+        lists_.ShowStatus(kPingingText);
         StartPingPhase(addresses);
     }
 }
@@ -431,33 +402,28 @@ void CRefreshEngine::FindLanServers()
 {
     Interrupt();
     serversMode_ = true;
-    Q_EMIT rowsCleared(ServerList::Servers);
-    store_.serverList.clear();
+    store_.ClearList(ServerList::Servers);
     if (lan_.Start(LanTargets(), CLanSearch::LocalNetworks()))
-        Q_EMIT statusRowShown(kLanSearchText);
+        lists_.ShowStatus(kLanSearchText);
 }
 
 void CRefreshEngine::OnLanFound(const std::string& address, const InfoReply& info, qint64 pingMs, ServerDialect dialect)
 {
     RememberDialect(settings_.options, address, dialect);
-    ServerRecord* record = store_.FindOrCreateRecord(address);
-    record->address = address;
-    record->name = info.name;
-    record->map = info.map;
-    record->players = info.players;
-    record->info = info.info;
-    std::string ping = std::to_string(pingMs);
-    AddRow(ServerList::Servers, info.name, info.map, ping, info.players, address, true);
-    record->ping = ping;
-    store_.serverList.push_back(record);
+    store_.Append(ServerList::Servers, store_.TakeReply(address, {.name = info.name,
+                                                                  .map = info.map,
+                                                                  .ping = std::to_string(pingMs),
+                                                                  .players = info.players,
+                                                                  .info = info.info}));
+    lists_.Sort(ServerList::Servers);
 }
 
 void CRefreshEngine::OnLanEnded(int serversFound)
 {
-    Q_EMIT statusRowsRemoved();
+    lists_.RemoveStatusRows();
     if (serversFound == 0)
-        Q_EMIT statusRowShown(kNoServerText);
-    Q_EMIT sortRequested(ServerList::Servers);
+        lists_.ShowStatus(kNoServerText);
+    lists_.Sort(ServerList::Servers);
 }
 
 void CRefreshEngine::CloseAll()
