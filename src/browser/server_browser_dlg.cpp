@@ -232,6 +232,11 @@ void CServerBrowserDlg::ConnectWidgets()
     connect(connectServers_, &QPushButton::clicked, this, &CServerBrowserDlg::OnConnectServers);
     connect(rconFavorites_, &QPushButton::clicked, this, [this] { OnRconControl(favorites_); });
     connect(rconServers_, &QPushButton::clicked, this, [this] { OnRconControl(servers_); });
+    // A relayed server has no console to reach.
+    using ListButton = std::pair<CReportListCtrl*, QPushButton*>;
+    for (auto [list, rcon] : {ListButton{favorites_, rconFavorites_}, ListButton{servers_, rconServers_}})
+        connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, rcon,
+                [list, rcon] { rcon->setEnabled(!IsRelayedAddress(SelectedAddress(list))); });
     connect(connectAddress_, &QPushButton::clicked, this, &CServerBrowserDlg::OnConnectAddress);
     connect(copy_, &QPushButton::clicked, this, &CServerBrowserDlg::OnCopy);
     connect(paste_, &QPushButton::clicked, this, &CServerBrowserDlg::OnPaste);
@@ -565,7 +570,7 @@ void CServerBrowserDlg::OnRconControl(CReportListCtrl* list)
 
 void CServerBrowserDlg::OpenRconConsole(const std::string& address)
 {
-    if (ctx_.openRconConsole)
+    if (ctx_.openRconConsole && !IsRelayedAddress(address))
         ctx_.openRconConsole(address);
 }
 
@@ -666,6 +671,7 @@ QMenu* CServerBrowserDlg::BuildContextMenu(CReportListCtrl* list)
                 &CServerBrowserDlg::OnConnectFavorites);
         menu->addSeparator();
         rcon = AddCommand(menu, IdRconFavorites, "RCON Control");
+        rcon->setEnabled(!IsRelayedAddress(SelectedAddress(favorites_)));
         connect(rcon, &QAction::triggered, this, [this] { OnRconControl(favorites_); });
         connect(AddCommand(menu, IdRemoveFavorite, "Remove"), &QAction::triggered, this,
                 &CServerBrowserDlg::OnRemoveFavorite);
@@ -674,6 +680,7 @@ QMenu* CServerBrowserDlg::BuildContextMenu(CReportListCtrl* list)
                 &CServerBrowserDlg::OnConnectServers);
         menu->addSeparator();
         rcon = AddCommand(menu, IdRconServers, "RCON Control");
+        rcon->setEnabled(!IsRelayedAddress(SelectedAddress(servers_)));
         connect(rcon, &QAction::triggered, this, [this] { OnRconControl(servers_); });
         connect(AddCommand(menu, IdAddToFavorites, "Add to Favorites"), &QAction::triggered, this,
                 &CServerBrowserDlg::OnAddToFavorites);
@@ -776,7 +783,7 @@ void CServerBrowserDlg::AddSlotWatchLine(QMenu* menu, CReportListCtrl* list, int
     line->setCheckable(true);
     line->setChecked(watching);
     // Only a full server has a slot to wait for.
-    line->setEnabled(watching || IsFullServer(list->GetItemTextStd(row, 3)));
+    line->setEnabled(watching || (IsFullServer(list->GetItemTextStd(row, 3)) && !IsRelayedAddress(address)));
     connect(line, &QAction::triggered, this, [this, list] { OnWatchSlot(list); });
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "query/detail_query.h"
 
+#include "core/address.h"
 #include "platform/platform.h"
 #include "query/query_sockets.h"
 #include "settings/app_settings.h"
@@ -31,6 +32,13 @@ void CDetailQuery::Close()
 
 void CDetailQuery::QuerySelected(const std::string& address)
 {
+    // A relayed server answers no datagram: its lists stay empty, and nothing is sent to it.
+    if (IsRelayedAddress(address)) {
+        Close();
+        Q_EMIT playersReceived({});
+        Q_EMIT rulesReceived({});
+        return;
+    }
     Q_EMIT detailsRequested();
     socket_->Reconnect(address);
     const platform::ClockTime sent = platform::UtcNow();

@@ -11,6 +11,7 @@
 #include "settings/server_store.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -144,6 +145,11 @@ void CRefreshEngine::StartRefresh(bool serversMode)
     serversMode_ = serversMode;
     resortTimer_.start(std::max(kMinResortMs, TimeoutMs() / kResortDivisor));
     store_.ClearList(RefreshList());
+    if (!unasked_.empty()) {
+        for (const std::string& address : std::exchange(unasked_, {}))
+            store_.Append(RefreshList(), store_.FindOrCreateRecord(address));
+        lists_.Sort(RefreshList());
+    }
     SetProgress(0, static_cast<int>(pending_.size()));
     const int atOnce = std::clamp(settings_.options.queriesAtOnce, 1, ToolOptions::kMaxQueriesAtOnce);
     MakeQuerySockets(atOnce);
@@ -233,8 +239,12 @@ void CRefreshEngine::InterruptAndQueue(bool serversMode)
     // The servers an interrupted refresh lists again are asked with the rest.
     Interrupt();
     serversMode_ = serversMode;
-    const std::vector<std::string> listed = lists_.Listed(RefreshList());
-    pending_.insert(pending_.end(), listed.begin(), listed.end());
+    // A relayed server is never sent a datagram: it is listed again as it was, unasked.
+    for (const std::string& address : lists_.Listed(RefreshList()))
+        if (IsRelayedAddress(address))
+            unasked_.push_back(address);
+        else
+            pending_.push_back(address);
 }
 
 void CRefreshEngine::RefreshServers()

@@ -161,6 +161,7 @@ private:
 
     bool serversMode_ = true;
     std::deque<std::string> pending_;
+    std::vector<std::string> unasked_; // relayed servers of the list being refreshed
     std::vector<std::unique_ptr<CQuerySocket>> querySockets_;
     std::map<std::string, Challenges> challenges_; // what each server handed out lately
     CPingPhase ping_;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "query/slot_watch.h"
 
+#include "core/address.h"
 #include "core/numbers.h"
 #include "query/query_sockets.h"
 #include "settings/app_settings.h"
@@ -47,6 +48,9 @@ void CSlotWatch::SetIntervals(int askMs, int silenceMs)
 void CSlotWatch::Start(const std::string& address)
 {
     Stop();
+    // A relayed server cannot be asked: the menu never offers it, and nothing is sent if asked.
+    if (IsRelayedAddress(address))
+        return;
     ++session_;
     active_ = true;
     address_ = address;

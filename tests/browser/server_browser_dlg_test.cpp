@@ -529,6 +529,27 @@ TEST_F(StoredBrowser, RconControlOpensAConsoleOnTheSelectedServer)
     EXPECT_EQ(consolesOpened, (std::vector<std::string>{kAlpha, kBravo, kAlpha}));
 }
 
+TEST_F(StoredBrowser, ARelayedServerHasNoConsoleNorSlotWatch)
+{
+    const std::string relayed = "169.254.7.7:27015";
+    store.TakeReply(relayed, {.name = "Relayed", .map = "m", .ping = "???", .players = "8/8"});
+    store.Append(ServerList::Servers, store.FindOrCreateRecord(relayed));
+    // As a click selects: the selection model tells of it.
+    const auto choose = [&](const std::string& address) {
+        Servers()->selectionModel()->setCurrentIndex(Servers()->model()->index(RowOf(Servers(), address), 0),
+                                                     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    };
+    choose(relayed);
+    EXPECT_FALSE(Find<QPushButton>(Page::IdRconServers)->isEnabled());
+    const auto menu = MenuOver(Servers(), RowOf(Servers(), relayed));
+    EXPECT_FALSE(Command(menu, Page::IdRconServers)->isEnabled());
+    EXPECT_FALSE(Command(menu, Page::IdWatchSlot)->isEnabled()); // full, but relayed
+    page()->OnRconControl(Servers());
+    EXPECT_TRUE(consolesOpened.empty());
+    choose(kAlpha);
+    EXPECT_TRUE(Find<QPushButton>(Page::IdRconServers)->isEnabled());
+}
+
 TEST_F(BrowserPage, PlayerMenuWritesTheFriendsFileButNotOverPleaseWait)
 {
     CSortListCtrl* players = Players();

@@ -678,3 +678,26 @@ TEST(ResolveThread, NamesBecomeDottedAddressesAndAddressesNeedNoLookup)
     EXPECT_TRUE(QTest::qWaitFor([&] { return failing.isNull(); }, 10000)) << "the thread ends and goes";
     EXPECT_FALSE(said);
 }
+
+TEST_F(Engine, RelayedServersKeepTheirRowsAndAreNeverAsked)
+{
+    sim::SimGameServer& real = AddServer("real");
+    StartFarm();
+    const std::string relayed = "169.254.3.4:27015";
+    List(ServerList::Servers, relayed, {.name = "Relayed", .map = "m", .ping = "???", .players = "1/8"});
+    List(ServerList::Servers, real.Address());
+    refresh.RefreshServers();
+    ASSERT_TRUE(WaitForProgressEnd());
+    EXPECT_EQ(refresh.progressUpper(), 1); // the relayed one is not queued at all
+    EXPECT_EQ(Rows(&servers), (std::vector<std::string>{"real | map_real | " + store.FindRecord(real.Address())->ping +
+                                                            " | 2/16 | " + real.Address(),
+                                                        "Relayed | m | ??? | 1/8 | " + relayed}));
+    // Its details are empty at once, without a wait, and no slot watch starts on it.
+    QSignalSpy waiting(&engine.details(), &CDetailQuery::detailsRequested);
+    QSignalSpy players(&engine.details(), &CDetailQuery::playersReceived);
+    engine.details().QuerySelected(relayed);
+    EXPECT_EQ(waiting.count(), 0);
+    EXPECT_EQ(players.count(), 1);
+    engine.slotWatch().Start(relayed);
+    EXPECT_FALSE(engine.slotWatch().active());
+}
