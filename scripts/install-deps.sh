@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev
   libmpg123-dev libtag1-dev mpg123 lame
+  nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core
   clang-format
