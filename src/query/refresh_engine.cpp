@@ -88,6 +88,8 @@ void CRefreshEngine::Relist(ServerRecord* record)
     // A send time no answer replaced: the server did not answer that query.
     if (record->ping.find('-') != std::string::npos)
         store_.TakeReply(record->address, {.ping = "???"});
+    if (inPlace_)
+        return; // its row is there already
     store_.Append(RefreshList(), record);
     lists_.Sort(RefreshList());
 }
@@ -144,7 +146,8 @@ void CRefreshEngine::StartRefresh(bool serversMode)
 {
     serversMode_ = serversMode;
     resortTimer_.start(std::max(kMinResortMs, TimeoutMs() / kResortDivisor));
-    store_.ClearList(RefreshList());
+    if (!inPlace_)
+        store_.ClearList(RefreshList());
     if (!unasked_.empty()) {
         for (const std::string& address : std::exchange(unasked_, {}))
             store_.Append(RefreshList(), store_.FindOrCreateRecord(address));
@@ -201,14 +204,17 @@ void CRefreshEngine::ListAnswer(CQuerySocket* socket, const InfoReply& info, con
     // the server in either list.
     ServerRecord* record = store_.TakeReply(
         address, {.name = info.name, .map = info.map, .ping = ping, .players = info.players, .info = info.info});
-    store_.Append(RefreshList(), record);
+    if (!inPlace_)
+        store_.Append(RefreshList(), record);
     NextQuery(socket);
 }
 
 void CRefreshEngine::OnQueryTimeout(CQuerySocket* socket)
 {
     const std::string address = socket->Target();
-    if (!address.empty() && socket->outstanding) {
+    if (!address.empty() && socket->outstanding && inPlace_) {
+        store_.TakeReply(address, {.ping = "???"}); // the row keeps what the list said of it
+    } else if (!address.empty() && socket->outstanding) {
         store_.Append(RefreshList(), store_.TakeReply(address, {.map = "???", .ping = "???", .players = "???"}));
         lists_.Sort(RefreshList());
     }
@@ -239,6 +245,7 @@ void CRefreshEngine::InterruptAndQueue(bool serversMode)
     // The servers an interrupted refresh lists again are asked with the rest.
     Interrupt();
     serversMode_ = serversMode;
+    inPlace_ = false;
     // A relayed server is never sent a datagram: it is listed again as it was, unasked.
     for (const std::string& address : lists_.Listed(RefreshList()))
         if (IsRelayedAddress(address))
@@ -316,6 +323,11 @@ void CRefreshEngine::OnMasterSilent()
 {
     if (pager_.anyPage())
         return; // the list simply ends with the pages that came
+    GiveListBack(kMasterSilentText);
+}
+
+void CRefreshEngine::GiveListBack(const char* why)
+{
     StopPinging();
     master_->Close();
     store_.ClearList(ServerList::Servers);
@@ -324,7 +336,7 @@ void CRefreshEngine::OnMasterSilent()
     beforeUpdate_.clear();
     for (ServerRecord* record : restored)
         Relist(record);
-    lists_.ShowStatus(kMasterSilentText);
+    lists_.ShowStatus(why);
 }
 
 // ---- master server -------------------------------------------------------------------------
@@ -344,6 +356,11 @@ void CRefreshEngine::RequestMasterList()
     store_.ClearList(ServerList::Servers);
     pending_.clear();
     StopPinging();
+    inPlace_ = false;
+    if (settings_.MasterIsSteamWebApi()) {
+        RequestWebApiList();
+        return;
+    }
 
     masterLookup_.Start(
         MasterServerText(settings_), [this](const std::string& host, int port) { SendMasterTo(host, port); },
@@ -353,6 +370,7 @@ void CRefreshEngine::RequestMasterList()
 void CRefreshEngine::CancelMasterLookup()
 {
     masterLookup_.Cancel();
+    webApiWaiting_ = false;
 }
 
 void CRefreshEngine::SendMasterTo(const std::string& host, int port)

@@ -5,6 +5,7 @@
 #include "query/master_pager.h"
 #include "query/model/exchange.h"
 #include "query/model/protocol.h"
+#include "query/model/web_api.h"
 #include "query/ping_phase.h"
 #include "query/query_sockets.h"
 #include "settings/app_settings.h"
@@ -56,6 +57,12 @@ public:
     // (the filter's left-out rows too), are queried anew into it.
     void RefreshServers();
     void RefreshFavorites();
+    // The Steam Web API's answer to webApiListWanted. A list becomes the Servers list at once
+    // (each server's row as the list tells it, ping "???"); then every server but the relayed
+    // ones is asked for its info, five (the options' queries at once) at a time, and its row is
+    // updated in place as it answers. Any other outcome gives the list back under a status line
+    // saying why, as after a master that does not answer.
+    void TakeWebApiAnswer(WebApiOutcome outcome, const WebApiList& list);
     // "Find LAN Servers" (CLanSearch): Interrupt, then every server of the LAN targets that
     // answers within the time-out is listed in the Servers list.
     void FindLanServers();
@@ -107,6 +114,11 @@ Q_SIGNALS:
     void progressChanged(int pos, int upper, const QString& percent);
     // A master-list request went out (or was given up because the host was not found).
     void masterRequestSent();
+    // An Update whose master is the Steam Web API wants its list: whoever fetches it answers with
+    // TakeWebApiAnswer (an answer to a request a newer one or an interrupt replaced is ignored).
+    void webApiListWanted();
+    // The Web API's answer filled the limit of servers it was asked for: it may know more.
+    void listLimited(int servers);
 
 private:
     friend class RefreshEnginePeer; // the tests' look inside
@@ -142,11 +154,14 @@ private:
     void OnMasterReadyRead();
     // Neither the master request nor its re-send was answered.
     void OnMasterSilent();
+    // The Update found no list: the Servers list it cleared comes back, under the status line why.
+    void GiveListBack(const char* why);
+    void RequestWebApiList();
     // A master request is held back by its limit (held), or went out after all.
     void OnMasterWaiting(bool held);
     void SendMasterTo(const std::string& host, int port);
-    // Forgets a master host-name lookup still running: its answer must not send a request
-    // for an Update that a Refresh, an abort or a newer Update has replaced.
+    // Forgets a master host-name lookup or a Web API request still running: its answer must not
+    // fill the list for an Update that a Refresh, an abort or a newer Update has replaced.
     void CancelMasterLookup();
 
     // ---- the LAN search ----
@@ -162,6 +177,10 @@ private:
     bool serversMode_ = true;
     std::deque<std::string> pending_;
     std::vector<std::string> unasked_; // relayed servers of the list being refreshed
+    // The running refresh updates rows that are listed already (the Web API's) instead of
+    // listing each server as it answers.
+    bool inPlace_ = false;
+    bool webApiWaiting_ = false;
     std::vector<std::unique_ptr<CQuerySocket>> querySockets_;
     std::map<std::string, Challenges> challenges_; // what each server handed out lately
     CPingPhase ping_;
