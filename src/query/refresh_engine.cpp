@@ -417,43 +417,6 @@ void CRefreshEngine::OnMasterReadyRead()
     }
 }
 
-// ---- LAN ------------------------------------------------------------------------------------
-
-std::vector<std::string> CRefreshEngine::LanTargets() const
-{
-    if (!settings_.options.lanTargets.empty())
-        return settings_.options.lanTargets;
-    return CLanSearch::BroadcastTargets();
-}
-
-void CRefreshEngine::FindLanServers()
-{
-    Interrupt();
-    serversMode_ = true;
-    store_.ClearList(ServerList::Servers);
-    if (lan_.Start(LanTargets(), CLanSearch::LocalNetworks()))
-        lists_.ShowStatus(kLanSearchText);
-}
-
-void CRefreshEngine::OnLanFound(const std::string& address, const InfoReply& info, qint64 pingMs, ServerDialect dialect)
-{
-    RememberDialect(settings_.options, address, dialect);
-    store_.Append(ServerList::Servers, store_.TakeReply(address, {.name = info.name,
-                                                                  .map = info.map,
-                                                                  .ping = std::to_string(pingMs),
-                                                                  .players = info.players,
-                                                                  .info = info.info}));
-    lists_.Sort(ServerList::Servers);
-}
-
-void CRefreshEngine::OnLanEnded(int serversFound)
-{
-    lists_.RemoveStatusRows();
-    if (serversFound == 0)
-        lists_.ShowStatus(kNoServerText);
-    lists_.Sort(ServerList::Servers);
-}
-
 void CRefreshEngine::CloseAll()
 {
     lan_.Stop();

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The Update whose master is the Steam Web API: the part of the refresh engine that turns its
-// answer into rows at once and then asks the servers in place.
+// The refresh engine's sources of servers beside the UDP master: the Steam Web API, whose
+// answer becomes rows at once before the servers are asked in place, and the LAN search.
+#include "query/refresh_engine.h"
+
 #include "core/address.h"
 #include "query/model/web_api_rows.h"
-#include "query/refresh_engine.h"
 #include "query/server_lists.h"
 #include "settings/server_store.h"
 
@@ -47,4 +48,41 @@ void CRefreshEngine::TakeWebApiAnswer(WebApiOutcome outcome, const WebApiList& l
         Q_EMIT listLimited(static_cast<int>(list.servers.size()));
     inPlace_ = true;
     StartRefresh(true);
+}
+
+// ---- LAN ------------------------------------------------------------------------------------
+
+std::vector<std::string> CRefreshEngine::LanTargets() const
+{
+    if (!settings_.options.lanTargets.empty())
+        return settings_.options.lanTargets;
+    return CLanSearch::BroadcastTargets();
+}
+
+void CRefreshEngine::FindLanServers()
+{
+    Interrupt();
+    serversMode_ = true;
+    store_.ClearList(ServerList::Servers);
+    if (lan_.Start(LanTargets(), CLanSearch::LocalNetworks()))
+        lists_.ShowStatus(kLanSearchText);
+}
+
+void CRefreshEngine::OnLanFound(const std::string& address, const InfoReply& info, qint64 pingMs, ServerDialect dialect)
+{
+    RememberDialect(settings_.options, address, dialect);
+    store_.Append(ServerList::Servers, store_.TakeReply(address, {.name = info.name,
+                                                                  .map = info.map,
+                                                                  .ping = std::to_string(pingMs),
+                                                                  .players = info.players,
+                                                                  .info = info.info}));
+    lists_.Sort(ServerList::Servers);
+}
+
+void CRefreshEngine::OnLanEnded(int serversFound)
+{
+    lists_.RemoveStatusRows();
+    if (serversFound == 0)
+        lists_.ShowStatus(kNoServerText);
+    lists_.Sort(ServerList::Servers);
 }
