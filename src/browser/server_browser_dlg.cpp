@@ -6,6 +6,7 @@
 #include "core/numbers.h"
 #include "launch/model/launch_command.h"
 #include "query/model/server_rows.h"
+#include "query/model/web_api.h"
 #include "query/query_engine.h"
 #include "query/slot_watch.h"
 #include "services/join_server.h"
@@ -280,6 +281,8 @@ void CServerBrowserDlg::ConnectWidgets()
     }
 
     connect(&ctx_.engine.refresh(), &CRefreshEngine::progressChanged, this, &CServerBrowserDlg::OnProgressChanged);
+    connect(&ctx_.engine.refresh(), &CRefreshEngine::listLimited, this,
+            [this](int servers) { Q_EMIT statusMessage(QString::fromStdString(ListStoppedText(servers))); });
     CDetailQuery* details = &ctx_.engine.details();
     connect(details, &CDetailQuery::detailsRequested, this, &CServerBrowserDlg::OnDetailsRequested);
     connect(details, &CDetailQuery::playersReceived, this, &CServerBrowserDlg::OnPlayersReceived);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "query/engine_fixture.h"
 #include "query/model/web_api.h"
+#include "query/player_search.h"
 
 #include <QSignalSpy>
 
@@ -109,4 +110,35 @@ TEST_F(WebApiUpdate, AnAnswerToAnUpdateARefreshReplacedIsIgnored)
                              {.status = WebApiListStatus::Ok, .servers = {Listed("127.0.0.1:8", "late")}});
     EXPECT_EQ(servers.GetItemCount(), 0); // as a Refresh under any Update leaves it
     EXPECT_EQ(asked, 1);
+}
+
+TEST(WebApiPlayerSearch, AsksTheListedServersOnceAndNeverTheRelayedOnes)
+{
+    sim::SimFarm farm;
+    sim::GameServerConfig c;
+    c.players = {{"alpha", 1, 2.0f}};
+    sim::SimGameServer& s = farm.AddGameServer(c);
+    std::string error;
+    ASSERT_TRUE(farm.StartInOwnThread(&error)) << error;
+    AppSettings settings;
+    settings.timeout = 0.3f;
+    settings.masterServer = AppSettings::kSteamWebApiMaster;
+    CPlayerSearch search(settings);
+    int wanted = 0;
+    QObject::connect(&search, &CPlayerSearch::webApiListWanted, [&] { ++wanted; });
+    QSignalSpy listed(&search, &CPlayerSearch::serversListed);
+    QSignalSpy answered(&search, &CPlayerSearch::serverAnswered);
+    search.Start();
+    ASSERT_EQ(wanted, 1);
+    const WebApiList list{.status = WebApiListStatus::Ok,
+                          .servers = {{.addr = s.Address()}, {.addr = "169.254.9.9:27015"}, {.addr = s.Address()}}};
+    search.TakeWebApiAnswer(WebApiOutcome::Ok, list);
+    search.TakeWebApiAnswer(WebApiOutcome::Ok, list); // a second answer to one request
+    ASSERT_EQ(listed.count(), 1);
+    EXPECT_EQ(listed.at(0).at(0).value<std::vector<std::string>>(),
+              (std::vector<std::string>{s.Address(), "169.254.9.9:27015"}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answered.count() == 1; }, 3000));
+    EXPECT_EQ(search.openSockets(), 0); // the relayed server got no socket
+    QTest::qWait(100);
+    EXPECT_EQ(s.Record().requestCounts.at("players"), 1);
 }
