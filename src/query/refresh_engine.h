@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "query/lan_search.h"
-#include "query/master_lookup.h"
 #include "query/master_pager.h"
+#include "query/master_set.h"
 #include "query/model/exchange.h"
 #include "query/model/protocol.h"
 #include "query/model/web_api.h"
 #include "query/ping_phase.h"
+#include "query/query_pool.h"
 #include "query/query_sockets.h"
 #include "settings/app_settings.h"
 #include "settings/server_record.h"
@@ -17,16 +18,17 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 class CServerLists;
 class ServerStore;
 
-// Fills the Servers or Favorites list: asks the master server for the mod's servers ("Update"),
-// pings them all and keeps those that answer (the ping phase, CPingPhase, the pages of the
-// master's list CMasterPager), then queries the servers of a list five at a time ("Refresh"). The
-// LAN search (CLanSearch) lists what it finds the same way. Everything runs on the window thread;
-// sockets and timers are its event sources.
+// Fills the Servers or Favorites list: asks the master servers for the mod's servers ("Update"),
+// pings them all and keeps those that answer (the ping phase, CPingPhase, the masters and the
+// pages of their lists CMasterSet), then queries the servers of a list five at a time
+// ("Refresh"). The LAN search (CLanSearch) lists what it finds the same way. Everything runs on
+// the window thread; sockets and timers are its event sources.
 //
 // It holds no widgets and no rows: a server it hears from goes into its record and the list's
 // entries in the store, and the list's model shows it; the status lines and the moments the
@@ -49,19 +51,30 @@ public:
     // end of the list, and the list is sorted again.
     void AddServerByHand(ServerList list, const std::string& address, const std::string& name = std::string());
 
-    // "Update": asks the master server for the list of the mod's servers. Ends a refresh of the
-    // Favorites first (its servers listed again), and whatever the Servers list showed until the
-    // master answers; a master that never does gives the list back.
+    // "Update": asks the master server of the settings, and each further one of the options, for
+    // the list of the mod's servers; the union of their lists is pinged, each address once. Ends
+    // a refresh of the Favorites first (its servers listed again), and whatever the Servers list
+    // showed until a master answers; when none does the list is given back. With the options'
+    // queryOnPing the servers are queried as their pings answer (see PingAndQuery).
     void RequestMasterList();
+    // Interrupt, then a ping phase over addresses (each pinged once however often named) into the
+    // Servers list, the rows it shows kept. With queryAsAnswered (whatever the options say) each
+    // server is asked for its info as soon as its ping answer comes, in answer order, never more
+    // than "queries at once" in flight; a server that answers gets its row, or its row of the list
+    // is updated in place; the ping phase still lasts its time-out, and the refresh reaches 100 %
+    // and the list is sorted once the phase is over and the last query has ended. A server whose
+    // ping is never answered is neither asked nor touched. Without queryAsAnswered it is an
+    // Update's ping phase: at its end the list is emptied and refreshed with those that answered.
+    void PingAndQuery(const std::vector<std::string>& addresses, bool queryAsAnswered);
     // The Refresh buttons: Interrupt, then the servers the list shows, top to bottom as sorted
     // (the filter's left-out rows too), are queried anew into it.
     void RefreshServers();
     void RefreshFavorites();
     // The Steam Web API's answer to webApiListWanted. A list becomes the Servers list at once
     // (each server's row as the list tells it, ping "???"); then every server but the relayed
-    // ones is asked for its info, five (the options' queries at once) at a time, and its row is
-    // updated in place as it answers. Any other outcome gives the list back under a status line
-    // saying why, as after a master that does not answer.
+    // ones is asked for its info, the options' queries at once at a time, and its row is updated
+    // in place as it answers. Any other outcome gives the list back under a status line saying
+    // why, as after a master that does not answer.
     void TakeWebApiAnswer(WebApiOutcome outcome, const WebApiList& list);
     // "Find LAN Servers" (CLanSearch): Interrupt, then every server of the LAN targets that
     // answers within the time-out is listed in the Servers list.
@@ -98,9 +111,9 @@ public:
     static constexpr int kDefaultTimeoutMs = AppSettings::kDefaultTimeoutMs;
     // The running list is re-sorted every third of the time-out, but never more often than this.
     static constexpr int kMinResortMs = 50;
-    // List pages one Update takes, whatever a master sends (the ping phase bounds the
-    // addresses it takes from them). A page of 681 entries is the largest.
-    static constexpr int kMaxMasterPages = 64;
+    // List pages one Update takes from each master, whatever it sends (the ping phase bounds
+    // the addresses it takes from them). A page of 681 entries is the largest.
+    static constexpr int kMaxMasterPages = CMasterSet::kMaxPages;
 
     static constexpr const char* kLanSearchText = "Searching the LAN";
     static constexpr const char* kPingingText = "Pinging Servers";
@@ -129,17 +142,20 @@ private:
 
     // ---- the query loop ----
     void StartRefresh(bool serversMode);
-    void StartInfoQuery(const std::string& address, CQuerySocket* socket);
     void NextQuery(CQuerySocket* socket);
-    void OnQueryReadyRead(CQuerySocket* socket);
-    void OnQueryTimeout(CQuerySocket* socket);
-    void OnResendTimer(CQuerySocket* socket);
-    // The refresh sockets, at least count of them.
-    void MakeQuerySockets(int count);
+    // One more step of the refresh done; at 100 % the list is sorted.
+    void Advance();
+    // Servers queried at once: the options' number, held to its bounds.
+    int AtOnce() const;
+    // The socket's query of address went unanswered: the server is listed with "???".
+    void OnQueryTimeout(CQuerySocket* socket, const std::string& address);
     // Lists the server of an info reply the socket's query took.
     void ListAnswer(CQuerySocket* socket, const InfoReply& info, const platform::ClockTime& received);
     // The server at the end of the list being refreshed, with what its record holds, sorted in.
     void Relist(ServerRecord* record);
+    // The record at the end of the list being refreshed; in a quick refresh only when the list
+    // does not show it yet.
+    void ListRecord(ServerRecord* record);
     void OnResortTimer();
     void SetProgress(int pos, int upper, bool updateLabel = true);
     // Interrupt, then queue the list's servers for a refresh in that mode.
@@ -149,20 +165,22 @@ private:
     ServerList RefreshList() const { return serversMode_ ? ServerList::Servers : ServerList::Favorites; }
 
     // ---- the master server and the ping phase ----
-    void StartPingPhase(const std::vector<std::string>& addresses);
+    void StartPingPhase(const std::vector<std::string>& addresses, bool queryAsAnswered);
+    void OnPingAnswered(const std::string& address);
     void OnPingPhaseEnded();
-    void OnMasterReadyRead();
-    // Neither the master request nor its re-send was answered.
+    // The end of a quick refresh's ping phase: what is queued is still queried.
+    void EndQuickPings();
+    void OnMasterPage(std::vector<std::string> addresses);
+    // No master answered: neither their requests nor the re-sends.
     void OnMasterSilent();
     // The Update found no list: the Servers list it cleared comes back, under the status line why.
     void GiveListBack(const char* why);
     void RequestWebApiList();
+    // Forgets the masters' host-name lookups and a Web API request still running: their answers
+    // must not fill the list for an Update that a Refresh, an abort or a newer Update replaced.
+    void CancelMasterLookup();
     // A master request is held back by its limit (held), or went out after all.
     void OnMasterWaiting(bool held);
-    void SendMasterTo(const std::string& host, int port);
-    // Forgets a master host-name lookup or a Web API request still running: its answer must not
-    // fill the list for an Update that a Refresh, an abort or a newer Update has replaced.
-    void CancelMasterLookup();
 
     // ---- the LAN search ----
     // The LAN targets of the options, or every interface's broadcast address.
@@ -181,19 +199,23 @@ private:
     // listing each server as it answers.
     bool inPlace_ = false;
     bool webApiWaiting_ = false;
-    std::vector<std::unique_ptr<CQuerySocket>> querySockets_;
-    std::map<std::string, Challenges> challenges_; // what each server handed out lately
+    CQueryPool queries_;
     CPingPhase ping_;
-    std::unique_ptr<CMasterSocket> master_;
-    CMasterPager pager_;
+    CMasterSet masters_;
+    // The ping phase's time-out has passed while a master was still awaited: it ends when none is.
+    bool pingIdle_ = false;
+    // A refresh whose servers are queried as their pings answer: its ping phase runs (pinging),
+    // and the records the list shows, each listed once (active until the next refresh or Update).
+    struct {
+        bool pinging = false;
+        bool active = false;
+        std::unordered_set<const ServerRecord*> listed;
+    } quick_;
     CLanSearch lan_;
     // The Servers list an Update cleared, given back when the master does not answer.
     std::vector<ServerRecord*> beforeUpdate_;
-    int masterPages_ = 0; // list pages this ping phase has taken
-    QTimer resortTimer_;  // timer 2
+    QTimer resortTimer_; // timer 2
     int progressPos_ = 0;
     int progressUpper_ = 0;
     QString percentText_ = "0%";
-    // The master host-name lookup of the running Update; a Refresh, an abort or a newer Update cancels it.
-    CMasterLookup masterLookup_;
 };

@@ -15,7 +15,7 @@ public:
     const CPingPhase& pingPhase() const { return engine_.ping_; }
     bool resortTimerActive() const { return engine_.resortTimer_.isActive(); }
     int resortIntervalMs() const { return engine_.resortTimer_.interval(); }
-    CQuerySocket* querySocket(int i) const { return engine_.querySockets_[static_cast<size_t>(i)].get(); }
+    CQuerySocket* querySocket(int i) const { return engine_.queries_.socket(i); }
     const CLanSearch& lanSearch() const { return engine_.lan_; }
     int TimeoutMs() const { return engine_.TimeoutMs(); }
 
