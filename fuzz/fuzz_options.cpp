@@ -12,7 +12,8 @@ namespace {
 
 bool IsOwnSection(const std::string& name)
 {
-    static const std::set<std::string> own = {"query", "dialects", "filter", "hidden", "watch"};
+    static const std::set<std::string> own = {"query", "dialects",    "filter",     "hidden",
+                                              "watch", "steamwebapi", "moremasters"};
     return own.count(Lower(name)) != 0;
 }
 
@@ -40,6 +41,14 @@ void CheckBounds(const ToolOptions& o)
     }
     for (const auto& [address, dialect] : o.serverDialects)
         FUZZ_CHECK(!address.empty() && dialect != QueryDialect::Automatic);
+    FUZZ_CHECK(o.webApiLimit >= ToolOptions::kMinWebApiLimit && o.webApiLimit <= ToolOptions::kMaxWebApiLimit);
+    FUZZ_CHECK(!o.webApiUrl.empty());
+    FUZZ_CHECK(o.moreMasters.size() <= ToolOptions::kMaxMoreMasters);
+    std::set<std::string> masters;
+    for (const std::string& master : o.moreMasters) {
+        FUZZ_CHECK(NormalizeMasterEntry(master) == master);
+        FUZZ_CHECK(masters.insert(master).second);
+    }
 }
 
 } // namespace

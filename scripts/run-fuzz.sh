@@ -10,11 +10,11 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${FUZZ_BUILD:-$root/build-fuzz}"
 seconds="${FUZZ_SECONDS:-60}"
-# Server replies and a query's exchange with its server, then remote-console replies and output
+# Server replies and a query's exchange with its server, the Web API's list of servers, then remote-console replies and output
 # streams, the game's and the mod's files (bot.cfg, option files and the pages that read them,
 # map cycle and maps, the registry stand-in, imported playlists, the logo clip), the program's
 # own files, and MP3 files.
-targets=(players rules info a2s_info split exchange master_won master_steam ping_text
+targets=(players rules info a2s_info split exchange master_won master_steam web_api ping_text
          rcon rcon_stream bot_cfg cvar client_options server_options map_cycle registry playlist avi
          servers friends settings options recent_servers console_history tags mp3_measure)
 if [ $# -gt 0 ]; then
@@ -52,6 +52,10 @@ seed info full "${H}infostringresponse\x00\\\\protocol\\\\46\\\\hostname\\\\Zone
 seed info runs "${H}infostringresponse\x00\\\\\\\\hostname\\\\\\\\map\\\\x\\\\max"
 seed master_won two "${H}\x66\x0d\x00\x00\x00\x01\xc0\xa8\x01\x02\x69\x87\x0a\x00\x00\x01\x69\x88\x00\x00\x00\x00\x00\x00"
 seed master_steam two "${H}\x66\x0a\xc0\xa8\x01\x02\x69\x87\x0a\x00\x00\x01\x69\x88\x00\x00\x00\x00\x00\x00"
+# The Web API's list: its first byte is the limit (here 3 and 1).
+seed web_api list '\x02{"response":{"servers":[{"addr":"10.0.0.1:27016","gameport":27015,"steamid":"90071992547409920","name":"Dusk Canyon","appid":70,"gamedir":"znk","version":"1.1.2.7/Stdio","product":"valve","region":255,"players":3,"max_players":16,"bots":1,"map":"dusk_canyon","secure":true,"dedicated":false,"os":"l","gametype":"ctf"},{"addr":"169.254.7.8:27015","name":"Relayed\\u0000"},{"addr":"bad"},{"addr":"10.0.0.2:1","players":"3"}]}}'
+seed web_api empty '\x00{"response":{}}'
+seed web_api odd '\x00 {"x":[{"response":1}],"response":{"servers":[{"addr":"10.0.0.3:2","name":"Caf\xe9","later":{"a":[1,2.5,null]}}]}} '
 seed ping_text stamp '\x05\x07\x2a59-59-900'
 seed ping_text answer '\x01\x02\x0335'
 # A reply filled to 681 entries and beyond, so the cap is reached from the start.
@@ -149,6 +153,7 @@ seed console_history large '\f127.0.0.1:27015\tstatus\r\n10.0.0.2:27016\tmaps *\
 seed recent_servers lines '1767225600\t127.0.0.1:27015\tZone Night\r\n1767139200\t10.0.0.2:27016\tHarbour\tNight\r\n1767000000\t127.0.0.1:27015\tolder\r\n12x\t10.0.0.3:27015\tbad time\r\n946684799\t10.0.0.4:27015\t1999\r\n1767225600\tnot.an.address\tx\r\n'
 seed options all '[Query]\r\nDialect=A2S\r\nQueriesAtOnce=12\r\nLanTargets=127.0.0.1, 192.168.1.255,,\r\n\r\n[Filter]\r\nHideEmpty=1\r\nHideFull=0\r\nHidePassworded=1\r\nMaxPing=150\r\nText="harbor"\r\n[Hidden]\r\n127.0.0.1:27015=1\r\n10.0.0.2:27016=1\r\n[Watch]\r\nFavorites=1\r\nMinutes=15\r\n[Dialects]\r\n127.0.0.1:27016=Classic\r\n10.0.0.2:27016=A2S\r\n[Later]\r\nKey=kept\r\n; a comment\r\n'
 # A filter text longer than the field, cut by the loader after a blank.
+seed options web_api '[SteamWebApi]\r\nKey= 0123456789ABCDEF \r\nUrl="http://127.0.0.1:27050/"\r\nLimit=25000\r\n[MoreMasters]\r\n1=master.example.net:27011\r\n2= 10.0.0.5 \r\n3=10.0.0.5\r\n4=bad host:x\r\n[Query]\r\nQueryOnPing=1\r\n'
 seed options long '[Filter]\r\nText=  Harbour Night, the long one, with its name cut right there: and more  \r\n[Query]\r\nLanTargets="127.0.0.1"\r\n'
 seed options odd '\xef\xbb\xbf; by hand\n[query]\nqueriesatonce=0x10\nDialect = Classic\n[FILTER]\nMaxPing=-5\nText=  spaced  \n[Hidden]\nnot an address=1\n1.2.3.4x=1\n[Watch]\nMinutes=999'
 seed map_cycle both 'dock_2\r\nquarryway\r\n\r\npit\r\nDock_2\fdock_2.bsp\nquarryway.bsp\nreadme.txt\nold.BSP\nfolder.bsp/\n.bsp\nline\x01break.bsp\n'
@@ -174,9 +179,10 @@ low 40 > "$corpus/mp3_measure/low"
 failed=()
 printf '%-14s %8s %12s %10s %s\n' target seconds executions exec/s result
 for t in "${targets[@]}"; do
-  # Datagrams and small text files fit in 4300 bytes; a clip needs room for a few frames.
+  # Datagrams and small text files fit in 4300 bytes; a clip needs room for a few frames, a list
+  # for a few servers.
   length=4300
-  if [ "$t" = avi ]; then
+  if [ "$t" = avi ] || [ "$t" = web_api ]; then
     length=16384
   fi
   options=(-max_total_time="$seconds" -max_len="$length" -timeout=10 -print_final_stats=1

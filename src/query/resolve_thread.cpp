@@ -3,6 +3,7 @@
 
 #include "core/address.h"
 #include "core/thread_handoff.h"
+#include "settings/app_settings.h"
 
 #include <QHostInfo>
 
@@ -15,7 +16,8 @@ CResolveThread::CResolveThread(QString text, QObject* parent) : QThread(parent),
 CResolveThread* CResolveThread::StartIfNeeded(const QString& text, QObject* receiver,
                                               std::function<void(const QString&)> onResolved)
 {
-    if (IsValidAddress(text.toStdString()))
+    // The Web API's word is no host name: looking it up would ask the network's name servers for it.
+    if (IsValidAddress(text.toStdString()) || IsSteamWebApiMaster(text.toStdString()))
         return nullptr;
     auto* thread = new CResolveThread(text);
     connect(thread, &CResolveThread::resolved, receiver, std::move(onResolved), Qt::QueuedConnection);

@@ -13,8 +13,8 @@ public:
     explicit CResolveThread(QString text, QObject* parent = nullptr);
     ~CResolveThread() override;
 
-    // Starts a lookup when the text is not already an address; nullptr when there is nothing
-    // to look up. onResolved runs on receiver's (the window's) thread.
+    // Starts a lookup when the text is not already an address nor the Web API's word; nullptr
+    // when there is nothing to look up. onResolved runs on receiver's (the window's) thread.
     static CResolveThread* StartIfNeeded(const QString& text, QObject* receiver,
                                          std::function<void(const QString&)> onResolved);
 

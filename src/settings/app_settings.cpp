@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 
 #include <bit>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -118,6 +119,8 @@ void AppSettings::Decode(const std::vector<uint8_t>& bytes)
     modFolder = r.Text(kModWidth);
     otherArguments = r.Text(kArgsWidth);
     masterServer = r.Text(kMasterWidth);
+    if (masterServer == kOldSteamDefaultMaster)
+        masterServer = kSteamDefaultMaster;
     alwaysOnTop = r.Flag();
     console = r.Flag();
     dustTrails = r.Flag();
@@ -228,6 +231,17 @@ int AppSettings::Save(bool toBackup)
     }
     lastSaveFailed = unreadable || !WriteFileAtomic(settingsPath, data);
     return 0;
+}
+
+bool IsSteamWebApiMaster(std::string_view text)
+{
+    const std::string_view word = AppSettings::kSteamDefaultMaster;
+    if (text.size() != word.size())
+        return false;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(word[i])))
+            return false;
+    return true;
 }
 
 int AppSettings::TimeoutMs() const

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The one settings record of the program, stored as the fixed-layout file znktool.conf in the
@@ -16,10 +17,13 @@ struct AppSettings {
     // Stored for a Steam master when the user has not chosen one: a documentation-range
     // address (RFC 5737), so nothing real is ever asked by default.
     static constexpr const char* kDefaultMasterServer = "192.0.2.10";
-    // What "Steam Default" fills in: the Steam master by host name and port, looked up when an
-    // Update runs (a dotted address of it would go stale). A reserved .invalid name stands in
-    // for the real one, so that nothing outside is ever asked unless the user names it.
-    static constexpr const char* kSteamDefaultMaster = "hl1master.znk-tool.invalid:27011";
+    // What "Steam Default" fills in: Steam's list of Internet servers comes from its Web API, as
+    // its UDP master servers no longer answer (IsSteamWebApiMaster). One word without a blank, so
+    // the field keeps it as it is, and a reader sees what it means.
+    static constexpr const char* kSteamDefaultMaster = "SteamWebAPI";
+    // What "Steam Default" filled in before: a reserved .invalid host standing in for Steam's UDP
+    // master. A record holding it is read as kSteamDefaultMaster.
+    static constexpr const char* kOldSteamDefaultMaster = "hl1master.znk-tool.invalid:27011";
     // The WON-era host name offered for the WON flavour (reserved .invalid domain).
     static constexpr const char* kDefaultWonMaster = "master.znk-tool.invalid";
 
@@ -119,6 +123,10 @@ struct AppSettings {
     // Zero values that have a default receive it.
     void ApplyDefaults();
 };
+
+// The master-server text that means Steam's Web API (kSteamDefaultMaster, in any case): never a
+// host to look up or to send a datagram to. Any other text names a UDP master.
+bool IsSteamWebApiMaster(std::string_view text);
 
 // Names of the game's programs in gameFolder: the client the finder looks for and the
 // dedicated server that a dedicated game starts.

@@ -7,6 +7,7 @@
 #include "core/profile_file.h"
 
 #include <algorithm>
+#include <charconv>
 #include <set>
 
 namespace {
@@ -16,6 +17,8 @@ constexpr const char* kDialectsSection = "Dialects";
 constexpr const char* kFilterSection = "Filter";
 constexpr const char* kHiddenSection = "Hidden";
 constexpr const char* kWatchSection = "Watch";
+constexpr const char* kWebApiSection = "SteamWebApi";
+constexpr const char* kMoreMastersSection = "MoreMasters";
 constexpr int kMaxFilterPing = 9999;
 
 bool ReadDialect(const std::string& word, QueryDialect& out)
@@ -40,7 +43,47 @@ std::string StoredText(const std::string& text)
     return blankEnd || quoted ? '"' + text + '"' : text;
 }
 
+// A whole number, clamped to low..high; defaultValue when the text is no number at all.
+int ReadClamped(const std::string& text, int low, int high, int defaultValue)
+{
+    std::string_view digits = text;
+    if (!digits.empty() && digits.front() == '+')
+        digits.remove_prefix(1);
+    long long value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (digits.empty() || end != digits.data() + digits.size())
+        return defaultValue;
+    if (error == std::errc::result_out_of_range)
+        return digits.front() == '-' ? low : high;
+    return static_cast<int>(std::clamp<long long>(value, low, high));
+}
+
 } // namespace
+
+std::string NormalizeMasterEntry(const std::string& text)
+{
+    std::string entry;
+    for (char c : text)
+        if (c != ' ' && c != '\t')
+            entry.push_back(c);
+    const size_t colon = entry.find(':');
+    const std::string host = entry.substr(0, colon);
+    if (host.empty() || host.size() > 253 || host.front() == '.' || host.front() == '-')
+        return "";
+    for (char c : host)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-' ||
+              c == '_'))
+            return "";
+    if (colon != std::string::npos) {
+        const std::string port = entry.substr(colon + 1);
+        int value = 0;
+        const auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), value);
+        if (port.empty() || port.front() == '0' || error != std::errc() || end != port.data() + port.size() ||
+            value > 65535)
+            return "";
+    }
+    return entry;
+}
 
 std::vector<std::string> SplitTargets(const std::string& text)
 {
@@ -109,6 +152,19 @@ bool ToolOptions::Load(const std::string& path)
     const int minutes = file.GetInt(kWatchSection, "Minutes", kDefaultWatchMinutes);
     if (minutes >= kMinWatchMinutes && minutes <= kMaxWatchMinutes)
         watchMinutes = minutes;
+    webApiKey = file.GetString(kWebApiSection, "Key");
+    const std::string url = file.GetString(kWebApiSection, "Url");
+    if (!url.empty())
+        webApiUrl = url;
+    webApiLimit =
+        ReadClamped(file.GetString(kWebApiSection, "Limit"), kMinWebApiLimit, kMaxWebApiLimit, kDefaultWebApiLimit);
+    for (const std::string& key : file.GetKeys(kMoreMastersSection)) {
+        const std::string entry = NormalizeMasterEntry(file.GetString(kMoreMastersSection, key));
+        if (!entry.empty() && moreMasters.size() < kMaxMoreMasters &&
+            std::find(moreMasters.begin(), moreMasters.end(), entry) == moreMasters.end())
+            moreMasters.push_back(entry);
+    }
+    queryOnPing = file.GetInt(kQuerySection, "QueryOnPing", 0) != 0;
     for (const std::string& address : file.GetKeys(kDialectsSection)) {
         QueryDialect d = QueryDialect::Automatic;
         if (ReadDialect(file.GetString(kDialectsSection, address), d) && d != QueryDialect::Automatic)
@@ -127,6 +183,10 @@ bool ToolOptions::Save(const std::string& path, const std::vector<std::string>& 
     file.WriteString(kQuerySection, "Dialect", DialectWord(dialect));
     file.WriteInt(kQuerySection, "QueriesAtOnce", queriesAtOnce);
     file.WriteString(kQuerySection, "LanTargets", StoredText(JoinTargets(lanTargets)));
+    if (queryOnPing)
+        file.WriteInt(kQuerySection, "QueryOnPing", 1);
+    else
+        file.DeleteKey(kQuerySection, "QueryOnPing");
     // Sections at their defaults are left out: the file says what the user chose.
     file.DeleteSection(kFilterSection);
     if (filter.Active()) {
@@ -147,6 +207,18 @@ bool ToolOptions::Save(const std::string& path, const std::vector<std::string>& 
         file.WriteInt(kWatchSection, "Favorites", watchFavorites ? 1 : 0);
         file.WriteInt(kWatchSection, "Minutes", watchMinutes);
     }
+    file.DeleteSection(kWebApiSection);
+    if (!webApiKey.empty() || webApiUrl != kDefaultWebApiUrl || webApiLimit != kDefaultWebApiLimit) {
+        file.WriteString(kWebApiSection, "Key", StoredText(webApiKey));
+        file.WriteString(kWebApiSection, "Url", StoredText(webApiUrl));
+        file.WriteInt(kWebApiSection, "Limit", webApiLimit);
+    }
+    file.DeleteSection(kMoreMastersSection);
+    std::vector<std::string> masters;
+    for (const std::string& entry : moreMasters)
+        masters.push_back(std::to_string(masters.size() + 1) + "=" + entry);
+    if (!masters.empty())
+        file.WriteSection(kMoreMastersSection, masters);
     std::vector<std::string> lines;
     std::set<std::string> written;
     for (const std::string& address : keepDialectsOf) {

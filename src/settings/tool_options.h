@@ -47,6 +47,25 @@ struct ToolOptions {
     bool watchFavorites = false;
     int watchMinutes = kDefaultWatchMinutes;
 
+    // Steam's list of Internet servers through its Web API, asked with a key of the user's own.
+    static constexpr const char* kDefaultWebApiUrl = "https://api.steampowered.com";
+    static constexpr int kMinWebApiLimit = 1;
+    static constexpr int kMaxWebApiLimit = 20000;
+    static constexpr int kDefaultWebApiLimit = 10000;
+    std::string webApiKey; // "" until the user sets one
+    std::string webApiUrl = kDefaultWebApiUrl;
+    // Servers asked for at most, kMinWebApiLimit..kMaxWebApiLimit.
+    int webApiLimit = kDefaultWebApiLimit;
+
+    // UDP master servers asked at every Update beside the one of the settings window: "host" or
+    // "host:port" each (NormalizeMasterEntry), at most kMaxMoreMasters, none twice.
+    static constexpr size_t kMaxMoreMasters = 16;
+    std::vector<std::string> moreMasters;
+
+    // Each server is asked for its info as soon as its ping answer arrives, instead of after the
+    // whole ping phase.
+    bool queryOnPing = false;
+
     bool operator==(const ToolOptions&) const = default;
 
     // False when the file exists but cannot be read (the options stay at their defaults).
@@ -67,6 +86,10 @@ struct ToolOptions {
 // and empty entries.
 std::string JoinTargets(const std::vector<std::string>& targets);
 std::vector<std::string> SplitTargets(const std::string& text);
+
+// A master server as the list of more masters keeps it: the text without blanks, a host name or
+// dotted address and an optional ":port" (1..65535); "" when it is none.
+std::string NormalizeMasterEntry(const std::string& text);
 
 // "Automatic", "Classic", "A2S": the file's words for a dialect.
 const char* DialectWord(QueryDialect dialect);

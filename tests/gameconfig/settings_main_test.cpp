@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gameconfig/settings_fixture.h"
+#include "query/resolve_thread.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -192,7 +193,7 @@ TEST_F(SettingsPage, MasterServerFieldTypeAndDefaults)
     EXPECT_TRUE(settings.wonMaster);
     EXPECT_TRUE(OnMain<QRadioButton>(Main::IdWon)->isChecked());
     Click(page, Main::IdSteamDefault);
-    EXPECT_EQ(OnMain<QLineEdit>(Main::IdMasterServer)->text(), "hl1master.znk-tool.invalid:27011");
+    EXPECT_EQ(OnMain<QLineEdit>(Main::IdMasterServer)->text(), "SteamWebAPI");
     EXPECT_EQ(settings.masterServer, AppSettings::kSteamDefaultMaster);
     EXPECT_FALSE(settings.wonMaster);
     EXPECT_TRUE(OnMain<QRadioButton>(Main::IdSteam)->isChecked());
@@ -209,6 +210,19 @@ TEST_F(SettingsPage, ResolveIpTurnsAHostIntoItsAddressAndKeepsThePort)
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return OnMain<QLineEdit>(Main::IdMasterServer)->text() == "127.0.0.1:27011"; }, 5000));
     EXPECT_EQ(settings.masterServer, "127.0.0.1:27011");
+}
+
+// The Web API's word is no host: "Resolve Ip" asks no name server for it, in any case.
+TEST_F(SettingsPage, ResolveIpLeavesTheWebApiAlone)
+{
+    Build();
+    for (const char* text : {"SteamWebAPI", "steamwebapi"}) {
+        OnMain<QLineEdit>(Main::IdMasterServer)->setText(text);
+        EXPECT_EQ(CResolveThread::StartIfNeeded(text, page, [](const QString&) {}), nullptr) << text;
+        Click(page, Main::IdResolveIp);
+        QTest::qWait(50);
+        EXPECT_EQ(settings.masterServer, text);
+    }
 }
 
 TEST_F(SettingsPage, EnterAppliesTheLocationOnlyFromItsField)

@@ -141,6 +141,37 @@ TEST(AppSettingsFile, ShortFileIsZeroExtendedAndGetsDefaults)
     EXPECT_TRUE(std::all_of(b.begin() + 1420, b.end(), [](unsigned char c) { return c == 0; }));
 }
 
+// "Steam Default" once filled in a stand-in host for Steam's UDP master; it now means the Web API.
+// Every other master text is read, and written back, byte for byte.
+TEST(AppSettingsFile, TheOldSteamDefaultIsReadAsTheWebApi)
+{
+    struct Case {
+        const char* stored;
+        const char* read;
+    };
+    for (const Case& c :
+         {Case{"hl1master.znk-tool.invalid:27011", "SteamWebAPI"},
+          Case{"hl1master.znk-tool.invalid:27012", "hl1master.znk-tool.invalid:27012"},
+          Case{"hl1master.znk-tool.invalid", "hl1master.znk-tool.invalid"}, Case{"SteamWebAPI", "SteamWebAPI"},
+          Case{"127.0.0.1:27010", "127.0.0.1:27010"}, Case{"master.znk-tool.invalid", "master.znk-tool.invalid"}}) {
+        ScopedWorkDir dir;
+        std::vector<unsigned char> record(AppSettings::kRecordSize, 0);
+        std::memcpy(record.data() + 300, "znk", 3);
+        std::memcpy(record.data() + 1320, c.stored, std::strlen(c.stored));
+        WriteAllBytes(dir.File("znktool.conf"), record);
+        AppSettings s;
+        ASSERT_EQ(s.Load(nullptr), AppSettings::LoadResult::Loaded);
+        EXPECT_EQ(s.masterServer, c.read);
+        s.Save(false);
+        EXPECT_EQ(TextAt(ReadAllBytes(dir.File("znktool.conf")), 1320, 100), c.read);
+    }
+    EXPECT_TRUE(IsSteamWebApiMaster("SteamWebAPI"));
+    EXPECT_TRUE(IsSteamWebApiMaster("steamwebapi"));
+    for (const char* other : {"", "SteamWebAPI:27010", "SteamWebAPI.example", " SteamWebAPI", "127.0.0.1:27010",
+                              "hl1master.znk-tool.invalid:27011"})
+        EXPECT_FALSE(IsSteamWebApiMaster(other)) << other;
+}
+
 TEST(AppSettingsFile, LongFileIsCutAndItsRecordRead)
 {
     ScopedWorkDir dir;

@@ -160,3 +160,55 @@ TEST(ToolOptions, TheFileIsTheOwnersAlone)
     EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::mask, std::filesystem::perms(0600));
 }
 #endif
+
+TEST(ToolOptions, TheWebApiMoreMastersAndTheQuickRefreshGoToTheFileAndComeBack)
+{
+    ScopedWorkDir dir;
+    const std::string path = dir.File(ToolOptions::kFileName);
+    ToolOptions options;
+    options.webApiKey = "0123456789ABCDEF0123456789ABCDEF";
+    options.webApiLimit = 500;
+    options.moreMasters = {"master.example.net:27011", "10.0.0.5"};
+    options.queryOnPing = true;
+#ifndef _WIN32
+    const mode_t old = ::umask(022);
+#endif
+    ASSERT_TRUE(options.Save(path));
+    EXPECT_EQ(ReadText(path), "[Query]\r\nDialect=Automatic\r\nQueriesAtOnce=5\r\nLanTargets=\r\nQueryOnPing=1\r\n"
+                              "[SteamWebApi]\r\nKey=0123456789ABCDEF0123456789ABCDEF\r\n"
+                              "Url=https://api.steampowered.com\r\nLimit=500\r\n"
+                              "[MoreMasters]\r\n1=master.example.net:27011\r\n2=10.0.0.5\r\n");
+    ToolOptions back;
+    ASSERT_TRUE(back.Load(path));
+    EXPECT_EQ(back, options);
+#ifndef _WIN32
+    // A rewrite that takes the key out stays the owner's alone too.
+    std::filesystem::permissions(path, std::filesystem::perms(0644));
+    ASSERT_TRUE(ToolOptions().Save(path));
+    ::umask(old);
+    EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::mask, std::filesystem::perms(0600));
+#endif
+    EXPECT_EQ(ReadText(path), "[Query]\r\nDialect=Automatic\r\nQueriesAtOnce=5\r\nLanTargets=\r\n");
+}
+
+TEST(ToolOptions, AWebApiLimitIsClampedAndMastersAreCheckedWhenRead)
+{
+    ScopedWorkDir dir;
+    const std::string path = dir.File(ToolOptions::kFileName);
+    struct Case {
+        const char* limit;
+        int read;
+    };
+    for (const Case& c : {Case{"0", 1}, Case{"-4", 1}, Case{"20001", 20000}, Case{"99999999999999999999", 20000},
+                          Case{"+250", 250}, Case{"many", 10000}, Case{"", 10000}, Case{"12x", 10000}}) {
+        WriteText(path, std::string("[SteamWebApi]\r\nKey= k1 \r\nUrl=\r\nLimit=") + c.limit +
+                            "\r\n[MoreMasters]\r\n1=a.example:27010\r\n2=bad host!\r\n3= 10.0.0.7 : 27012 \r\n"
+                            "4=a.example:27010\r\n5=10.0.0.8:0\r\n6=10.0.0.8:65536\r\n7=:27010\r\n9=b-c_d\r\n");
+        ToolOptions options;
+        ASSERT_TRUE(options.Load(path));
+        EXPECT_EQ(options.webApiLimit, c.read) << c.limit;
+        EXPECT_EQ(options.webApiKey, "k1");
+        EXPECT_EQ(options.webApiUrl, ToolOptions::kDefaultWebApiUrl);
+        EXPECT_EQ(options.moreMasters, (std::vector<std::string>{"a.example:27010", "10.0.0.7:27012", "b-c_d"}));
+    }
+}

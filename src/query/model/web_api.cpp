@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "query/model/web_api.h"
 
-#include "core/address.h"
 #include "core/text_file.h"
 #include "core/utf8.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -64,22 +64,75 @@ bool ReadDottedQuad(std::string_view text, unsigned char octets[4])
     return true;
 }
 
-// Exactly "a.b.c.d:port", as IsValidAddress takes it, in the form FormatAddress gives.
-std::optional<std::string> ReadServerAddress(std::string_view text)
+// Exactly "a.b.c.d:port" with numbers as FormatAddress writes them, an address IsValidAddress
+// takes (the last number 1..255, the port 1..65535).
+bool IsServerAddress(std::string_view text)
 {
     const size_t colon = text.find(':');
     unsigned char octets[4];
     long port = 0;
-    if (colon == std::string_view::npos || !ReadDottedQuad(text.substr(0, colon), octets) ||
-        !ReadDecimal(text.substr(colon + 1), 5, 65535, port))
-        return std::nullopt;
-    std::string address = FormatAddress(octets, static_cast<int>(port));
-    if (!IsValidAddress(address))
-        return std::nullopt;
-    return address;
+    return colon != std::string_view::npos && ReadDottedQuad(text.substr(0, colon), octets) && octets[3] != 0 &&
+           ReadDecimal(text.substr(colon + 1), 5, 65535, port) && port != 0;
 }
 
 // ---- The decoder ------------------------------------------------------------------------------
+
+// The names the reader knows, found once per key rather than once per use.
+enum class Member : unsigned char {
+    Unknown,
+    Response,
+    Servers, // the answer's shape
+    Addr,
+    Name,
+    Map,
+    Steamid,
+    Gamedir,
+    Version,
+    Product,
+    Os,
+    Gametype, // texts
+    Players,
+    MaxPlayers,
+    Bots,
+    Appid,
+    Gameport,
+    Region, // numbers
+    Secure,
+    Dedicated, // flags
+};
+
+Member MemberOf(std::string_view key)
+{
+    struct Name {
+        std::string_view text;
+        Member member;
+    };
+    static constexpr Name kNames[] = {
+        {"addr", Member::Addr},
+        {"name", Member::Name},
+        {"map", Member::Map},
+        {"players", Member::Players},
+        {"max_players", Member::MaxPlayers},
+        {"bots", Member::Bots},
+        {"gameport", Member::Gameport},
+        {"steamid", Member::Steamid},
+        {"appid", Member::Appid},
+        {"gamedir", Member::Gamedir},
+        {"version", Member::Version},
+        {"product", Member::Product},
+        {"region", Member::Region},
+        {"secure", Member::Secure},
+        {"dedicated", Member::Dedicated},
+        {"os", Member::Os},
+        {"gametype", Member::Gametype},
+        {"servers", Member::Servers},
+        {"response", Member::Response},
+    };
+    for (const Name& n : kNames)
+        if (n.text == key)
+            return n.member;
+    return Member::Unknown;
+}
 
 // Reads the answer as a stream of events, never as a whole tree: an answer of many thousand
 // servers is read in one pass, and whatever the answer nests, nothing of it is kept but the
@@ -88,16 +141,20 @@ class ListReader {
 public:
     using json = nlohmann::json;
 
-    explicit ListReader(size_t limit) : limit_(limit) {}
+    explicit ListReader(size_t limit, size_t bodySize) : limit_(limit)
+    {
+        // A server takes some 350 bytes of an answer.
+        servers_.reserve(std::min(limit, bodySize / 256) + 1);
+    }
 
     bool null() { return Scalar(); }
     bool boolean(bool value)
     {
         if (Scalar() && InServer()) {
-            if (key_ == "secure")
-                server_.secure = value;
-            else if (key_ == "dedicated")
-                server_.dedicated = value;
+            if (member_ == Member::Secure)
+                servers_.back().secure = value;
+            else if (member_ == Member::Dedicated)
+                servers_.back().dedicated = value;
             else
                 Forget();
         }
@@ -117,7 +174,12 @@ public:
                        : static_cast<int64_t>(value));
         return !broken_;
     }
-    bool number_float(json::number_float_t, const json::string_t&) { return Scalar(); }
+    bool number_float(json::number_float_t, const json::string_t&)
+    {
+        if (Scalar() && InServer())
+            Forget();
+        return !broken_;
+    }
     bool string(json::string_t& value)
     {
         if (Scalar() && InServer())
@@ -127,7 +189,7 @@ public:
     bool binary(json::binary_t&) { return Scalar(); }
     bool key(json::string_t& value)
     {
-        key_.swap(value);
+        member_ = MemberOf(value);
         return true;
     }
     bool start_object(size_t) { return Open(true); }
@@ -158,12 +220,15 @@ private:
     static constexpr size_t kMaxDepth = 64;
 
     bool InServer() const { return !levels_.empty() && levels_.back() == Level::Server; }
+    bool At(Level level, Member member) const
+    {
+        return !levels_.empty() && levels_.back() == level && member_ == member;
+    }
 
-    // A value that is no object or array, at the current level; false when it breaks the shape.
+    // A value that is no object or array; false when it breaks the answer's shape.
     bool Scalar()
     {
-        if (levels_.empty() || (levels_.back() == Level::Root && key_ == "response") ||
-            (levels_.back() == Level::Response && key_ == "servers"))
+        if (levels_.empty() || At(Level::Root, Member::Response) || At(Level::Response, Member::Servers))
             broken_ = true;
         return !broken_;
     }
@@ -178,17 +243,19 @@ private:
         if (levels_.empty()) {
             broken_ = broken_ || !object;
             level = Level::Root;
-        } else if (levels_.back() == Level::Root && key_ == "response") {
+        } else if (At(Level::Root, Member::Response)) {
             broken_ = broken_ || !object;
             sawResponse_ = true;
             level = Level::Response;
-        } else if (levels_.back() == Level::Response && key_ == "servers") {
+        } else if (At(Level::Response, Member::Servers)) {
             broken_ = broken_ || object;
             level = Level::Servers;
         } else if (levels_.back() == Level::Servers && object) {
-            server_ = WebApiServer();
+            // Filled in its place in the list, and taken off again when it has no address or
+            // the list is full.
+            servers_.emplace_back();
             level = Level::Server;
-        } else if (levels_.back() == Level::Server) {
+        } else if (InServer()) {
             Forget();
         }
         levels_.push_back(level);
@@ -197,10 +264,11 @@ private:
 
     bool Close()
     {
-        if (!levels_.empty() && levels_.back() == Level::Server && !server_.addr.empty()) {
-            ++found_;
-            if (servers_.size() < limit_)
-                servers_.push_back(std::move(server_));
+        if (InServer()) {
+            if (!servers_.back().addr.empty())
+                ++found_;
+            if (servers_.back().addr.empty() || servers_.size() > limit_)
+                servers_.pop_back();
         }
         if (!levels_.empty())
             levels_.pop_back();
@@ -209,55 +277,65 @@ private:
 
     std::optional<std::string>* TextMember()
     {
-        if (key_ == "name")
-            return &server_.name;
-        if (key_ == "map")
-            return &server_.map;
-        if (key_ == "steamid")
-            return &server_.steamid;
-        if (key_ == "gamedir")
-            return &server_.gamedir;
-        if (key_ == "version")
-            return &server_.version;
-        if (key_ == "product")
-            return &server_.product;
-        if (key_ == "os")
-            return &server_.os;
-        if (key_ == "gametype")
-            return &server_.gametype;
-        return nullptr;
+        WebApiServer& s = servers_.back();
+        switch (member_) {
+        case Member::Name:
+            return &s.name;
+        case Member::Map:
+            return &s.map;
+        case Member::Steamid:
+            return &s.steamid;
+        case Member::Gamedir:
+            return &s.gamedir;
+        case Member::Version:
+            return &s.version;
+        case Member::Product:
+            return &s.product;
+        case Member::Os:
+            return &s.os;
+        case Member::Gametype:
+            return &s.gametype;
+        default:
+            return nullptr;
+        }
     }
 
+    // The member and the values it takes.
     std::optional<int>* NumberMember(int64_t& low, int64_t& high)
     {
+        WebApiServer& s = servers_.back();
         low = 0;
         high = std::numeric_limits<int>::max();
-        if (key_ == "players")
-            return &server_.players;
-        if (key_ == "max_players")
-            return &server_.maxPlayers;
-        if (key_ == "bots")
-            return &server_.bots;
-        if (key_ == "appid")
-            return &server_.appid;
-        if (key_ == "gameport") {
+        switch (member_) {
+        case Member::Players:
+            return &s.players;
+        case Member::MaxPlayers:
+            return &s.maxPlayers;
+        case Member::Bots:
+            return &s.bots;
+        case Member::Appid:
+            return &s.appid;
+        case Member::Gameport:
             low = 1;
             high = 65535;
-            return &server_.gameport;
-        }
-        if (key_ == "region") {
+            return &s.gameport;
+        case Member::Region:
             low = std::numeric_limits<int>::min();
-            return &server_.region;
+            return &s.region;
+        default:
+            return nullptr;
         }
-        return nullptr;
     }
 
     void Text(std::string& value)
     {
-        if (key_ == "addr") {
-            server_.addr = ReadServerAddress(value).value_or(std::string());
-        } else if (std::optional<std::string>* member = TextMember()) {
-            *member = OneLine(std::move(value));
+        if (member_ == Member::Addr) {
+            if (IsServerAddress(value))
+                servers_.back().addr.swap(value);
+            else
+                servers_.back().addr.clear();
+        } else if (std::optional<std::string>* text = TextMember()) {
+            *text = OneLine(std::move(value));
         } else {
             Forget();
         }
@@ -267,11 +345,11 @@ private:
     {
         int64_t low = 0;
         int64_t high = 0;
-        if (std::optional<int>* member = NumberMember(low, high)) {
+        if (std::optional<int>* number = NumberMember(low, high)) {
             if (value >= low && value <= high)
-                *member = static_cast<int>(value);
+                *number = static_cast<int>(value);
             else
-                member->reset();
+                number->reset();
         } else {
             Forget();
         }
@@ -282,24 +360,24 @@ private:
     {
         int64_t low = 0;
         int64_t high = 0;
-        if (key_ == "addr")
-            server_.addr.clear();
+        WebApiServer& s = servers_.back();
+        if (member_ == Member::Addr)
+            s.addr.clear();
         else if (std::optional<std::string>* text = TextMember())
             text->reset();
         else if (std::optional<int>* number = NumberMember(low, high))
             number->reset();
-        else if (key_ == "secure")
-            server_.secure.reset();
-        else if (key_ == "dedicated")
-            server_.dedicated.reset();
+        else if (member_ == Member::Secure)
+            s.secure.reset();
+        else if (member_ == Member::Dedicated)
+            s.dedicated.reset();
     }
 
     size_t limit_;
     std::vector<Level> levels_;
-    std::string key_;
-    WebApiServer server_;
-    std::vector<WebApiServer> servers_;
-    size_t found_ = 0; // entries with a valid address, kept or not
+    Member member_ = Member::Unknown;   // named by the last key
+    std::vector<WebApiServer> servers_; // the last one while inside a server's object
+    size_t found_ = 0;                  // entries with a valid address, kept or not
     bool sawResponse_ = false;
     bool broken_ = false;
 };
@@ -460,13 +538,15 @@ WebApiList DecodeServerList(std::string_view body, std::size_t limit)
     if (body.size() > kMaxWebApiAnswerBytes)
         return WebApiList();
     try {
-        std::string repaired;
-        if (!IsValidUtf8(body)) {
-            repaired = WellFormedUtf8(body);
-            body = repaired;
+        ListReader reader(limit, body.size());
+        if (!nlohmann::json::sax_parse(body.begin(), body.end(), &reader) && !IsValidUtf8(body)) {
+            // Perhaps only a name in another code page: its bytes become U+FFFD, and the answer
+            // is read again. Asked only then, as all but a few answers are well-formed.
+            const std::string repaired = WellFormedUtf8(body);
+            ListReader again(limit, repaired.size());
+            nlohmann::json::sax_parse(repaired.begin(), repaired.end(), &again);
+            return std::move(again).Result();
         }
-        ListReader reader(limit);
-        nlohmann::json::sax_parse(body.begin(), body.end(), &reader);
         return std::move(reader).Result();
     } catch (...) {
         // Out of memory, or anything else the parser might raise: no list.

@@ -35,8 +35,6 @@ std::string ListStoppedText(std::size_t servers);
 
 // ---- The request ------------------------------------------------------------------------------
 
-inline constexpr const char* kDefaultWebApiUrl = "https://api.steampowered.com";
-
 // Every byte but the unreserved ones of RFC 3986 (letters, digits, "-", ".", "_", "~") as %XX.
 std::string PercentEncode(std::string_view text);
 
