@@ -84,7 +84,7 @@ void RunFullUpdate(benchmark::State& state, bool today, int atOnce, Source sourc
     for (int i = 0; i < kServers; ++i)
         webList.servers.push_back({.addr = farm.GameServer(i).Address(), .name = "Listed " + std::to_string(i)});
     if (source == Source::WebApi) {
-        settings.masterServer = AppSettings::kSteamWebApiMaster;
+        settings.masterServer = AppSettings::kSteamDefaultMaster;
         QObject::connect(&engine.refresh(), &CRefreshEngine::webApiListWanted, &page,
                          [&] { engine.refresh().TakeWebApiAnswer(WebApiOutcome::Ok, webList); });
     }

@@ -40,7 +40,7 @@ void CPlayerSearch::Stop()
 void CPlayerSearch::Start()
 {
     Stop();
-    if (settings_.MasterIsSteamWebApi()) {
+    if (IsSteamWebApiMaster(settings_.masterServer)) {
         webApiWaiting_ = true;
         Q_EMIT masterRequested();
         Q_EMIT webApiListWanted();

@@ -346,7 +346,7 @@ void CRefreshEngine::RequestMasterList()
     StopPinging();
     quick_ = {};
     inPlace_ = false;
-    if (settings_.MasterIsSteamWebApi()) {
+    if (IsSteamWebApiMaster(settings_.masterServer)) {
         RequestWebApiList();
         return;
     }

@@ -40,10 +40,6 @@ struct AppSettings {
     std::string modFolder;
     std::string otherArguments;
     std::string masterServer;
-    // The masterServer value of "Steam Default": the Update asks the Steam Web API. A word with
-    // no blank, which no host name or address is mistaken for.
-    static constexpr const char* kSteamWebApiMaster = "SteamWebAPI";
-    bool MasterIsSteamWebApi() const { return masterServer == kSteamWebApiMaster; }
     bool alwaysOnTop = false;
     bool console = false;
     bool dustTrails = false;

@@ -73,13 +73,6 @@ struct ToolOptions {
     // Through a safe write, with the dialects of the servers listed in keepDialectsOf (the
     // favourites), readable by the user alone (0600); false leaves the file as it was.
     bool Save(const std::string& path, const std::vector<std::string>& keepDialectsOf = {}) const;
-
-    // Further UDP masters asked at every Update beside the Settings window's one ("host" or
-    // "host:port"); empty by default, and then nothing changes on the wire.
-    std::vector<std::string> moreMasters;
-    // Each server is asked for its info as soon as its ping answer comes, instead of after the
-    // ping phase's wait.
-    bool queryOnPing = false;
 };
 
 // The LAN targets as the file and the Options window write them: "a,b"; reading drops blanks

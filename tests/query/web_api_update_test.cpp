@@ -14,7 +14,7 @@ class WebApiUpdate : public Engine {
 protected:
     WebApiUpdate()
     {
-        app.settings.masterServer = AppSettings::kSteamWebApiMaster;
+        app.settings.masterServer = AppSettings::kSteamDefaultMaster;
         app.settings.serverSortColumn = 0; // by name: the simulated servers' ports vary
         QObject::connect(&refresh, &CRefreshEngine::webApiListWanted, &context, [this] {
             ++asked;
@@ -122,7 +122,7 @@ TEST(WebApiPlayerSearch, AsksTheListedServersOnceAndNeverTheRelayedOnes)
     ASSERT_TRUE(farm.StartInOwnThread(&error)) << error;
     AppSettings settings;
     settings.timeout = 0.3f;
-    settings.masterServer = AppSettings::kSteamWebApiMaster;
+    settings.masterServer = AppSettings::kSteamDefaultMaster;
     CPlayerSearch search(settings);
     int wanted = 0;
     QObject::connect(&search, &CPlayerSearch::webApiListWanted, [&] { ++wanted; });
