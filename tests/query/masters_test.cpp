@@ -51,8 +51,9 @@ TEST_F(Masters, OverlappingListsOfSeveralMastersArePingedAndListedOnce)
     second.SetBehaviour({.delayMs = 400});
     StartFarm();
     app.settings.masterServer = first.Address();
-    // A master named twice is asked once.
-    app.settings.options.moreMasters = {second.Address(), "", second.Address()};
+    // A master named twice, or by another name, is asked once.
+    app.settings.options.moreMasters = {second.Address(), "", second.Address(),
+                                        "localhost:" + std::to_string(first.Port())};
     refresh.RequestMasterList();
     ASSERT_TRUE(WaitForProgressEnd());
     EXPECT_EQ(SortedAddresses(), FarmAddresses(6));
