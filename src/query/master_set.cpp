@@ -65,7 +65,7 @@ void CMasterSet::Start(const std::vector<std::string>& texts, const Fetch& fetch
     waitTimer_.start(std::max(fetch.timeoutMs, CMasterPager::kMinTimeoutMs) * kWaitRounds);
     // Indexes, not iterators: a dotted address is asked at once, and what that tells the owner
     // may end this fetch (Stop) before the next master is looked up.
-    for (size_t i = 0; i < masters_.size(); ++i) {
+    for (size_t i = 0; i < masters_.size() && waitTimer_.isActive(); ++i) {
         Master* m = masters_[i].get();
         if (m->state != Master::State::LookingUp)
             continue;
