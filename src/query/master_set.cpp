@@ -11,6 +11,7 @@ struct CMasterSet::Master {
     enum class State { Idle, LookingUp, Asked, Answered, Silent, NotFound };
 
     std::string text;
+    std::string peer; // "a.b.c.d:port" once its name is resolved
     CMasterSocket socket;
     CMasterPager pager;
     CMasterLookup lookup;
@@ -48,7 +49,6 @@ CMasterSet::Master& CMasterSet::Take(std::vector<std::unique_ptr<Master>>& old, 
 
 void CMasterSet::Start(const std::vector<std::string>& texts, const Fetch& fetch)
 {
-    CancelLookups();
     Stop();
     fetch_ = fetch;
     std::vector<std::unique_ptr<Master>> old = std::move(masters_);
@@ -56,13 +56,16 @@ void CMasterSet::Start(const std::vector<std::string>& texts, const Fetch& fetch
     for (const std::string& text : texts) {
         const bool repeated =
             std::any_of(masters_.begin(), masters_.end(), [&](const auto& m) { return m->text == text; });
-        if (!text.empty() && !repeated)
-            Take(old, text).state = Master::State::LookingUp;
+        if (!text.empty() && !repeated) {
+            Master& m = Take(old, text);
+            m.state = Master::State::LookingUp;
+            m.peer.clear();
+        }
     }
     waitTimer_.start(std::max(fetch.timeoutMs, CMasterPager::kMinTimeoutMs) * kWaitRounds);
     // Indexes, not iterators: a dotted address is asked at once, and what that tells the owner
     // may end this fetch (Stop) before the next master is looked up.
-    for (size_t i = 0; i < masters_.size(); ++i) {
+    for (size_t i = 0; i < masters_.size() && waitTimer_.isActive(); ++i) {
         Master* m = masters_[i].get();
         if (m->state != Master::State::LookingUp)
             continue;
@@ -74,6 +77,15 @@ void CMasterSet::Start(const std::vector<std::string>& texts, const Fetch& fetch
 
 void CMasterSet::Ask(Master& master, const std::string& host, int port)
 {
+    master.peer = host + ":" + std::to_string(port);
+    // Two names of one master: it is asked once.
+    const bool named = std::any_of(masters_.begin(), masters_.end(), [&](const auto& m) {
+        return m.get() != &master && m->peer == master.peer && m->state != Master::State::LookingUp;
+    });
+    if (named) {
+        GiveUp(master, false);
+        return;
+    }
     const bool first = std::none_of(masters_.begin(), masters_.end(), [](const auto& m) {
         return m->state == Master::State::Asked || m->state == Master::State::Answered ||
                m->state == Master::State::Silent;
@@ -82,7 +94,7 @@ void CMasterSet::Ask(Master& master, const std::string& host, int port)
     if (first)
         Q_EMIT asking();
     master.state = Master::State::Asked;
-    if (!master.socket.Reconnect(host + ":" + std::to_string(port))) {
+    if (!master.socket.Reconnect(master.peer)) {
         GiveUp(master, false);
         return;
     }
@@ -141,6 +153,8 @@ void CMasterSet::CancelLookups()
 
 void CMasterSet::Stop()
 {
+    // A name resolved from now on must not send a request for a fetch that is over.
+    CancelLookups();
     waitTimer_.stop();
     for (auto& m : masters_) {
         m->pager.Stop();

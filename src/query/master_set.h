@@ -42,8 +42,8 @@ public:
     void Start(const std::vector<std::string>& texts, const Fetch& fetch);
     // Drops the answers of the host-name lookups still running.
     void CancelLookups();
-    // Ends the paging of every master: nothing more is sent, re-sent or awaited, and the page
-    // count starts again. The sockets stay open: see Close.
+    // Ends the paging of every master: nothing more is looked up, sent, re-sent or awaited, and
+    // the page count starts again. The sockets stay open: see Close.
     void Stop();
     void Close();
 

@@ -12,9 +12,10 @@ using Texts = std::vector<std::string>;
 class Masters : public Engine {
 protected:
     // A Steam master listing the servers of these labels, in order.
-    sim::SimMaster& ListMaster(const Texts& labels, bool silent = false)
+    sim::SimMaster& ListMaster(const Texts& labels, bool silent = false, int pageSize = 681)
     {
         sim::MasterConfig m;
+        m.pageSize = pageSize;
         for (const std::string& label : labels)
             m.entries.push_back({.serverLabel = label});
         m.behaviour.silent = silent;
@@ -51,8 +52,9 @@ TEST_F(Masters, OverlappingListsOfSeveralMastersArePingedAndListedOnce)
     second.SetBehaviour({.delayMs = 400});
     StartFarm();
     app.settings.masterServer = first.Address();
-    // A master named twice is asked once.
-    app.settings.options.moreMasters = {second.Address(), "", second.Address()};
+    // A master named twice, or by another name, is asked once.
+    app.settings.options.moreMasters = {second.Address(), "", second.Address(),
+                                        "localhost:" + std::to_string(first.Port())};
     refresh.RequestMasterList();
     ASSERT_TRUE(WaitForProgressEnd());
     EXPECT_EQ(SortedAddresses(), FarmAddresses(6));
@@ -62,6 +64,22 @@ TEST_F(Masters, OverlappingListsOfSeveralMastersArePingedAndListedOnce)
         ASSERT_EQ(master->Record().requests.size(), 1u);
         EXPECT_EQ(master->Record().requests[0].request, "1\\xFF0.0.0.0:0\\x00\\x5Cgamedir\\x5Cznk\\x00");
     }
+}
+
+TEST_F(Masters, EachMasterIsPagedWithItsOwnSeeds)
+{
+    AddServers(8);
+    // Three entries a page: the second page holds the last address and the end mark.
+    sim::SimMaster& first = ListMaster({"s0", "s1", "s2", "s3"}, false, 3);
+    sim::SimMaster& second = ListMaster({"s4", "s5", "s6", "s7"}, false, 3);
+    StartFarm();
+    app.settings.masterServer = first.Address();
+    app.settings.options.moreMasters = {second.Address()};
+    refresh.RequestMasterList();
+    ASSERT_TRUE(WaitForProgressEnd());
+    EXPECT_EQ(SortedAddresses(), FarmAddresses(8));
+    EXPECT_EQ(first.Record().seeds, (Texts{"0.0.0.0:0", Address("s2")}));
+    EXPECT_EQ(second.Record().seeds, (Texts{"0.0.0.0:0", Address("s6")}));
 }
 
 TEST_F(Masters, AMasterThatIsSilentOrUnknownLeavesTheListToTheOthers)
@@ -146,6 +164,23 @@ TEST_F(Masters, QuickRefreshQueriesEachServerAsItsPingAnswersAFewAtATime)
     for (const std::string& row : Rows(&servers))
         EXPECT_EQ(row.find("???"), std::string::npos) << row;
     EXPECT_EQ(store.FindRecord(Address("q3"))->info, "ZNK|Dedicated//Linux Server|Password: No");
+}
+
+TEST_F(Masters, AQuickRefreshEndsAsAPlainOneDoes)
+{
+    AddServer("silent").SetBehaviour({.silent = true});
+    AddServer("mute").SetBehaviour({.pingOnly = true});
+    StartFarm();
+    // No answer to any ping: the row that says so, at 0 %.
+    refresh.PingAndQuery({Address("silent")}, true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return servers.GetItemText(0, 0) == CRefreshEngine::kNoServerText; }, 3000));
+    EXPECT_EQ(servers.GetItemCount(), 1);
+    EXPECT_EQ(refresh.percentText(), "0%");
+    // A server that answers its ping alone is listed once, with unknowns.
+    refresh.PingAndQuery({Address("mute")}, true);
+    ASSERT_TRUE(WaitForProgressEnd());
+    EXPECT_EQ(Rows(&servers), (Texts{Address("mute") + " | ??? | ??? | ??? | " + Address("mute")}));
+    EXPECT_EQ(refresh.percentText(), "100%");
 }
 
 TEST_F(Masters, PingAndQueryUpdatesTheRowsItFindsInPlace)
