@@ -15,6 +15,5 @@ struct AppSettings;
 // A relayed server is joined through Steam's URL handler instead of the game client. Returns the
 // started launcher, nullptr when the box was cancelled or Steam was asked.
 // openUrl opens what Steam is given (the desktop's URL handler).
-CHLThread* JoinWithPassword(const AppSettings& settings, ServerStore& store, const std::string& address,
-                            QWidget* owner,
+CHLThread* JoinWithPassword(const AppSettings& settings, ServerStore& store, const std::string& address, QWidget* owner,
                             const std::function<void(const std::string&)>& openUrl = &platform::OpenUrl);
