@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages the build, the tests and the demo need — only the missing ones.
+# (openssl: a test makes the certificate of a TLS server with it.)
 set -euo pipefail
 
 packages=(
@@ -12,6 +13,7 @@ packages=(
   fonts-dejavu-core
   clang-format
   qstat
+  openssl
 )
 # `make package` and the check of what it installs: dpkg-shlibdeps finds the package's
 # dependencies, desktop-file-validate and appstreamcli check the menu entry and AppStream data,

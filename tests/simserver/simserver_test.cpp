@@ -1099,6 +1099,41 @@ TEST(SimConfig, TodaysKeysAndTheTodaysDemoFarm)
     EXPECT_EQ(split, 1);
 }
 
+TEST(SimConfig, TheWebApiSectionAndTheDemosWebApi)
+{
+    SimFarmConfig c;
+    std::string error;
+    ASSERT_TRUE(ParseFarmConfig("[server]\nlabel = a\n[server]\nlabel = b\n[webapi]\nport = 27050\nkey = k1\n"
+                                "list = b, @a\nrelayed = 169.254.1.2:27015 | Far Away | pit | 2 | 9\nstatus = 403\n"
+                                "delay = 20\nmalformed = yes\ncut = 7\nredirect = http://127.0.0.1:1\n",
+                                c, &error))
+        << error;
+    ASSERT_EQ(c.webApis.size(), 1u);
+    const WebApiConfig& w = c.webApis[0];
+    EXPECT_EQ(w.key, "k1");
+    EXPECT_EQ(w.serverLabels, (std::vector<std::string>{"b", "a"}));
+    EXPECT_EQ(w.relayed[0].address + w.relayed[0].name + w.relayed[0].map, "169.254.1.2:27015Far Awaypit");
+    EXPECT_EQ(w.relayed[0].players * 100 + w.relayed[0].maxPlayers, 209);
+    EXPECT_EQ(w.faults.status + w.faults.delayMs + w.faults.cut, 403 + 20 + 7);
+    EXPECT_TRUE(w.faults.malformed);
+    EXPECT_EQ(w.faults.redirect, "http://127.0.0.1:1");
+    ASSERT_TRUE(ApplyPortBase(c, 30000));
+    EXPECT_EQ(c.webApis[0].port, 30000);
+    for (const char* wrong : {"[webapi]\nlist = ghost\n", "[webapi]\nrelayed = 169.254.1.2\n",
+                              "[webapi]\nstatus = 600\n", "[webapi]\ntls_key = k.pem\n", "[webapi]\ncolour = red\n"})
+        EXPECT_FALSE(ParseFarmConfig(wrong, c, &error)) << wrong;
+
+    // The demo's: every server of the farm and two relayed listen servers, taking the key "demo".
+    ASSERT_TRUE(LoadFarmConfigFile(SIMSERVER_SOURCE_DIR "/demo-today.ini", c, &error)) << error;
+    ASSERT_EQ(c.webApis.size(), 1u);
+    EXPECT_TRUE(c.webApis[0].listAll);
+    EXPECT_EQ(c.webApis[0].key, "demo");
+    EXPECT_EQ(c.webApis[0].port, 27050);
+    ASSERT_EQ(c.webApis[0].relayed.size(), 2u);
+    for (const WebApiRelayed& r : c.webApis[0].relayed)
+        EXPECT_EQ(r.address.rfind("169.254.", 0), 0u) << r.address;
+}
+
 // --- The executable ------------------------------------------------------------------------
 
 namespace {

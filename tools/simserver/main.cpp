@@ -11,12 +11,14 @@
 
 namespace {
 
-const char kUsage[] = "usage: simserver CONFIG [--port-base N | --any-port] [--verbose]\n"
-                      "  Runs the game servers and master servers described by CONFIG on 127.0.0.1 until killed.\n"
-                      "  --port-base N  move every configured port so that the lowest becomes N\n"
-                      "  --any-port     bind every server and master to a free port instead\n"
-                      "  --verbose      print every datagram received\n"
-                      "  On start it prints one line per master and server with its address, then \"ready\".\n";
+const char kUsage[] =
+    "usage: simserver CONFIG [--port-base N | --any-port] [--verbose]\n"
+    "  Runs the game servers, master servers and Web APIs described by CONFIG on 127.0.0.1 until\n"
+    "  killed.\n"
+    "  --port-base N  move every configured port so that the lowest becomes N\n"
+    "  --any-port     bind every server and master to a free port instead\n"
+    "  --verbose      print every datagram received\n"
+    "  On start it prints one line per master, Web API and server with its address, then \"ready\".\n";
 
 std::string Flags(const sim::SimBehaviour& b)
 {
@@ -107,6 +109,12 @@ int main(int argc, char** argv)
         std::cout << "master " << (m.Config().flavour == sim::SimMasterFlavour::Steam ? "steam " : "won ")
                   << m.Address() << ' ' << m.Label() << " (" << m.List().size() << " listed)" << Flags(m.Behaviour())
                   << '\n';
+    }
+    for (size_t i = 0; i < farm.WebApiCount(); ++i) {
+        const sim::SimWebApi& w = farm.WebApi(i);
+        const size_t listed = (w.Config().listAll ? farm.GameServerCount() : 0) + w.Config().serverLabels.size() +
+                              w.Config().relayed.size();
+        std::cout << "webapi " << w.Url() << ' ' << w.Label() << " (" << listed << " listed)\n";
     }
     for (size_t i = 0; i < farm.GameServerCount(); ++i) {
         const sim::SimGameServer& s = farm.GameServer(i);

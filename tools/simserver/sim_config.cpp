@@ -311,11 +311,83 @@ void ParseMasterKey(const std::string& key, const std::string& value, MasterConf
     }
 }
 
+bool ParseRelayed(const std::string& value, WebApiRelayed& out)
+{
+    std::vector<std::string> fields;
+    std::string field;
+    std::istringstream in(value);
+    while (std::getline(in, field, '|'))
+        fields.push_back(Trim(field));
+    MasterEntry entry;
+    if (fields.empty() || fields.size() > 5 || !ParseHostPort(fields[0], entry) || entry.port == 0)
+        return false;
+    out.address = fields[0];
+    if (fields.size() > 1)
+        out.name = Unquote(fields[1]);
+    if (fields.size() > 2)
+        out.map = fields[2];
+    if (fields.size() > 3 && (!ParseNumber(fields[3], out.players) || out.players < 0))
+        return false;
+    if (fields.size() > 4 && (!ParseNumber(fields[4], out.maxPlayers) || out.maxPlayers < 0))
+        return false;
+    return true;
+}
+
+void ParseWebApiKey(const std::string& key, const std::string& value, WebApiConfig& w, std::string& problem)
+{
+    if (key == "label") {
+        w.label = value;
+    } else if (key == "port") {
+        if (!ParsePort(value, w.port))
+            problem = "port must be 0..65535";
+    } else if (key == "key") {
+        w.key = value;
+    } else if (key == "list") {
+        std::string v = value;
+        std::replace(v.begin(), v.end(), ',', ' ');
+        std::istringstream words(v);
+        for (std::string word; words >> word;) {
+            if (Lower(word) == "all")
+                w.listAll = true;
+            else
+                w.serverLabels.push_back(word[0] == '@' ? word.substr(1) : word);
+        }
+        if (!w.listAll && w.serverLabels.empty())
+            problem = "list must be 'all' or labels of servers";
+    } else if (key == "relayed") {
+        WebApiRelayed r;
+        if (!ParseRelayed(value, r))
+            problem = "relayed must be: a.b.c.d:port | name | map | players | max_players";
+        else
+            w.relayed.push_back(r);
+    } else if (key == "status") {
+        if (!ParseNumber(value, w.faults.status) || w.faults.status < 0 || w.faults.status > 599)
+            problem = "status must be an HTTP status (0: the list)";
+    } else if (key == "delay") {
+        if (!ParseNumber(value, w.faults.delayMs) || w.faults.delayMs < 0)
+            problem = "delay must be a number of milliseconds";
+    } else if (key == "malformed") {
+        if (!ParseBool(value, w.faults.malformed))
+            problem = "malformed must be yes or no";
+    } else if (key == "cut") {
+        if (!ParseNumber(value, w.faults.cut) || w.faults.cut < 0)
+            problem = "cut must be a byte count (0: off)";
+    } else if (key == "redirect") {
+        w.faults.redirect = value;
+    } else if (key == "tls_certificate") {
+        w.certificateFile = value;
+    } else if (key == "tls_key") {
+        w.keyFile = value;
+    } else {
+        problem = "unknown key '" + key + "' in [webapi]";
+    }
+}
+
 } // namespace
 
 bool ParseFarmConfig(const std::string& text, SimFarmConfig& out, std::string* error)
 {
-    enum class Section { None, Server, Master };
+    enum class Section { None, Server, Master, WebApi };
     SimFarmConfig config;
     Section section = Section::None;
     std::istringstream in(text);
@@ -342,8 +414,11 @@ bool ParseFarmConfig(const std::string& text, SimFarmConfig& out, std::string* e
             } else if (name == "master") {
                 section = Section::Master;
                 config.masters.emplace_back();
+            } else if (name == "webapi") {
+                section = Section::WebApi;
+                config.webApis.emplace_back();
             } else {
-                return fail("unknown section [" + name + "], expected [server] or [master]");
+                return fail("unknown section [" + name + "], expected [server], [master] or [webapi]");
             }
             continue;
         }
@@ -357,8 +432,10 @@ bool ParseFarmConfig(const std::string& text, SimFarmConfig& out, std::string* e
             ParseServerKey(key, value, config.servers.back(), problem);
         else if (section == Section::Master)
             ParseMasterKey(key, value, config.masters.back(), problem);
+        else if (section == Section::WebApi)
+            ParseWebApiKey(key, value, config.webApis.back(), problem);
         else
-            problem = "key outside a [server] or [master] section";
+            problem = "key outside a [server], [master] or [webapi] section";
         if (!problem.empty())
             return fail(problem);
     }
@@ -378,6 +455,20 @@ bool ParseFarmConfig(const std::string& text, SimFarmConfig& out, std::string* e
                     *error = "master lists @" + e.serverLabel + ", but no [server] has that label";
                 return false;
             }
+        }
+    }
+    for (const WebApiConfig& w : config.webApis) {
+        for (const std::string& label : w.serverLabels) {
+            if (!labels.count(label)) {
+                if (error)
+                    *error = "webapi lists " + label + ", but no [server] has that label";
+                return false;
+            }
+        }
+        if (w.certificateFile.empty() != w.keyFile.empty()) {
+            if (error)
+                *error = "webapi needs both tls_certificate and tls_key, or neither";
+            return false;
         }
     }
     out = std::move(config);
@@ -417,6 +508,8 @@ bool ApplyPortBase(SimFarmConfig& config, int base, std::string* error)
         consider(s.port);
     for (const MasterConfig& m : config.masters)
         consider(m.port);
+    for (const WebApiConfig& w : config.webApis)
+        consider(w.port);
     if (lowest == 0)
         return true;
     const int shift = base - lowest;
@@ -433,6 +526,8 @@ bool ApplyPortBase(SimFarmConfig& config, int base, std::string* error)
         move(s.port);
     for (MasterConfig& m : config.masters)
         move(m.port);
+    for (WebApiConfig& w : config.webApis)
+        move(w.port);
     return true;
 }
 
@@ -442,6 +537,8 @@ void UseAnyPorts(SimFarmConfig& config)
         s.port = 0;
     for (MasterConfig& m : config.masters)
         m.port = 0;
+    for (WebApiConfig& w : config.webApis)
+        w.port = 0;
 }
 
 } // namespace sim

@@ -126,9 +126,45 @@ struct MasterConfig {
     SimBehaviour behaviour{};
 };
 
+// A server the Web API lists that runs nothing here: a listen server behind Steam's relay, at an
+// address of 169.254.0.0/16.
+struct WebApiRelayed {
+    std::string address{}; // "a.b.c.d:port"
+    std::string name = "Relayed Listen Server";
+    std::string map = "dusk_canyon";
+    int players = 0;
+    int maxPlayers = 8;
+    std::string gamedir = "znk";
+};
+
+// What the Web API plays wrong. Changed while it runs, it applies to the requests that arrive
+// from then on.
+struct WebApiFaults {
+    int status = 0;         // > 0: this HTTP status and a short page instead of the list
+    int delayMs = 0;        // the answer waits this long
+    bool malformed = false; // the list's JSON with a comma after its last server
+    int cut = 0;            // > 0: only the first N bytes of the answer, Content-Length saying N
+    std::string redirect{}; // not empty: 302 to this URL (the request's path and query added)
+};
+
+// A stand-in for the Steam Web API's list of game servers (IGameServersService/GetServerList/v1):
+// plain HTTP on 127.0.0.1, or TLS with the certificate and key given.
+struct WebApiConfig {
+    std::string label{}; // empty: "webapi<N>"
+    uint16_t port = 0;
+    std::string key = "demo";                // the only key accepted; another one, or none, gets 403
+    bool listAll = false;                    // every game server of the farm, in order, first
+    std::vector<std::string> serverLabels{}; // then these servers of the farm
+    std::vector<WebApiRelayed> relayed{};    // then these, which run nothing
+    WebApiFaults faults{};
+    std::string certificateFile{}; // PEM; with keyFile, the answers go over TLS
+    std::string keyFile{};
+};
+
 struct SimFarmConfig {
     std::vector<GameServerConfig> servers{};
     std::vector<MasterConfig> masters{};
+    std::vector<WebApiConfig> webApis{};
 };
 
 // False and *error ("line N: ...") for anything the format does not allow.

@@ -579,12 +579,23 @@ SimMaster& SimFarm::AddMaster(const MasterConfig& config)
     return *masters_.back();
 }
 
+SimWebApi& SimFarm::AddWebApi(const WebApiConfig& config)
+{
+    WebApiConfig c = config;
+    if (c.label.empty())
+        c.label = "webapi" + std::to_string(webApis_.size() + 1);
+    webApis_.push_back(std::unique_ptr<SimWebApi>(new SimWebApi(*this, std::move(c))));
+    return *webApis_.back();
+}
+
 void SimFarm::Add(const SimFarmConfig& config)
 {
     for (const GameServerConfig& s : config.servers)
         AddGameServer(s);
     for (const MasterConfig& m : config.masters)
         AddMaster(m);
+    for (const WebApiConfig& w : config.webApis)
+        AddWebApi(w);
 }
 
 SimGameServer* SimFarm::FindGameServer(const std::string& label)
@@ -685,6 +696,9 @@ bool SimFarm::BindAll(std::string* error)
         m->port_ = socket->localPort();
         m->list_ = list;
     }
+    for (auto& w : webApis_)
+        if (!w->Bind(context_, error))
+            return false;
     return true;
 }
 
@@ -698,6 +712,8 @@ void SimFarm::CloseAll()
         delete m->socket_;
         m->socket_ = nullptr;
     }
+    for (auto& w : webApis_)
+        w->Close();
 }
 
 void SimFarm::Stop()
@@ -748,6 +764,8 @@ void SimFarm::ResetRecords()
         m->lossySeen_.clear();
         m->recentByHost_.clear();
     }
+    for (auto& w : webApis_)
+        w->requests_.clear();
     maxInFlight_ = inFlight_;
 }
 

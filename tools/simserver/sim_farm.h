@@ -2,6 +2,7 @@
 #pragma once
 #include "sim_config.h"
 #include "sim_replies.h"
+#include "sim_web_api.h"
 
 #include <QList>
 #include <cstdint>
@@ -18,7 +19,8 @@ class QHostAddress;
 class QObject;
 class QUdpSocket;
 
-// Game servers and master servers on 127.0.0.1, for tests, benchmarks and the demo.
+// Game servers, master servers and the Steam Web API's list on 127.0.0.1, for tests, benchmarks
+// and the demo.
 //
 // Threading: the sockets live in the thread that starts the farm and are served by that
 // thread's event loop — Start() uses the calling thread (a test spinning its own event loop),
@@ -152,9 +154,10 @@ public:
     // Before Start(). An empty label becomes "server<N>" / "master<N>" (N counts from 1).
     SimGameServer& AddGameServer(const GameServerConfig& config);
     SimMaster& AddMaster(const MasterConfig& config);
+    SimWebApi& AddWebApi(const WebApiConfig& config);
     void Add(const SimFarmConfig& config);
 
-    // Binds every server, then every master, on 127.0.0.1. False (and nothing left bound)
+    // Binds every server, then every master and Web API, on 127.0.0.1. False (and nothing left bound)
     // when a port is taken or a master lists an unknown label.
     bool Start(std::string* error = nullptr);
     bool StartInOwnThread(std::string* error = nullptr);
@@ -168,6 +171,9 @@ public:
     size_t MasterCount() const { return masters_.size(); }
     SimMaster& Master(size_t index) { return *masters_.at(index); }
     const SimMaster& Master(size_t index) const { return *masters_.at(index); }
+    size_t WebApiCount() const { return webApis_.size(); }
+    SimWebApi& WebApi(size_t index) { return *webApis_.at(index); }
+    const SimWebApi& WebApi(size_t index) const { return *webApis_.at(index); }
 
     // Across all servers of the farm.
     int InfostringInFlight() const;
@@ -184,12 +190,14 @@ public:
 private:
     friend class SimGameServer;
     friend class SimMaster;
+    friend class SimWebApi;
     bool BindAll(std::string* error);
     void CloseAll();
 
     mutable std::mutex mutex_;
     std::vector<std::unique_ptr<SimGameServer>> servers_;
     std::vector<std::unique_ptr<SimMaster>> masters_;
+    std::vector<std::unique_ptr<SimWebApi>> webApis_;
     int inFlight_ = 0;    // guarded by mutex_
     int maxInFlight_ = 0; // guarded by mutex_
     RequestObserver observer_;
