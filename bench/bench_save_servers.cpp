@@ -21,9 +21,9 @@ void FillStore(ServerStore& store, int count)
         r->players = std::to_string(i % 17) + "/16";
         r->info = "Capture mode|Dedicated//Linux Server|Password: No";
         if (i % 3 == 0)
-            store.serverList.push_back(r);
+            store.Append(ServerList::Servers, r);
         if (i % 50 == 0)
-            store.favoriteList.push_back(r);
+            store.Append(ServerList::Favorites, r);
     }
 }
 

@@ -4,7 +4,6 @@
 
 #include "core/compare_texts.h"
 #include "core/report_rows.h"
-#include "settings/app_settings.h"
 #include "ui/sort_list_ctrl.h"
 
 #include <QApplication>
@@ -16,9 +15,6 @@
 #include <vector>
 
 namespace {
-
-// The server list keeps its sort column and direction in the settings.
-AppSettings g_settings;
 
 constexpr int kRows = 10000;
 enum Column { kName, kMap, kPing, kPlayers, kAddress, kShuffle, kColumns };
@@ -88,7 +84,7 @@ void FillList(CSrvListCtrl& list)
 
 void ServerListSort(benchmark::State& state)
 {
-    CSrvListCtrl list{g_settings};
+    CSrvListCtrl list;
     FillList(list);
     list.resize(800, 600);
     list.SelectRow(kRows / 2);
@@ -96,12 +92,9 @@ void ServerListSort(benchmark::State& state)
     for (auto _ : state) {
         // Back to a random order first, so that every timed sort starts from an unsorted list.
         state.PauseTiming();
-        g_settings.serverSortColumn = kShuffle;
-        list.Sort();
-        g_settings.serverSortColumn = column;
-        g_settings.serverSortFlag = true;
+        list.ShowSort(kShuffle, true);
         state.ResumeTiming();
-        list.Sort();
+        list.ShowSort(column, true);
     }
     state.SetLabel(kTitles[column]);
     state.SetItemsProcessed(state.iterations() * kRows);
@@ -111,7 +104,7 @@ BENCHMARK(ServerListSort)->DenseRange(kName, kAddress)->Unit(benchmark::kMillise
 void ServerListFill(benchmark::State& state)
 {
     for (auto _ : state) {
-        CSrvListCtrl list{g_settings};
+        CSrvListCtrl list;
         FillList(list);
         benchmark::DoNotOptimize(list.GetItemCount());
     }

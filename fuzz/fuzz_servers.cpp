@@ -38,7 +38,7 @@ std::vector<std::string> Addresses(const std::vector<ServerRecord*>& list)
 void CheckLists(ServerStore& store)
 {
     const size_t records = store.records.size();
-    for (const auto* list : {&store.serverList, &store.favoriteList})
+    for (const auto* list : {&store.serverList(), &store.favoriteList()})
         for (ServerRecord* record : *list) {
             FUZZ_CHECK(!record->address.empty() && record->address.size() <= 24);
             FUZZ_CHECK(store.FindOrCreateRecord(record->address) == record);
@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         FUZZ_CHECK(b.address == a.address && b.name == SavedAs(a.name) && b.map == SavedAs(a.map) &&
                    b.ping == SavedAs(a.ping) && b.players == SavedAs(a.players) && b.info == SavedAs(a.info));
     }
-    FUZZ_CHECK(Addresses(reloaded.serverList) == Addresses(store.serverList));
-    FUZZ_CHECK(Addresses(reloaded.favoriteList) == Addresses(store.favoriteList));
+    FUZZ_CHECK(Addresses(reloaded.serverList()) == Addresses(store.serverList()));
+    FUZZ_CHECK(Addresses(reloaded.favoriteList()) == Addresses(store.favoriteList()));
     return 0;
 }

@@ -5,6 +5,8 @@
 #include "core/address.h"
 #include "core/numbers.h"
 #include "launch/model/launch_command.h"
+#include "query/model/server_rows.h"
+#include "query/model/web_api.h"
 #include "query/query_engine.h"
 #include "query/slot_watch.h"
 #include "services/join_server.h"
@@ -51,7 +53,8 @@ constexpr int kPortDigits = 5;
 
 const char* const kAddIpPrompt = "Please type the IP to add";
 
-constexpr ColumnInfo kServerColumns[] = {{"Name", 202}, {"Map", 100}, {"Ping", 40}, {"Players", 50}, {"Ip", 130}};
+// The server lists' columns come from their model ("Name", "Map", "Ping", "Players", "Ip").
+constexpr int kServerColumnWidths[] = {202, 100, 40, 50, 130};
 constexpr ColumnInfo kPlayerColumns[] = {{"Name", 129}, {"Score", 50}, {"Play Time", 60}, {"Id", 30}};
 constexpr ColumnInfo kRuleColumns[] = {{"Name", 137}, {"Value", 42}};
 
@@ -130,11 +133,11 @@ void CServerBrowserDlg::CreateWidgets()
     // Each group box comes before what it frames: siblings created later are drawn over it,
     // and the tab order follows the creation order.
     MakeGroup(this, "Favorites", kLeftX, kFavTop, kLeftW, kFavH);
-    favorites_ = new CFavListCtrl(ctx_.settings, this);
+    favorites_ = new CFavListCtrl(this);
     SetUpReportList(
         favorites_, IdFavorites,
         DluRect(kInnerX, kFavTop + kListTopInset, kInnerW, kFavButtonsY - kGap - (kFavTop + kListTopInset)));
-    AddColumns(favorites_, kServerColumns);
+    ShowServerList(favorites_, ServerList::Favorites);
     int x = kInnerX;
     x = PlaceLeft(refreshFavorites_ = MakeButton(this, IdRefreshFavorites, "Refresh"), x, kFavButtonsY, 36);
     x = PlaceLeft(addIpFavorites_ = MakeButton(this, IdAddIpFavorites, "Add Ip"), x, kFavButtonsY, 32);
@@ -144,11 +147,11 @@ void CServerBrowserDlg::CreateWidgets()
     PlaceLeft(rconFavorites_ = MakeButton(this, IdRconFavorites, "RCON Control"), kRconX, kFavButtonsY, kRconW);
 
     MakeGroup(this, "Servers", kLeftX, kSrvTop, kLeftW, kSrvH);
-    servers_ = new CSrvListCtrl(ctx_.settings, this);
+    servers_ = new CSrvListCtrl(this);
     SetUpReportList(
         servers_, IdServers,
         DluRect(kInnerX, kSrvTop + kListTopInset, kInnerW, kSrvButtonsY - kGap - (kSrvTop + kListTopInset)));
-    AddColumns(servers_, kServerColumns);
+    ShowServerList(servers_, ServerList::Servers);
     x = kInnerX;
     x = PlaceLeft(update_ = MakeButton(this, IdUpdate, "Update"), x, kSrvButtonsY, 34);
     x = PlaceLeft(refreshServers_ = MakeButton(this, IdRefreshServers, "Refresh"), x, kSrvButtonsY, 36);
@@ -230,6 +233,11 @@ void CServerBrowserDlg::ConnectWidgets()
     connect(connectServers_, &QPushButton::clicked, this, &CServerBrowserDlg::OnConnectServers);
     connect(rconFavorites_, &QPushButton::clicked, this, [this] { OnRconControl(favorites_); });
     connect(rconServers_, &QPushButton::clicked, this, [this] { OnRconControl(servers_); });
+    // A relayed server has no console to reach.
+    using ListButton = std::pair<CReportListCtrl*, QPushButton*>;
+    for (auto [list, rcon] : {ListButton{favorites_, rconFavorites_}, ListButton{servers_, rconServers_}})
+        connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, rcon,
+                [list, rcon] { rcon->setEnabled(!IsRelayedAddress(SelectedAddress(list))); });
     connect(connectAddress_, &QPushButton::clicked, this, &CServerBrowserDlg::OnConnectAddress);
     connect(copy_, &QPushButton::clicked, this, &CServerBrowserDlg::OnCopy);
     connect(paste_, &QPushButton::clicked, this, &CServerBrowserDlg::OnPaste);
@@ -254,28 +262,32 @@ void CServerBrowserDlg::ConnectWidgets()
     connect(filterRow_, &CServerFilterRow::changed, this, &CServerBrowserDlg::ApplyFilter);
     connect(&countTimer_, &QTimer::timeout, this, &CServerBrowserDlg::ShowListedCount);
 
-    CRefreshEngine* refresh = &ctx_.engine.refresh();
-    connect(refresh, &CRefreshEngine::progressChanged, this, &CServerBrowserDlg::OnProgressChanged);
-    connect(refresh, &CRefreshEngine::rowAdded, this,
-            [this](ServerList list, const ServerRow& row, bool resortNow) { AddRow(List(list), row, resortNow); });
-    connect(refresh, &CRefreshEngine::rowsCleared, this, [this](ServerList list) {
-        List(list)->DeleteAllItems();
-        // A Refresh of the list lists the server again; anything else has replaced it.
-        if (List(list) == detailsList_ && !refreshingDetails_)
-            ForgetDetails();
-        countTimer_.start();
-    });
-    connect(refresh, &CRefreshEngine::statusRowShown, this,
-            [this](const QString& text) { servers_->InsertStatusItem(0, text); });
-    connect(refresh, &CRefreshEngine::statusRowsRemoved, this, &CServerBrowserDlg::OnStatusRowsRemoved);
-    connect(refresh, &CRefreshEngine::serverRowsChanged, this, &CServerBrowserDlg::OnServerRowsChanged);
-    connect(refresh, &CRefreshEngine::sortRequested, this, [this](ServerList list) { List(list)->Sort(); });
+    // The lists report a header click; the list's proxy keeps the sort (in the settings), sorts,
+    // and the list shows the sort done.
+    CServerLists& lists = ctx_.engine.lists();
+    for (CSrvListCtrl* list : {static_cast<CSrvListCtrl*>(favorites_), servers_}) {
+        CServerListProxy* view = &View(list);
+        connect(list, &CSrvListCtrl::sortChosen, view, &CServerListProxy::SetSort);
+        connect(view, &CServerListProxy::sorted, list, &CSrvListCtrl::ShowSort);
+        connect(view, &QAbstractItemModel::rowsInserted, this,
+                [this, list](const QModelIndex&, int first, int last) { OnListRowsInserted(list, first, last); });
+        connect(view, &QAbstractItemModel::rowsRemoved, this, [this, list] { OnListRowsRemoved(list); });
+    }
+    // "N of M": the servers held (the model) and those the filter leaves (the proxy).
+    for (QAbstractItemModel* rows : {static_cast<QAbstractItemModel*>(&lists.model(ServerList::Servers)),
+                                     static_cast<QAbstractItemModel*>(&lists.view(ServerList::Servers))}) {
+        connect(rows, &QAbstractItemModel::rowsInserted, &countTimer_, qOverload<>(&QTimer::start));
+        connect(rows, &QAbstractItemModel::rowsRemoved, &countTimer_, qOverload<>(&QTimer::start));
+    }
+
+    connect(&ctx_.engine.refresh(), &CRefreshEngine::progressChanged, this, &CServerBrowserDlg::OnProgressChanged);
+    connect(&ctx_.engine.refresh(), &CRefreshEngine::listLimited, this,
+            [this](int servers) { Q_EMIT statusMessage(QString::fromStdString(ListStoppedText(servers))); });
     CDetailQuery* details = &ctx_.engine.details();
     connect(details, &CDetailQuery::detailsRequested, this, &CServerBrowserDlg::OnDetailsRequested);
     connect(details, &CDetailQuery::playersReceived, this, &CServerBrowserDlg::OnPlayersReceived);
     connect(details, &CDetailQuery::rulesReceived, this, &CServerBrowserDlg::OnRulesReceived);
     connect(details, &CDetailQuery::detailsTimedOut, this, &CServerBrowserDlg::OnDetailsTimedOut);
-    connect(details, &CDetailQuery::serverRowsChanged, this, &CServerBrowserDlg::OnServerRowsChanged);
     ConnectSlotWatch();
 }
 
@@ -285,20 +297,19 @@ void CServerBrowserDlg::LoadLists()
     port_->setText(QString::number(kDefaultGamePort));
 
     ServerStore& store = ctx_.store;
-    // The record's own ping goes in: a send time left from the last run becomes "???" there too.
-    for (ServerRecord* r : store.serverList) {
-        // A list saved before the server was hidden (or an options file edited since) keeps it.
-        if (ctx_.settings.options.IsHidden(r->address))
-            continue;
-        SettlePing(r->ping);
-        AddServerRow({r->name, r->map, r->ping, r->players, r->address}, false);
-    }
-    for (ServerRecord* r : store.favoriteList) {
-        SettlePing(r->ping);
-        AddFavoriteRow({r->name, r->map, r->ping, r->players, r->address}, false);
-    }
-    favorites_->Sort();
-    servers_->Sort();
+    // A send time left from the last run is no ping: the record says "???" too.
+    for (ServerList which : {ServerList::Servers, ServerList::Favorites})
+        for (const ServerRecord* r : store.List(which)) {
+            // A list saved before the server was hidden (or an options file edited since) keeps it.
+            if (which == ServerList::Servers && ctx_.settings.options.IsHidden(r->address))
+                continue;
+            if (r->ping.find('-') != std::string::npos)
+                store.TakeReply(r->address, {.ping = "???"});
+        }
+    CServerLists& lists = ctx_.engine.lists();
+    lists.LeaveOutHidden();
+    lists.Sort(ServerList::Favorites);
+    lists.Sort(ServerList::Servers);
     ApplyFilter();
     const CRefreshEngine& refresh = ctx_.engine.refresh();
     OnProgressChanged(refresh.progressPos(), refresh.progressUpper(), refresh.percentText());
@@ -306,119 +317,54 @@ void CServerBrowserDlg::LoadLists()
 
 // ---- rows ----------------------------------------------------------------------------------
 
-CSrvListCtrl* CServerBrowserDlg::List(ServerList list) const
+void CServerBrowserDlg::ShowServerList(CSrvListCtrl* list, ServerList which)
 {
-    return list == ServerList::Servers ? servers_ : favorites_;
+    list->setModel(&ctx_.engine.lists().view(which));
+    for (int column = 0; column < static_cast<int>(std::size(kServerColumnWidths)); ++column)
+        list->header()->resizeSection(column, kServerColumnWidths[column]);
 }
 
-void CServerBrowserDlg::AddRow(CSrvListCtrl* list, ServerRow row, bool resortNow)
+CServerListProxy& CServerBrowserDlg::View(const CReportListCtrl* list) const
 {
-    SettlePing(row.ping);
-    const int r = list->InsertItem(list->GetItemCount(), row.name);
-    list->SetItemText(r, 1, row.map);
-    list->SetItemText(r, 2, row.ping);
-    list->SetItemText(r, 3, row.players);
-    list->SetItemText(r, kAddressColumn, row.address);
-    if (list == servers_)
-        FilterRow(r);
-    else if (ctx_.settings.options.filter.Active())
-        ApplyFilter(); // a new favourite shows in the Servers list unless its name is filtered out
+    return ctx_.engine.lists().view(list == favorites_ ? ServerList::Favorites : ServerList::Servers);
+}
+
+void CServerBrowserDlg::OnListRowsInserted(CSrvListCtrl* list, int first, int last)
+{
     // The server whose details are shown, back in the list its Refresh emptied: selected again.
-    if (reselectDetails_ && list == detailsList_ && row.address == detailsAddress_ &&
-        !list->isRowHidden(r, QModelIndex())) {
-        reselectDetails_ = false;
-        list->SelectRow(r);
+    if (!reselectDetails_ || list != detailsList_)
+        return;
+    for (int row = first; row <= last; ++row) {
+        if (list->GetItemTextStd(row, kAddressColumn) == detailsAddress_) {
+            reselectDetails_ = false;
+            list->SelectRow(row);
+            return;
+        }
     }
-    if (resortNow)
-        list->Sort();
 }
 
-void CServerBrowserDlg::AddServerRow(const ServerRow& row, bool resortNow)
+void CServerBrowserDlg::OnListRowsRemoved(CSrvListCtrl* list)
 {
-    AddRow(servers_, row, resortNow);
-}
-void CServerBrowserDlg::AddFavoriteRow(const ServerRow& row, bool resortNow)
-{
-    AddRow(favorites_, row, resortNow);
-}
-
-void CServerBrowserDlg::OnStatusRowsRemoved()
-{
-    for (int row = servers_->GetItemCount() - 1; row >= 0; --row)
-        if (servers_->GetItemText(row, kAddressColumn).isEmpty())
-            servers_->DeleteItem(row);
+    // A Refresh of the list lists the server again; anything else has taken its row away.
+    if (list == detailsList_ && !refreshingDetails_)
+        ForgetDetailsUnlessListed();
 }
 
 // ---- the filter ----------------------------------------------------------------------------
 
-bool CServerBrowserDlg::RowPasses(int row) const
-{
-    const ServerFilter& filter = ctx_.settings.options.filter;
-    const std::string address = servers_->GetItemTextStd(row, kAddressColumn);
-    if (!filter.Active() || address.empty())
-        return true;
-    const std::vector<ServerRecord*>& favorites = ctx_.store.favoriteList;
-    FilterFacts facts{servers_->GetItemTextStd(row, 0), servers_->GetItemTextStd(row, 1),
-                      servers_->GetItemTextStd(row, 2), servers_->GetItemTextStd(row, 3)};
-    facts.passworded = IsPasswordProtected(*ctx_.store.FindOrCreateRecord(address));
-    facts.favorite =
-        std::any_of(favorites.begin(), favorites.end(), [&](const ServerRecord* r) { return r->address == address; });
-    return PassesFilter(filter, facts);
-}
-
-// A row keeps its place while hidden: the filter never reorders the list under a refresh.
-void CServerBrowserDlg::FilterRow(int row)
-{
-    const bool hide = !RowPasses(row);
-    if (servers_->isRowHidden(row, QModelIndex()) != hide)
-        servers_->setRowHidden(row, QModelIndex(), hide);
-    // Connect, RCON Control and the menu act on the selected row: never on one the user cannot see.
-    if (hide && servers_->GetSelectedRow() == row)
-        servers_->SelectRow(-1);
-    // Nor do the details stay of a server the list no longer shows.
-    if (hide && detailsList_ == servers_ && servers_->GetItemTextStd(row, kAddressColumn) == detailsAddress_)
-        ForgetDetailsUnlessListed();
-    countTimer_.start();
-}
-
 void CServerBrowserDlg::ApplyFilter()
 {
-    for (int row = 0; row < servers_->GetItemCount(); ++row)
-        FilterRow(row);
+    // A row the filter takes away is neither selected nor described any more (OnListRowsRemoved);
+    // one it gives back comes where it was.
+    View(servers_).Refilter();
     ShowListedCount();
 }
 
 void CServerBrowserDlg::ShowListedCount()
 {
     countTimer_.stop();
-    int servers = 0;
-    int listed = 0;
-    for (int row = 0; row < servers_->GetItemCount(); ++row) {
-        if (servers_->GetItemTextStd(row, kAddressColumn).empty())
-            continue;
-        ++servers;
-        listed += servers_->isRowHidden(row, QModelIndex()) ? 0 : 1;
-    }
-    Q_EMIT listedCountChanged(QString("%1 of %2 servers listed").arg(listed).arg(servers));
-}
-
-void CServerBrowserDlg::OnServerRowsChanged(ServerList which, const std::string& address, const ServerRowChange& change)
-{
-    CSrvListCtrl* list = List(which);
-    for (int row = 0; row < list->GetItemCount(); ++row) {
-        if (list->GetItemTextStd(row, kAddressColumn) != address)
-            continue;
-        if (change.name)
-            list->SetItemText(row, 0, *change.name);
-        if (change.map)
-            list->SetItemText(row, 1, *change.map);
-        if (change.ping)
-            list->SetItemText(row, 2, *change.ping);
-        if (change.players)
-            list->SetItemText(row, 3, *change.players);
-        if (list == servers_)
-            FilterRow(row);
-    }
+    const CServerListProxy& view = View(servers_);
+    Q_EMIT listedCountChanged(QString("%1 of %2 servers listed").arg(view.ListedCount()).arg(view.ServerCount()));
 }
 
 void CServerBrowserDlg::OnDetailsRequested()
@@ -454,8 +400,7 @@ void CServerBrowserDlg::ForgetDetailsUnlessListed()
     if (!detailsList_)
         return;
     for (int row = 0; row < detailsList_->GetItemCount(); ++row)
-        if (!detailsList_->isRowHidden(row, QModelIndex()) &&
-            detailsList_->GetItemTextStd(row, kAddressColumn) == detailsAddress_)
+        if (detailsList_->GetItemTextStd(row, kAddressColumn) == detailsAddress_)
             return;
     ForgetDetails();
 }
@@ -509,11 +454,10 @@ void CServerBrowserDlg::RefreshList(CSrvListCtrl* list)
     CRefreshEngine& refresh = ctx_.engine.refresh();
     const bool details = detailsList_ == list;
     refreshingDetails_ = details;
-    refresh.Interrupt();
     if (list == servers_)
-        refresh.RefreshServers(ListedAddresses(servers_));
+        refresh.RefreshServers();
     else
-        refresh.RefreshFavorites(ListedAddresses(favorites_));
+        refresh.RefreshFavorites();
     refreshingDetails_ = false;
     // The selected server is asked again with the others: its players and rules too.
     if (details && detailsList_ == list) {
@@ -549,12 +493,11 @@ void CServerBrowserDlg::OnAddToFavorites()
     const std::string address = SelectedAddress(servers_);
     if (address.empty())
         return;
-    ServerRecord* record = ctx_.store.FindOrCreateRecord(address);
-    SettlePing(record->ping);
-    AddFavoriteRow({record->name, record->map, record->ping, record->players, address}, true);
     // Copied first: AddFavorite writes the very fields it is given back into this record.
-    const ServerRecord values = *record;
+    ServerRecord values = *ctx_.store.FindOrCreateRecord(address);
+    SettlePing(values.ping);
     ctx_.store.AddFavorite(address, values.name, values.map, values.ping, values.players, values.info);
+    ctx_.engine.lists().Sort(ServerList::Favorites);
 }
 
 void CServerBrowserDlg::OnRemoveFavorite()
@@ -563,21 +506,13 @@ void CServerBrowserDlg::OnRemoveFavorite()
     if (row < 0)
         return;
     const std::string address = favorites_->GetItemTextStd(row, kAddressColumn);
-    if (!address.empty()) {
-        // The same server may be a favourite twice; one row goes, so one entry goes.
-        std::vector<ServerRecord*>& list = ctx_.store.favoriteList;
-        const auto it = std::find(list.begin(), list.end(), ctx_.store.FindOrCreateRecord(address));
-        if (it != list.end())
-            list.erase(it);
-    }
     {
         const QSignalBlocker quiet(favorites_);
-        favorites_->DeleteItem(row);
+        // The same server may be a favourite twice; one row goes, so one entry goes.
+        ctx_.store.RemoveFavorite(ctx_.store.FindRecord(address));
         // The view would select the next row; a second Remove must not take a server not chosen.
         favorites_->SelectRow(-1);
     }
-    if (detailsList_ == favorites_)
-        ForgetDetailsUnlessListed();
     ApplyFilter();
 }
 
@@ -586,11 +521,8 @@ void CServerBrowserDlg::OnClearFavorites()
     ctx_.engine.refresh().KillRefreshTimers();
     {
         const QSignalBlocker quiet(favorites_);
-        favorites_->DeleteAllItems();
+        ctx_.store.ClearList(ServerList::Favorites);
     }
-    if (detailsList_ == favorites_)
-        ForgetDetails();
-    ctx_.store.favoriteList.clear();
     ApplyFilter();
 }
 
@@ -641,7 +573,7 @@ void CServerBrowserDlg::OnRconControl(CReportListCtrl* list)
 
 void CServerBrowserDlg::OpenRconConsole(const std::string& address)
 {
-    if (ctx_.openRconConsole)
+    if (ctx_.openRconConsole && !IsRelayedAddress(address))
         ctx_.openRconConsole(address);
 }
 
@@ -660,15 +592,6 @@ void CServerBrowserDlg::OnRemoveFriend()
 }
 
 // ---- selection -----------------------------------------------------------------------------
-
-std::vector<std::string> CServerBrowserDlg::ListedAddresses(const CReportListCtrl* list)
-{
-    std::vector<std::string> addresses;
-    addresses.reserve(static_cast<size_t>(list->GetItemCount()));
-    for (int row = 0; row < list->GetItemCount(); ++row)
-        addresses.push_back(list->GetItemTextStd(row, kAddressColumn));
-    return addresses;
-}
 
 std::string CServerBrowserDlg::SelectedAddress(const CReportListCtrl* list)
 {
@@ -751,6 +674,7 @@ QMenu* CServerBrowserDlg::BuildContextMenu(CReportListCtrl* list)
                 &CServerBrowserDlg::OnConnectFavorites);
         menu->addSeparator();
         rcon = AddCommand(menu, IdRconFavorites, "RCON Control");
+        rcon->setEnabled(!IsRelayedAddress(SelectedAddress(favorites_)));
         connect(rcon, &QAction::triggered, this, [this] { OnRconControl(favorites_); });
         connect(AddCommand(menu, IdRemoveFavorite, "Remove"), &QAction::triggered, this,
                 &CServerBrowserDlg::OnRemoveFavorite);
@@ -759,6 +683,7 @@ QMenu* CServerBrowserDlg::BuildContextMenu(CReportListCtrl* list)
                 &CServerBrowserDlg::OnConnectServers);
         menu->addSeparator();
         rcon = AddCommand(menu, IdRconServers, "RCON Control");
+        rcon->setEnabled(!IsRelayedAddress(SelectedAddress(servers_)));
         connect(rcon, &QAction::triggered, this, [this] { OnRconControl(servers_); });
         connect(AddCommand(menu, IdAddToFavorites, "Add to Favorites"), &QAction::triggered, this,
                 &CServerBrowserDlg::OnAddToFavorites);
@@ -770,8 +695,8 @@ QMenu* CServerBrowserDlg::BuildContextMenu(CReportListCtrl* list)
     AddInfoLine(menu, name);
     if (address != name)
         AddInfoLine(menu, address);
-    const std::string info =
-        address.isEmpty() ? std::string() : ctx_.store.FindOrCreateRecord(address.toStdString())->info;
+    const ServerRecord* record = View(list).Record(row);
+    const std::string info = record ? record->info : std::string();
     if (!info.empty()) {
         menu->addSeparator();
         for (const QString& part : DisplayLine(info).split('|', Qt::SkipEmptyParts))
@@ -803,16 +728,11 @@ void CServerBrowserDlg::OnHideServer()
     ToolOptions& options = ctx_.settings.options;
     if (!options.IsHidden(address))
         options.hiddenServers.push_back(address);
-    std::erase_if(ctx_.store.serverList, [&](const ServerRecord* r) { return r->address == address; });
     {
         const QSignalBlocker quiet(servers_);
-        for (int row = servers_->GetItemCount() - 1; row >= 0; --row)
-            if (servers_->GetItemTextStd(row, kAddressColumn) == address)
-                servers_->DeleteItem(row);
+        ctx_.store.DropServer(address);
         servers_->SelectRow(-1);
     }
-    if (detailsList_ == servers_)
-        ForgetDetailsUnlessListed();
     ShowListedCount();
     if (ctx_.saveOptions)
         ctx_.saveOptions();
@@ -820,22 +740,9 @@ void CServerBrowserDlg::OnHideServer()
 
 void CServerBrowserDlg::ShowServersAgain(const std::vector<std::string>& addresses)
 {
-    const std::vector<std::string> listed = ListedAddresses(servers_);
-    bool added = false;
-    for (const std::string& address : addresses) {
-        if (address.empty() || ctx_.settings.options.IsHidden(address) ||
-            std::find(listed.begin(), listed.end(), address) != listed.end())
-            continue;
-        ServerRecord* record = ctx_.store.FindOrCreateRecord(address);
-        std::vector<ServerRecord*>& list = ctx_.store.serverList;
-        if (std::find(list.begin(), list.end(), record) == list.end())
-            list.push_back(record);
-        SettlePing(record->ping);
-        AddServerRow({record->name, record->map, record->ping, record->players, address}, false);
-        added = true;
-    }
-    if (added)
-        servers_->Sort();
+    CServerLists& lists = ctx_.engine.lists();
+    if (lists.ShowAgain(addresses))
+        lists.Sort(ServerList::Servers);
     ShowListedCount();
 }
 
@@ -879,7 +786,7 @@ void CServerBrowserDlg::AddSlotWatchLine(QMenu* menu, CReportListCtrl* list, int
     line->setCheckable(true);
     line->setChecked(watching);
     // Only a full server has a slot to wait for.
-    line->setEnabled(watching || IsFullServer(list->GetItemTextStd(row, 3)));
+    line->setEnabled(watching || (IsFullServer(list->GetItemTextStd(row, 3)) && !IsRelayedAddress(address)));
     connect(line, &QAction::triggered, this, [this, list] { OnWatchSlot(list); });
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 #include "query/model/protocol.h"
-#include "query/model/server_rows.h"
+#include "settings/server_record.h"
 #include "ui/page_context.h"
 
 #include <QTimer>
@@ -14,6 +14,7 @@ class CServerFilterRow;
 class CSrvListCtrl;
 class CFavListCtrl;
 class CSortListCtrl;
+class CServerListProxy;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -22,8 +23,9 @@ class QPushButton;
 
 // The Server Browser tab: favourites and master-list servers with their players and rules.
 // The main window creates it once, hidden, and only shows or hides it. The query engine owns
-// the talking to servers; this page shows what it tells in its four lists and turns buttons,
-// clicks, keys and context-menu commands into engine calls and store changes.
+// the talking to servers and the two server lists (the store's lists, sorted and filtered); this
+// page shows those lists and the details the engine tells, and turns buttons, clicks, keys and
+// context-menu commands into engine calls and store changes.
 class CServerBrowserDlg : public QWidget {
     Q_OBJECT
 public:
@@ -77,10 +79,6 @@ public:
 
     // The two lists' key timers fire this long after the last key press.
     static constexpr int kKeyQueryDelayMs = 1;
-
-    // Rows of the Servers / Favorites list (a ping still holding a send time shows as "???").
-    void AddServerRow(const ServerRow& row, bool resortNow);
-    void AddFavoriteRow(const ServerRow& row, bool resortNow);
 
     // Handlers of the buttons and context-menu commands.
     void OnUpdate();
@@ -136,11 +134,12 @@ private:
     void OnProgressChanged(int pos, int upper, const QString& percent);
     void OnListContextMenu(CReportListCtrl* list, const QPoint& pos);
 
-    CSrvListCtrl* List(ServerList list) const;
-    void AddRow(CSrvListCtrl* list, ServerRow row, bool resortNow);
+    // The list the page shows of the store's list, and the rows it shows.
+    void ShowServerList(CSrvListCtrl* list, ServerList which);
+    CServerListProxy& View(const CReportListCtrl* list) const;
+    void OnListRowsInserted(CSrvListCtrl* list, int first, int last);
+    void OnListRowsRemoved(CSrvListCtrl* list);
     // What the engine tells.
-    void OnStatusRowsRemoved();
-    void OnServerRowsChanged(ServerList list, const std::string& address, const ServerRowChange& change);
     void OnDetailsRequested();
     void OnDetailsTimedOut(bool players, bool rules);
     void OnPlayersReceived(const std::vector<PlayerEntry>& players);
@@ -153,9 +152,6 @@ private:
     void ForgetDetails();
     // The same, unless the list still shows a row of that server.
     void ForgetDetailsUnlessListed();
-    // Whether the filter leaves this row of the Servers list (a status line always stays).
-    bool RowPasses(int row) const;
-    void FilterRow(int row);
     void ShowListedCount();
     void ConnectSlotWatch();
     void AddSlotWatchLine(QMenu* menu, CReportListCtrl* list, int row);
@@ -165,8 +161,6 @@ private:
     void ConnectToSelected(const CReportListCtrl* list);
     // The address column of the selected row; empty when none is selected.
     static std::string SelectedAddress(const CReportListCtrl* list);
-    // The address column of every row, top to bottom ("" for a status line).
-    static std::vector<std::string> ListedAddresses(const CReportListCtrl* list);
 
     const PageContext& ctx_;
     CFavListCtrl* favorites_ = nullptr;

@@ -75,3 +75,17 @@ std::string FormatAddress(const unsigned char octets[4], int port)
     return std::to_string(octets[0]) + "." + std::to_string(octets[1]) + "." + std::to_string(octets[2]) + "." +
            std::to_string(octets[3]) + ":" + std::to_string(port);
 }
+
+bool IsRelayedAddress(const std::string& address)
+{
+    const std::vector<std::string> pieces = SplitAtDots(GetHost(address));
+    return pieces.size() == 4 && pieces[0] == "169" && pieces[1] == "254";
+}
+
+std::string SteamConnectUrl(const std::string& address, const std::string* password)
+{
+    std::string url = "steam://connect/" + address;
+    if (password)
+        url += "/" + *password;
+    return url;
+}

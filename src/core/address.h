@@ -17,3 +17,9 @@ int GetPort(const std::string& text);
 std::string NormalizeAddress(const std::string& text);
 // "a.b.c.d:port" of four address bytes (in dotted order) and a port.
 std::string FormatAddress(const unsigned char octets[4], int port);
+// A listen server behind Steam's relay network, listed under a link-local address
+// (169.254.0.0/16): it cannot be reached by datagram, only joined through Steam.
+bool IsRelayedAddress(const std::string& address);
+// What opens the join of a relayed server through Steam: steam://connect/<address>, with
+// /<password> when one is given.
+std::string SteamConnectUrl(const std::string& address, const std::string* password);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "query/detail_query.h"
 
+#include "core/address.h"
 #include "platform/platform.h"
 #include "query/query_sockets.h"
 #include "settings/app_settings.h"
@@ -31,6 +32,13 @@ void CDetailQuery::Close()
 
 void CDetailQuery::QuerySelected(const std::string& address)
 {
+    // A relayed server answers no datagram: its lists stay empty, and nothing is sent to it.
+    if (IsRelayedAddress(address)) {
+        Close();
+        Q_EMIT playersReceived({});
+        Q_EMIT rulesReceived({});
+        return;
+    }
     Q_EMIT detailsRequested();
     socket_->Reconnect(address);
     const platform::ClockTime sent = platform::UtcNow();
@@ -143,25 +151,13 @@ void CDetailQuery::TakeInfo(const Datagram& bytes, const std::string& address)
 void CDetailQuery::TakeIntoRecord(const std::string& address, const InfoReply& info)
 {
     // The ping is the round trip's, not the info's.
-    const ServerRowChange change{info.name, info.map, std::nullopt, info.players};
-    Q_EMIT serverRowsChanged(ServerList::Servers, address, change);
-    Q_EMIT serverRowsChanged(ServerList::Favorites, address, change);
-    ServerRecord* record = store_.FindOrCreateRecord(address);
-    record->name = info.name;
-    record->map = info.map;
-    record->players = info.players;
-    record->info = info.info;
+    store_.TakeReply(address, {.name = info.name, .map = info.map, .players = info.players, .info = info.info});
 }
 
 void CDetailQuery::TakePingIntoRecord(const std::string& address, const platform::ClockTime& received)
 {
-    ServerRecord* record = store_.FindOrCreateRecord(address);
+    const std::string& ping = store_.FindOrCreateRecord(address)->ping;
     // Timed already (a copy of the answer), or by a refresh meanwhile.
-    if (record->ping.find('-') == std::string::npos)
-        return;
-    ComputePing(*record, received);
-    ServerRowChange change;
-    change.ping = record->ping;
-    Q_EMIT serverRowsChanged(ServerList::Servers, address, change);
-    Q_EMIT serverRowsChanged(ServerList::Favorites, address, change);
+    if (ping.find('-') != std::string::npos)
+        store_.TakeReply(address, {.ping = PingAfter(ping, received)});
 }

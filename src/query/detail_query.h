@@ -2,7 +2,6 @@
 #pragma once
 #include "query/model/exchange.h"
 #include "query/model/protocol.h"
-#include "query/model/server_rows.h"
 #include "query/query_sockets.h"
 
 #include <QObject>
@@ -70,8 +69,6 @@ Q_SIGNALS:
     // A timed use: the time-out passed without the players, or the rules, or both. Players the
     // info says are none came as an empty list instead and are not missing.
     void detailsTimedOut(bool players, bool rules);
-    // A use that remembers: every row of the server in list takes the columns change gives.
-    void serverRowsChanged(ServerList list, const std::string& address, const ServerRowChange& change);
 
 private:
     void OnReadyRead();

@@ -28,6 +28,7 @@ CPlayerSearch::~CPlayerSearch()
 void CPlayerSearch::Stop()
 {
     lookup_.Cancel();
+    webApiWaiting_ = false;
     master_->Close();
     pager_.Stop();
     asker_.Stop();
@@ -39,6 +40,12 @@ void CPlayerSearch::Stop()
 void CPlayerSearch::Start()
 {
     Stop();
+    if (IsSteamWebApiMaster(settings_.masterServer)) {
+        webApiWaiting_ = true;
+        Q_EMIT masterRequested();
+        Q_EMIT webApiListWanted();
+        return;
+    }
     lookup_.Start(
         MasterServerText(settings_), [this](const std::string& host, int port) { SendMasterTo(host, port); }, [] {});
 }
@@ -62,17 +69,36 @@ void CPlayerSearch::OnMasterReadyRead()
             settings_.wonMaster ? MasterFlavour::Won : MasterFlavour::Steam, reply.data(), reply.size());
         if (pages_ < kMaxMasterPages)
             pager_.Page(reply, page);
-        // A server a master lists twice (pages overlap when a list changes meanwhile) is asked once.
-        std::vector<std::string> addresses;
-        for (const std::string& address : page) {
-            if (taken_.insert(address).second)
-                addresses.push_back(address);
-        }
-        const size_t room = static_cast<size_t>(kMaxServers - servers_);
-        if (addresses.size() > room)
-            addresses.resize(room);
-        servers_ += static_cast<int>(addresses.size());
-        Q_EMIT serversListed(addresses);
-        asker_.Ask(addresses);
+        AskListed(page);
     }
+}
+
+void CPlayerSearch::AskListed(const std::vector<std::string>& listed)
+{
+    // A server a master lists twice (pages overlap when a list changes meanwhile) is asked once.
+    std::vector<std::string> addresses;
+    for (const std::string& address : listed) {
+        if (taken_.insert(address).second)
+            addresses.push_back(address);
+    }
+    const size_t room = static_cast<size_t>(kMaxServers - servers_);
+    if (addresses.size() > room)
+        addresses.resize(room);
+    servers_ += static_cast<int>(addresses.size());
+    Q_EMIT serversListed(addresses);
+    asker_.Ask(addresses);
+}
+
+void CPlayerSearch::TakeWebApiAnswer(WebApiOutcome outcome, const WebApiList& list)
+{
+    if (!webApiWaiting_)
+        return;
+    webApiWaiting_ = false;
+    // A list that could not be had ends the search as an unknown master host does: silently.
+    if (outcome != WebApiOutcome::Ok)
+        return;
+    std::vector<std::string> addresses;
+    for (const WebApiServer& server : list.servers)
+        addresses.push_back(server.addr);
+    AskListed(addresses);
 }

@@ -2,6 +2,7 @@
 #pragma once
 #include "query/master_lookup.h"
 #include "query/master_pager.h"
+#include "query/model/web_api.h"
 #include "query/players_asker.h"
 
 #include <QObject>
@@ -37,6 +38,9 @@ public:
     void Start();
     // Closes the master socket and every players socket, and forgets the servers not asked yet.
     void Stop();
+    // The Steam Web API's answer to webApiListWanted: its servers are asked as a master's page
+    // (the relayed ones never). An answer to a search stopped since is ignored.
+    void TakeWebApiAnswer(WebApiOutcome outcome, const WebApiList& list);
 
     int openSockets() const { return asker_.openSockets(); }
     int waitingServers() const { return asker_.waitingServers(); }
@@ -44,6 +48,8 @@ public:
 Q_SIGNALS:
     // The request went out to the master.
     void masterRequested();
+    // The master is the Steam Web API: whoever fetches its list answers with TakeWebApiAnswer.
+    void webApiListWanted();
     // One page of the master's list, in its order; each of them is being asked.
     void serversListed(const std::vector<std::string>& addresses);
     // A server answered: the names of its players ('D' reply), none for any other answer.
@@ -52,6 +58,8 @@ Q_SIGNALS:
 private:
     void SendMasterTo(const std::string& host, int port);
     void OnMasterReadyRead();
+    // The servers of a list, those not asked yet, up to kMaxServers.
+    void AskListed(const std::vector<std::string>& listed);
 
     const AppSettings& settings_;
     CMasterLookup lookup_;
@@ -61,4 +69,5 @@ private:
     std::unordered_set<std::string> taken_; // every address this search has taken
     int pages_ = 0;
     int servers_ = 0;
+    bool webApiWaiting_ = false;
 };

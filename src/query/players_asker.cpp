@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "query/players_asker.h"
 
+#include "core/address.h"
 #include "query/model/protocol.h"
 #include "query/query_sockets.h"
 #include "settings/app_settings.h"
@@ -32,7 +33,9 @@ void CPlayersAsker::Stop()
 
 void CPlayersAsker::Ask(const std::vector<std::string>& addresses)
 {
-    queue_.insert(queue_.end(), addresses.begin(), addresses.end());
+    // A relayed server is never sent a datagram: it has no address to answer from.
+    std::copy_if(addresses.begin(), addresses.end(), std::back_inserter(queue_),
+                 [](const std::string& address) { return !IsRelayedAddress(address); });
     AskQueued();
 }
 

@@ -2,8 +2,9 @@
 #include "query/query_engine.h"
 
 CQueryEngine::CQueryEngine(AppSettings& settings, ServerStore& store)
-    : refresh_(settings, store), details_(settings, store, CDetailQuery::kBrowser), slotWatch_(settings),
-      favoritesWatch_(settings), playerSearch_(settings), searchDetails_(settings, store, CDetailQuery::kSearch)
+    : lists_(settings, store), refresh_(settings, store, lists_), details_(settings, store, CDetailQuery::kBrowser),
+      slotWatch_(settings, &store), favoritesWatch_(settings), playerSearch_(settings),
+      searchDetails_(settings, store, CDetailQuery::kSearch)
 {
 }
 

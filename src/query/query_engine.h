@@ -4,21 +4,23 @@
 #include "query/favorites_watch.h"
 #include "query/player_search.h"
 #include "query/refresh_engine.h"
+#include "query/server_lists.h"
 #include "query/slot_watch.h"
 
 struct AppSettings;
 class ServerStore;
 
 // What talks to the servers for the pages, made once by the application over its settings and
-// store: the refresh of the two lists (master list, ping phase, five queries in flight), the
-// details of the browser's selected server, the wait for a free slot on a full server, the
-// background watch of the favourites' players, and the player search with the details of the
-// server its page shows.
+// store: the two server lists as the browser shows them, the refresh of them (master list, ping
+// phase, five queries in flight), the details of the browser's selected server, the wait for a
+// free slot on a full server, the background watch of the favourites' players, and the player
+// search with the details of the server its page shows.
 class CQueryEngine {
 public:
     // settings and store must outlive the engine.
     CQueryEngine(AppSettings& settings, ServerStore& store);
 
+    CServerLists& lists() { return lists_; }
     CRefreshEngine& refresh() { return refresh_; }
     const CRefreshEngine& refresh() const { return refresh_; }
     CDetailQuery& details() { return details_; }
@@ -31,6 +33,7 @@ public:
     void CloseAll();
 
 private:
+    CServerLists lists_; // first: the engines below show their rows in it
     CRefreshEngine refresh_;
     CDetailQuery details_;
     CSlotWatch slotWatch_;

@@ -5,33 +5,42 @@
 #include "platform/platform.h"
 #include "query/master_lookup.h"
 #include "query/model/protocol.h"
+#include "query/model/server_rows.h"
+#include "query/server_lists.h"
 #include "settings/app_settings.h"
 #include "settings/server_store.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
 constexpr int kResortDivisor = 3;
-constexpr int kDatagramsPerWake = CQueryUdpSocket::kDatagramsPerWake;
 
 } // namespace
 
-CRefreshEngine::CRefreshEngine(AppSettings& settings, ServerStore& store, QObject* parent)
-    : QObject(parent), settings_(settings), store_(store), ping_(settings), master_(std::make_unique<CMasterSocket>()),
+CRefreshEngine::CRefreshEngine(AppSettings& settings, ServerStore& store, CServerLists& lists, QObject* parent)
+    : QObject(parent), settings_(settings), store_(store), lists_(lists), queries_(settings, store), ping_(settings),
       lan_(settings)
 {
     setObjectName("CRefreshEngine");
-    MakeQuerySockets(kQuerySockets);
-    connect(master_.get(), &QUdpSocket::readyRead, this, &CRefreshEngine::OnMasterReadyRead);
-    // A server that answered its ping is queried once the phase is over, in the order the
-    // answers came.
-    connect(&ping_, &CPingPhase::answered, this,
-            [this](const std::string& address) { pending_.push_back(address + "\n"); });
+    queries_.Grow(kQuerySockets);
+    connect(&queries_, &CQueryPool::answered, this, &CRefreshEngine::ListAnswer);
+    connect(&queries_, &CQueryPool::timedOut, this, &CRefreshEngine::OnQueryTimeout);
+    connect(&ping_, &CPingPhase::answered, this, &CRefreshEngine::OnPingAnswered);
     connect(&ping_, &CPingPhase::ended, this, &CRefreshEngine::OnPingPhaseEnded);
     connect(&resortTimer_, &QTimer::timeout, this, &CRefreshEngine::OnResortTimer);
-    connect(&pager_, &CMasterPager::silent, this, &CRefreshEngine::OnMasterSilent);
-    connect(&pager_, &CMasterPager::waiting, this, &CRefreshEngine::OnMasterWaiting);
+    // Shown first: a request the limit holds back replaces it at once with a row that says so.
+    connect(&masters_, &CMasterSet::asking, this,
+            [this] { lists_.ShowStatus(RequestingText(settings_.wonMaster).toStdString()); });
+    connect(&masters_, &CMasterSet::asked, this, &CRefreshEngine::masterRequestSent);
+    connect(&masters_, &CMasterSet::page, this, &CRefreshEngine::OnMasterPage);
+    connect(&masters_, &CMasterSet::silent, this, &CRefreshEngine::OnMasterSilent);
+    connect(&masters_, &CMasterSet::waiting, this, &CRefreshEngine::OnMasterWaiting);
+    connect(&masters_, &CMasterSet::settled, this, [this] {
+        if (pingIdle_)
+            OnPingPhaseEnded();
+    });
     connect(&lan_, &CLanSearch::found, this, &CRefreshEngine::OnLanFound);
     connect(&lan_, &CLanSearch::ended, this, &CRefreshEngine::OnLanEnded);
 }
@@ -41,21 +50,14 @@ CRefreshEngine::~CRefreshEngine()
     CloseAll();
 }
 
-void CRefreshEngine::MakeQuerySockets(int count)
-{
-    while (static_cast<int>(querySockets_.size()) < count) {
-        auto socket = std::make_unique<CQuerySocket>();
-        CQuerySocket* s = socket.get();
-        connect(s, &QUdpSocket::readyRead, this, [this, s] { OnQueryReadyRead(s); });
-        connect(&s->timeoutTimer, &QTimer::timeout, this, [this, s] { OnQueryTimeout(s); });
-        connect(&s->resends.timer, &QTimer::timeout, this, [this, s] { OnResendTimer(s); });
-        querySockets_.push_back(std::move(socket));
-    }
-}
-
 int CRefreshEngine::TimeoutMs() const
 {
     return settings_.TimeoutMs();
+}
+
+int CRefreshEngine::AtOnce() const
+{
+    return std::clamp(settings_.options.queriesAtOnce, 1, ToolOptions::kMaxQueriesAtOnce);
 }
 
 QString CRefreshEngine::RequestingText(bool won)
@@ -70,35 +72,32 @@ std::string CRefreshEngine::TakeFirst(std::deque<std::string>& list)
     return entry.substr(0, entry.find('\n'));
 }
 
-std::vector<ServerRecord*>& CRefreshEngine::ModeRecords()
-{
-    return serversMode_ ? store_.serverList : store_.favoriteList;
-}
-
 // ---- rows ----------------------------------------------------------------------------------
-
-void CRefreshEngine::AddRow(ServerList list, const std::string& name, const std::string& map, std::string& ping,
-                            const std::string& players, const std::string& address, bool resortNow)
-{
-    SettlePing(ping);
-    Q_EMIT rowAdded(list, ServerRow{name, map, ping, players, address}, resortNow);
-}
 
 void CRefreshEngine::AddServerByHand(ServerList list, const std::string& address, const std::string& name)
 {
-    const std::string& shown = name.empty() ? address : name;
-    Q_EMIT rowAdded(list, ServerRow{shown, "???", "???", "???", address}, true);
-    ServerRecord* record = store_.FindOrCreateRecord(address);
-    (list == ServerList::Servers ? store_.serverList : store_.favoriteList).push_back(record);
-    record->address = address;
-    record->name = shown;
-    record->map = record->ping = record->players = "???";
+    ServerRecord* record = store_.TakeReply(
+        address, {.name = name.empty() ? address : name, .map = "???", .ping = "???", .players = "???"});
+    store_.Append(list, record);
+    lists_.Sort(list);
 }
 
-void CRefreshEngine::AddModeRow(ServerRecord* record)
+void CRefreshEngine::Relist(ServerRecord* record)
 {
-    AddRow(RefreshList(), record->name, record->map, record->ping, record->players, record->address, true);
-    ModeRecords().push_back(record);
+    // A send time no answer replaced: the server did not answer that query.
+    if (record->ping.find('-') != std::string::npos)
+        store_.TakeReply(record->address, {.ping = "???"});
+    ListRecord(record);
+    lists_.Sort(RefreshList());
+}
+
+void CRefreshEngine::ListRecord(ServerRecord* record)
+{
+    if (inPlace_)
+        return; // its row is there already
+    if (quick_.active && !quick_.listed.insert(record).second)
+        return;
+    store_.Append(RefreshList(), record);
 }
 
 void CRefreshEngine::SetProgress(int pos, int upper, bool updateLabel)
@@ -112,127 +111,68 @@ void CRefreshEngine::SetProgress(int pos, int upper, bool updateLabel)
 
 // ---- refresh -------------------------------------------------------------------------------
 
-void CRefreshEngine::StartInfoQuery(const std::string& address, CQuerySocket* socket)
-{
-    const platform::ClockTime sent = platform::UtcNow();
-    // A server the socket cannot be connected to is still waited for: its time-out lists it as
-    // not answering instead of letting it drop out of the list and the store.
-    socket->Reconnect(address);
-    socket->outstanding = true;
-    socket->splitWaitMs = TimeoutMs();
-    const ToolOptions& options = settings_.options;
-    socket->exchange.emplace(std::vector<Ask>{Ask::Info}, options.dialect, KnownDialect(options, address),
-                             challenges_[address]);
-    socket->SendAll(socket->exchange->Requests());
-    StampSendTime(*store_.FindOrCreateRecord(address), sent);
-    socket->timeoutTimer.start(TimeoutMs());
-    socket->resends.Start(options.dialect, TimeoutMs());
-}
-
-void CRefreshEngine::OnResendTimer(CQuerySocket* socket)
-{
-    if (!socket->resends.Due(!socket->outstanding || !socket->exchange))
-        return;
-    // The ping is the round trip of the request that was answered: the last one sent.
-    StampSendTime(*store_.FindOrCreateRecord(socket->Target()));
-    socket->SendAll(socket->exchange->Requests());
-}
-
 void CRefreshEngine::NextQuery(CQuerySocket* socket)
 {
     if (!pending_.empty())
-        StartInfoQuery(TakeFirst(pending_), socket);
+        queries_.Ask(socket, TakeFirst(pending_));
+    Advance();
+}
+
+void CRefreshEngine::Advance()
+{
     SetProgress(progressPos_ + 1, progressUpper_);
     if (progressUpper_ > 0 && progressPos_ * 100 / progressUpper_ == 100) {
         resortTimer_.stop();
-        Q_EMIT sortRequested(RefreshList());
+        lists_.Sort(RefreshList());
     }
 }
 
 void CRefreshEngine::StartRefresh(bool serversMode)
 {
     serversMode_ = serversMode;
+    quick_ = {};
     resortTimer_.start(std::max(kMinResortMs, TimeoutMs() / kResortDivisor));
-    Q_EMIT rowsCleared(RefreshList());
-    SetProgress(0, static_cast<int>(pending_.size()));
-    const int atOnce = std::clamp(settings_.options.queriesAtOnce, 1, ToolOptions::kMaxQueriesAtOnce);
-    MakeQuerySockets(atOnce);
-    for (int i = 0; i < atOnce && !pending_.empty(); ++i)
-        StartInfoQuery(TakeFirst(pending_), querySockets_[static_cast<size_t>(i)].get());
-}
-
-void CRefreshEngine::OnQueryReadyRead(CQuerySocket* socket)
-{
-    for (int n = 0; n < kDatagramsPerWake && socket->hasPendingDatagrams(); ++n) {
-        const platform::ClockTime received = platform::UtcNow();
-        const std::vector<unsigned char> reply = socket->ReceiveOne();
-        // The query ended with its answer: a second copy of it (or a flood of them) must not
-        // list the server again nor count again towards 100 %.
-        if (!socket->outstanding)
-            continue;
-        if (!socket->exchange)
-            continue;
-        // Only the info answer ends a refresh query; a challenge is answered, anything else
-        // leaves it waiting.
-        std::vector<std::vector<unsigned char>> resend;
-        const auto answer = socket->exchange->Take(reply.data(), reply.size(), resend);
-        if (!resend.empty()) {
-            challenges_[socket->PeerText()] = socket->exchange->ChallengesHeld();
-            StampSendTime(*store_.FindOrCreateRecord(socket->PeerText()));
-            socket->SendAll(resend);
-        }
-        InfoReply info;
-        if (!answer || !DecodeAnyInfo(answer->reply, info))
-            continue;
-        socket->outstanding = false;
-        socket->timeoutTimer.stop();
-        socket->resends.Stop();
-        const std::string address = socket->PeerText();
-        RememberDialect(settings_.options, address, socket->exchange->Dialect());
-        ListAnswer(socket, info, received);
-        // The socket now waits for another server: what is still queued is not for us.
-        if (socket->PeerText() != address)
-            break;
+    if (!inPlace_)
+        store_.ClearList(RefreshList());
+    if (!unasked_.empty()) {
+        for (const std::string& address : std::exchange(unasked_, {}))
+            store_.Append(RefreshList(), store_.FindOrCreateRecord(address));
+        lists_.Sort(RefreshList());
     }
+    SetProgress(0, static_cast<int>(pending_.size()));
+    const int atOnce = AtOnce();
+    queries_.Grow(atOnce);
+    for (int i = 0; i < atOnce && !pending_.empty(); ++i)
+        queries_.Ask(queries_.socket(i), TakeFirst(pending_));
 }
 
 void CRefreshEngine::ListAnswer(CQuerySocket* socket, const InfoReply& info, const platform::ClockTime& received)
 {
     const std::string address = socket->PeerText();
-    ServerRecord* record = store_.FindOrCreateRecord(address);
-    ComputePing(*record, received);
-    std::string ping = record->ping;
-    AddRow(RefreshList(), info.name, info.map, ping, info.players, address, false);
-    ModeRecords().push_back(record);
-    record->address = address;
-    record->name = info.name;
-    record->map = info.map;
-    record->ping = ping;
-    record->players = info.players;
-    Q_EMIT serverRowsChanged(OtherList(), address, ServerRowChange{info.name, info.map, ping, info.players});
+    std::string ping = PingAfter(store_.FindOrCreateRecord(address)->ping, received);
+    SettlePing(ping);
+    // Into the record first: the row the list gains shows the answer, and so does every row of
+    // the server in either list.
+    ServerRecord* record = store_.TakeReply(
+        address, {.name = info.name, .map = info.map, .ping = ping, .players = info.players, .info = info.info});
+    ListRecord(record);
     NextQuery(socket);
-    record->info = info.info;
 }
 
-void CRefreshEngine::OnQueryTimeout(CQuerySocket* socket)
+void CRefreshEngine::OnQueryTimeout(CQuerySocket* socket, const std::string& address)
 {
-    const std::string address = socket->Target();
-    if (!address.empty() && socket->outstanding) {
-        ServerRecord* record = store_.FindOrCreateRecord(address);
-        std::string unknown = "???";
-        AddRow(RefreshList(), record->name, "???", unknown, "???", address, true);
-        ModeRecords().push_back(record);
-        record->map = record->ping = record->players = "???";
+    if (!address.empty() && inPlace_) {
+        store_.TakeReply(address, {.ping = "???"}); // the row keeps what the list said of it
+    } else if (!address.empty()) {
+        ListRecord(store_.TakeReply(address, {.map = "???", .ping = "???", .players = "???"}));
+        lists_.Sort(RefreshList());
     }
-    socket->Close();
-    socket->timeoutTimer.stop();
-    socket->resends.Stop();
     NextQuery(socket);
 }
 
 void CRefreshEngine::OnResortTimer()
 {
-    Q_EMIT sortRequested(RefreshList());
+    lists_.Sort(RefreshList());
 }
 
 void CRefreshEngine::Interrupt()
@@ -243,100 +183,149 @@ void CRefreshEngine::Interrupt()
     KillRefreshTimers();
     StopPinging();
     AbortRefresh();
-    master_->Close();
+    masters_.Close();
 }
 
-void CRefreshEngine::InterruptAndQueue(bool serversMode, const std::vector<std::string>& listed)
+void CRefreshEngine::InterruptAndQueue(bool serversMode)
 {
+    // The servers an interrupted refresh lists again are asked with the rest.
     Interrupt();
     serversMode_ = serversMode;
-    pending_.insert(pending_.end(), listed.begin(), listed.end());
+    inPlace_ = false;
+    // A relayed server is never sent a datagram: it is listed again as it was, unasked.
+    for (const std::string& address : lists_.Listed(RefreshList()))
+        if (IsRelayedAddress(address))
+            unasked_.push_back(address);
+        else
+            pending_.push_back(address);
 }
 
-void CRefreshEngine::RefreshServers(const std::vector<std::string>& listed)
+void CRefreshEngine::RefreshServers()
 {
-    InterruptAndQueue(true, listed);
-    Q_EMIT rowsCleared(ServerList::Servers);
-    store_.serverList.clear();
+    InterruptAndQueue(true);
     StartRefresh(true);
 }
 
-void CRefreshEngine::RefreshFavorites(const std::vector<std::string>& listed)
+void CRefreshEngine::RefreshFavorites()
 {
     // A status line on top of the Servers list would go now; the interrupt has taken every one
     // of them off already.
-    InterruptAndQueue(false, listed);
-    KillRefreshTimers();
-    Q_EMIT rowsCleared(ServerList::Favorites);
-    store_.favoriteList.clear();
+    InterruptAndQueue(false);
     StartRefresh(false);
 }
 
 void CRefreshEngine::AbortRefresh()
 {
     CancelMasterLookup();
-    Q_EMIT statusRowsRemoved();
-    for (auto& socket : querySockets_) {
-        const std::string address = socket->Target();
-        socket->Close();
-        if (!address.empty() && socket->outstanding)
-            AddModeRow(store_.FindOrCreateRecord(address));
-    }
+    lists_.RemoveStatusRows();
+    for (const std::string& address : queries_.CloseAll())
+        Relist(store_.FindOrCreateRecord(address));
     while (!pending_.empty())
-        AddModeRow(store_.FindOrCreateRecord(TakeFirst(pending_)));
+        Relist(store_.FindOrCreateRecord(TakeFirst(pending_)));
 }
 
 void CRefreshEngine::StopPinging()
 {
     ping_.Stop();
-    pager_.Stop();
-    masterPages_ = 0;
+    masters_.Stop();
+    pingIdle_ = false;
+    quick_.pinging = false;
     SetProgress(0, progressUpper_, false); // the bar goes back; the label keeps its text
 }
 
 void CRefreshEngine::KillRefreshTimers()
 {
     resortTimer_.stop();
-    for (auto& socket : querySockets_) {
-        socket->timeoutTimer.stop();
-        socket->resends.Stop();
-    }
+    queries_.KillTimers();
 }
 
 // ---- ping phase ----------------------------------------------------------------------------
 
-void CRefreshEngine::StartPingPhase(const std::vector<std::string>& addresses)
+void CRefreshEngine::StartPingPhase(const std::vector<std::string>& addresses, bool queryAsAnswered)
 {
     serversMode_ = true;
+    pingIdle_ = false;
+    // Chosen when the phase starts: a phase that queues its answers keeps doing so.
+    if (queryAsAnswered && !quick_.pinging && ping_.addressCount() == 0 && pending_.empty()) {
+        quick_.pinging = quick_.active = true;
+        quick_.listed = {store_.serverList().begin(), store_.serverList().end()};
+        resortTimer_.start(std::max(kMinResortMs, TimeoutMs() / kResortDivisor));
+        queries_.Grow(AtOnce());
+        SetProgress(0, 1); // the ping phase is a step of its own, the last to end
+    }
     ping_.Add(addresses);
+}
+
+void CRefreshEngine::PingAndQuery(const std::vector<std::string>& addresses, bool queryAsAnswered)
+{
+    Interrupt();
+    quick_ = {};
+    StartPingPhase(addresses, queryAsAnswered);
+}
+
+void CRefreshEngine::OnPingAnswered(const std::string& address)
+{
+    // A server that answered its ping is queried once the phase is over, in the order the
+    // answers came; in a quick refresh at once when a socket is free, else as one frees up.
+    pending_.push_back(address + "\n");
+    if (!quick_.pinging)
+        return;
+    SetProgress(progressPos_, progressUpper_ + 1);
+    if (CQuerySocket* socket = queries_.Idle(AtOnce()))
+        queries_.Ask(socket, TakeFirst(pending_));
 }
 
 void CRefreshEngine::OnPingPhaseEnded()
 {
-    // The end of the ping phase, and of what the master had to say for this Update: a page
+    // A master still awaited may bring servers yet: the phase waits for its list.
+    pingIdle_ = masters_.awaited();
+    if (pingIdle_)
+        return;
+    // The end of the ping phase, and of what the masters had to say for this Update: a page
     // coming later must not start another phase under the refresh.
-    StopPinging();
-    master_->Close();
+    const bool quick = quick_.pinging;
+    quick_.pinging = false;
+    ping_.Stop();
+    masters_.Stop();
+    masters_.Close();
     beforeUpdate_.clear();
+    if (quick) {
+        EndQuickPings();
+        return;
+    }
+    SetProgress(0, progressUpper_, false);
     StartRefresh(true);
     if (progressUpper_ == 0)
-        Q_EMIT statusRowShown(kNoServerText);
+        lists_.ShowStatus(kNoServerText);
+}
+
+void CRefreshEngine::EndQuickPings()
+{
+    lists_.RemoveStatusRows();
+    if (progressUpper_ > 1) {
+        Advance();
+        return;
+    }
+    SetProgress(0, 0);
+    lists_.ShowStatus(kNoServerText);
 }
 
 void CRefreshEngine::OnMasterSilent()
 {
-    if (pager_.anyPage())
-        return; // the list simply ends with the pages that came
+    GiveListBack(kMasterSilentText);
+}
+
+void CRefreshEngine::GiveListBack(const char* why)
+{
     StopPinging();
-    master_->Close();
-    Q_EMIT statusRowsRemoved();
-    Q_EMIT rowsCleared(ServerList::Servers);
+    masters_.Close();
+    store_.ClearList(ServerList::Servers);
     serversMode_ = true;
     const std::vector<ServerRecord*> restored = std::move(beforeUpdate_);
     beforeUpdate_.clear();
     for (ServerRecord* record : restored)
-        AddModeRow(record);
-    Q_EMIT statusRowShown(kMasterSilentText);
+        Relist(record);
+    lists_.ShowStatus(why);
 }
 
 // ---- master server -------------------------------------------------------------------------
@@ -347,117 +336,58 @@ void CRefreshEngine::RequestMasterList()
     KillRefreshTimers();
     if (!serversMode_)
         AbortRefresh();
-    for (auto& socket : querySockets_)
-        socket->Close();
-    Q_EMIT rowsCleared(ServerList::Servers);
-    // Kept until the master answers: a dead master must not empty the list, nor the file it
-    // is saved to.
-    if (!store_.serverList.empty())
-        beforeUpdate_ = store_.serverList;
-    store_.serverList.clear();
+    queries_.CloseAll();
+    // Kept until a master answers: dead masters must not empty the list, nor the file it is
+    // saved to.
+    if (!store_.serverList().empty())
+        beforeUpdate_ = store_.serverList();
+    store_.ClearList(ServerList::Servers);
     pending_.clear();
     StopPinging();
+    quick_ = {};
+    inPlace_ = false;
+    if (IsSteamWebApiMaster(settings_.masterServer)) {
+        RequestWebApiList();
+        return;
+    }
 
-    masterLookup_.Start(
-        MasterServerText(settings_), [this](const std::string& host, int port) { SendMasterTo(host, port); },
-        [this] { Q_EMIT masterRequestSent(); });
-}
-
-void CRefreshEngine::CancelMasterLookup()
-{
-    masterLookup_.Cancel();
-}
-
-void CRefreshEngine::SendMasterTo(const std::string& host, int port)
-{
-    // Shown first: a request the limit holds back replaces it at once with a row that says so.
-    Q_EMIT statusRowShown(RequestingText(settings_.wonMaster));
-    if (master_->Reconnect(host + ":" + std::to_string(port)))
-        pager_.Start(master_.get(), settings_.wonMaster ? MasterFlavour::Won : MasterFlavour::Steam,
-                     settings_.modFolder, TimeoutMs(), settings_.options.dialect != QueryDialect::Classic);
-    Q_EMIT masterRequestSent();
+    std::vector<std::string> masters{MasterServerText(settings_)};
+    masters.insert(masters.end(), settings_.options.moreMasters.begin(), settings_.options.moreMasters.end());
+    masters_.Start(masters, {.flavour = settings_.wonMaster ? MasterFlavour::Won : MasterFlavour::Steam,
+                             .gameDir = settings_.modFolder,
+                             .timeoutMs = TimeoutMs(),
+                             .paging = settings_.options.dialect != QueryDialect::Classic});
 }
 
 void CRefreshEngine::OnMasterWaiting(bool held)
 {
     // Before the first page the row tells what the Update waits for; while the servers of the
     // pages are pinged, the wait shows above the row that says so.
-    const QString stage = pager_.anyPage() ? QString(kPingingText) : RequestingText(settings_.wonMaster);
-    Q_EMIT statusRowsRemoved();
-    if (!held || pager_.anyPage())
-        Q_EMIT statusRowShown(stage);
+    const QString stage = masters_.anyPage() ? QString(kPingingText) : RequestingText(settings_.wonMaster);
+    lists_.RemoveStatusRows();
+    if (!held || masters_.anyPage())
+        lists_.ShowStatus(stage.toStdString());
     if (held)
-        Q_EMIT statusRowShown(kMasterWaitText);
+        lists_.ShowStatus(kMasterWaitText);
 }
 
-bool CRefreshEngine::SendMasterRequest(CQueryUdpSocket* socket, const std::string& gameDir)
+void CRefreshEngine::OnMasterPage(std::vector<std::string> addresses)
 {
-    return socket->SendBytes(
-        BuildMasterRequest(settings_.wonMaster ? MasterFlavour::Won : MasterFlavour::Steam, gameDir));
-}
-
-void CRefreshEngine::OnMasterReadyRead()
-{
-    for (int n = 0; n < kDatagramsPerWake && master_->hasPendingDatagrams(); ++n) {
-        const std::vector<unsigned char> reply = master_->ReceiveOne();
-        // Anything but a list page is no list; and however many pages a master sends, one
-        // Update takes only so many.
-        if (!IsMasterReply(reply.data(), reply.size()) || masterPages_ >= kMaxMasterPages)
-            continue;
-        ++masterPages_;
-        std::vector<std::string> addresses = DecodeMasterList(
-            settings_.wonMaster ? MasterFlavour::Won : MasterFlavour::Steam, reply.data(), reply.size());
-        beforeUpdate_.clear();
-        if (masterPages_ < kMaxMasterPages)
-            pager_.Page(reply, addresses);
-        // Taken out after paging: the next page starts after the page's own last address.
-        std::erase_if(addresses, [this](const std::string& a) { return settings_.options.IsHidden(a); });
-        Q_EMIT rowsCleared(ServerList::Servers);
-        Q_EMIT statusRowShown(kPingingText);
-        StartPingPhase(addresses);
+    beforeUpdate_.clear();
+    // Taken out after paging: the next page starts after the page's own last address.
+    std::erase_if(addresses, [this](const std::string& a) { return settings_.options.IsHidden(a); });
+    // Rows a quick refresh has listed already stay.
+    if (!quick_.pinging) {
+        store_.ClearList(ServerList::Servers);
+        lists_.ShowStatus(kPingingText);
     }
+    StartPingPhase(addresses, settings_.options.queryOnPing);
 }
 
-// ---- LAN ------------------------------------------------------------------------------------
-
-std::vector<std::string> CRefreshEngine::LanTargets() const
+void CRefreshEngine::CancelMasterLookup()
 {
-    if (!settings_.options.lanTargets.empty())
-        return settings_.options.lanTargets;
-    return CLanSearch::BroadcastTargets();
-}
-
-void CRefreshEngine::FindLanServers()
-{
-    Interrupt();
-    serversMode_ = true;
-    Q_EMIT rowsCleared(ServerList::Servers);
-    store_.serverList.clear();
-    if (lan_.Start(LanTargets(), CLanSearch::LocalNetworks()))
-        Q_EMIT statusRowShown(kLanSearchText);
-}
-
-void CRefreshEngine::OnLanFound(const std::string& address, const InfoReply& info, qint64 pingMs, ServerDialect dialect)
-{
-    RememberDialect(settings_.options, address, dialect);
-    ServerRecord* record = store_.FindOrCreateRecord(address);
-    record->address = address;
-    record->name = info.name;
-    record->map = info.map;
-    record->players = info.players;
-    record->info = info.info;
-    std::string ping = std::to_string(pingMs);
-    AddRow(ServerList::Servers, info.name, info.map, ping, info.players, address, true);
-    record->ping = ping;
-    store_.serverList.push_back(record);
-}
-
-void CRefreshEngine::OnLanEnded(int serversFound)
-{
-    Q_EMIT statusRowsRemoved();
-    if (serversFound == 0)
-        Q_EMIT statusRowShown(kNoServerText);
-    Q_EMIT sortRequested(ServerList::Servers);
+    masters_.CancelLookups();
+    webApiWaiting_ = false;
 }
 
 void CRefreshEngine::CloseAll()
@@ -466,8 +396,7 @@ void CRefreshEngine::CloseAll()
     CancelMasterLookup();
     KillRefreshTimers();
     ping_.Stop();
-    pager_.Stop();
-    for (auto& socket : querySockets_)
-        socket->Close();
-    master_->Close();
+    masters_.Stop();
+    queries_.CloseAll();
+    masters_.Close();
 }

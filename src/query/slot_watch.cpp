@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "query/slot_watch.h"
 
+#include "core/address.h"
 #include "core/numbers.h"
 #include "query/query_sockets.h"
 #include "settings/app_settings.h"
+#include "settings/server_store.h"
 
 #include <algorithm>
 
@@ -21,8 +23,8 @@ bool Whole(const Datagram& reply)
 
 } // namespace
 
-CSlotWatch::CSlotWatch(AppSettings& settings, QObject* parent)
-    : QObject(parent), settings_(settings), socket_(std::make_unique<CQueryUdpSocket>())
+CSlotWatch::CSlotWatch(AppSettings& settings, ServerStore* store, QObject* parent)
+    : QObject(parent), settings_(settings), store_(store), socket_(std::make_unique<CQueryUdpSocket>())
 {
     setObjectName("CSlotWatch");
     connect(socket_.get(), &QUdpSocket::readyRead, this, &CSlotWatch::OnReadyRead);
@@ -46,6 +48,9 @@ void CSlotWatch::SetIntervals(int askMs, int silenceMs)
 void CSlotWatch::Start(const std::string& address)
 {
     Stop();
+    // A relayed server cannot be asked: the menu never offers it, and nothing is sent if asked.
+    if (IsRelayedAddress(address))
+        return;
     ++session_;
     active_ = true;
     address_ = address;
@@ -111,6 +116,9 @@ void CSlotWatch::OnReadyRead()
         if (!answer || !Whole(answer->reply) || !DecodeAnyInfo(answer->reply, info))
             continue;
         RememberDialect(settings_.options, address_, exchange_->Dialect());
+        if (store_)
+            store_->TakeReply(address_,
+                              {.name = info.name, .map = info.map, .players = info.players, .info = info.info});
         exchange_.reset();
         resends_.Stop();
         if (!Hear(info.players, info.name))

@@ -12,9 +12,11 @@
 
 struct AppSettings;
 class CQueryUdpSocket;
+class ServerStore;
 
 // Waits for a free slot on one full server: asks its info now and every few seconds, on one
-// socket, in the dialect the server speaks, and tells each answer. It stops itself before it
+// socket, in the dialect the server speaks, and tells each answer (which also goes into the
+// server's record, so its rows show what the watch hears). It stops itself before it
 // tells that a slot is free or that the server has gone silent, so that whoever hears either
 // can start the next thing at once (join, or watch another).
 class CSlotWatch : public QObject {
@@ -26,8 +28,9 @@ public:
     // Re-sends of an unanswered info request, within the time-out or the ask interval if shorter.
     static constexpr int kResends = CResends::kCount;
 
-    // settings must outlive the watch; the dialect a server answers in is remembered there.
-    explicit CSlotWatch(AppSettings& settings, QObject* parent = nullptr);
+    // settings (and store, when given) must outlive the watch; the dialect a server answers in is
+    // remembered in settings.
+    explicit CSlotWatch(AppSettings& settings, ServerStore* store = nullptr, QObject* parent = nullptr);
     ~CSlotWatch() override;
 
     // Watches address, in place of the server watched before.
@@ -58,6 +61,7 @@ private:
     bool Hear(const std::string& players, const std::string& serverName);
 
     AppSettings& settings_;
+    ServerStore* store_;
     std::unique_ptr<CQueryUdpSocket> socket_;
     std::string address_;
     bool active_ = false;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "services/join_server.h"
 
+#include "core/address.h"
 #include "launch/game_launcher.h"
 #include "settings/server_store.h"
 #include "ui/display_text.h"
@@ -8,7 +9,8 @@
 
 #include <ctime>
 
-CHLThread* JoinWithPassword(const AppSettings& settings, ServerStore& store, const std::string& address, QWidget* owner)
+CHLThread* JoinWithPassword(const AppSettings& settings, ServerStore& store, const std::string& address, QWidget* owner,
+                            const std::function<void(const std::string&)>& openUrl)
 {
     const ServerRecord* record = store.FindOrCreateRecord(address);
     std::optional<std::string> password;
@@ -17,6 +19,12 @@ CHLThread* JoinWithPassword(const AppSettings& settings, ServerStore& store, con
         if (box.DoModal("Password", DisplayLine(PasswordPrompt(record->name)), QString()) != CInputBox::IDOK)
             return nullptr;
         password = box.text.toStdString();
+    }
+    // A relayed server has no address the game could reach: Steam joins it through its relay.
+    if (IsRelayedAddress(address)) {
+        openUrl(SteamConnectUrl(address, password ? &*password : nullptr));
+        store.RememberJoin(address, static_cast<int64_t>(std::time(nullptr)));
+        return nullptr;
     }
     CHLThread* launcher = JoinServer(settings, address, password);
     // Remembered whatever became of the start: the user meant to play there.

@@ -13,3 +13,6 @@ struct ServerRecord {
     std::string players;
     std::string info;
 };
+
+// The two lists of servers the browser shows, each an ordered list of records.
+enum class ServerList { Servers, Favorites };

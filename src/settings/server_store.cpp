@@ -66,6 +66,12 @@ ServerRecord* ServerStore::FindOrCreateRecord(const std::string& address)
     return record;
 }
 
+const ServerRecord* ServerStore::FindRecord(const std::string& address) const
+{
+    const auto it = byAddress_.find(address);
+    return it == byAddress_.end() ? nullptr : it->second;
+}
+
 std::string ServerStore::KnownName(const std::string& address) const
 {
     if (auto it = byAddress_.find(address); it != byAddress_.end()) {
@@ -84,19 +90,79 @@ ServerRecord* ServerStore::NewRecord()
     return &records.emplace_back();
 }
 
+ServerRecord* ServerStore::TakeReply(const std::string& address, const ServerFields& fields)
+{
+    ServerRecord* record = FindOrCreateRecord(address);
+    for (auto [field, value] : {std::pair{&record->name, &fields.name}, std::pair{&record->map, &fields.map},
+                                std::pair{&record->ping, &fields.ping}, std::pair{&record->players, &fields.players},
+                                std::pair{&record->info, &fields.info}})
+        if (*value)
+            *field = **value;
+    for (ServerStoreListener* listener : listeners_)
+        listener->RecordChanged(*record);
+    return record;
+}
+
 void ServerStore::AddFavorite(const std::string& address, const std::string& name, const std::string& map,
                               const std::string& ping, const std::string& players,
                               const std::optional<std::string>& info)
 {
-    ServerRecord* record = FindOrCreateRecord(address);
-    favoriteList.push_back(record);
-    record->address = address;
-    record->name = name;
-    record->map = map;
-    record->ping = ping;
-    record->players = players;
-    if (info)
-        record->info = *info;
+    ServerRecord* record = TakeReply(address, {name, map, ping, players, info});
+    Append(ServerList::Favorites, record);
+}
+
+void ServerStore::Append(ServerList list, ServerRecord* record)
+{
+    Entries(list).push_back(record);
+    for (ServerStoreListener* listener : listeners_)
+        listener->ListAppended(list);
+}
+
+bool ServerStore::RemoveFavorite(const ServerRecord* record)
+{
+    const auto it = std::find(favoriteList_.begin(), favoriteList_.end(), record);
+    if (it == favoriteList_.end())
+        return false;
+    const auto index = static_cast<size_t>(it - favoriteList_.begin());
+    favoriteList_.erase(it);
+    for (ServerStoreListener* listener : listeners_)
+        listener->ListEntryRemoved(ServerList::Favorites, index);
+    return true;
+}
+
+void ServerStore::ClearList(ServerList list)
+{
+    Entries(list).clear();
+    Replaced(list);
+}
+
+void ServerStore::DropServer(const std::string& address)
+{
+    // From the end: the indexes told stay those of the entries still to come.
+    for (size_t i = serverList_.size(); i-- > 0;) {
+        if (serverList_[i]->address != address)
+            continue;
+        serverList_.erase(serverList_.begin() + static_cast<std::ptrdiff_t>(i));
+        for (ServerStoreListener* listener : listeners_)
+            listener->ListEntryRemoved(ServerList::Servers, i);
+    }
+}
+
+void ServerStore::Replaced(ServerList list)
+{
+    for (ServerStoreListener* listener : listeners_)
+        listener->ListReplaced(list);
+}
+
+void ServerStore::AddListener(ServerStoreListener* listener)
+{
+    if (listener && std::find(listeners_.begin(), listeners_.end(), listener) == listeners_.end())
+        listeners_.push_back(listener);
+}
+
+void ServerStore::RemoveListener(ServerStoreListener* listener)
+{
+    std::erase(listeners_, listener);
 }
 
 void ServerStore::Load()
@@ -105,9 +171,11 @@ void ServerStore::Load()
     ProfileFile servers;
     if (servers.Load(FilePath(kServersFile))) {
         const std::string text = servers.Text();
-        LoadList(text, "Servers", serverList);
-        LoadList(text, "Favorites", favoriteList);
+        LoadList(text, "Servers", serverList_);
+        LoadList(text, "Favorites", favoriteList_);
     }
+    Replaced(ServerList::Servers);
+    Replaced(ServerList::Favorites);
     recent.Load(FilePath(RecentServers::kFileName));
 }
 
@@ -196,8 +264,8 @@ std::string ServerStore::ServersIniText() const
             file.WriteString(section, std::to_string(counter++), r->address);
         file.WriteString(section, "Total", std::to_string(counter));
     };
-    write("Servers", serverList);
-    write("Favorites", favoriteList);
+    write("Servers", serverList_);
+    write("Favorites", favoriteList_);
     return file.Text();
 }
 
@@ -284,8 +352,10 @@ void ServerStore::ClearFriends()
 
 void ServerStore::Clear()
 {
-    serverList.clear();
-    favoriteList.clear();
+    serverList_.clear();
+    favoriteList_.clear();
+    Replaced(ServerList::Servers);
+    Replaced(ServerList::Favorites);
     byAddress_.clear();
     records.clear();
 }

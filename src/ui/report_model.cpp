@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/report_model.h"
 
+#include "query/list_roles.h"
 #include "ui/display_text.h"
+
+#include <QByteArray>
 
 #include <algorithm>
 
@@ -17,10 +20,19 @@ int CReportModel::columnCount(const QModelIndex& parent) const
 
 QVariant CReportModel::data(const QModelIndex& index, int role) const
 {
-    // The tip is the whole text: what a narrow column cuts off can still be read.
-    if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) || !index.isValid() || !HasRow(index.row()))
+    if (!index.isValid() || !HasRow(index.row()))
         return {};
-    return DisplayLine(Text(index.row(), index.column()));
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole: // the whole text: what a narrow column cuts off can still be read
+        return DisplayLine(Text(index.row(), index.column()));
+    case ListRole::Bytes:
+        return QByteArray::fromStdString(Text(index.row(), index.column()));
+    case ListRole::Status:
+        return IsStatusRow(index.row());
+    default:
+        return {};
+    }
 }
 
 Qt::ItemFlags CReportModel::flags(const QModelIndex& index) const

@@ -17,7 +17,8 @@ public:
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
-    // A cell's text as shown, for the display and as its tool tip.
+    // A cell's text as shown, for the display and as its tool tip; its bytes and whether the row
+    // is a status line (ListRole).
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     // A status line can be seen but not selected.

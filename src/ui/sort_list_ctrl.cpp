@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/sort_list_ctrl.h"
 
-#include "settings/app_settings.h"
+#include "query/list_roles.h"
 #include "ui/control_id.h"
 #include "ui/display_text.h"
 
@@ -135,8 +135,29 @@ CReportListCtrl::CReportListCtrl(QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
 
     connect(header_, &QHeaderView::sectionClicked, this, &CReportListCtrl::OnColumnClick);
+}
+
+void CReportListCtrl::setModel(QAbstractItemModel* model)
+{
+    disconnect(rowsHook_);
+    QTreeView::setModel(model);
+    if (!model)
+        return;
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { Q_EMIT SelectedRowChanged(GetSelectedRow()); });
+    rowsHook_ =
+        connect(model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent, int first, int last) {
+            if (!parent.isValid())
+                SpanStatusRows(first, last);
+        });
+    SpanStatusRows(0, model->rowCount() - 1);
+}
+
+void CReportListCtrl::SpanStatusRows(int first, int last)
+{
+    for (int row = first; row <= last; ++row)
+        if (IsStatusItem(row))
+            setFirstColumnSpanned(row, QModelIndex(), true);
 }
 
 int CReportListCtrl::InsertColumn(int index, const QString& title, int widthPx)
@@ -148,7 +169,7 @@ int CReportListCtrl::InsertColumn(int index, const QString& title, int widthPx)
 
 int CReportListCtrl::GetColumnCount() const
 {
-    return model_->columnCount();
+    return model()->columnCount();
 }
 
 int CReportListCtrl::InsertItem(int row, const QString& text)
@@ -166,14 +187,14 @@ int CReportListCtrl::InsertItem(int row, const char* text)
 
 int CReportListCtrl::InsertStatusItem(int row, const QString& text)
 {
-    const int at = model_->InsertStatusRow(row, text.toStdString());
-    setFirstColumnSpanned(at, QModelIndex(), true);
-    return at;
+    return model_->InsertStatusRow(row, text.toStdString());
 }
 
 bool CReportListCtrl::IsStatusItem(int row) const
 {
-    return model_->IsStatusRow(row);
+    if (ShowsOwnRows())
+        return model_->IsStatusRow(row);
+    return model()->index(row, 0).data(ListRole::Status).toBool();
 }
 
 bool CReportListCtrl::SetItemText(int row, int column, const QString& text)
@@ -191,16 +212,20 @@ bool CReportListCtrl::SetItemText(int row, int column, const char* text)
 
 QString CReportListCtrl::GetItemText(int row, int column) const
 {
-    return DisplayLine(model_->Text(row, column));
+    if (ShowsOwnRows())
+        return DisplayLine(model_->Text(row, column));
+    return model()->index(row, column).data().toString();
 }
 std::string CReportListCtrl::GetItemTextStd(int row, int column) const
 {
-    return model_->Text(row, column);
+    if (ShowsOwnRows())
+        return model_->Text(row, column);
+    return model()->index(row, column).data(ListRole::Bytes).toByteArray().toStdString();
 }
 
 int CReportListCtrl::GetItemCount() const
 {
-    return model_->rowCount();
+    return model()->rowCount();
 }
 bool CReportListCtrl::DeleteItem(int row)
 {
@@ -227,15 +252,15 @@ int CReportListCtrl::FindItemData(const void* data) const
 int CReportListCtrl::GetSelectedRow() const
 {
     const QModelIndexList rows = selectionModel()->selectedRows();
-    return rows.isEmpty() || model_->IsStatusRow(rows.first().row()) ? -1 : rows.first().row();
+    return rows.isEmpty() || IsStatusItem(rows.first().row()) ? -1 : rows.first().row();
 }
 
 void CReportListCtrl::SelectRow(int row)
 {
     {
         const QSignalBlocker quiet(selectionModel());
-        if (row >= 0 && row < GetItemCount() && !model_->IsStatusRow(row))
-            selectionModel()->setCurrentIndex(model_->index(row, 0),
+        if (row >= 0 && row < GetItemCount() && !IsStatusItem(row))
+            selectionModel()->setCurrentIndex(model()->index(row, 0),
                                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         else
             selectionModel()->clear();
@@ -247,7 +272,7 @@ void CReportListCtrl::SelectRow(int row)
 void CReportListCtrl::EnsureVisible(int row)
 {
     if (row >= 0 && row < GetItemCount())
-        scrollTo(model_->index(row, 0));
+        scrollTo(model()->index(row, 0));
 }
 
 int CReportListCtrl::GetHeaderImage(int column) const
@@ -299,6 +324,8 @@ void CReportListCtrl::SortAndShow(int column, bool ascending)
         return;
     }
     header_->SetArrow(column, ascending ? 0 : 1);
+    if (!ShowsOwnRows())
+        return;
     // The same row stays selected; only its place changes, which is no news to the user.
     const QSignalBlocker quiet(selectionModel());
     model_->Sort(column, ascending);
@@ -334,43 +361,28 @@ void CSortListCtrl::DeleteAllItems()
 
 // ---- CSrvListCtrl, CFavListCtrl ----
 
-CSrvListCtrl::CSrvListCtrl(AppSettings& settings, QWidget* parent) : CReportListCtrl(parent), settings_(settings) {}
-
-int CSrvListCtrl::SortColumn() const
-{
-    return settings_.serverSortColumn;
-}
-bool CSrvListCtrl::SortFlag() const
-{
-    return settings_.serverSortFlag;
-}
+CSrvListCtrl::CSrvListCtrl(QWidget* parent) : CReportListCtrl(parent) {}
 
 void CSrvListCtrl::StoreSortState(int column, bool flag)
 {
-    settings_.serverSortColumn = column;
-    settings_.serverSortFlag = flag;
+    column_ = column;
+    flag_ = flag;
+    Q_EMIT sortChosen(column, flag);
 }
 
-void CSrvListCtrl::Sort()
+void CSrvListCtrl::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end)
 {
-    SortAndShow(SortColumn(), SortFlag());
+    const QModelIndex current = currentIndex();
+    if (!parent.isValid() && current.isValid() && current.row() >= start && current.row() <= end)
+        SelectRow(-1);
+    CReportListCtrl::rowsAboutToBeRemoved(parent, start, end);
 }
 
-CFavListCtrl::CFavListCtrl(AppSettings& settings, QWidget* parent) : CSrvListCtrl(settings, parent) {}
-
-int CFavListCtrl::SortColumn() const
+void CSrvListCtrl::ShowSort(int column, bool ascending)
 {
-    return settings_.favoriteSortColumn;
-}
-bool CFavListCtrl::SortFlag() const
-{
-    return settings_.favoriteSortFlag;
-}
-
-void CFavListCtrl::StoreSortState(int column, bool flag)
-{
-    settings_.favoriteSortColumn = column;
-    settings_.favoriteSortFlag = flag;
+    column_ = column;
+    flag_ = ascending;
+    SortAndShow(column, ascending);
 }
 
 void SetUpReportList(CReportListCtrl* list, int id, const QRect& dlu)

@@ -8,8 +8,6 @@
 #include <QTreeView>
 #include <string>
 
-struct AppSettings;
-
 // Column header that shows one sort arrow, at the right of its column's title (QHeaderView
 // itself would put a decoration on the left).
 class CSortHeader : public QHeaderView {
@@ -37,10 +35,17 @@ private:
 // data pointer, one selected row, and sorting by clicking a column header (SortCompare on the
 // cell texts). Info tips: resting the mouse on a cell too narrow for its text shows the whole
 // text. The three lists below differ only in where they keep the sort column and flag.
+//
+// A list shows its own rows, or the rows of a model given to it (a server list through its
+// proxy): the calls that read rows, count them and select one then read that model (which gives
+// the ListRole roles), and the status lines it has span their row there too. The calls that
+// write rows write the list's own, which are then not shown.
 class CReportListCtrl : public QTreeView {
     Q_OBJECT
 public:
     explicit CReportListCtrl(QWidget* parent = nullptr);
+
+    void setModel(QAbstractItemModel* model) override;
 
     // Where the column went (index is clamped to the columns there are).
     int InsertColumn(int index, const QString& title, int widthPx);
@@ -59,7 +64,7 @@ public:
     bool SetItemText(int row, int column, const std::string& text);
     bool SetItemText(int row, int column, const char* text);
     // Empty for a row or column that does not exist. GetItemText is the text as shown
-    // (DisplayLine); GetItemTextStd the bytes as they were set.
+    // (DisplayLine); GetItemTextStd the bytes as they were set (or as the model holds them).
     QString GetItemText(int row, int column) const;
     std::string GetItemTextStd(int row, int column) const;
     int GetItemCount() const;
@@ -99,12 +104,18 @@ protected:
     // The info tip over a cut-off cell.
     bool viewportEvent(QEvent* event) override;
     virtual void StoreSortState(int column, bool flag) = 0;
-    // Sorts by column with the arrow on it; the selected row stays selected, silently.
+    // Sorts by column with the arrow on it; the selected row stays selected, silently. Only the
+    // arrow goes on when the list shows another model: its owner sorts that.
     void SortAndShow(int column, bool ascending);
 
 private:
+    bool ShowsOwnRows() const { return model() == model_; }
+    // The status lines among the rows that came span their row.
+    void SpanStatusRows(int first, int last);
+
     CReportModel* model_;
     CSortHeader* header_;
+    QMetaObject::Connection rowsHook_; // the shown model's new rows
 };
 
 // A list that remembers its own sort column (kNoSortColumn until a header is clicked).
@@ -135,37 +146,42 @@ private:
     bool flag_ = false;
 };
 
-// The server list: the sort column and flag live in the settings (serverSortColumn,
-// serverSortFlag), so the list comes back sorted as it was left.
+// The Servers list. Its sort column and flag live in the settings (serverSortColumn,
+// serverSortFlag), kept by whoever keeps the list's rows: a header click only reports the sort
+// chosen, and ShowSort shows the sort done.
 class CSrvListCtrl : public CReportListCtrl {
     Q_OBJECT
 public:
-    // settings holds the sort state; it must outlive the list.
-    explicit CSrvListCtrl(AppSettings& settings, QWidget* parent = nullptr);
+    explicit CSrvListCtrl(QWidget* parent = nullptr);
 
-    int SortColumn() const override;
-    bool SortFlag() const override;
-    // Sorts again by the stored column and direction and shows the arrow there (nothing when the
-    // stored column is not one of the list's).
-    void Sort();
+    int SortColumn() const override { return column_; }
+    bool SortFlag() const override { return flag_; }
+    // The sort the list shows: the arrow on that column (none when the list lacks it), and its own
+    // rows sorted by it.
+    void ShowSort(int column, bool ascending);
+    // Sorts its own rows again by the sort it shows.
+    void Sort() { ShowSort(column_, flag_); }
+
+Q_SIGNALS:
+    // A header click chose this sort (a new column ascending, the same one turned round).
+    void sortChosen(int column, bool ascending);
 
 protected:
     void StoreSortState(int column, bool flag) override;
+    // A server leaving the list (the filter, Hide, Remove) takes the selection with it: the view
+    // would select the next row instead, and Connect must never act on a row nobody chose.
+    void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
 
-    AppSettings& settings_;
+private:
+    int column_ = 0;
+    bool flag_ = false;
 };
 
 // The favourites list: a server list whose sort lives in favoriteSortColumn/favoriteSortFlag.
 class CFavListCtrl : public CSrvListCtrl {
     Q_OBJECT
 public:
-    explicit CFavListCtrl(AppSettings& settings, QWidget* parent = nullptr);
-
-    int SortColumn() const override;
-    bool SortFlag() const override;
-
-protected:
-    void StoreSortState(int column, bool flag) override;
+    using CSrvListCtrl::CSrvListCtrl;
 };
 
 // One column of a report list: its title and its width in pixels.

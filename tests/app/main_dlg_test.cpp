@@ -360,8 +360,8 @@ TEST_F(MainWindowHidden, OptionsShowHiddenServersAgainAndEscapeEndsASlotWatchFir
     // Back in the Servers list at once, with what its record knows.
     auto* servers = FindById<CSrvListCtrl>(main->serverBrowser(), CServerBrowserDlg::IdServers);
     EXPECT_EQ(Rows(servers), (std::vector<std::string>{"Harbor Nights | harbor | 40 | 3/8 | 127.0.0.1:5"}));
-    ASSERT_EQ(app->store.serverList.size(), 1u);
-    EXPECT_EQ(app->store.serverList[0]->address, "127.0.0.1:5");
+    ASSERT_EQ(app->store.serverList().size(), 1u);
+    EXPECT_EQ(app->store.serverList()[0]->address, "127.0.0.1:5");
 
     app->engine()->slotWatch().Start("127.0.0.1:9");
     QTest::keyClick(main, Qt::Key_Escape);
@@ -492,12 +492,12 @@ TEST_F(MainWindowAfterACrash, StartClearsTheTemporaryFilesOfItsOwnFiles)
 
 TEST_F(MainWindowWithServers, StoresLoadAtStartAndTheTimerSavesThem)
 {
-    ASSERT_EQ(app->store.favoriteList.size(), 1u);
-    EXPECT_EQ(app->store.favoriteList[0]->name, "Kept");
+    ASSERT_EQ(app->store.favoriteList().size(), 1u);
+    EXPECT_EQ(app->store.favoriteList()[0]->name, "Kept");
     EXPECT_EQ(app->store.friends().Friends(), (std::vector<std::string>{"Ann", "Bob"}));
 
     app->store.FindOrCreateRecord("5.6.7.8:27016")->name = "New";
-    app->store.serverList.push_back(app->store.FindOrCreateRecord("5.6.7.8:27016"));
+    app->store.Append(ServerList::Servers, app->store.FindOrCreateRecord("5.6.7.8:27016"));
     QMetaObject::invokeMethod(main->saveTimer(), "timeout");
     EXPECT_EQ(ReadText(dir.File("Servers.ini")),
               "[Servers]\r\n1=5.6.7.8:27016\r\nTotal=2\r\n[Favorites]\r\n1=1.2.3.4:27015\r\nTotal=2\r\n");

@@ -4,6 +4,7 @@
 #include "settings/app_settings.h"
 #include "settings/server_store.h"
 #include "test_support/page_parts.h"
+#include "test_support/refresh_engine_peer.h"
 #include "test_support/widgets.h"
 #include "test_support/work_dir.h"
 #include "ui/page_context.h"
@@ -62,14 +63,18 @@ Texts operator+(Texts head, const Texts& tail)
     return ::testing::AssertionFailure() << error;
 }
 
-// One column's cells as the view shows them.
-Texts Column(const QAbstractItemView* view, int column)
+// One column's cells as the model shows them.
+Texts Column(const QAbstractItemModel* m, int column)
 {
     Texts cells;
-    const QAbstractItemModel* m = view->model();
     for (int r = 0; r < m->rowCount(); ++r)
         cells.push_back(m->data(m->index(r, column)).toString().toStdString());
     return cells;
+}
+// As the view shows them.
+Texts Column(const QAbstractItemView* view, int column)
+{
+    return Column(view->model(), column);
 }
 
 int RowOf(const CReportListCtrl* list, const std::string& address)
@@ -279,6 +284,31 @@ TEST_F(StoredBrowser, StoredListsShowSortedAndAnOldSendTimeBecomesUnknown)
     EXPECT_EQ(Record(kBravo)->ping, "???");
 }
 
+// The two lists keep their sort in the settings (and so in znktool.conf), each its own.
+TEST_F(StoredBrowser, HeaderClicksSortTheListAndKeepItsSortInTheSettings)
+{
+    const auto clickHeader = [](CReportListCtrl* list, int column) {
+        QHeaderView* header = list->header();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+    };
+    clickHeader(Servers(), 3);
+    EXPECT_EQ(settings.serverSortColumn, 3);
+    EXPECT_TRUE(settings.serverSortFlag);
+    EXPECT_EQ(settings.favoriteSortColumn, 0);
+    EXPECT_EQ(Column(Servers(), 3), (Texts{"0/8", "3/16", "???"}));
+    EXPECT_EQ(Servers()->GetHeaderImage(3), 0);
+
+    clickHeader(Favorites(), 2);
+    clickHeader(Favorites(), 2);
+    EXPECT_EQ(settings.favoriteSortColumn, 2);
+    EXPECT_FALSE(settings.favoriteSortFlag);
+    EXPECT_EQ(settings.serverSortColumn, 3);
+    EXPECT_EQ(Column(Favorites(), 2), (Texts{"45", "???", "???"}));
+    EXPECT_EQ(Favorites()->GetHeaderImage(2), 1);
+    EXPECT_EQ(Favorites()->GetHeaderImage(0), -1);
+}
+
 // ---- commands on the lists ------------------------------------------------------------------
 
 TEST_F(StoredBrowser, AddIpListsEachAddedAddressAndIgnoresBadTextAndCancel)
@@ -295,7 +325,7 @@ TEST_F(StoredBrowser, AddIpListsEachAddedAddressAndIgnoresBadTextAndCancel)
     EXPECT_EQ(rows.size(), 5u);
     EXPECT_EQ(std::count(rows.begin(), rows.end(), "192.168.1.20:27016 | ??? | ??? | ??? | 192.168.1.20:27016"), 2);
     ServerRecord* added = Record("192.168.1.20:27016");
-    EXPECT_EQ(store.serverList,
+    EXPECT_EQ(store.serverList(),
               (std::vector<ServerRecord*>{Record(kNameless), Record(kAlpha), Record(kBravo), added, added}));
     EXPECT_EQ(added->name + added->map + added->ping + added->players, "192.168.1.20:27016?????????");
 
@@ -303,13 +333,13 @@ TEST_F(StoredBrowser, AddIpListsEachAddedAddressAndIgnoresBadTextAndCancel)
     AnswerInputBox(*page(), " 192.168.1.21 ", true);
     Click(page(), Page::IdAddIpFavorites);
     EXPECT_EQ(Rows(Favorites()).back(), "192.168.1.21:27015 | ??? | ??? | ??? | 192.168.1.21:27015");
-    EXPECT_EQ(store.favoriteList.back()->address, "192.168.1.21:27015");
+    EXPECT_EQ(store.favoriteList().back()->address, "192.168.1.21:27015");
     // A letter O for the last zero passes the check; what is kept is the address it was read as.
     AnswerInputBox(*page(), "192.168.1.1O", true);
     Click(page(), Page::IdAddIpFavorites);
     EXPECT_EQ(Rows(Favorites()).back(), "192.168.1.1:27015 | ??? | ??? | ??? | 192.168.1.1:27015");
-    EXPECT_EQ(store.favoriteList.back()->address, "192.168.1.1:27015");
-    EXPECT_EQ(store.favoriteList.back(), Record("192.168.1.1:27015"));
+    EXPECT_EQ(store.favoriteList().back()->address, "192.168.1.1:27015");
+    EXPECT_EQ(store.favoriteList().back(), Record("192.168.1.1:27015"));
 
     const size_t records = store.records.size();
     for (const char* typed : {"192.168.1", "server.example.com", "10.0.0.0", "10.0.0.5:70000"}) {
@@ -319,8 +349,8 @@ TEST_F(StoredBrowser, AddIpListsEachAddedAddressAndIgnoresBadTextAndCancel)
     AnswerInputBox(*page(), "10.0.0.9:27015", false);
     Click(page(), Page::IdAddIpFavorites);
     EXPECT_EQ(Rows(Servers()), rows);
-    EXPECT_EQ(store.serverList.size(), 5u);
-    EXPECT_EQ(store.favoriteList.size(), 5u);
+    EXPECT_EQ(store.serverList().size(), 5u);
+    EXPECT_EQ(store.favoriteList().size(), 5u);
     EXPECT_EQ(store.records.size(), records);
 }
 
@@ -330,8 +360,8 @@ TEST_F(StoredBrowser, AddToFavoritesRemoveAndClear)
     Servers()->SelectRow(RowOf(Servers(), kAlpha));
     Click(page(), Page::IdAddToFavorites);
     EXPECT_EQ(Rows(Favorites()), (Texts{kBravoRow, kBravoRow, kAlphaRow, kAlphaRow}));
-    EXPECT_EQ(store.favoriteList.size(), 4u);
-    EXPECT_EQ(store.favoriteList.back(), Record(kAlpha));
+    EXPECT_EQ(store.favoriteList().size(), 4u);
+    EXPECT_EQ(store.favoriteList().back(), Record(kAlpha));
     EXPECT_EQ(Record(kAlpha)->info, "Capture the Flag|Dedicated//Linux Server|Password: No");
 
     // One row goes, so one entry goes: the first of that server.
@@ -340,12 +370,12 @@ TEST_F(StoredBrowser, AddToFavoritesRemoveAndClear)
     Click(page(), Page::IdRemoveFavorite);
     Click(page(), Page::IdRemoveFavorite); // nothing selected any more
     EXPECT_EQ(Rows(Favorites()), (Texts{kBravoRow, kAlphaRow, kAlphaRow}));
-    EXPECT_EQ(store.favoriteList, (std::vector<ServerRecord*>{Record(kAlpha), bravo, Record(kAlpha)}));
+    EXPECT_EQ(store.favoriteList(), (std::vector<ServerRecord*>{Record(kAlpha), bravo, Record(kAlpha)}));
     EXPECT_EQ(Record(kBravo), bravo);
 
     Click(page(), Page::IdClearFavorites);
     EXPECT_EQ(Favorites()->GetItemCount(), 0);
-    EXPECT_TRUE(store.favoriteList.empty());
+    EXPECT_TRUE(store.favoriteList().empty());
     EXPECT_EQ(store.records.size(), 3u);
     SaveServers();
     EXPECT_NE(ReadText(dir.File(ServerStore::kServersFile)).find("[Favorites]\r\nTotal=1"), std::string::npos);
@@ -392,13 +422,14 @@ TEST_F(StoredBrowser, ServerAndFavoriteMenusNameTheServerOnceAndListItsInfo)
                      "(Capture the Flag)", "(Dedicated//Linux Server)", "(Password: No)"} +
                serverTail));
     PickMenuLine(menu.get(), Page::IdAddToFavorites);
-    EXPECT_EQ(store.favoriteList.back(), Record(kAlpha));
+    EXPECT_EQ(store.favoriteList().back(), Record(kAlpha));
 
     // A name is shown as it is, not as a menu mnemonic.
-    servers->SetItemText(RowOf(servers, kAlpha), 0, "Tom & Jerry");
+    store.TakeReply(kAlpha, {.name = "Tom & Jerry"});
     EXPECT_EQ(MenuOver(servers, RowOf(servers, kAlpha))->actions().at(5)->text(), "Tom && Jerry");
+    store.TakeReply(kAlpha, {.name = "Alpha"});
     // While a status line heads the list there are no servers to talk about.
-    servers->InsertItem(0, "Pinging Servers");
+    engine.lists().ShowStatus("Pinging Servers");
     EXPECT_EQ(MenuOver(servers, 2), nullptr);
 
     CFavListCtrl* favorites = Favorites();
@@ -424,7 +455,7 @@ TEST_F(StoredBrowser, StatusLinesStayOnTopOfEverySortAndAreNoServers)
     for (int column : {0, 0, 1, 1, 2, 2, 3, 4, 4}) {
         servers->OnColumnClick(column);
         EXPECT_EQ(servers->GetItemText(0, 0), silent) << column;
-        servers->Sort(); // as a refresh re-sorts
+        engine.lists().Sort(ServerList::Servers); // as a refresh re-sorts
     }
     EXPECT_TRUE(servers->isFirstColumnSpanned(0, QModelIndex()));
     ClickRow(servers, 0);
@@ -463,7 +494,7 @@ TEST_F(StoredBrowser, LongAndControlNamesInMenusAreCutOrMarkedWithTheWholeNameAs
     const int alpha = RowOf(servers, kAlpha);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        servers->SetItemText(alpha, 0, c.name);
+        store.TakeReply(kAlpha, {.name = c.name});
         // The row itself: on one line, whole.
         EXPECT_EQ(servers->model()->data(servers->model()->index(alpha, 0)), c.tip.isEmpty() ? c.line : c.tip);
         auto menu = MenuOver(servers, alpha);
@@ -496,6 +527,27 @@ TEST_F(StoredBrowser, RconControlOpensAConsoleOnTheSelectedServer)
     Click(page(), Page::IdRconFavorites);
     PickMenuLine(MenuOver(Favorites(), RowOf(Favorites(), kAlpha)).get(), Page::IdRconFavorites);
     EXPECT_EQ(consolesOpened, (std::vector<std::string>{kAlpha, kBravo, kAlpha}));
+}
+
+TEST_F(StoredBrowser, ARelayedServerHasNoConsoleNorSlotWatch)
+{
+    const std::string relayed = "169.254.7.7:27015";
+    store.TakeReply(relayed, {.name = "Relayed", .map = "m", .ping = "???", .players = "8/8"});
+    store.Append(ServerList::Servers, store.FindOrCreateRecord(relayed));
+    // As a click selects: the selection model tells of it.
+    const auto choose = [&](const std::string& address) {
+        Servers()->selectionModel()->setCurrentIndex(Servers()->model()->index(RowOf(Servers(), address), 0),
+                                                     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    };
+    choose(relayed);
+    EXPECT_FALSE(Find<QPushButton>(Page::IdRconServers)->isEnabled());
+    const auto menu = MenuOver(Servers(), RowOf(Servers(), relayed));
+    EXPECT_FALSE(Command(menu, Page::IdRconServers)->isEnabled());
+    EXPECT_FALSE(Command(menu, Page::IdWatchSlot)->isEnabled()); // full, but relayed
+    page()->OnRconControl(Servers());
+    EXPECT_TRUE(consolesOpened.empty());
+    choose(kAlpha);
+    EXPECT_TRUE(Find<QPushButton>(Page::IdRconServers)->isEnabled());
 }
 
 TEST_F(BrowserPage, PlayerMenuWritesTheFriendsFileButNotOverPleaseWait)
@@ -748,7 +800,7 @@ TEST_F(SimBrowser, RefreshAndUpdateFillTheListsAndTheProgressDisplay)
     EXPECT_EQ(names, (Texts{"Alpha Sim", "Bravo Sim"}));
 
     // Only the master's answer can bring the rows back.
-    Servers()->DeleteAllItems();
+    store.ClearList(ServerList::Servers);
     Click(page(), Page::IdUpdate);
     Texts expected = {server(0).Address(), server(1).Address()};
     std::sort(expected.begin(), expected.end());
@@ -767,7 +819,8 @@ TEST_F(SimBrowser, DetailsGoWithTheirRowAndARefreshAsksThemAgain)
 {
     const auto filterText = [&](const char* t) { Find<QLineEdit>(CServerFilterRow::IdFilterText)->setText(t); };
     const auto relisted = [&] {
-        return QTest::qWaitFor([&] { return Rows(Servers()).size() == 2 && engine.refresh().pending().empty(); }, 4000);
+        return QTest::qWaitFor(
+            [&] { return Rows(Servers()).size() == 2 && RefreshEnginePeer(engine.refresh()).pending().empty(); }, 4000);
     };
     settings.options.lanTargets = {server(0).Address(), server(1).Address()};
     struct Case {
@@ -938,9 +991,11 @@ protected:
         Click(page(), Page::IdUpdate);
         return QTest::qWaitFor(
             [&] {
-                const Texts pings = Column(Servers(), 2);
+                // Those the filter leaves out too.
+                const Texts pings = Column(&engine.lists().model(ServerList::Servers), 2);
                 return pings.size() == 5 && std::count(pings.begin(), pings.end(), "???") == 0 &&
-                       engine.refresh().pending().empty() && Find<QLabel>(Page::IdPercent)->text() == "100%";
+                       RefreshEnginePeer(engine.refresh()).pending().empty() &&
+                       Find<QLabel>(Page::IdPercent)->text() == "100%";
             },
             8000);
     }
@@ -972,7 +1027,7 @@ TEST_F(FilterFarm, FilterChoicesLeaveOutTheirServersKeepOrderAndAskNobody)
     PickMenuLine(FilterMenu(), CServerFilterRow::IdHideEmpty);
     ASSERT_TRUE(Updated()) << ::testing::PrintToString(Rows(Servers()));
     EXPECT_EQ(Listed(), "Bravo Charlie Delta Echo (4 of 5 servers listed)");
-    const Texts order = Column(Servers(), kAddress);
+    const Texts order = engine.lists().Listed(ServerList::Servers); // those left out too
     int asked = 0;
     for (int i = 0; i < 5; ++i)
         asked += farm.GameServer(i).Record().datagramsReceived;
@@ -1005,8 +1060,10 @@ TEST_F(FilterFarm, FilterChoicesLeaveOutTheirServersKeepOrderAndAskNobody)
         s.choose();
         EXPECT_EQ(Listed(), s.listed);
     }
-    // A row the filter takes away is no longer the one Connect would join.
+    // A row the filter takes away is no longer the one Connect would join, nor is another.
+    Find<QLineEdit>(CServerFilterRow::IdFilterText)->setText("");
     Servers()->SelectRow(RowOf(Servers(), farm.GameServer(1).Address()));
+    ASSERT_GE(Servers()->GetSelectedRow(), 0);
     Find<QLineEdit>(CServerFilterRow::IdFilterText)->setText("echo");
     EXPECT_EQ(Servers()->GetSelectedRow(), -1);
     // Escape empties the text; only an empty one lets Escape on to the window.
@@ -1029,7 +1086,7 @@ TEST_F(FilterFarm, AHiddenServerLeavesTheListAndNoUpdateListsItAgain)
     EXPECT_EQ(RowOf(Servers(), charlie), -1);
     EXPECT_EQ(settings.options.hiddenServers, Texts{charlie});
     const int pinged = farm.GameServer(2).Record().requestCounts["ping"];
-    ASSERT_TRUE(QTest::qWaitFor([&] { return engine.refresh().pending().empty(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return RefreshEnginePeer(engine.refresh()).pending().empty(); }, 3000));
     Click(page(), Page::IdUpdate);
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return Column(Servers(), 2).size() == 4 && Column(Servers(), 2).front() != "???"; }, 8000));
@@ -1077,15 +1134,16 @@ TEST_F(JoinFromBrowser, JoinsAreRememberedNewestFirstAndTheRecentMenuJoinsAgain)
     PickMenuLine(recent->actions()[1]->menu(), RecentServersMenu::kJoinId);
     EXPECT_EQ(Joined(), kBravo);
     PickMenuLine(recent->actions()[0]->menu(), RecentServersMenu::kAddToFavoritesId);
-    EXPECT_EQ(store.favoriteList.back()->address, kAlpha);
+    EXPECT_EQ(store.favoriteList().back()->address, kAlpha);
     // Under the name it is known by, not its address: its record's, else its recent entry's.
     store.recent.Add(kNameless, "Nameless Joined", 1700000000);
     Q_EMIT recent->aboutToShow();
     PickMenuLine(recent->actions()[0]->menu(), RecentServersMenu::kAddToFavoritesId);
     Texts rows = Rows(Favorites());
     std::sort(rows.begin(), rows.end());
-    EXPECT_EQ(rows, (Texts{"Alpha | ??? | ??? | ??? | 127.0.0.1:40001", kAlphaRow, kBravoRow, kBravoRow,
-                           "Nameless Joined | ??? | ??? | ??? | 127.0.0.1:40003"}));
+    // Added by hand, the server's record knows nothing yet: every row of it says so.
+    EXPECT_EQ(rows, (Texts{"Alpha | ??? | ??? | ??? | 127.0.0.1:40001", "Alpha | ??? | ??? | ??? | 127.0.0.1:40001",
+                           kBravoRow, kBravoRow, "Nameless Joined | ??? | ??? | ??? | 127.0.0.1:40003"}));
 }
 
 namespace {
@@ -1116,8 +1174,9 @@ TEST_F(SlotFarm, TheSlotWatchJoinsAtTheFirstFreeSlotAndEndsOnASilentServer)
     EXPECT_EQ(store.recent.Entries().front().address, full);
 
     // Nothing answers there: the wait ends with a message, and the status line is cleared.
-    page()->AddServerRow({"Gone", "harbor", "5", "8/8", "127.0.0.1:9"}, false);
-    Record("127.0.0.1:9")->name = "Gone"; // as its last answer named it
+    // As its last answer named it.
+    store.Append(ServerList::Servers,
+                 store.TakeReply("127.0.0.1:9", {.name = "Gone", .map = "harbor", .ping = "5", .players = "8/8"}));
     auto menu = MenuOver(Servers(), RowOf(Servers(), "127.0.0.1:9"));
     PickMenuLine(menu.get(), Page::IdWatchSlot);
     EXPECT_TRUE(

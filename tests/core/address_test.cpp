@@ -60,3 +60,21 @@ TEST(ProtocolAddress, FormatOfFourBytesAndPort)
     const unsigned char octets[4] = {192, 168, 0, 255};
     EXPECT_EQ(FormatAddress(octets, 27015), "192.168.0.255:27015");
 }
+
+TEST(ProtocolAddress, OnlyLinkLocalAddressesAreRelayed)
+{
+    const struct {
+        const char* address;
+        bool relayed;
+    } cases[] = {
+        {"169.254.0.1:27015", true},
+        {"169.254.255.254", true},
+        {"169.253.1.1:27015", false},
+        {"169.255.1.1:27015", false},
+        {"1.169.254.1:27015", false},
+        {"127.0.0.1:27015", false},
+        {"", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(IsRelayedAddress(c.address), c.relayed) << c.address;
+}

@@ -10,7 +10,7 @@ namespace {
 using Texts = std::vector<std::string>;
 
 // Servers of every kind the browser meets today, each with the same players and rules.
-class Dialects : public Engine {
+class Dialects : public EngineAndPage {
 protected:
     struct Kind {
         const char* name;
@@ -47,10 +47,8 @@ protected:
             farm.AddGameServer(c);
         }
         StartFarm();
-        for (const Kind& k : kKinds) {
-            std::string ping;
-            page.AddFavoriteRow({k.name, "", ping, "", farm.FindGameServer(k.name)->Address()}, false);
-        }
+        for (const Kind& k : kKinds)
+            List(ServerList::Favorites, farm.FindGameServer(k.name)->Address(), {.name = k.name});
     }
 };
 
@@ -58,7 +56,7 @@ TEST_F(Dialects, EveryKindOfServerFillsTheSameRows)
 {
     app.settings.timeout = 0.6f; // room for a challenge round trip and a re-send
     AddKinds();
-    page.OnRefreshFavorites();
+    refresh.RefreshFavorites();
     ASSERT_TRUE(WaitForProgressEnd());
     for (const Kind& k : kKinds) {
         const auto rows = Rows(&favorites);
@@ -78,7 +76,7 @@ TEST_F(Dialects, ClassicOnlyKeepsTheClassicWire)
 {
     app.settings.options.dialect = QueryDialect::Classic;
     AddKinds();
-    page.OnRefreshFavorites();
+    refresh.RefreshFavorites();
     ASSERT_TRUE(WaitForProgressEnd());
     QTest::qWait(300); // a re-send would have come by now
     for (const Kind& k : kKinds) {
@@ -105,8 +103,8 @@ TEST_F(Engine, ADeadMasterGivesTheListBackAndSaysSo)
     ASSERT_TRUE(QTest::qWaitFor([&] { return servers.GetItemText(0, 0) == CRefreshEngine::kMasterSilentText; }, 5000));
     EXPECT_EQ(Rows(&servers), (Texts{std::string(CRefreshEngine::kMasterSilentText) + " |  |  |  | ",
                                      known + " | ??? | ??? | ??? | " + known}));
-    ASSERT_EQ(store.serverList.size(), 1u);
-    EXPECT_EQ(store.serverList[0]->address, known);
+    ASSERT_EQ(store.serverList().size(), 1u);
+    EXPECT_EQ(store.serverList()[0]->address, known);
     EXPECT_EQ(master.Record().requests.size(), 2u); // the request and one re-send
 }
 
@@ -179,6 +177,6 @@ TEST_F(Dialects, LanServersOnLoopbackAreFoundInEitherDialect)
     Texts names = Column(servers, 0);
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (Texts{"classic", "older", "today"}));
-    EXPECT_EQ(store.serverList.size(), 3u);
+    EXPECT_EQ(store.serverList().size(), 3u);
     EXPECT_EQ(farm.FindGameServer("today")->Record().requestCounts.at("A2S_INFO"), 2); // the challenge, then the info
 }

@@ -8,17 +8,17 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 namespace {
 
 using Texts = std::vector<std::string>;
-using Column = std::optional<std::string> ServerRowChange::*;
+using Column = std::string ServerRecord::*;
 
-// What a details query tells, as its signals carry it.
-struct Told {
-    explicit Told(CDetailQuery& query)
+// What a details query tells, as its signals carry it, and what it writes into the store's
+// records (which every row of the server shows).
+struct Told : ServerStoreListener {
+    Told(CDetailQuery& query, ServerStore& store) : store_(store)
     {
+        store.AddListener(this);
         QObject::connect(&query, &CDetailQuery::detailsRequested, &context, [this] { ++requested; });
         QObject::connect(&query, &CDetailQuery::infoReceived, &context,
                          [this](const std::string& from, const InfoReply& reply) {
@@ -39,11 +39,12 @@ struct Told {
                          [this](const std::vector<std::pair<std::string, std::string>>& list) { rules = list; });
         QObject::connect(&query, &CDetailQuery::detailsTimedOut, &context,
                          [this](bool p, bool r) { timedOut.emplace_back(p, r); });
-        QObject::connect(&query, &CDetailQuery::serverRowsChanged, &context,
-                         [this](ServerList list, const std::string& at, const ServerRowChange& change) {
-                             rows.emplace_back(list, at, change);
-                         });
     }
+    ~Told() override { store_.RemoveListener(this); }
+    void ListAppended(ServerList) override {}
+    void ListEntryRemoved(ServerList, size_t) override {}
+    void ListReplaced(ServerList) override {}
+    void RecordChanged(const ServerRecord& record) override { records.push_back(record); }
     bool Complete() const { return infos > 0 && !ping.empty() && !players.empty() && !rules.empty(); }
     // As the lists show them: name | score | play time | id, and name | value.
     Texts PlayerRows() const
@@ -60,13 +61,14 @@ struct Told {
             out.push_back(name + " | " + value);
         return out;
     }
-    // The last value the rows of the server in list were given for the column; "" when none.
-    std::string Shown(ServerList list, Column column) const
+    // The last value the server's record was given for the column; "" when none. A ping still
+    // holding its send time is no value yet.
+    std::string Shown(Column column) const
     {
         std::string shown;
-        for (const auto& [which, at, change] : rows)
-            if (which == list && change.*column)
-                shown = *(change.*column);
+        for (const ServerRecord& record : records)
+            if ((record.*column).find('-') == std::string::npos)
+                shown = record.*column;
         return shown;
     }
 
@@ -81,7 +83,8 @@ struct Told {
     int playerLists = 0;
     std::vector<std::pair<std::string, std::string>> rules;
     std::vector<std::pair<bool, bool>> timedOut;
-    std::vector<std::tuple<ServerList, std::string, ServerRowChange>> rows;
+    std::vector<ServerRecord> records;
+    ServerStore& store_;
 };
 
 // The two uses of the details query against simulated servers on 127.0.0.1: the browser's
@@ -199,27 +202,25 @@ TEST_F(Details, SelectedServerFillsPlayersRulesAndItsRows)
     sim::GameServerConfig c = Server("detail");
     c.behaviour.delayMs = 30;
     sim::SimGameServer& s = Start(c);
-    Told told{browser};
+    Told told{browser, store};
     browser.QuerySelected(s.Address());
     EXPECT_EQ(told.requested, 1); // the lists wait
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
-            return told.players.size() == 2 && told.rules.size() == 2 &&
-                   told.Shown(ServerList::Servers, &ServerRowChange::name) == "detail" &&
-                   !told.Shown(ServerList::Servers, &ServerRowChange::ping).empty();
+            return told.players.size() == 2 && told.rules.size() == 2 && told.Shown(&ServerRecord::name) == "detail" &&
+                   !told.Shown(&ServerRecord::ping).empty();
         },
         3000));
     EXPECT_EQ(told.PlayerRows(), (Texts{"alpha | 12 | 2:5 | 1", "beta | -3 | 0:59 | 2"}));
     EXPECT_EQ(told.RuleRows(), (Texts{"mp_timelimit | 30", "sv_gravity | 800"}));
-    // Every row of the server, in either list, and its record.
-    const ServerRecord* record = store.FindOrCreateRecord(s.Address());
-    for (ServerList list : {ServerList::Servers, ServerList::Favorites}) {
-        EXPECT_EQ(told.Shown(list, &ServerRowChange::name), "detail");
-        EXPECT_EQ(told.Shown(list, &ServerRowChange::map), "map_detail");
-        EXPECT_EQ(told.Shown(list, &ServerRowChange::players), "2/16");
-        EXPECT_GE(std::stoi(told.Shown(list, &ServerRowChange::ping)), 25);
-        EXPECT_EQ(told.Shown(list, &ServerRowChange::ping), record->ping);
-    }
+    // The record every row of the server shows, as its listeners heard it.
+    const ServerRecord* record = store.FindRecord(s.Address());
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(told.Shown(&ServerRecord::name), "detail");
+    EXPECT_EQ(told.Shown(&ServerRecord::map), "map_detail");
+    EXPECT_EQ(told.Shown(&ServerRecord::players), "2/16");
+    EXPECT_GE(std::stoi(told.Shown(&ServerRecord::ping)), 25);
+    EXPECT_EQ(told.Shown(&ServerRecord::ping), record->ping);
     EXPECT_EQ(record->name, "detail");
     EXPECT_EQ(record->map, "map_detail");
     EXPECT_EQ(record->players, "2/16");
@@ -238,7 +239,7 @@ TEST_F(Details, FillTheSearchPanes)
     c.rules = {{"mp_timelimit", "25"}};
     c.behaviour.duplicate = true; // the info and the ping are told once all the same
     sim::SimGameServer& s = Start(c);
-    Told answers{search};
+    Told answers{search, store};
 
     search.QuerySelected(s.Address());
     ASSERT_TRUE(QTest::qWaitFor([&] { return answers.Complete(); }, 3000));
@@ -277,7 +278,7 @@ TEST_F(Details, EightBitNamesComeAsSent)
 
     // Either use gets the bytes as sent, for its page to show them the one way both show them.
     for (CDetailQuery* query : {&browser, &search}) {
-        Told answers{*query};
+        Told answers{*query, store};
         query->QuerySelected(s.Address());
         ASSERT_TRUE(QTest::qWaitFor([&] { return answers.Complete(); }, 3000));
         EXPECT_EQ(answers.info.name, c.hostname);
@@ -286,7 +287,7 @@ TEST_F(Details, EightBitNamesComeAsSent)
         EXPECT_EQ(answers.players[1].name, "Zo\xC3\xAB"); // UTF-8 stays UTF-8
         EXPECT_EQ(answers.rules[0].second, "Bienvenue \xE0 tous");
         const std::string row = query == &browser ? c.hostname : "";
-        EXPECT_EQ(answers.Shown(ServerList::Servers, &ServerRowChange::name), row);
+        EXPECT_EQ(answers.Shown(&ServerRecord::name), row);
     }
     // What is kept (and saved, and befriended) is what the server sent.
     EXPECT_EQ(store.FindOrCreateRecord(s.Address())->name, c.hostname);
@@ -303,7 +304,7 @@ TEST_F(Details, AServerOfTodayBehindAChallengeFillsThemToo)
     c.players = {{"gamma", 7, 61.0f}};
     c.rules = {{"mp_timelimit", "25"}};
     sim::SimGameServer& s = Start(c);
-    Told answers{search};
+    Told answers{search, store};
 
     search.QuerySelected(s.Address());
     ASSERT_TRUE(QTest::qWaitFor([&] { return answers.Complete(); }, 3000));
@@ -341,7 +342,7 @@ TEST_F(Details, EveryKindOfServerGivesTheSameDetailsInItsDialect)
     // The details come in the same dialect, the split rules joined.
     for (CDetailQuery* query : {&browser, &search}) {
         for (const auto& k : kinds) {
-            Told told{*query};
+            Told told{*query, store};
             query->QuerySelected(farm.FindGameServer(k.name)->Address());
             ASSERT_TRUE(QTest::qWaitFor([&] { return told.players.size() == 2 && told.rules.size() == 2; }, 3000))
                 << k.name;
@@ -359,7 +360,7 @@ TEST_F(Details, ADetailQueryNobodyAnswersEndsWithItsMessage)
     sim::GameServerConfig c = Server("quiet");
     c.behaviour.silent = true;
     sim::SimGameServer& s = Start(c);
-    Told told{browser};
+    Told told{browser, store};
     browser.QuerySelected(s.Address());
     ASSERT_TRUE(QTest::qWaitFor([&] { return !told.timedOut.empty(); }, 3000));
     EXPECT_EQ(told.timedOut, (std::vector<std::pair<bool, bool>>{{true, true}}));
@@ -372,7 +373,7 @@ TEST_F(Details, ADetailQueryNobodyAnswersEndsWithItsMessage)
 
     // The search's panes wait as long as they are shown, asked once.
     farm.ResetRecords();
-    Told waiting{search};
+    Told waiting{search, store};
     search.QuerySelected(s.Address());
     QTest::qWait(800);
     EXPECT_TRUE(waiting.timedOut.empty());
@@ -386,7 +387,7 @@ TEST_F(Details, AnEmptyServerThatSendsNoPlayersShowsAnEmptyListInTheBrowserAndTh
     sim::GameServerConfig c{.answersClassic = false, .answersA2s = true, .a2sPlayersWhenEmpty = false};
     sim::SimGameServer& s = Start(c);
     for (CDetailQuery* query : {&browser, &search}) {
-        Told told{*query};
+        Told told{*query, store};
         query->QuerySelected(s.Address());
         ASSERT_TRUE(QTest::qWaitFor([&] { return told.playerLists > 0; }, 3000)); // no "Please Wait"
         QTest::qWait(settings.TimeoutMs() + 100); // nor a failure once the time-out passed
@@ -415,7 +416,7 @@ TEST_F(Details, EachChallengeResendsOnlyWhatItRefusesAndARefusedOneIsNotSentAgai
     for (const auto& q : queries) {
         if (&q == &queries[1])
             s.SetA2sChallengeValue(0x12121212); // the server replaced its challenge
-        Told told{browser};
+        Told told{browser, store};
         browser.QuerySelected(s.Address());
         ASSERT_TRUE(QTest::qWaitFor([&] { return s.Record().datagramsSent >= q.sent; }, 3000));
         QTest::qWait(100); // anything more would come now
@@ -431,12 +432,11 @@ TEST_F(Details, OnlyAckTimesAServerThatAnswersNoOtherClassicWord)
 {
     settings.options.dialect = QueryDialect::Classic;
     sim::SimGameServer& s = Start({.answersClassic = false, .answersA2s = true, .pingAck = true});
-    Told inBrowser{browser}, inSearch{search};
+    Told inBrowser{browser, store}, inSearch{search, store};
     browser.QuerySelected(s.Address());
     search.QuerySelected(s.Address());
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return !inBrowser.Shown(ServerList::Servers, &ServerRowChange::ping).empty() && !inSearch.ping.empty(); },
-        3000));
-    EXPECT_GE(std::stoi(inBrowser.Shown(ServerList::Servers, &ServerRowChange::ping)), 0);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !inBrowser.Shown(&ServerRecord::ping).empty() && !inSearch.ping.empty(); }, 3000));
+    EXPECT_GE(std::stoi(inBrowser.Shown(&ServerRecord::ping)), 0);
     EXPECT_GE(std::stoi(inSearch.ping), 0);
 }

@@ -2,10 +2,12 @@
 #pragma once
 #include "browser/server_browser_dlg.h"
 #include "gamefiles/settings_loader.h"
+#include "query/list_roles.h"
 #include "query/query_engine.h"
 #include "settings/app_settings.h"
 #include "settings/server_store.h"
 #include "sim_farm.h"
+#include "test_support/refresh_engine_peer.h"
 #include "test_support/widgets.h"
 #include "ui/page_context.h"
 #include "ui/sort_list_ctrl.h"
@@ -16,8 +18,38 @@
 #include <string>
 #include <vector>
 
-// The engine on simulated servers with a 0.2 s time-out, and the browser page that shows what
-// it tells (the four lists a user sees).
+// One of the engine's server lists as the user reads it: the rows of its model, sorted and
+// filtered as the browser shows them.
+class ShownList {
+public:
+    explicit ShownList(const QAbstractItemModel& rows) : rows_(rows) {}
+    const QAbstractItemModel* model() const { return &rows_; }
+    int GetItemCount() const { return rows_.rowCount(); }
+    QString GetItemText(int row, int column) const { return rows_.index(row, column).data().toString(); }
+    std::string GetItemTextStd(int row, int column) const
+    {
+        return rows_.index(row, column).data(ListRole::Bytes).toByteArray().toStdString();
+    }
+
+private:
+    const QAbstractItemModel& rows_;
+};
+
+// A list's rows, columns joined with " | ".
+inline std::vector<std::string> Rows(const ShownList* list)
+{
+    std::vector<std::string> rows;
+    for (int r = 0; r < list->GetItemCount(); ++r) {
+        std::string row;
+        for (int c = 0; c < list->model()->columnCount(); ++c)
+            row += (c ? " | " : "") + list->GetItemTextStd(r, c);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// The engine on simulated servers with a 0.2 s time-out, and its two server lists as the
+// browser shows them.
 class Engine : public ::testing::Test {
 protected:
     static AppSettings TestSettings()
@@ -56,7 +88,15 @@ protected:
         ASSERT_TRUE(farm.StartInOwnThread(&error)) << error;
     }
 
-    static std::vector<std::string> Column(const CReportListCtrl& list, int column)
+    // A server in a list as a last run left it: its record holds what fields give.
+    ServerRecord* List(ServerList list, const std::string& address, const ServerFields& fields = {})
+    {
+        ServerRecord* record = store.TakeReply(address, fields);
+        store.Append(list, record);
+        return record;
+    }
+
+    static std::vector<std::string> Column(const ShownList& list, int column)
     {
         std::vector<std::string> out;
         for (int row = 0; row < list.GetItemCount(); ++row)
@@ -76,12 +116,19 @@ protected:
     ServerStore store;
     CQueryEngine engine{app.settings, store};
     CRefreshEngine& refresh = engine.refresh();
+    RefreshEnginePeer inside{refresh};
+    ShownList servers{engine.lists().view(ServerList::Servers)};
+    ShownList favorites{engine.lists().view(ServerList::Favorites)};
+    sim::SimFarm farm;
+};
+
+// The engine and the browser page over it, for what only the page shows: the players and rules
+// of the selected server.
+class EngineAndPage : public Engine {
+protected:
     CSettingsLoader loader{app.settings};
     PageContext context{app.settings, store, engine, loader, {}, {}};
     CServerBrowserDlg page{context};
-    CSrvListCtrl& servers = *FindById<CSrvListCtrl>(&page, CServerBrowserDlg::IdServers);
-    CFavListCtrl& favorites = *FindById<CFavListCtrl>(&page, CServerBrowserDlg::IdFavorites);
     CSortListCtrl& players = *FindById<CSortListCtrl>(&page, CServerBrowserDlg::IdPlayers);
     CSortListCtrl& rules = *FindById<CSortListCtrl>(&page, CServerBrowserDlg::IdRules);
-    sim::SimFarm farm;
 };

@@ -31,9 +31,9 @@ protected:
         app.settings.timeout = 0.6f;
         app.settings.options.lanTargets = targets;
         refresh.FindLanServers();
-        ASSERT_TRUE(refresh.lanSearch().running());
+        ASSERT_TRUE(inside.lanSearch().running());
         meanwhile();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !refresh.lanSearch().running(); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !inside.lanSearch().running(); }, 5000));
     }
 };
 
@@ -70,7 +70,7 @@ TEST_F(LanSearch, ForgedChallengesAndAnswersFromSendersNeverAskedGoUnanswered)
         for (int round = 0; round < 200; ++round, QTest::qWait(1))
             for (auto& f : forgers)
                 for (const QByteArray& d : datagrams)
-                    f->writeDatagram(d, QHostAddress::LocalHost, refresh.lanSearch().localPort());
+                    f->writeDatagram(d, QHostAddress::LocalHost, inside.lanSearch().localPort());
     });
     int reflected = 0;
     for (auto& f : forgers)
@@ -79,8 +79,8 @@ TEST_F(LanSearch, ForgedChallengesAndAnswersFromSendersNeverAskedGoUnanswered)
     EXPECT_EQ(reflected, 0);
     // The server asked is found all the same, its own challenge answered.
     EXPECT_EQ(Column(servers, 0), Texts{"today"});
-    ASSERT_EQ(store.serverList.size(), 1u);
-    EXPECT_EQ(store.serverList[0]->address, today.Address());
+    ASSERT_EQ(store.serverList().size(), 1u);
+    EXPECT_EQ(store.serverList()[0]->address, today.Address());
     EXPECT_EQ(today.Record().requestCounts.at("A2S_INFO"), 2);
 }
 
@@ -95,7 +95,7 @@ TEST_F(LanSearch, OneSearchListsAtMostSoManyServers)
         targets.push_back(farm.GameServer(static_cast<size_t>(i)).Address());
     Search(targets);
     EXPECT_EQ(servers.GetItemCount(), CLanSearch::kMaxServers);
-    EXPECT_EQ(store.serverList.size(), static_cast<size_t>(CLanSearch::kMaxServers));
+    EXPECT_EQ(store.serverList().size(), static_cast<size_t>(CLanSearch::kMaxServers));
 }
 
 } // namespace

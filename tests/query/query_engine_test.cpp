@@ -165,17 +165,17 @@ TEST_F(Engine, UpdateAsksTheMasterPingsAndListsTheServersThatAnswer)
     EXPECT_EQ(servers.GetItemText(0, 4), "");
 
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return refresh.pingPhase().socketCount() > 0 || refresh.pingPhase().timerActive(); }, 3000));
+        [&] { return inside.pingPhase().socketCount() > 0 || inside.pingPhase().timerActive(); }, 3000));
     ASSERT_EQ(master.Record().requests.size(), 1u);
     // Steam: '1', region FF, "0.0.0.0:0", NUL, "\gamedir\znk", NUL — 22 bytes plus the folder.
     EXPECT_EQ(master.Record().requests[0].request, "1\\xFF0.0.0.0:0\\x00\\x5Cgamedir\\x5Cznk\\x00");
     EXPECT_EQ(servers.GetItemText(0, 0), "Pinging Servers");
-    EXPECT_EQ(refresh.pingPhase().socketCount(), 12);
+    EXPECT_EQ(inside.pingPhase().socketCount(), 12);
 
     ASSERT_TRUE(WaitForProgressEnd());
     EXPECT_EQ(refresh.percentText(), "100%");
     EXPECT_EQ(refresh.progressUpper(), 10);
-    EXPECT_FALSE(refresh.resortTimerActive());
+    EXPECT_FALSE(inside.resortTimerActive());
     ASSERT_EQ(servers.GetItemCount(), 10);
     const auto names = Column(servers, 0);
     EXPECT_EQ(std::count(names.begin(), names.end(), "srv13"), 0);
@@ -185,7 +185,7 @@ TEST_F(Engine, UpdateAsksTheMasterPingsAndListsTheServersThatAnswer)
     EXPECT_TRUE(std::is_sorted(addresses.begin(), addresses.end(),
                                [](const std::string& a, const std::string& b) { return SortCompare(a, b, true) < 0; }));
     EXPECT_LE(farm.MaxInfostringInFlight(), 5);
-    EXPECT_EQ(store.serverList.size(), 10u);
+    EXPECT_EQ(store.serverList().size(), 10u);
     const ServerRecord* r = store.FindOrCreateRecord(farm.FindGameServer("srv10")->Address());
     EXPECT_EQ(r->name, "srv10");
     EXPECT_EQ(r->map, "map_srv10");
@@ -205,11 +205,11 @@ TEST_F(Engine, ServersAreQueuedInTheOrderTheirPingsCameBack)
     StartFarm();
     app.settings.masterServer = farm.Master(0).Address();
     refresh.RequestMasterList();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return refresh.pending().size() == 4; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return inside.pending().size() == 4; }, 3000));
     std::vector<std::string> expected;
     for (const char* label : {"d0", "d80", "d160", "d240"})
         expected.push_back(farm.FindGameServer(label)->Address() + "\n");
-    EXPECT_EQ(std::vector<std::string>(refresh.pending().begin(), refresh.pending().end()), expected);
+    EXPECT_EQ(std::vector<std::string>(inside.pending().begin(), inside.pending().end()), expected);
     ASSERT_TRUE(WaitForProgressEnd());
     EXPECT_EQ(servers.GetItemCount(), 4);
 }
@@ -222,18 +222,15 @@ TEST_F(Engine, AtMostFiveQueriesInFlightAndEveryServerListedOnce)
     for (int i = 0; i < 23; ++i)
         AddServer("slow" + std::to_string(i), 60);
     StartFarm();
-    for (size_t i = 0; i < farm.GameServerCount(); ++i) {
-        const std::string a = farm.GameServer(i).Address();
-        std::string ping;
-        page.AddFavoriteRow({a, "", ping, "", a}, false);
-    }
-    page.OnRefreshFavorites();
-    EXPECT_EQ(refresh.pending().size(), 18u);
+    for (size_t i = 0; i < farm.GameServerCount(); ++i)
+        List(ServerList::Favorites, farm.GameServer(i).Address());
+    refresh.RefreshFavorites();
+    EXPECT_EQ(inside.pending().size(), 18u);
     EXPECT_EQ(refresh.progressUpper(), 23);
     EXPECT_EQ(refresh.percentText(), "0%");
     ASSERT_TRUE(WaitForProgressEnd());
     EXPECT_EQ(favorites.GetItemCount(), 23);
-    EXPECT_EQ(store.favoriteList.size(), 23u);
+    EXPECT_EQ(store.favoriteList().size(), 23u);
     EXPECT_EQ(farm.MaxInfostringInFlight(), 5);
 }
 
@@ -270,14 +267,14 @@ TEST_F(Engine, NoAnswerToAnyPingSaysSoAtZeroPercent)
     StartFarm();
     app.settings.masterServer = farm.Master(0).Address();
     refresh.RequestMasterList();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return refresh.pingPhase().timerActive(); }, 3000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !refresh.pingPhase().timerActive(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return inside.pingPhase().timerActive(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !inside.pingPhase().timerActive(); }, 3000));
     // A status row instead of an empty list that looks like one still being filled.
     ASSERT_EQ(servers.GetItemCount(), 1);
     EXPECT_EQ(servers.GetItemText(0, 0), CRefreshEngine::kNoServerText);
     EXPECT_EQ(servers.GetItemTextStd(0, 4), "");
     EXPECT_EQ(refresh.percentText(), "0%");
-    EXPECT_TRUE(refresh.resortTimerActive());
+    EXPECT_TRUE(inside.resortTimerActive());
 }
 
 TEST_F(Engine, RepeatedCutOrMisframedAnswersListEachServerOnceAndStopAtOneHundredPercent)
@@ -287,13 +284,10 @@ TEST_F(Engine, RepeatedCutOrMisframedAnswersListEachServerOnceAndStopAtOneHundre
     AddServer("cut").SetBehaviour({.truncateAfter = 20}); // inside the word "infostringresponse"
     AddServer("plain");
     StartFarm();
-    for (size_t i = 0; i < farm.GameServerCount(); ++i) {
-        ServerRecord* r = store.FindOrCreateRecord(farm.GameServer(i).Address());
-        r->name = "old " + farm.GameServer(i).Label();
-        page.AddFavoriteRow({r->name, "", r->ping, "", r->address}, false);
-    }
+    for (size_t i = 0; i < farm.GameServerCount(); ++i)
+        List(ServerList::Favorites, farm.GameServer(i).Address(), {.name = "old " + farm.GameServer(i).Label()});
     QSignalSpy progress(&refresh, &CRefreshEngine::progressChanged);
-    page.OnRefreshFavorites();
+    refresh.RefreshFavorites();
     ASSERT_TRUE(WaitForProgressEnd());
     // Copies arriving after the end change nothing either.
     QTest::qWait(300);
@@ -308,7 +302,7 @@ TEST_F(Engine, RepeatedCutOrMisframedAnswersListEachServerOnceAndStopAtOneHundre
         rows.push_back(favorites.GetItemTextStd(row, 0) + " " + favorites.GetItemTextStd(row, 1));
     std::sort(rows.begin(), rows.end());
     EXPECT_EQ(rows, (std::vector<std::string>{"old cut ???", "old framed ???", "plain map_plain", "twice map_twice"}));
-    EXPECT_EQ(store.favoriteList.size(), 4u);
+    EXPECT_EQ(store.favoriteList().size(), 4u);
 }
 
 TEST_F(Engine, FloodOfRepeatedAnswersListsEachServerOnceWithoutHoldingTheWindow)
@@ -323,18 +317,16 @@ TEST_F(Engine, FloodOfRepeatedAnswersListsEachServerOnceWithoutHoldingTheWindow)
                     replies << InfoReplyBytes("flood " + std::to_string(i));
             return replies;
         }));
-    for (const auto& peer : peers) {
-        std::string ping;
-        page.AddFavoriteRow({peer->Address(), "", ping, "", peer->Address()}, false);
-    }
+    for (const auto& peer : peers)
+        List(ServerList::Favorites, peer->Address());
     const LoopTurnWatch watch;
-    page.OnRefreshFavorites();
+    refresh.RefreshFavorites();
     ASSERT_TRUE(WaitForProgressEnd());
     // Every copy that reached the sockets is read (and dropped), a bounded number at a time.
     EXPECT_TRUE(QTest::qWaitFor(
         [&] {
             for (int i = 0; i < 3; ++i)
-                if (refresh.querySocket(i)->hasPendingDatagrams())
+                if (inside.querySocket(i)->hasPendingDatagrams())
                     return false;
             return true;
         },
@@ -345,7 +337,7 @@ TEST_F(Engine, FloodOfRepeatedAnswersListsEachServerOnceWithoutHoldingTheWindow)
         names.push_back(favorites.GetItemTextStd(row, 0));
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"flood 0", "flood 1", "flood 2"}));
-    EXPECT_EQ(store.favoriteList.size(), 3u);
+    EXPECT_EQ(store.favoriteList().size(), 3u);
     EXPECT_EQ(refresh.percentText(), "100%");
     EXPECT_LT(watch.LongestMs(), 100.0);
 }
@@ -356,13 +348,9 @@ TEST_F(Engine, FavoriteNoSocketCanReachStaysListedAsNotAnswering)
     StartFarm();
     // An address a former version stored as typed: it passed the check, but names no host.
     const std::string typo = "192.168.1.1O:27015";
-    for (const std::string& address : {typo, fine.Address()}) {
-        ServerRecord* r = store.FindOrCreateRecord(address);
-        r->name = address == typo ? "Typed by hand" : address;
-        page.AddFavoriteRow({r->name, "", r->ping, "", address}, false);
-        store.favoriteList.push_back(r);
-    }
-    page.OnRefreshFavorites();
+    for (const std::string& address : {typo, fine.Address()})
+        List(ServerList::Favorites, address, {.name = address == typo ? "Typed by hand" : address});
+    refresh.RefreshFavorites();
     ASSERT_TRUE(WaitForProgressEnd());
     EXPECT_EQ(refresh.percentText(), "100%");
     ASSERT_EQ(favorites.GetItemCount(), 2);
@@ -372,9 +360,9 @@ TEST_F(Engine, FavoriteNoSocketCanReachStaysListedAsNotAnswering)
         EXPECT_EQ(favorites.GetItemText(row, column), "???") << column;
     EXPECT_EQ(favorites.GetItemText(1 - row, 0), "fine");
     // Kept in the list that is saved, so it is still there after the next start.
-    EXPECT_EQ(store.favoriteList.size(), 2u);
-    EXPECT_NE(std::find(store.favoriteList.begin(), store.favoriteList.end(), store.FindOrCreateRecord(typo)),
-              store.favoriteList.end());
+    EXPECT_EQ(store.favoriteList().size(), 2u);
+    EXPECT_NE(std::find(store.favoriteList().begin(), store.favoriteList().end(), store.FindOrCreateRecord(typo)),
+              store.favoriteList().end());
     EXPECT_EQ(store.FindOrCreateRecord(typo)->ping, "???");
 }
 
@@ -383,23 +371,19 @@ TEST_F(Engine, RefreshDuringARefreshListsEveryServerAgainFirst)
     for (int i = 0; i < 8; ++i)
         AddServer("fav" + std::to_string(i), 150);
     StartFarm();
-    for (size_t i = 0; i < farm.GameServerCount(); ++i) {
-        ServerRecord* r = store.FindOrCreateRecord(farm.GameServer(i).Address());
-        r->name = "old name " + std::to_string(i);
-        r->map = "old map";
-        r->players = "1/8";
-        page.AddFavoriteRow({r->name, r->map, r->ping, r->players, r->address}, false);
-    }
-    page.OnRefreshFavorites();
+    for (size_t i = 0; i < farm.GameServerCount(); ++i)
+        List(ServerList::Favorites, farm.GameServer(i).Address(),
+             {.name = "old name " + std::to_string(i), .map = "old map", .players = "1/8"});
+    refresh.RefreshFavorites();
     ASSERT_EQ(favorites.GetItemCount(), 0);
-    ASSERT_EQ(refresh.pending().size(), 3u);
+    ASSERT_EQ(inside.pending().size(), 3u);
 
     // Interrupted: five in flight and three pending come back with their old values, then the
     // new refresh takes all eight again.
     QSignalSpy progress(&refresh, &CRefreshEngine::progressChanged);
-    page.OnRefreshFavorites();
+    refresh.RefreshFavorites();
     EXPECT_EQ(refresh.progressUpper(), 8);
-    EXPECT_EQ(refresh.pending().size(), 3u);
+    EXPECT_EQ(inside.pending().size(), 3u);
     ASSERT_TRUE(WaitForProgressEnd());
     EXPECT_EQ(favorites.GetItemCount(), 8);
     for (const std::string& name : Column(favorites, 0))
@@ -412,17 +396,14 @@ TEST_F(Engine, UpdateDuringAFavoritesRefreshListsTheFavoritesAgain)
         AddServer("fav" + std::to_string(i), 300);
     AddMaster(sim::SimMasterFlavour::Steam).SetBehaviour({.silent = true});
     StartFarm();
-    for (size_t i = 0; i < farm.GameServerCount(); ++i) {
-        ServerRecord* r = store.FindOrCreateRecord(farm.GameServer(i).Address());
-        r->name = "kept " + std::to_string(i);
-        page.AddFavoriteRow({r->name, "", r->ping, "", r->address}, false);
-    }
-    page.OnRefreshFavorites();
+    for (size_t i = 0; i < farm.GameServerCount(); ++i)
+        List(ServerList::Favorites, farm.GameServer(i).Address(), {.name = "kept " + std::to_string(i)});
+    refresh.RefreshFavorites();
     ASSERT_EQ(favorites.GetItemCount(), 0);
     app.settings.masterServer = farm.Master(0).Address();
     refresh.RequestMasterList();
     ASSERT_EQ(favorites.GetItemCount(), 7);
-    EXPECT_EQ(store.favoriteList.size(), 7u);
+    EXPECT_EQ(store.favoriteList().size(), 7u);
     // The five in flight had a send time only: they show "???" as their ping.
     const auto pings = Column(favorites, 2);
     EXPECT_EQ(std::count(pings.begin(), pings.end(), "???"), 5);
@@ -436,11 +417,8 @@ TEST_F(Engine, RefreshWhileTheMasterHostIsLookedUpCancelsTheUpdate)
     sim::SimMaster& master = AddMaster(sim::SimMasterFlavour::Steam);
     StartFarm();
     app.settings.masterServer = "localhost:" + std::to_string(master.Port());
-    for (size_t i = 0; i < farm.GameServerCount(); ++i) {
-        ServerRecord* r = store.FindOrCreateRecord(farm.GameServer(i).Address());
-        page.AddFavoriteRow({r->name, "", r->ping, "", r->address}, false);
-        store.favoriteList.push_back(r);
-    }
+    for (size_t i = 0; i < farm.GameServerCount(); ++i)
+        List(ServerList::Favorites, farm.GameServer(i).Address());
     // Long enough for a lookup started before it to have answered, and for a ping phase that
     // answer would start to have ended.
     auto lookupHasAnswered = [] {
@@ -453,19 +431,19 @@ TEST_F(Engine, RefreshWhileTheMasterHostIsLookedUpCancelsTheUpdate)
 
     // The host name is looked up in the background; each Refresh comes before its answer.
     refresh.RequestMasterList();
-    page.OnRefreshFavorites();
+    refresh.RefreshFavorites();
     ASSERT_TRUE(WaitForProgressEnd());
     lookupHasAnswered();
     EXPECT_EQ(favorites.GetItemCount(), 3);
-    EXPECT_EQ(store.favoriteList.size(), 3u);
+    EXPECT_EQ(store.favoriteList().size(), 3u);
     EXPECT_EQ(servers.GetItemCount(), 0);
     EXPECT_TRUE(master.Record().requests.empty());
 
     refresh.RequestMasterList();
-    page.OnRefreshServers();
+    refresh.RefreshServers();
     lookupHasAnswered();
     EXPECT_EQ(servers.GetItemCount(), 0) << servers.GetItemTextStd(0, 0);
-    EXPECT_EQ(refresh.pingPhase().socketCount(), 0);
+    EXPECT_EQ(inside.pingPhase().socketCount(), 0);
     EXPECT_EQ(favorites.GetItemCount(), 3);
     EXPECT_TRUE(master.Record().requests.empty());
 
@@ -504,7 +482,7 @@ TEST_F(Engine, MasterSendingPagesWithoutEndKeepsPingSocketsUnderTheCapAndThePhas
     });
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        mostOpen = std::max(mostOpen, refresh.pingPhase().socketCount());
+        mostOpen = std::max(mostOpen, inside.pingPhase().socketCount());
         if (mostOpen > CPingPhase::kMaxSockets)
             flood.stop(); // failed already; spare the machine's file handles
     });
@@ -518,14 +496,14 @@ TEST_F(Engine, MasterSendingPagesWithoutEndKeepsPingSocketsUnderTheCapAndThePhas
     ASSERT_TRUE(WaitForProgressEnd(20000));
     EXPECT_GT(pagesSent, CRefreshEngine::kMaxMasterPages);
     EXPECT_EQ(mostOpen, CPingPhase::kMaxSockets);
-    EXPECT_EQ(refresh.pingPhase().socketCount(), 0);
-    EXPECT_FALSE(refresh.pingPhase().timerActive());
+    EXPECT_EQ(inside.pingPhase().socketCount(), 0);
+    EXPECT_FALSE(inside.pingPhase().timerActive());
     ASSERT_EQ(servers.GetItemCount(), 1);
     EXPECT_EQ(servers.GetItemText(0, 0), "real");
     // Pages coming after the end start nothing.
     QTest::qWait(200);
     EXPECT_EQ(servers.GetItemCount(), 1);
-    EXPECT_EQ(refresh.pingPhase().socketCount(), 0);
+    EXPECT_EQ(inside.pingPhase().socketCount(), 0);
     flood.stop();
 }
 
@@ -546,18 +524,18 @@ TEST_F(Engine, OneUpdateTakesAtMostSoManyAddressesFromAMaster)
     });
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        mostTaken = std::max(mostTaken, refresh.pingPhase().addressCount());
-        mostOpen = std::max(mostOpen, refresh.pingPhase().socketCount());
+        mostTaken = std::max(mostTaken, inside.pingPhase().addressCount());
+        mostOpen = std::max(mostOpen, inside.pingPhase().socketCount());
     });
     watch.start(1);
     refresh.RequestMasterList();
     ASSERT_TRUE(QTest::qWaitFor([&] { return master.Asked(); }, 3000));
     flood.start(20);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return refresh.pingPhase().addressCount() > 0; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return inside.pingPhase().addressCount() > 0; }, 3000));
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
-            return !refresh.pingPhase().timerActive() && refresh.pingPhase().socketCount() == 0 &&
-                   refresh.resortTimerActive();
+            return !inside.pingPhase().timerActive() && inside.pingPhase().socketCount() == 0 &&
+                   inside.resortTimerActive();
         },
         20000));
     flood.stop();
@@ -580,7 +558,7 @@ TEST_F(Engine, MasterDatagramWithoutTheListHeaderIsNoList)
         master.Send(PageMaster::Page({real.Port()}, QByteArray(header, 6)));
     QTest::qWait(200);
     EXPECT_EQ(servers.GetItemText(0, 0), "Requesting Servers list to Steam");
-    EXPECT_EQ(refresh.pingPhase().socketCount(), 0);
+    EXPECT_EQ(inside.pingPhase().socketCount(), 0);
     EXPECT_EQ(real.Record().requestCounts["ping"], 0);
 
     master.Send(PageMaster::Page({real.Port()}));
@@ -619,8 +597,7 @@ TEST_F(Engine, UnknownMasterHostShowsNothingAndSendsNothing)
 {
     QSignalSpy done(&refresh, &CRefreshEngine::masterRequestSent);
     app.settings.masterServer = "no-such-master.invalid";
-    std::string ping;
-    page.AddServerRow({"old", "", ping, "", "1.2.3.4:27015"}, false);
+    List(ServerList::Servers, "1.2.3.4:27015", {.name = "old"});
     refresh.RequestMasterList();
     ASSERT_TRUE(done.wait(10000));
     EXPECT_EQ(servers.GetItemCount(), 0);
@@ -634,7 +611,7 @@ TEST_F(Engine, TimeOutsStayWithinAMillisecondAndAMinuteWhateverTheSetting)
                                                       {1e7f, 60000}, {nan, 1000},  {inf, 1000}, {-inf, 1000}};
     for (const auto& [seconds, ms] : cases) {
         app.settings.timeout = seconds;
-        EXPECT_EQ(refresh.TimeoutMs(), ms) << seconds;
+        EXPECT_EQ(inside.TimeoutMs(), ms) << seconds;
     }
     // The setting keeps what the user typed.
     EXPECT_TRUE(std::isinf(app.settings.timeout));
@@ -644,17 +621,16 @@ TEST_F(Engine, TimeOutsStayWithinAMillisecondAndAMinuteWhateverTheSetting)
     AddMaster(sim::SimMasterFlavour::Steam);
     StartFarm();
     app.settings.timeout = nan;
-    std::string ping;
-    page.AddFavoriteRow({"quiet", "", ping, "", quiet.Address()}, false);
-    page.OnRefreshFavorites();
-    EXPECT_EQ(refresh.querySocket(0)->timeoutTimer.interval(), 1000);
-    EXPECT_EQ(refresh.resortIntervalMs(), 333);
+    List(ServerList::Favorites, quiet.Address(), {.name = "quiet"});
+    refresh.RefreshFavorites();
+    EXPECT_EQ(inside.querySocket(0)->timeoutTimer.interval(), 1000);
+    EXPECT_EQ(inside.resortIntervalMs(), 333);
 
     // A time-out below zero still ends every query, and the list is not re-sorted every
     // millisecond meanwhile.
     app.settings.timeout = -1.0f;
-    page.OnRefreshFavorites();
-    EXPECT_EQ(refresh.resortIntervalMs(), CRefreshEngine::kMinResortMs);
+    refresh.RefreshFavorites();
+    EXPECT_EQ(inside.resortIntervalMs(), CRefreshEngine::kMinResortMs);
     ASSERT_TRUE(WaitForProgressEnd());
     ASSERT_EQ(favorites.GetItemCount(), 1);
     EXPECT_EQ(favorites.GetItemText(0, 2), "???");
@@ -666,7 +642,7 @@ TEST_F(Engine, TimeOutsStayWithinAMillisecondAndAMinuteWhateverTheSetting)
         [&] {
             const bool statusShown = servers.GetItemCount() > 0 && servers.GetItemTextStd(0, 4).empty() &&
                                      servers.GetItemText(0, 0) != CRefreshEngine::kNoServerText;
-            return farm.Master(0).Record().requests.size() == 1 && !statusShown && !refresh.pingPhase().timerActive();
+            return farm.Master(0).Record().requests.size() == 1 && !statusShown && !inside.pingPhase().timerActive();
         },
         5000))
         << servers.GetItemTextStd(0, 0);
@@ -701,4 +677,27 @@ TEST(ResolveThread, NamesBecomeDottedAddressesAndAddressesNeedNoLookup)
         CResolveThread::StartIfNeeded("no-such-master.invalid", &window, [&](const QString&) { said = true; });
     EXPECT_TRUE(QTest::qWaitFor([&] { return failing.isNull(); }, 10000)) << "the thread ends and goes";
     EXPECT_FALSE(said);
+}
+
+TEST_F(Engine, RelayedServersKeepTheirRowsAndAreNeverAsked)
+{
+    sim::SimGameServer& real = AddServer("real");
+    StartFarm();
+    const std::string relayed = "169.254.3.4:27015";
+    List(ServerList::Servers, relayed, {.name = "Relayed", .map = "m", .ping = "???", .players = "1/8"});
+    List(ServerList::Servers, real.Address());
+    refresh.RefreshServers();
+    ASSERT_TRUE(WaitForProgressEnd());
+    EXPECT_EQ(refresh.progressUpper(), 1); // the relayed one is not queued at all
+    EXPECT_EQ(Rows(&servers), (std::vector<std::string>{"real | map_real | " + store.FindRecord(real.Address())->ping +
+                                                            " | 2/16 | " + real.Address(),
+                                                        "Relayed | m | ??? | 1/8 | " + relayed}));
+    // Its details are empty at once, without a wait, and no slot watch starts on it.
+    QSignalSpy waiting(&engine.details(), &CDetailQuery::detailsRequested);
+    QSignalSpy players(&engine.details(), &CDetailQuery::playersReceived);
+    engine.details().QuerySelected(relayed);
+    EXPECT_EQ(waiting.count(), 0);
+    EXPECT_EQ(players.count(), 1);
+    engine.slotWatch().Start(relayed);
+    EXPECT_FALSE(engine.slotWatch().active());
 }

@@ -289,8 +289,8 @@ TEST_F(SearchPage, ResultMenuAndButtonsJoinFavouriteAndBefriend)
     ASSERT_EQ(FindById<CFavListCtrl>(browser, CServerBrowserDlg::IdFavorites)->GetItemCount(), 2);
     EXPECT_EQ(Rows(FindById<CFavListCtrl>(browser, CServerBrowserDlg::IdFavorites))[0],
               s.Address() + " | ??? | ??? | ??? | " + s.Address());
-    EXPECT_EQ(store.favoriteList.size(), 2u);
-    EXPECT_EQ(store.favoriteList[0]->address, s.Address());
+    EXPECT_EQ(store.favoriteList().size(), 2u);
+    EXPECT_EQ(store.favoriteList()[0]->address, s.Address());
 
     PickMenuLine(menu.get(), Page::IdResultAddFriend);
     EXPECT_EQ(Rows(Friends()), Texts{"Lark"});

@@ -51,3 +51,27 @@ TEST_F(PasswordJoin, CancelAtThePasswordLaunchesNothing)
     EXPECT_FALSE(FileExists(JoinPath(game(), "launch.txt")));
     EXPECT_TRUE(store.recent.Entries().empty());
 }
+
+TEST_F(PasswordJoin, ARelayedServerIsJoinedThroughSteamWithItsPassword)
+{
+    const struct {
+        std::string address, info, password, url;
+    } joins[] = {
+        {"169.254.10.20:27015", "", "", "steam://connect/169.254.10.20:27015"},
+        {"169.254.0.9:27016", "||Password: Yes", "p w", "steam://connect/169.254.0.9:27016/p w"},
+    };
+    for (const auto& j : joins) {
+        store.FindOrCreateRecord(j.address)->info = j.info;
+        if (!j.info.empty())
+            AnswerInputBox(window, QString::fromStdString(j.password), true);
+        std::vector<std::string> opened;
+        EXPECT_EQ(JoinWithPassword(settings, store, j.address, &window,
+                                   [&](const std::string& url) { opened.push_back(url); }),
+                  nullptr);
+        EXPECT_EQ(opened, std::vector<std::string>{j.url});
+        EXPECT_EQ(store.recent.Entries().front().address, j.address);
+    }
+    // The game client is never started for them.
+    QTest::qWait(300);
+    EXPECT_FALSE(FileExists(JoinPath(game(), "launch.txt")));
+}

@@ -3,6 +3,7 @@
 #include "settings/server_store.h"
 #include "test_support/work_dir.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -38,27 +39,91 @@ TEST_F(StoreTest, ListsAreSavedWithTotalOneAboveTheCountAndLoadBack)
 
     ServerStore back(dir.Path());
     back.Load();
-    EXPECT_TRUE(back.serverList.empty());
-    EXPECT_EQ(Addresses(back.favoriteList), (std::vector<std::string>{"10.0.0.1:27015", "10.0.0.2:27016"}));
+    EXPECT_TRUE(back.serverList().empty());
+    EXPECT_EQ(Addresses(back.favoriteList()), (std::vector<std::string>{"10.0.0.1:27015", "10.0.0.2:27016"}));
     EXPECT_EQ(back.records.size(), 2u);
-    EXPECT_EQ(back.favoriteList[0]->name, "One");
-    EXPECT_EQ(back.favoriteList[0]->info, "d|Dedicated//Linux Server|Password: No");
-    EXPECT_EQ(back.favoriteList[1]->ping, "???");
+    EXPECT_EQ(back.favoriteList()[0]->name, "One");
+    EXPECT_EQ(back.favoriteList()[0]->info, "d|Dedicated//Linux Server|Password: No");
+    EXPECT_EQ(back.favoriteList()[1]->ping, "???");
 }
 
 TEST_F(StoreTest, AFavoriteTwiceIsListedTwiceAndSharesOneRecord)
 {
     ServerRecord* first = store.FindOrCreateRecord("1.2.3.4:27015");
     first->info = "kept";
-    store.serverList.push_back(first);
+    store.Append(ServerList::Servers, first);
     store.AddFavorite("1.2.3.4:27015", "A", "m", "5", "0/8");
     store.AddFavorite("1.2.3.4:27015", "B", "m", "6", "0/8");
-    EXPECT_EQ(store.favoriteList.size(), 2u);
-    EXPECT_EQ(store.favoriteList[0], first);
-    EXPECT_EQ(store.favoriteList[1], first);
+    EXPECT_EQ(store.favoriteList().size(), 2u);
+    EXPECT_EQ(store.favoriteList()[0], first);
+    EXPECT_EQ(store.favoriteList()[1], first);
     EXPECT_EQ(store.records.size(), 1u);
     EXPECT_EQ(first->name, "B");
     EXPECT_EQ(first->info, "kept"); // no info given: the old one stays
+}
+
+// What a list model hears: each change once, in the order it was made.
+struct HeardChanges : ServerStoreListener {
+    std::vector<std::string> heard;
+    static const char* Name(ServerList list) { return list == ServerList::Servers ? "servers" : "favorites"; }
+    void ListAppended(ServerList list) override { heard.push_back(std::string("+") + Name(list)); }
+    void ListEntryRemoved(ServerList list, size_t index) override
+    {
+        heard.push_back(std::string("-") + Name(list) + std::to_string(index));
+    }
+    void ListReplaced(ServerList list) override { heard.push_back(std::string("=") + Name(list)); }
+    void RecordChanged(const ServerRecord& record) override { heard.push_back("*" + record.name); }
+};
+
+TEST_F(StoreTest, ListOperationsTellTheirListenersAndLeaveTheRecords)
+{
+    HeardChanges listener;
+    store.AddListener(&listener);
+    ServerRecord* a = store.FindOrCreateRecord("1.1.1.1:27015");
+    ServerRecord* b = store.FindOrCreateRecord("2.2.2.2:27015");
+    EXPECT_EQ(store.FindRecord("3.3.3.3:27015"), nullptr); // a look-up makes no record
+    EXPECT_EQ(store.records.size(), 2u);
+    EXPECT_EQ(store.FindRecord("1.1.1.1:27015"), a);
+    const struct {
+        std::function<void()> change;
+        std::vector<ServerRecord*> servers, favorites;
+        std::vector<std::string> heard;
+    } steps[] = {
+        {[&] { store.Append(ServerList::Servers, a); }, {a}, {}, {"+servers"}},
+        {[&] { store.Append(ServerList::Servers, b); }, {a, b}, {}, {"+servers"}},
+        {[&] { store.Append(ServerList::Servers, a); }, {a, b, a}, {}, {"+servers"}},
+        {[&] { store.AddFavorite(b->address, "Bee", "m", "5", "1/8"); }, {a, b, a}, {b}, {"*Bee", "+favorites"}},
+        {[&] { store.Append(ServerList::Favorites, a); }, {a, b, a}, {b, a}, {"+favorites"}},
+        {[&] { store.Append(ServerList::Favorites, b); }, {a, b, a}, {b, a, b}, {"+favorites"}},
+        // One entry of a favourite twice goes: the first.
+        {[&] { EXPECT_TRUE(store.RemoveFavorite(b)); }, {a, b, a}, {a, b}, {"-favorites0"}},
+        {[&] { EXPECT_FALSE(store.RemoveFavorite(nullptr)); }, {a, b, a}, {a, b}, {}},
+        // Every entry of a dropped server goes, told from the last one up.
+        {[&] { store.DropServer(a->address); }, {b}, {a, b}, {"-servers2", "-servers0"}},
+        {[&] { store.TakeReply(a->address, {.name = "Ay", .ping = "17"}); }, {b}, {a, b}, {"*Ay"}},
+        {[&] { store.ClearList(ServerList::Servers); }, {}, {a, b}, {"=servers"}},
+        {[&] { store.Clear(); }, {}, {}, {"=servers", "=favorites"}},
+    };
+    for (const auto& step : steps) {
+        listener.heard.clear();
+        step.change();
+        EXPECT_EQ(store.serverList(), step.servers);
+        EXPECT_EQ(store.favoriteList(), step.favorites);
+        EXPECT_EQ(listener.heard, step.heard);
+    }
+    listener.heard.clear();
+    store.RemoveListener(&listener);
+    store.TakeReply("4.4.4.4:27015", {});
+    EXPECT_TRUE(listener.heard.empty());
+}
+
+TEST_F(StoreTest, AReplyWritesOnlyTheFieldsItGives)
+{
+    store.AddFavorite("1.2.3.4:27015", "Name", "map", "20", "1/8", std::string("info"));
+    const ServerRecord* r = store.TakeReply("1.2.3.4:27015", {.map = "other", .players = "2/8"});
+    EXPECT_EQ(r->name + " " + r->map + " " + r->ping + " " + r->players + " " + r->info, "Name other 20 2/8 info");
+    r = store.TakeReply("5.6.7.8:27015", {.ping = "???"});
+    EXPECT_EQ(r->name + " " + r->ping, "5.6.7.8:27015 ???");
 }
 
 TEST_F(StoreTest, RecordsAreFoundByExactAddressAndNeverMove)
@@ -106,10 +171,10 @@ TEST_F(StoreTest, FilesWithCrOnlyLineEndsLoadEveryEntryAndSaveThemAgain)
     WriteText(File("Friends.txt"), "Ann\rBob\r");
     store.Load();
     store.LoadFriends();
-    EXPECT_EQ(Addresses(store.favoriteList), (std::vector<std::string>{"10.0.0.1:27015", "10.0.0.2:27016"}));
+    EXPECT_EQ(Addresses(store.favoriteList()), (std::vector<std::string>{"10.0.0.1:27015", "10.0.0.2:27016"}));
     ASSERT_EQ(store.records.size(), 2u);
-    EXPECT_EQ(store.favoriteList[0]->map, "dusk");
-    EXPECT_EQ(store.favoriteList[1]->name, "Two");
+    EXPECT_EQ(store.favoriteList()[0]->map, "dusk");
+    EXPECT_EQ(store.favoriteList()[1]->name, "Two");
     EXPECT_EQ(store.friends().Friends(), (std::vector<std::string>{"Ann", "Bob"}));
 
     ASSERT_TRUE(store.Save());
@@ -128,10 +193,10 @@ TEST_F(StoreTest, ListsHoldOnlyTheKeysThereAreAndCutLongAddresses)
                                    "9=9.9.9.9:27015\r\n01=7.7.7.7:27015\r\nTotal=2147483647\r\n"
                                    "[favorites]\r\n1=123.123.123.123:27015-and-more\r\n2=2.2.2.2:27015\r\nTOTAL=2\r\n");
     store.Load();
-    EXPECT_EQ(Addresses(store.serverList),
+    EXPECT_EQ(Addresses(store.serverList()),
               (std::vector<std::string>{"1.2.3.4:27015", "5.6.7.8:27015", "9.9.9.9:27015"}));
     // Keys at or above Total are still left out.
-    EXPECT_EQ(Addresses(store.favoriteList), (std::vector<std::string>{"123.123.123.123:27015-an"}));
+    EXPECT_EQ(Addresses(store.favoriteList()), (std::vector<std::string>{"123.123.123.123:27015-an"}));
     EXPECT_EQ(store.records.size(), 4u);
 }
 
@@ -144,7 +209,8 @@ TEST_F(StoreTest, LineBreaksInServerTextsCannotBreakTheRecordsFile)
     ServerRecord* next = store.FindOrCreateRecord("8.8.8.8:27015");
     next->name = "Normal";
     next->map = "dusk";
-    store.serverList = {evil, next};
+    store.Append(ServerList::Servers, evil);
+    store.Append(ServerList::Servers, next);
     ASSERT_TRUE(store.Save());
 
     ServerStore back(dir.Path());
@@ -156,7 +222,7 @@ TEST_F(StoreTest, LineBreaksInServerTextsCannotBreakTheRecordsFile)
     EXPECT_EQ(back.records[1].address, "8.8.8.8:27015");
     EXPECT_EQ(back.records[1].name, "Normal");
     EXPECT_EQ(back.records[1].map, "dusk");
-    EXPECT_EQ(Addresses(back.serverList), (std::vector<std::string>{"6.6.6.6:27015", "8.8.8.8:27015"}));
+    EXPECT_EQ(Addresses(back.serverList()), (std::vector<std::string>{"6.6.6.6:27015", "8.8.8.8:27015"}));
 }
 
 TEST_F(StoreTest, ByteOrderMarkBeforeTheRecordsIsSkipped)
@@ -165,9 +231,9 @@ TEST_F(StoreTest, ByteOrderMarkBeforeTheRecordsIsSkipped)
                                      "[2.2.2.2:27015]\r\nName=Second");
     WriteText(File("Servers.ini"), "[Favorites]\r\n1=1.1.1.1:27015\r\nTotal=2\r\n");
     store.Load();
-    ASSERT_EQ(store.favoriteList.size(), 1u);
-    EXPECT_EQ(store.favoriteList[0]->name, "First");
-    EXPECT_EQ(store.favoriteList[0]->map, "m");
+    ASSERT_EQ(store.favoriteList().size(), 1u);
+    EXPECT_EQ(store.favoriteList()[0]->name, "First");
+    EXPECT_EQ(store.favoriteList()[0]->map, "m");
     EXPECT_EQ(store.records.size(), 2u);
     ASSERT_TRUE(store.Save());
     EXPECT_TRUE(ReadText(File("ServersDB.ini")).starts_with("[1.1.1.1:27015]\r\nName=First\r\nMap=m\r\n"));
@@ -180,7 +246,7 @@ TEST_F(StoreTest, EmptyStoreWritesTotalsOfOneAndAnEmptyRecordsFile)
     EXPECT_EQ(ReadText(File("ServersDB.ini")), "");
     ServerStore back(dir.Path());
     back.Load();
-    EXPECT_TRUE(back.serverList.empty() && back.favoriteList.empty() && back.records.empty());
+    EXPECT_TRUE(back.serverList().empty() && back.favoriteList().empty() && back.records.empty());
 }
 
 TEST_F(StoreTest, UnwritableRecordsFileIsLeftAsItWas)

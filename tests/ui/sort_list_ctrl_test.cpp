@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/sort_list_ctrl.h"
 
-#include "settings/app_settings.h"
-
 #include <QApplication>
 #include <QFontMetrics>
 #include <QHelpEvent>
@@ -102,8 +100,6 @@ protected:
         list.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
     }
-
-    AppSettings settings; // the server lists keep their sort there
 };
 
 } // namespace
@@ -214,54 +210,53 @@ TEST_F(SortListTest, DeleteAllItemsForgetsTheSortColumnButNotTheFlag)
     EXPECT_EQ(list.GetHeaderImage(kPing), 0);
 }
 
-TEST_F(SortListTest, ServerListsKeepTheirSortInTheSettings)
+// The server lists' sort is kept in the settings by their page (see the browser's tests): a
+// list reports the sort a click chooses, and shows the sort it is told.
+TEST_F(SortListTest, ServerListsReportTheSortChosenAndShowTheSortDone)
 {
-    CSrvListCtrl servers{settings};
-    CFavListCtrl favourites{settings};
+    CSrvListCtrl servers;
+    CFavListCtrl favourites;
     Show(servers);
     Show(favourites);
-    settings.serverSortColumn = kName;
-    settings.favoriteSortColumn = kName;
+    QSignalSpy serverChoices(&servers, &CSrvListCtrl::sortChosen);
+    QSignalSpy favouriteChoices(&favourites, &CSrvListCtrl::sortChosen);
+    servers.ShowSort(kName, true);
+    favourites.ShowSort(kName, true);
 
     ClickHeader(servers, kPlayers);
-    EXPECT_EQ(settings.serverSortColumn, kPlayers);
-    EXPECT_TRUE(settings.serverSortFlag);
-    EXPECT_EQ(settings.favoriteSortColumn, kName);
+    EXPECT_EQ(serverChoices.takeLast(), (QList<QVariant>{kPlayers, true}));
+    EXPECT_EQ(favourites.SortColumn(), kName);
 
     ClickHeader(favourites, kPing);
     ClickHeader(favourites, kPing);
-    EXPECT_EQ(settings.favoriteSortColumn, kPing);
-    EXPECT_FALSE(settings.favoriteSortFlag);
-    EXPECT_EQ(settings.serverSortColumn, kPlayers);
+    EXPECT_EQ(favouriteChoices.takeLast(), (QList<QVariant>{kPing, false}));
+    EXPECT_EQ(servers.SortColumn(), kPlayers);
     EXPECT_EQ(Shown(favourites, kPing), (Texts{"120", "80", "7", "???", "???"}));
 
-    // Sort() goes by the stored state, e.g. as loaded from the settings file.
-    settings.serverSortColumn = kAddress;
-    settings.serverSortFlag = false;
-    servers.Sort();
+    // The sort kept elsewhere, e.g. as loaded from the settings file.
+    servers.ShowSort(kAddress, false);
     EXPECT_EQ(Shown(servers, kAddress),
               (Texts{"192.168.0.1:27016", "10.0.0.10:27015", "10.0.0.9:27016", "10.0.0.9:27015", "9.1.1.1:27015"}));
     EXPECT_EQ(servers.GetHeaderImage(kAddress), 1);
     EXPECT_EQ(servers.GetHeaderImage(kPlayers), -1);
 
-    // A click on the stored column turns the stored direction round.
+    // A click on the column shown turns its direction round.
     ClickHeader(servers, kAddress);
-    EXPECT_TRUE(settings.serverSortFlag);
+    EXPECT_EQ(serverChoices.takeLast(), (QList<QVariant>{kAddress, true}));
     EXPECT_EQ(Shown(servers, kAddress).front(), "9.1.1.1:27015");
 
     // The server lists keep their sort when emptied.
     servers.DeleteAllItems();
     EXPECT_EQ(servers.GetItemCount(), 0);
-    EXPECT_EQ(settings.serverSortColumn, kAddress);
+    EXPECT_EQ(servers.SortColumn(), kAddress);
     EXPECT_EQ(servers.GetHeaderImage(kAddress), 0);
 }
 
 TEST_F(SortListTest, StoredColumnTheListLacksLeavesTheOrderAlone)
 {
-    CSrvListCtrl servers{settings};
+    CSrvListCtrl servers;
     Show(servers);
-    settings.serverSortColumn = 9999;
-    servers.Sort();
+    servers.ShowSort(9999, false);
     EXPECT_EQ(Shown(servers, kName), (Texts{"Bravo", "alpha", "Charlie", "delta", "Echo"}));
     for (int column = 0; column < servers.GetColumnCount(); ++column)
         EXPECT_EQ(servers.GetHeaderImage(column), -1);
@@ -308,7 +303,7 @@ TEST_F(SortListTest, ItemDataAndSelectionFollowTheirRows)
 
 TEST_F(SortListTest, TenThousandRowsInsertAndSort)
 {
-    CSrvListCtrl servers{settings};
+    CSrvListCtrl servers;
     Show(servers);
     servers.DeleteAllItems();
     constexpr int kRows = 10000;
@@ -323,9 +318,7 @@ TEST_F(SortListTest, TenThousandRowsInsertAndSort)
     ASSERT_EQ(servers.model()->rowCount(), kRows);
     servers.SelectRow(1234);
 
-    settings.serverSortColumn = kPing;
-    settings.serverSortFlag = false;
-    servers.Sort();
+    servers.ShowSort(kPing, false);
 
     const Texts pings = Shown(servers, kPing);
     size_t firstUnknown = std::find(pings.begin(), pings.end(), "???") - pings.begin();

@@ -553,9 +553,3 @@ WebApiList DecodeServerList(std::string_view body, std::size_t limit)
         return WebApiList();
     }
 }
-
-bool IsRelayedAddress(std::string_view address)
-{
-    unsigned char octets[4];
-    return ReadDottedQuad(address.substr(0, address.find(':')), octets) && octets[0] == 169 && octets[1] == 254;
-}

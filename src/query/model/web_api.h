@@ -100,7 +100,3 @@ struct WebApiList {
 // them, each whose "addr" is an IPv4 address with a port; entries without one are left out.
 // Members not known here are skipped wherever they are. Never throws.
 WebApiList DecodeServerList(std::string_view body, std::size_t limit);
-
-// A server Steam reaches through its relay network: an address of 169.254.0.0/16 ("a.b.c.d" or
-// "a.b.c.d:port"), which takes no datagram of ours.
-bool IsRelayedAddress(std::string_view address);

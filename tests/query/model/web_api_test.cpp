@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/address.h"
 #include "query/model/web_api.h"
 
 #include <gtest/gtest.h>
