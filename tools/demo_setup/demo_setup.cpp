@@ -2,7 +2,8 @@
 // Writes the znktool.conf of a demo folder: the game is the demo's stand-in client in
 // DIR/game, the mod is "znk", the master server the simulated one given (a.b.c.d:port). Its
 // Options.ini points Find LAN Servers at the farm on 127.0.0.1: with no LAN targets the search
-// would broadcast on every network the machine is on.
+// would broadcast on every network the machine is on. Given the simulated Steam Web API's base
+// address, "Steam Default" is the master and Options.ini holds that address and the key "demo".
 // Used by `make run` on its scratch copy of the demo.
 #include "core/path.h"
 #include "core/text_file.h"
@@ -16,8 +17,8 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: demo_setup DIR [MASTER]\n");
+    if (argc < 2 || argc > 4) {
+        std::fprintf(stderr, "usage: demo_setup DIR [MASTER [WEBAPI_URL]]\n");
         return 2;
     }
     char* real = ::realpath(argv[1], nullptr);
@@ -33,8 +34,10 @@ int main(int argc, char** argv)
     s.settingsPath = JoinPath(dir, AppSettings::kFileName);
     s.SetGamePath(JoinPath(dir, "game", kClientExeName));
     s.SetFirstRunDefaults();
-    if (argc == 3)
+    if (argc >= 3)
         s.masterServer = argv[2];
+    if (argc == 4)
+        s.masterServer = AppSettings::kSteamDefaultMaster;
     // Sorted by ping, quickest first, as a player would look at them.
     s.serverSortColumn = 2;
     s.serverSortFlag = true;
@@ -46,6 +49,10 @@ int main(int argc, char** argv)
     // A target without a port is asked at the ports of the farm's first servers (27015 on).
     ToolOptions options;
     options.lanTargets = {"127.0.0.1"};
+    if (argc == 4) {
+        options.webApiUrl = argv[3];
+        options.webApiKey = "demo";
+    }
     if (!options.Save(JoinPath(dir, ToolOptions::kFileName))) {
         std::fprintf(stderr, "demo_setup: cannot write %s\n", JoinPath(dir, ToolOptions::kFileName).c_str());
         return 1;
