@@ -3,7 +3,8 @@
 # Sets up a scratch copy of the demo install in run/ and starts ZNK Tool in it.
 # With no display (or SCREENSHOTS=1) it takes the screenshots tour into run/screenshots.
 # RUN_DIR chooses another scratch folder. The demo's Options.ini points Find LAN Servers at
-# 127.0.0.1, so that the demo never broadcasts on the machine's networks. DEMO_PREPARE, when
+# 127.0.0.1, so that the demo never broadcasts on the machine's networks, and the Steam Web API
+# at the simulated one, with its key "demo". DEMO_PREPARE, when
 # set, is a command run with the folder as its argument just before the program starts.
 set -euo pipefail
 build=${1:-build}
@@ -18,7 +19,8 @@ mkdir -p "$run/game/znk/media"
 QT_QPA_PLATFORM=offscreen "$build/tools/make_logo/make_logo" "$run/game/znk/media/logo.avi"
 # A few short tunes in mp3/ and a playlist.txt naming them (absolute lines need this folder's path).
 "$build/tools/mp3_writer/demo_music" "$run/game/znk"
-# The simulated servers the demo browses: a master listing about thirty game servers.
+# The simulated servers the demo browses: a master listing about thirty game servers, and the
+# Steam Web API's list of them (and of two relayed ones) on the port 40 above the master's.
 base="${DEMO_PORT_BASE:-27010}"
 "$build/tools/simserver/simserver" "$top/tools/simserver/demo-today.ini" --port-base "$base" > "$run/simserver.log" 2>&1 &
 sim=$!

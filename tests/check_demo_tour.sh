@@ -42,6 +42,8 @@ for shot in browser-filtered recent-servers rcon-console rcon-console-history op
 done
 # The demo's LAN search stays on this machine.
 grep -q "^LanTargets=127.0.0.1" "$before/Options.ini" || { echo "the demo's LAN targets are not 127.0.0.1"; exit 1; }
+# So does its Steam Web API.
+grep -q "^Url=http://127.0.0.1:" "$before/Options.ini" || { echo "the demo's Web API is not on 127.0.0.1"; exit 1; }
 # Two joins, both of servers on this machine (the stand-in client notes each start).
 launches="$RUN_DIR/game/launch.log"
 [ "$(grep -c ' client ' "$launches")" = 2 ] || { cat "$launches"; echo "the tour did not join two servers"; exit 1; }

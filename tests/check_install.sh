@@ -139,7 +139,7 @@ dpkg-deb -x "$deb" "$scratch/deb"
 check_root "$scratch/deb" deb
 what=deb
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6widgets6 libqt6network6 libmpg123-0 libout123-0 libtag1v5 fonts-dejavu-core; do
+for package in libqt6widgets6 libqt6network6 libmpg123-0 libout123-0 libtag1v5 fonts-dejavu-core ca-certificates; do
     grep -q "\b$package\b" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
 [ "$(dpkg-deb -f "$deb" Section)" = net ] || fail "section $(dpkg-deb -f "$deb" Section)"

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+class CStaticLink;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -28,7 +29,18 @@ public:
         IdShowAgain = 2005,
         IdWatchFavorites = 2006,
         IdWatchMinutes = 2007,
+        IdWebApiKey = 2011,
+        IdShowKey = 2012,
+        IdKeyPage = 2013,
+        IdWebApiLimit = 2014,
+        IdMoreMasters = 2015,
+        IdNewMaster = 2016,
+        IdAddMaster = 2017,
+        IdRemoveMaster = 2018,
+        IdQueryOnPing = 2019,
     };
+    // Where a player asks for a key of their own.
+    static constexpr const char* kKeyPageUrl = "https://steamcommunity.com/dev/apikey";
     // The dialect choice's lines, in the order of QueryDialect.
     static constexpr const char* kDialectTexts[] = {"Automatic", "Classic only", "A2S only"};
 
@@ -44,6 +56,8 @@ private:
     void CreateWidgets();
     void ConnectWidgets();
     void LoadControls();
+    // The typed master server goes into the list, once; a text that names none is left to mend.
+    void OnAddMaster();
 
     ToolOptions options_;
     std::function<std::string(const std::string&)> serverName_;
@@ -54,4 +68,13 @@ private:
     QPushButton* showAgain_ = nullptr;
     QCheckBox* watchFavorites_ = nullptr;
     QSpinBox* watchMinutes_ = nullptr;
+    QLineEdit* webApiKey_ = nullptr;
+    QPushButton* showKey_ = nullptr;
+    CStaticLink* keyPage_ = nullptr;
+    QSpinBox* webApiLimit_ = nullptr;
+    QListWidget* moreMasters_ = nullptr;
+    QLineEdit* newMaster_ = nullptr;
+    QPushButton* addMaster_ = nullptr;
+    QPushButton* removeMaster_ = nullptr;
+    QCheckBox* queryOnPing_ = nullptr;
 };

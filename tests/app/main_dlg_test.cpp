@@ -291,6 +291,47 @@ TEST_F(MainWindow, OptionsGoToTheirOwnFileAndCancelChangesNothing)
     EXPECT_EQ(ReadAllBytes(conf), confBefore);
 }
 
+// The key is shown as dots until asked for; the Web API's values and more masters reach the file.
+TEST_F(MainWindow, TheWebApiKeyIsHiddenUntilShownAndTheNewOptionsReachTheFile)
+{
+    app->settings.options.webApiKey = "0123ABCD";
+    WhenModalShows(*main, "COptionsDlg", [&](QWidget& box) {
+        auto* key = FindById<QLineEdit>(&box, COptionsDlg::IdWebApiKey);
+        auto* show = FindById<QPushButton>(&box, COptionsDlg::IdShowKey);
+        EXPECT_EQ(key->echoMode(), QLineEdit::Password);
+        EXPECT_EQ(key->text(), "0123ABCD");
+        EXPECT_NE(key->displayText(), "0123ABCD");
+        Click(&box, COptionsDlg::IdShowKey);
+        EXPECT_EQ(key->echoMode(), QLineEdit::Normal);
+        EXPECT_EQ(show->text(), "Hide");
+        Click(&box, COptionsDlg::IdShowKey);
+        EXPECT_EQ(key->echoMode(), QLineEdit::Password);
+        EXPECT_EQ(FindById<QLabel>(&box, COptionsDlg::IdKeyPage)->text(),
+                  "Get a key of your own at steamcommunity.com/dev/apikey");
+        key->setText(" FEDC9876\t");
+        FindById<QSpinBox>(&box, COptionsDlg::IdWebApiLimit)->setValue(500);
+        auto* entry = FindById<QLineEdit>(&box, COptionsDlg::IdNewMaster);
+        auto* add = FindById<QPushButton>(&box, COptionsDlg::IdAddMaster);
+        for (const char* typed : {"bad host!", "SteamWebAPI", " master.example.net : 27011", "10.0.0.5",
+                                  "master.example.net:27011", "127.0.0.9"}) {
+            entry->setText(typed);
+            if (add->isEnabled())
+                Click(&box, COptionsDlg::IdAddMaster);
+        }
+        auto* masters = FindById<QListWidget>(&box, COptionsDlg::IdMoreMasters);
+        EXPECT_EQ(Rows(masters), (std::vector<std::string>{"master.example.net:27011", "10.0.0.5", "127.0.0.9"}));
+        ClickRow(masters, 1);
+        Click(&box, COptionsDlg::IdRemoveMaster);
+        Tick(FindById<QCheckBox>(&box, COptionsDlg::IdQueryOnPing));
+        Click(&box, COptionsDlg::IdOk);
+    });
+    Command(main, CMainDlg::IdOptions)->trigger();
+    EXPECT_EQ(ReadText(dir.File(ToolOptions::kFileName)),
+              "[Query]\r\nDialect=Automatic\r\nQueriesAtOnce=5\r\nLanTargets=\r\nQueryOnPing=1\r\n"
+              "[SteamWebApi]\r\nKey=FEDC9876\r\nUrl=https://api.steampowered.com\r\nLimit=500\r\n"
+              "[MoreMasters]\r\n1=master.example.net:27011\r\n2=127.0.0.9\r\n");
+}
+
 class MainWindowHidden : public StartedApp {
     void Prepare(AppSettings&) override
     {

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/about_dlg.h"
+#include "app/options_dlg.h"
 #include "bots/bot_editor_dlg.h"
 #include "gamefiles/settings_loader.h"
 #include "test_support/started_app.h"
@@ -68,7 +69,8 @@ TEST_P(WindowLayout, EveryTextFitsItsControl)
 {
     ASSERT_TRUE(app->loader()->WaitUntilIdle(5000));
     CAboutDlg about;
-    EXPECT_EQ((Faults(main) + Faults(&about)).join('\n').toStdString(), "");
+    COptionsDlg options(ToolOptions{});
+    EXPECT_EQ((Faults(main) + Faults(&about) + Faults(&options)).join('\n').toStdString(), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Fonts, WindowLayout,
