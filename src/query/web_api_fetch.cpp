@@ -76,7 +76,6 @@ void CWebApiFetch::Start(const std::string& baseUrl, const std::string& key, con
         return;
     }
     body_.clear();
-    tooLarge_ = false;
     redirects_ = 0;
     Send(wire);
     // The whole answer within the time, redirects included, not only some byte now and then.

@@ -23,9 +23,9 @@ struct WebApiFetchResult {
 
 // Asks the Steam Web API for the list of servers running a mod: one GET through Qt's network
 // access, over TLS whose certificate checks are never skipped, followed to another address only
-// where the base address could be asked itself, given up after kTimeoutMs or kMaxAnswerBytes.
-// The answer is decoded on a thread of its own (ten thousand servers take tens of milliseconds),
-// and what it held is told once through finished(). The key goes only into the request on the
+// where the base address could be asked itself, given up after kTimeoutMs or past
+// kMaxWebApiAnswerBytes. The answer is decoded on a thread of its own (ten thousand servers take
+// tens of milliseconds), and what it held is told once through finished(). The key goes only into the request on the
 // wire: nothing told, no text shown, holds it.
 class CWebApiFetch : public QObject {
     Q_OBJECT
@@ -71,7 +71,6 @@ private:
     QPointer<QNetworkReply> reply_;
     QTimer deadline_;
     QByteArray body_;
-    bool tooLarge_ = false;
     int redirects_ = 0;
     int limit_ = 0;
     uint64_t request_ = 0; // counts Start and Cancel, so that a late answer is known as stale
