@@ -30,7 +30,9 @@ for _ in $(seq 100); do
   kill -0 $sim 2>/dev/null || { cat "$run/simserver.log" >&2; exit 1; }
   sleep 0.1
 done
-"$build/tools/demo_setup/demo_setup" "$run" "127.0.0.1:$base" "http://127.0.0.1:$((base + 40))"
+# "Steam Default" lists the farm through the simulated Steam Web API the simulator announces.
+webapi=$(sed -n 's/^webapi \(http[^ ]*\) .*/\1/p' "$run/simserver.log" | head -n 1)
+"$build/tools/demo_setup/demo_setup" "$run" "127.0.0.1:$base" ${webapi:+"$webapi"}
 # DEMO_READ_ONLY_SETTINGS=1 tries the program on a settings file it may not write.
 if [ -n "${DEMO_READ_ONLY_SETTINGS:-}" ]; then chmod a-w "$run/znktool.conf"; fi
 if [ -n "${DEMO_PREPARE:-}" ]; then eval "$DEMO_PREPARE \"\$run\""; fi

@@ -91,8 +91,14 @@ void ScreenshotTour::Shoot(QWidget* widget, const QString& name)
 // A click on a list's first row, as the user gives it: that is what asks for details.
 void ScreenshotTour::ClickFirstRow(CReportListCtrl* list)
 {
+    ClickRow(list, 0);
+}
+
+void ScreenshotTour::ClickRow(CReportListCtrl* list, int row)
+{
     list->setFocus();
-    const QPoint at = list->visualRect(list->model()->index(0, 0)).center();
+    list->scrollTo(list->model()->index(row, 0));
+    const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
     for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
         QMouseEvent click(type, at, list->viewport()->mapToGlobal(at), Qt::LeftButton,
                           type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
@@ -300,6 +306,18 @@ void ScreenshotTour::ShootBrowserChoices(CMainDlg* main)
     if (!servers || !connect || servers->GetItemCount() < 3)
         return;
     const ToolOptions before = theApp().settings.options;
+
+    // A listen server behind Steam's relay, as the Web API listed it: no ping, no details, no
+    // console. Selecting it sends nothing.
+    for (int row = 0; row < servers->GetItemCount(); ++row) {
+        if (IsRelayedAddress(servers->GetItemTextStd(row, 4))) {
+            ClickRow(servers, row);
+            Pump(150);
+            Shoot(main, "browser-relayed");
+            servers->SelectRow(-1);
+            break;
+        }
+    }
 
     // Two joins of servers on this machine that want no password (the demo's stand-in client
     // starts nothing); elsewhere the menu shows the recent servers as they are.

@@ -38,6 +38,7 @@ private:
     // Options window; what the tour changed of the options in memory is put back.
     void ShootBrowserChoices(CMainDlg* main);
     static void ClickFirstRow(CReportListCtrl* list);
+    static void ClickRow(CReportListCtrl* list, int row);
 
     QString folder_;
     int saved_ = 0;

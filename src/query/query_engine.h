@@ -6,6 +6,7 @@
 #include "query/refresh_engine.h"
 #include "query/server_lists.h"
 #include "query/slot_watch.h"
+#include "query/web_api_fetch.h"
 
 struct AppSettings;
 class ServerStore;
@@ -31,6 +32,9 @@ public:
 
     // Closes every socket and stops every timer (shut-down).
     void CloseAll();
+    // Certification authorities the Web API's TLS is checked against beside the system's (a
+    // test's own); no check is ever skipped.
+    void TrustCaCertificates(const QList<QSslCertificate>& certificates);
 
 private:
     CServerLists lists_; // first: the engines below show their rows in it
@@ -40,4 +44,6 @@ private:
     CFavoritesWatch favoritesWatch_;
     CPlayerSearch playerSearch_;
     CDetailQuery searchDetails_;
+    CWebApiFetch refreshFetch_;
+    CWebApiFetch searchFetch_;
 };

@@ -2,6 +2,7 @@
 #include "query/engine_fixture.h"
 #include "query/model/web_api.h"
 #include "query/player_search.h"
+#include "sim_web_api.h"
 
 #include <QSignalSpy>
 
@@ -141,4 +142,32 @@ TEST(WebApiPlayerSearch, AsksTheListedServersOnceAndNeverTheRelayedOnes)
     EXPECT_EQ(search.openSockets(), 0); // the relayed server got no socket
     QTest::qWait(100);
     EXPECT_EQ(s.Record().requestCounts.at("players"), 1);
+}
+
+// The whole Update through the query engine and the simulated service on 127.0.0.1: the key on
+// the wire only, rows at once, the relayed one kept as listed and never asked.
+TEST_F(Engine, AnUpdateThroughTheWebApiListsTheFarmAndItsRelayedServer)
+{
+    sim::SimGameServer& s = AddServer("web");
+    sim::WebApiConfig w{.key = "k&y", .listAll = true, .relayed = {{"169.254.3.4:27015", "Relayed", "pit", 2, 6}}};
+    sim::SimWebApi& api = farm.AddWebApi(w);
+    StartFarm();
+    app.settings.masterServer = AppSettings::kSteamDefaultMaster;
+    app.settings.options.webApiUrl = api.Url();
+    app.settings.options.webApiKey = "k&y";
+    app.settings.serverSortColumn = 0;
+    refresh.RequestMasterList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return servers.GetItemCount() == 2 && refresh.progressPos() == 1; }, 5000));
+    EXPECT_EQ(servers.GetItemTextStd(1, 0), "web");
+    EXPECT_NE(servers.GetItemTextStd(1, 2), "???");
+    EXPECT_EQ(Rows(&servers)[0], "Relayed | pit | ??? | 2/6 | 169.254.3.4:27015");
+    ASSERT_EQ(api.Requests().size(), 1u);
+    EXPECT_EQ(api.Requests()[0], "/IGameServersService/GetServerList/v1/?key=k%26y&filter=%5Cappid%5C70%5Cgamedir%5Cznk"
+                                 "&limit=10000");
+    EXPECT_EQ(s.Record().requestCounts.at("infostring"), 1);
+    // A refused key keeps the list under its status line.
+    app.settings.options.webApiKey = "other";
+    refresh.RequestMasterList();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return servers.GetItemCount() == 3; }, 5000));
+    EXPECT_EQ(servers.GetItemTextStd(0, 0), "The Steam Web API refused the key");
 }

@@ -2,8 +2,8 @@
 // Writes the znktool.conf of a demo folder: the game is the demo's stand-in client in
 // DIR/game, the mod is "znk", the master server the simulated one given (a.b.c.d:port). Its
 // Options.ini points Find LAN Servers at the farm on 127.0.0.1: with no LAN targets the search
-// would broadcast on every network the machine is on. With a Web API address (the simulated one,
-// http://127.0.0.1:port) the Steam Web API is asked there, with the simulator's key "demo".
+// would broadcast on every network the machine is on. Given the simulated Steam Web API's base
+// address, "Steam Default" is the master and Options.ini holds that address and the key "demo".
 // Used by `make run` on its scratch copy of the demo.
 #include "core/path.h"
 #include "core/text_file.h"
@@ -36,6 +36,8 @@ int main(int argc, char** argv)
     s.SetFirstRunDefaults();
     if (argc >= 3)
         s.masterServer = argv[2];
+    if (argc == 4)
+        s.masterServer = AppSettings::kSteamDefaultMaster;
     // Sorted by ping, quickest first, as a player would look at them.
     s.serverSortColumn = 2;
     s.serverSortFlag = true;
