@@ -128,6 +128,32 @@ TEST_F(WebApiFetch, NothingIsAskedWithoutAKeyOrWherePlainHttpLeavesTheMachine)
     EXPECT_EQ(Fetch(closed).outcome, WebApiOutcome::NoAnswer);
 }
 
+// Only the newest request is told of: one replaced or cancelled while its answer is on the way,
+// or while it is decoded, says nothing.
+TEST_F(WebApiFetch, AReplacedOrCancelledRequestTellsNothing)
+{
+    QSignalSpy told(&fetch, &CWebApiFetch::finished);
+    api().SetFaults({.delayMs = 300});
+    fetch.Start(api().Url(), "demo", "znk", 10000);
+    fetch.Start(api().Url(), "wrong", "znk", 10000);
+    ASSERT_TRUE(told.wait(3000));
+    QTest::qWait(500);
+    ASSERT_EQ(told.count(), 1);
+    EXPECT_EQ(told.front().front().value<WebApiFetchResult>().outcome, WebApiOutcome::RefusedKey);
+
+    api().SetFaults({});
+    for (int waitMs : {0, 2, 5, 20}) {
+        fetch.Start(api().Url(), "demo", "znk", 10000);
+        QTest::qWait(waitMs);
+        fetch.Cancel();
+        EXPECT_FALSE(fetch.running());
+    }
+    fetch.Start(api().Url(), "", "znk", 10000);
+    fetch.Cancel();
+    QTest::qWait(300);
+    EXPECT_EQ(told.count(), 1);
+}
+
 // TLS with a certificate made for the test: refused as long as no authority the program trusts
 // vouches for it, taken once the test's own is trusted.
 class WebApiFetchTls : public WebApiFetch {
